@@ -1,0 +1,48 @@
+# The two commands of the README: `make run` and `make test`.
+# Both install missing packages first, then configure and build with CMake + Ninja.
+
+JOBS      ?= $(shell nproc)
+BUILD     ?= build
+ASAN_DIR  ?= build-asan
+TSAN_DIR  ?= build-tsan
+CMAKE_GEN := -G Ninja
+
+.PHONY: all bootstrap build run test bench asan tsan ci clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+$(BUILD)/build.ninja: | bootstrap
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+
+build: bootstrap $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run-main
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	@scripts/run-bench $(BUILD)
+
+asan: bootstrap
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DORBEX_SANITIZE=address,undefined -DORBEX_BUILD_BENCH=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE slow
+
+tsan: bootstrap
+	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DORBEX_SANITIZE=thread -DORBEX_BUILD_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -L threads
+
+ci: test asan tsan
+
+clean:
+	rm -rf $(BUILD) $(ASAN_DIR) $(TSAN_DIR) out
