@@ -1,0 +1,12 @@
+// The layer's own object counter: how many CF objects are alive. Constant
+// strings, booleans, allocators and registered bundles are not counted, so a
+// test can take the count, run code and check every object was released.
+#pragma once
+
+#include <CoreFoundation/CFBase.h>
+
+namespace cfx {
+
+long LiveObjectCount();
+
+}  // namespace cfx

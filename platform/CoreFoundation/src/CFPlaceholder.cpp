@@ -1,0 +1,1 @@
+// Translation unit placeholder; the layer is built from the files beside it.
