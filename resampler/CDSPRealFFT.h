@@ -1,0 +1,64 @@
+#pragma once
+// In-place real FFT of power-of-two length n = 2^b with the packed spectrum
+// layout the convolver and the filter designer work in:
+//   forward:  a[0] = sum x[j], a[1] = sum x[j](-1)^j,
+//             a[2k] = sum x[j]cos(2 pi jk/n), a[2k+1] = sum x[j]sin(2 pi jk/n)
+//             for 1 <= k < n/2;
+//   inverse:  x[j] = (a[0] + a[1](-1)^j)/2
+//                    + sum_{k=1}^{n/2-1} (a[2k]cos(2 pi jk/n) + a[2k+1]sin(2 pi jk/n)).
+// Neither direction scales: forward then inverse multiplies by n/2, which
+// GetInvScale() (2/n) undoes.
+//
+// Objects come from the process-wide pool (CFFTPool); their tables are built
+// when the pool creates them, so a transform only reads them.
+// Threads: Transform runs on the thread that holds the object (audio thread
+// for convolver stages); it never allocates or locks.
+
+#include "resampler/CStdClassAllocator.h"
+
+namespace rsmp {
+
+class CDSPRealFFT : public CStdClassAllocator
+{
+public:
+  // Builds an object for n = 2^bits (0 <= bits <= 30); nullptr on allocation
+  // failure or an out-of-range bits value.
+  static CDSPRealFFT* Create(int bits) noexcept;
+  static void Destroy(CDSPRealFFT* f) noexcept;
+
+  int GetLenBits() const { return mBits; }
+  int GetLen() const { return mLen; }
+  double GetInvScale() const { return mInvScale; }
+
+  void Forward(double* a) const noexcept;
+  void Inverse(double* a) const noexcept;
+  // direction +1 forward, -1 inverse.
+  void Transform(double* a, int direction) const noexcept
+  {
+    if(direction >= 0)
+      Forward(a);
+    else
+      Inverse(a);
+  }
+
+  CDSPRealFFT* mNext = nullptr; // pool free-list link
+
+private:
+  CDSPRealFFT() = default;
+  ~CDSPRealFFT() = default;
+
+  template <bool Inv> void ComplexPass(double* z) const noexcept;
+  void BitReverse(double* z) const noexcept;
+
+  int mBits = 0;
+  int mLen = 0;
+  double mInvScale = 1.0;
+  void* mWorkRaw = nullptr;      // swap-pair table of the bit reversal
+  int* mSwaps = nullptr;         // pairs (i, j) of complex indices, i < j
+  int mSwapCount = 0;
+  void* mTableRaw = nullptr;     // twiddle tables
+  double* mStageTw = nullptr;    // per radix-4 stage: (w^j, w^2j, w^3j) for j < L
+  double* mSplitTw = nullptr;    // cos/sin(2 pi k/n) for 0 <= k < n/4
+};
+
+} // namespace rsmp
