@@ -7,6 +7,7 @@
 // run on any thread (atomic exchange); every other call only reads and is safe from any thread.
 
 #include "core/FxString.h"
+#include "core/FxTextField.h"
 #include "core/FxTypedBuf.h"
 #include "core/IParamEnums.h"
 #include "core/IParamShape.h"
@@ -162,9 +163,5 @@ private:
   DisplayFunc mDisplayFunc;
   FxTypedBuf<DisplayText> mDisplayTexts{kDisplayTextGranularity};
 };
-
-// Copies at most size - 1 bytes of src into dst and terminates it, never splitting a UTF-8
-// sequence; a null src gives "". Returns dst.
-char* CopyTextField(char* dst, int size, const char* src);
 
 } // namespace fx
