@@ -99,7 +99,7 @@ public:
   void SetDisplayFunc(DisplayFunc func) { mDisplayFunc = std::move(func); }
   void SetLabel(const char* label);
   int GetNumDisplayTexts() const { return mDisplayTexts.GetSize(); }
-  // Null for an index outside the range (value then untouched).
+  // "" for an index outside the range (value then untouched).
   const char* GetDisplayTextAtIdx(int idx, double* value = nullptr) const;
   // Text of the first entry whose value equals value exactly, else "".
   const char* GetDisplayText(double value) const;
