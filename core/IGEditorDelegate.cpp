@@ -1,0 +1,195 @@
+#include "core/IGEditorDelegate.h"
+
+#include "core/IParam.h"
+#include "core/IStateChunk.h"
+#include "graphics/IGfx.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace fx::gfx {
+
+IGEditorDelegate::IGEditorDelegate(int nParams)
+  : IEditorDelegate(nParams)
+{
+}
+
+IGEditorDelegate::~IGEditorDelegate()
+{
+  // The editor goes before the functions that made it and the parameters it shows.
+  mGraphics.reset();
+}
+
+void* IGEditorDelegate::OpenWindow(void* pParent)
+{
+  if (mGraphics) ReleaseGraphics();
+
+  IGfx* graphics = CreateGraphics();
+  if (!graphics) return nullptr;
+  mGraphics.reset(graphics);
+
+  if (mSizeSaved) mGraphics->Resize(mSavedWidth, mSavedHeight, mSavedScale, true);
+
+  return mGraphics->OpenWindow(pParent);
+}
+
+void IGEditorDelegate::CloseWindow()
+{
+  if (mClosing) return;
+  mClosing = true;
+  OnUIClose();
+  if (mGraphics) ReleaseGraphics();
+  mClosing = false;
+}
+
+void IGEditorDelegate::ReleaseGraphics()
+{
+  mSizeSaved = true;
+  mSavedWidth = mGraphics->Width();
+  mSavedHeight = mGraphics->Height();
+  mSavedScale = mGraphics->GetDrawScale();
+  mGraphics->CloseWindow();
+  mEditorReady = false;
+  mGraphics.reset();
+}
+
+IGfx* IGEditorDelegate::CreateGraphics()
+{
+  return mMakeGraphicsFunc ? mMakeGraphicsFunc() : nullptr;
+}
+
+void IGEditorDelegate::LayoutUI(IGfx* pGraphics)
+{
+  if (mLayoutFunc) mLayoutFunc(pGraphics);
+}
+
+void IGEditorDelegate::SendControlValueFromDelegate(int ctrlTag, double normalizedValue)
+{
+  if (!mGraphics) return;
+  // Reached from host and timer callbacks: an unknown tag is ignored, never thrown into them.
+  try
+  {
+    if (IControl* control = mGraphics->GetControlWithTag(ctrlTag))
+      control->SetValueFromDelegate(normalizedValue, 0);
+  }
+  catch (const std::out_of_range&)
+  {
+  }
+}
+
+void IGEditorDelegate::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData)
+{
+  if (!mGraphics) return;
+  try
+  {
+    if (IControl* control = mGraphics->GetControlWithTag(ctrlTag))
+      control->OnMsgFromDelegate(msgTag, dataSize, pData);
+  }
+  catch (const std::out_of_range&)
+  {
+  }
+}
+
+void IGEditorDelegate::SendMidiMsgFromDelegate(const IMidiMsg& msg)
+{
+  if (mGraphics)
+  {
+    for (int i = 0; i < mGraphics->NControls(); ++i)
+    {
+      IControl* control = mGraphics->GetControl(i);
+      if (control && control->GetWantsMidi()) control->OnMidi(msg);
+    }
+  }
+  OnMidiMsgUI(msg);
+}
+
+void IGEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double value, bool normalized)
+{
+  const IParam* param = GetParam(paramIdx);
+  if (!param) return;
+
+  if (mGraphics)
+  {
+    if (!normalized) value = param->ToNormalized(param->Constrain(value));
+    value = std::clamp(value, 0.0, 1.0);
+
+    for (int i = 0; i < mGraphics->NControls(); ++i)
+    {
+      IControl* control = mGraphics->GetControl(i);
+      if (!control) continue;
+      for (int v = 0; v < control->NVals(); ++v)
+      {
+        if (control->GetParamIdx(v) == paramIdx) control->SetValueFromDelegate(value, v);
+      }
+    }
+  }
+  OnParamChangeUI(paramIdx, kDelegate);
+}
+
+bool IGEditorDelegate::OnKeyDown(const IKeyPress& key)
+{
+  if (!mEditorReady || !mGraphics) return false;
+  float x = 0.f, y = 0.f;
+  mGraphics->GetMouseLocation(x, y);
+  return mGraphics->OnKeyDown(x, y, key);
+}
+
+bool IGEditorDelegate::OnKeyUp(const IKeyPress& key)
+{
+  if (!mEditorReady || !mGraphics) return false;
+  float x = 0.f, y = 0.f;
+  mGraphics->GetMouseLocation(x, y);
+  return mGraphics->OnKeyUp(x, y, key);
+}
+
+bool IGEditorDelegate::SerializeEditorState(IStateChunk& chunk) const
+{
+  int32_t width = mSavedWidth;
+  int32_t height = mSavedHeight;
+  float scale = mSavedScale;
+  if (mGraphics)
+  {
+    width = mGraphics->Width();
+    height = mGraphics->Height();
+    scale = mGraphics->GetDrawScale();
+  }
+  chunk.Put(&width);
+  chunk.Put(&height);
+  chunk.Put(&scale);
+  return true;
+}
+
+int IGEditorDelegate::UnserializeEditorState(const IStateChunk& chunk, int startPos)
+{
+  int32_t width = 0;
+  int32_t height = 0;
+  float scale = 0.f;
+  int pos = chunk.Get(&width, startPos);
+  if (pos >= 0) pos = chunk.Get(&height, pos);
+  if (pos >= 0) pos = chunk.Get(&scale, pos);
+
+  // A short or zero record would open the editor at no size: keep the saved size then.
+  const bool usable = pos >= 0 && width != 0 && height != 0 && scale != 0.f;
+
+  if (!mEditorReady || !mGraphics)
+  {
+    if (usable)
+    {
+      mSavedWidth = width;
+      mSavedHeight = height;
+      mSavedScale = scale;
+    }
+  }
+  else if (usable)
+  {
+    mGraphics->Resize(width, height, scale, true);
+  }
+  return pos;
+}
+
+void IGEditorDelegate::SetScreenScale(float scale)
+{
+  if (mEditorReady && mGraphics) mGraphics->SetScreenScale(scale);
+}
+
+} // namespace fx::gfx

@@ -1,0 +1,89 @@
+#pragma once
+// Binds the plug-in to one graphics editor: creates it through the product's factory, lays it
+// out through the product's layout function, opens and closes its window inside the host's
+// view, routes values, messages, MIDI and keys to its controls, and keeps the editor's size
+// and scale with the plug-in state. Main thread only.
+
+#include "core/IEditorDelegate.h"
+
+#include <functional>
+#include <memory>
+
+namespace fx::gfx {
+
+class IGfx;
+
+class IGEditorDelegate : public IEditorDelegate
+{
+public:
+  using MakeGraphicsFunc = std::function<IGfx*()>;
+  using LayoutFunc = std::function<void(IGfx*)>;
+
+  /** Size of the editor state written by SerializeEditorState. */
+  static constexpr int kEditorStateSize = 12;
+
+  explicit IGEditorDelegate(int nParams);
+  ~IGEditorDelegate() override;
+
+  /** Closes a leftover editor, creates a new one, reapplies the size saved at the last close,
+   *  and opens its window (the back end then lays it out and calls OnUIOpen). Null when no
+   *  editor could be made. */
+  void* OpenWindow(void* pParent) override;
+  /** Calls OnUIClose, saves the editor's size and scale, closes and deletes it. Re-entry while
+   *  closing does nothing. */
+  void CloseWindow() override;
+
+  /** A new editor from the factory; null when none is installed. */
+  virtual IGfx* CreateGraphics();
+  /** Runs the layout function on the editor, when one is installed. */
+  virtual void LayoutUI(IGfx* pGraphics);
+  /** The editor while its window is ready, else null. */
+  virtual IGfx* GetUI() const { return mEditorReady ? mGraphics.get() : nullptr; }
+
+  void SendControlValueFromDelegate(int ctrlTag, double normalizedValue) override;
+  void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize = 0, const void* pData = nullptr) override;
+  void SendMidiMsgFromDelegate(const IMidiMsg& msg) override;
+  void SendParameterValueFromDelegate(int paramIdx, double value, bool normalized) override;
+
+  bool OnKeyDown(const IKeyPress& key) override;
+  bool OnKeyUp(const IKeyPress& key) override;
+
+  /** Appends width, height (int32) and scale (float32): the open editor's, else the saved ones. */
+  bool SerializeEditorState(IStateChunk& chunk) const override;
+  /** Reads the 12 bytes back. Returns startPos + 12, or -1 when the chunk is short. Closed
+   *  editor: stores them as the size for the next opening only when all three were read and
+   *  none is zero. Open editor: resizes it when all three are non-zero. */
+  int UnserializeEditorState(const IStateChunk& chunk, int startPos) override;
+  void SetScreenScale(float scale) override;
+
+  void SetMakeGraphicsFunc(MakeGraphicsFunc func) { mMakeGraphicsFunc = std::move(func); }
+  void SetLayoutFunc(LayoutFunc func) { mLayoutFunc = std::move(func); }
+
+  /** Written by the graphics back end when it opens the editor's window. */
+  void SetEditorReady(bool ready) { mEditorReady = ready; }
+  bool GetEditorReady() const { return mEditorReady; }
+
+  /** The editor object, whether or not its window is ready (null when none exists). */
+  IGfx* GetGraphics() const { return mGraphics.get(); }
+
+  int GetSavedWidth() const { return mSavedWidth; }
+  int GetSavedHeight() const { return mSavedHeight; }
+  float GetSavedScale() const { return mSavedScale; }
+  bool GetSizeSaved() const { return mSizeSaved; }
+
+private:
+  // Saves the size, closes the window and deletes the editor.
+  void ReleaseGraphics();
+
+  MakeGraphicsFunc mMakeGraphicsFunc;
+  LayoutFunc mLayoutFunc;
+  std::unique_ptr<IGfx> mGraphics;
+  int mSavedWidth = 0;
+  int mSavedHeight = 0;
+  float mSavedScale = 0.f;
+  bool mSizeSaved = false;
+  bool mClosing = false;
+  bool mEditorReady = false;
+};
+
+} // namespace fx::gfx
