@@ -72,7 +72,10 @@ private:
 
 // Bounded ring safe for several producers: every slot carries a sequence number that tells
 // producers and the consumer whose turn it is, so a producer claims a slot with one
-// compare-exchange and publishes it with a release store of the slot's sequence.
+// compare-exchange and publishes it with a release store of the slot's sequence. For the entry
+// at position pos the slot reads 2 * pos while free and 2 * pos + 1 once written; the consumer
+// frees it for the next lap with 2 * (pos + slots). The doubled numbers keep the three states
+// apart even for a single slot.
 template <class T>
 class IFxMPQueue
 {
@@ -85,7 +88,7 @@ public:
     if (capacity < 2) capacity = 2;
     mSlotCount = static_cast<uint64_t>(capacity - 1);
     mSlots = std::make_unique<Slot[]>(mSlotCount);
-    for (uint64_t i = 0; i < mSlotCount; ++i) mSlots[i].seq.store(i, std::memory_order_relaxed);
+    for (uint64_t i = 0; i < mSlotCount; ++i) mSlots[i].seq.store(2 * i, std::memory_order_relaxed);
   }
   IFxMPQueue(const IFxMPQueue&) = delete;
   IFxMPQueue& operator=(const IFxMPQueue&) = delete;
@@ -98,13 +101,13 @@ public:
     {
       Slot& slot = mSlots[pos % mSlotCount];
       const uint64_t seq = slot.seq.load(std::memory_order_acquire);
-      const int64_t diff = static_cast<int64_t>(seq - pos);
+      const int64_t diff = static_cast<int64_t>(seq - 2 * pos);
       if (diff == 0)
       {
         if (mWritePos.compare_exchange_weak(pos, pos + 1, std::memory_order_relaxed))
         {
           slot.value = item;
-          slot.seq.store(pos + 1, std::memory_order_release);
+          slot.seq.store(2 * pos + 1, std::memory_order_release);
           return true;
         }
       }
@@ -126,9 +129,9 @@ public:
     const uint64_t pos = mReadPos.load(std::memory_order_relaxed);
     Slot& slot = mSlots[pos % mSlotCount];
     const uint64_t seq = slot.seq.load(std::memory_order_acquire);
-    if (seq != pos + 1) return false;
+    if (seq != 2 * pos + 1) return false;
     item = slot.value;
-    slot.seq.store(pos + mSlotCount, std::memory_order_release);
+    slot.seq.store(2 * (pos + mSlotCount), std::memory_order_release);
     mReadPos.store(pos + 1, std::memory_order_release);
     return true;
   }
