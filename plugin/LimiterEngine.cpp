@@ -1,0 +1,599 @@
+#include "plugin/LimiterEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kOSFactors[8] = {2, 4, 8, 16, 32, 64, 128, 256};
+
+template <typename T> T ClampTo(T v, T lo, T hi)
+{
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+bool StoreClamped(std::atomic<double>& a, double v, double lo, double hi)
+{
+  if (std::isnan(v))
+    return false;
+  a.store(ClampTo(v, lo, hi), std::memory_order_relaxed);
+  return true;
+}
+
+// Copies n samples, turning NaN and infinities into silence.
+void CopyFinite(const double* src, double* dst, int n) noexcept
+{
+  if (!src)
+  {
+    std::memset(dst, 0, static_cast<size_t>(n) * sizeof(double));
+    return;
+  }
+  for (int i = 0; i < n; ++i)
+  {
+    const double v = src[i];
+    dst[i] = std::isfinite(v) ? v : 0.0;
+  }
+}
+
+void StepMeter(IPeakFollower& m, const double* x, double factor, int n) noexcept
+{
+  for (int i = 0; i < n; ++i)
+    m.Step(std::fabs(x[i] * factor));
+}
+
+void StepMeter(IPeakFollower& m, const double* x, int n) noexcept
+{
+  for (int i = 0; i < n; ++i)
+    m.Step(std::fabs(x[i]));
+}
+
+} // namespace
+
+LimiterEngine::LimiterEngine()
+{
+  UpdateCoefficients();
+}
+
+LimiterEngine::~LimiterEngine() = default;
+
+int LimiterEngine::FactorForOSMode(int32_t index) noexcept
+{
+  return index >= 1 && index <= 8 ? kOSFactors[index - 1] : 1;
+}
+
+// ---------------------------------------------------------------- parameters
+
+void LimiterEngine::SetOSMode(int32_t index)
+{
+  index = ClampTo<int32_t>(index, 0, 4);
+  if (index == mOSMode.load(std::memory_order_relaxed))
+    return;
+  std::lock_guard<std::mutex> lock(mMutex);
+  mOSMode.store(index, std::memory_order_relaxed);
+  if (mConfigured.load(std::memory_order_relaxed))
+    mOversampler.SetFactor(FactorForOSMode(index));
+  Reconfigure();
+}
+
+void LimiterEngine::SetLookAhead(int32_t index)
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  mLookAhead.store(ClampTo<int32_t>(index, 0, 1), std::memory_order_relaxed);
+  Reconfigure();
+}
+
+void LimiterEngine::SetGain(double dB)
+{
+  if (StoreClamped(mGain, dB, 0.0, 24.0))
+    UpdateCoefficients();
+}
+
+void LimiterEngine::SetAttack(double ms)
+{
+  if (StoreClamped(mAttack, ms, 0.0, 1000.0))
+    UpdateCoefficients();
+}
+
+void LimiterEngine::SetRelease(double ms)
+{
+  if (StoreClamped(mRelease, ms, 0.0, 1000.0))
+    UpdateCoefficients();
+}
+
+void LimiterEngine::SetAutoRelease(int32_t on)
+{
+  mAutoRelease.store(ClampTo<int32_t>(on, 0, 1), std::memory_order_relaxed);
+  UpdateCoefficients();
+}
+
+void LimiterEngine::SetCeiling(double dB)
+{
+  if (StoreClamped(mCeiling, dB, -24.0, 0.0))
+    UpdateCoefficients();
+}
+
+void LimiterEngine::SetDrive(double dB)
+{
+  if (StoreClamped(mDrive, dB, 0.0, 24.0))
+    UpdateCoefficients();
+}
+
+void LimiterEngine::SetChannelLink(double pct)
+{
+  if (StoreClamped(mChannelLink, pct, 0.0, 100.0))
+    PublishParams(false);
+}
+
+void LimiterEngine::SetLimitMode(int32_t mode)
+{
+  mLimitMode.store(ClampTo<int32_t>(mode, 0, 1), std::memory_order_relaxed);
+  PublishParams(false);
+}
+
+void LimiterEngine::SetSaturationMode(int32_t on)
+{
+  mSatMode.store(ClampTo<int32_t>(on, 0, 1), std::memory_order_relaxed);
+  PublishParams(false);
+}
+
+void LimiterEngine::SetCeilingMode(int32_t mode)
+{
+  mCeilingMode.store(ClampTo<int32_t>(mode, 0, 1), std::memory_order_relaxed);
+  UpdateCoefficients();
+}
+
+LimiterParams LimiterEngine::GetParams() const noexcept
+{
+  LimiterParams p;
+  p.osMode = mOSMode.load(std::memory_order_relaxed);
+  p.gain = mGain.load(std::memory_order_relaxed);
+  p.attack = mAttack.load(std::memory_order_relaxed);
+  p.release = mRelease.load(std::memory_order_relaxed);
+  p.autoRelease = mAutoRelease.load(std::memory_order_relaxed);
+  p.lookAhead = mLookAhead.load(std::memory_order_relaxed);
+  p.ceiling = mCeiling.load(std::memory_order_relaxed);
+  p.drive = mDrive.load(std::memory_order_relaxed);
+  p.channelLink = mChannelLink.load(std::memory_order_relaxed);
+  p.limitMode = mLimitMode.load(std::memory_order_relaxed);
+  p.satMode = mSatMode.load(std::memory_order_relaxed);
+  p.ceilingMode = mCeilingMode.load(std::memory_order_relaxed);
+  return p;
+}
+
+void LimiterEngine::UpdateCoefficients()
+{
+  PublishParams(true);
+}
+
+void LimiterEngine::PublishParams(bool stageValuesChanged)
+{
+  // The rate and look-ahead are read under the writer lock, after a rebuild
+  // stored them, so the newest published set always matches the stages.
+  std::lock_guard<std::mutex> lock(mCoeffMutex);
+  if (stageValuesChanged)
+    ++mStageGeneration;
+  auto& slot = mCoeffs.Back();
+  slot.first = mStageGeneration;
+  slot.second = LimiterCoeffSet::Compute(GetParams(), mProcessingRate.load(std::memory_order_relaxed),
+                                         mLookAheadMs.load(std::memory_order_relaxed));
+  mCoeffs.Publish();
+}
+
+void LimiterEngine::TakeCoefficients() noexcept
+{
+  if (!mCoeffs.Acquire())
+    return;
+  const auto& cur = mCoeffs.Current();
+  mActive = cur.second;
+  if (cur.first != mAppliedStageGeneration)
+  {
+    mAppliedStageGeneration = cur.first;
+    for (ILimiterStage& s : mStages)
+      s.ApplyCoefficients(mActive.stage);
+  }
+  for (int c = 0; c < 2; ++c)
+  {
+    const double ratio = mClippers[c].lastClipRatio;
+    mClippers[c] = mActive.clipper;
+    mClippers[c].lastClipRatio = ratio;
+    mSaturators[c] = mActive.saturator;
+  }
+}
+
+// ---------------------------------------------------------------- host side
+
+void LimiterEngine::SetLatencyHooks(std::function<int()> hostLatency, std::function<void(int)> report)
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  mHostLatencyFn = std::move(hostLatency);
+  mReportFn = std::move(report);
+}
+
+int LimiterEngine::HostLatency() const
+{
+  return mHostLatencyFn ? mHostLatencyFn() : mReportedLatency.load(std::memory_order_relaxed);
+}
+
+void LimiterEngine::ReportLatency(int latency)
+{
+  mReportedLatency.store(latency, std::memory_order_relaxed);
+  if (mReportFn)
+    mReportFn(latency);
+}
+
+// ---------------------------------------------------------------- configuration
+
+LimiterEngine::EStatus LimiterEngine::Prepare(double sampleRate, int blockSize)
+{
+  if (!std::isfinite(sampleRate) || sampleRate < kMinSampleRate || sampleRate > kMaxSampleRate)
+    return EStatus::kInvalidSampleRate;
+  if (blockSize < 1)
+    return EStatus::kInvalidBlockSize;
+  std::lock_guard<std::mutex> lock(mMutex);
+  mSampleRate.store(sampleRate, std::memory_order_relaxed);
+  mBlockSize.store(blockSize, std::memory_order_relaxed);
+  Reconfigure();
+  if (mConfigured.load(std::memory_order_relaxed))
+    return EStatus::kOK;
+  return EStatus::kResamplerFailed;
+}
+
+LimiterEngine::EStatus LimiterEngine::OnReset(double sampleRate, int blockSize)
+{
+  if (!std::isfinite(sampleRate) || sampleRate < kMinSampleRate || sampleRate > kMaxSampleRate)
+    return EStatus::kInvalidSampleRate;
+  if (blockSize < 1)
+    return EStatus::kInvalidBlockSize;
+  std::lock_guard<std::mutex> lock(mMutex);
+  if (mConfigured.load(std::memory_order_relaxed) &&
+      sampleRate == mSampleRate.load(std::memory_order_relaxed) &&
+      blockSize == mBlockSize.load(std::memory_order_relaxed))
+  {
+    // Same format: a reset after a seek must not play stale audio.
+    ClearSignalStateLocked();
+    return EStatus::kOK;
+  }
+  mSampleRate.store(sampleRate, std::memory_order_relaxed);
+  mBlockSize.store(blockSize, std::memory_order_relaxed);
+  Reconfigure();
+  const int latency = mWantedLatency.load(std::memory_order_relaxed);
+  if (latency != HostLatency())
+    ReportLatency(latency);
+  return mConfigured.load(std::memory_order_relaxed) ? EStatus::kOK : EStatus::kResamplerFailed;
+}
+
+int LimiterEngine::ConfigureProcessing()
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  Reconfigure();
+  return mWantedLatency.load(std::memory_order_relaxed);
+}
+
+void LimiterEngine::ReconfigureAndReport()
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  Reconfigure();
+  const int latency = mWantedLatency.load(std::memory_order_relaxed);
+  if (latency != HostLatency())
+    ReportLatency(latency);
+}
+
+void LimiterEngine::Reconfigure()
+{
+  const double fs = mSampleRate.load(std::memory_order_relaxed);
+  const int blockSize = mBlockSize.load(std::memory_order_relaxed);
+  const int32_t osMode = mOSMode.load(std::memory_order_relaxed);
+  const int32_t lookAhead = mLookAhead.load(std::memory_order_relaxed);
+  const int factor = FactorForOSMode(osMode);
+  const double fsF = fs * static_cast<double>(factor);
+
+  mMaxCount.store(lookAhead == 1 ? 2561 : 513, std::memory_order_relaxed);
+  if (!(fs >= kMinSampleRate) || blockSize < 1)
+  {
+    // No format yet: nothing to build; the latency still follows the settings.
+    mWantedLatency.store(ComputeLatency(), std::memory_order_relaxed);
+    return;
+  }
+
+  mConfigured.store(false, std::memory_order_relaxed);
+  mChunk = std::min(blockSize, kMaxChunk);
+  bool ok = mOversampler.Setup(factor, kMaxFactor, mChunk, 2, 2, 2, fs) == IOversampler::EStatus::kOK;
+
+  mRefreshRate = 60.0;
+  mRefreshPeriodMs = 16.666666666666668;
+  for (ILimiterStage& s : mStages)
+    ok = s.Configure(fsF, lookAhead) && ok;
+  for (int c = 0; c < 2; ++c)
+  {
+    mClippers[c] = ISoftClipper {};
+    mSaturators[c] = ISaturator {};
+  }
+  mRefreshPeriod = static_cast<int>(mRefreshPeriodMs * 0.001 * fs);
+  mRefreshCounter = 0;
+  mMeters.Configure(fs, fsF);
+  ok = ok && mDiscard[0].Allocate(static_cast<size_t>(mChunk)) &&
+       mDiscard[1].Allocate(static_cast<size_t>(mChunk)) &&
+       mSilence.Allocate(static_cast<size_t>(mChunk));
+
+  mProcessingRate.store(fsF, std::memory_order_relaxed);
+  mLookAheadMs.store(mStages[0].lookAheadMs, std::memory_order_relaxed);
+  UpdateCoefficients();
+  mWantedLatency.store(ComputeLatency(), std::memory_order_relaxed);
+  if (!ok)
+  {
+    mOversampler.Release();
+    return;
+  }
+  mConfigured.store(true, std::memory_order_relaxed);
+}
+
+void LimiterEngine::ResetProcessingState()
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  ResetProcessingStateLocked();
+}
+
+void LimiterEngine::ResetProcessingStateLocked() noexcept
+{
+  for (ILimiterStage& s : mStages)
+  {
+    s.RefillRing();
+    s.readGain = 1.0;
+  }
+  mMeters.Clear();
+}
+
+void LimiterEngine::ClearSignalStateLocked() noexcept
+{
+  ResetProcessingStateLocked();
+  for (ILimiterStage& s : mStages)
+    s.ClearSignalState();
+  for (ISoftClipper& c : mClippers)
+    c.lastClipRatio = 1.0;
+  mRefreshCounter = 0;
+  mOversampler.ClearAll();
+}
+
+// ---------------------------------------------------------------- latency
+
+int LimiterEngine::ComputeLatency() const noexcept
+{
+  const int current = mOversampler.CurrentFactor();
+  int m = current >= 2 ? mOversampler.MeasuredLatency(current) : 0;
+  if (current == 8 || current == 32 || current == 64 || current == 128 || current == 256)
+    m += 1;
+  const int32_t osMode = mOSMode.load(std::memory_order_relaxed);
+  const int F = FactorForOSMode(osMode);
+  return (mMaxCount.load(std::memory_order_relaxed) - 1) / F + m + (osMode == 4 ? 1 : 0);
+}
+
+int LimiterEngine::UpdateWantedLatency() noexcept
+{
+  const int l = ComputeLatency();
+  mWantedLatency.store(l, std::memory_order_relaxed);
+  return l;
+}
+
+// ---------------------------------------------------------------- meters
+
+double LimiterEngine::GetMeterValue() const noexcept
+{
+  return std::max(mMeters.Output(LimiterMeters::kGrLFast), mMeters.Output(LimiterMeters::kGrRFast));
+}
+
+// ---------------------------------------------------------------- audio
+
+void LimiterEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, int nIn,
+                                 int nOut) noexcept
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+
+  if (mHostCode.load(std::memory_order_relaxed) == kHostCodeReportsFromBlock)
+  {
+    const int wanted = mWantedLatency.load(std::memory_order_relaxed);
+    if (wanted != HostLatency())
+      ReportLatency(wanted);
+  }
+  if (nFrames <= 0)
+    return;
+
+  double* in[2] = {inputs ? inputs[0] : nullptr, inputs ? inputs[1] : nullptr};
+  double* out[2] = {outputs ? outputs[0] : nullptr, outputs ? outputs[1] : nullptr};
+  nIn = ClampTo(nIn, 0, 2);
+  nOut = ClampTo(nOut, 0, 2);
+
+  if (!mConfigured.load(std::memory_order_relaxed))
+  {
+    for (double* o : out)
+      if (o)
+        std::memset(o, 0, static_cast<size_t>(nFrames) * sizeof(double));
+    return;
+  }
+
+  TakeCoefficients();
+
+  for (int done = 0; done < nFrames;)
+  {
+    const int n = std::min(nFrames - done, mChunk);
+    double* ci[2];
+    double* co[2];
+    for (int c = 0; c < 2; ++c)
+    {
+      ci[c] = in[c] ? in[c] + done : nullptr;
+      co[c] = out[c] ? out[c] + done : mDiscard[c].Data();
+    }
+    ProcessChunk(ci, co, n, nIn, nOut);
+    done += n;
+  }
+
+  mMeters.Publish();
+  mRefreshCounter += nFrames;
+  if (mRefreshCounter >= mRefreshPeriod)
+  {
+    mRefreshCounter %= mRefreshPeriod;
+    mRefreshDue.store(true, std::memory_order_relaxed);
+  }
+}
+
+void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, int nIn, int nOut) noexcept
+{
+  // The input, made finite, goes into the up-sampling rows (the factor 1
+  // path reads it from there too), so no bad sample reaches any state.
+  double* src[2] = {mOversampler.UpInputRow(0), mOversampler.UpInputRow(1)};
+  CopyFinite(in[0], src[0], n);
+  CopyFinite(in[1], src[1], n);
+
+  // Input meters (level after Gain and Drive).
+  const double m = mActive.inputMeterFactor;
+  StepMeter(mMeters[LimiterMeters::kInLFast], src[0], m, n);
+  StepMeter(mMeters[LimiterMeters::kInRFast], src[1], m, n);
+  StepMeter(mMeters[LimiterMeters::kInLHold], src[0], m, n);
+  StepMeter(mMeters[LimiterMeters::kInRHold], src[1], m, n);
+
+  const int factor = mOversampler.CurrentFactor();
+  if (factor <= 1)
+  {
+    ProcessLimiter(src, out, n, nIn, nOut);
+  }
+  else
+  {
+    double* up[2] = {src[0], src[1]};
+    int nUp = 0;
+    for (int c = 0; c < nIn; ++c)
+      nUp = mOversampler.Up(c, n, up[c]);
+    double* rows[2] = {mOversampler.DownInputRow(0), mOversampler.DownInputRow(1)};
+    ProcessLimiter(up, rows, nUp, nIn, nOut);
+    if (nOut < 1)
+    {
+      std::memset(out[0], 0, static_cast<size_t>(n) * sizeof(double));
+      std::memset(out[1], 0, static_cast<size_t>(n) * sizeof(double));
+    }
+    else
+    {
+      double* down[2] = {nullptr, nullptr};
+      int nDown = 0;
+      for (int c = 0; c < nOut; ++c)
+        nDown = mOversampler.Down(c, nUp, down[c]);
+      nDown = std::min(nDown, n);
+      // While the converters fill, fewer samples come back than went in: they
+      // are the newest part of the block, so they go to its end after leading
+      // silence, and the stream keeps its constant latency.
+      const int lead = n - nDown;
+      for (int c = 0; c < 2; ++c)
+      {
+        if (c < nOut)
+        {
+          if (lead > 0)
+            std::memset(out[c], 0, static_cast<size_t>(lead) * sizeof(double));
+          if (nDown > 0)
+            std::memmove(out[c] + lead, down[c], static_cast<size_t>(nDown) * sizeof(double));
+        }
+        else if (lead > 0)
+          std::memset(out[c], 0, static_cast<size_t>(n) * sizeof(double));
+      }
+    }
+  }
+
+  // Clamp at the ceiling.
+  for (int c = 0; c < 2; ++c)
+  {
+    const double lo = mClippers[c].clampLow;
+    const double hi = mClippers[c].clampHigh;
+    double* o = out[c];
+    for (int i = 0; i < n; ++i)
+      o[i] = std::max(lo, std::min(hi, o[i]));
+  }
+
+  // Output meters.
+  StepMeter(mMeters[LimiterMeters::kOutLFast], out[0], n);
+  StepMeter(mMeters[LimiterMeters::kOutRFast], out[1], n);
+  StepMeter(mMeters[LimiterMeters::kOutLHold], out[0], n);
+  StepMeter(mMeters[LimiterMeters::kOutRHold], out[1], n);
+}
+
+void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames,
+                                   int nIn, int nOut) noexcept
+{
+  if (nFrames <= 0)
+    return;
+  const bool stereo = nIn == 2 && nOut == 2;
+  const double* a = inputs[0];
+  const double* b = stereo ? inputs[1] : inputs[0];
+  double* o0 = outputs[0];
+  double* o1 = stereo ? outputs[1] : outputs[0];
+  const bool autoRelease = mStages[0].autoRelease != 0;
+  if (mActive.stageMode == 2)
+  {
+    if (autoRelease)
+      RunLimiter<2, true>(a, b, o0, o1, nFrames, stereo);
+    else
+      RunLimiter<2, false>(a, b, o0, o1, nFrames, stereo);
+  }
+  else
+  {
+    if (autoRelease)
+      RunLimiter<1, true>(a, b, o0, o1, nFrames, stereo);
+    else
+      RunLimiter<1, false>(a, b, o0, o1, nFrames, stereo);
+  }
+}
+
+template <int Mode, bool Auto>
+void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
+                               bool stereo) noexcept
+{
+  ILimiterStage& st0 = mStages[0];
+  ILimiterStage& st1 = mStages[1];
+  ISoftClipper& cl0 = mClippers[0];
+  ISoftClipper& cl1 = mClippers[1];
+  const ISaturator& sa0 = mSaturators[0];
+  const ISaturator& sa1 = mSaturators[1];
+  IPeakFollower& grLFast = mMeters[LimiterMeters::kGrLFast];
+  IPeakFollower& grRFast = mMeters[LimiterMeters::kGrRFast];
+  IPeakFollower& grLHold = mMeters[LimiterMeters::kGrLHold];
+  IPeakFollower& grRHold = mMeters[LimiterMeters::kGrRHold];
+  const double link = mActive.params.channelLink / 100.0;
+  const double unlinked = 1.0 - link;
+  const bool saturate = mActive.saturate;
+  const bool volume = mActive.params.ceilingMode == 1;
+  const double volumeGain = mActive.volumeGain;
+
+  for (int i = 0; i < n; ++i)
+  {
+    const double x0 = a[i];
+    const double x1 = b[i];
+    const double s0 = st0.Run<Mode, Auto>(x0);
+    const double s1 = st1.Run<Mode, Auto>(x1);
+    const double g0 = st0.gain;
+    const double g1 = st1.gain;
+    const double m = std::min(g0, g1) * link;
+    double y0 = s0 * (m + unlinked * g0);
+    double y1 = s1 * (m + unlinked * g1);
+    if (saturate)
+    {
+      y0 = sa0.Process(y0);
+      y1 = sa1.Process(y1);
+    }
+    double z0 = cl0.Process(y0);
+    double z1 = cl1.Process(y1);
+    const double gr0 = std::fabs(cl0.lastClipRatio * st0.scaledGain);
+    const double gr1 = std::fabs(cl1.lastClipRatio * st1.scaledGain);
+    grLFast.Step(gr0);
+    grRFast.Step(gr1);
+    grLHold.Step(gr0);
+    grRHold.Step(gr1);
+    if (volume)
+    {
+      z0 *= volumeGain;
+      z1 *= volumeGain;
+    }
+    if (stereo)
+    {
+      o0[i] = z0;
+      o1[i] = z1;
+    }
+    else
+      o0[i] = z1;
+  }
+}
