@@ -1,0 +1,417 @@
+// The limiter stage and its peak follower against a plain reference written
+// independently of the engine's code, plus the stage's documented edge cases.
+
+#include "plugin/ILimiterStage.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+// ---- Reference: the follower and the stage, straight from their description.
+
+struct RefFollower
+{
+  double att = 0, rel = 0;
+  int hold = 0, counter = 0;
+  double value = 0, maxv = 0;
+  int state = 0, invert = 0;
+
+  double Step(double v)
+  {
+    if (invert == 1)
+      v = 1 - std::min(v, 1.0);
+    maxv = std::max(maxv, v);
+    if (v > value)
+    {
+      value = (value - v) * att + v;
+      counter = 0;
+      state = 1;
+    }
+    else if (state == 4)
+      value = (value - v) * rel + v;
+    else if (state == 1)
+    {
+      const bool release = counter >= hold;
+      counter++;
+      if (release)
+      {
+        state = 4;
+        value = (value - v) * rel + v;
+      }
+    }
+    if (value < 1e-8)
+      value = 0;
+    return invert == 1 ? 1 - value : value;
+  }
+};
+
+double Pow10(double x) { return std::pow(10.0, x); }
+
+struct RefStage
+{
+  RefFollower G, P, Q;
+  double rate;
+  int prevPol = 0, count = 0;
+  double peak = 0, held = 1, prevSample = 0;
+  int maxCount, ringLen, fill;
+  std::vector<double> ring;
+  int w = 0;
+  double inGain, threshold, ceilDb, ceilGain, attackTime;
+  int autoRel, silenceClamp;
+  double gain = 1, scaledGain = 1;
+
+  RefStage(double fs, int lookAhead, double gainDb, double attackMs, double releaseMs, int autoR,
+           double ceiling, bool volume)
+    : rate(fs)
+  {
+    const double la = lookAhead == 1 ? 50.0 : 10.0;
+    maxCount = lookAhead == 1 ? 2561 : 513;
+    ringLen = 3 * maxCount;
+    fill = ringLen;
+    ring.assign(ringLen, 0.0);
+    for (int i = 0; i < ringLen; i += 3)
+      ring[i + 1] = 1.0;
+    inGain = std::pow(2.0, gainDb / 6.0);
+    threshold = volume ? 1.0 : std::pow(2.0, ceiling / 6.0);
+    ceilGain = threshold;
+    ceilDb = volume ? 0.0 : ceiling;
+    attackTime = attackMs / 1000.0;
+    autoRel = autoR;
+    P.att = Pow10(-1.0 / (attackTime * fs));
+    P.rel = Pow10(-1.0 / (releaseMs / 1000.0 * fs));
+    silenceClamp = static_cast<int>(la / 1000.0 * fs);
+  }
+
+  static int Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+
+  double Process(int mode, double x)
+  {
+    if (mode >= 1)
+      x *= inGain;
+    int pol = 0;
+    if (mode == 3)
+      pol = std::fabs(x) > threshold ? 1 : 0;
+    else if (mode == 2)
+      pol = Sign(x - prevSample);
+    else if (mode == 1)
+      pol = Sign(x);
+    if (pol == prevPol)
+    {
+      const int old = count;
+      count = old + 1;
+      if (pol == 0 && old >= silenceClamp)
+        count = silenceClamp;
+    }
+    else
+    {
+      if (prevPol != 0)
+      {
+        const double g = peak > threshold ? ceilGain / peak : 1.0;
+        if (g >= 0 && count < maxCount)
+        {
+          int p = w - 3 * (count + 1) + 1;
+          if (p < 0)
+            p += ringLen;
+          ring[p] = g;
+          ring[p + 1] = count;
+        }
+      }
+      count = 0;
+      peak = 0;
+    }
+    prevPol = pol;
+    prevSample = x;
+    const double a = std::fabs(x);
+    if (autoRel)
+    {
+      const double L = std::fabs(Q.Step(a));
+      const double ldb = L > 6.309e-8 ? std::log(L) * 8.685889638065037 : -144.0;
+      const double T = std::pow(3.5, std::max(ldb - ceilDb + 7.0, 0.0) / 2.7 - 3.5);
+      P.att = Pow10(-1.0 / (attackTime * rate));
+      P.rel = Pow10(-1.0 / (T * rate));
+      P.hold = 0;
+    }
+    const double p1 = P.Step(a);
+    if (!(peak > p1))
+      peak = P.Step(a);
+    ring[w] = x;
+    ring[w + 1] = -1.0;
+    ring[w + 2] = 0.0;
+    w += 3;
+    if (w == ringLen)
+      w = 0;
+    if (fill < ringLen)
+    {
+      fill += 3;
+      return 0.0;
+    }
+    const int r = w;
+    if (ring[r + 1] >= 0)
+      held = ring[r + 1];
+    if (mode >= 2 && ring[r + 1] >= 0)
+    {
+      const double n = std::max(ring[r + 2], 1.0);
+      const double t = 2 * n / rate;
+      G.att = G.rel = Pow10(-1.0 / (t * rate));
+      G.hold = 0;
+    }
+    if (mode == 0)
+      gain = 1.0;
+    else if (mode == 2 || mode == 3)
+      gain = G.Step(std::fabs(held));
+    else
+      gain = held;
+    scaledGain = gain;
+    return ring[r];
+  }
+};
+
+void SetUpStage(ILimiterStage& s, double fs, int lookAhead, double gainDb, double attackMs,
+                double releaseMs, int autoR, double ceiling, bool volume)
+{
+  ASSERT_TRUE(s.Configure(fs, lookAhead));
+  s.ApplyCoefficients(ILimiterStage::ComputeCoeffs(gainDb, attackMs, releaseMs, autoR, ceiling, volume, fs,
+                                                   s.lookAheadMs));
+}
+
+// Programme-like test signal: noise bursts, sines, silences and DC runs.
+std::vector<double> MakeSignal(std::mt19937& rng, int n)
+{
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  std::vector<double> x(n);
+  int i = 0;
+  while (i < n)
+  {
+    const int len = std::min(n - i, 50 + static_cast<int>(rng() % 3000));
+    const int kind = static_cast<int>(rng() % 5);
+    const double amp = std::pow(10.0, -2.0 * (rng() % 1000) / 1000.0) * 1.5;
+    const double freq = 0.001 + 0.2 * (rng() % 1000) / 1000.0;
+    for (int k = 0; k < len; ++k, ++i)
+    {
+      switch (kind)
+      {
+        case 0: x[i] = amp * u(rng); break;
+        case 1: x[i] = amp * std::sin(freq * k); break;
+        case 2: x[i] = 0.0; break;
+        case 3: x[i] = amp * 0.3; break;
+        default: x[i] = amp * (std::sin(freq * k) + 0.3 * u(rng)); break;
+      }
+    }
+  }
+  return x;
+}
+
+void ExpectClose(double expected, double actual, const char* what, int i)
+{
+  const double tol = 1e-12 * std::max(1.0, std::fabs(expected));
+  ASSERT_NEAR(expected, actual, tol) << what << " at sample " << i;
+}
+
+} // namespace
+
+TEST(LimiterStage, MatchesReferenceOnRandomSignals)
+{
+  std::mt19937 rng(1234);
+  struct Case
+  {
+    double fs;
+    int lookAhead, mode, autoR;
+    double gain, attack, release, ceiling;
+    bool volume;
+  };
+  const Case cases[] = {
+    {44100, 0, 2, 0, 6.0, 0.0, 0.0, 0.0, false},    {48000, 1, 2, 1, 12.0, 1.0, 0.0, -0.1, false},
+    {48000, 0, 1, 0, 9.0, 0.0, 50.0, -3.0, false},  {96000, 1, 1, 1, 3.0, 5.0, 200.0, -12.0, false},
+    {88200, 0, 3, 0, 18.0, 0.3, 10.0, -6.0, false}, {44100, 1, 3, 1, 24.0, 0.0, 0.0, 0.0, true},
+    {768000, 0, 2, 1, 10.0, 0.01, 1.0, -1.0, false}, {48000, 0, 0, 1, 6.0, 0.0, 0.0, -0.5, false},
+    {192000, 1, 2, 0, 0.0, 1000.0, 1000.0, -24.0, true},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << "fs " << c.fs << " mode " << c.mode << " auto " << c.autoR
+                                    << " lookahead " << c.lookAhead);
+    ILimiterStage s;
+    SetUpStage(s, c.fs, c.lookAhead, c.gain, c.attack, c.release, c.autoR, c.ceiling, c.volume);
+    RefStage ref(c.fs, c.lookAhead, c.gain, c.attack, c.release, c.autoR, c.ceiling, c.volume);
+    const std::vector<double> x = MakeSignal(rng, 40000);
+    for (int i = 0; i < static_cast<int>(x.size()); ++i)
+    {
+      const double want = ref.Process(c.mode, x[i]);
+      const double got = s.ProcessSample(c.mode, x[i]);
+      ExpectClose(want, got, "output", i);
+      ExpectClose(ref.gain, s.gain, "gain", i);
+      ExpectClose(ref.scaledGain, s.scaledGain, "scaled gain", i);
+    }
+  }
+}
+
+TEST(LimiterStage, SilenceIsDelayedByTheLookAheadAndGainRisesThroughTheSmoother)
+{
+  for (int lookAhead : {0, 1})
+  {
+    const int delay = lookAhead == 1 ? 2560 : 512;
+    for (int mode : {1, 2, 3})
+    {
+      ILimiterStage s;
+      SetUpStage(s, 48000, lookAhead, 0.0, 0.0, 0.0, 0, 0.0, false);
+      // An impulse small enough to stay below the threshold comes out after
+      // exactly the look-ahead.
+      std::vector<double> out;
+      std::vector<double> gains;
+      for (int i = 0; i < delay + 10; ++i)
+      {
+        out.push_back(s.ProcessSample(mode, i == 3 ? 0.25 : 0.0));
+        gains.push_back(s.gain);
+      }
+      for (int i = 0; i < delay + 10; ++i)
+        EXPECT_EQ(out[i], i == delay + 3 ? 0.25 : 0.0) << "mode " << mode << " sample " << i;
+      if (mode == 1)
+        EXPECT_EQ(gains[0], 1.0);
+      else
+      {
+        EXPECT_NEAR(gains[0], 1.0 - std::pow(10.0, -0.5), 1e-15);
+        EXPECT_NEAR(gains[0], 0.6838, 1e-4);
+        EXPECT_GT(gains[1], gains[0]);
+        EXPECT_GT(gains[40], 0.999999);
+      }
+    }
+  }
+}
+
+TEST(LimiterStage, SquareWaveHalfWavesEachStoreOneGain)
+{
+  // Mode 1, Gain 6, Ceiling 0, Attack 0: input gain 2; each half-wave of a
+  // unit square wave is one segment with peak 2 and stores gain 0.5.
+  ILimiterStage s;
+  SetUpStage(s, 48000, 0, 6.0, 0.0, 0.0, 0, 0.0, false);
+  EXPECT_NEAR(s.inputGain, 2.0, 1e-15);
+  const int half = 37;
+  for (int i = 0; i < 4000; ++i)
+  {
+    const double x = (i / half) % 2 == 0 ? 1.0 : -1.0;
+    const double y = s.ProcessSample(1, x);
+    if (i >= 512 + 2 * half)
+    {
+      EXPECT_NEAR(s.gain, 0.5, 1e-15) << i;
+      EXPECT_NEAR(std::fabs(y * s.gain), 1.0, 1e-15) << i;
+    }
+  }
+}
+
+TEST(LimiterStage, SegmentsAtOrBelowTheThresholdRestoreUnityGain)
+{
+  ILimiterStage s;
+  SetUpStage(s, 48000, 0, 0.0, 0.0, 0.0, 0, 0.0, false);
+  // A loud half-wave, then quiet ones: the gain returns to exactly 1.
+  std::vector<double> gains;
+  for (int i = 0; i < 3000; ++i)
+  {
+    const double amp = i < 100 ? 2.0 : 0.5;
+    s.ProcessSample(1, amp * ((i / 50) % 2 == 0 ? 1.0 : -1.0));
+    gains.push_back(s.gain);
+  }
+  EXPECT_NEAR(gains[512 + 10], 0.5, 1e-15);
+  EXPECT_EQ(gains[512 + 160], 1.0);
+  EXPECT_EQ(gains.back(), 1.0);
+}
+
+TEST(LimiterStage, ModeZeroPassesTheInputDelayedAndUnscaled)
+{
+  ILimiterStage s;
+  SetUpStage(s, 44100, 0, 12.0, 0.0, 0.0, 0, -6.0, false);
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-3.0, 3.0);
+  std::vector<double> x(2000);
+  for (double& v : x)
+    v = u(rng);
+  for (int i = 0; i < 2000; ++i)
+  {
+    const double y = s.ProcessSample(0, x[i]);
+    EXPECT_EQ(y, i >= 512 ? x[i - 512] : 0.0);
+    EXPECT_EQ(s.gain, 1.0);
+  }
+}
+
+TEST(LimiterStage, OverlongSegmentsStoreNothingAndNeverRunTheCounterAway)
+{
+  // A constant positive input (a DC offset) is one segment that never ends:
+  // its count saturates, nothing is stored, and the held gain stays.
+  ILimiterStage s;
+  SetUpStage(s, 48000, 0, 0.0, 0.0, 0.0, 0, 0.0, false);
+  for (int i = 0; i < 5000; ++i)
+    s.ProcessSample(1, 3.0);
+  EXPECT_EQ(s.segmentCount, s.maxCount);
+  EXPECT_EQ(s.gain, 1.0);
+  // Even a counter already at the top of its range stays in bounds.
+  s.segmentCount = INT_MAX;
+  for (int i = 0; i < 10; ++i)
+    s.ProcessSample(1, 3.0);
+  EXPECT_EQ(s.segmentCount, s.maxCount);
+  s.ProcessSample(1, -3.0); // ends the segment: too long to store
+  for (int i = 0; i < 600; ++i)
+  {
+    s.ProcessSample(1, -3.0);
+    EXPECT_EQ(s.gain, 1.0) << i;
+  }
+}
+
+TEST(LimiterStage, AutoReleaseAtSilenceUsesTheFloorReleaseTime)
+{
+  const double fs = 48000;
+  for (double ceiling : {0.0, -12.0, -24.0})
+  {
+    ILimiterStage s;
+    SetUpStage(s, fs, 0, 0.0, 0.0, 0.0, 1, ceiling, false);
+    s.ProcessSample(2, 0.0);
+    const double T = std::pow(3.5, -3.5);
+    EXPECT_NEAR(T, 0.0125, 2e-4);
+    EXPECT_NEAR(s.P.releaseCoeff, std::pow(10.0, -1.0 / (T * fs)), 1e-15);
+    // A level well above the knee gets a slower release.
+    s.ProcessSample(2, 0.9);
+    EXPECT_GT(s.P.releaseCoeff, std::pow(10.0, -1.0 / (T * fs)));
+  }
+}
+
+TEST(PeakFollower, HoldReleaseInvertAndFlush)
+{
+  IPeakFollower f;
+  f.attackCoeff = 0.0;
+  f.releaseCoeff = 0.5;
+  f.holdSamples = 2;
+  EXPECT_EQ(f.Step(1.0), 1.0);  // instant attack
+  EXPECT_EQ(f.Step(0.0), 1.0);  // hold 1
+  EXPECT_EQ(f.Step(0.0), 1.0);  // hold 2
+  EXPECT_EQ(f.Step(0.0), 0.5);  // release
+  EXPECT_EQ(f.Step(0.0), 0.25);
+  EXPECT_EQ(f.runningMax, 1.0);
+  f.value = 1.5e-8;
+  EXPECT_EQ(f.Step(0.0), 0.0); // 0.75e-8 falls below the flush level
+
+  // Equal coefficients and hold 0 make a plain one-pole smoother.
+  IPeakFollower g;
+  g.attackCoeff = g.releaseCoeff = 0.9;
+  double y = 0.0;
+  for (int i = 0; i < 50; ++i)
+  {
+    const double v = (i % 7) * 0.1;
+    y = (y - v) * 0.9 + v;
+    if (y < 1e-8)
+      y = 0;
+    EXPECT_NEAR(g.Step(v), y, 1e-15) << i;
+  }
+
+  // Inverted: works on 1 - min(v, 1) and reports 1 - value.
+  IPeakFollower inv;
+  inv.invert = 1;
+  EXPECT_EQ(inv.Step(0.25), 0.25);
+  EXPECT_EQ(inv.value, 0.75);
+  EXPECT_EQ(inv.Step(3.0), 1.0); // no reduction, instant release
+  IPeakFollower idle;
+  EXPECT_EQ(idle.Step(0.0), 0.0);
+  EXPECT_EQ(idle.state, IPeakFollower::kIdle);
+}
