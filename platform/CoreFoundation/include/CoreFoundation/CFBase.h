@@ -83,6 +83,5 @@ Boolean CFEqual(CFTypeRef a, CFTypeRef b);
 CFHashCode CFHash(CFTypeRef object);
 CFStringRef CFCopyDescription(CFTypeRef object);
 CFStringRef CFCopyTypeIDDescription(CFTypeID typeID);
-CFTypeRef CFAutorelease(CFTypeRef object);  // no pools here: returns object unchanged
 
 }  // extern "C"

@@ -1,1 +1,0 @@
-// Translation unit placeholder; the layer is built from the files beside it.
