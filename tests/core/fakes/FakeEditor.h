@@ -1,0 +1,148 @@
+#pragma once
+// A small editor for delegate tests, behaving as the platform back end does towards the
+// delegate: opening marks the delegate editor-ready (from its draw-context-ready state), applies
+// the screen scale, calls LayoutUI and then OnUIOpen, and returns a view. It records what the
+// delegate asks of it.
+
+#include "core/IGEditorDelegate.h"
+#include "core/IMidiMsg.h"
+#include "graphics/IGfx.h"
+#include "graphics/records/IKeyPress.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fx::test {
+
+class FakeControl : public gfx::IControl
+{
+public:
+  explicit FakeControl(std::vector<int> paramIdxs = {-1}, bool wantsMidi = false)
+    : IControl(std::move(paramIdxs))
+  {
+    SetWantsMidi(wantsMidi);
+  }
+
+  void SetValueFromDelegate(double value, int valIdx) override
+  {
+    SetValue(value, valIdx);
+    values.emplace_back(valIdx, value);
+  }
+  void OnMsgFromDelegate(int msgTag, int dataSize, const void*) override { msgs.emplace_back(msgTag, dataSize); }
+  void OnMidi(const IMidiMsg& msg) override { midi.push_back(msg); }
+
+  std::vector<std::pair<int, double>> values;  // (value slot, value) as received
+  std::vector<std::pair<int, int>> msgs;       // (msgTag, dataSize)
+  std::vector<IMidiMsg> midi;
+};
+
+class FakeGfx : public gfx::IGfx
+{
+public:
+  struct ResizeCall
+  {
+    int width;
+    int height;
+    float scale;
+    bool platform;
+  };
+
+  FakeGfx(gfx::IGEditorDelegate& dlg, int width, int height, float scale)
+    : mDelegate(dlg), mWidth(width), mHeight(height), mScale(scale)
+  {
+    dlg.SetEditorSize(width, height);
+    ++sAlive;
+  }
+  ~FakeGfx() override { --sAlive; }
+
+  void* OpenWindow(void*) override
+  {
+    ++openCount;
+    mOpen = true;
+    mDelegate.SetEditorReady(drawContextReady);
+    SetScreenScale(2.f);
+    mDelegate.LayoutUI(this);
+    mDelegate.OnUIOpen();
+    return &mView;
+  }
+  void CloseWindow() override
+  {
+    ++closeCount;
+    mOpen = false;
+  }
+
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+  float GetDrawScale() const override { return mScale; }
+  void Resize(int width, int height, float scale, bool needsPlatformResize) override
+  {
+    resizes.push_back({width, height, scale, needsPlatformResize});
+    mWidth = width;
+    mHeight = height;
+    mScale = scale;
+  }
+  void SetScreenScale(float scale) override { screenScale = scale; }
+
+  void GetMouseLocation(float& x, float& y) const override
+  {
+    x = mouseX;
+    y = mouseY;
+  }
+  bool OnKeyDown(float x, float y, const gfx::IKeyPress& key) override
+  {
+    keys.push_back({x, y, key.VK, true});
+    return keyResult;
+  }
+  bool OnKeyUp(float x, float y, const gfx::IKeyPress& key) override
+  {
+    keys.push_back({x, y, key.VK, false});
+    return keyResult;
+  }
+
+  int NControls() const override { return static_cast<int>(mControls.size()); }
+  gfx::IControl* GetControl(int idx) const override
+  {
+    return (idx >= 0 && idx < NControls()) ? mControls[static_cast<size_t>(idx)].get() : nullptr;
+  }
+  gfx::IControl* GetControlWithTag(int tag) const override { return mTags.at(tag); }
+
+  FakeControl* Attach(FakeControl* control, int tag = -1)
+  {
+    mControls.emplace_back(control);
+    if (tag >= 0) mTags[tag] = control;
+    return control;
+  }
+
+  bool IsOpen() const { return mOpen; }
+
+  struct KeyCall
+  {
+    float x, y;
+    int vk;
+    bool down;
+  };
+
+  bool drawContextReady = true;
+  bool keyResult = true;
+  float mouseX = 0.f, mouseY = 0.f;
+  float screenScale = 1.f;
+  int openCount = 0, closeCount = 0;
+  std::vector<ResizeCall> resizes;
+  std::vector<KeyCall> keys;
+
+  static inline int sAlive = 0;
+
+private:
+  gfx::IGEditorDelegate& mDelegate;
+  int mWidth, mHeight;
+  float mScale;
+  bool mOpen = false;
+  int mView = 0;
+  std::vector<std::unique_ptr<FakeControl>> mControls;
+  std::map<int, gfx::IControl*> mTags;
+};
+
+} // namespace fx::test
