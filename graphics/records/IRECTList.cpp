@@ -17,6 +17,17 @@ void IRECTList::PixelAlign(float scale)
   for (int i = 0; i < n; ++i) mRects.Get()[i].PixelAlign(scale);
 }
 
+bool IRECTList::LiesAlongSide(const IRECT& r, const IRECT& x)
+{
+  return (x.L == r.L && x.R == r.R && (x.T == r.T || x.B == r.B)) ||
+         (x.T == r.T && x.B == r.B && (x.L == r.L || x.R == r.R));
+}
+
+bool IRECTList::LiesInCorner(const IRECT& r, const IRECT& x)
+{
+  return (x.L == r.L || x.R == r.R) && (x.T == r.T || x.B == r.B);
+}
+
 IRECT IRECTList::Shrink(const IRECT& r, const IRECT& x)
 {
   if (r.L != x.L) return IRECT(r.L, r.T, x.L, r.B);
@@ -71,20 +82,27 @@ void IRECTList::Optimize()
       }
       if (a.Intersects(b))
       {
+        // Cut the overlap x out of one of the two. Only cuts that leave one rectangle are
+        // made: shrinking when x runs along a whole side, splitting when x sits in a corner.
+        // An overlap through the middle of both (a cross) stays; it is only drawn twice.
         const IRECT x = a.Intersect(b);
-        if (a.Mergeable(x))
+        if (LiesAlongSide(a, x))
           Set(i, Shrink(a, x));
-        else if (b.Mergeable(x))
+        else if (LiesAlongSide(b, x))
           Set(j, Shrink(b, x));
         else
         {
-          if (Size() >= maxSize) break;
-          IRECT piece;
-          if (a.Area() < b.Area())
-            Set(i, Split(a, x, &piece));
-          else
-            Set(j, Split(b, x, &piece));
-          if (!Add(piece)) return; // out of memory: leave the list covering what it can
+          const bool splitA = a.Area() < b.Area();
+          const int first = splitA ? i : j;
+          const int second = splitA ? j : i;
+          const int target = LiesInCorner(Get(first), x) ? first : (LiesInCorner(Get(second), x) ? second : -1);
+          if (target >= 0)
+          {
+            if (Size() >= maxSize) break;
+            IRECT piece;
+            Set(target, Split(Get(target), x, &piece));
+            if (!Add(piece)) return; // out of memory: the list still covers everything
+          }
         }
       }
       ++j;

@@ -30,6 +30,10 @@ public:
   // rectangles are removed, overlaps cut by shrinking or splitting, mergeable pairs merged.
   void Optimize();
 
+  // x runs along one whole side of r (shares three of its edges).
+  static bool LiesAlongSide(const IRECT& r, const IRECT& x);
+  // x shares a corner with r.
+  static bool LiesInCorner(const IRECT& r, const IRECT& x);
   // Shrinks r by x, a rectangle lying along one full side of r.
   static IRECT Shrink(const IRECT& r, const IRECT& x);
   // Splits r around x, which lies at a corner of r: returns what is left of r and the piece
