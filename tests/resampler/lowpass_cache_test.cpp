@@ -1,0 +1,135 @@
+#include "resampler/CLowPassCache.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <thread>
+#include <vector>
+
+using namespace rsmp;
+
+// The cache is process-wide: each test uses requests no other test makes
+// (distinct gains) and releases what it takes.
+
+TEST(LowPassCache, EqualRequestsShareOneFilterAndGainSeparates)
+{
+  CLowPassFilter* a = CLowPassCache::Get(0.5, 8.0, 90.0, 0, 1.25);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(CLowPassCache::GetRefCount(a), 1);
+  CLowPassFilter* b = CLowPassCache::Get(0.5, 8.0, 90.0, 0, 1.25);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(CLowPassCache::GetRefCount(a), 2);
+  EXPECT_EQ(CLowPassCache::GetPosition(a), 0);
+
+  CLowPassFilter* c = CLowPassCache::Get(0.5, 8.0, 90.0, 0, 1.5);
+  ASSERT_NE(c, nullptr);
+  EXPECT_NE(c, a);
+  EXPECT_EQ(CLowPassCache::GetPosition(c), 0);
+  EXPECT_EQ(CLowPassCache::GetPosition(a), 1);
+  // Phase is part of the key.
+  CLowPassFilter* d = CLowPassCache::Get(0.5, 8.0, 90.0, 1, 1.25);
+  ASSERT_NE(d, nullptr);
+  EXPECT_NE(d, a);
+  // A hit moves the filter back to the head.
+  EXPECT_EQ(CLowPassCache::Get(0.5, 8.0, 90.0, 0, 1.25), a);
+  EXPECT_EQ(CLowPassCache::GetPosition(a), 0);
+  for(CLowPassFilter* f : {a, a, a, c, d})
+    CLowPassCache::Release(f);
+  EXPECT_EQ(CLowPassCache::GetRefCount(a), 0);
+  CLowPassCache::Release(a); // extra releases never go below zero
+  EXPECT_EQ(CLowPassCache::GetRefCount(a), 0);
+}
+
+TEST(LowPassCache, FullCacheDropsItsOldestUnusedFilter)
+{
+  int g = 0;
+  while(CLowPassCache::GetCount() < CLowPassCache::kMaxEntries)
+  {
+    CLowPassFilter* f = CLowPassCache::Get(0.5, 30.0, 50.0, 0, 100.0 + g++);
+    ASSERT_NE(f, nullptr);
+    CLowPassCache::Release(f);
+  }
+  ASSERT_EQ(CLowPassCache::GetCount(), CLowPassCache::kMaxEntries);
+  // Misses at the limit replace unused tails: the count stays.
+  for(int i = 0; i < 10; i++)
+  {
+    CLowPassFilter* f = CLowPassCache::Get(0.5, 30.0, 50.0, 0, 500.0 + i);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(CLowPassCache::GetCount(), CLowPassCache::kMaxEntries);
+    EXPECT_EQ(CLowPassCache::GetPosition(f), 0);
+    CLowPassCache::Release(f);
+  }
+  // The most recent ones survived, a hit returns the cached object.
+  CLowPassFilter* last = CLowPassCache::Get(0.5, 30.0, 50.0, 0, 509.0);
+  EXPECT_EQ(CLowPassCache::GetRefCount(last), 1);
+  EXPECT_EQ(CLowPassCache::GetCount(), CLowPassCache::kMaxEntries);
+  CLowPassCache::Release(last);
+}
+
+TEST(LowPassCache, InUseTailIsMovedToTheHeadInsteadOfDropped)
+{
+  // Bring the cache to the limit with unused filters.
+  int g = 0;
+  while(CLowPassCache::GetCount() < CLowPassCache::kMaxEntries)
+  {
+    CLowPassFilter* f = CLowPassCache::Get(0.5, 30.0, 50.0, 0, 2000.0 + g++);
+    ASSERT_NE(f, nullptr);
+    CLowPassCache::Release(f);
+  }
+  // Take every cached filter, oldest last, so the order is preserved and all
+  // are in use: walk from the tail to the head.
+  std::vector<CLowPassFilter*> all;
+  // The filter at the tail is the oldest; request fresh ones at the head until
+  // every entry is ours and in use.
+  for(int i = 0; i < CLowPassCache::kMaxEntries; i++)
+  {
+    CLowPassFilter* f = CLowPassCache::Get(0.5, 30.0, 50.0, 0, 3000.0 + i);
+    ASSERT_NE(f, nullptr);
+    all.push_back(f);
+  }
+  ASSERT_GE(CLowPassCache::GetCount(), CLowPassCache::kMaxEntries);
+  const int before = CLowPassCache::GetCount();
+  // all[0] is now the oldest of the in-use filters, at the tail.
+  ASSERT_EQ(CLowPassCache::GetPosition(all[0]), before - 1);
+  CLowPassFilter* extra = CLowPassCache::Get(0.5, 30.0, 50.0, 0, 4000.0);
+  ASSERT_NE(extra, nullptr);
+  EXPECT_EQ(CLowPassCache::GetCount(), before + 1);
+  EXPECT_EQ(CLowPassCache::GetPosition(extra), 0);
+  EXPECT_EQ(CLowPassCache::GetPosition(all[0]), 1);
+  EXPECT_EQ(CLowPassCache::GetRefCount(all[0]), 1);
+
+  for(CLowPassFilter* f : all)
+    CLowPassCache::Release(f);
+  CLowPassCache::Release(extra);
+}
+
+TEST(LowPassCache, RefusedRequestsReportWhyAndLeaveNoEntry)
+{
+  const int before = CLowPassCache::GetCount();
+  EStatus st = EStatus::kOK;
+  EXPECT_EQ(CLowPassCache::Get(0.0, 8.0, 90.0, 0, 1.0, &st), nullptr);
+  EXPECT_EQ(st, EStatus::kInvalidArgument);
+  EXPECT_EQ(CLowPassCache::Get(0.5, 8.0, -1.0, 0, 1.0, &st), nullptr);
+  EXPECT_EQ(st, EStatus::kInvalidArgument);
+  EXPECT_EQ(CLowPassCache::Get(0.5, 8.0, 90.0, 0, std::nan(""), &st), nullptr);
+  EXPECT_EQ(st, EStatus::kInvalidArgument);
+  EXPECT_LE(CLowPassCache::GetCount(), before);
+  EXPECT_EQ(CLowPassCache::GetPosition(nullptr), -1);
+}
+
+TEST(LowPassCache, ConcurrentRequestsGetOneSharedFilter)
+{
+  constexpr int kThreads = 8;
+  std::vector<CLowPassFilter*> got(kThreads, nullptr);
+  std::vector<std::thread> ts;
+  for(int i = 0; i < kThreads; i++)
+    ts.emplace_back([&got, i] { got[i] = CLowPassCache::Get(0.5, 8.0, 120.0, 0, 7.0); });
+  for(std::thread& t : ts)
+    t.join();
+  for(int i = 0; i < kThreads; i++)
+    EXPECT_EQ(got[i], got[0]);
+  EXPECT_EQ(CLowPassCache::GetRefCount(got[0]), kThreads);
+  for(CLowPassFilter* f : got)
+    CLowPassCache::Release(f);
+}
