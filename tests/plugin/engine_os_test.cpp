@@ -1,0 +1,140 @@
+// The engine at every oversampling factor: the reported latency against the
+// delay of an impulse, the ceiling on hot material, and block-split
+// invariance.
+
+#include "tests/plugin/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace enginetest;
+
+TEST(LimiterEngineOS, ReportedLatencyEqualsTheImpulseDelay)
+{
+  for (double fs : {44100.0, 48000.0})
+  {
+    for (int lookAhead : {0, 1})
+    {
+      for (int os = 0; os <= 4; ++os)
+      {
+        SCOPED_TRACE(testing::Message() << "fs " << fs << " look-ahead " << lookAhead << " os " << os);
+        LimiterEngine e;
+        e.SetOSMode(os);
+        e.SetLookAhead(lookAhead);
+        e.SetLimitMode(1); // held gain: exactly 1 for a quiet signal
+        ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+        const int latency = e.WantedLatency();
+        EXPECT_EQ(latency, e.ComputeLatency());
+        const int n = 12000;
+        const int at = 5000;
+        Stereo in {std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
+        in.l[at] = 0.5;
+        in.r[at] = -0.5;
+        const Stereo out = RunBlocks(e, in, {512});
+        EXPECT_EQ(PeakIndex(out.l) - at, latency);
+        EXPECT_EQ(PeakIndex(out.r) - at, latency);
+        EXPECT_NEAR(out.l[at + latency], 0.5, 0.01);
+      }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, CeilingHoldsOnHotMaterial)
+{
+  const double fs = 48000;
+  const int n = 9000;
+  const std::vector<Stereo> signals = {
+    {HotNoise(21, n, 4.0), HotNoise(22, n, 4.0)},
+    {Sine(997, fs, 2.0, n), Sine(61, fs, 3.0, n)},
+    {Square(24, 1.0, n), Square(7, 1.0, n)},
+  };
+  struct Setting
+  {
+    double ceiling, gain, drive;
+    int ceilingMode, limitMode, sat, autoRelease;
+  };
+  const Setting settings[] = {
+    {0.0, 12.0, 0.0, 0, 0, 0, 0},  {-0.1, 6.0, 3.0, 0, 1, 1, 1}, {-6.0, 24.0, 0.0, 0, 0, 0, 1},
+    {-24.0, 0.0, 24.0, 0, 1, 0, 0}, {-3.0, 12.0, 6.0, 1, 0, 1, 1},
+  };
+  for (int os = 0; os <= 4; ++os)
+  {
+    for (const Setting& s : settings)
+    {
+      LimiterEngine e;
+      e.SetOSMode(os);
+      e.SetCeiling(s.ceiling);
+      e.SetGain(s.gain);
+      e.SetDrive(s.drive);
+      e.SetCeilingMode(s.ceilingMode);
+      e.SetLimitMode(s.limitMode);
+      e.SetSaturationMode(s.sat);
+      e.SetAutoRelease(s.autoRelease);
+      ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+      const double limit = s.ceilingMode == 1 ? 1.0 : std::pow(10.0, s.ceiling / 20.0);
+      for (const Stereo& in : signals)
+      {
+        const Stereo out = RunBlocks(e, in, {512});
+        for (int i = 0; i < n; ++i)
+        {
+          ASSERT_LE(std::fabs(out.l[i]), limit) << "os " << os << " ceiling " << s.ceiling << " at " << i;
+          ASSERT_LE(std::fabs(out.r[i]), limit) << "os " << os << " ceiling " << s.ceiling << " at " << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, RandomBlockSplitsEqualOneWholePass)
+{
+  const int n = 7000;
+  Stereo in {HotNoise(31, n, 2.0), HotNoise(32, n, 2.0)};
+  for (int os = 0; os <= 4; ++os)
+  {
+    for (int nIn : {1, 2})
+    {
+      SCOPED_TRACE(testing::Message() << "os " << os << " channels " << nIn);
+      LimiterEngine whole, split;
+      for (LimiterEngine* e : {&whole, &split})
+      {
+        e->SetOSMode(os);
+        e->SetGain(9.0);
+        e->SetAutoRelease(1);
+        e->SetLookAhead(os % 2);
+        ASSERT_EQ(e->Prepare(44100, 1024), LimiterEngine::EStatus::kOK);
+      }
+      const Stereo a = RunBlocks(whole, in, {1024}, nIn, nIn);
+      const Stereo b = RunBlocks(split, in, RandomSizes(40u + static_cast<unsigned>(os), 1024), nIn, nIn);
+      for (int i = 0; i < n; ++i)
+      {
+        ASSERT_NEAR(a.l[i], b.l[i], 1e-12) << i;
+        if (nIn == 2)
+        {
+          ASSERT_NEAR(a.r[i], b.r[i], 1e-12) << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, FactorChangesRebuildAndNoAudioIsLostWhileFilling)
+{
+  LimiterEngine e;
+  ASSERT_EQ(e.Prepare(48000, 256), LimiterEngine::EStatus::kOK);
+  EXPECT_EQ(e.OversamplingFactor(), 1);
+  e.SetOSMode(3);
+  EXPECT_EQ(e.OversamplingFactor(), 8);
+  EXPECT_DOUBLE_EQ(e.Stage(0).rate, 48000.0 * 8);
+  EXPECT_EQ(e.WantedLatency(), 64 + e.Oversampler().MeasuredLatency(8) + 1);
+  e.SetOSMode(4);
+  EXPECT_EQ(e.WantedLatency(), 32 + e.Oversampler().MeasuredLatency(16) + 1);
+
+  // A sine that starts at once comes out whole: after the latency the output
+  // follows the input, with no block of silence while the converters fill.
+  e.SetLimitMode(1);
+  const int n = 4000;
+  const int latency = e.WantedLatency();
+  Stereo in {Sine(1000, 48000, 0.5, n), Sine(1000, 48000, 0.5, n)};
+  const Stereo out = RunBlocks(e, in, {256});
+  for (int i = latency + 200; i < n; ++i)
+    ASSERT_NEAR(out.l[i], in.l[i - latency], 2e-3) << i;
+}

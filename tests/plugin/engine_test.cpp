@@ -1,0 +1,307 @@
+// The engine's block processing: configuration checks, channel link, mono,
+// saturation, bad input, resets, latency reporting and meters.
+
+#include "tests/plugin/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace enginetest;
+
+namespace {
+
+void Configure(LimiterEngine& e, double fs = 48000, int block = 512)
+{
+  ASSERT_EQ(e.Prepare(fs, block), LimiterEngine::EStatus::kOK);
+}
+
+} // namespace
+
+TEST(LimiterEngine, RefusesUnusableFormatsAndKeepsThePreviousOne)
+{
+  LimiterEngine e;
+  EXPECT_FALSE(e.IsConfigured());
+  // Not configured yet: output is silence, latency follows the settings.
+  {
+    std::vector<double> l(64, 0.5), r(64, 0.5);
+    double* io[2] = {l.data(), r.data()};
+    e.ProcessBlock(io, io, 64, 2, 2);
+    for (double v : l)
+      EXPECT_EQ(v, 0.0);
+    EXPECT_EQ(e.WantedLatency(), 512);
+  }
+  Configure(e, 48000, 256);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double fs : {nan, inf, -inf, 0.0, -48000.0, 59.9, 2e6})
+  {
+    EXPECT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kInvalidSampleRate) << fs;
+    EXPECT_EQ(e.OnReset(fs, 512), LimiterEngine::EStatus::kInvalidSampleRate) << fs;
+  }
+  for (int block : {0, -1, -512})
+  {
+    EXPECT_EQ(e.Prepare(44100, block), LimiterEngine::EStatus::kInvalidBlockSize) << block;
+    EXPECT_EQ(e.OnReset(44100, block), LimiterEngine::EStatus::kInvalidBlockSize) << block;
+  }
+  EXPECT_TRUE(e.IsConfigured());
+  EXPECT_EQ(e.SampleRate(), 48000.0);
+  EXPECT_EQ(e.BlockSize(), 256);
+  // The lowest rate accepted still paces the refresh without dividing by 0.
+  EXPECT_EQ(e.Prepare(60.0, 16), LimiterEngine::EStatus::kOK);
+  EXPECT_EQ(e.RefreshPeriod(), 1);
+  Stereo in {HotNoise(1, 100), HotNoise(2, 100)};
+  RunBlocks(e, in, {16});
+}
+
+TEST(LimiterEngine, ZeroFramesDoNothing)
+{
+  LimiterEngine e;
+  Configure(e);
+  Stereo in {HotNoise(3, 2048, 2.0), HotNoise(4, 2048, 2.0)};
+  RunBlocks(e, in, {512});
+  e.ConsumeRefresh();
+  double before[LimiterMeters::kNumMeters];
+  for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+    before[m] = e.MeterValue(m);
+  double l = 5.0, r = 5.0;
+  double* io[2] = {&l, &r};
+  e.ProcessBlock(io, io, 0, 2, 2);
+  e.ProcessBlock(io, io, -3, 2, 2);
+  EXPECT_EQ(l, 5.0);
+  for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+    EXPECT_EQ(e.MeterValue(m), before[m]);
+  EXPECT_FALSE(e.RefreshDue());
+}
+
+TEST(LimiterEngine, ChannelLinkFullAndOff)
+{
+  // Soft limiting uses the held segment gain, so a quiet channel's own gain is
+  // exactly 1: unlinked it passes untouched, fully linked it takes the loud
+  // channel's reduction.
+  const int n = 8000;
+  Stereo in {Square(60, 1.5, n), Sine(440, 48000, 0.25, n)};
+  for (double link : {0.0, 100.0})
+  {
+    LimiterEngine e;
+    e.SetLimitMode(1);
+    e.SetChannelLink(link);
+    Configure(e);
+    const Stereo out = RunBlocks(e, in, {512});
+    for (int i = 1000; i < n; ++i)
+    {
+      const double delayed = in.r[i - 512];
+      if (link == 0.0)
+        ASSERT_EQ(out.r[i], delayed) << i;
+      else // both channels carry the loud one's segment gain 1 / 1.5
+        ASSERT_NEAR(out.r[i], delayed / 1.5, 1e-12) << i;
+    }
+  }
+}
+
+TEST(LimiterEngine, MonoRunsBothStagesOnTheFirstChannel)
+{
+  const int n = 6000;
+  const std::vector<double> x = HotNoise(5, n, 2.0);
+  LimiterEngine mono;
+  mono.SetGain(6.0);
+  Configure(mono);
+  LimiterEngine stereo;
+  stereo.SetGain(6.0);
+  Configure(stereo);
+  // The second channel pointer of a mono block is the host's scratch: its
+  // contents are not processed into the first.
+  Stereo monoIn {x, HotNoise(6, n, 0.1)};
+  const Stereo a = RunBlocks(mono, monoIn, {300}, 1, 1);
+  const Stereo b = RunBlocks(stereo, Stereo {x, x}, {300}, 2, 2);
+  for (int i = 0; i < n; ++i)
+    ASSERT_EQ(a.l[i], b.l[i]) << i;
+}
+
+TEST(LimiterEngine, SaturationOnlyWithGain)
+{
+  const int n = 4000;
+  Stereo in {HotNoise(7, n, 0.5), HotNoise(8, n, 0.5)};
+  auto render = [&](double gain, int sat) {
+    LimiterEngine e;
+    e.SetGain(gain);
+    e.SetSaturationMode(sat);
+    Configure(e);
+    return RunBlocks(e, in, {512});
+  };
+  const Stereo off0 = render(0.0, 0);
+  const Stereo on0 = render(0.0, 1);
+  EXPECT_EQ(off0.l, on0.l);
+  EXPECT_EQ(off0.r, on0.r);
+  const Stereo off12 = render(12.0, 0);
+  const Stereo on12 = render(12.0, 1);
+  EXPECT_NE(off12.l, on12.l);
+}
+
+TEST(LimiterEngine, NonFiniteInputIsSilence)
+{
+  const int n = 5000;
+  Stereo clean {HotNoise(9, n, 1.5), HotNoise(10, n, 1.5)};
+  Stereo bad = clean;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (int i : {100, 101, 2000, 3999})
+  {
+    bad.l[i] = i % 2 ? nan : inf;
+    bad.r[i] = -inf;
+    clean.l[i] = 0.0;
+    clean.r[i] = 0.0;
+  }
+  for (int os : {0, 2})
+  {
+    LimiterEngine a, b;
+    for (LimiterEngine* e : {&a, &b})
+    {
+      e->SetOSMode(os);
+      e->SetGain(6.0);
+      Configure(*e);
+    }
+    const Stereo x = RunBlocks(a, bad, {512});
+    const Stereo y = RunBlocks(b, clean, {512});
+    for (int i = 0; i < n; ++i)
+    {
+      ASSERT_TRUE(std::isfinite(x.l[i]) && std::isfinite(x.r[i])) << i;
+      ASSERT_EQ(x.l[i], y.l[i]) << i;
+      ASSERT_EQ(x.r[i], y.r[i]) << i;
+    }
+    for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+      EXPECT_TRUE(std::isfinite(a.MeterValue(m)));
+  }
+}
+
+TEST(LimiterEngine, ResetWithTheSameFormatClearsTheSignalState)
+{
+  for (int os : {0, 1, 3})
+  {
+    SCOPED_TRACE(os);
+    const int n = 6000;
+    Stereo first {HotNoise(11, n, 2.0), HotNoise(12, n, 2.0)};
+    Stereo second {HotNoise(13, n, 1.0), HotNoise(14, n, 1.0)};
+    LimiterEngine used, fresh;
+    for (LimiterEngine* e : {&used, &fresh})
+    {
+      e->SetOSMode(os);
+      e->SetGain(6.0);
+      e->SetAutoRelease(1);
+      Configure(*e, 44100, 256);
+    }
+    RunBlocks(used, first, {256});
+    EXPECT_EQ(used.OnReset(44100, 256), LimiterEngine::EStatus::kOK);
+    for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+      EXPECT_EQ(used.MeterValue(m), 0.0);
+    const Stereo a = RunBlocks(used, second, {256});
+    const Stereo b = RunBlocks(fresh, second, {256});
+    for (int i = 0; i < n; ++i)
+    {
+      ASSERT_EQ(a.l[i], b.l[i]) << i;
+      ASSERT_EQ(a.r[i], b.r[i]) << i;
+    }
+  }
+}
+
+TEST(LimiterEngine, LatencyIsReportedWhereItChanges)
+{
+  LimiterEngine e;
+  int host = 512;
+  std::vector<int> reports;
+  e.SetLatencyHooks([&] { return host; }, [&](int l) {
+    reports.push_back(l);
+    host = l;
+  });
+  // First format at 1x Short: 512, as the host already has: nothing reported.
+  EXPECT_EQ(e.OnReset(48000, 512), LimiterEngine::EStatus::kOK);
+  EXPECT_TRUE(reports.empty());
+  // Look Ahead Long rebuilds; the reset with a new block size reports 2560.
+  e.SetLookAhead(1);
+  EXPECT_EQ(e.WantedLatency(), 2560);
+  EXPECT_TRUE(reports.empty());
+  EXPECT_EQ(e.OnReset(48000, 1024), LimiterEngine::EStatus::kOK);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0], 2560);
+  // Same format: clears only, no report.
+  EXPECT_EQ(e.OnReset(48000, 1024), LimiterEngine::EStatus::kOK);
+  EXPECT_EQ(reports.size(), 1u);
+
+  // Host code 2 takes a changed latency from the block itself.
+  e.SetLookAhead(0);
+  std::vector<double> l(32, 0.0), r(32, 0.0);
+  double* io[2] = {l.data(), r.data()};
+  e.ProcessBlock(io, io, 32, 2, 2);
+  EXPECT_EQ(reports.size(), 1u);
+  e.SetHostCode(2);
+  e.ProcessBlock(io, io, 32, 2, 2);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[1], 512);
+  e.ProcessBlock(io, io, 32, 2, 2);
+  EXPECT_EQ(reports.size(), 2u);
+  e.ReconfigureAndReport();
+  EXPECT_EQ(reports.size(), 2u);
+}
+
+TEST(LimiterEngine, ParametersAreClampedAndNaNIgnored)
+{
+  LimiterEngine e;
+  e.SetGain(100.0);
+  e.SetAttack(-5.0);
+  e.SetCeiling(std::numeric_limits<double>::quiet_NaN());
+  e.SetChannelLink(250.0);
+  e.SetOSMode(9);
+  e.SetCeilingMode(3);
+  const LimiterParams p = e.GetParams();
+  EXPECT_EQ(p.gain, 24.0);
+  EXPECT_EQ(p.attack, 0.0);
+  EXPECT_EQ(p.ceiling, 0.0);
+  EXPECT_EQ(p.channelLink, 100.0);
+  EXPECT_EQ(p.osMode, 4);
+  EXPECT_EQ(p.ceilingMode, 1);
+}
+
+TEST(LimiterEngine, MetersAndRefreshPacing)
+{
+  LimiterEngine e;
+  e.SetGain(12.0);
+  Configure(e, 48000, 512);
+  EXPECT_EQ(e.RefreshPeriod(), 800);
+  EXPECT_EQ(e.GetMeterValue(), 1.0);
+  Stereo in {HotNoise(15, 700, 1.0), HotNoise(16, 700, 0.01)};
+  RunBlocks(e, in, {700});
+  EXPECT_FALSE(e.ConsumeRefresh());
+  RunBlocks(e, in, {700});
+  EXPECT_TRUE(e.ConsumeRefresh());
+  EXPECT_FALSE(e.ConsumeRefresh());
+  // The input meters show the level after Gain; the left channel is reduced.
+  EXPECT_GT(e.MeterValue(LimiterMeters::kInLHold), 1.0);
+  EXPECT_LT(e.MeterOutput(LimiterMeters::kGrLHold), 1.0);
+  EXPECT_EQ(e.GetMeterValue(),
+            std::max(e.MeterOutput(LimiterMeters::kGrLFast), e.MeterOutput(LimiterMeters::kGrRFast)));
+  EXPECT_GT(e.MeterValue(LimiterMeters::kOutLFast), 0.0);
+}
+
+TEST(LimiterEngine, NullChannelsAndOversizedBlocks)
+{
+  LimiterEngine e;
+  Configure(e, 48000, 64);
+  // A missing input reads as silence; a missing output is discarded.
+  std::vector<double> l(1000, 0.3), o(1000, 9.0);
+  double* ins[2] = {l.data(), nullptr};
+  double* outs[2] = {o.data(), nullptr};
+  e.ProcessBlock(ins, outs, 1000, 2, 2);
+  EXPECT_EQ(o[100], 0.0);
+  EXPECT_NE(o[999], 9.0);
+  e.ProcessBlock(nullptr, nullptr, 16, 2, 2);
+
+  // Blocks longer than the configured size equal the same audio in pieces.
+  LimiterEngine a, b;
+  Configure(a, 48000, 64);
+  Configure(b, 48000, 64);
+  Stereo in {HotNoise(17, 5000, 2.0), HotNoise(18, 5000, 2.0)};
+  const Stereo x = RunBlocks(a, in, {5000});
+  const Stereo y = RunBlocks(b, in, {64});
+  EXPECT_EQ(x.l, y.l);
+  EXPECT_EQ(x.r, y.r);
+}
