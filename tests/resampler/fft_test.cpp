@@ -183,12 +183,13 @@ TEST(FFTPool, ReusesReleasedObjectsAndNeverSharesOneObject)
   CDSPRealFFT* c = CFFTPool::Acquire(bits);
   EXPECT_EQ(c, a);
   EXPECT_EQ(CFFTPool::IdleCount(bits), idle);
+  const int inHolder = idle > 0 ? idle - 1 : 0; // the holder takes an idle one if any
   {
     CFFTHolder h;
     EXPECT_TRUE(h.Acquire(bits));
-    EXPECT_EQ(CFFTPool::IdleCount(bits), idle);
+    EXPECT_EQ(CFFTPool::IdleCount(bits), inHolder);
   }
-  EXPECT_EQ(CFFTPool::IdleCount(bits), idle + 1);
+  EXPECT_EQ(CFFTPool::IdleCount(bits), inHolder + 1);
   CFFTPool::Release(b);
   CFFTPool::Release(c);
 }
