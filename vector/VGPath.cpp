@@ -175,7 +175,9 @@ void vgrArc(VGcontext* ctx, float cx, float cy, float r, float a0, float a1, int
   if (ndivs < 1) ndivs = 1;
   if (ndivs > 5) ndivs = 5;
   const float hda = (da / static_cast<float>(ndivs)) / 2.0f;
-  float kappa = std::fabs(4.0f / 3.0f * (1.0f - std::cos(hda)) / std::sin(hda));
+  // A sweep of zero has no tangent length (0 / 0): its segment is a point.
+  const float sinh = std::sin(hda);
+  float kappa = std::fabs(sinh) > 1e-12f ? std::fabs(4.0f / 3.0f * (1.0f - std::cos(hda)) / sinh) : 0.0f;
   if (dir == VG_CCW) kappa = -kappa;
 
   float vals[3 + 5 * 7];
