@@ -5,6 +5,7 @@
 #include "graphics/IGfx.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace fx::gfx {
@@ -168,8 +169,8 @@ int IGEditorDelegate::UnserializeEditorState(const IStateChunk& chunk, int start
   if (pos >= 0) pos = chunk.Get(&height, pos);
   if (pos >= 0) pos = chunk.Get(&scale, pos);
 
-  // A short or zero record would open the editor at no size: keep the saved size then.
-  const bool usable = pos >= 0 && width != 0 && height != 0 && scale != 0.f;
+  // A short, zero or nonsensical record would open the editor at no size: keep what is there.
+  const bool usable = pos >= 0 && width > 0 && height > 0 && std::isfinite(scale) && scale > 0.f;
 
   if (!mEditorReady || !mGraphics)
   {

@@ -50,9 +50,9 @@ public:
 
   /** Appends width, height (int32) and scale (float32): the open editor's, else the saved ones. */
   bool SerializeEditorState(IStateChunk& chunk) const override;
-  /** Reads the 12 bytes back. Returns startPos + 12, or -1 when the chunk is short. Closed
-   *  editor: stores them as the size for the next opening only when all three were read and
-   *  none is zero. Open editor: resizes it when all three are non-zero. */
+  /** Reads the 12 bytes back. Returns startPos + 12, or -1 when the chunk is short. The values
+   *  are used only when all three were read and are positive (scale finite): closed, they become
+   *  the size for the next opening; open, the editor is resized to them. */
   int UnserializeEditorState(const IStateChunk& chunk, int startPos) override;
   void SetScreenScale(float scale) override;
 

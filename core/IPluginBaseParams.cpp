@@ -55,11 +55,16 @@ void IPluginBase::CopyParamValues(const char* inGroup, const char* outGroup)
   int target = 0;
   for (int i = 0; i < NParams(); ++i)
   {
-    if (std::strcmp(GetParam(i)->GetGroup(), inGroup) != 0) continue;
-    while (target < NParams() && std::strcmp(GetParam(target)->GetGroup(), outGroup) != 0) ++target;
-    if (target >= NParams()) return;
-    GetParam(target)->Set(GetParam(i)->Value());
-    ++target;
+    const IParam* source = GetParam(i);
+    if (!source || std::strcmp(source->GetGroup(), inGroup) != 0) continue;
+    IParam* dest = nullptr;
+    for (; target < NParams() && !dest; ++target)
+    {
+      IParam* candidate = GetParam(target);
+      if (candidate && std::strcmp(candidate->GetGroup(), outGroup) == 0) dest = candidate;
+    }
+    if (!dest) return;
+    dest->Set(source->Value());
   }
 }
 
@@ -77,7 +82,8 @@ void IPluginBase::ForParamInGroup(const char* paramGroup, const std::function<vo
   if (!func || !paramGroup) return;
   for (int i = 0; i < NParams(); ++i)
   {
-    if (std::strcmp(GetParam(i)->GetGroup(), paramGroup) == 0) func(i, *GetParam(i));
+    IParam* param = GetParam(i);
+    if (param && std::strcmp(param->GetGroup(), paramGroup) == 0) func(i, *param);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace fx;
 using namespace fx::test;
@@ -210,6 +211,8 @@ TEST(EditorDelegate, EditorStateRoundTripsAndGuardsShortOrZeroRecords)
   EXPECT_EQ(p.UnserializeEditorState(shortRec, 0), -1);
   EXPECT_EQ(p.UnserializeEditorState(EditorState(640, 0, 1.5f), 0), 12);
   EXPECT_EQ(p.UnserializeEditorState(EditorState(640, 270, 1.5f), 8), -1);
+  EXPECT_EQ(p.UnserializeEditorState(EditorState(-640, 270, 1.5f), 0), 12);
+  EXPECT_EQ(p.UnserializeEditorState(EditorState(640, 270, std::nanf("")), 0), 12);
   EXPECT_EQ(p.GetSavedWidth(), 700);
   EXPECT_EQ(p.GetSavedScale(), 1.25f);
 }

@@ -297,3 +297,58 @@ TEST(PluginBase, CompareStateAndListParamIndices)
   p.ListParamIndices(-2, list);
   EXPECT_TRUE(list.empty());
 }
+
+TEST(ParamHelpers, RangesGroupsCopiesDefaultsAndRandomValues)
+{
+  TestPlugin p(MakeTestConfig(false, 1, 8));
+  p.InitParamRange(0, 3, 1, "Band %d", 1.0, 0.0, 10.0, 0.5, "dB", 0, "EQ", IParam::ShapeLinear(), kUnitDB);
+  p.InitParamRange(6, 20, 0, "Out %d", 0.0, -1.0, 1.0, 0.01, "", 0, "Out", IParam::ShapeLinear(), kUnitCustom);
+  EXPECT_STREQ(p.GetParam(0)->GetName(), "Band 1");
+  EXPECT_STREQ(p.GetParam(3)->GetName(), "Band 4");
+  EXPECT_STREQ(p.GetParam(7)->GetName(), "Out 1");
+  EXPECT_EQ(p.GetParam(2)->Unit(), kUnitDB);
+
+  p.CloneParamRange(0, 1, 4, "Band", "Copy", "Copies");
+  EXPECT_STREQ(p.GetParam(4)->GetName(), "Copy 1");
+  EXPECT_STREQ(p.GetParam(5)->GetGroup(), "Copies");
+  EXPECT_EQ(p.GetParam(5)->GetMax(), 10.0);
+  p.CloneParamRange(6, 7, 7, "Out", "X");  // the last target is outside the list: skipped
+  EXPECT_STREQ(p.GetParam(7)->GetName(), "X 0");
+
+  p.GetParam(0)->Set(2.5);
+  p.GetParam(1)->Set(3.5);
+  p.CopyParamValues(0, 4, 2);
+  EXPECT_EQ(p.GetParam(4)->Value(), 2.5);
+  EXPECT_EQ(p.GetParam(5)->Value(), 3.5);
+  p.CopyParamValues(0, 6, 5);  // runs past the end: the rest is skipped
+  p.GetParam(2)->Set(7.0);
+  p.CopyParamValues("EQ", "Copies");  // EQ 0..3 onto Copies 4..5, pairwise
+  EXPECT_EQ(p.GetParam(4)->Value(), 2.5);
+  EXPECT_EQ(p.GetParam(5)->Value(), 3.5);
+
+  int visited = 0;
+  p.ForParamInGroup("EQ", [&](int idx, IParam&) { visited += idx; });
+  EXPECT_EQ(visited, 0 + 1 + 2 + 3);
+  visited = 0;
+  p.ForParamInRange(-5, 100, [&](int, IParam&) { ++visited; });
+  EXPECT_EQ(visited, 8);
+
+  p.DefaultParamValues("EQ");
+  EXPECT_EQ(p.GetParam(2)->Value(), 1.0);
+  EXPECT_EQ(p.GetParam(4)->Value(), 2.5);
+  p.DefaultParamValues();
+  EXPECT_EQ(p.GetParam(4)->Value(), 1.0);
+  EXPECT_EQ(p.GetParam(4)->GetPrevious(), 2.5);
+
+  for (int round = 0; round < 50; ++round)
+  {
+    p.RandomiseParamValues();
+    for (int i = 0; i < p.NParams(); ++i)
+    {
+      const IParam* param = p.GetParam(i);
+      EXPECT_GE(param->Value(), param->GetMin());
+      EXPECT_LE(param->Value(), param->GetMax());
+    }
+  }
+  p.PrintParamValues();
+}
