@@ -182,7 +182,8 @@ float vgrDrawText(VGcontext* ctx, float x, float y, const char* string, const ch
   FstashTextIter iter, prevIter;
   FstashQuad q;
   std::memset(&q, 0, sizeof(q));
-  fstashTextIterInit(ctx->fs, &iter, x * scale, y * scale, string, end, FSTASH_GLYPH_BITMAP_REQUIRED);
+  // A font id the stash does not know draws nothing and leaves the pen where it was.
+  if (!fstashTextIterInit(ctx->fs, &iter, x * scale, y * scale, string, end, FSTASH_GLYPH_BITMAP_REQUIRED)) return x;
   prevIter = iter;
   int nverts = 0;
   bool stop = false;
@@ -238,7 +239,7 @@ void vgrDrawTextBox(VGcontext* ctx, float x, float y, float breakRowWidth, const
 
 void vgrGetTextMetrics(VGcontext* ctx, float* ascender, float* descender, float* lineh) {
   VGdrawState* state = getState(ctx);
-  if (state->fontId == -1) return;
+  if (state->fontId < 0 || state->fontId >= ctx->fs->nfonts) return;
   const float scale = fontScale(ctx);
   if (scale == 0.0f) return;
   const float invscale = 1.0f / scale;
