@@ -1,0 +1,126 @@
+#include "resampler/CDSPHBDownsampler.h"
+
+#include "resampler/CDSPHBUpsampler.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace rsmp {
+
+namespace {
+
+// One output per even input position: the centre sample plus the symmetric
+// odd-distance taps around it.
+template <int T>
+void DownKernel(double* op, const double* src, int n, const double* flt)
+{
+  double c[T];
+  for (int k = 0; k < T; ++k)
+    c[k] = flt[k];
+  for (int j = 0; j < n; ++j)
+  {
+    const double* s = src + 2 * j;
+    double acc = 0.0;
+    for (int k = 0; k < T; ++k)
+      acc += c[k] * (s[-(2 * k + 1)] + s[2 * k + 1]);
+    op[j] = s[0] + acc;
+  }
+}
+
+template <int... I>
+constexpr auto MakeKernels(std::integer_sequence<int, I...>)
+{
+  using K = void (*)(double*, const double*, int, const double*);
+  return std::array<K, sizeof...(I)>{&DownKernel<I + 1>...};
+}
+
+constexpr auto kKernels = MakeKernels(std::make_integer_sequence<int, kHalfBandMaxTaps>{});
+
+} // namespace
+
+CDSPHBDownsampler::CDSPHBDownsampler(double ReqAtten, int SteepIndex, bool IsThird, double PrevLatency)
+{
+  double att = 0.0;
+  if (IsThird)
+    CDSPHBUpsampler::SelectHalfBand(SteepIndex, ReqAtten, mFlt, mFltT, att);
+  else
+    CDSPHBUpsampler::SelectSteepHalfBand(SteepIndex, ReqAtten, mFlt, mFltT, att);
+
+  mFltLen = 2 * mFltT - 1;
+  mThreshold = mFltLen;
+  mMirrorLen = 2 * mFltLen;
+  mWriteLimit = kBufLen + 1 - 2 * mFltT;
+  mReadBase = mBuf + mFltLen;
+
+  // A previous fraction outside [0, 1) (or not a number) counts as 0.
+  const double prev = (std::isfinite(PrevLatency) && PrevLatency >= 0.0 && PrevLatency < 1.0)
+                        ? PrevLatency * 0.5 : 0.0;
+  mLatency = int(prev);
+  mFracLatency = prev - mLatency;
+  mKernel = kKernels[mFltT - 1];
+  ClearState();
+}
+
+void CDSPHBDownsampler::ClearState()
+{
+  mWithhold = mLatency;
+  mPending = 0;
+  mWritePos = 0;
+  mReadPos = mWriteLimit;
+  // History before the first sample (and the mirror area) reads as silence.
+  std::memset(mBuf + mWriteLimit, 0, sizeof(double) * (kBufLen + kMirror - mWriteLimit));
+}
+
+int CDSPHBDownsampler::ProcessSamples(double* ip, int l, double*& op)
+{
+  if (l < 0 || (l > 0 && (ip == nullptr || op == nullptr)))
+    return kProcessRefused;
+  double* out = op;
+  int produced = 0;
+  while (l > 0)
+  {
+    const int n = std::min({kBufLen - mWritePos, l, mWriteLimit - mPending});
+    std::memcpy(mBuf + mWritePos, ip, sizeof(double) * n);
+    if (mWritePos < mMirrorLen)
+      std::memcpy(mBuf + kBufLen + mWritePos, ip, sizeof(double) * std::min(n, mMirrorLen - mWritePos));
+    ip += n;
+    l -= n;
+    mWritePos = (mWritePos + n) & (kBufLen - 1);
+    mPending += n;
+
+    if (mPending > mThreshold)
+    {
+      const int outs = (mPending - mThreshold + 1) >> 1;
+      int r = mReadPos;
+      for (int left = outs; left > 0;)
+      {
+        // Outputs whose centre lies before the ring's end in this run.
+        const int run = std::min(left, (kBufLen - r + 1) >> 1);
+        mKernel(out, mReadBase + r, run, mFlt);
+        out += run;
+        left -= run;
+        r = (r + 2 * run) & (kBufLen - 1);
+      }
+      mReadPos = r;
+      mPending -= 2 * outs;
+      produced += outs;
+    }
+  }
+
+  if (mWithhold == 0)
+    return produced;
+  if (mWithhold >= produced)
+  {
+    mWithhold -= produced;
+    return 0;
+  }
+  op += mWithhold;
+  produced -= mWithhold;
+  mWithhold = 0;
+  return produced;
+}
+
+} // namespace rsmp
