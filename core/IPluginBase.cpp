@@ -45,7 +45,8 @@ IPluginBase::~IPluginBase()
 
 bool IPluginBase::CompareState(const double* data, int startIndex) const
 {
-  if (!data) return NParams() == 0;
+  if (NParams() == 0) return true;
+  if (!data || startIndex < 0) return false;
   for (int i = 0; i < NParams(); ++i)
   {
     const float current = static_cast<float>(GetParam(i)->Value());
