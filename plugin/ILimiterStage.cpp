@@ -23,7 +23,9 @@ bool ILimiterStage::Configure(double processingRate, int32_t lookAheadIndex) noe
 
   ring.reset();
   smootherTable.reset();
-  ring.reset(new (std::nothrow) double[static_cast<size_t>(ringLength)]);
+  // One spare entry behind the ring takes the writes of segment ends that
+  // store nothing.
+  ring.reset(new (std::nothrow) double[static_cast<size_t>(ringLength + kStride)]);
   smootherTable.reset(new (std::nothrow) double[static_cast<size_t>(maxCount)]);
   if (!ring || !smootherTable)
   {
@@ -31,9 +33,9 @@ bool ILimiterStage::Configure(double processingRate, int32_t lookAheadIndex) noe
     smootherTable.reset();
     return false;
   }
-  smootherTable[0] = 0.0;
   for (int32_t n = 1; n < maxCount; ++n)
     smootherTable[n] = std::pow(10.0, -1.0 / ((2.0 * n / rate) * rate));
+  smootherTable[0] = smootherTable[1];
 
   G.Clear();
   P.Clear();
@@ -47,7 +49,7 @@ void ILimiterStage::RefillRing() noexcept
 {
   if (!ring)
     return;
-  for (int32_t i = 0; i < ringLength; i += kStride)
+  for (int32_t i = 0; i < ringLength + kStride; i += kStride)
   {
     ring[i] = 0.0;
     ring[i + 1] = 1.0;

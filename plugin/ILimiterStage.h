@@ -45,6 +45,8 @@ struct ILimiterStage
 {
   static constexpr double kDbDivisor = 8.656170245333781; // 6 / ln 2: 2^(dB / 6) = exp(dB / divisor)
   static constexpr int32_t kStride = 3;
+  static constexpr double kLn3_5 = 1.252762968495368;
+  static constexpr double kLn10 = 2.302585092994046;
 
   IPeakFollower G; // smooths the held segment gain at read-out (modes 2 and 3)
   IPeakFollower P; // level of the current segment
@@ -123,7 +125,7 @@ struct ILimiterStage
 
   // The sample step for a known mode and auto-release setting (the block loop
   // picks one per block).
-  template <int32_t Mode, bool Auto> double Run(double x) noexcept
+  template <int32_t Mode, bool Auto> double Run(double x) __restrict noexcept
   {
     // 1. Input gain.
     if constexpr (Mode >= 1)
@@ -140,15 +142,45 @@ struct ILimiterStage
     else if constexpr (Mode == 1)
       pol = (x > 0.0) - (x < 0.0);
     polarity = pol;
-    SegmentBookkeeping(pol);
+    // 3. Segment bookkeeping, without branches on the signal: a segment end
+    // that stores nothing writes into the spare entry behind the ring.
+    {
+      const int32_t old = segmentCount;
+      const bool same = pol == previousPolarity;
+      // Any count of max count or more behaves alike (it stores nothing), so
+      // a segment that never ends (a DC offset) saturates instead of running
+      // the counter past its range.
+      const int32_t limit = pol == 0 ? silenceClamp : maxCount;
+      const int32_t grown = old >= limit ? limit : old + 1;
+      const double g = branchfree::SelectGt(segmentPeak, threshold, ceilingGain / segmentPeak, 1.0);
+      const bool store = !same && previousPolarity != 0 && g >= 0.0 && old < maxCount;
+      int32_t p = writeIndex - stride * ((old < maxCount ? old : maxCount) + 1) + 1;
+      p += p < 0 ? ringLength : 0;
+      const int32_t at = store ? p : ringLength;
+      double* rp = ring.get();
+      rp[at] = g;
+      rp[at + 1] = static_cast<double>(old);
+      segmentCount = same ? grown : 0;
+      segmentPeak = branchfree::Select(same, segmentPeak, 0.0);
+      previousPolarity = pol;
+    }
     previousSample = x;
-    // 4. Level.
+    // 4. Level: P is stepped a second time when the segment peak is not
+    // above its first output, and the peak then takes the second output.
     const double a = std::fabs(x);
     if constexpr (Auto)
       UpdateAutoRelease(a);
-    const double p1 = P.Step(a);
-    if (!(segmentPeak > p1))
-      segmentPeak = P.Step(a);
+    {
+      const double v1 = P.value;
+      using namespace branchfree;
+      const double c1 = SelectGt(a, v1, P.attackCoeff, P.releaseCoeff);
+      const double p1 = FlushTiny((v1 - a) * c1 + a);
+      const double c2 = SelectGt(a, p1, P.attackCoeff, P.releaseCoeff);
+      const double p2 = FlushTiny((p1 - a) * c2 + a);
+      P.runningMax = std::max(P.runningMax, a);
+      P.value = SelectGt(segmentPeak, p1, p1, p2);
+      segmentPeak = SelectGt(segmentPeak, p1, segmentPeak, p2);
+    }
     // 5. Write.
     double* e = ring.get() + writeIndex;
     e[0] = x;
@@ -169,22 +201,19 @@ struct ILimiterStage
     const double* r = ring.get() + writeIndex;
     const double stored = r[1];
     readGain = stored;
-    if (stored >= 0.0)
+    heldGain = branchfree::SelectGe(stored, 0.0, stored, heldGain);
+    if constexpr (Mode >= 2)
     {
-      heldGain = stored;
-      if constexpr (Mode >= 2)
-      {
-        const double c = SmootherCoeff(r[2]);
-        G.attackCoeff = c;
-        G.releaseCoeff = c;
-        G.holdSamples = 0;
-      }
+      const double c = branchfree::SelectGe(stored, 0.0, SmootherCoeff(r[2]), G.attackCoeff);
+      G.attackCoeff = c;
+      G.releaseCoeff = c;
+      G.holdSamples = 0;
     }
     double g;
     if constexpr (Mode == 0)
       g = 1.0;
     else if constexpr (Mode == 2 || Mode == 3)
-      g = G.Step(std::fabs(heldGain));
+      g = G.StepNoHold(std::fabs(heldGain));
     else
       g = heldGain;
     gain = g;
@@ -194,64 +223,31 @@ struct ILimiterStage
   }
 
 private:
-  void SegmentBookkeeping(int32_t pol) noexcept
-  {
-    if (pol == previousPolarity)
-    {
-      const int32_t old = segmentCount;
-      if (pol == 0)
-        segmentCount = old >= silenceClamp ? silenceClamp : old + 1;
-      else
-        // Any count of max count or more behaves alike (it stores nothing), so
-        // a segment that never ends (a DC offset) saturates instead of running
-        // the counter past its range.
-        segmentCount = old >= maxCount ? maxCount : old + 1;
-    }
-    else
-    {
-      if (previousPolarity != 0)
-      {
-        const double g = segmentPeak > threshold ? ceilingGain / segmentPeak : 1.0;
-        if (g >= 0.0 && segmentCount < maxCount)
-        {
-          int32_t p = writeIndex - stride * (segmentCount + 1) + 1;
-          if (p < 0)
-            p += ringLength;
-          ring[p] = g;
-          ring[p + 1] = static_cast<double>(segmentCount);
-        }
-      }
-      segmentCount = 0;
-      segmentPeak = 0.0;
-    }
-    previousPolarity = pol;
-  }
-
   void UpdateAutoRelease(double a) noexcept
   {
-    const double L = std::fabs(Q.Step(a));
+    const double L = std::fabs(Q.StepNoHold(a));
     double rel;
     if (L <= autoKneeLevel)
       rel = autoFloorRelease;
     else
     {
+      // 3.5^z and 10^z as exp(z ln 3.5) and exp(z ln 10): the same values
+      // to a few units in the last place, at a fraction of pow's cost.
       const double levelDb = L > 6.309e-8 ? std::log(L) * 8.685889638065037 : -144.0;
-      const double T = std::pow(3.5, std::max(levelDb - ceilingDb + 7.0, 0.0) / 2.7 - 3.5);
-      rel = std::pow(10.0, -1.0 / (T * rate));
+      const double T = std::exp(kLn3_5 * (std::max(levelDb - ceilingDb + 7.0, 0.0) / 2.7 - 3.5));
+      rel = std::exp(-kLn10 / (T * rate));
     }
     P.attackCoeff = autoAttack;
     P.releaseCoeff = rel;
     P.holdSamples = 0;
   }
 
+  // G's coefficient for a stored count n (a whole number 0 .. max count - 1,
+  // 0 where no gain is stored): 10^(-1 / ((2n / rate) * rate)) with n at
+  // least 1; the table's entry 0 repeats entry 1.
   double SmootherCoeff(double storedCount) const noexcept
   {
-    // Stored counts are whole numbers 0 .. max count - 1; the table holds
-    // 10^(-1 / ((2n / rate) * rate)) for n = max(count, 1).
-    const int32_t n = storedCount < 1.0 ? 1 : static_cast<int32_t>(storedCount);
-    if (n < maxCount)
-      return smootherTable[n];
-    return std::pow(10.0, -1.0 / ((2.0 * n / rate) * rate));
+    return smootherTable[static_cast<int32_t>(storedCount)];
   }
 
   double RunOther(int32_t mode, double x) noexcept;

@@ -5,6 +5,8 @@
 // Threads: a follower belongs to the audio thread while processing runs; the
 // configuration path sets it up under the processing mutex.
 
+#include "plugin/BranchFree.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -58,6 +60,22 @@ struct IPeakFollower
 
   // Reported output (1 - value when inverted).
   double Output() const noexcept { return invert == 1 ? 1.0 - value : value; }
+
+  // The same step for a follower without hold (hold samples 0) fed
+  // non-negative inputs, without branches: from the first rise on, such a
+  // follower is always in its release state, and before it (value 0, input
+  // 0) the release formula leaves the value at 0 as well. The state and
+  // hold counter are not kept up to date.
+  double StepNoHold(double v) noexcept
+  {
+    if (invert == 1)
+      v = 1.0 - std::min(v, 1.0);
+    runningMax = std::max(runningMax, v);
+    const double c = branchfree::SelectGt(v, value, attackCoeff, releaseCoeff);
+    const double nv = branchfree::FlushTiny((value - v) * c + v);
+    value = nv;
+    return invert == 1 ? 1.0 - nv : nv;
+  }
 
   double Step(double v) noexcept
   {

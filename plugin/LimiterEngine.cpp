@@ -36,16 +36,34 @@ void CopyFinite(const double* src, double* dst, int n) noexcept
   }
 }
 
-void StepMeter(IPeakFollower& m, const double* x, double factor, int n) noexcept
+// Steps a fast (no hold) and a hold meter of each channel with |x * factor|;
+// the four followers are independent, so one loop lets their updates overlap.
+void StepMeters(IPeakFollower& fastL, IPeakFollower& fastR, IPeakFollower& holdL, IPeakFollower& holdR,
+                const double* l, const double* r, double factor, int n) noexcept
 {
   for (int i = 0; i < n; ++i)
-    m.Step(std::fabs(x[i] * factor));
+  {
+    const double a = std::fabs(l[i] * factor);
+    const double b = std::fabs(r[i] * factor);
+    fastL.StepNoHold(a);
+    fastR.StepNoHold(b);
+    holdL.Step(a);
+    holdR.Step(b);
+  }
 }
 
-void StepMeter(IPeakFollower& m, const double* x, int n) noexcept
+void StepMeters(IPeakFollower& fastL, IPeakFollower& fastR, IPeakFollower& holdL, IPeakFollower& holdR,
+                const double* l, const double* r, int n) noexcept
 {
   for (int i = 0; i < n; ++i)
-    m.Step(std::fabs(x[i]));
+  {
+    const double a = std::fabs(l[i]);
+    const double b = std::fabs(r[i]);
+    fastL.StepNoHold(a);
+    fastR.StepNoHold(b);
+    holdL.Step(a);
+    holdR.Step(b);
+  }
 }
 
 } // namespace
@@ -446,10 +464,8 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
 
   // Input meters (level after Gain and Drive).
   const double m = mActive.inputMeterFactor;
-  StepMeter(mMeters[LimiterMeters::kInLFast], src[0], m, n);
-  StepMeter(mMeters[LimiterMeters::kInRFast], src[1], m, n);
-  StepMeter(mMeters[LimiterMeters::kInLHold], src[0], m, n);
-  StepMeter(mMeters[LimiterMeters::kInRHold], src[1], m, n);
+  StepMeters(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast],
+             mMeters[LimiterMeters::kInLHold], mMeters[LimiterMeters::kInRHold], src[0], src[1], m, n);
 
   const int factor = mOversampler.CurrentFactor();
   if (factor <= 1)
@@ -506,10 +522,8 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
   }
 
   // Output meters.
-  StepMeter(mMeters[LimiterMeters::kOutLFast], out[0], n);
-  StepMeter(mMeters[LimiterMeters::kOutRFast], out[1], n);
-  StepMeter(mMeters[LimiterMeters::kOutLHold], out[0], n);
-  StepMeter(mMeters[LimiterMeters::kOutRHold], out[1], n);
+  StepMeters(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast],
+             mMeters[LimiterMeters::kOutLHold], mMeters[LimiterMeters::kOutRHold], out[0], out[1], n);
 }
 
 void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames,
@@ -579,8 +593,8 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
     double z1 = cl1.Process(y1);
     const double gr0 = std::fabs(cl0.lastClipRatio * st0.scaledGain);
     const double gr1 = std::fabs(cl1.lastClipRatio * st1.scaledGain);
-    grLFast.Step(gr0);
-    grRFast.Step(gr1);
+    grLFast.StepNoHold(gr0);
+    grRFast.StepNoHold(gr1);
     grLHold.Step(gr0);
     grRHold.Step(gr1);
     if (volume)
