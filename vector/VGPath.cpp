@@ -41,7 +41,7 @@ float normalize(float* x, float* y) {
 }  // namespace
 
 void vgrAppendCommands(VGcontext* ctx, float* vals, int nvals) {
-  if (nvals <= 0) return;
+  if (vals == nullptr || nvals <= 0) return;
   const VGdrawState* state = &ctx->states[ctx->nstates - 1];
   if (ctx->ncommands + nvals > ctx->ccommands) {
     const int ccommands = ctx->ncommands + nvals + ctx->ccommands / 2;
@@ -51,7 +51,7 @@ void vgrAppendCommands(VGcontext* ctx, float* vals, int nvals) {
     ctx->ccommands = ccommands;
   }
   const int first = static_cast<int>(vals[0]);
-  if (first != VG_CLOSE && first != VG_WINDING) {
+  if (first != VG_CLOSE && first != VG_WINDING && nvals >= 3) {
     ctx->commandx = vals[nvals - 2];
     ctx->commandy = vals[nvals - 1];
   }

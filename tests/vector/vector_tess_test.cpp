@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "tests/vector/RecordingRenderer.h"
@@ -17,11 +18,11 @@ using test::RecordingContext;
 struct Frame : RecordingContext {
   Frame() { vgrBeginFrame(ctx, 400, 400, 1); }
   const RecordedCall& last() { return r.calls.back(); }
-  const RecordedCall& fill() {
+  RecordedCall fill() {
     vgrFill(ctx);
     return last();
   }
-  const RecordedCall& stroke() {
+  RecordedCall stroke() {
     vgrStroke(ctx);
     return last();
   }
@@ -226,7 +227,7 @@ TEST(VectorTess, StrokeCapsAndSegmentCounts) {
   vgrLineTo(f.ctx, 200, 100);
   vgrSetStrokeWidth(f.ctx, 10);
   const auto& butt = f.stroke();
-  const auto& s = butt.paths[0].stroke;
+  const auto s = butt.paths[0].stroke;
   ASSERT_EQ(s.size(), 8u);
   EXPECT_EQ(s[0].v, 0.0f);
   EXPECT_EQ(s[2].v, 1.0f);
@@ -236,7 +237,7 @@ TEST(VectorTess, StrokeCapsAndSegmentCounts) {
   EXPECT_EQ(butt.strokeWidth, 10.0f);
   // Square caps: ends reach w - fringe beyond the points, plus the fringe.
   vgrSetLineCap(f.ctx, VG_SQUARE);
-  const auto& sq = f.stroke().paths[0].stroke;
+  const auto sq = f.stroke().paths[0].stroke;
   EXPECT_NEAR(sq[2].x, 100 - 4.5f, 1e-4);
   EXPECT_NEAR(sq[0].x, 100 - 5.5f, 1e-4);
   EXPECT_NEAR(sq[6].x, 200 + 5.5f, 1e-4);
@@ -250,7 +251,8 @@ TEST(VectorTess, StrokeCapsAndSegmentCounts) {
   }
   // Without anti-aliasing every u is 0.5.
   vgrSetShapeAntiAlias(f.ctx, 0);
-  for (const auto& v : f.stroke().paths[0].stroke) EXPECT_EQ(v.u, 0.5f);
+  const auto plainStroke = f.stroke();
+  for (const auto& v : plainStroke.paths[0].stroke) EXPECT_EQ(v.u, 0.5f);
   vgrSetShapeAntiAlias(f.ctx, 1);
 
   // A thin stroke is drawn a fringe wide and faded; a wide one is limited to 200.
@@ -329,6 +331,24 @@ TEST(VectorTess, VertexBudgetCoversEveryJoinAndCap) {
         for (const auto& v : p.stroke) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
     }
   }
+}
+
+}  // namespace
+}  // namespace fx::gfx
+
+namespace fx::gfx {
+namespace {
+
+TEST(VectorTess, CacheDumpListsPathsAndVertices) {
+  Frame f;
+  vgrRect(f.ctx, 0, 0, 10, 10);
+  vgrFill(f.ctx);
+  testing::internal::CaptureStdout();
+  vgrDebugDumpPathCache(f.ctx);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.rfind("Dumping 1 cached paths\n - Path 0\n   - fill: 4\n", 0), 0u);
+  EXPECT_NE(out.find("   - stroke: 10\n"), std::string::npos);
+  EXPECT_NE(out.find("0.500000\t0.500000\n"), std::string::npos);
 }
 
 }  // namespace

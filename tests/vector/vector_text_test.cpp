@@ -48,7 +48,7 @@ TEST(VectorText, DrawnGlyphQuadsMatchTheMeasuredAdvance) {
   const float x = vgrDrawText(t.ctx, 10, 50, text, nullptr);
   EXPECT_FLOAT_EQ(x - 10, adv);
   ASSERT_EQ(t.triangleCalls(), 1);
-  const auto& call = t.r.calls.back();
+  const test::RecordedCall call = t.r.calls.back();
   EXPECT_EQ(call.verts.size(), 11u * 6u);  // a quad per code point, the space too
   EXPECT_EQ(call.paint.image, t.ctx->fontImages[0]);
   EXPECT_FLOAT_EQ(call.paint.innerColor.a, 0.5f);
@@ -101,7 +101,7 @@ TEST(VectorText, TextScaleIsQuantisedAndLimited) {
   vgrScale(t.ctx, 5, 5);
   vgrDrawText(t.ctx, 0, 20, "M", nullptr);
   EXPECT_FLOAT_EQ(stashSize(t.ctx), 64.0f);
-  const auto& q = t.r.calls.back().verts;
+  const auto q = t.r.calls.back().verts;
   ASSERT_EQ(q.size(), 6u);
   const float texW = (q[1].u - q[0].u) * 512;  // texels across the quad
   EXPECT_NEAR(q[1].x - q[0].x, texW * 5 / 4, 1e-2);
@@ -197,7 +197,7 @@ TEST(VectorText, FullAtlasMovesToALargerFontImage) {
   EXPECT_GE(t.triangleCalls(), 2);
   EXPECT_EQ(t.triangleVerts(), text.size() * 6);
   EXPECT_GE(t.ctx->fontImageIdx, 1);
-  const auto& first = t.r.calls[t.r.calls.size() - static_cast<size_t>(t.triangleCalls())];
+  const auto first = t.r.calls[t.r.calls.size() - static_cast<size_t>(t.triangleCalls())];
   EXPECT_EQ(first.paint.image, t.ctx->fontImages[0]);
   EXPECT_EQ(t.r.calls.back().paint.image, t.ctx->fontImages[t.ctx->fontImageIdx]);
   const auto& second = t.r.textures.at(t.ctx->fontImages[1]);
