@@ -3,7 +3,9 @@
 #include "resampler/RsmpAlign.h"
 
 #include <cmath>
-#include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdlib>
 #include <new>
 
@@ -47,44 +49,32 @@ CDSPRealFFT* CDSPRealFFT::Create(int bits) noexcept
     return f; // n = 1 or 2: no tables needed
 
   const int m = bits - 1;
-  // Bit-reversal swap pairs.
-  int swaps = 0;
-  for(int i = 0; i < N; i++)
-  {
-    int r = 0;
-    for(int b = 0; b < m; b++)
-      r |= ((i >> b) & 1) << (m - 1 - b);
-    if(i < r)
-      swaps++;
-  }
-  const std::size_t workInts = static_cast<std::size_t>(swaps) * 2 + 2;
   const std::size_t stageDoubles = static_cast<std::size_t>(StageTwiddleCount(m)) * 6;
   const std::size_t splitDoubles = (static_cast<std::size_t>(N / 2) + 1) * 2;
+  const std::size_t scratchDoubles = static_cast<std::size_t>(2) * n;
 
-  f->mWorkRaw = std::malloc(workInts * sizeof(int) + kAlign);
-  f->mTableRaw = std::malloc((stageDoubles + splitDoubles) * sizeof(double) + 2 * kAlign);
+  f->mWorkRaw = std::malloc(static_cast<std::size_t>(N) * sizeof(int) + kAlign);
+  f->mTableRaw = std::malloc((stageDoubles + splitDoubles + scratchDoubles) * sizeof(double) + 6 * kAlign);
   if(!f->mWorkRaw || !f->mTableRaw)
   {
     Destroy(f);
     return nullptr;
   }
-  f->mSwaps = AlignPtr(static_cast<int*>(f->mWorkRaw));
+  f->mRev = AlignPtr(static_cast<int*>(f->mWorkRaw));
   f->mStageTw = AlignPtr(static_cast<double*>(f->mTableRaw));
   f->mSplitTw = AlignPtr(f->mStageTw + stageDoubles);
+  f->mRe = AlignPtr(f->mSplitTw + splitDoubles);
+  f->mIm = AlignPtr(f->mRe + N);
+  f->mTRe = AlignPtr(f->mIm + N);
+  f->mTIm = AlignPtr(f->mTRe + N);
 
-  int* sw = f->mSwaps;
   for(int i = 0; i < N; i++)
   {
     int r = 0;
     for(int b = 0; b < m; b++)
       r |= ((i >> b) & 1) << (m - 1 - b);
-    if(i < r)
-    {
-      *sw++ = i;
-      *sw++ = r;
-    }
+    f->mRev[i] = r;
   }
-  f->mSwapCount = swaps;
 
   // Per-pass twiddles w^j, w^2j, w^3j with w = exp(+2 pi i / 4L).
   double* tw = f->mStageTw;
@@ -94,12 +84,12 @@ CDSPRealFFT* CDSPRealFFT::Create(int bits) noexcept
     {
       for(int p = 1; p <= 3; p++)
       {
-        // Reduce the angle's numerator exactly before scaling.
         const double ang = kTwoPi * static_cast<double>(p * j) / static_cast<double>(4 * L);
-        *tw++ = std::cos(ang);
-        *tw++ = std::sin(ang);
+        tw[(2 * (p - 1)) * L + j] = std::cos(ang);
+        tw[(2 * (p - 1) + 1) * L + j] = std::sin(ang);
       }
     }
+    tw += 6 * L;
   }
 
   // Split twiddles cos/sin(2 pi k / n), k = 0 .. n/4.
@@ -109,7 +99,6 @@ CDSPRealFFT* CDSPRealFFT::Create(int bits) noexcept
     f->mSplitTw[2 * k] = std::cos(ang);
     f->mSplitTw[2 * k + 1] = std::sin(ang);
   }
-  // Exact values at the octants keep symmetric kernels symmetric.
   f->mSplitTw[0] = 1.0;
   f->mSplitTw[1] = 0.0;
   f->mSplitTw[N] = 0.0;
@@ -127,117 +116,154 @@ void CDSPRealFFT::Destroy(CDSPRealFFT* f) noexcept
   std::free(f);
 }
 
-void CDSPRealFFT::BitReverse(double* z) const noexcept
+namespace {
+
+// One radix-4 butterfly group of span L over separate real/imaginary arrays:
+// X_j = a + b + c + d, X_{j+L} = a - b + si(c - d), X_{j+2L} = a + b - c - d,
+// X_{j+3L} = a - b - si(c - d), with b, c, d the inputs times w^2j, w^j, w^3j
+// and s = +1 forward, -1 inverse.
+template <bool Inv>
+inline void Radix4Group(double* __restrict re, double* __restrict im, const double* __restrict tw, const int L) noexcept
 {
-  const int* sw = mSwaps;
-  for(int s = 0; s < mSwapCount; s++, sw += 2)
+  double* r0 = re;
+  double* r1 = re + L;
+  double* r2 = re + 2 * L;
+  double* r3 = re + 3 * L;
+  double* i0 = im;
+  double* i1 = im + L;
+  double* i2 = im + 2 * L;
+  double* i3 = im + 3 * L;
+  const double* w1r = tw;
+  const double* w1s = tw + L;
+  const double* w2r = tw + 2 * L;
+  const double* w2s = tw + 3 * L;
+  const double* w3r = tw + 4 * L;
+  const double* w3s = tw + 5 * L;
+#if defined(__SSE2__)
+  // L is even here: two butterflies per step.
+  const __m128d sg = _mm_set1_pd(Inv ? -1.0 : 1.0);
+  for(int j = 0; j < L; j += 2)
   {
-    double* p = z + 2 * sw[0];
-    double* q = z + 2 * sw[1];
-    const double r = p[0], i = p[1];
-    p[0] = q[0];
-    p[1] = q[1];
-    q[0] = r;
-    q[1] = i;
+    const __m128d w1i = _mm_mul_pd(sg, _mm_loadu_pd(w1s + j));
+    const __m128d w2i = _mm_mul_pd(sg, _mm_loadu_pd(w2s + j));
+    const __m128d w3i = _mm_mul_pd(sg, _mm_loadu_pd(w3s + j));
+    const __m128d w1 = _mm_loadu_pd(w1r + j), w2 = _mm_loadu_pd(w2r + j), w3 = _mm_loadu_pd(w3r + j);
+    const __m128d ar = _mm_loadu_pd(r0 + j), ai = _mm_loadu_pd(i0 + j);
+    const __m128d x1r = _mm_loadu_pd(r1 + j), x1i = _mm_loadu_pd(i1 + j);
+    const __m128d x2r = _mm_loadu_pd(r2 + j), x2i = _mm_loadu_pd(i2 + j);
+    const __m128d x3r = _mm_loadu_pd(r3 + j), x3i = _mm_loadu_pd(i3 + j);
+    const __m128d br = _mm_sub_pd(_mm_mul_pd(x1r, w2), _mm_mul_pd(x1i, w2i));
+    const __m128d bi = _mm_add_pd(_mm_mul_pd(x1r, w2i), _mm_mul_pd(x1i, w2));
+    const __m128d cr = _mm_sub_pd(_mm_mul_pd(x2r, w1), _mm_mul_pd(x2i, w1i));
+    const __m128d ci = _mm_add_pd(_mm_mul_pd(x2r, w1i), _mm_mul_pd(x2i, w1));
+    const __m128d dr = _mm_sub_pd(_mm_mul_pd(x3r, w3), _mm_mul_pd(x3i, w3i));
+    const __m128d di = _mm_add_pd(_mm_mul_pd(x3r, w3i), _mm_mul_pd(x3i, w3));
+    const __m128d spr = _mm_add_pd(ar, br), spi = _mm_add_pd(ai, bi);
+    const __m128d smr = _mm_sub_pd(ar, br), smi = _mm_sub_pd(ai, bi);
+    const __m128d tpr = _mm_add_pd(cr, dr), tpi = _mm_add_pd(ci, di);
+    const __m128d tmr = _mm_mul_pd(sg, _mm_sub_pd(di, ci));
+    const __m128d tmi = _mm_mul_pd(sg, _mm_sub_pd(cr, dr));
+    _mm_storeu_pd(r0 + j, _mm_add_pd(spr, tpr));
+    _mm_storeu_pd(i0 + j, _mm_add_pd(spi, tpi));
+    _mm_storeu_pd(r1 + j, _mm_add_pd(smr, tmr));
+    _mm_storeu_pd(i1 + j, _mm_add_pd(smi, tmi));
+    _mm_storeu_pd(r2 + j, _mm_sub_pd(spr, tpr));
+    _mm_storeu_pd(i2 + j, _mm_sub_pd(spi, tpi));
+    _mm_storeu_pd(r3 + j, _mm_sub_pd(smr, tmr));
+    _mm_storeu_pd(i3 + j, _mm_sub_pd(smi, tmi));
   }
+#else
+  const double sg = Inv ? -1.0 : 1.0;
+  for(int j = 0; j < L; j++)
+  {
+    const double w1i = sg * w1s[j];
+    const double w2i = sg * w2s[j];
+    const double w3i = sg * w3s[j];
+    const double ar = r0[j], ai = i0[j];
+    const double x1r = r1[j], x1i = i1[j];
+    const double x2r = r2[j], x2i = i2[j];
+    const double x3r = r3[j], x3i = i3[j];
+    const double br = x1r * w2r[j] - x1i * w2i, bi = x1r * w2i + x1i * w2r[j];
+    const double cr = x2r * w1r[j] - x2i * w1i, ci = x2r * w1i + x2i * w1r[j];
+    const double dr = x3r * w3r[j] - x3i * w3i, di = x3r * w3i + x3i * w3r[j];
+    const double spr = ar + br, spi = ai + bi, smr = ar - br, smi = ai - bi;
+    const double tpr = cr + dr, tpi = ci + di;
+    const double tmr = -sg * (ci - di);
+    const double tmi = sg * (cr - dr);
+    r0[j] = spr + tpr;
+    i0[j] = spi + tpi;
+    r1[j] = smr + tmr;
+    i1[j] = smi + tmi;
+    r2[j] = spr - tpr;
+    i2[j] = spi - tpi;
+    r3[j] = smr - tmr;
+    i3[j] = smi - tmi;
+  }
+#endif
 }
 
-// Decimation-in-time complex transform of N = n/2 points in bit-reversed
-// order, exp(+i) kernel forward and exp(-i) inverse: an optional radix-2 pass
-// followed by radix-4 passes.
+} // namespace
+
+// Decimation-in-time complex transform of N = n/2 points, exp(+i) kernel
+// forward and exp(-i) inverse. The first pass (radix-2 when log2 N is odd,
+// else radix-4 without twiddles) reads its inputs straight from the source in
+// bit-reversed order (sr/si with the given stride); the radix-4 passes that
+// follow run over contiguous real and imaginary arrays. Natural-order result
+// in re/im.
 template <bool Inv>
-void CDSPRealFFT::ComplexPass(double* z) const noexcept
+void CDSPRealFFT::ComplexPass(const double* sr, const double* si, int stride, double* re, double* im) const noexcept
 {
   const int N = mLen >> 1;
   const int m = mBits - 1;
-  const int N2 = 2 * N;
-  int L = 1;
+  const int* rev = mRev;
+  int L;
 
   if(m & 1)
   {
-    for(int i = 0; i < N2; i += 4)
+    const int h = (N >> 1) * stride;
+    for(int i = 0; i < N; i += 2)
     {
-      const double ar = z[i], ai = z[i + 1], br = z[i + 2], bi = z[i + 3];
-      z[i] = ar + br;
-      z[i + 1] = ai + bi;
-      z[i + 2] = ar - br;
-      z[i + 3] = ai - bi;
+      const int c0 = rev[i] * stride;
+      const double ar = sr[c0], ai = si[c0], br = sr[c0 + h], bi = si[c0 + h];
+      re[i] = ar + br;
+      im[i] = ai + bi;
+      re[i + 1] = ar - br;
+      im[i + 1] = ai - bi;
     }
     L = 2;
   }
-  else if(N >= 4)
+  else
   {
-    // First radix-4 pass: all twiddles are 1.
-    for(int i = 0; i < N2; i += 8)
+    const int q1 = (N >> 1) * stride, q2 = (N >> 2) * stride, q3 = q1 + q2;
+    for(int i = 0; i < N; i += 4)
     {
-      const double ar = z[i], ai = z[i + 1];
-      const double br = z[i + 2], bi = z[i + 3];
-      const double cr = z[i + 4], ci = z[i + 5];
-      const double dr = z[i + 6], di = z[i + 7];
+      const int c0 = rev[i] * stride;
+      const double ar = sr[c0], ai = si[c0];
+      const double br = sr[c0 + q1], bi = si[c0 + q1];
+      const double cr = sr[c0 + q2], ci = si[c0 + q2];
+      const double dr = sr[c0 + q3], di = si[c0 + q3];
       const double spr = ar + br, spi = ai + bi, smr = ar - br, smi = ai - bi;
       const double tpr = cr + dr, tpi = ci + di;
       // s*i*(c - d), s = +1 forward, -1 inverse
-      double tmr = -(ci - di), tmi = cr - dr;
-      if(Inv)
-      {
-        tmr = -tmr;
-        tmi = -tmi;
-      }
-      z[i] = spr + tpr;
-      z[i + 1] = spi + tpi;
-      z[i + 2] = smr + tmr;
-      z[i + 3] = smi + tmi;
-      z[i + 4] = spr - tpr;
-      z[i + 5] = spi - tpi;
-      z[i + 6] = smr - tmr;
-      z[i + 7] = smi - tmi;
+      const double tmr = Inv ? (ci - di) : -(ci - di);
+      const double tmi = Inv ? -(cr - dr) : (cr - dr);
+      re[i] = spr + tpr;
+      im[i] = spi + tpi;
+      re[i + 1] = smr + tmr;
+      im[i + 1] = smi + tmi;
+      re[i + 2] = spr - tpr;
+      im[i + 2] = spi - tpi;
+      re[i + 3] = smr - tmr;
+      im[i + 3] = smi - tmi;
     }
     L = 4;
   }
 
-  const double* tw = mStageTw + ((m & 1) ? 0 : 6); // the L = 1 pass had no table use
+  const double* tw = mStageTw + ((m & 1) ? 0 : 6);
   for(; L * 4 <= N; L *= 4)
   {
-    const int L2 = 2 * L;
-    for(int g = 0; g < N2; g += 4 * L2)
-    {
-      double* z0 = z + g;
-      double* z1 = z0 + L2;
-      double* z2 = z1 + L2;
-      double* z3 = z2 + L2;
-      for(int j = 0; j < L; j++)
-      {
-        const double* w = tw + 6 * j;
-        const double w1r = w[0], w2r = w[2], w3r = w[4];
-        const double w1i = Inv ? -w[1] : w[1];
-        const double w2i = Inv ? -w[3] : w[3];
-        const double w3i = Inv ? -w[5] : w[5];
-        const int jr = 2 * j, ji = 2 * j + 1;
-        const double ar = z0[jr], ai = z0[ji];
-        const double x1r = z1[jr], x1i = z1[ji];
-        const double x2r = z2[jr], x2i = z2[ji];
-        const double x3r = z3[jr], x3i = z3[ji];
-        const double br = x1r * w2r - x1i * w2i, bi = x1r * w2i + x1i * w2r;
-        const double cr = x2r * w1r - x2i * w1i, ci = x2r * w1i + x2i * w1r;
-        const double dr = x3r * w3r - x3i * w3i, di = x3r * w3i + x3i * w3r;
-        const double spr = ar + br, spi = ai + bi, smr = ar - br, smi = ai - bi;
-        const double tpr = cr + dr, tpi = ci + di;
-        double tmr = -(ci - di), tmi = cr - dr;
-        if(Inv)
-        {
-          tmr = -tmr;
-          tmi = -tmi;
-        }
-        z0[jr] = spr + tpr;
-        z0[ji] = spi + tpi;
-        z1[jr] = smr + tmr;
-        z1[ji] = smi + tmi;
-        z2[jr] = spr - tpr;
-        z2[ji] = spi - tpi;
-        z3[jr] = smr - tmr;
-        z3[ji] = smi - tmi;
-      }
-    }
+    for(int g = 0; g < N; g += 4 * L)
+      Radix4Group<Inv>(re + g, im + g, tw, L);
     tw += 6 * L;
   }
 }
@@ -248,29 +274,56 @@ void CDSPRealFFT::Forward(double* a) const noexcept
   if(n < 2)
     return;
   const int N = n >> 1;
-  if(N >= 2)
+  if(N < 2)
   {
-    BitReverse(a);
-    ComplexPass<false>(a);
+    const double x0 = a[0], x1 = a[1];
+    a[0] = x0 + x1;
+    a[1] = x0 - x1;
+    return;
   }
 
-  const double z0r = a[0], z0i = a[1];
-  a[0] = z0r + z0i;
-  a[1] = z0r - z0i;
+  // z[j] = x[2j] + i x[2j+1]
+  double* __restrict re = mRe;
+  double* __restrict im = mIm;
+  ComplexPass<false>(a, a + 1, 2, re, im);
 
+  a[0] = re[0] + im[0];
+  a[1] = re[0] - im[0];
   const double* w = mSplitTw;
-  for(int k = 1, q = N - 1; k <= q; k++, q--)
+  int k = 1, q = N - 1;
+#if defined(__SSE2__)
   {
-    double* pk = a + 2 * k;
-    double* pq = a + 2 * q;
-    const double er = 0.5 * (pk[0] + pq[0]), ei = 0.5 * (pk[1] - pq[1]);
-    const double orr = 0.5 * (pk[1] + pq[1]), oi = -0.5 * (pk[0] - pq[0]);
+    const __m128d half = _mm_set1_pd(0.5);
+    for(; k + 1 < q - 1; k += 2, q -= 2)
+    {
+      const __m128d rk = _mm_loadu_pd(re + k), ik = _mm_loadu_pd(im + k);
+      const __m128d rqv = _mm_loadu_pd(re + q - 1), iqv = _mm_loadu_pd(im + q - 1);
+      const __m128d rq = _mm_shuffle_pd(rqv, rqv, 1), iq = _mm_shuffle_pd(iqv, iqv, 1); // (q, q-1)
+      const __m128d er = _mm_mul_pd(half, _mm_add_pd(rk, rq)), ei = _mm_mul_pd(half, _mm_sub_pd(ik, iq));
+      const __m128d orr = _mm_mul_pd(half, _mm_add_pd(ik, iq)), oi = _mm_mul_pd(half, _mm_sub_pd(rq, rk));
+      const __m128d p0 = _mm_loadu_pd(w + 2 * k), p1 = _mm_loadu_pd(w + 2 * k + 2);
+      const __m128d c = _mm_unpacklo_pd(p0, p1), sn = _mm_unpackhi_pd(p0, p1);
+      const __m128d wr = _mm_sub_pd(_mm_mul_pd(c, orr), _mm_mul_pd(sn, oi));
+      const __m128d wi = _mm_add_pd(_mm_mul_pd(c, oi), _mm_mul_pd(sn, orr));
+      const __m128d okr = _mm_add_pd(er, wr), oki = _mm_add_pd(ei, wi);
+      const __m128d oqr = _mm_sub_pd(er, wr), oqi = _mm_sub_pd(wi, ei);
+      _mm_storeu_pd(a + 2 * k, _mm_unpacklo_pd(okr, oki));
+      _mm_storeu_pd(a + 2 * k + 2, _mm_unpackhi_pd(okr, oki));
+      _mm_storeu_pd(a + 2 * q, _mm_unpacklo_pd(oqr, oqi));
+      _mm_storeu_pd(a + 2 * q - 2, _mm_unpackhi_pd(oqr, oqi));
+    }
+  }
+#endif
+  for(; k <= q; k++, q--)
+  {
+    const double er = 0.5 * (re[k] + re[q]), ei = 0.5 * (im[k] - im[q]);
+    const double orr = 0.5 * (im[k] + im[q]), oi = -0.5 * (re[k] - re[q]);
     const double c = w[2 * k], s = w[2 * k + 1];
     const double wr = c * orr - s * oi, wi = c * oi + s * orr;
-    pk[0] = er + wr;
-    pk[1] = ei + wi;
-    pq[0] = er - wr;
-    pq[1] = wi - ei;
+    a[2 * k] = er + wr;
+    a[2 * k + 1] = ei + wi;
+    a[2 * q] = er - wr;
+    a[2 * q + 1] = wi - ei;
   }
 }
 
@@ -280,30 +333,63 @@ void CDSPRealFFT::Inverse(double* a) const noexcept
   if(n < 2)
     return;
   const int N = n >> 1;
-
-  const double x0 = a[0], xh = a[1];
-  a[0] = 0.5 * (x0 + xh);
-  a[1] = 0.5 * (x0 - xh);
-
-  const double* w = mSplitTw;
-  for(int k = 1, q = N - 1; k <= q; k++, q--)
+  if(N < 2)
   {
-    double* pk = a + 2 * k;
-    double* pq = a + 2 * q;
-    const double er = 0.5 * (pk[0] + pq[0]), ei = 0.5 * (pk[1] - pq[1]);
-    const double tr = 0.5 * (pk[0] - pq[0]), ti = 0.5 * (pk[1] + pq[1]);
-    const double c = w[2 * k], s = w[2 * k + 1];
-    const double orr = tr * c + ti * s, oi = ti * c - tr * s;
-    pk[0] = er - oi;
-    pk[1] = ei + orr;
-    pq[0] = er + oi;
-    pq[1] = orr - ei;
+    const double x0 = a[0], xh = a[1];
+    a[0] = 0.5 * (x0 + xh);
+    a[1] = 0.5 * (x0 - xh);
+    return;
   }
 
-  if(N >= 2)
+  // Undo the real split into natural-order scratch.
+  double* __restrict tr0 = mTRe;
+  double* __restrict ti0 = mTIm;
+  tr0[0] = 0.5 * (a[0] + a[1]);
+  ti0[0] = 0.5 * (a[0] - a[1]);
+  const double* w = mSplitTw;
+  int k = 1, q = N - 1;
+#if defined(__SSE2__)
   {
-    BitReverse(a);
-    ComplexPass<true>(a);
+    const __m128d half = _mm_set1_pd(0.5);
+    for(; k + 1 < q - 1; k += 2, q -= 2)
+    {
+      const __m128d p0 = _mm_loadu_pd(a + 2 * k), p1 = _mm_loadu_pd(a + 2 * k + 2);
+      const __m128d p2 = _mm_loadu_pd(a + 2 * q), p3 = _mm_loadu_pd(a + 2 * q - 2);
+      const __m128d pkr = _mm_unpacklo_pd(p0, p1), pki = _mm_unpackhi_pd(p0, p1);
+      const __m128d pqr = _mm_unpacklo_pd(p2, p3), pqi = _mm_unpackhi_pd(p2, p3); // (q, q-1)
+      const __m128d er = _mm_mul_pd(half, _mm_add_pd(pkr, pqr)), ei = _mm_mul_pd(half, _mm_sub_pd(pki, pqi));
+      const __m128d tr = _mm_mul_pd(half, _mm_sub_pd(pkr, pqr)), ti = _mm_mul_pd(half, _mm_add_pd(pki, pqi));
+      const __m128d w0 = _mm_loadu_pd(w + 2 * k), w1 = _mm_loadu_pd(w + 2 * k + 2);
+      const __m128d c = _mm_unpacklo_pd(w0, w1), sn = _mm_unpackhi_pd(w0, w1);
+      const __m128d orr = _mm_add_pd(_mm_mul_pd(tr, c), _mm_mul_pd(ti, sn));
+      const __m128d oi = _mm_sub_pd(_mm_mul_pd(ti, c), _mm_mul_pd(tr, sn));
+      _mm_storeu_pd(tr0 + k, _mm_sub_pd(er, oi));
+      _mm_storeu_pd(ti0 + k, _mm_add_pd(ei, orr));
+      const __m128d qr = _mm_add_pd(er, oi), qi = _mm_sub_pd(orr, ei);
+      _mm_storeu_pd(tr0 + q - 1, _mm_shuffle_pd(qr, qr, 1));
+      _mm_storeu_pd(ti0 + q - 1, _mm_shuffle_pd(qi, qi, 1));
+    }
+  }
+#endif
+  for(; k <= q; k++, q--)
+  {
+    const double pkr = a[2 * k], pki = a[2 * k + 1], pqr = a[2 * q], pqi = a[2 * q + 1];
+    const double er = 0.5 * (pkr + pqr), ei = 0.5 * (pki - pqi);
+    const double tr = 0.5 * (pkr - pqr), ti = 0.5 * (pki + pqi);
+    const double c = w[2 * k], s = w[2 * k + 1];
+    const double orr = tr * c + ti * s, oi = ti * c - tr * s;
+    tr0[k] = er - oi;
+    ti0[k] = ei + orr;
+    tr0[q] = er + oi;
+    ti0[q] = orr - ei;
+  }
+  double* __restrict re = mRe;
+  double* __restrict im = mIm;
+  ComplexPass<true>(tr0, ti0, 1, re, im);
+  for(int j = 0; j < N; j++)
+  {
+    a[2 * j] = re[j];
+    a[2 * j + 1] = im[j];
   }
 }
 

@@ -47,18 +47,25 @@ private:
   CDSPRealFFT() = default;
   ~CDSPRealFFT() = default;
 
-  template <bool Inv> void ComplexPass(double* z) const noexcept;
-  void BitReverse(double* z) const noexcept;
+  // Complex transform of n/2 points read in bit-reversed order from sr/si
+  // (stride 2: interleaved, 1: separate arrays) into separate real and
+  // imaginary arrays in natural order.
+  template <bool Inv>
+  void ComplexPass(const double* sr, const double* si, int stride, double* re, double* im) const noexcept;
 
   int mBits = 0;
   int mLen = 0;
   double mInvScale = 1.0;
-  void* mWorkRaw = nullptr;      // swap-pair table of the bit reversal
-  int* mSwaps = nullptr;         // pairs (i, j) of complex indices, i < j
-  int mSwapCount = 0;
-  void* mTableRaw = nullptr;     // twiddle tables
-  double* mStageTw = nullptr;    // per radix-4 stage: (w^j, w^2j, w^3j) for j < L
-  double* mSplitTw = nullptr;    // cos/sin(2 pi k/n) for 0 <= k < n/4
+  void* mWorkRaw = nullptr;      // bit-reversal table
+  int* mRev = nullptr;           // rev[j]: bit-reversed index of j, j < n/2
+  void* mTableRaw = nullptr;     // twiddle tables and the transform's scratch
+  double* mStageTw = nullptr;    // per radix-4 pass of span L: w^j, w^2j, w^3j as
+                                 // six arrays of L (re, im, re, im, re, im)
+  double* mSplitTw = nullptr;    // cos/sin(2 pi k/n) for 0 <= k <= n/4
+  double* mRe = nullptr;         // scratch: n/2 real parts
+  double* mIm = nullptr;         // scratch: n/2 imaginary parts
+  double* mTRe = nullptr;        // scratch of the inverse's split step
+  double* mTIm = nullptr;
 };
 
 } // namespace rsmp
