@@ -1,0 +1,4 @@
+// Umbrella header of the CoreAudio layer.
+#pragma once
+
+#include <CoreAudio/CoreAudioTypes.h>

@@ -1,0 +1,4 @@
+// Umbrella header of the CoreMIDI layer.
+#pragma once
+
+#include <CoreMIDI/MIDIServices.h>

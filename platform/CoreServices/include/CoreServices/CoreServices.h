@@ -1,0 +1,5 @@
+// Umbrella header of the CoreServices layer (Component Manager).
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreServices/Components.h>
