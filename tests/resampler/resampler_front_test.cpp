@@ -269,7 +269,7 @@ TEST(Resampler, AnySplitGivesOnePassOutputAndClearStateEqualsFresh)
     SCOPED_TRACE(testing::Message() << c.src << " -> " << c.dst);
     CDSPResampler r(c.src, c.dst, c.maxIn, 3.0, kAtt, 0);
     ASSERT_EQ(r.GetStatus(), EStatus::kOK);
-    const std::vector<double> x = Noise(12000, 3);
+    const std::vector<double> x = Noise(40000, 3);
     const std::vector<double> whole = RunChain(r, x, {c.maxIn});
     EXPECT_GT(whole.size(), 0u);
     std::mt19937 rng((unsigned)c.dst);
