@@ -224,7 +224,7 @@ TEST(Resampler, UpThenDownRoundTripNullsABandLimitedSignal)
       ASSERT_EQ(up.GetStatus(), EStatus::kOK);
       ASSERT_EQ(down.GetStatus(), EStatus::kOK);
       // Tones in the pass band: below (1 - 0.0175 band) of the base Nyquist.
-      const std::vector<double> x = MultiTone(40000, 0.5 * (1 - 0.0175 * band) * 0.98, 17 + k);
+      const std::vector<double> x = MultiTone(block * 160, 0.5 * (1 - 0.0175 * band) * 0.98, 17 + k);
       std::vector<double> y;
       std::vector<double> mid;
       for(size_t pos = 0; pos < x.size(); pos += block)
