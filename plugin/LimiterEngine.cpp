@@ -1,8 +1,16 @@
 #include "plugin/LimiterEngine.h"
 
+#include "plugin/FollowerPair.h"
+#include "plugin/LimiterStagePair.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#if !defined(__SSE2__)
+#error "the engine is written for x86-64 (SSE2)"
+#endif
+#include <emmintrin.h>
 
 namespace {
 
@@ -37,32 +45,34 @@ void CopyFinite(const double* src, double* dst, int n) noexcept
 }
 
 // Steps a fast (no hold) and a hold meter of each channel with |x * factor|;
-// the four followers are independent, so one loop lets their updates overlap.
+// the fast pair shares vector instructions, the hold meters (rarely rising,
+// so their branches are predictable) step one by one.
 void StepMeters(IPeakFollower& fastL, IPeakFollower& fastR, IPeakFollower& holdL, IPeakFollower& holdR,
                 const double* l, const double* r, double factor, int n) noexcept
 {
+  FollowerPair<false> fast(fastL, fastR);
+  const __m128d f = _mm_set1_pd(factor);
+  const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   for (int i = 0; i < n; ++i)
   {
-    const double a = std::fabs(l[i] * factor);
-    const double b = std::fabs(r[i] * factor);
-    fastL.StepNoHold(a);
-    fastR.StepNoHold(b);
-    holdL.Step(a);
-    holdR.Step(b);
+    const __m128d v = _mm_and_pd(_mm_mul_pd(_mm_set_pd(r[i], l[i]), f), absMask);
+    fast.Step(v);
+    holdL.Step(_mm_cvtsd_f64(v));
+    holdR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
   }
 }
 
 void StepMeters(IPeakFollower& fastL, IPeakFollower& fastR, IPeakFollower& holdL, IPeakFollower& holdR,
                 const double* l, const double* r, int n) noexcept
 {
+  FollowerPair<false> fast(fastL, fastR);
+  const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   for (int i = 0; i < n; ++i)
   {
-    const double a = std::fabs(l[i]);
-    const double b = std::fabs(r[i]);
-    fastL.StepNoHold(a);
-    fastR.StepNoHold(b);
-    holdL.Step(a);
-    holdR.Step(b);
+    const __m128d v = _mm_and_pd(_mm_set_pd(r[i], l[i]), absMask);
+    fast.Step(v);
+    holdL.Step(_mm_cvtsd_f64(v));
+    holdR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
   }
 }
 
@@ -561,53 +571,80 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   ILimiterStage& st1 = mStages[1];
   ISoftClipper& cl0 = mClippers[0];
   ISoftClipper& cl1 = mClippers[1];
-  const ISaturator& sa0 = mSaturators[0];
-  const ISaturator& sa1 = mSaturators[1];
-  IPeakFollower& grLFast = mMeters[LimiterMeters::kGrLFast];
-  IPeakFollower& grRFast = mMeters[LimiterMeters::kGrRFast];
   IPeakFollower& grLHold = mMeters[LimiterMeters::kGrLHold];
   IPeakFollower& grRHold = mMeters[LimiterMeters::kGrRHold];
+  FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
+
   const double link = mActive.params.channelLink / 100.0;
-  const double unlinked = 1.0 - link;
+  const __m128d unlinked = _mm_set1_pd(1.0 - link);
   const bool saturate = mActive.saturate;
   const bool volume = mActive.params.ceilingMode == 1;
-  const double volumeGain = mActive.volumeGain;
+  const __m128d volumeGain = _mm_set1_pd(mActive.volumeGain);
+  const __m128d preGain = _mm_set_pd(cl1.preGain, cl0.preGain);
+  const __m128d threshold = _mm_set_pd(cl1.threshold, cl0.threshold);
+  const __m128d one = _mm_set1_pd(1.0);
+  const __m128d zero = _mm_setzero_pd();
+  const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
 
-  for (int i = 0; i < n; ++i)
+  double* const s = mPairOut;
+  double* const g = mPairGain;
+  double* const sg = mPairScaled;
+  for (int done = 0; done < n;)
   {
-    const double x0 = a[i];
-    const double x1 = b[i];
-    const double s0 = st0.Run<Mode, Auto>(x0);
-    const double s1 = st1.Run<Mode, Auto>(x1);
-    const double g0 = st0.gain;
-    const double g1 = st1.gain;
-    const double m = std::min(g0, g1) * link;
-    double y0 = s0 * (m + unlinked * g0);
-    double y1 = s1 * (m + unlinked * g1);
-    if (saturate)
+    const int len = std::min(n - done, kPairRun);
+    LimiterStagePair::Run<Mode, Auto>(st0, st1, a + done, b + done, len, s, g, sg);
+    for (int j = 0; j < len; ++j)
     {
-      y0 = sa0.Process(y0);
-      y1 = sa1.Process(y1);
+      const int i = done + j;
+      const __m128d sv = _mm_loadu_pd(s + 2 * j);
+      const __m128d gv = _mm_loadu_pd(g + 2 * j);
+      // Channel link: m = min(g0, g1) * l; y = s * (m + (1 - l) * g).
+      const double g0 = g[2 * j];
+      const double g1 = g[2 * j + 1];
+      const __m128d m = _mm_set1_pd(std::min(g0, g1) * link);
+      __m128d y = _mm_mul_pd(sv, _mm_add_pd(m, _mm_mul_pd(unlinked, gv)));
+      if (saturate)
+      {
+        const double y0 = mSaturators[0].Process(_mm_cvtsd_f64(y));
+        const double y1 = mSaturators[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+        y = _mm_set_pd(y1, y0);
+      }
+      // Soft clipper: only samples at or above the threshold need the tanh.
+      const __m128d u = _mm_mul_pd(y, preGain);
+      const int above = _mm_movemask_pd(_mm_cmpge_pd(_mm_and_pd(u, absMask), threshold));
+      __m128d z = u;
+      if (above)
+      {
+        double zz[2];
+        _mm_storeu_pd(zz, u);
+        if (above & 1)
+          zz[0] = cl0.Process(_mm_cvtsd_f64(y));
+        if (above & 2)
+          zz[1] = cl1.Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+        z = _mm_loadu_pd(zz);
+      }
+      const __m128d nonzero = _mm_cmpneq_pd(u, zero);
+      const __m128d r = _mm_or_pd(_mm_and_pd(nonzero, _mm_div_pd(z, u)), _mm_andnot_pd(nonzero, one));
+      // Gain-reduction meters see each stage's own gain.
+      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_loadu_pd(sg + 2 * j)), absMask);
+      grFast.Step(gr);
+      grLHold.Step(_mm_cvtsd_f64(gr));
+      grRHold.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(gr, gr)));
+      if (volume)
+        z = _mm_mul_pd(z, volumeGain);
+      if (stereo)
+      {
+        o0[i] = _mm_cvtsd_f64(z);
+        o1[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
+      }
+      else
+        o0[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
+      if (j == len - 1)
+        _mm_storeu_pd(ratio, r);
     }
-    double z0 = cl0.Process(y0);
-    double z1 = cl1.Process(y1);
-    const double gr0 = std::fabs(cl0.lastClipRatio * st0.scaledGain);
-    const double gr1 = std::fabs(cl1.lastClipRatio * st1.scaledGain);
-    grLFast.StepNoHold(gr0);
-    grRFast.StepNoHold(gr1);
-    grLHold.Step(gr0);
-    grRHold.Step(gr1);
-    if (volume)
-    {
-      z0 *= volumeGain;
-      z1 *= volumeGain;
-    }
-    if (stereo)
-    {
-      o0[i] = z0;
-      o1[i] = z1;
-    }
-    else
-      o0[i] = z1;
+    done += len;
   }
+  cl0.lastClipRatio = ratio[0];
+  cl1.lastClipRatio = ratio[1];
 }

@@ -193,6 +193,12 @@ private:
   ISoftClipper mClippers[2];
   ISaturator mSaturators[2];
   LimiterMeters mMeters;
+  // Stage results of one run of the pair (sample, gain, scaled gain; two
+  // channels interleaved).
+  static constexpr int kPairRun = 256;
+  alignas(64) double mPairOut[2 * kPairRun] {};
+  alignas(64) double mPairGain[2 * kPairRun] {};
+  alignas(64) double mPairScaled[2 * kPairRun] {};
   AlignedRow mDiscard[2]; // stands in for a missing output channel
   AlignedRow mSilence;    // stands in for a missing input channel
   double mRefreshRate = 60.0;

