@@ -17,7 +17,8 @@ std::vector<std::vector<Byte>> Packets(const MIDIPacketList* list, std::vector<M
   const MIDIPacket* p = &list->packet[0];
   for (UInt32 i = 0; i < list->numPackets; ++i, p = MIDIPacketNext(p)) {
     out.emplace_back(p->data, p->data + p->length);
-    if (times != nullptr) times->push_back(p->timeStamp);
+    const MIDITimeStamp t = p->timeStamp;  // copied: packet fields may be unaligned
+    if (times != nullptr) times->push_back(t);
   }
   return out;
 }

@@ -43,8 +43,13 @@ ComponentInstance NewInstanceRecord() { return new ComponentInstanceRecord(); }
 
 void DeleteInstanceRecord(ComponentInstance ci) {
   if (!IsLiveInstance(ci)) return;
+  // Closed records are kept (a few bytes each), so a stale handle still
+  // reads as closed instead of touching freed memory.
+  *ci = ComponentInstanceRecord();
   ci->tag = 0;
-  delete ci;
+  static auto* retired = new std::vector<ComponentInstance>();
+  std::lock_guard<std::mutex> lock(g_mutex);
+  retired->push_back(ci);
 }
 
 ComponentResult CallEntry(ComponentInstance ci, SInt16 what, std::initializer_list<Arg> args) {

@@ -1,7 +1,8 @@
 // MIDI packet lists as passed between a component and its host.
 // A list holds numPackets packets laid out one after another without
 // padding: each is a 10-byte header (time stamp, length) and its data bytes.
-// Walk a list with MIDIPacketNext. Plain data; any thread.
+// Walk a list with MIDIPacketNext. Fields may be unaligned: read them by
+// value, never bind a reference or pointer to them. Plain data; any thread.
 #pragma once
 
 #include <CoreFoundation/CFBase.h>

@@ -1,8 +1,8 @@
 // The layer's own view of a component instance, shared by the Component
 // Manager and the Audio Unit layers: an instance is reached either through a
 // Component Manager entry routine or through an AudioComponent plug-in
-// interface. Calls check the record's tag, so a handle that was never an
-// instance (or was closed) gives badComponentInstance instead of a crash.
+// interface. Calls check the record's tag, and closed records are never
+// freed, so a closed handle gives badComponentInstance instead of a crash.
 #pragma once
 
 #include <initializer_list>
@@ -22,7 +22,7 @@ struct ComponentInstanceRecord {
 namespace csx {
 
 ComponentInstance NewInstanceRecord();
-void DeleteInstanceRecord(ComponentInstance ci);  // clears the tag first
+void DeleteInstanceRecord(ComponentInstance ci);  // clears the record; its memory is kept
 inline bool IsLiveInstance(ComponentInstance ci) {
   return ci != nullptr && ci->tag == ComponentInstanceRecord::kLiveTag;
 }
