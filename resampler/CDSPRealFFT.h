@@ -22,8 +22,10 @@ class CDSPRealFFT : public CStdClassAllocator
 {
 public:
   // Builds an object for n = 2^bits (0 <= bits <= 30); nullptr on allocation
-  // failure or an out-of-range bits value.
-  static CDSPRealFFT* Create(int bits) noexcept;
+  // failure or an out-of-range bits value. allowWide = false keeps to the
+  // baseline instruction set even where wider vectors exist (both give
+  // identical results; tests compare them).
+  static CDSPRealFFT* Create(int bits, bool allowWide = true) noexcept;
   static void Destroy(CDSPRealFFT* f) noexcept;
 
   int GetLenBits() const { return mBits; }
@@ -56,6 +58,7 @@ private:
   int mBits = 0;
   int mLen = 0;
   double mInvScale = 1.0;
+  bool mAvx2 = false;            // wide passes available on this processor
   void* mWorkRaw = nullptr;      // bit-reversal table
   int* mRev = nullptr;           // rev[j]: bit-reversed index of j, j < n/2
   void* mTableRaw = nullptr;     // twiddle tables and the transform's scratch

@@ -193,3 +193,38 @@ TEST(FFTPool, ReusesReleasedObjectsAndNeverSharesOneObject)
   CFFTPool::Release(b);
   CFFTPool::Release(c);
 }
+
+TEST(RealFFT, BaselineAndWidePassesAgreeBitForBit)
+{
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for(int bits = 1; bits <= 14; bits++)
+  {
+    CDSPRealFFT* wide = CDSPRealFFT::Create(bits, true);
+    CDSPRealFFT* base = CDSPRealFFT::Create(bits, false);
+    ASSERT_NE(wide, nullptr);
+    ASSERT_NE(base, nullptr);
+    const int n = 1 << bits;
+    std::vector<double> x(n);
+    for(double& v : x)
+      v = u(rng);
+    std::vector<double> a = x, b = x;
+    wide->Forward(a.data());
+    base->Forward(b.data());
+    EXPECT_EQ(a, b) << n;
+    wide->Inverse(a.data());
+    base->Inverse(b.data());
+    EXPECT_EQ(a, b) << n;
+    if(bits <= 11)
+    {
+      // The baseline path against the defining sums as well.
+      std::vector<double> c = x;
+      base->Forward(c.data());
+      const std::vector<double> ref = NaiveForward(x);
+      for(int i = 0; i < n; i++)
+        ASSERT_NEAR(c[i], ref[i], 1e-13 * n) << n << " " << i;
+    }
+    CDSPRealFFT::Destroy(wide);
+    CDSPRealFFT::Destroy(base);
+  }
+}
