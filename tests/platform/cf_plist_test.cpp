@@ -87,6 +87,7 @@ TEST(CFPropertyList, NestedRoundTripIsEqualAndBalanced) {
   EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0), 0u);
   EXPECT_NE(text.find("<plist version=\"1.0\">"), std::string::npos);
   EXPECT_LT(text.find("<key>data</key>"), text.find("<key>gain</key>"));  // keys written in order
+  EXPECT_NE(text.find("<real>-0.1</real>"), std::string::npos);           // shortest exact text
 
   CFPropertyListRef back = Read(text);
   ASSERT_NE(back, nullptr);

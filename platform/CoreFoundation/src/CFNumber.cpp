@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -106,8 +107,13 @@ CFHashCode OpaqueCFNumber::Hash() const {
 
 std::string OpaqueCFNumber::Describe() const {
   char text[64];
-  if (isFloat) std::snprintf(text, sizeof text, "%.17g", real);
-  else std::snprintf(text, sizeof text, "%lld", static_cast<long long>(integer));
+  if (isFloat) {
+    // The shortest text that reads back as the same value.
+    for (int precision = 1; precision <= 17; ++precision) {
+      std::snprintf(text, sizeof text, "%.*g", precision, real);
+      if (std::strtod(text, nullptr) == real || std::isnan(real)) break;
+    }
+  } else std::snprintf(text, sizeof text, "%lld", static_cast<long long>(integer));
   return text;
 }
 

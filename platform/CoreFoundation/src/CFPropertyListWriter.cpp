@@ -95,7 +95,7 @@ class XmlWriter {
     }
     if (std::isnan(n.real)) std::snprintf(value, sizeof value, "nan");
     else if (std::isinf(n.real)) std::snprintf(value, sizeof value, n.real > 0 ? "+infinity" : "-infinity");
-    else std::snprintf(value, sizeof value, "%.17g", n.real);
+    else std::snprintf(value, sizeof value, "%s", n.Describe().c_str());  // shortest exact text
     Line(depth, std::string("<real>") + value + "</real>");
   }
 

@@ -114,7 +114,9 @@ CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFTypeRef, CFSt
     if (conv == '@') {
       out += cfx::DescribeObject(va_arg(args, CFTypeRef));
     } else if (std::string("diuoxXcfFeEgGaAsp").find(conv) != std::string::npos) {
+      // Wide characters and strings are not supported: their length is dropped.
       std::string printfLength = (length == "q") ? "ll" : length;
+      if (conv == 's' || conv == 'c' || conv == 'p') printfLength.clear();
       FormatOne(out, spec + printfLength + conv, conv, length, args);
     } else {
       out.append(f, i, j + 1 - i);  // unknown conversions stay as text and take no argument

@@ -60,5 +60,10 @@ CFStringRef CFStringMakeConstantString(const char* cStr);
 
 }  // extern "C"
 
-// A constant string from a UTF-8 literal; retain and release do nothing to it.
-#define CFSTR(cStr) CFStringMakeConstantString("" cStr "")
+// A constant string from a UTF-8 literal; retain and release do nothing to
+// it. Each use looks the literal up once and keeps the result.
+#define CFSTR(cStr)                                                            \
+  ([]() -> CFStringRef {                                                       \
+    static const CFStringRef constantString = CFStringMakeConstantString("" cStr ""); \
+    return constantString;                                                     \
+  }())
