@@ -1,6 +1,7 @@
 #include "resampler/CDSPResampler.h"
 
 #include "resampler/CDSPBlockConvolver.h"
+#include "resampler/CDSPFracInterpolator.h"
 #include "resampler/CDSPHBDownsampler.h"
 #include "resampler/CDSPHBUpsampler.h"
 #include "resampler/CLowPassCache.h"
@@ -183,9 +184,9 @@ void CDSPResampler::BuildChain(double Src, double Dst, double Band, double Att, 
     if(mStatus == EStatus::kOK)
       AddStage(new CDSPHBDownsampler(Att, s, family3, mFracLatency));
   };
-  auto addInterp = [&](bool, double, double) {
-    // Fractional ratios need the interpolator stage, which this build lacks.
-    Fail(EStatus::kUnsupported);
+  auto addInterp = [&](bool family3, double src, double dst) {
+    if(mStatus == EStatus::kOK)
+      AddStage(new CDSPFracInterpolator(family3, src, dst, Att, mFracLatency));
   };
 
   // 1. Single-step ratios.
