@@ -1,0 +1,67 @@
+#include "plugin/IMPlugPaths.h"
+
+#include "core/FxPaths.h"
+#include "plugin/NumberText.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+
+namespace {
+
+// Creates one folder (not its parents) unless something of that name exists already.
+bool EnsureFolder(const char* path)
+{
+  struct stat st;
+  if (stat(path, &st) == 0) return S_ISDIR(st.st_mode);
+  if (mkdir(path, 0755) == 0) return true;
+  return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+bool IMPlugPaths::CreateDataFolders(const char* folderName)
+{
+  mDataFolder.Clear();
+  mDefaultPresetFolder.Clear();
+  if (!folderName || !*folderName || std::strchr(folderName, '/')) return false;
+  if (!fx::AppSupportFolderPath(mDataFolder, folderName) || mDataFolder.Empty()) return false;
+  mDefaultPresetFolder.Set(mDataFolder.Get());
+  mDefaultPresetFolder.Append("/");
+  mDefaultPresetFolder.Append(kDefaultPresetSubfolder);
+
+  // The Application Support folder itself may not exist yet on a fresh account.
+  std::string parent(mDataFolder.Get());
+  for (size_t slash = parent.find('/', 1); slash != std::string::npos; slash = parent.find('/', slash + 1))
+    EnsureFolder(parent.substr(0, slash).c_str());
+  const bool dataOK = EnsureFolder(mDataFolder.Get());
+  const bool presetOK = dataOK && EnsureFolder(mDefaultPresetFolder.Get());
+  return dataOK && presetOK;
+}
+
+int IMPlugPaths::ReadSettingInt(const char* /*section*/, const char* key, int defaultValue) const
+{
+  if (!key || !*key || mDataFolder.Empty()) return defaultValue;
+  fx::FxString path(mDataFolder.Get());
+  path.Append("/");
+  path.Append(kSettingsFileName);
+  FILE* file = std::fopen(path.Get(), "rb");
+  if (!file) return defaultValue;
+
+  const size_t keyLen = std::strlen(key);
+  int result = defaultValue;
+  char piece[kSettingsPieceLen + 1];
+  // A line longer than a piece is read as several pieces; each piece is matched on its own.
+  while (std::fgets(piece, sizeof(piece), file))
+  {
+    std::string_view text(piece);
+    if (text.size() <= keyLen || text.compare(0, keyLen, key) != 0 || text[keyLen] != '=') continue;
+    int value = 0;
+    if (orbex9::ParseLeadingInt(text.substr(keyLen + 1), value)) result = value;
+  }
+  std::fclose(file);
+  return result;
+}

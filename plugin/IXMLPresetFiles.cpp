@@ -1,0 +1,168 @@
+// Preset files: writing, loading, reading into a value array, importing and the folder scan.
+
+#include "plugin/IXMLPreset.h"
+
+#include "core/IParam.h"
+#include "core/IPluginBase.h"
+#include "plugin/AtomicFile.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+std::string JoinPath(const char* folder, const char* name)
+{
+  std::string path(folder ? folder : "");
+  path += '/';
+  path += name;
+  return path;
+}
+
+std::string DefaultPresetPath(const char* folder)
+{
+  return JoinPath(folder, IXMLPreset::kDefaultPresetName) + IXMLPreset::kPresetExt;
+}
+
+} // namespace
+
+presetdoc::EResult IXMLPreset::ParseFile(const char* path, presetdoc::Parsed& out) const
+{
+  std::string text;
+  if (!orbex9::ReadWholeFile(path, kMaxPresetFileSize, text)) return presetdoc::EResult::kEmpty;
+  fx::FxString version;
+  presetdoc::Identity id = StateIdentity(version);
+  return presetdoc::Parse(text.data(), text.size(), id, mAltNamesEnabled ? mAltNames : nullptr, mPlug, out);
+}
+
+bool IXMLPreset::WritePresetFile(const char* path, const char* presetName, bool tableFilter, bool withData,
+                                 const char* data) const
+{
+  if (!path || !*path) return false;
+  fx::FxString version;
+  std::string text;
+  if (!BuildDocument(FileIdentity(version), nullptr, presetName, tableFilter, withData ? (data ? data : "") : nullptr,
+                     text))
+    return false;
+  return orbex9::WriteFileAtomically(path, text.data(), text.size());
+}
+
+bool IXMLPreset::SaveDefaultPreset(const char* folder, bool tableFilter, bool withData, const char* data) const
+{
+  if (!folder || !*folder) return false;
+  return WritePresetFile(DefaultPresetPath(folder).c_str(), "Init", tableFilter, withData, data);
+}
+
+bool IXMLPreset::LoadPresetFile(const char* path, fx::FxString* nameOut, bool skipFlagged, bool validateOnly,
+                                bool tableFilter, bool wantData, fx::FxString* dataOut)
+{
+  presetdoc::Parsed doc;
+  if (ParseFile(path, doc) != presetdoc::EResult::kOK) return false;
+  if (validateOnly) return true;
+
+  if (wantData && dataOut && doc.hasData) dataOut->Set(doc.data.c_str());
+  if (nameOut) nameOut->Set(doc.presetName.c_str());
+
+  // The table's parameters start from their defaults, so a file without one of them sets it
+  // back to its default rather than keeping what was there.
+  if (mTableFilter && mTable)
+  {
+    for (int i = 0; i < mPlug.NParams(); ++i)
+    {
+      if (InTable(i)) mPlug.GetParam(i)->Set(mPlug.GetParam(i)->GetDefault());
+    }
+  }
+  for (const presetdoc::Value& v : doc.values)
+  {
+    fx::IParam* param = mPlug.GetParam(v.paramIdx);
+    if (skipFlagged && param->GetSkipAtStartup()) continue;
+    if (FilterActive(tableFilter) && !InTable(v.paramIdx)) continue;
+    param->Set(v.value);
+  }
+
+  const char* name = doc.presetName.c_str();
+  mPlug.ModifyCurrentPreset(name);
+  if (skipFlagged) return true;
+  mPlug.RestorePreset(mPlug.GetCurrentPresetIdx());
+  mPlug.ModifyCurrentPreset(name);
+  mPlug.InformHostOfPresetChange();
+  return true;
+}
+
+bool IXMLPreset::LoadDefaultPresetFile(const char* folder)
+{
+  if (!folder || !*folder) return false;
+  return LoadPresetFile(DefaultPresetPath(folder).c_str(), nullptr, true, false, false, false, nullptr);
+}
+
+bool IXMLPreset::ReadPresetValues(const char* path, double* values, fx::FxString& name, bool tableFilter) const
+{
+  if (!values) return false;
+  presetdoc::Parsed doc;
+  if (ParseFile(path, doc) != presetdoc::EResult::kOK) return false;
+
+  if (mTableFilter && mTable)
+  {
+    for (int i = 0; i < mPlug.NParams(); ++i)
+    {
+      if (InTable(i)) values[i] = mPlug.GetParam(i)->GetDefault();
+    }
+  }
+  for (const presetdoc::Value& v : doc.values)
+  {
+    if (FilterActive(tableFilter) && !InTable(v.paramIdx)) continue;
+    values[v.paramIdx] = v.value;
+  }
+  name.Set(doc.presetName.c_str());
+  return true;
+}
+
+bool IXMLPreset::ImportPresetToSlot(fx::IPreset& rec, const char* path, bool tableFilter) const
+{
+  const int n = mPlug.NParams();
+  if (n < 1) return false;
+  rec.mInitialized = true;
+  std::vector<double> values(static_cast<size_t>(n), kSentinel);
+  fx::FxString name;
+  const bool read = ReadPresetValues(path, values.data(), name, tableFilter);
+  rec.SetName(name.Get());
+  for (int i = 0; i < n; ++i)
+  {
+    if (values[static_cast<size_t>(i)] == kSentinel) values[static_cast<size_t>(i)] = mPlug.GetParam(i)->GetDefault();
+  }
+  return WritePresetsToChunk(values.data(), rec.mChunk, name.Get()) && read;
+}
+
+int IXMLPreset::ScanPresetFolder(const char* folder, fx::FxPtrList<fx::IPreset>& list) const
+{
+  list.Empty(true);
+  if (!folder || !*folder) return 0;
+
+  dirent** entries = nullptr;
+  const int n = ::scandir(folder, &entries, nullptr, ::alphasort);
+  if (n < 0) return 0;
+  for (int i = 0; i < n; ++i)
+  {
+    const char* name = entries[i]->d_name;
+    if (std::strstr(name, kPresetExt))
+    {
+      const std::string path = JoinPath(folder, name);
+      struct stat st;
+      presetdoc::Parsed doc;
+      if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ParseFile(path.c_str(), doc) == presetdoc::EResult::kOK)
+      {
+        auto* rec = new fx::IPreset();
+        if (ImportPresetToSlot(*rec, path.c_str(), false) && list.Add(rec))
+          rec = nullptr;
+        delete rec;
+      }
+    }
+    std::free(entries[i]);
+  }
+  std::free(entries);
+  return list.GetSize();
+}

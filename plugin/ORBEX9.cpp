@@ -1,0 +1,215 @@
+// Construction, destruction, parameters, factory presets and the editor hooks' installation.
+
+#include "plugin/ORBEX9.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <new>
+
+namespace {
+
+const char* const kAltPluginNames[] = {orbex9::kAltPluginName, nullptr};
+
+} // namespace
+
+fx::IFxConfig ORBEX9::MakeConfig()
+{
+  fx::IFxConfig c;
+  c.nParams = kNumParams;
+  c.nPresets = 1;
+  c.channelIOStr = orbex9::kChannelIO;
+  c.pluginName = orbex9::kPluginName;
+  c.productName = orbex9::kProductName;
+  c.mfrName = orbex9::kMfrName;
+  c.vendorVersion = orbex9::kVersion;
+  c.uniqueID = fx::MakeFourCC("BV57");
+  c.mfrID = fx::MakeFourCC("BVQX");
+  c.latency = LimiterEngine::kDefaultLatency;
+  c.plugDoesMidiIn = false;
+  c.plugDoesMidiOut = false;
+  c.plugDoesMPE = false;
+  c.plugDoesChunks = true;
+  c.plugType = fx::kPlugTypeEffect;
+  c.plugHasUI = true;
+  c.plugWidth = orbex9::kEditorWidth;
+  c.plugHeight = orbex9::kEditorHeight;
+  c.plugMinWidth = 500;
+  c.plugMaxWidth = 2000;
+  c.plugMinHeight = 135;
+  c.plugMaxHeight = 540;
+  c.plugHostResize = false;
+  c.bundleID = orbex9::kBundleID;
+  return c;
+}
+
+ORBEX9::ORBEX9(const fx::IAUCreateInfo& info)
+  : fx::IFxAU(MakeConfig(), info)
+  , IExtPDCHandler([this] { return GetHost(); }, [this](int latency) { SetLatency(latency); })
+  , IXMLPreset(static_cast<fx::IPluginBase&>(*this))
+{
+  mPresetLists.mDefault.mInitialized = false;
+  mPresetLists.mDefault.SetName("empty");
+
+  CreateDataFolders(orbex9::kPluginName);
+  mOwnFactoryList = true;
+  SetDescriptorTable(IXMLParameters::ParamTable(), true);
+  SetAltPluginNames(kAltPluginNames, true);
+  mStateTable = IXMLParameters::ParamTable();
+  mStateTableFilter = false;
+
+  if (ReadSettingInt("GUI", "HasUI", 1) == 0) SetHasUI(false);
+
+  std::srand(static_cast<unsigned>(std::clock()));
+  mAboutRequested = false;
+  mUpdatePageRequested = false;
+
+  mEngine.SetLatencyHooks([this] { return GetLatency(); }, [this](int latency) { ReportLatency(latency); });
+  SetWantedLatency(mEngine.ConfigureProcessing());
+  InitParameters();
+
+  // The default preset file may change any parameter: the engine and the members follow it.
+  if (LoadDefaultPresetFile(GetDefaultPresetFolder()))
+  {
+    for (int i = 0; i < NParams(); ++i) ApplyParam(i, true);
+    SetWantedLatency(mEngine.UpdateWantedLatency());
+  }
+  mGUIScale.store(GetParam(kGUIScale)->Value(), std::memory_order_relaxed);
+
+  InitPlugControls();
+}
+
+ORBEX9::~ORBEX9()
+{
+  mEditorLink.reset();
+  mExtraParams.Empty(true);
+  mPresetLists.mFactory.Empty(true);
+  mPresetLists.mScanned.Empty(true);
+  mPresetLists.mDefault.mChunk.Clear();
+  mMeterScale.Clear();
+}
+
+void ORBEX9::InitParameters()
+{
+  using fx::IParam;
+  GetParam(kGUIScale)->InitDouble("GUI Scale", GetGUIScale(), 0.5, 3.0, 0.01, "", fx::kFlagCannotAutomate, "GUI",
+                                  IParam::ShapeLinear(), fx::kUnitCustom);
+  GetParam(kTooltips)->InitEnum("Toggle Tooltips", mTooltips.load(), {"Off", "On"}, fx::kFlagCannotAutomate, "GUI");
+  GetParam(kOSMode)->InitEnum("OS Mode", mOSMode.load(), {"1x", "2x", "4x", "8x", "16x"}, fx::kFlagCannotAutomate,
+                              "Processing");
+  GetParam(kGain)->InitDouble("Gain", mGain.load(), 0.0, 24.0, 0.01, "dB", 0, "Processing", IParam::ShapePowCurve(2.0),
+                              fx::kUnitCustom);
+  GetParam(kAttack)->InitDouble("Attack", mAttack.load(), 0.0, 1000.0, 0.01, "ms", 0, "Processing",
+                                IParam::ShapePowCurve(2.0), fx::kUnitCustom);
+  GetParam(kRelease)->InitDouble("Release", mRelease.load(), 0.0, 1000.0, 0.01, "ms", 0, "Processing",
+                                 IParam::ShapePowCurve(2.0), fx::kUnitCustom);
+  GetParam(kAutoRelease)->InitEnum("Auto Release", mAutoRelease.load(), {"Off", "On"}, 0, "Processing");
+  GetParam(kLookAhead)->InitEnum("Look Ahead", mLookAhead.load(), {"Short", "Long"}, fx::kFlagCannotAutomate,
+                                 "Processing");
+  GetParam(kCeiling)->InitDouble("Ceiling", mCeiling.load(), -24.0, 0.0, 0.01, "dBFS", 0, "Processing",
+                                 IParam::ShapePowCurve(0.5), fx::kUnitCustom);
+  GetParam(kDrive)->InitDouble("Drive", mDrive.load(), 0.0, 24.0, 0.01, "dB", 0, "Processing",
+                               IParam::ShapePowCurve(2.0), fx::kUnitCustom);
+  GetParam(kChLink)->InitDouble("Channel Link", mChLink.load(), 0.0, 100.0, 1.0, "%", 0, "Processing",
+                                IParam::ShapeLinear(), fx::kUnitCustom);
+  GetParam(kMeterMode)->InitEnum("Meter Mode", mMeterMode.load(), {"IN", "GR", "OUT"}, 0, "GUI");
+  GetParam(kLimitMode)->InitEnum("Limit Mode", mLimitMode.load(), {"Hard", "Soft"}, fx::kFlagCannotAutomate,
+                                 "Processing");
+  GetParam(kSatMode)->InitEnum("Saturation Mode", mSatMode.load(), {"Off", "On"}, 0, "Processing");
+  GetParam(koutputmode)->InitEnum("Ceiling Mode", mCeilingMode.load(), {"Ceiling", "Volume"}, 0, "Processing");
+  GetParam(kUpdateCheck)->InitEnum("Online Update Check", mUpdateCheck.load(), {"Off", "On"},
+                                   fx::kFlagCannotAutomate, "GUI");
+
+  MakeFactoryPresets();
+
+  mExtraParamTag = kFixedGUIScaleTag;
+  auto* fixedScale = new fx::IParam();
+  fixedScale->InitEnum("Fixed GUI Scale", 2,
+                       {"50%", "75%", "100%", "125%", "150%", "175%", "200%", "225%", "250%", "275%", "300%"}, 0, "");
+  if (!mExtraParams.Add(fixedScale)) delete fixedScale;
+}
+
+bool ORBEX9::MakeFactoryPresetChunk(const char* name, std::initializer_list<std::pair<int, double>> values)
+{
+  if (mOwnFactoryList)
+  {
+    auto* rec = new fx::IPreset();
+    if (!mPresetLists.mFactory.Add(rec))
+    {
+      delete rec;
+      return false;
+    }
+    return MakeFactoryPresetChunk(*rec, name, values);
+  }
+  for (int i = 0; i < NPresets(); ++i)
+  {
+    fx::IPreset* preset = GetPreset(i);
+    if (!preset->mInitialized) return MakeFactoryPresetChunk(*preset, name, values);
+  }
+  return false;
+}
+
+int ORBEX9::MakeFactoryPresets()
+{
+  MakeFactoryPresetChunk(mPresetLists.mDefault, "Init", {});
+  MakeFactoryPresetChunk("Init", {});
+  if (mOwnFactoryList) ClearPresetChunk(mPresetLists.mDefault, 0);
+
+  MakeFactoryPresetChunk("Finish +6dB -0.1dBFS", {{kGain, 6.0}, {kAttack, 0.0}, {kRelease, 0.0}, {kAutoRelease, 0},
+                                                  {kLookAhead, 1}, {kCeiling, -0.1}, {kDrive, 0.0}, {kChLink, 0.0},
+                                                  {kMeterMode, 1}});
+  MakeFactoryPresetChunk("More +6dB -0.1dBFS", {{kGain, 6.0}, {kAttack, 1.0}, {kRelease, 0.0}, {kAutoRelease, 0},
+                                                {kLookAhead, 1}, {kCeiling, -0.1}, {kDrive, 0.0}, {kChLink, 0.0},
+                                                {kMeterMode, 1}});
+  MakeFactoryPresetChunk("Gentle +6dB -0.1dBFS", {{kGain, 6.0}, {kAttack, 0.0}, {kRelease, 0.0}, {kAutoRelease, 1},
+                                                  {kLookAhead, 1}, {kCeiling, -0.1}, {kDrive, 0.0}, {kChLink, 0.0},
+                                                  {kMeterMode, 1}});
+  MakeFactoryPresetChunk("Drive +3dB 0dBFS", {{kGain, 0.0}, {kAttack, 0.0}, {kRelease, 0.0}, {kAutoRelease, 0},
+                                              {kLookAhead, 0}, {kCeiling, -0.0}, {kDrive, 3.0}, {kChLink, 100.0},
+                                              {kMeterMode, 1}});
+  return 5;
+}
+
+void ORBEX9::InitPlugControls()
+{
+  SetMakeGraphicsFunc([this]() {
+    return CreateEditorGraphics(this, orbex9::kEditorWidth, orbex9::kEditorHeight, orbex9::kEditorFPS,
+                                static_cast<float>(GetGUIScale()));
+  });
+  SetLayoutFunc([this](fx::gfx::IGfx* pGraphics) { LayoutEditor(pGraphics); });
+}
+
+void ORBEX9::OnUIOpen()
+{
+  fx::IFxAU::OnUIOpen();
+  mEditorOpen = true;
+}
+
+void ORBEX9::OnUIClose()
+{
+  mEditorOpen = false;
+  mControlsCreated = false;
+  mEditorLink.reset();
+  fx::IFxAU::OnUIClose();
+}
+
+void ORBEX9::OnHostIdentified()
+{
+  fx::IFxAU::OnHostIdentified();
+  mEngine.SetHostCode(GetHost());
+}
+
+void ORBEX9::OnReset()
+{
+  mEngine.OnReset(GetSampleRate(), GetBlockSize());
+  SetWantedLatency(mEngine.WantedLatency());
+}
+
+void ORBEX9::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+  mEngine.ProcessBlock(inputs, outputs, nFrames, NChannelsConnected(fx::kInput), NChannelsConnected(fx::kOutput));
+}
+
+ORBEX9* ConstructORBEX9(void* storage, const fx::IAUCreateInfo& info)
+{
+  return storage ? new (storage) ORBEX9(info) : new ORBEX9(info);
+}

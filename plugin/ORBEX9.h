@@ -1,0 +1,188 @@
+#pragma once
+// The limiter plug-in: its configuration and sixteen parameters, factory presets, state
+// container and preset files, settings and data folders, the parameter-change handler with the
+// editor's actions, idle handling (latency reports, editor scale, about box, update page,
+// meters) and the hooks its editor plugs into. Audio is processed by the owned LimiterEngine.
+//
+// Threads: construction, destruction, editor actions, state, idle on the main thread;
+// OnParamChange on whatever thread delivers a change (host threads included; only the OS Mode
+// and Look Ahead rebuilds lock, and only the processing mutex); ProcessBlock on the render
+// thread; OnReset outside rendering.
+
+#include "au/IFxAU.h"
+#include "core/FxPtrList.h"
+#include "core/IParam.h"
+#include "plugin/ICMessageBox.h"
+#include "plugin/IEditorLinkBV.h"
+#include "plugin/IExtPDCHandler.h"
+#include "plugin/IMPlugPaths.h"
+#include "plugin/IXMLParameters.h"
+#include "plugin/IXMLPreset.h"
+#include "plugin/LimiterEngine.h"
+#include "plugin/MeterScale.h"
+#include "plugin/ORBEX9Defs.h"
+#include "plugin/PresetLists.h"
+
+#include <atomic>
+#include <initializer_list>
+#include <memory>
+#include <utility>
+
+namespace fx::gfx {
+class IGfx;
+}
+
+class ORBEX9 : public fx::IFxAU,
+               public IMPlugPaths,
+               public IExtPDCHandler,
+               public IXMLPreset,
+               public IXMLParameters,
+               public ICMessageBox
+{
+public:
+  /** Positions of the editor controls the plug-in updates (indices in the editor's control
+   *  list, -1 while the layout has not recorded one). */
+  struct ControlIndices
+  {
+    int ceilingKnob = -1;
+    int meterScaleLabels[2] = {-1, -1};
+    int updateIcon = -1;
+    int needles[4] = {-1, -1, -1, -1}; // left fast, left hold, right fast, right hold
+    int readouts[2] = {-1, -1};        // left, right
+  };
+
+  static constexpr int kFixedGUIScaleTag = 29;
+  static constexpr const char* kUpdateCheckURLFormat =
+    "https://www.brimvaldex.com/productversioncheck?product=%s&version=%s";
+
+  explicit ORBEX9(const fx::IAUCreateInfo& info);
+  ~ORBEX9() override;
+
+  // ---- Framework overrides ----
+  void OnUIOpen() override;
+  void OnUIClose() override;
+  void OnParamChange(int paramIdx, fx::EParamSource source, int sampleOffset = -1) override;
+  bool SerializeState(fx::IStateChunk& chunk) const override { return WriteStateChunk(chunk); }
+  int UnserializeState(const fx::IStateChunk& chunk, int startPos) override
+  {
+    return ReadStateChunk(chunk, startPos, mStateTableFilter, mStateTable);
+  }
+  void OnIdle() override;
+  void OnHostIdentified() override;
+  void OnReset() override;
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  double GetMeterValue() override { return mEngine.GetMeterValue(); }
+
+  // ---- Construction steps ----
+  void InitParameters();
+  /** Fills the default preset, the framework's preset 0 and the factory list. Returns 5. */
+  int MakeFactoryPresets();
+  /** Appends a factory preset record to the product's list (with the own-factory-list flag),
+   *  else fills the framework's first uninitialised preset. */
+  bool MakeFactoryPresetChunk(const char* name, std::initializer_list<std::pair<int, double>> values);
+  using IXMLPreset::MakeFactoryPresetChunk;
+  void InitPlugControls();
+
+  // ---- Parameter-change helpers ----
+  /** Refreshes tooltips, meter-scale labels and the ceiling knob's label of an open editor;
+   *  without mayTouchEditor (a change from a host thread) it is left to the next idle tick. */
+  void UpdateModeDisplays(bool mayTouchEditor = true);
+  void ResizeGUI(int paramIdx, bool isNormalized, double value);
+  /** Scale of a "Fixed GUI Scale" item: 0.5 .. 3.0 in steps of 0.25; 1.0 outside 0..10. */
+  double GUIScaleForIndex(int index) const;
+  /** Rebuilds the list of preset files of the data folder. */
+  int ScanPresets() { return ScanPresetFolder(GetDataFolder(), mPresetLists.mScanned); }
+
+  // ---- Idle helpers ----
+  void UpdateMeterReadouts();
+  /** Builds the about text and shows it in the editor's message box titled "About". */
+  void MakeAboutText();
+  /** The about text itself (lines ended by line feeds). */
+  void GetAboutText(fx::FxString& text) const;
+  /** Opens the maker's version-check page through the editor; always false. */
+  bool OpenUpdateCheck(const char* productName, const char* version, const char* urlFormat);
+  /** Display name of a host code; "Unknown" for 0 and any code without a name. */
+  static const char* HostDisplayName(int hostCode);
+
+  // ---- Editor hooks ----
+  /** The editor object for this plug-in; supplied by the product editor (null without one). */
+  fx::gfx::IGfx* CreateEditorGraphics(fx::IEditorDelegate* pDelegate, int width, int height, int fps, float scale);
+  /** Builds and attaches the editor's controls; supplied by the product editor. */
+  void LayoutEditor(fx::gfx::IGfx* pGraphics);
+  /** The layout hands over its link to the editor it built; dropped when the editor closes. */
+  void SetEditorLink(std::unique_ptr<IEditorLinkBV> link) { mEditorLink = std::move(link); }
+  IEditorLinkBV* GetEditorLink() const { return mEditorLink.get(); }
+  ControlIndices& GetControlIndices() { return mControls; }
+  MeterScale& GetMeterScale() { return mMeterScale; }
+  void AddMeterCalibrationPoint(double dB, double position) { mMeterScale.AddPoint(dB, position); }
+  void SetControlsCreated(bool created) { mControlsCreated = created; }
+  bool GetControlsCreated() const { return mControlsCreated; }
+  bool IsEditorOpen() const { return mEditorOpen; }
+  double GetGUIScale() const { return mGUIScale.load(std::memory_order_relaxed); }
+  bool GUIScaleChangePending() const { return mGUIScaleChanged; }
+  /** "Fixed GUI Scale" (tag 29), or null for another tag. */
+  fx::IParam* GetExtraParam(int tag) const { return tag == mExtraParamTag ? mExtraParams.Get(0) : nullptr; }
+  PresetLists& GetPresetLists() { return mPresetLists; }
+  bool AboutRequested() const { return mAboutRequested; }
+  bool UpdatePageRequested() const { return mUpdatePageRequested; }
+
+  // ---- Engine and process-wide state (tests, measurement) ----
+  LimiterEngine& Engine() { return mEngine; }
+  const LimiterEngine& Engine() const { return mEngine; }
+  static bool UpdateAvailable();
+  static bool UpdateCheckDone();
+  /** Forgets the process-wide update flags (tests). */
+  static void ResetUpdateFlags();
+
+private:
+  static fx::IFxConfig MakeConfig();
+  // Common tail of every handled change: recompute the wanted latency and report it at once to
+  // the hosts that need it.
+  void LatencyTail();
+  bool ReportsLatencyImmediately() const;
+  // Copies a parameter into its member and the engine.
+  void ApplyParam(int paramIdx, bool mayTouchEditor);
+  void RunAction(int actionIdx);
+  void SetScaleFromAction(double scale);
+
+  LimiterEngine mEngine;
+
+  // Parameter members (any thread writes through OnParamChange; read on the main thread).
+  std::atomic<double> mGUIScale {1.0};
+  std::atomic<int32_t> mTooltips {1};
+  std::atomic<int32_t> mUpdateCheck {1};
+  std::atomic<int32_t> mOSMode {0};
+  std::atomic<double> mGain {0.0};
+  std::atomic<double> mAttack {0.0};
+  std::atomic<double> mRelease {0.0};
+  std::atomic<int32_t> mAutoRelease {0};
+  std::atomic<int32_t> mLookAhead {0};
+  std::atomic<double> mCeiling {0.0};
+  std::atomic<double> mDrive {0.0};
+  std::atomic<double> mChLink {100.0};
+  std::atomic<int32_t> mMeterMode {0};
+  std::atomic<int32_t> mLimitMode {0};
+  std::atomic<int32_t> mSatMode {0};
+  std::atomic<int32_t> mCeilingMode {0};
+
+  std::atomic<bool> mGUIScaleChanged {false};
+  std::atomic<bool> mModeDisplaysDue {false};
+  bool mEditorOpen = false;
+  bool mAboutRequested = false;
+  bool mUpdatePageRequested = false;
+  bool mControlsCreated = false;
+
+  PresetLists mPresetLists;
+  bool mOwnFactoryList = false;
+  const XMLParamDescriptor* mStateTable = nullptr;
+  bool mStateTableFilter = false;
+  fx::FxPtrList<fx::IParam> mExtraParams;
+  int mExtraParamTag = -1;
+
+  ControlIndices mControls;
+  MeterScale mMeterScale;
+  std::unique_ptr<IEditorLinkBV> mEditorLink;
+};
+
+/** Constructs the plug-in in storage (or a new allocation when storage is null). */
+ORBEX9* ConstructORBEX9(void* storage, const fx::IAUCreateInfo& info);

@@ -1,0 +1,232 @@
+// The parameter-change handler, the editor's actions, the mode displays and GUI scaling.
+
+#include "plugin/ORBEX9.h"
+
+#include "core/HostCode.h"
+#include "graphics/IGfx.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int Truncated(double v)
+{
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(v);
+}
+
+// The save action's preset name: the path's last component up to its last ".", at most 1023
+// characters.
+std::string PresetNameFromPath(const char* path)
+{
+  const char* slash = std::strrchr(path, '/');
+  const char* base = slash ? slash + 1 : path;
+  const char* dot = std::strrchr(base, '.');
+  const size_t len = dot ? static_cast<size_t>(dot - base) : std::strlen(base);
+  return std::string(base, len < 1023 ? len : 1023);
+}
+
+} // namespace
+
+void ORBEX9::OnParamChange(int paramIdx, fx::EParamSource source, int /*sampleOffset*/)
+{
+  const int src = static_cast<int>(source);
+  if (paramIdx < 0) return;
+  if (src != 0 && src != fx::kHost && src != fx::kPresetRecall && src != fx::kUI) return;
+  // A host change of a parameter it should not automate still reaches the engine: the stored
+  // value (already set by the adapter) and what the processing uses never disagree.
+  if (src == fx::kHost && !IsValidParamIdx(paramIdx)) return;
+
+  if (paramIdx < kNumParams) ApplyParam(paramIdx, src != fx::kHost);
+  else RunAction(paramIdx);
+  LatencyTail();
+}
+
+void ORBEX9::ApplyParam(int paramIdx, bool mayTouchEditor)
+{
+  const fx::IParam* param = GetParam(paramIdx);
+  if (!param) return;
+  const double v = param->Value();
+  const int iv = Truncated(v);
+
+  switch (paramIdx)
+  {
+    case kGUIScale:
+    {
+      const double current = GetGUIScale();
+      if (v != current || std::isnan(v) || std::isnan(current))
+      {
+        mGUIScale.store(v, std::memory_order_relaxed);
+        mGUIScaleChanged.store(true, std::memory_order_relaxed);
+      }
+      break;
+    }
+    case kTooltips:
+      if (iv != mTooltips.load(std::memory_order_relaxed))
+      {
+        mTooltips.store(iv, std::memory_order_relaxed);
+        if (!mayTouchEditor) mModeDisplaysDue.store(true, std::memory_order_relaxed);
+        else if (GetUI() && mEditorLink) mEditorLink->EnableTooltips(iv > 0);
+      }
+      break;
+    case kOSMode:
+      if (iv != mOSMode.load(std::memory_order_relaxed))
+      {
+        mOSMode.store(iv, std::memory_order_relaxed);
+        mEngine.SetOSMode(iv); // rebuilds under the processing mutex
+      }
+      break;
+    case kGain: mGain.store(v); mEngine.SetGain(v); break;
+    case kAttack: mAttack.store(v); mEngine.SetAttack(v); break;
+    case kRelease: mRelease.store(v); mEngine.SetRelease(v); break;
+    case kCeiling: mCeiling.store(v); mEngine.SetCeiling(v); break;
+    case kDrive: mDrive.store(v); mEngine.SetDrive(v); break;
+    case kAutoRelease: mAutoRelease.store(iv); mEngine.SetAutoRelease(iv); break;
+    case kLookAhead: mLookAhead.store(iv); mEngine.SetLookAhead(iv); break;
+    case kChLink: mChLink.store(v); mEngine.SetChannelLink(v); break;
+    case kMeterMode:
+      mMeterMode.store(iv);
+      UpdateModeDisplays(mayTouchEditor);
+      break;
+    case kLimitMode: mLimitMode.store(iv); mEngine.SetLimitMode(iv); break;
+    case kSatMode: mSatMode.store(iv); mEngine.SetSaturationMode(iv); break;
+    case koutputmode:
+      mCeilingMode.store(iv);
+      UpdateModeDisplays(mayTouchEditor);
+      mEngine.SetCeilingMode(iv);
+      break;
+    case kUpdateCheck: mUpdateCheck.store(iv); break;
+    default: break;
+  }
+}
+
+void ORBEX9::RunAction(int actionIdx)
+{
+  const bool hasEditor = GetUI() != nullptr;
+  switch (actionIdx)
+  {
+    case kActionAbout:
+      if (hasEditor && !mAboutRequested) mAboutRequested = true;
+      break;
+    case kActionUpdateCheck:
+      if (hasEditor && !mUpdatePageRequested) mUpdatePageRequested = true;
+      break;
+    case kActionLoadPreset:
+    case kActionSavePreset:
+    {
+      if (!hasEditor || !mEditorLink) break;
+      fx::FxString path;
+      mEditorLink->GetPresetMenuPath(path);
+      if (path.Empty()) break;
+      if (actionIdx == kActionLoadPreset) LoadPresetFile(path.Get());
+      else WritePresetFile(path.Get(), PresetNameFromPath(path.Get()).c_str());
+      break;
+    }
+    case kActionSaveDefault:
+      if (hasEditor) SaveDefaultPreset(GetDefaultPresetFolder());
+      break;
+    case kActionScanPresets:
+      if (hasEditor) ScanPresets();
+      break;
+    case kActionScaleFromControl:
+      if (fx::gfx::IGfx* ui = GetUI())
+      {
+        const double scale = ui->GetDrawScale();
+        mGUIScale.store(scale, std::memory_order_relaxed);
+        ResizeGUI(kGUIScale, false, scale);
+      }
+      break;
+    case kActionResetScale: SetScaleFromAction(1.0); break;
+    case kActionScaleFromParam: SetScaleFromAction(GetParam(kGUIScale)->GetMin()); break;
+    case kActionFixedScale:
+    {
+      const fx::IParam* fixed = GetExtraParam(kFixedGUIScaleTag);
+      SetScaleFromAction(GUIScaleForIndex(fixed ? Truncated(fixed->Value()) : -1));
+      break;
+    }
+    default: break;
+  }
+}
+
+void ORBEX9::SetScaleFromAction(double scale)
+{
+  mGUIScale.store(scale, std::memory_order_relaxed);
+  ResizeGUI(kGUIScale, false, scale);
+  mGUIScaleChanged.store(true, std::memory_order_relaxed);
+}
+
+double ORBEX9::GUIScaleForIndex(int index) const
+{
+  const fx::IParam* scale = GetParam(kGUIScale);
+  if (index == 0) return scale->GetMin();
+  if (index >= 1 && index <= 9) return 0.5 + 0.25 * index;
+  if (index == 10) return scale->GetMax();
+  return scale->GetDefault();
+}
+
+bool ORBEX9::ReportsLatencyImmediately() const
+{
+  switch (GetHost())
+  {
+    case fx::kHostFL:
+    case fx::kHostLogic:
+    case fx::kHostGarageBand:
+    case fx::kHostStudioOne:
+    case fx::kHostWaveform:
+    case fx::kHostSadie: return true;
+    case fx::kHostAbletonLive: return GetAPI() == fx::kAPIVST2;
+    default: return false;
+  }
+}
+
+void ORBEX9::LatencyTail()
+{
+  const int latency = mEngine.UpdateWantedLatency();
+  SetWantedLatency(latency);
+  if (ReportsLatencyImmediately() && GetLatency() != latency) ReportLatency(latency);
+}
+
+void ORBEX9::ResizeGUI(int paramIdx, bool isNormalized, double value)
+{
+  const fx::IParam* param = GetParam(paramIdx);
+  if (!param) return;
+  if (!isNormalized)
+  {
+    if (value == param->Value()) return;
+    const double n = param->ToNormalized(param->Constrain(value));
+    SetParameterValue(paramIdx, n, false);
+    SendParameterValueFromDelegate(paramIdx, value, false);
+  }
+  else
+  {
+    const double n = param->ToNormalized(param->Constrain(param->Value()));
+    if (n == value) return;
+    SetParameterValue(paramIdx, value, false);
+    SendParameterValueFromDelegate(paramIdx, value, true);
+  }
+}
+
+void ORBEX9::UpdateModeDisplays(bool mayTouchEditor)
+{
+  // Host changes may arrive on the audio thread: the editor is updated at the next idle tick.
+  if (!mayTouchEditor)
+  {
+    mModeDisplaysDue.store(true, std::memory_order_relaxed);
+    return;
+  }
+  if (!GetUI() || !mEditorLink || !mControlsCreated || mEditorLink->NControls() < 1) return;
+  IEditorLinkBV& link = *mEditorLink;
+  link.EnableTooltips(mTooltips.load(std::memory_order_relaxed) >= 1);
+
+  const double scaleValue = mMeterMode.load(std::memory_order_relaxed) != 1 ? 1.0 : 0.0;
+  for (int idx : mControls.meterScaleLabels)
+  {
+    if (idx < 0 || idx >= link.NControls()) continue;
+    if (link.GetControlValue(idx) != scaleValue) link.SetControlValue(idx, scaleValue);
+  }
+  if (mControls.ceilingKnob >= 0 && mControls.ceilingKnob < link.NControls())
+    link.SetControlLabel(mControls.ceilingKnob,
+                         mCeilingMode.load(std::memory_order_relaxed) == 1 ? "Volume" : "Ceiling");
+}
