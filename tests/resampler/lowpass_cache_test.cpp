@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include <thread>
 #include <vector>
 
 using namespace rsmp;
@@ -115,20 +114,4 @@ TEST(LowPassCache, RefusedRequestsReportWhyAndLeaveNoEntry)
   EXPECT_EQ(st, EStatus::kInvalidArgument);
   EXPECT_LE(CLowPassCache::GetCount(), before);
   EXPECT_EQ(CLowPassCache::GetPosition(nullptr), -1);
-}
-
-TEST(LowPassCache, ConcurrentRequestsGetOneSharedFilter)
-{
-  constexpr int kThreads = 8;
-  std::vector<CLowPassFilter*> got(kThreads, nullptr);
-  std::vector<std::thread> ts;
-  for(int i = 0; i < kThreads; i++)
-    ts.emplace_back([&got, i] { got[i] = CLowPassCache::Get(0.5, 8.0, 120.0, 0, 7.0); });
-  for(std::thread& t : ts)
-    t.join();
-  for(int i = 0; i < kThreads; i++)
-    EXPECT_EQ(got[i], got[0]);
-  EXPECT_EQ(CLowPassCache::GetRefCount(got[0]), kThreads);
-  for(CLowPassFilter* f : got)
-    CLowPassCache::Release(f);
 }
