@@ -110,6 +110,23 @@ TEST(CFBundleRegistry, MainBundleAndRegistrationFromInfoPlist) {
   EXPECT_EQ(PathOf(exe), dir.Path() + "/Host.app/Contents/MacOS/Host");
   CFRelease(exe);
 
+  // A component's library inside its bundle registers the bundle around it.
+  dir.Write("Unit.component/Contents/Info.plist",
+            "<plist><dict><key>CFBundleIdentifier</key><string>com.example.test.unit</string></dict></plist>");
+  const std::string library = dir.Path() + "/Unit.component/Contents/MacOS/Unit.so";
+  CFBundleRef unit = cfx::RegisterBundleOfExecutable(library);
+  ASSERT_NE(unit, nullptr);
+  EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.test.unit")), unit);
+  exe = CFBundleCopyExecutableURL(unit);
+  EXPECT_EQ(PathOf(exe), library);
+  CFRelease(exe);
+  EXPECT_TRUE(cfx::UnregisterBundle("com.example.test.unit"));
+  EXPECT_EQ(cfx::RegisterBundleOfExecutable(dir.Path() + "/Unit.component/Contents/MacOS/x/y.so"), nullptr);
+  EXPECT_EQ(cfx::RegisterBundleOfExecutable(dir.Path() + "/lib.so"), nullptr);
+  // The test program itself is not inside a bundle.
+  EXPECT_EQ(cfx::RegisterBundleOfAddress(reinterpret_cast<const void*>(&PathOf)), nullptr);
+  EXPECT_EQ(cfx::RegisterBundleOfAddress(nullptr), nullptr);
+
   EXPECT_EQ(cfx::RegisterBundleAtPath(dir.Path() + "/Broken.app"), nullptr);
   EXPECT_EQ(cfx::RegisterBundleAtPath(dir.Path() + "/Array.app"), nullptr);
   EXPECT_EQ(cfx::RegisterBundleAtPath(dir.Path() + "/Missing.app"), nullptr);

@@ -1,4 +1,5 @@
 // Bundles and the bundle registry.
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +97,21 @@ OpaqueCFBundle* ExecutableBundle() {
   return new OpaqueCFBundle(folder, path, folder, info);
 }
 
+// The dictionary of <bundlePath>/Contents/Info.plist, or null.
+CFDictionaryRef ReadInfoPlist(const std::string& bundlePath) {
+  std::ifstream file(bundlePath + "/Contents/Info.plist", std::ios::binary);
+  if (!file) return nullptr;
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
+  CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
+  CFRelease(data);
+  if (cfx::As<OpaqueCFDictionary>(plist) == nullptr) {
+    CFRelease(plist);
+    return nullptr;
+  }
+  return static_cast<CFDictionaryRef>(plist);
+}
+
 bool SafeName(const std::string& name) {
   if (name.find('\0') != std::string::npos) return false;
   std::stringstream parts(name);
@@ -127,17 +143,26 @@ CFBundleRef RegisterBundle(const BundleDescription& d, bool isMainBundle) {
 
 CFBundleRef RegisterBundleAtPath(const std::string& bundlePath, bool isMainBundle) {
   if (bundlePath.empty()) return nullptr;
-  std::ifstream file(StripSlashes(bundlePath) + "/Contents/Info.plist", std::ios::binary);
-  if (!file) return nullptr;
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
-  CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
-  CFRelease(data);
-  if (As<OpaqueCFDictionary>(plist) == nullptr) {
-    CFRelease(plist);
+  CFDictionaryRef info = ReadInfoPlist(StripSlashes(bundlePath));
+  return info != nullptr ? Register(bundlePath, std::string(), std::string(), info, isMainBundle) : nullptr;
+}
+
+CFBundleRef RegisterBundleOfExecutable(const std::string& executablePath, bool isMainBundle) {
+  const std::string marker = "/Contents/MacOS/";
+  const size_t at = executablePath.rfind(marker);
+  if (at == std::string::npos || at == 0 || executablePath.find('/', at + marker.size()) != std::string::npos)
     return nullptr;
-  }
-  return Register(bundlePath, std::string(), std::string(), static_cast<CFDictionaryRef>(plist), isMainBundle);
+  const std::string bundlePath = executablePath.substr(0, at);
+  CFDictionaryRef info = ReadInfoPlist(bundlePath);
+  return info != nullptr ? Register(bundlePath, executablePath, std::string(), info, isMainBundle) : nullptr;
+}
+
+CFBundleRef RegisterBundleOfAddress(const void* address, bool isMainBundle) {
+  Dl_info info{};
+  if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) return nullptr;
+  char resolved[4096];
+  const std::string path = realpath(info.dli_fname, resolved) != nullptr ? resolved : info.dli_fname;
+  return RegisterBundleOfExecutable(path, isMainBundle);
 }
 
 bool UnregisterBundle(const std::string& identifier) {

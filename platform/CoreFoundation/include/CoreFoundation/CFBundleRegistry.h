@@ -33,6 +33,16 @@ CFBundleRef RegisterBundle(const BundleDescription& description, bool isMainBund
 // dictionary.
 CFBundleRef RegisterBundleAtPath(const std::string& bundlePath, bool isMainBundle = false);
 
+// Registers the bundle whose executable is at executablePath, a file in the
+// bundle's Contents/MacOS folder, from the bundle's Info.plist; the
+// executable URL is that path. Null when the path is not inside a bundle.
+CFBundleRef RegisterBundleOfExecutable(const std::string& executablePath, bool isMainBundle = false);
+
+// The same for the loaded library or program that contains address (for
+// instance a function of the component): how a component registers its
+// own bundle when it is loaded.
+CFBundleRef RegisterBundleOfAddress(const void* address, bool isMainBundle = false);
+
 // Removes the bundle with that identifier from lookups; false when none.
 bool UnregisterBundle(const std::string& identifier);
 

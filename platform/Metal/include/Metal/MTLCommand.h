@@ -170,8 +170,8 @@ class MTLCommandQueue : public MTLObject {
   explicit MTLCommandQueue(MTLDevice* device);
   ~MTLCommandQueue() override;
   void submit(MTLCommandBuffer* cb);
-  void run();
+  static void executeBuffer(MTLCommandBuffer* cb);
   struct Worker;
   MTLDevice* device_;
-  std::unique_ptr<Worker> worker_;
+  std::shared_ptr<Worker> worker_;
 };
