@@ -265,7 +265,14 @@ void CDSPResampler::BuildChain(double Src, double Dst, double Band, double Att, 
 
   // 4. Fractional conversion (up, or down by less than 2).
   addBC(2, 1, Dst > Src ? 0.5 : 0.5 * Dst / Src, Band, 2.0);
+  // The threshold needs a band below 1 / 0.0175 (57 %); past it the loops
+  // below would never end.
   const double T = Src / (1.0 - 0.0175 * Band);
+  if(!(T > 0.0) || !std::isfinite(T))
+  {
+    Fail(EStatus::kInvalidArgument);
+    return;
+  }
   int c = 0;
   double div = 1.0;
   while(2.0 * div * T <= Dst)

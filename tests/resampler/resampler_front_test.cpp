@@ -126,6 +126,9 @@ TEST(Resampler, RefusesInvalidRequestsAndCalls)
     CDSPResampler r(44100, 88200, 64, 3.0, bad, 0);
     EXPECT_EQ(r.GetStatus(), EStatus::kInvalidArgument) << bad;
   }
+  // A band so wide that fractional conversion has no usable threshold.
+  CDSPResampler wide(44100, 48000, 64, 60.0, kAtt, 0);
+  EXPECT_EQ(wide.GetStatus(), EStatus::kInvalidArgument);
   // A huge maximum input length cannot be served: a clear error, no crash.
   CDSPResampler huge(44100, 44100.0 * 256, 1 << 30, 3.0, kAtt, 0);
   EXPECT_NE(huge.GetStatus(), EStatus::kOK);
