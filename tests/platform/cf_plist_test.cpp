@@ -276,6 +276,52 @@ TEST(CFPropertyList, MalformedTruncatedAndHostileDocumentsGiveErrors) {
   EXPECT_EQ(cfx::LiveObjectCount(), start);
 }
 
+TEST(CFPropertyList, RandomlyDamagedDocumentsNeverCrashOrLeak) {
+  const long start = cfx::LiveObjectCount();
+  const std::string valid =
+      "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>data</key><data>AAECAwQF</data>"
+      "<key>name</key><string>A &amp; B &#x263A;</string><key>list</key><array><integer>-7</integer>"
+      "<real>0.5</real><true/><date>2001-01-01T00:00:00Z</date><dict/></array></dict></plist>";
+  const std::string alphabet = "<>/&;#x=\"' \n\tadkeyAZ09-+.![]";
+  unsigned state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) & 0x7FFF;
+  };
+  int parsed = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string doc = valid;
+    const int edits = 1 + static_cast<int>(next() % 4);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = next() % doc.size();
+      switch (next() % 3) {
+        case 0: doc[at] = alphabet[next() % alphabet.size()]; break;
+        case 1: doc.insert(doc.begin() + static_cast<long>(at), alphabet[next() % alphabet.size()]); break;
+        default: doc.erase(at, 1 + next() % 8); break;
+      }
+      if (doc.empty()) doc.push_back('<');
+    }
+    CFDataRef data = DataOf(doc);
+    CFErrorRef error = nullptr;
+    CFPropertyListRef p = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, &error);
+    EXPECT_TRUE((p == nullptr) != (error == nullptr)) << doc;
+    if (p != nullptr) {
+      ++parsed;
+      // Whatever was read writes back and reads again to an equal list.
+      CFDataRef again = CFPropertyListCreateData(nullptr, p, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
+      CFPropertyListRef q = CFPropertyListCreateWithData(nullptr, again, 0, nullptr, nullptr);
+      EXPECT_TRUE(CFEqual(p, q)) << doc;
+      CFRelease(q);
+      CFRelease(again);
+    }
+    CFRelease(p);
+    CFRelease(error);
+    CFRelease(data);
+  }
+  EXPECT_GT(parsed, 0);
+  EXPECT_EQ(cfx::LiveObjectCount(), start);
+}
+
 TEST(CFPropertyList, ErrorsNameTheLine) {
   std::string message;
   EXPECT_EQ(Read("<plist>\n<dict>\n<key>a</key>\n<integer>x</integer>\n</dict>\n</plist>", &message), nullptr);
