@@ -8,17 +8,17 @@
 
 namespace {
 
-// Formats one conversion spec (e.g. "%-8.3lf") with the next argument.
-void FormatOne(std::string& out, const std::string& spec, char conv, const std::string& length, va_list& args) {
+// Formats one conversion directive (e.g. "%-8.3lf") with the next argument.
+void FormatOne(std::string& out, const std::string& directive, char conv, const std::string& length, va_list& args) {
   char small[128];
   auto emit = [&](auto value) {
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, directive.c_str(), value);
     if (n < 0) return;
     if (static_cast<size_t>(n) < sizeof small) {
       out.append(small, static_cast<size_t>(n));
     } else {
       std::string big(static_cast<size_t>(n) + 1, '\0');
-      std::snprintf(big.data(), big.size(), spec.c_str(), value);
+      std::snprintf(big.data(), big.size(), directive.c_str(), value);
       out.append(big.data(), static_cast<size_t>(n));
     }
   };
@@ -88,26 +88,26 @@ CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFTypeRef, CFSt
       continue;
     }
     // %[flags][width][.precision][length]conversion; '*' widths take an int.
-    std::string spec = "%";
+    std::string directive = "%";
     size_t j = i + 1;
-    while (j < f.size() && std::string("-+ #0'").find(f[j]) != std::string::npos) spec += f[j++];
+    while (j < f.size() && std::string("-+ #0'").find(f[j]) != std::string::npos) directive += f[j++];
     if (j < f.size() && f[j] == '*') {
-      spec += std::to_string(va_arg(args, int));
+      directive += std::to_string(va_arg(args, int));
       ++j;
     }
-    while (j < f.size() && f[j] >= '0' && f[j] <= '9') spec += f[j++];
+    while (j < f.size() && f[j] >= '0' && f[j] <= '9') directive += f[j++];
     if (j < f.size() && f[j] == '.') {
-      spec += f[j++];
+      directive += f[j++];
       if (j < f.size() && f[j] == '*') {
-        spec += std::to_string(va_arg(args, int));
+        directive += std::to_string(va_arg(args, int));
         ++j;
       }
-      while (j < f.size() && f[j] >= '0' && f[j] <= '9') spec += f[j++];
+      while (j < f.size() && f[j] >= '0' && f[j] <= '9') directive += f[j++];
     }
     std::string length;
     while (j < f.size() && std::string("hlLqjzt").find(f[j]) != std::string::npos) length += f[j++];
     if (j >= f.size()) {
-      out.append(f, i, std::string::npos);  // an unfinished spec stays as text
+      out.append(f, i, std::string::npos);  // an unfinished directive stays as text
       break;
     }
     const char conv = f[j];
@@ -117,7 +117,7 @@ CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFTypeRef, CFSt
       // Wide characters and strings are not supported: their length is dropped.
       std::string printfLength = (length == "q") ? "ll" : length;
       if (conv == 's' || conv == 'c' || conv == 'p') printfLength.clear();
-      FormatOne(out, spec + printfLength + conv, conv, length, args);
+      FormatOne(out, directive + printfLength + conv, conv, length, args);
     } else {
       out.append(f, i, j + 1 - i);  // unknown conversions stay as text and take no argument
     }
