@@ -25,9 +25,11 @@ bool EnsureFolder(const char* path)
 
 bool IMPlugPaths::CreateDataFolders(const char* folderName)
 {
-  mDataFolder.Clear();
+  // A name that is not a single folder name is refused without touching the paths.
+  if (!folderName || !*folderName || std::strchr(folderName, '/') || std::strcmp(folderName, "..") == 0 ||
+      std::strcmp(folderName, ".") == 0)
+    return false;
   mDefaultPresetFolder.Clear();
-  if (!folderName || !*folderName || std::strchr(folderName, '/')) return false;
   if (!fx::AppSupportFolderPath(mDataFolder, folderName) || mDataFolder.Empty()) return false;
   mDefaultPresetFolder.Set(mDataFolder.Get());
   mDefaultPresetFolder.Append("/");

@@ -18,7 +18,8 @@ public:
   /** Builds <Application Support>/<folderName> and its "AU" subfolder and creates whichever
    *  is missing, with mode 0755 under the process's file-creation mask. False when there is no
    *  Application Support folder or a folder could not be created (the paths are still set when
-   *  the base folder is known; later file operations then fail on their own). */
+   *  the base folder is known; later file operations then fail on their own). A folderName
+   *  that is not a single folder name is refused and changes nothing. */
   bool CreateDataFolders(const char* folderName);
 
   /** Integer setting from "plugin.ini": the last line that starts exactly with key, "=" and a
