@@ -44,36 +44,37 @@ void CopyFinite(const double* src, double* dst, int n) noexcept
   }
 }
 
-// Steps a fast (no hold) and a hold meter of each channel with |x * factor|;
-// the fast pair shares vector instructions, the hold meters (rarely rising,
-// so their branches are predictable) step one by one.
-void StepMeters(IPeakFollower& fastL, IPeakFollower& fastR, IPeakFollower& holdL, IPeakFollower& holdR,
-                const double* l, const double* r, double factor, int n) noexcept
+// Steps the eight input and output meters over a chunk: the input meters
+// with |in * factor|, the output meters with |out|. The fast meters go in
+// vector pairs; the hold meters (rarely rising, so their branches predict
+// well) one by one, on local copies that stay in registers. The four chains
+// are independent, so one loop lets their updates overlap.
+void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR, double factor,
+                     const double* outL, const double* outR, int n) noexcept
 {
-  FollowerPair<false> fast(fastL, fastR);
+  FollowerPair<false> inFast(meters[LimiterMeters::kInLFast], meters[LimiterMeters::kInRFast]);
+  FollowerPair<false> outFast(meters[LimiterMeters::kOutLFast], meters[LimiterMeters::kOutRFast]);
+  IPeakFollower inHoldL = meters[LimiterMeters::kInLHold];
+  IPeakFollower inHoldR = meters[LimiterMeters::kInRHold];
+  IPeakFollower outHoldL = meters[LimiterMeters::kOutLHold];
+  IPeakFollower outHoldR = meters[LimiterMeters::kOutRHold];
   const __m128d f = _mm_set1_pd(factor);
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   for (int i = 0; i < n; ++i)
   {
-    const __m128d v = _mm_and_pd(_mm_mul_pd(_mm_set_pd(r[i], l[i]), f), absMask);
-    fast.Step(v);
-    holdL.Step(_mm_cvtsd_f64(v));
-    holdR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
+    const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(inR[i], inL[i]), f), absMask);
+    const __m128d vo = _mm_and_pd(_mm_set_pd(outR[i], outL[i]), absMask);
+    inFast.Step(vi);
+    outFast.Step(vo);
+    inHoldL.Step(_mm_cvtsd_f64(vi));
+    inHoldR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(vi, vi)));
+    outHoldL.Step(_mm_cvtsd_f64(vo));
+    outHoldR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(vo, vo)));
   }
-}
-
-void StepMeters(IPeakFollower& fastL, IPeakFollower& fastR, IPeakFollower& holdL, IPeakFollower& holdR,
-                const double* l, const double* r, int n) noexcept
-{
-  FollowerPair<false> fast(fastL, fastR);
-  const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  for (int i = 0; i < n; ++i)
-  {
-    const __m128d v = _mm_and_pd(_mm_set_pd(r[i], l[i]), absMask);
-    fast.Step(v);
-    holdL.Step(_mm_cvtsd_f64(v));
-    holdR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
-  }
+  meters[LimiterMeters::kInLHold] = inHoldL;
+  meters[LimiterMeters::kInRHold] = inHoldR;
+  meters[LimiterMeters::kOutLHold] = outHoldL;
+  meters[LimiterMeters::kOutRHold] = outHoldR;
 }
 
 } // namespace
@@ -472,11 +473,6 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
   CopyFinite(in[0], src[0], n);
   CopyFinite(in[1], src[1], n);
 
-  // Input meters (level after Gain and Drive).
-  const double m = mActive.inputMeterFactor;
-  StepMeters(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast],
-             mMeters[LimiterMeters::kInLHold], mMeters[LimiterMeters::kInRHold], src[0], src[1], m, n);
-
   const int factor = mOversampler.CurrentFactor();
   if (factor <= 1)
   {
@@ -531,9 +527,8 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
       o[i] = std::max(lo, std::min(hi, o[i]));
   }
 
-  // Output meters.
-  StepMeters(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast],
-             mMeters[LimiterMeters::kOutLHold], mMeters[LimiterMeters::kOutRHold], out[0], out[1], n);
+  // Input meters (the level after Gain and Drive) and output meters.
+  StepLevelMeters(mMeters, src[0], src[1], mActive.inputMeterFactor, out[0], out[1], n);
 }
 
 void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames,
@@ -548,19 +543,11 @@ void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* o
   double* o1 = stereo ? outputs[1] : outputs[0];
   const bool autoRelease = mStages[0].autoRelease != 0;
   if (mActive.stageMode == 2)
-  {
-    if (autoRelease)
-      RunLimiter<2, true>(a, b, o0, o1, nFrames, stereo);
-    else
-      RunLimiter<2, false>(a, b, o0, o1, nFrames, stereo);
-  }
+    autoRelease ? RunLimiter<2, true>(a, b, o0, o1, nFrames, stereo)
+                : RunLimiter<2, false>(a, b, o0, o1, nFrames, stereo);
   else
-  {
-    if (autoRelease)
-      RunLimiter<1, true>(a, b, o0, o1, nFrames, stereo);
-    else
-      RunLimiter<1, false>(a, b, o0, o1, nFrames, stereo);
-  }
+    autoRelease ? RunLimiter<1, true>(a, b, o0, o1, nFrames, stereo)
+                : RunLimiter<1, false>(a, b, o0, o1, nFrames, stereo);
 }
 
 template <int Mode, bool Auto>
@@ -571,8 +558,8 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   ILimiterStage& st1 = mStages[1];
   ISoftClipper& cl0 = mClippers[0];
   ISoftClipper& cl1 = mClippers[1];
-  IPeakFollower& grLHold = mMeters[LimiterMeters::kGrLHold];
-  IPeakFollower& grRHold = mMeters[LimiterMeters::kGrRHold];
+  IPeakFollower grLHold = mMeters[LimiterMeters::kGrLHold];
+  IPeakFollower grRHold = mMeters[LimiterMeters::kGrRHold];
   FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
 
   const double link = mActive.params.channelLink / 100.0;
@@ -585,24 +572,31 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   const __m128d one = _mm_set1_pd(1.0);
   const __m128d zero = _mm_setzero_pd();
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
 
+  // The stages run over a stretch into small interleaved arrays first; the
+  // link, clipper and meter pass then reads them (two short loops keep more
+  // in registers than one long one).
+  double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
   double* const s = mPairOut;
   double* const g = mPairGain;
   double* const sg = mPairScaled;
   for (int done = 0; done < n;)
   {
     const int len = std::min(n - done, kPairRun);
-    LimiterStagePair::Run<Mode, Auto>(st0, st1, a + done, b + done, len, s, g, sg);
+    LimiterStagePair::Run<Mode, Auto>(st0, st1, a + done, b + done, len,
+                                      [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
+                                        _mm_store_pd(s + 2 * j, out);
+                                        _mm_store_pd(g + 2 * j, gain);
+                                        _mm_store_pd(sg + 2 * j, scaled);
+                                      });
+    __m128d r = _mm_loadu_pd(ratio);
     for (int j = 0; j < len; ++j)
     {
       const int i = done + j;
-      const __m128d sv = _mm_loadu_pd(s + 2 * j);
-      const __m128d gv = _mm_loadu_pd(g + 2 * j);
+      const __m128d sv = _mm_load_pd(s + 2 * j);
+      const __m128d gv = _mm_load_pd(g + 2 * j);
       // Channel link: m = min(g0, g1) * l; y = s * (m + (1 - l) * g).
-      const double g0 = g[2 * j];
-      const double g1 = g[2 * j + 1];
-      const __m128d m = _mm_set1_pd(std::min(g0, g1) * link);
+      const __m128d m = _mm_set1_pd(std::min(g[2 * j], g[2 * j + 1]) * link);
       __m128d y = _mm_mul_pd(sv, _mm_add_pd(m, _mm_mul_pd(unlinked, gv)));
       if (saturate)
       {
@@ -625,9 +619,9 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
         z = _mm_loadu_pd(zz);
       }
       const __m128d nonzero = _mm_cmpneq_pd(u, zero);
-      const __m128d r = _mm_or_pd(_mm_and_pd(nonzero, _mm_div_pd(z, u)), _mm_andnot_pd(nonzero, one));
+      r = _mm_or_pd(_mm_and_pd(nonzero, _mm_div_pd(z, u)), _mm_andnot_pd(nonzero, one));
       // Gain-reduction meters see each stage's own gain.
-      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_loadu_pd(sg + 2 * j)), absMask);
+      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
       grFast.Step(gr);
       grLHold.Step(_mm_cvtsd_f64(gr));
       grRHold.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(gr, gr)));
@@ -640,11 +634,12 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
       }
       else
         o0[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
-      if (j == len - 1)
-        _mm_storeu_pd(ratio, r);
     }
+    _mm_storeu_pd(ratio, r);
     done += len;
   }
   cl0.lastClipRatio = ratio[0];
   cl1.lastClipRatio = ratio[1];
+  mMeters[LimiterMeters::kGrLHold] = grLHold;
+  mMeters[LimiterMeters::kGrRHold] = grRHold;
 }

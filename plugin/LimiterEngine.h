@@ -193,8 +193,8 @@ private:
   ISoftClipper mClippers[2];
   ISaturator mSaturators[2];
   LimiterMeters mMeters;
-  // Stage results of one run of the pair (sample, gain, scaled gain; two
-  // channels interleaved).
+  // Stage results of one stretch of the pair (sample, gain, scaled gain; the
+  // two channels interleaved).
   static constexpr int kPairRun = 256;
   alignas(64) double mPairOut[2 * kPairRun] {};
   alignas(64) double mPairGain[2 * kPairRun] {};
