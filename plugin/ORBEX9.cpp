@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <new>
 
 namespace {
 
@@ -207,9 +206,4 @@ void ORBEX9::OnReset()
 void ORBEX9::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
   mEngine.ProcessBlock(inputs, outputs, nFrames, NChannelsConnected(fx::kInput), NChannelsConnected(fx::kOutput));
-}
-
-ORBEX9* ConstructORBEX9(void* storage, const fx::IAUCreateInfo& info)
-{
-  return storage ? new (storage) ORBEX9(info) : new ORBEX9(info);
 }

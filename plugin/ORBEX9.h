@@ -183,6 +183,3 @@ private:
   MeterScale mMeterScale;
   std::unique_ptr<IEditorLinkBV> mEditorLink;
 };
-
-/** Constructs the plug-in in storage (or a new allocation when storage is null). */
-ORBEX9* ConstructORBEX9(void* storage, const fx::IAUCreateInfo& info);
