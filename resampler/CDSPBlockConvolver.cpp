@@ -83,12 +83,19 @@ CDSPBlockConvolver::CDSPBlockConvolver(CLowPassFilter* filter, int UpFactor, int
       mStatus = EStatus::kInvalidArgument;
       return;
     }
-    if(mDown >= 2 && mUpShift <= 0)
+    if(mDown >= 2)
     {
+      // Blocks must hold whole decimation groups, or the phase of the kept
+      // samples would shift from block to block. With a power-of-two up
+      // factor I is a multiple of it, and so is r when D is the larger; the
+      // history then counts input samples.
       const int r = mInLen % mDown;
-      mHistLen += r;
+      mHistLen += mUpShift > 0 ? r >> mUpShift : r;
       mInLen -= r;
       mLatency -= r;
+    }
+    if(mDown >= 2 && mUpShift <= 0)
+    {
       int s = (filter->Latency + e - mOutOffset) % mDown;
       if(s < 0)
         s += mDown;

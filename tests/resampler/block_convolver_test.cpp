@@ -94,12 +94,15 @@ std::vector<double> RunStage(CDSPBlockConvolver& c, const std::vector<double>& x
 TEST(BlockConvolver, MatchesBruteForceConvolutionForUpAndDownFactors)
 {
   const int factors[][2] = {{1, 1}, {2, 1}, {1, 2}, {4, 1}, {1, 4}, {8, 1}, {1, 8}, {3, 1},
-                            {1, 3}, {2, 3}, {3, 2}, {3, 4}, {5, 1}, {4, 3}};
+                            {1, 3}, {2, 3}, {3, 2}, {3, 4}, {5, 1}, {4, 3}, {2, 2}, {2, 4}, {4, 2}};
+  // Two designs: their half-lengths differ in parity, which moves the block
+  // boundaries against the decimation phase.
+  for(const double band : {8.0, 5.0})
   for(const auto& fd : factors)
   {
     const int U = fd[0], D = fd[1];
-    SCOPED_TRACE(testing::Message() << "U=" << U << " D=" << D);
-    CDSPBlockConvolver* c = MakeConvolver(U, D, 8.0, 100.0);
+    SCOPED_TRACE(testing::Message() << "U=" << U << " D=" << D << " band=" << band);
+    CDSPBlockConvolver* c = MakeConvolver(U, D, band, 100.0);
     ASSERT_NE(c, nullptr);
     ASSERT_EQ(c->GetStatus(), EStatus::kOK);
     EXPECT_EQ(c->GetIntLatency(), 0);
