@@ -570,7 +570,6 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   const __m128d preGain = _mm_set_pd(cl1.preGain, cl0.preGain);
   const __m128d threshold = _mm_set_pd(cl1.threshold, cl0.threshold);
   const __m128d one = _mm_set1_pd(1.0);
-  const __m128d zero = _mm_setzero_pd();
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
 
   // The stages run over a stretch into small interleaved arrays first; the
@@ -604,22 +603,30 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
         const double y1 = mSaturators[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
         y = _mm_set_pd(y1, y0);
       }
-      // Soft clipper: only samples at or above the threshold need the tanh.
+      // Soft clipper: only samples at or above the threshold need the tanh
+      // and the clip ratio z / u; below it z = u and the ratio is exactly 1.
       const __m128d u = _mm_mul_pd(y, preGain);
       const int above = _mm_movemask_pd(_mm_cmpge_pd(_mm_and_pd(u, absMask), threshold));
       __m128d z = u;
+      r = one;
       if (above)
       {
         double zz[2];
+        double rr[2] = {1.0, 1.0};
         _mm_storeu_pd(zz, u);
         if (above & 1)
+        {
           zz[0] = cl0.Process(_mm_cvtsd_f64(y));
+          rr[0] = cl0.lastClipRatio;
+        }
         if (above & 2)
+        {
           zz[1] = cl1.Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+          rr[1] = cl1.lastClipRatio;
+        }
         z = _mm_loadu_pd(zz);
+        r = _mm_loadu_pd(rr);
       }
-      const __m128d nonzero = _mm_cmpneq_pd(u, zero);
-      r = _mm_or_pd(_mm_and_pd(nonzero, _mm_div_pd(z, u)), _mm_andnot_pd(nonzero, one));
       // Gain-reduction meters see each stage's own gain.
       const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
       grFast.Step(gr);

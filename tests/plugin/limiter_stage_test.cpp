@@ -4,6 +4,8 @@
 #include "plugin/ILimiterStage.h"
 #include "plugin/LimiterStagePair.h"
 
+#include "tests/plugin/ReferenceLimiter.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -11,166 +13,9 @@
 #include <random>
 #include <vector>
 
+using namespace reference;
+
 namespace {
-
-// ---- Reference: the follower and the stage, straight from their description.
-
-struct RefFollower
-{
-  double att = 0, rel = 0;
-  int hold = 0, counter = 0;
-  double value = 0, maxv = 0;
-  int state = 0, invert = 0;
-
-  double Step(double v)
-  {
-    if (invert == 1)
-      v = 1 - std::min(v, 1.0);
-    maxv = std::max(maxv, v);
-    if (v > value)
-    {
-      value = (value - v) * att + v;
-      counter = 0;
-      state = 1;
-    }
-    else if (state == 4)
-      value = (value - v) * rel + v;
-    else if (state == 1)
-    {
-      const bool release = counter >= hold;
-      counter++;
-      if (release)
-      {
-        state = 4;
-        value = (value - v) * rel + v;
-      }
-    }
-    if (value < 1e-8)
-      value = 0;
-    return invert == 1 ? 1 - value : value;
-  }
-};
-
-double Pow10(double x) { return std::pow(10.0, x); }
-
-struct RefStage
-{
-  RefFollower G, P, Q;
-  double rate;
-  int prevPol = 0, count = 0;
-  double peak = 0, held = 1, prevSample = 0;
-  int maxCount, ringLen, fill;
-  std::vector<double> ring;
-  int w = 0;
-  double inGain, threshold, ceilDb, ceilGain, attackTime;
-  int autoRel, silenceClamp;
-  double gain = 1, scaledGain = 1;
-
-  RefStage(double fs, int lookAhead, double gainDb, double attackMs, double releaseMs, int autoR,
-           double ceiling, bool volume)
-    : rate(fs)
-  {
-    const double la = lookAhead == 1 ? 50.0 : 10.0;
-    maxCount = lookAhead == 1 ? 2561 : 513;
-    ringLen = 3 * maxCount;
-    fill = ringLen;
-    ring.assign(ringLen, 0.0);
-    for (int i = 0; i < ringLen; i += 3)
-      ring[i + 1] = 1.0;
-    inGain = std::pow(2.0, gainDb / 6.0);
-    threshold = volume ? 1.0 : std::pow(2.0, ceiling / 6.0);
-    ceilGain = threshold;
-    ceilDb = volume ? 0.0 : ceiling;
-    attackTime = attackMs / 1000.0;
-    autoRel = autoR;
-    P.att = Pow10(-1.0 / (attackTime * fs));
-    P.rel = Pow10(-1.0 / (releaseMs / 1000.0 * fs));
-    silenceClamp = static_cast<int>(la / 1000.0 * fs);
-  }
-
-  static int Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
-
-  double Process(int mode, double x)
-  {
-    if (mode >= 1)
-      x *= inGain;
-    int pol = 0;
-    if (mode == 3)
-      pol = std::fabs(x) > threshold ? 1 : 0;
-    else if (mode == 2)
-      pol = Sign(x - prevSample);
-    else if (mode == 1)
-      pol = Sign(x);
-    if (pol == prevPol)
-    {
-      const int old = count;
-      count = old + 1;
-      if (pol == 0 && old >= silenceClamp)
-        count = silenceClamp;
-    }
-    else
-    {
-      if (prevPol != 0)
-      {
-        const double g = peak > threshold ? ceilGain / peak : 1.0;
-        if (g >= 0 && count < maxCount)
-        {
-          int p = w - 3 * (count + 1) + 1;
-          if (p < 0)
-            p += ringLen;
-          ring[p] = g;
-          ring[p + 1] = count;
-        }
-      }
-      count = 0;
-      peak = 0;
-    }
-    prevPol = pol;
-    prevSample = x;
-    const double a = std::fabs(x);
-    if (autoRel)
-    {
-      const double L = std::fabs(Q.Step(a));
-      const double ldb = L > 6.309e-8 ? std::log(L) * 8.685889638065037 : -144.0;
-      const double T = std::pow(3.5, std::max(ldb - ceilDb + 7.0, 0.0) / 2.7 - 3.5);
-      P.att = Pow10(-1.0 / (attackTime * rate));
-      P.rel = Pow10(-1.0 / (T * rate));
-      P.hold = 0;
-    }
-    const double p1 = P.Step(a);
-    if (!(peak > p1))
-      peak = P.Step(a);
-    ring[w] = x;
-    ring[w + 1] = -1.0;
-    ring[w + 2] = 0.0;
-    w += 3;
-    if (w == ringLen)
-      w = 0;
-    if (fill < ringLen)
-    {
-      fill += 3;
-      return 0.0;
-    }
-    const int r = w;
-    if (ring[r + 1] >= 0)
-      held = ring[r + 1];
-    if (mode >= 2 && ring[r + 1] >= 0)
-    {
-      const double n = std::max(ring[r + 2], 1.0);
-      const double t = 2 * n / rate;
-      G.att = G.rel = Pow10(-1.0 / (t * rate));
-      G.hold = 0;
-    }
-    if (mode == 0)
-      gain = 1.0;
-    else if (mode == 2 || mode == 3)
-      gain = G.Step(std::fabs(held));
-    else
-      gain = held;
-    scaledGain = gain;
-    return ring[r];
-  }
-};
 
 void SetUpStage(ILimiterStage& s, double fs, int lookAhead, double gainDb, double attackMs,
                 double releaseMs, int autoR, double ceiling, bool volume)
