@@ -23,10 +23,10 @@ void* IAUFactoryInstance::ObjectStorage(void* self, size_t objectAlign)
 AudioComponentPlugInInterface* IAUFactoryInstance::Create(size_t objectSize, size_t objectAlign,
                                                           ConstructFunc construct, DestructFunc destruct)
 {
-  if (!construct || !destruct || objectAlign > kRecordAlign) return nullptr;
-  if (objectAlign < 1) objectAlign = 1;
-  const size_t total = AlignUp(sizeof(IAUFactoryInstance), objectAlign) + objectSize;
-  void* block = std::malloc(total);
+  if (!construct || !destruct || objectAlign == 0 || (objectAlign & (objectAlign - 1)) != 0) return nullptr;
+  const size_t blockAlign = objectAlign > kRecordAlign ? objectAlign : kRecordAlign;
+  const size_t total = AlignUp(AlignUp(sizeof(IAUFactoryInstance), objectAlign) + objectSize, blockAlign);
+  void* block = std::aligned_alloc(blockAlign, total);
   if (!block) return nullptr;
   auto* record = new (block) IAUFactoryInstance{};
   record->mPlugInInterface.Open = &IAUFactoryInstance::Open;

@@ -158,7 +158,8 @@ OSStatus IFxAU::ReadProperty(AudioUnitPropertyID propID, AudioUnitScope scope, A
   {
     case kPrivatePropPlugin:
       if (!describe(sizeof(void*), false)) return kAudio_ParamError;
-      if (pData) store(static_cast<void*>(this));
+      // The object as the editor delegate the view factory drives.
+      if (pData) store(static_cast<void*>(static_cast<gfx::IGEditorDelegate*>(this)));
       return noErr;
 
     case kAudioUnitProperty_ClassInfo:
