@@ -6,6 +6,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #define RSMP_FFT_AVX2 1
@@ -282,6 +285,74 @@ __attribute__((target("avx2"))) void Radix4PassesAvx2(double* re, double* im, co
     tw += 6 * L;
   }
 }
+
+// Real split steps over four bins at a time; return the next k to do.
+__attribute__((target("avx2"))) int SplitForwardAvx2(const double* re, const double* im, const double* w, double* a, int k,
+                                                     int q) noexcept
+{
+  const __m256d half = _mm256_set1_pd(0.5);
+  for(; k + 3 < q - 3; k += 4, q -= 4)
+  {
+    const __m256d rk = _mm256_loadu_pd(re + k), ik = _mm256_loadu_pd(im + k);
+    const __m256d rq = _mm256_permute4x64_pd(_mm256_loadu_pd(re + q - 3), 0x1B); // q, q-1, q-2, q-3
+    const __m256d iq = _mm256_permute4x64_pd(_mm256_loadu_pd(im + q - 3), 0x1B);
+    const __m256d er = _mm256_mul_pd(half, _mm256_add_pd(rk, rq)), ei = _mm256_mul_pd(half, _mm256_sub_pd(ik, iq));
+    const __m256d orr = _mm256_mul_pd(half, _mm256_add_pd(ik, iq)), oi = _mm256_mul_pd(half, _mm256_sub_pd(rq, rk));
+    const __m256d p0 = _mm256_loadu_pd(w + 2 * k), p1 = _mm256_loadu_pd(w + 2 * k + 4);
+    const __m256d c = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8);
+    const __m256d sn = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8);
+    const __m256d wr = _mm256_sub_pd(_mm256_mul_pd(c, orr), _mm256_mul_pd(sn, oi));
+    const __m256d wi = _mm256_add_pd(_mm256_mul_pd(c, oi), _mm256_mul_pd(sn, orr));
+    const __m256d okr = _mm256_add_pd(er, wr), oki = _mm256_add_pd(ei, wi);
+    const __m256d oqr = _mm256_permute4x64_pd(_mm256_sub_pd(er, wr), 0x1B); // q-3 .. q
+    const __m256d oqi = _mm256_permute4x64_pd(_mm256_sub_pd(wi, ei), 0x1B);
+    const __m256d kl = _mm256_unpacklo_pd(okr, oki), kh = _mm256_unpackhi_pd(okr, oki);
+    _mm256_storeu_pd(a + 2 * k, _mm256_permute2f128_pd(kl, kh, 0x20));
+    _mm256_storeu_pd(a + 2 * k + 4, _mm256_permute2f128_pd(kl, kh, 0x31));
+    const __m256d ql = _mm256_unpacklo_pd(oqr, oqi), qh = _mm256_unpackhi_pd(oqr, oqi);
+    _mm256_storeu_pd(a + 2 * (q - 3), _mm256_permute2f128_pd(ql, qh, 0x20));
+    _mm256_storeu_pd(a + 2 * (q - 1), _mm256_permute2f128_pd(ql, qh, 0x31));
+  }
+  return k;
+}
+
+__attribute__((target("avx2"))) int SplitInverseAvx2(const double* a, const double* w, double* tr0, double* ti0, int k,
+                                                     int q) noexcept
+{
+  const __m256d half = _mm256_set1_pd(0.5);
+  for(; k + 3 < q - 3; k += 4, q -= 4)
+  {
+    const __m256d p0 = _mm256_loadu_pd(a + 2 * k), p1 = _mm256_loadu_pd(a + 2 * k + 4);
+    const __m256d pkr = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8);
+    const __m256d pki = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8);
+    const __m256d p2 = _mm256_loadu_pd(a + 2 * (q - 3)), p3 = _mm256_loadu_pd(a + 2 * (q - 1));
+    const __m256d pqr = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p2, p3), 0x27); // q, q-1, q-2, q-3
+    const __m256d pqi = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p2, p3), 0x27);
+    const __m256d er = _mm256_mul_pd(half, _mm256_add_pd(pkr, pqr)), ei = _mm256_mul_pd(half, _mm256_sub_pd(pki, pqi));
+    const __m256d tr = _mm256_mul_pd(half, _mm256_sub_pd(pkr, pqr)), ti = _mm256_mul_pd(half, _mm256_add_pd(pki, pqi));
+    const __m256d w0 = _mm256_loadu_pd(w + 2 * k), w1 = _mm256_loadu_pd(w + 2 * k + 4);
+    const __m256d c = _mm256_permute4x64_pd(_mm256_unpacklo_pd(w0, w1), 0xD8);
+    const __m256d sn = _mm256_permute4x64_pd(_mm256_unpackhi_pd(w0, w1), 0xD8);
+    const __m256d orr = _mm256_add_pd(_mm256_mul_pd(tr, c), _mm256_mul_pd(ti, sn));
+    const __m256d oi = _mm256_sub_pd(_mm256_mul_pd(ti, c), _mm256_mul_pd(tr, sn));
+    _mm256_storeu_pd(tr0 + k, _mm256_sub_pd(er, oi));
+    _mm256_storeu_pd(ti0 + k, _mm256_add_pd(ei, orr));
+    _mm256_storeu_pd(tr0 + q - 3, _mm256_permute4x64_pd(_mm256_add_pd(er, oi), 0x1B));
+    _mm256_storeu_pd(ti0 + q - 3, _mm256_permute4x64_pd(_mm256_sub_pd(orr, ei), 0x1B));
+  }
+  return k;
+}
+
+__attribute__((target("avx2"))) void InterleaveAvx2(const double* re, const double* im, double* a, int N) noexcept
+{
+  for(int j = 0; j < N; j += 4)
+  {
+    const __m256d r = _mm256_loadu_pd(re + j), i = _mm256_loadu_pd(im + j);
+    const __m256d lo = _mm256_unpacklo_pd(r, i), hi = _mm256_unpackhi_pd(r, i);
+    _mm256_storeu_pd(a + 2 * j, _mm256_permute2f128_pd(lo, hi, 0x20));
+    _mm256_storeu_pd(a + 2 * j + 4, _mm256_permute2f128_pd(lo, hi, 0x31));
+  }
+}
 #endif
 
 } // namespace
@@ -434,6 +505,13 @@ void CDSPRealFFT::Forward(double* a) const noexcept
   a[1] = re[0] - im[0];
   const double* w = mSplitTw;
   int k = 1, q = N - 1;
+#if RSMP_FFT_AVX2
+  if(mAvx2)
+  {
+    k = SplitForwardAvx2(re, im, w, a, k, q);
+    q = N - k;
+  }
+#endif
 #if defined(__SSE2__)
   {
     const __m128d half = _mm_set1_pd(0.5);
@@ -491,6 +569,13 @@ void CDSPRealFFT::Inverse(double* a) const noexcept
   ti0[0] = 0.5 * (a[0] - a[1]);
   const double* w = mSplitTw;
   int k = 1, q = N - 1;
+#if RSMP_FFT_AVX2
+  if(mAvx2)
+  {
+    k = SplitInverseAvx2(a, w, tr0, ti0, k, q);
+    q = N - k;
+  }
+#endif
 #if defined(__SSE2__)
   {
     const __m128d half = _mm_set1_pd(0.5);
@@ -529,6 +614,13 @@ void CDSPRealFFT::Inverse(double* a) const noexcept
   double* __restrict re = mRe;
   double* __restrict im = mIm;
   ComplexPass<true>(tr0, ti0, 1, re, im);
+#if RSMP_FFT_AVX2
+  if(mAvx2 && N >= 4)
+  {
+    InterleaveAvx2(re, im, a, N);
+    return;
+  }
+#endif
   for(int j = 0; j < N; j++)
   {
     a[2 * j] = re[j];
