@@ -1,0 +1,472 @@
+// Replay of a render pass: vertex fetch and programs, triangle setup in 24.8 fixed point,
+// span rasterisation at pixel centres with the top-left rule (so triangles sharing an
+// edge cover each pixel exactly once), the stencil test and operations per face, the
+// fragment program per run of surviving pixels, and colour blending.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include <Metal/MTLDevice.h>
+
+#include "Recorded.h"
+
+namespace mtlsw {
+namespace {
+
+// Vertices further out than this (in pixels) are dropped with their triangles; it keeps
+// every edge function product inside 64 bits.
+constexpr double kMaxCoord = double(1 << 21);
+constexpr int kSubBits = 8;
+constexpr int64_t kSub = 1 << kSubBits;
+
+struct ScreenVertex {
+  int64_t X, Y;  // 24.8 fixed point
+  float v[kMTLMaxVaryings];
+  bool ok;
+};
+
+inline int64_t floorDiv(int64_t a, int64_t b) {  // b > 0
+  int64_t q = a / b;
+  if ((a % b != 0) && (a < 0)) q--;
+  return q;
+}
+inline int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }  // b > 0
+
+inline unsigned char toByte(float v) {
+  if (!(v > 0.0f)) return 0;
+  if (v >= 1.0f) return 255;
+  return static_cast<unsigned char>(v * 255.0f + 0.5f);
+}
+
+inline bool compare(MTLCompareFunction f, uint32_t ref, uint32_t value) {
+  switch (f) {
+    case MTLCompareFunctionNever: return false;
+    case MTLCompareFunctionLess: return ref < value;
+    case MTLCompareFunctionEqual: return ref == value;
+    case MTLCompareFunctionLessEqual: return ref <= value;
+    case MTLCompareFunctionGreater: return ref > value;
+    case MTLCompareFunctionNotEqual: return ref != value;
+    case MTLCompareFunctionGreaterEqual: return ref >= value;
+    default: return true;
+  }
+}
+
+inline void stencilOp(MTLStencilOperation op, unsigned char* s, uint32_t ref, uint32_t writeMask) {
+  const uint32_t v = *s;
+  uint32_t n;
+  switch (op) {
+    case MTLStencilOperationKeep: return;
+    case MTLStencilOperationZero: n = 0; break;
+    case MTLStencilOperationReplace: n = ref; break;
+    case MTLStencilOperationIncrementClamp: n = v < 255 ? v + 1 : 255; break;
+    case MTLStencilOperationDecrementClamp: n = v > 0 ? v - 1 : 0; break;
+    case MTLStencilOperationInvert: n = ~v; break;
+    case MTLStencilOperationIncrementWrap: n = v + 1; break;
+    case MTLStencilOperationDecrementWrap: n = v - 1; break;
+    default: return;
+  }
+  *s = static_cast<unsigned char>(((v & ~writeMask) | (n & writeMask)) & 0xFF);
+}
+
+inline float blendFactor(MTLBlendFactor f, const float* src, const float* dst, int c) {
+  switch (f) {
+    case MTLBlendFactorZero: return 0.0f;
+    case MTLBlendFactorOne: return 1.0f;
+    case MTLBlendFactorSourceColor: return src[c];
+    case MTLBlendFactorOneMinusSourceColor: return 1.0f - src[c];
+    case MTLBlendFactorSourceAlpha: return src[3];
+    case MTLBlendFactorOneMinusSourceAlpha: return 1.0f - src[3];
+    case MTLBlendFactorDestinationColor: return dst[c];
+    case MTLBlendFactorOneMinusDestinationColor: return 1.0f - dst[c];
+    case MTLBlendFactorDestinationAlpha: return dst[3];
+    case MTLBlendFactorOneMinusDestinationAlpha: return 1.0f - dst[3];
+    case MTLBlendFactorSourceAlphaSaturated: return c == 3 ? 1.0f : std::min(src[3], 1.0f - dst[3]);
+    default: return 0.0f;
+  }
+}
+
+struct Face {
+  const MTLStencilDescriptor* desc;
+  uint32_t ref;
+  bool active;
+};
+
+// Everything a draw needs while its spans are shaded.
+struct DrawContext {
+  MTLFragmentProgram fragment = nullptr;
+  int varyings = 0;
+  MTLShaderBuffer fragmentBuffers[kMTLMaxBufferBindings];
+  const MTLTexture* textures[kMTLMaxTextureBindings];
+  const MTLSamplerState* samplers[kMTLMaxTextureBindings];
+  Face faces[2];  // back, front
+  // Colour target.
+  unsigned char* color = nullptr;
+  NSUInteger colorPitch = 0;
+  bool bgra = false;
+  const MTLRenderPipelineColorAttachmentDescriptor* blend = nullptr;
+  bool srcOver = false;
+  // Stencil target.
+  unsigned char* stencil = nullptr;
+  NSUInteger stencilPitch = 0;
+  // Clip rectangle in pixels [x0, x1) x [y0, y1).
+  int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;
+  // Scratch.
+  std::vector<float> rgba;
+  std::vector<unsigned char> discard, pass;
+};
+
+void blendRun(DrawContext& dc, int x, int y, int n, const float* src, const unsigned char* discard) {
+  unsigned char* d = dc.color + static_cast<NSUInteger>(y) * dc.colorPitch + static_cast<NSUInteger>(x) * 4;
+  const int ri = dc.bgra ? 2 : 0, bi = dc.bgra ? 0 : 2;
+  if (dc.srcOver) {
+    constexpr float k = 1.0f / 255.0f;
+    for (int i = 0; i < n; i++, d += 4, src += 4) {
+      if (discard[i]) continue;
+      const float inv = 1.0f - src[3];
+      if (inv >= 1.0f && src[0] == 0 && src[1] == 0 && src[2] == 0 && src[3] == 0) continue;
+      d[ri] = toByte(src[0] + d[ri] * k * inv);
+      d[1] = toByte(src[1] + d[1] * k * inv);
+      d[bi] = toByte(src[2] + d[bi] * k * inv);
+      d[3] = toByte(src[3] + d[3] * k * inv);
+    }
+    return;
+  }
+  const MTLRenderPipelineColorAttachmentDescriptor& b = *dc.blend;
+  const unsigned mask = static_cast<unsigned>(b.writeMask);
+  const bool wr = mask & MTLColorWriteMaskRed, wg = mask & MTLColorWriteMaskGreen,
+             wb = mask & MTLColorWriteMaskBlue, wa = mask & MTLColorWriteMaskAlpha;
+  for (int i = 0; i < n; i++, d += 4, src += 4) {
+    if (discard[i]) continue;
+    float out[4];
+    if (b.blendingEnabled) {
+      const float dst[4] = {d[ri] / 255.0f, d[1] / 255.0f, d[bi] / 255.0f, d[3] / 255.0f};
+      for (int c = 0; c < 3; c++)
+        out[c] = src[c] * blendFactor(b.sourceRGBBlendFactor, src, dst, c) +
+                 dst[c] * blendFactor(b.destinationRGBBlendFactor, src, dst, c);
+      out[3] = src[3] * blendFactor(b.sourceAlphaBlendFactor, src, dst, 3) +
+               dst[3] * blendFactor(b.destinationAlphaBlendFactor, src, dst, 3);
+    } else {
+      std::memcpy(out, src, sizeof(out));
+    }
+    if (wr) d[ri] = toByte(out[0]);
+    if (wg) d[1] = toByte(out[1]);
+    if (wb) d[bi] = toByte(out[2]);
+    if (wa) d[3] = toByte(out[3]);
+  }
+}
+
+// A run of pixels that passed the stencil test: shade, then stencil pass op and colour
+// for the pixels the program kept.
+void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const float* dvdx, const Face* face,
+              unsigned char* st) {
+  const bool passOp = face && face->desc->depthStencilPassOperation != MTLStencilOperationKeep;
+  if (!dc.fragment || (!dc.color && !passOp)) {
+    if (passOp)
+      for (int i = 0; i < n; i++) stencilOp(face->desc->depthStencilPassOperation, st + i, face->ref, face->desc->writeMask);
+    return;
+  }
+  float start[kMTLMaxVaryings];
+  for (int k = 0; k < dc.varyings; k++) start[k] = vary[k];
+  MTLFragmentSpan span{x, y, n, start, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
+  float* rgba = dc.rgba.data();
+  unsigned char* discard = dc.discard.data();
+  std::memset(discard, 0, static_cast<size_t>(n));
+  dc.fragment(span, rgba, discard);
+  if (passOp)
+    for (int i = 0; i < n; i++)
+      if (!discard[i]) stencilOp(face->desc->depthStencilPassOperation, st + i, face->ref, face->desc->writeMask);
+  if (dc.color) blendRun(dc, x, y, n, rgba, discard);
+}
+
+void shadeSpan(DrawContext& dc, int x, int y, int n, const float* vary, const float* dvdx, bool front) {
+  const Face& face = dc.faces[front ? 1 : 0];
+  if (!face.active || !dc.stencil) {
+    shadeRun(dc, x, y, n, vary, dvdx, nullptr, nullptr);
+    return;
+  }
+  unsigned char* st = dc.stencil + static_cast<NSUInteger>(y) * dc.stencilPitch + x;
+  const MTLStencilDescriptor& s = *face.desc;
+  const uint32_t rm = s.readMask, ref = face.ref & rm;
+  unsigned char* pass = dc.pass.data();
+  for (int i = 0; i < n; i++) {
+    pass[i] = compare(s.stencilCompareFunction, ref, st[i] & rm);
+    if (!pass[i]) stencilOp(s.stencilFailureOperation, st + i, face.ref, s.writeMask);
+  }
+  float v[kMTLMaxVaryings];
+  for (int i = 0; i < n;) {
+    if (!pass[i]) {
+      i++;
+      continue;
+    }
+    int j = i + 1;
+    while (j < n && pass[j]) j++;
+    for (int k = 0; k < dc.varyings; k++) v[k] = vary[k] + dvdx[k] * static_cast<float>(i);
+    shadeRun(dc, x + i, y, j - i, v, dvdx, &face, st + i);
+    i = j;
+  }
+}
+
+void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
+                    const ScreenVertex* b, const ScreenVertex* c) {
+  if (!a->ok || !b->ok || !c->ok) return;
+  int64_t area = (b->X - a->X) * (c->Y - a->Y) - (c->X - a->X) * (b->Y - a->Y);
+  if (area == 0) return;
+  // Window y points down: a negative area is counter-clockwise in clip space.
+  const bool ccw = area < 0;
+  const bool front = (state.winding == MTLWindingCounterClockwise) == ccw;
+  if ((state.cull == MTLCullModeBack && !front) || (state.cull == MTLCullModeFront && front)) return;
+  if (area < 0) {
+    std::swap(b, c);
+    area = -area;
+  }
+  const ScreenVertex* v[3] = {a, b, c};
+  struct Edge {
+    int64_t dx, dy, ax, ay, t;
+  } e[3];
+  for (int i = 0; i < 3; i++) {
+    const ScreenVertex* p = v[i];
+    const ScreenVertex* q = v[(i + 1) % 3];
+    e[i].dx = q->X - p->X;
+    e[i].dy = q->Y - p->Y;
+    e[i].ax = p->X;
+    e[i].ay = p->Y;
+    const bool topLeft = e[i].dy < 0 || (e[i].dy == 0 && e[i].dx > 0);
+    e[i].t = topLeft ? 0 : 1;
+  }
+  const int64_t minY = std::min({a->Y, b->Y, c->Y}), maxY = std::max({a->Y, b->Y, c->Y});
+  const int64_t y0 = std::max<int64_t>(dc.clipY0, ceilDiv(minY - kSub / 2, kSub));
+  const int64_t y1 = std::min<int64_t>(dc.clipY1 - 1, floorDiv(maxY - kSub / 2, kSub));
+  if (y0 > y1) return;
+
+  // Varying planes in pixel units.
+  const double x0 = a->X / double(kSub), yy0 = a->Y / double(kSub);
+  const double x1 = b->X / double(kSub), yy1 = b->Y / double(kSub);
+  const double x2 = c->X / double(kSub), yy2 = c->Y / double(kSub);
+  const double det = (x1 - x0) * (yy2 - yy0) - (x2 - x0) * (yy1 - yy0);
+  const int nv = dc.varyings;
+  double cst[kMTLMaxVaryings], ddx[kMTLMaxVaryings], ddy[kMTLMaxVaryings];
+  float dvdx[kMTLMaxVaryings];
+  for (int k = 0; k < nv; k++) {
+    const double a0 = a->v[k], a1 = b->v[k], a2 = c->v[k];
+    ddx[k] = ((a1 - a0) * (yy2 - yy0) - (a2 - a0) * (yy1 - yy0)) / det;
+    ddy[k] = ((a2 - a0) * (x1 - x0) - (a1 - a0) * (x2 - x0)) / det;
+    cst[k] = a0 - ddx[k] * x0 - ddy[k] * yy0;
+    dvdx[k] = static_cast<float>(ddx[k]);
+  }
+
+  float vary[kMTLMaxVaryings];
+  for (int64_t y = y0; y <= y1; y++) {
+    const int64_t py = y * kSub + kSub / 2;
+    int64_t xl = dc.clipX0, xr = dc.clipX1 - 1;
+    bool empty = false;
+    for (const Edge& ed : e) {
+      const int64_t e0 = ed.dx * (py - ed.ay) - ed.dy * (kSub / 2 - ed.ax);
+      const int64_t s = -ed.dy * kSub;
+      if (s > 0)
+        xl = std::max(xl, ceilDiv(ed.t - e0, s));
+      else if (s < 0)
+        xr = std::min(xr, floorDiv(e0 - ed.t, -s));
+      else if (e0 < ed.t)
+        empty = true;
+    }
+    if (empty || xl > xr) continue;
+    const double cx = double(xl) + 0.5, cy = double(y) + 0.5;
+    for (int k = 0; k < nv; k++) vary[k] = static_cast<float>(cst[k] + ddx[k] * cx + ddy[k] * cy);
+    shadeSpan(dc, static_cast<int>(xl), static_cast<int>(y), static_cast<int>(xr - xl + 1), vary, dvdx, front);
+  }
+}
+
+MTLShaderBuffer shaderBuffer(MTLBuffer* b, NSUInteger offset) {
+  if (!b || offset > b->length()) return MTLShaderBuffer{nullptr, 0};
+  return MTLShaderBuffer{static_cast<const unsigned char*>(b->contents()) + offset, b->length() - offset};
+}
+
+void fetchAndTransform(const MTLRenderPipelineState& pipe, const MTLShaderBuffer* vbufs, NSUInteger id,
+                       const MTLViewport& vp, ScreenVertex& out) {
+  MTLVertexIn in;
+  in.vertexId = id;
+  in.buffers = vbufs;
+  const MTLVertexDescriptor& vd = pipe.vertexDescriptor();
+  for (int i = 0; i < kMTLMaxAttributes; i++) {
+    float* dst = in.attributes[i];
+    dst[0] = dst[1] = dst[2] = 0.0f;
+    dst[3] = 1.0f;
+    const MTLVertexAttributeDescriptor& at = vd.attributes[i];
+    int n = 0;
+    switch (at.format) {
+      case MTLVertexFormatFloat: n = 1; break;
+      case MTLVertexFormatFloat2: n = 2; break;
+      case MTLVertexFormatFloat3: n = 3; break;
+      case MTLVertexFormatFloat4: n = 4; break;
+      default: break;
+    }
+    if (n == 0 || at.bufferIndex >= NSUInteger(kMTLMaxBufferBindings)) continue;
+    const MTLShaderBuffer& sb = vbufs[at.bufferIndex];
+    const NSUInteger pos = vd.layouts[at.bufferIndex].stride * id + at.offset;
+    if (!sb.bytes || pos > sb.length || sb.length - pos < NSUInteger(n) * 4) continue;
+    std::memcpy(dst, sb.bytes + pos, static_cast<size_t>(n) * 4);
+  }
+  MTLVertexOut o;
+  std::memset(&o, 0, sizeof(o));
+  o.position[3] = 1.0f;
+  pipe.vertexProgram()(in, o);
+  out.ok = false;
+  const float w = o.position[3];
+  if (!(w > 0.0f) || !std::isfinite(o.position[0]) || !std::isfinite(o.position[1])) return;
+  const double sx = vp.originX + (double(o.position[0]) / w + 1.0) * 0.5 * vp.width;
+  const double sy = vp.originY + (1.0 - double(o.position[1]) / w) * 0.5 * vp.height;
+  if (!(std::fabs(sx) < kMaxCoord && std::fabs(sy) < kMaxCoord)) return;
+  out.X = std::llround(sx * kSub);
+  out.Y = std::llround(sy * kSub);
+  for (int k = 0; k < pipe.varyingCount(); k++) out.v[k] = std::isfinite(o.varyings[k]) ? o.varyings[k] : 0.0f;
+  out.ok = true;
+}
+
+void clearPass(const MTLRenderPassDescriptor& d) {
+  const MTLRenderPassColorAttachmentDescriptor& ca = d.colorAttachments[0];
+  if (ca.texture && ca.loadAction == MTLLoadActionClear && ca.texture->texelBytes() == 4) {
+    const MTLClearColor& cc = ca.clearColor;
+    unsigned char px[4] = {toByte(float(cc.red)), toByte(float(cc.green)), toByte(float(cc.blue)),
+                           toByte(float(cc.alpha))};
+    if (ca.texture->pixelFormat() == MTLPixelFormatBGRA8Unorm) std::swap(px[0], px[2]);
+    unsigned char* p = ca.texture->levelBytes(0);
+    const NSUInteger n = ca.texture->width() * ca.texture->height();
+    for (NSUInteger i = 0; i < n; i++) std::memcpy(p + i * 4, px, 4);
+  } else if (ca.texture && ca.loadAction == MTLLoadActionClear) {
+    std::memset(ca.texture->levelBytes(0), toByte(float(ca.clearColor.red)),
+                ca.texture->width() * ca.texture->height() * ca.texture->texelBytes());
+  }
+  const MTLRenderPassStencilAttachmentDescriptor& sa = d.stencilAttachment;
+  if (sa.texture && sa.loadAction == MTLLoadActionClear)
+    std::memset(sa.texture->levelBytes(0), int(sa.clearStencil & 0xFF), sa.texture->width() * sa.texture->height());
+}
+
+}  // namespace
+
+void executeRenderPass(const MTLRecordedPass& pass) {
+  const MTLRenderPassDescriptor& d = pass.descriptor;
+  clearPass(d);
+  MTLTexture* color = d.colorAttachments[0].texture;
+  MTLTexture* stencil = d.stencilAttachment.texture;
+  if (color && color->pixelFormat() != MTLPixelFormatRGBA8Unorm && color->pixelFormat() != MTLPixelFormatBGRA8Unorm)
+    color = nullptr;
+  if (stencil && stencil->pixelFormat() != MTLPixelFormatStencil8) stencil = nullptr;
+  if (!color && !stencil) return;
+  // The render area is the intersection of the attachments.
+  NSUInteger tw = color ? color->width() : stencil->width(), th = color ? color->height() : stencil->height();
+  if (stencil) tw = std::min(tw, stencil->width()), th = std::min(th, stencil->height());
+
+  static thread_local DrawContext dc;
+  dc.rgba.resize(tw * 4);
+  dc.discard.resize(tw);
+  dc.pass.resize(tw);
+  std::vector<ScreenVertex> verts;
+  std::vector<uint32_t> indices;
+
+  for (const MTLRecordedDraw& draw : pass.draws) {
+    const MTLRenderCommandEncoder::State& st = draw.state;
+    const MTLRenderPipelineState* pipe = st.pipeline;
+    if (!pipe || !pipe->vertexProgram()) continue;
+    if (draw.type != MTLPrimitiveTypeTriangle && draw.type != MTLPrimitiveTypeTriangleStrip) continue;
+    // A pipeline built for another colour format does not draw.
+    if (color && pipe->colorAttachment().pixelFormat != color->pixelFormat()) continue;
+
+    dc.fragment = pipe->fragmentProgram();
+    dc.varyings = pipe->varyingCount();
+    for (int i = 0; i < kMTLMaxBufferBindings; i++)
+      dc.fragmentBuffers[i] = shaderBuffer(st.fragmentBuffers[i], st.fragmentOffsets[i]);
+    for (int i = 0; i < kMTLMaxTextureBindings; i++) {
+      dc.textures[i] = st.textures[i];
+      dc.samplers[i] = st.samplers[i];
+    }
+    const MTLDepthStencilState* ds = st.depthStencil;
+    dc.faces[0] = Face{ds ? &ds->descriptor().backFaceStencil : nullptr, st.stencilRefBack, false};
+    dc.faces[1] = Face{ds ? &ds->descriptor().frontFaceStencil : nullptr, st.stencilRefFront, false};
+    if (ds && ds->usesStencil()) {
+      for (Face& f : dc.faces) {
+        const MTLStencilDescriptor& s = *f.desc;
+        f.active = s.stencilCompareFunction != MTLCompareFunctionAlways ||
+                   s.stencilFailureOperation != MTLStencilOperationKeep ||
+                   s.depthStencilPassOperation != MTLStencilOperationKeep;
+      }
+    }
+    const auto& ca = pipe->colorAttachment();
+    dc.color = (color && ca.writeMask != MTLColorWriteMaskNone) ? color->levelBytes(0) : nullptr;
+    dc.colorPitch = color ? color->levelPitch(0) : 0;
+    dc.bgra = color && color->pixelFormat() == MTLPixelFormatBGRA8Unorm;
+    dc.blend = &ca;
+    dc.srcOver = ca.blendingEnabled && ca.writeMask == MTLColorWriteMaskAll &&
+                 ca.sourceRGBBlendFactor == MTLBlendFactorOne && ca.sourceAlphaBlendFactor == MTLBlendFactorOne &&
+                 ca.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
+                 ca.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
+    dc.stencil = stencil ? stencil->levelBytes(0) : nullptr;
+    dc.stencilPitch = stencil ? stencil->levelPitch(0) : 0;
+    const MTLViewport& vp = st.viewport;
+    if (!(vp.width > 0 && vp.height > 0)) continue;
+    dc.clipX0 = static_cast<int>(std::clamp(std::floor(vp.originX), 0.0, double(tw)));
+    dc.clipY0 = static_cast<int>(std::clamp(std::floor(vp.originY), 0.0, double(th)));
+    dc.clipX1 = static_cast<int>(std::clamp(std::ceil(vp.originX + vp.width), 0.0, double(tw)));
+    dc.clipY1 = static_cast<int>(std::clamp(std::ceil(vp.originY + vp.height), 0.0, double(th)));
+    if (dc.clipX0 >= dc.clipX1 || dc.clipY0 >= dc.clipY1) continue;
+
+    MTLShaderBuffer vbufs[kMTLMaxBufferBindings];
+    for (int i = 0; i < kMTLMaxBufferBindings; i++) vbufs[i] = shaderBuffer(st.vertexBuffers[i], st.vertexOffsets[i]);
+
+    // Vertex ids of the draw, in order.
+    NSUInteger first = draw.start, count = draw.count;
+    indices.clear();
+    if (draw.indexed) {
+      const NSUInteger isz = draw.indexType == MTLIndexTypeUInt16 ? 2 : 4;
+      const NSUInteger len = draw.indexBuffer->length();
+      if (draw.start > len) continue;
+      count = std::min(count, (len - draw.start) / isz);
+      const auto* ib = static_cast<const unsigned char*>(draw.indexBuffer->contents()) + draw.start;
+      indices.resize(count);
+      for (NSUInteger i = 0; i < count; i++) {
+        if (isz == 2) {
+          uint16_t v;
+          std::memcpy(&v, ib + i * 2, 2);
+          indices[i] = v;
+        } else {
+          std::memcpy(&indices[i], ib + i * 4, 4);
+        }
+      }
+      if (count == 0) continue;
+      first = *std::min_element(indices.begin(), indices.end());
+      const NSUInteger last = *std::max_element(indices.begin(), indices.end());
+      verts.resize(last - first + 1);
+      if (verts.size() > count * 4 + 64) {
+        // Sparse indices: transform per index occurrence instead of the whole range.
+        verts.resize(count);
+        for (NSUInteger i = 0; i < count; i++) {
+          fetchAndTransform(*pipe, vbufs, indices[i], vp, verts[i]);
+          indices[i] = static_cast<uint32_t>(i);
+        }
+        first = 0;
+      } else {
+        for (NSUInteger i = 0; i < verts.size(); i++) fetchAndTransform(*pipe, vbufs, first + i, vp, verts[i]);
+        for (uint32_t& ix : indices) ix = static_cast<uint32_t>(ix - first);
+      }
+    } else {
+      verts.resize(count);
+      for (NSUInteger i = 0; i < count; i++) fetchAndTransform(*pipe, vbufs, first + i, vp, verts[i]);
+    }
+    auto vtx = [&](NSUInteger i) -> const ScreenVertex* {
+      return draw.indexed ? &verts[indices[i]] : &verts[i];
+    };
+    if (draw.type == MTLPrimitiveTypeTriangle) {
+      for (NSUInteger i = 0; i + 2 < count; i += 3) rasterTriangle(dc, st, vtx(i), vtx(i + 1), vtx(i + 2));
+    } else {
+      // Strip: every odd triangle swaps its first two vertices to keep the winding.
+      for (NSUInteger i = 0; i + 2 < count; i++) {
+        if (i & 1)
+          rasterTriangle(dc, st, vtx(i + 1), vtx(i), vtx(i + 2));
+        else
+          rasterTriangle(dc, st, vtx(i), vtx(i + 1), vtx(i + 2));
+      }
+    }
+  }
+}
+
+}  // namespace mtlsw

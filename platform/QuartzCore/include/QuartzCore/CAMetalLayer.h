@@ -1,0 +1,77 @@
+// A layer whose contents are Metal drawables. nextDrawable hands out a drawable whose
+// texture has the layer's drawableSize and pixelFormat from a ring of
+// maximumDrawableCount textures; presenting it makes its texture the layer's contents.
+// Properties: main thread. present() of a drawable: any thread (the command buffer's
+// execution thread when presented through presentDrawable).
+#pragma once
+
+#include <mutex>
+
+#include <Metal/Metal.h>
+#include <QuartzCore/CAGeometry.h>
+
+class CAMetalLayer;
+
+class CAMetalDrawable : public MTLDrawable {
+ public:
+  MTLTexture* texture() const { return texture_; }
+  CAMetalLayer* layer() const { return layer_; }
+  void present() override;
+
+ private:
+  friend class CAMetalLayer;
+  CAMetalDrawable(CAMetalLayer* layer, MTLTexture* texture);
+  ~CAMetalDrawable() override;
+  CAMetalLayer* layer_;
+  MTLTexture* texture_;
+};
+
+class CAMetalLayer : public MTLObject {
+ public:
+  // A new layer (one reference for the caller).
+  static CAMetalLayer* layer();
+
+  MTLDevice* device() const { return device_; }
+  void setDevice(MTLDevice* device);  // retained; null clears
+  MTLPixelFormat pixelFormat() const { return pixelFormat_; }
+  void setPixelFormat(MTLPixelFormat format);  // BGRA8Unorm (default) or RGBA8Unorm
+  CGSize drawableSize() const { return drawableSize_; }
+  void setDrawableSize(CGSize size) { drawableSize_ = size; }
+  bool isOpaque() const { return opaque_; }
+  void setOpaque(bool opaque) { opaque_ = opaque; }
+  bool presentsWithTransaction() const { return presentsWithTransaction_; }
+  void setPresentsWithTransaction(bool v) { presentsWithTransaction_ = v; }
+  bool framebufferOnly() const { return framebufferOnly_; }
+  void setFramebufferOnly(bool v) { framebufferOnly_ = v; }
+  CGFloat contentsScale() const { return contentsScale_; }
+  void setContentsScale(CGFloat s) { contentsScale_ = s; }
+  NSUInteger maximumDrawableCount() const { return 3; }
+
+  // A drawable (one reference for the caller); null without a device, with an empty or
+  // oversized drawableSize, or when its texture cannot be made.
+  CAMetalDrawable* nextDrawable();
+
+  // The texture last presented (one reference for the caller, null before any) and the
+  // number of presents so far.
+  MTLTexture* copyPresentedTexture() const;
+  unsigned long presentCount() const;
+
+ private:
+  friend class CAMetalDrawable;
+  CAMetalLayer() = default;
+  ~CAMetalLayer() override;
+  void presented(MTLTexture* texture);
+
+  MTLDevice* device_ = nullptr;
+  MTLPixelFormat pixelFormat_ = MTLPixelFormatBGRA8Unorm;
+  CGSize drawableSize_{0, 0};
+  bool opaque_ = true;
+  bool presentsWithTransaction_ = false;
+  bool framebufferOnly_ = true;
+  CGFloat contentsScale_ = 1.0;
+  MTLTexture* ring_[3] = {};
+  unsigned ringNext_ = 0;
+  mutable std::mutex presentLock_;
+  MTLTexture* presentedTexture_ = nullptr;
+  unsigned long presentCount_ = 0;
+};

@@ -1,0 +1,4 @@
+#pragma once
+
+#include <QuartzCore/CAGeometry.h>
+#include <QuartzCore/CAMetalLayer.h>

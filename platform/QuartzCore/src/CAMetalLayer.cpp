@@ -1,0 +1,72 @@
+#include <QuartzCore/CAMetalLayer.h>
+
+#include <new>
+
+CAMetalDrawable::CAMetalDrawable(CAMetalLayer* layer, MTLTexture* texture)
+    : layer_(MTLRetain(layer)), texture_(MTLRetain(texture)) {}
+
+CAMetalDrawable::~CAMetalDrawable() {
+  MTLRelease(texture_);
+  MTLRelease(layer_);
+}
+
+void CAMetalDrawable::present() { layer_->presented(texture_); }
+
+CAMetalLayer* CAMetalLayer::layer() { return new (std::nothrow) CAMetalLayer(); }
+
+CAMetalLayer::~CAMetalLayer() {
+  for (MTLTexture* t : ring_) MTLRelease(t);
+  MTLRelease(presentedTexture_);
+  MTLRelease(device_);
+}
+
+void CAMetalLayer::setDevice(MTLDevice* device) {
+  if (device == device_) return;
+  MTLRetain(device);
+  MTLRelease(device_);
+  device_ = device;
+  for (MTLTexture*& t : ring_) {
+    MTLRelease(t);
+    t = nullptr;
+  }
+}
+
+void CAMetalLayer::setPixelFormat(MTLPixelFormat format) {
+  if (format == MTLPixelFormatBGRA8Unorm || format == MTLPixelFormatRGBA8Unorm) pixelFormat_ = format;
+}
+
+CAMetalDrawable* CAMetalLayer::nextDrawable() {
+  if (!device_) return nullptr;
+  const double w = drawableSize_.width, h = drawableSize_.height;
+  if (!(w >= 1.0 && h >= 1.0 && w <= double(kMTLMaxTextureSide) && h <= double(kMTLMaxTextureSide))) return nullptr;
+  const auto tw = static_cast<NSUInteger>(w), th = static_cast<NSUInteger>(h);
+  MTLTexture*& slot = ring_[ringNext_];
+  ringNext_ = (ringNext_ + 1) % 3;
+  if (!slot || slot->width() != tw || slot->height() != th || slot->pixelFormat() != pixelFormat_) {
+    MTLRelease(slot);
+    MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(pixelFormat_, tw, th, false);
+    d.usage = MTLTextureUsageRenderTarget | MTLTextureUsageShaderRead;
+    d.storageMode = MTLStorageModePrivate;
+    slot = device_->newTextureWithDescriptor(d);
+    if (!slot) return nullptr;
+  }
+  return new (std::nothrow) CAMetalDrawable(this, slot);
+}
+
+void CAMetalLayer::presented(MTLTexture* texture) {
+  std::lock_guard<std::mutex> lock(presentLock_);
+  MTLRetain(texture);
+  MTLRelease(presentedTexture_);
+  presentedTexture_ = texture;
+  presentCount_++;
+}
+
+MTLTexture* CAMetalLayer::copyPresentedTexture() const {
+  std::lock_guard<std::mutex> lock(presentLock_);
+  return MTLRetain(presentedTexture_);
+}
+
+unsigned long CAMetalLayer::presentCount() const {
+  std::lock_guard<std::mutex> lock(presentLock_);
+  return presentCount_;
+}
