@@ -144,7 +144,7 @@ struct FakeEditor
     });
     plug.SetLayoutFunc([this](fx::gfx::IGfx* g) {
       auto* gfx = static_cast<FakeGfx*>(g);
-      for (int i = 0; i < kCount; ++i) gfx->Attach(i == kCeiling ? kCeiling : -1);
+      for (int i = 0; i < kCount; ++i) gfx->Attach(i == kCeiling ? static_cast<int>(::kCeiling) : -1);
       ORBEX9::ControlIndices& c = mPlug.GetControlIndices();
       c.ceilingKnob = kCeiling;
       c.meterScaleLabels[0] = kScaleL;

@@ -1,0 +1,306 @@
+// The limiter plug-in's idle handling and editor hooks: latency reports by host, mode
+// displays, GUI scale changes, about box, update page, message box and meter readouts, with a
+// fake editor.
+
+#include "FakeProductEditor.h"
+#include "ProductTestSupport.h"
+
+#include "plugin/LimiterMeters.h"
+#include "plugin/ORBEX9.h"
+
+#include <Foundation/NSWorkspace.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace producttest;
+
+namespace {
+
+std::unique_ptr<ORBEX9> MakePlug()
+{
+  fx::IAUCreateInfo info;
+  return std::make_unique<ORBEX9>(info);
+}
+
+void Prepare(ORBEX9& plug, double fs = 48000.0, int block = 256)
+{
+  plug.SetChannelConnections(fx::kInput, 0, 2, true);
+  plug.SetChannelConnections(fx::kOutput, 0, 2, true);
+  plug.SetSampleRate(fs);
+  ASSERT_TRUE(plug.SetBlockSize(block));
+  plug.OnReset();
+}
+
+void ProcessConstant(ORBEX9& plug, double value, int nFrames, int block = 256)
+{
+  std::vector<double> in(static_cast<size_t>(block), value), out(static_cast<size_t>(block));
+  std::vector<double> in2 = in, out2 = out;
+  for (int done = 0; done < nFrames; done += block)
+  {
+    double* i[2] = {in.data(), in2.data()};
+    double* o[2] = {out.data(), out2.data()};
+    plug.ProcessBlock(i, o, block);
+  }
+}
+
+// Records the latency the adapter reports to its listeners.
+struct LatencyLog
+{
+  static void Listener(void* user, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    auto* log = static_cast<LatencyLog*>(user);
+    log->reports.push_back(log->plug->GetLatency());
+  }
+  ORBEX9* plug = nullptr;
+  std::vector<int> reports;
+};
+
+void SetParam(ORBEX9& plug, int idx, double value, fx::EParamSource source = fx::kUI)
+{
+  plug.GetParam(idx)->Set(value);
+  plug.OnParamChange(idx, source);
+}
+
+} // namespace
+
+TEST(ProductIdle, LatencyReachesTheHostByItsRoad)
+{
+  TempHome home;
+  struct Case
+  {
+    const char* host;   // null: never identified
+    bool immediate;     // reported right after the parameter change
+    bool fromIdle;      // reported by the idle tick
+  };
+  for (const Case c : {Case{nullptr, false, false}, Case{"Logic Pro", true, true}, Case{"REAPER", false, true},
+                       Case{"FL Studio fruity", true, true}, Case{"ProTools", false, false},
+                       Case{"Ableton Live", false, true}, Case{"Some Host", false, true}})
+  {
+    SCOPED_TRACE(c.host ? c.host : "unidentified");
+    auto plug = MakePlug();
+    LatencyLog log;
+    log.plug = plug.get();
+    ASSERT_EQ(plug->AddPropertyListener(kAudioUnitProperty_Latency, &LatencyLog::Listener, &log), 0);
+    if (c.host) plug->SetHost(c.host, 0x00010000);
+    Prepare(*plug);
+    plug->OnIdle();
+    log.reports.clear();
+    const int before = plug->GetLatency();
+
+    SetParam(*plug, kOSMode, 2); // 4x: a larger latency
+    const int wanted = plug->Engine().WantedLatency();
+    ASSERT_NE(wanted, before);
+    EXPECT_EQ(plug->GetWantedLatency(), wanted);
+    EXPECT_EQ(!log.reports.empty(), c.immediate);
+    plug->OnIdle();
+    EXPECT_EQ(plug->GetLatency(), (c.immediate || c.fromIdle) ? wanted : before);
+    if (c.immediate || c.fromIdle)
+    {
+      ASSERT_EQ(log.reports.size(), 1u); // once, not again from the idle tick
+      EXPECT_EQ(log.reports.back(), wanted);
+    }
+    else
+    {
+      EXPECT_TRUE(log.reports.empty());
+    }
+    plug->OnIdle();
+    EXPECT_LE(log.reports.size(), 1u);
+  }
+}
+
+TEST(ProductIdle, ModeDisplaysFollowTheParametersOnTheMainThread)
+{
+  TempHome home;
+  auto plug = MakePlug();
+  FakeEditor editor(*plug);
+  editor.Open();
+  ASSERT_TRUE(plug->IsEditorOpen());
+  ASSERT_TRUE(plug->GetControlsCreated());
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 1.0);
+  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Ceiling");
+  EXPECT_TRUE(editor.mLog.tooltips);
+
+  SetParam(*plug, kMeterMode, 1);
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 0.0);
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleR)->GetValue(), 0.0);
+  const int dirty = editor.Control(FakeEditor::kScaleL)->mDirtyCount;
+  SetParam(*plug, kMeterMode, 1); // unchanged value: the control is left alone
+  EXPECT_EQ(editor.Control(FakeEditor::kScaleL)->mDirtyCount, dirty);
+  SetParam(*plug, koutputmode, 1);
+  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Volume");
+  SetParam(*plug, kTooltips, 0);
+  EXPECT_FALSE(editor.mLog.tooltips);
+
+  // A host change may come on the audio thread: the editor follows at the next idle tick.
+  SetParam(*plug, kMeterMode, 2, fx::kHost);
+  SetParam(*plug, koutputmode, 0, fx::kHost);
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 0.0);
+  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Volume");
+  plug->OnIdle();
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 1.0);
+  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Ceiling");
+
+  // Opening sends every parameter's normalised value to its controls.
+  SetParam(*plug, kCeiling, -6.0);
+  editor.Close();
+  EXPECT_FALSE(plug->IsEditorOpen());
+  EXPECT_EQ(plug->GetEditorLink(), nullptr);
+  editor.Open();
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kCeiling)->GetValue(), plug->GetParam(kCeiling)->GetNormalized());
+  editor.Close();
+}
+
+TEST(ProductIdle, GUIScaleActionsResizeWhenTheEditorIsFree)
+{
+  TempHome home;
+  auto plug = MakePlug();
+  FakeEditor editor(*plug);
+
+  // Requested while closed: stays pending, applied on the first tick after opening.
+  plug->GetExtraParam(ORBEX9::kFixedGUIScaleTag)->Set(0);
+  plug->OnParamChange(kActionFixedScale, fx::kUI);
+  EXPECT_DOUBLE_EQ(plug->GetGUIScale(), 0.5);
+  EXPECT_DOUBLE_EQ(plug->GetParam(kGUIScale)->Value(), 0.5);
+  plug->OnIdle();
+  EXPECT_TRUE(plug->GUIScaleChangePending());
+  editor.Open();
+  const int resizes = editor.mGfx->mResizes;
+  plug->OnIdle();
+  EXPECT_FALSE(plug->GUIScaleChangePending());
+  EXPECT_EQ(editor.mGfx->mResizes, resizes + 1);
+  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 0.5f);
+  EXPECT_EQ(editor.mGfx->Width(), 1000);
+
+  // While the popup menu is open the change waits.
+  editor.mLog.popupOpen = true;
+  plug->GetExtraParam(ORBEX9::kFixedGUIScaleTag)->Set(10);
+  plug->OnParamChange(kActionFixedScale, fx::kUI);
+  plug->OnIdle();
+  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 0.5f);
+  editor.mLog.popupOpen = false;
+  plug->OnIdle();
+  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 3.0f);
+
+  plug->OnParamChange(kActionResetScale, fx::kUI);
+  plug->OnIdle();
+  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 1.0f);
+  plug->OnParamChange(kActionScaleFromParam, fx::kUI);
+  plug->OnIdle();
+  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 0.5f);
+  editor.mGfx->mScale = 1.75f; // the editor was resized by its corner
+  plug->OnParamChange(kActionScaleFromControl, fx::kUI);
+  EXPECT_DOUBLE_EQ(plug->GetParam(kGUIScale)->Value(), 1.75);
+  // A GUI Scale parameter change from the host resizes at the next tick.
+  SetParam(*plug, kGUIScale, 2.0, fx::kHost);
+  plug->OnIdle();
+  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 2.0f);
+  editor.Close();
+}
+
+TEST(ProductIdle, AboutBoxUpdatePageAndMessages)
+{
+  TempHome home;
+  ORBEX9::ResetUpdateFlags();
+  nsx::ClearOpenedURLs();
+  auto plug = MakePlug();
+  FakeEditor editor(*plug);
+
+  // Requests need an open editor.
+  plug->OnParamChange(kActionAbout, fx::kUI);
+  plug->OnParamChange(kActionUpdateCheck, fx::kUI);
+  EXPECT_FALSE(plug->AboutRequested());
+  EXPECT_FALSE(plug->UpdatePageRequested());
+
+  plug->SetHost("unknown thing", 0);
+  Prepare(*plug, 44100.0, 512);
+  editor.Open();
+  plug->OnParamChange(kActionAbout, fx::kUI);
+  plug->OnParamChange(kActionAbout, fx::kUI); // served once
+  plug->OnIdle();
+  ASSERT_EQ(editor.mLog.messages.size(), 1u);
+  const std::string& about = editor.mLog.messages[0].first;
+  EXPECT_EQ(editor.mLog.messages[0].second, "About");
+  for (const char* line : {"Manufacturer: Brimvaldex\n", "Plugin name: ORBEX9\n", "Version: 2.1.17\n",
+                           "Format: AU x64 (INTEL, VG, METAL)\n", "Host: Unknown\n", "Channels: 2-2 (2-2)\n",
+                           "Sample Rate: 44100.00 Hz\n", "Block Size: 512 smp\n", "\nTrademarks:\n",
+                           "AU: Apple Inc.\n"})
+    EXPECT_NE(about.find(line), std::string::npos) << line;
+  EXPECT_NE(about.find("Build time: "), std::string::npos);
+  EXPECT_NE(about.find(" smp ("), std::string::npos);
+  EXPECT_EQ(ORBEX9::HostDisplayName(21), std::string("Logic Pro"));
+  EXPECT_EQ(ORBEX9::HostDisplayName(67), std::string("DDMF MetaPlugin"));
+  EXPECT_EQ(ORBEX9::HostDisplayName(68), std::string("Unknown"));
+  EXPECT_EQ(ORBEX9::HostDisplayName(-1), std::string("Unknown"));
+
+  // The update page opens through the platform's URL call; no update is flagged.
+  EXPECT_TRUE(ORBEX9::UpdateCheckDone()); // the first open tick marked the check done
+  plug->OnParamChange(kActionUpdateCheck, fx::kUI);
+  plug->OnIdle();
+  ASSERT_EQ(editor.mLog.urls.size(), 1u);
+  const std::string url = editor.mLog.urls[0];
+  EXPECT_EQ(url.rfind("https://", 0), 0u);
+  EXPECT_NE(url.find("/productversioncheck?product=ORBEX9&version=2.1.17"), std::string::npos);
+  EXPECT_EQ(editor.mLog.captureReleases, 1);
+  const std::vector<std::string> opened = nsx::OpenedURLs();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], url);
+  EXPECT_FALSE(ORBEX9::UpdateAvailable());
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kUpdate)->GetValue(), 0.0);
+  EXPECT_FALSE(plug->OpenUpdateCheck("ORBEX9nogpu", "1.0", ORBEX9::kUpdateCheckURLFormat));
+  EXPECT_NE(editor.mLog.urls.back().find("product=ORBEX9&version=1.0"), std::string::npos);
+
+  // The update icon hides itself when no update is flagged.
+  editor.mGfx->Control(FakeEditor::kUpdate)->SetValue(1.0);
+  plug->OnIdle();
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kUpdate)->GetValue(), 0.0);
+
+  // A posted message shows once.
+  plug->PostMessageBox("Something happened", "Note");
+  plug->OnIdle();
+  plug->OnIdle();
+  ASSERT_EQ(editor.mLog.messages.size(), 2u);
+  EXPECT_EQ(editor.mLog.messages[1], std::make_pair(std::string("Something happened"), std::string("Note")));
+  editor.Close();
+  nsx::ClearOpenedURLs();
+}
+
+TEST(ProductIdle, MeterReadoutsMapLevelsToNeedlesAndText)
+{
+  TempHome home;
+  auto plug = MakePlug();
+  FakeEditor editor(*plug);
+  Prepare(*plug);
+  editor.Open();
+
+  // Silence in IN mode: "-INF" and the needles at the scale's lowest point.
+  plug->UpdateMeterReadouts();
+  EXPECT_EQ(editor.Control(FakeEditor::kReadoutL)->mText, "-INF");
+  EXPECT_EQ(editor.Control(FakeEditor::kReadoutR)->mText, "-INF");
+  for (int k = 0; k < 4; ++k) EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kNeedle0 + k)->GetValue(), 0.0);
+
+  // GR mode without reduction: 0 dB, printed with two decimals, needles at the top.
+  SetParam(*plug, kMeterMode, 1);
+  plug->UpdateMeterReadouts();
+  EXPECT_EQ(editor.Control(FakeEditor::kReadoutL)->mText, "0.00");
+  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kNeedle0 + 1)->GetValue(), 1.0);
+
+  // A steady level of 0.5 reads -6.02 dB and puts the needle on the scale between its points.
+  SetParam(*plug, kMeterMode, 0);
+  ProcessConstant(*plug, 0.5, 48000);
+  ASSERT_TRUE(plug->Engine().RefreshDue());
+  plug->OnIdle(); // the refresh is due after a second of audio
+  EXPECT_FALSE(plug->Engine().RefreshDue());
+  EXPECT_EQ(editor.Control(FakeEditor::kReadoutL)->mText, "-6.02");
+  EXPECT_EQ(editor.Control(FakeEditor::kReadoutR)->mText, "-6.02");
+  const double expected = plug->GetMeterScale().Map(MeterDB(0.5));
+  EXPECT_NEAR(editor.Control(FakeEditor::kNeedle0 + 1)->GetValue(), expected, 1e-6);
+  EXPECT_GT(expected, 0.5);
+  EXPECT_LT(expected, 1.0);
+  editor.Close();
+  // Without an editor the readouts are not touched (and nothing crashes).
+  plug->UpdateMeterReadouts();
+  plug->OnIdle();
+}
