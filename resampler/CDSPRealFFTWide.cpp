@@ -1,0 +1,159 @@
+// 256-bit kernels of the real FFT for processors with AVX2; see
+// CDSPRealFFTWide.h. Built for x86-64 with GCC or Clang only.
+
+#include "resampler/CDSPRealFFTWide.h"
+
+#if RSMP_FFT_AVX2
+
+#include <immintrin.h>
+
+namespace rsmp {
+
+bool HasAvx2() noexcept
+{
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}
+
+namespace {
+
+// The same passes, four butterflies per step in 256-bit registers, for
+// processors with AVX2. Every lane does the operations of the scalar code in
+// the same order, so the results are identical.
+typedef double V4 __attribute__((vector_size(32), aligned(8), may_alias));
+
+template <bool Inv>
+__attribute__((target("avx2"))) void Radix4PassesAvx2T(double* re, double* im, const double* tw, const int N, int L) noexcept
+{
+  const double sgs = Inv ? -1.0 : 1.0;
+  const V4 sg = {sgs, sgs, sgs, sgs};
+  for(; L * 4 <= N; L *= 4)
+  {
+    const V4* w1r = reinterpret_cast<const V4*>(tw);
+    const V4* w1s = reinterpret_cast<const V4*>(tw + L);
+    const V4* w2r = reinterpret_cast<const V4*>(tw + 2 * L);
+    const V4* w2s = reinterpret_cast<const V4*>(tw + 3 * L);
+    const V4* w3r = reinterpret_cast<const V4*>(tw + 4 * L);
+    const V4* w3s = reinterpret_cast<const V4*>(tw + 5 * L);
+    const int L4 = L / 4;
+    for(int g = 0; g < N; g += 4 * L)
+    {
+      V4* r0 = reinterpret_cast<V4*>(re + g);
+      V4* r1 = reinterpret_cast<V4*>(re + g + L);
+      V4* r2 = reinterpret_cast<V4*>(re + g + 2 * L);
+      V4* r3 = reinterpret_cast<V4*>(re + g + 3 * L);
+      V4* i0 = reinterpret_cast<V4*>(im + g);
+      V4* i1 = reinterpret_cast<V4*>(im + g + L);
+      V4* i2 = reinterpret_cast<V4*>(im + g + 2 * L);
+      V4* i3 = reinterpret_cast<V4*>(im + g + 3 * L);
+      for(int j = 0; j < L4; j++)
+      {
+        const V4 w1i = sg * w1s[j], w2i = sg * w2s[j], w3i = sg * w3s[j];
+        const V4 w1 = w1r[j], w2 = w2r[j], w3 = w3r[j];
+        const V4 ar = r0[j], ai = i0[j];
+        const V4 x1r = r1[j], x1i = i1[j];
+        const V4 x2r = r2[j], x2i = i2[j];
+        const V4 x3r = r3[j], x3i = i3[j];
+        const V4 br = x1r * w2 - x1i * w2i, bi = x1r * w2i + x1i * w2;
+        const V4 cr = x2r * w1 - x2i * w1i, ci = x2r * w1i + x2i * w1;
+        const V4 dr = x3r * w3 - x3i * w3i, di = x3r * w3i + x3i * w3;
+        const V4 spr = ar + br, spi = ai + bi, smr = ar - br, smi = ai - bi;
+        const V4 tpr = cr + dr, tpi = ci + di;
+        const V4 tmr = sg * (di - ci), tmi = sg * (cr - dr);
+        r0[j] = spr + tpr;
+        i0[j] = spi + tpi;
+        r1[j] = smr + tmr;
+        i1[j] = smi + tmi;
+        r2[j] = spr - tpr;
+        i2[j] = spi - tpi;
+        r3[j] = smr - tmr;
+        i3[j] = smi - tmi;
+      }
+    }
+    tw += 6 * L;
+  }
+}
+
+// Real split steps over four bins at a time; return the next k to do.
+} // namespace
+
+void Radix4PassesAvx2Fwd(double* re, double* im, const double* tw, int N, int L) noexcept
+{
+  Radix4PassesAvx2T<false>(re, im, tw, N, L);
+}
+
+void Radix4PassesAvx2Inv(double* re, double* im, const double* tw, int N, int L) noexcept
+{
+  Radix4PassesAvx2T<true>(re, im, tw, N, L);
+}
+
+__attribute__((target("avx2"))) int SplitForwardAvx2(const double* re, const double* im, const double* w, double* a, int k,
+                                                     int q) noexcept
+{
+  const __m256d half = _mm256_set1_pd(0.5);
+  for(; k + 3 < q - 3; k += 4, q -= 4)
+  {
+    const __m256d rk = _mm256_loadu_pd(re + k), ik = _mm256_loadu_pd(im + k);
+    const __m256d rq = _mm256_permute4x64_pd(_mm256_loadu_pd(re + q - 3), 0x1B); // q, q-1, q-2, q-3
+    const __m256d iq = _mm256_permute4x64_pd(_mm256_loadu_pd(im + q - 3), 0x1B);
+    const __m256d er = _mm256_mul_pd(half, _mm256_add_pd(rk, rq)), ei = _mm256_mul_pd(half, _mm256_sub_pd(ik, iq));
+    const __m256d orr = _mm256_mul_pd(half, _mm256_add_pd(ik, iq)), oi = _mm256_mul_pd(half, _mm256_sub_pd(rq, rk));
+    const __m256d p0 = _mm256_loadu_pd(w + 2 * k), p1 = _mm256_loadu_pd(w + 2 * k + 4);
+    const __m256d c = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8);
+    const __m256d sn = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8);
+    const __m256d wr = _mm256_sub_pd(_mm256_mul_pd(c, orr), _mm256_mul_pd(sn, oi));
+    const __m256d wi = _mm256_add_pd(_mm256_mul_pd(c, oi), _mm256_mul_pd(sn, orr));
+    const __m256d okr = _mm256_add_pd(er, wr), oki = _mm256_add_pd(ei, wi);
+    const __m256d oqr = _mm256_permute4x64_pd(_mm256_sub_pd(er, wr), 0x1B); // q-3 .. q
+    const __m256d oqi = _mm256_permute4x64_pd(_mm256_sub_pd(wi, ei), 0x1B);
+    const __m256d kl = _mm256_unpacklo_pd(okr, oki), kh = _mm256_unpackhi_pd(okr, oki);
+    _mm256_storeu_pd(a + 2 * k, _mm256_permute2f128_pd(kl, kh, 0x20));
+    _mm256_storeu_pd(a + 2 * k + 4, _mm256_permute2f128_pd(kl, kh, 0x31));
+    const __m256d ql = _mm256_unpacklo_pd(oqr, oqi), qh = _mm256_unpackhi_pd(oqr, oqi);
+    _mm256_storeu_pd(a + 2 * (q - 3), _mm256_permute2f128_pd(ql, qh, 0x20));
+    _mm256_storeu_pd(a + 2 * (q - 1), _mm256_permute2f128_pd(ql, qh, 0x31));
+  }
+  return k;
+}
+
+__attribute__((target("avx2"))) int SplitInverseAvx2(const double* a, const double* w, double* tr0, double* ti0, int k,
+                                                     int q) noexcept
+{
+  const __m256d half = _mm256_set1_pd(0.5);
+  for(; k + 3 < q - 3; k += 4, q -= 4)
+  {
+    const __m256d p0 = _mm256_loadu_pd(a + 2 * k), p1 = _mm256_loadu_pd(a + 2 * k + 4);
+    const __m256d pkr = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8);
+    const __m256d pki = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8);
+    const __m256d p2 = _mm256_loadu_pd(a + 2 * (q - 3)), p3 = _mm256_loadu_pd(a + 2 * (q - 1));
+    const __m256d pqr = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p2, p3), 0x27); // q, q-1, q-2, q-3
+    const __m256d pqi = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p2, p3), 0x27);
+    const __m256d er = _mm256_mul_pd(half, _mm256_add_pd(pkr, pqr)), ei = _mm256_mul_pd(half, _mm256_sub_pd(pki, pqi));
+    const __m256d tr = _mm256_mul_pd(half, _mm256_sub_pd(pkr, pqr)), ti = _mm256_mul_pd(half, _mm256_add_pd(pki, pqi));
+    const __m256d w0 = _mm256_loadu_pd(w + 2 * k), w1 = _mm256_loadu_pd(w + 2 * k + 4);
+    const __m256d c = _mm256_permute4x64_pd(_mm256_unpacklo_pd(w0, w1), 0xD8);
+    const __m256d sn = _mm256_permute4x64_pd(_mm256_unpackhi_pd(w0, w1), 0xD8);
+    const __m256d orr = _mm256_add_pd(_mm256_mul_pd(tr, c), _mm256_mul_pd(ti, sn));
+    const __m256d oi = _mm256_sub_pd(_mm256_mul_pd(ti, c), _mm256_mul_pd(tr, sn));
+    _mm256_storeu_pd(tr0 + k, _mm256_sub_pd(er, oi));
+    _mm256_storeu_pd(ti0 + k, _mm256_add_pd(ei, orr));
+    _mm256_storeu_pd(tr0 + q - 3, _mm256_permute4x64_pd(_mm256_add_pd(er, oi), 0x1B));
+    _mm256_storeu_pd(ti0 + q - 3, _mm256_permute4x64_pd(_mm256_sub_pd(orr, ei), 0x1B));
+  }
+  return k;
+}
+
+__attribute__((target("avx2"))) void InterleaveAvx2(const double* re, const double* im, double* a, int N) noexcept
+{
+  for(int j = 0; j < N; j += 4)
+  {
+    const __m256d r = _mm256_loadu_pd(re + j), i = _mm256_loadu_pd(im + j);
+    const __m256d lo = _mm256_unpacklo_pd(r, i), hi = _mm256_unpackhi_pd(r, i);
+    _mm256_storeu_pd(a + 2 * j, _mm256_permute2f128_pd(lo, hi, 0x20));
+    _mm256_storeu_pd(a + 2 * j + 4, _mm256_permute2f128_pd(lo, hi, 0x31));
+  }
+}
+
+} // namespace rsmp
+
+#endif

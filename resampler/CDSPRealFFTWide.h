@@ -1,0 +1,34 @@
+#pragma once
+// Wide (256-bit, AVX2) kernels of CDSPRealFFT, chosen per object when the
+// processor has them. Each does, lane by lane, the operations of the baseline
+// code in the same order, so both give identical results. Internal to the
+// FFT. Threads: any; no state.
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define RSMP_FFT_AVX2 1
+#else
+#define RSMP_FFT_AVX2 0
+#endif
+
+#if RSMP_FFT_AVX2
+
+namespace rsmp {
+
+bool HasAvx2() noexcept;
+
+// Radix-4 passes from span L up to N complex points (separate re/im arrays,
+// twiddles as CDSPRealFFT lays them out).
+void Radix4PassesAvx2Fwd(double* re, double* im, const double* tw, int N, int L) noexcept;
+void Radix4PassesAvx2Inv(double* re, double* im, const double* tw, int N, int L) noexcept;
+
+// Real split steps four bins at a time from bin k (q = N - k); return the
+// next k to do.
+int SplitForwardAvx2(const double* re, const double* im, const double* w, double* a, int k, int q) noexcept;
+int SplitInverseAvx2(const double* a, const double* w, double* tr0, double* ti0, int k, int q) noexcept;
+
+// a[2j] = re[j], a[2j+1] = im[j] for j < N (N a multiple of 4).
+void InterleaveAvx2(const double* re, const double* im, double* a, int N) noexcept;
+
+} // namespace rsmp
+
+#endif
