@@ -1,0 +1,158 @@
+#include "host/Commands.h"
+#include "host/ComponentLoader.h"
+#include "host/HostedUnit.h"
+#include "host/LevelReport.h"
+#include "host/OfflineRender.h"
+#include "host/SoundFile.h"
+#include "host/StateFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace orbexhost {
+
+namespace {
+
+// Lets the unit's idle timer run a few ticks so a latency change reaches the host.
+constexpr double kSettleSeconds = 0.1;
+
+int Fail(int code, const std::string& message) {
+  std::fprintf(stderr, "orbex9-host: %s\n", message.c_str());
+  return code;
+}
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+bool FindPreset(const std::vector<PresetDesc>& presets, const std::string& want, PresetDesc& out, std::string& error) {
+  for (const PresetDesc& p : presets)
+    if (Lower(p.name) == Lower(want)) {
+      out = p;
+      return true;
+    }
+  char* end = nullptr;
+  const long n = std::strtol(want.c_str(), &end, 10);
+  if (end != want.c_str() && *end == '\0')
+    for (const PresetDesc& p : presets)
+      if (p.number == n) {
+        out = p;
+        return true;
+      }
+  std::string names;
+  for (const PresetDesc& p : presets) names += (names.empty() ? "" : ", ") + std::to_string(p.number) + " '" + p.name + "'";
+  error = "unknown preset '" + want + "'" + (names.empty() ? " (the component has no factory presets)" : " (presets: " + names + ")");
+  return false;
+}
+
+GainModel GainsOf(const HostedUnit& unit) {
+  GainModel g;
+  auto value = [&](const char* name, double fallback) {
+    const ParamDesc* p = unit.FindParameter(name);
+    if (p == nullptr) return fallback;
+    const double v = unit.GetParameter(p->id);
+    return std::isfinite(v) ? v : fallback;
+  };
+  const double gainDb = value("Gain", 0.0) + value("Drive", 0.0);
+  const double ceilingDb = value("Ceiling", 0.0);
+  const bool volumeMode = std::lround(value("Ceiling Mode", 0.0)) == 1;
+  g.inputGain = std::pow(10.0, gainDb / 20.0);
+  g.limitLevel = volumeMode ? 1.0 : std::pow(10.0, ceilingDb / 20.0);
+  g.outputGain = volumeMode ? std::pow(10.0, ceilingDb / 20.0) : 1.0;
+  return g;
+}
+
+}  // namespace
+
+int RunProcess(const HostOptions& o) {
+  std::string error;
+  if (OutputFormatForPath(o.outPath, error) == 0) return Fail(kExitOutput, error);
+
+  AudioData in;
+  if (!ReadSoundFile(o.inPath, in, error)) return Fail(kExitInput, error);
+
+  RegisterHostBundle(o.hostName);
+  LoadedComponent component;
+  if (!LoadComponent(o.componentPath.empty() ? DefaultComponentPath() : o.componentPath, o.useEntry, component, error))
+    return Fail(kExitComponent, error);
+
+  HostedUnit unit;
+  InputSource source{&in};
+  const int maxFrames = o.randomBlocks ? kMaxRandomBlock : o.blockSize;
+  if (!unit.Open(component.component, error) ||
+      !unit.Configure(in.sampleRate, in.NumChannels(), maxFrames, InputCallback, &source, error) ||
+      !unit.Initialize(error) || !unit.LoadParameters(error))
+    return Fail(kExitFailure, error);
+  CompleteDescription(component, unit);
+
+  // Resolve every name and value before anything is applied.
+  std::vector<std::pair<const ParamDesc*, double>> sets;
+  for (const ParamAssignment& a : o.sets) {
+    const ParamDesc* p = unit.FindParameter(a.name);
+    if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' (see 'orbex9-host info')");
+    double v = 0.0;
+    if (!unit.ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
+    sets.emplace_back(p, v);
+  }
+  RenderPlan plan;
+  plan.blockSize = maxFrames;
+  plan.randomBlocks = o.randomBlocks;
+  plan.seed = o.seed;
+  const double duration = static_cast<double>(in.NumFrames()) / in.sampleRate;
+  for (const AutomationPoint& a : o.automation) {
+    const ParamDesc* p = unit.FindParameter(a.name);
+    if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' in --automate (see 'orbex9-host info')");
+    double v = 0.0;
+    if (!unit.ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
+    const double frame = std::round(a.seconds * in.sampleRate);
+    if (frame > static_cast<double>(in.NumFrames())) {
+      char buf[160];
+      std::snprintf(buf, sizeof buf, "--automate time %g s is past the end of IN (%.3f s)", a.seconds, duration);
+      return Fail(kExitUsage, buf);
+    }
+    plan.events.push_back({static_cast<int64_t>(frame), p->id, v});
+  }
+  std::stable_sort(plan.events.begin(), plan.events.end(),
+                   [](const AutomationEvent& a, const AutomationEvent& b) { return a.frame < b.frame; });
+  PresetDesc preset;
+  if (!o.preset.empty() && !FindPreset(unit.FactoryPresets(), o.preset, preset, error)) return Fail(kExitUsage, error);
+
+  // State first, then the preset, then single parameters.
+  if (!o.loadState.empty() && !LoadStateFile(unit, component, o.loadState, error)) return Fail(kExitState, error);
+  if (!o.preset.empty() && !unit.ApplyPreset(preset, error)) return Fail(kExitFailure, error);
+  for (const auto& [p, v] : sets)
+    if (!unit.SetParameter(p->id, v)) return Fail(kExitFailure, "the component refused a value for " + p->name);
+
+  unit.Idle(kSettleSeconds);
+  plan.latency = unit.LatencySamples(in.sampleRate);
+  if (!o.saveState.empty() && !SaveStateFile(unit, o.saveState, error)) return Fail(kExitOutput, error);
+  const GainModel gains = GainsOf(unit);
+
+  RenderResult result;
+  if (!RenderOffline(unit, in, plan, result, error)) return Fail(kExitFailure, error);
+  unit.Idle(kSettleSeconds);
+  const int latencyAfter = unit.LatencySamples(in.sampleRate);
+  if (latencyAfter != plan.latency)
+    std::fprintf(stderr,
+                 "orbex9-host: note: the latency changed from %d to %d samples during the render; OUT is aligned "
+                 "to the starting latency\n",
+                 plan.latency, latencyAfter);
+
+  if (!WriteSoundFile(o.outPath, result.output, error)) return Fail(kExitOutput, error);
+
+  LevelReport report = MeasureLevels(in, result.output, gains);
+  report.latencySamples = plan.latency;
+  report.realtimeFactor = result.cpuSeconds > 0.0
+                              ? static_cast<double>(result.renderedFrames) / in.sampleRate / result.cpuSeconds
+                              : std::numeric_limits<double>::infinity();
+  const std::string text = o.json ? ReportJson(report) : ReportText(report);
+  std::fputs(text.c_str(), stdout);
+  return kExitOk;
+}
+
+}  // namespace orbexhost

@@ -1,0 +1,166 @@
+#include "host/SoundFile.h"
+
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace orbexhost {
+
+namespace {
+
+// Largest file accepted: 2^31 frames per channel.
+constexpr sf_count_t kMaxFrames = std::numeric_limits<int>::max();
+constexpr size_t kChunkFrames = 65536;
+
+std::string Extension(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+std::string TempPathFor(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  return dir + "." + base + ".partial-" + std::to_string(static_cast<long>(getpid()));
+}
+
+}  // namespace
+
+bool ReadSoundFile(const std::string& path, AudioData& out, std::string& error) {
+  out = AudioData();
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    error = "cannot open '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error = "cannot read '" + path + "': it is a folder";
+    return false;
+  }
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (file == nullptr) {
+    if (access(path.c_str(), R_OK) != 0)
+      error = "cannot read '" + path + "': " + std::strerror(errno);
+    else
+      error = "cannot read '" + path + "': " + sf_strerror(nullptr);
+    return false;
+  }
+  bool ok = true;
+  if (info.channels < 1 || info.channels > kMaxFileChannels) {
+    error = "'" + path + "' has " + std::to_string(info.channels) +
+            " channels; only mono and stereo files can be processed";
+    ok = false;
+  } else if (info.samplerate < 1000 || info.samplerate > 768000) {
+    error = "'" + path + "' has an unusable sample rate of " + std::to_string(info.samplerate) + " Hz";
+    ok = false;
+  } else if (info.frames < 0 || info.frames > kMaxFrames) {
+    error = "'" + path + "' is too long to process";
+    ok = false;
+  }
+  if (ok) {
+    out.sampleRate = info.samplerate;
+    out.channels.assign(static_cast<size_t>(info.channels), {});
+    for (auto& c : out.channels) c.reserve(static_cast<size_t>(info.frames));
+    std::vector<float> chunk(kChunkFrames * static_cast<size_t>(info.channels));
+    for (;;) {
+      const sf_count_t got = sf_readf_float(file, chunk.data(), static_cast<sf_count_t>(kChunkFrames));
+      if (got <= 0) break;
+      for (sf_count_t i = 0; i < got; ++i)
+        for (int c = 0; c < info.channels; ++c)
+          out.channels[static_cast<size_t>(c)].push_back(chunk[static_cast<size_t>(i * info.channels + c)]);
+      if (static_cast<sf_count_t>(out.NumFrames()) > kMaxFrames) {
+        error = "'" + path + "' is too long to process";
+        ok = false;
+        break;
+      }
+    }
+    if (ok && sf_error(file) != SF_ERR_NO_ERROR) {
+      error = "cannot read '" + path + "': " + sf_strerror(file);
+      ok = false;
+    }
+  }
+  sf_close(file);
+  if (!ok) out = AudioData();
+  return ok;
+}
+
+int OutputFormatForPath(const std::string& path, std::string& error) {
+  const std::string ext = Extension(path);
+  if (ext.empty() || ext == "wav" || ext == "wave") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  if (ext == "aif" || ext == "aiff" || ext == "aifc") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
+  if (ext == "caf") return SF_FORMAT_CAF | SF_FORMAT_FLOAT;
+  if (ext == "w64") return SF_FORMAT_W64 | SF_FORMAT_FLOAT;
+  if (ext == "flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+  error = "cannot write '" + path + "': unknown output type '." + ext + "' (use .wav, .aiff, .flac, .caf or .w64)";
+  return 0;
+}
+
+bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error) {
+  const int format = OutputFormatForPath(path, error);
+  if (format == 0) return false;
+  if (data.NumChannels() < 1 || data.NumChannels() > kMaxFileChannels || !(data.sampleRate > 0.0)) {
+    error = "cannot write '" + path + "': nothing to write";
+    return false;
+  }
+  SF_INFO info{};
+  info.samplerate = static_cast<int>(std::lround(data.sampleRate));
+  info.channels = data.NumChannels();
+  info.format = format;
+  if (!sf_format_check(&info)) {
+    error = "cannot write '" + path + "': the format cannot hold " + std::to_string(info.samplerate) + " Hz audio";
+    return false;
+  }
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    error = "cannot write '" + path + "': it is a folder";
+    return false;
+  }
+  const std::string temp = TempPathFor(path);
+  SNDFILE* file = sf_open(temp.c_str(), SFM_WRITE, &info);
+  if (file == nullptr) {
+    const int err = errno;
+    error = "cannot write '" + path + "': " + (err != 0 ? std::strerror(err) : sf_strerror(nullptr));
+    std::remove(temp.c_str());
+    return false;
+  }
+  // Integer formats clip instead of wrapping around.
+  sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  const size_t frames = data.NumFrames();
+  const int nch = data.NumChannels();
+  std::vector<float> chunk(kChunkFrames * static_cast<size_t>(nch));
+  bool ok = true;
+  for (size_t pos = 0; pos < frames && ok; pos += kChunkFrames) {
+    const size_t n = std::min(kChunkFrames, frames - pos);
+    for (size_t i = 0; i < n; ++i)
+      for (int c = 0; c < nch; ++c) chunk[i * static_cast<size_t>(nch) + static_cast<size_t>(c)] = data.channels[static_cast<size_t>(c)][pos + i];
+    if (sf_writef_float(file, chunk.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n)) {
+      error = "cannot write '" + path + "': " + sf_strerror(file);
+      ok = false;
+    }
+  }
+  if (sf_close(file) != 0 && ok) {
+    error = "cannot write '" + path + "': the file could not be completed";
+    ok = false;
+  }
+  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+    error = "cannot write '" + path + "': " + std::strerror(errno);
+    ok = false;
+  }
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}
+
+}  // namespace orbexhost

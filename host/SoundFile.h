@@ -1,0 +1,37 @@
+#pragma once
+// Reading and writing sound files through libsndfile: WAV, AIFF, FLAC (and
+// the other formats the library reads) in, planar float samples out. Writing
+// goes to a temporary file beside the target that is renamed into place only
+// when every sample is written, so a failure never leaves a partial file.
+// Main thread.
+
+#include <string>
+#include <vector>
+
+namespace orbexhost {
+
+struct AudioData {
+  double sampleRate = 0.0;
+  std::vector<std::vector<float>> channels;  // planar, all the same length
+
+  int NumChannels() const { return static_cast<int>(channels.size()); }
+  size_t NumFrames() const { return channels.empty() ? 0 : channels[0].size(); }
+};
+
+// Most channels the host renders (mono or stereo).
+constexpr int kMaxFileChannels = 2;
+
+// Reads a mono or stereo file. False with a one-line message in error when
+// the file is missing, unreadable, not a sound file, has more than two
+// channels or an unusable sample rate.
+bool ReadSoundFile(const std::string& path, AudioData& out, std::string& error);
+
+// The libsndfile format for an output path, chosen by its extension: .wav or
+// no extension 32-bit float WAV, .aif/.aiff/.aifc float AIFF, .caf float CAF,
+// .w64 float Wave64, .flac 24-bit FLAC. 0 with a message for any other.
+int OutputFormatForPath(const std::string& path, std::string& error);
+
+// Writes data atomically (temporary file, then rename). False with a message.
+bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error);
+
+}  // namespace orbexhost
