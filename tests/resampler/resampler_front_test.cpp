@@ -383,3 +383,41 @@ TEST(Resampler, SineKeepsItsFrequencyThroughFractionalRatios)
     EXPECT_LT(std::fabs(std::atan2(b, a)), 0.05);
   }
 }
+
+TEST(Resampler, MinimumPhaseChainsDelayBySubSampleFractionOnly)
+{
+  // Every stage withholds its whole-sample delay, so what remains of a
+  // minimum-phase chain's delay is the fraction it reports.
+  const double rates[][2] = {{44100, 88200}, {88200, 44100}, {44100, 8 * 44100.0}, {8 * 44100.0, 44100}, {48000, 32000}};
+  for(const auto& rr : rates)
+  {
+    const double src = rr[0], dst = rr[1];
+    SCOPED_TRACE(testing::Message() << src << " -> " << dst);
+    CDSPResampler r(src, dst, 512, 8.0, kAtt, 1);
+    ASSERT_EQ(r.GetStatus(), EStatus::kOK);
+    const double frac = r.GetFracLatency();
+    EXPECT_GE(frac, 0.0);
+    EXPECT_LT(frac, 1.0);
+    const double f = 500.0;
+    std::vector<double> x((size_t)(src / 2));
+    for(size_t i = 0; i < x.size(); i++)
+      x[i] = std::sin(2 * M_PI * f * i / src);
+    const std::vector<double> y = RunChain(r, x, {512});
+    const size_t n0 = y.size() / 4, n1 = y.size() * 3 / 4;
+    double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
+    for(size_t i = n0; i < n1; i++)
+    {
+      const double sn = std::sin(2 * M_PI * f * i / dst), cs = std::cos(2 * M_PI * f * i / dst);
+      sy += sn * y[i];
+      cy += cs * y[i];
+      ss += sn * sn;
+      cc += cs * cs;
+      sc += sn * cs;
+    }
+    const double det = ss * cc - sc * sc;
+    const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
+    EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-6);
+    const double delay = -std::atan2(b, a) / (2 * M_PI * f) * dst; // in output samples
+    EXPECT_NEAR(delay, frac, 0.02);
+  }
+}
