@@ -58,6 +58,16 @@ void TestAUPlugin::ProcessBlock(double** inputs, double** outputs, int nFrames)
   const int nIn = NChannels(kInput), nOut = NChannels(kOutput);
   for (int c = 0; c < nOut; ++c)
     for (int s = 0; s < nFrames; ++s) outputs[c][s] = c < nIn ? inputs[c][s] * gain : 0.0;
+
+  // With Steps at 0 the first samples of output 0 show the host time information instead.
+  if (GetParam(kParamSteps)->Int() == 0 && nOut > 0 && nFrames >= kTimeInfoSamples)
+  {
+    const ITimeInfo& t = GetTimeInfo();
+    const double values[kTimeInfoSamples] = {t.mTempo, t.mSamplePos, t.mPPQPos, t.mLastBar, t.mCycleStart,
+                                             t.mCycleEnd, double(t.mNumerator), double(t.mDenominator),
+                                             t.mTransportIsRunning ? 1.0 : 0.0, t.mTransportLoopEnabled ? 1.0 : 0.0};
+    for (int i = 0; i < kTimeInfoSamples; ++i) outputs[0][i] = values[i];
+  }
 }
 
 } // namespace fx::test

@@ -18,6 +18,11 @@ enum ETestAUParam
   kNumTestAUParams
 };
 
+/** Samples of output 0 that show the host time information while Steps is 0: tempo, sample
+ *  position, quarter-note position, last bar, cycle start, cycle end, numerator, denominator,
+ *  transport running, loop enabled. */
+constexpr int kTimeInfoSamples = 10;
+
 /** Latency the test product reports for a sample rate: one sample per kilohertz. */
 inline int TestLatencyForRate(double sampleRate) { return static_cast<int>(sampleRate / 1000.0); }
 
