@@ -87,7 +87,9 @@ bool IXMLPreset::LoadPresetFile(const char* path, fx::FxString* nameOut, bool sk
   const char* name = doc.presetName.c_str();
   mPlug.ModifyCurrentPreset(name);
   if (skipFlagged) return true;
-  mPlug.RestorePreset(mPlug.GetCurrentPresetIdx());
+  // Restoring reads the values back and tells the plug-in; should it fail, the plug-in is told
+  // directly so that what it processes follows the parameters.
+  if (!mPlug.RestorePreset(mPlug.GetCurrentPresetIdx())) mPlug.OnParamReset(fx::kPresetRecall);
   mPlug.ModifyCurrentPreset(name);
   mPlug.InformHostOfPresetChange();
   return true;
