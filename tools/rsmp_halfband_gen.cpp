@@ -18,7 +18,7 @@
 // targets carry the peak found on a coarser grid, so a shortfall of up to
 // kTolerance dB at the nominal edge counts as reached.
 //
-// Usage: rsmp_halfband_gen <output .cpp>   (writes resampler/HalfBandTables.cpp)
+// Usage: rsmp_halfband_gen <output .cpp>   (target regen_halfband_tables)
 
 #include <algorithm>
 #include <cmath>
