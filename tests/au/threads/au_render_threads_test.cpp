@@ -1,0 +1,94 @@
+// One thread renders while others add and remove render notifications and property listeners
+// and automate parameters: the render never sees a list half changed and every notification
+// it starts before a block it also finishes after it.
+#include "tests/au/AUTestHost.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace autest;
+
+namespace {
+
+struct NotifyCounter
+{
+  std::atomic<int> pre{0};
+  std::atomic<int> post{0};
+  static OSStatus Proc(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                       AudioBufferList*)
+  {
+    auto* c = static_cast<NotifyCounter*>(refCon);
+    if (*flags & kAudioUnitRenderAction_PreRender) c->pre.fetch_add(1);
+    if (*flags & kAudioUnitRenderAction_PostRender) c->post.fetch_add(1);
+    return noErr;
+  }
+};
+
+void Listener(void* refCon, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+  static_cast<std::atomic<int>*>(refCon)->fetch_add(1);
+}
+
+} // namespace
+
+TEST_P(AUTestBothRoads, RenderWhileListenersNotifiesAndParametersChange)
+{
+  AudioUnit unit = Make(GetParam());
+  SignalSource source;
+  ASSERT_EQ(ConnectSource(unit, source), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+
+  constexpr int kCounters = 6;
+  NotifyCounter counters[kCounters];
+  std::atomic<int> listened{0};
+  std::atomic<bool> stop{false};
+  std::atomic<int> renders{0};
+  std::atomic<int> failures{0};
+
+  std::thread audio([&] {
+    HostBuffers out(2, 128);
+    double t = 0;
+    while (!stop.load())
+    {
+      AudioUnitRenderActionFlags flags = 0;
+      const AudioTimeStamp ts = SampleTime(t);
+      if (AudioUnitRender(unit, &flags, &ts, 0, 128, out.List()) != noErr) failures.fetch_add(1);
+      t += 128;
+      renders.fetch_add(1);
+    }
+  });
+  std::thread automation([&] {
+    for (int i = 0; i < 4000 && !stop.load(); ++i)
+      if (AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, static_cast<float>(i % 48 - 24), 0) != noErr)
+        failures.fetch_add(1);
+  });
+
+  for (int i = 0; i < 600; ++i)
+  {
+    NotifyCounter* c = &counters[i % kCounters];
+    EXPECT_EQ(AudioUnitAddRenderNotify(unit, &NotifyCounter::Proc, c), noErr);
+    EXPECT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_BypassEffect, &Listener, &listened), noErr);
+    EXPECT_EQ(AudioUnitSetParameter(unit, 1, kAudioUnitScope_Global, 0, static_cast<float>(i & 1), 0), noErr);
+    if (i % 3 == 0) { EXPECT_EQ(AudioUnitRemoveRenderNotify(unit, &NotifyCounter::Proc, c), noErr); }
+    EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_BypassEffect, &Listener, &listened),
+              noErr);
+  }
+  // Let the audio thread run a few more blocks with the final lists before stopping it.
+  const int seen = renders.load();
+  while (renders.load() < seen + 20) std::this_thread::yield();
+  stop.store(true);
+  audio.join();
+  automation.join();
+
+  EXPECT_EQ(failures.load(), 0);
+  int total = 0;
+  for (NotifyCounter& c : counters)
+  {
+    EXPECT_EQ(c.pre.load(), c.post.load());
+    total += c.pre.load();
+  }
+  EXPECT_GT(total, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, AUTestBothRoads, ::testing::Values(Road::Factory, Road::Entry), RoadName);
