@@ -69,13 +69,14 @@ AudioData MakeDemoSignal(const DemoSettings& st) {
     }
     // Snare on beats 2 and 4: a tone and a noise burst.
     if (b % 2 == 1) {
-      double hp = 0.0, prev = 0.0;
+      double hp = 0.0, prev = 0.0, lp = 0.0;
       for (size_t i = 0; i < static_cast<size_t>(0.25 * fs); ++i) {
         const double t = static_cast<double>(i) / fs;
         const double w = noise.Next();
         hp = 0.85 * (hp + w - prev);
         prev = w;
-        const double v = 0.55 * std::exp(-t / 0.07) * hp + 0.35 * std::exp(-t / 0.05) * std::sin(kTwoPi * 185.0 * t);
+        lp += 0.35 * (hp - lp);  // takes the fizz off the top
+        const double v = 0.5 * std::exp(-t / 0.07) * lp + 0.4 * std::exp(-t / 0.05) * std::sin(kTwoPi * 185.0 * t);
         add(start + i, v * 0.95, v);
       }
     }

@@ -31,6 +31,7 @@ TruePeakMeter::TruePeakMeter(int numChannels) : mChannels(static_cast<size_t>(nu
   const double i0Beta = BesselI0(kBeta);
   auto h = [&](int k) {
     if (k <= -half || k >= half) return 0.0;
+    if (k % kFactor == 0) return k == 0 ? 1.0 : 0.0;  // exact zeros of the sinc
     const double x = static_cast<double>(k) / kFactor;
     const double sinc = k == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
     const double r = static_cast<double>(k) / half;
