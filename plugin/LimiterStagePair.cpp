@@ -4,7 +4,7 @@ bool LimiterStagePair::CanPair(const ILimiterStage& a, const ILimiterStage& b) n
 {
   return a.ring && b.ring && a.smootherTable && b.smootherTable && a.stride == ILimiterStage::kStride &&
          b.stride == ILimiterStage::kStride && a.ringLength == b.ringLength && a.maxCount == b.maxCount &&
-         a.writeIndex == b.writeIndex && a.fillCount == b.fillCount &&
+         a.writeIndex == b.writeIndex && a.fillCount == a.ringLength && b.fillCount == b.ringLength &&
          a.G.attackCoeff == a.G.releaseCoeff && b.G.attackCoeff == b.G.releaseCoeff &&
          a.ringLength == a.maxCount * ILimiterStage::kStride;
 }

@@ -34,9 +34,9 @@ inline __m128d MaskOf(bool lo, bool hi) noexcept
 class LimiterStagePair
 {
 public:
-  // True when both stages can run in lockstep: configured alike and at the
-  // same ring position (always so after a configuration or clear, since the
-  // engine feeds them the same number of samples).
+  // True when both stages can run in lockstep: configured alike, at the same
+  // ring position and with full rings (always so after a configuration or
+  // clear, since the engine feeds them the same number of samples).
   static bool CanPair(const ILimiterStage& a, const ILimiterStage& b) noexcept;
 
   // Auto-release coefficient of a stage for the level L (see ILimiterStage).
@@ -87,7 +87,6 @@ public:
 
     // State.
     __m128d pv = pairsimd::Pair(a.P.value, b.P.value);
-    __m128d pmax = pairsimd::Pair(a.P.runningMax, b.P.runningMax);
     __m128d patt = pairsimd::Pair(a.P.attackCoeff, b.P.attackCoeff);
     __m128d prel = pairsimd::Pair(a.P.releaseCoeff, b.P.releaseCoeff);
     __m128d qv = pairsimd::Pair(a.Q.value, b.Q.value);
@@ -100,15 +99,16 @@ public:
     __m128d peak = pairsimd::Pair(a.segmentPeak, b.segmentPeak);
     __m128d held = pairsimd::Pair(a.heldGain, b.heldGain);
     __m128d prevS = pairsimd::Pair(a.previousSample, b.previousSample);
-    __m128d gainV = pairsimd::Pair(a.gain, b.gain);
-    __m128d lastOut = pairsimd::Pair(a.outputSample, b.outputSample);
-    __m128d lastScaled = pairsimd::Pair(a.scaledGain, b.scaledGain);
-    __m128d readGain = pairsimd::Pair(a.readGain, b.readGain);
-    int32_t prevPolA = a.previousPolarity, prevPolB = b.previousPolarity;
-    int32_t polA = a.polarity, polB = b.polarity;
-    int32_t countA = a.segmentCount, countB = b.segmentCount;
+    // Polarities and counts ride in the lanes as doubles (small whole
+    // numbers, exact), so the segment bookkeeping is vector work too.
+    __m128d prevPol = pairsimd::Pair(a.previousPolarity, b.previousPolarity);
+    __m128d pol = pairsimd::Pair(a.polarity, b.polarity);
+    __m128d count = pairsimd::Pair(a.segmentCount, b.segmentCount);
+    const __m128d maxCountV = _mm_set1_pd(maxCount);
+    const __m128d clampV = pairsimd::Pair(clampA, clampB);
+    const __m128d ringLengthV = _mm_set1_pd(ringLength);
+    const __m128d stride = _mm_set1_pd(ILimiterStage::kStride);
     int32_t w = a.writeIndex;
-    int32_t fill = a.fillCount;
     if constexpr (Auto)
       patt = pairsimd::Pair(a.autoAttack, b.autoAttack);
 
@@ -118,45 +118,26 @@ public:
       const __m128d x = _mm_mul_pd(pairsimd::Pair(xa[i], xb[i]), inGain);
       // 2. Polarity.
       const __m128d d = Mode == 2 ? _mm_sub_pd(x, prevS) : x;
-      const int pos = _mm_movemask_pd(_mm_cmpgt_pd(d, zero));
-      const int neg = _mm_movemask_pd(_mm_cmplt_pd(d, zero));
-      polA = (pos & 1) - (neg & 1);
-      polB = ((pos >> 1) & 1) - ((neg >> 1) & 1);
-      // 3. Segment bookkeeping.
+      pol = _mm_sub_pd(_mm_and_pd(_mm_cmpgt_pd(d, zero), one), _mm_and_pd(_mm_cmplt_pd(d, zero), one));
+      // 3. Segment bookkeeping: a segment end that stores nothing writes into
+      // the spare entry behind the ring.
       const __m128d g = pairsimd::Sel(_mm_cmpgt_pd(peak, threshold), _mm_div_pd(ceilingGain, peak), one);
-      const bool sameA = polA == prevPolA;
-      const bool sameB = polB == prevPolB;
-      {
-        // Integer masks instead of jumps: segment ends follow the signal.
-        const int32_t old = countA;
-        const int32_t limit = polA == 0 ? clampA : maxCount;
-        const double gA = pairsimd::Lo(g);
-        const int32_t store = static_cast<int32_t>(!sameA) & static_cast<int32_t>(prevPolA != 0) &
-                              static_cast<int32_t>(gA >= 0.0) & static_cast<int32_t>(old < maxCount);
-        int32_t p = w - ILimiterStage::kStride * (std::min(old, maxCount) + 1) + 1;
-        p += ringLength & -static_cast<int32_t>(p < 0);
-        const int32_t at = ringLength + ((p - ringLength) & -store);
-        ringA[at] = gA;
-        ringA[at + 1] = static_cast<double>(old);
-        countA = (std::min(old, limit - 1) + 1) & -static_cast<int32_t>(sameA);
-        prevPolA = polA;
-      }
-      {
-        // Integer masks instead of jumps: segment ends follow the signal.
-        const int32_t old = countB;
-        const int32_t limit = polB == 0 ? clampB : maxCount;
-        const double gB = pairsimd::Hi(g);
-        const int32_t store = static_cast<int32_t>(!sameB) & static_cast<int32_t>(prevPolB != 0) &
-                              static_cast<int32_t>(gB >= 0.0) & static_cast<int32_t>(old < maxCount);
-        int32_t p = w - ILimiterStage::kStride * (std::min(old, maxCount) + 1) + 1;
-        p += ringLength & -static_cast<int32_t>(p < 0);
-        const int32_t at = ringLength + ((p - ringLength) & -store);
-        ringB[at] = gB;
-        ringB[at + 1] = static_cast<double>(old);
-        countB = (std::min(old, limit - 1) + 1) & -static_cast<int32_t>(sameB);
-        prevPolB = polB;
-      }
-      peak = pairsimd::Sel(pairsimd::MaskOf(sameA, sameB), peak, zero);
+      const __m128d same = _mm_cmpeq_pd(pol, prevPol);
+      const __m128d store = _mm_andnot_pd(
+        same, _mm_and_pd(_mm_and_pd(_mm_cmpneq_pd(prevPol, zero), _mm_cmpge_pd(g, zero)),
+                         _mm_cmplt_pd(count, maxCountV)));
+      __m128d p = _mm_add_pd(
+        _mm_sub_pd(_mm_set1_pd(w), _mm_mul_pd(stride, _mm_add_pd(_mm_min_pd(count, maxCountV), one))), one);
+      p = _mm_add_pd(p, _mm_and_pd(_mm_cmplt_pd(p, zero), ringLengthV));
+      const __m128i at = _mm_cvttpd_epi32(pairsimd::Sel(store, p, ringLengthV));
+      const int32_t atA = _mm_cvtsi128_si32(at);
+      const int32_t atB = _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1));
+      _mm_storeu_pd(ringA + atA, _mm_unpacklo_pd(g, count));
+      _mm_storeu_pd(ringB + atB, _mm_unpackhi_pd(g, count));
+      const __m128d limit = pairsimd::Sel(_mm_cmpeq_pd(pol, zero), clampV, maxCountV);
+      count = _mm_and_pd(same, _mm_min_pd(_mm_add_pd(count, one), limit));
+      prevPol = pol;
+      peak = _mm_and_pd(same, peak);
       prevS = x;
       // 4. Level.
       const __m128d av = _mm_and_pd(x, absMask);
@@ -173,7 +154,6 @@ public:
         const __m128d p1 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(pv, av), c1), av));
         const __m128d c2 = pairsimd::Sel(_mm_cmpgt_pd(av, p1), patt, prel);
         const __m128d p2 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(p1, av), c2), av));
-        pmax = _mm_max_pd(av, pmax);
         const __m128d keep = _mm_cmpgt_pd(peak, p1);
         pv = pairsimd::Sel(keep, p1, p2);
         peak = pairsimd::Sel(keep, peak, p2);
@@ -189,17 +169,7 @@ public:
       if (w >= ringLength)
         w = 0;
       // 6. Fill.
-      if (fill < ringLength)
-      {
-        fill += ILimiterStage::kStride;
-        lastOut = zero;
-        lastScaled = one;
-        sink(i, zero, gainV, one);
-        continue;
-      }
-      // 7. Read-out.
       const __m128d stored = pairsimd::Pair(ringA[w + 1], ringB[w + 1]);
-      readGain = stored;
       const __m128d has = _mm_cmpge_pd(stored, zero);
       held = pairsimd::Sel(has, stored, held);
       if constexpr (Mode == 2)
@@ -209,13 +179,9 @@ public:
         const __m128d hv = _mm_and_pd(held, absMask);
         gmax = _mm_max_pd(hv, gmax);
         gv = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(gv, hv), gc), hv));
-        gainV = gv;
       }
-      else
-        gainV = held;
-      lastOut = _mm_mul_pd(pairsimd::Pair(ringA[w], ringB[w]), outScale);
-      lastScaled = _mm_mul_pd(gainV, outScale);
-      sink(i, lastOut, gainV, lastScaled);
+      const __m128d gainV = Mode == 2 ? gv : held;
+      sink(i, _mm_mul_pd(pairsimd::Pair(ringA[w], ringB[w]), outScale), gainV, _mm_mul_pd(gainV, outScale));
     }
 
     // Back into the records.
@@ -225,7 +191,15 @@ public:
       auto lane = [k](__m128d v) { return k == 0 ? pairsimd::Lo(v) : pairsimd::Hi(v); };
       ILimiterStage& s = *st[k];
       s.P.value = lane(pv);
-      s.P.runningMax = lane(pmax);
+      // The running maximum of P is the largest level of the run.
+      {
+        const double* x = k == 0 ? xa : xb;
+        const double ig = k == 0 ? a.inputGain : b.inputGain;
+        double m = s.P.runningMax;
+        for (int i = 0; i < n; ++i)
+          m = std::max(m, std::fabs(x[i] * ig));
+        s.P.runningMax = m;
+      }
       if constexpr (Auto)
       {
         s.P.attackCoeff = lane(patt);
@@ -245,18 +219,19 @@ public:
       s.segmentPeak = lane(peak);
       s.heldGain = lane(held);
       s.previousSample = lane(prevS);
-      s.gain = lane(gainV);
-      s.outputSample = lane(lastOut);
-      s.scaledGain = lane(lastScaled);
-      s.readGain = lane(readGain);
+      // The last read-out entry is still in the ring at the write index.
+      const double* r = s.ring.get() + w;
+      s.gain = Mode == 2 ? lane(gv) : lane(held);
+      s.readGain = r[1];
+      s.outputSample = r[0] * s.outputScale;
+      s.scaledGain = s.gain * s.outputScale;
       s.writeIndex = w;
-      s.fillCount = fill;
     }
-    a.previousPolarity = prevPolA;
-    b.previousPolarity = prevPolB;
-    a.polarity = polA;
-    b.polarity = polB;
-    a.segmentCount = countA;
-    b.segmentCount = countB;
+    a.previousPolarity = static_cast<int32_t>(pairsimd::Lo(prevPol));
+    b.previousPolarity = static_cast<int32_t>(pairsimd::Hi(prevPol));
+    a.polarity = static_cast<int32_t>(pairsimd::Lo(pol));
+    b.polarity = static_cast<int32_t>(pairsimd::Hi(pol));
+    a.segmentCount = static_cast<int32_t>(pairsimd::Lo(count));
+    b.segmentCount = static_cast<int32_t>(pairsimd::Hi(count));
   }
 };
