@@ -1,0 +1,207 @@
+// End to end: every bad input gets its one-line error and exit code, never a
+// crash and never a partial OUT; audio with NaN or Inf is processed and
+// counted.
+#include "HostRun.h"
+
+#include <fstream>
+#include <limits>
+
+#include <sndfile.h>
+
+using namespace hosttest;
+
+namespace {
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream f(path, std::ios::binary);
+  f << text;
+}
+
+orbexhost::AudioData Tone(size_t frames, int channels, double rate = 48000.0) {
+  orbexhost::AudioData d;
+  d.sampleRate = rate;
+  d.channels.assign(static_cast<size_t>(channels), std::vector<float>(frames));
+  for (size_t i = 0; i < frames; ++i)
+    for (auto& ch : d.channels) ch[i] = static_cast<float>(0.5 * std::sin(0.05 * static_cast<double>(i)));
+  return d;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+int CountLines(const std::string& s) {
+  int n = 0;
+  for (char c : s) n += c == '\n';
+  return n;
+}
+
+}  // namespace
+
+class HostErrors : public HostTest {
+protected:
+  // Runs the host expecting failure: the exit code, one line on stderr that
+  // contains `needle`, nothing on stdout, and no OUT or partial file.
+  void ExpectFailure(const std::vector<std::string>& args, int code, const std::string& needle) {
+    SCOPED_TRACE(needle);
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.exitCode, code) << r.err;
+    EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.rfind("orbex9-host: ", 0), 0u) << r.err;
+    EXPECT_EQ(CountLines(r.err), 1) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(Exists(Path("out.wav")));
+    EXPECT_TRUE(Leftovers(dir).empty());
+  }
+};
+
+TEST_F(HostErrors, BadCommandLinesAreUsageErrors) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), out = Path("out.wav");
+  ExpectFailure({}, 2, "no command");
+  ExpectFailure({"render", in, out}, 2, "unknown command 'render'");
+  ExpectFailure({"process", in}, 2, "needs IN and OUT");
+  ExpectFailure({"process", in, out, "extra"}, 2, "unexpected argument 'extra'");
+  ExpectFailure({"process", in, out, "--frobnicate"}, 2, "unknown option '--frobnicate'");
+  ExpectFailure({"process", in, out, "--set"}, 2, "--set needs a value");
+  ExpectFailure({"process", in, out, "--set", "gain"}, 2, "NAME=VALUE");
+  ExpectFailure({"process", in, out, "--block", "0"}, 2, "--block needs a size");
+  ExpectFailure({"process", in, out, "--block", "12x"}, 2, "--block needs a size");
+  ExpectFailure({"process", in, out, "--block", "random", "--seed", "-3"}, 2, "--seed");
+  ExpectFailure({"process", in, out, "--seed", "3"}, 2, "only applies with --block random");
+  ExpectFailure({"process", in, out, "--automate", "gain=3"}, 2, "NAME=VALUE@SECONDS");
+  ExpectFailure({"process", in, out, "--automate", "gain=3@-1"}, 2, "NAME=VALUE@SECONDS");
+  ExpectFailure({"process", in, out, "--automate", "gain=3@0.5"}, 2, "past the end of IN");
+  ExpectFailure({"info", "--set", "gain=1"}, 2, "unknown option '--set' for info");
+  ExpectFailure({"process", in, out, "--json=yes"}, 2, "takes no value");
+  const RunResult help = Run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("orbex9-host process IN OUT"), std::string::npos);
+}
+
+TEST_F(HostErrors, BadParametersAndPresetsNameTheRange) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), out = Path("out.wav");
+  ExpectFailure({"process", in, out, "--set", "loudness=3"}, 2, "unknown parameter 'loudness'");
+  ExpectFailure({"process", in, out, "--automate", "loudness=3@0"}, 2, "unknown parameter 'loudness'");
+  ExpectFailure({"process", in, out, "--set", "ceiling=3"}, 2, "out of range (-24 to 0 dBFS)");
+  ExpectFailure({"process", in, out, "--set", "gain=-1"}, 2, "out of range (0 to 24 dB)");
+  ExpectFailure({"process", in, out, "--set", "release=fast"}, 2, "not a number for Release (range 0 to 1000 ms)");
+  ExpectFailure({"process", in, out, "--set", "gain=nan"}, 2, "not a number");
+  ExpectFailure({"process", in, out, "--set", "os mode=32x"}, 2, "one of 1x, 2x, 4x, 8x, 16x");
+  ExpectFailure({"process", in, out, "--set", "os mode=5"}, 2, "not a value of OS Mode");
+  ExpectFailure({"process", in, out, "--set", "look ahead=1.5"}, 2, "not a value of Look Ahead");
+  ExpectFailure({"process", in, out, "--preset", "No Such Preset"}, 2, "unknown preset 'No Such Preset'");
+  ExpectFailure({"process", in, out, "--preset", "99"}, 2, "unknown preset '99'");
+  // Names are case-insensitive and enums take items or indices.
+  const RunResult ok = Run({"process", in, out, "--set", "OS MODE=16X", "--set", "lookahead=1", "--set",
+                            "CEILING=-3", "--preset", "init"});
+  EXPECT_EQ(ok.exitCode, 0) << ok.err;
+}
+
+TEST_F(HostErrors, BadInputFilesAreRefused) {
+  const std::string out = Path("out.wav");
+  ExpectFailure({"process", Path("missing.wav"), out}, 3, "cannot open");
+  WriteText(Path("text.wav"), "this is not audio\n");
+  ExpectFailure({"process", Path("text.wav"), out}, 3, "cannot read");
+  WriteText(Path("empty.wav"), "");
+  ExpectFailure({"process", Path("empty.wav"), out}, 3, "cannot read");
+  ExpectFailure({"process", dir, out}, 3, "folder");
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  {
+    // A truncated header.
+    std::string bytes = ReadText(Path("in.wav"));
+    WriteText(Path("cut.wav"), bytes.substr(0, 30));
+    ExpectFailure({"process", Path("cut.wav"), out}, 3, "cannot read");
+  }
+  // Three channels through libsndfile's own writer.
+  {
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 3;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(Path("three.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    std::vector<short> frames(3 * 100, 1000);
+    sf_writef_short(f, frames.data(), 100);
+    sf_close(f);
+  }
+  ExpectFailure({"process", Path("three.wav"), out}, 3, "has 3 channels; only mono and stereo");
+}
+
+TEST_F(HostErrors, BadStateFilesAreRefusedAndGoodOnesLoad) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), out = Path("out.wav");
+  ExpectFailure({"process", in, out, "--load-state", Path("none.aupreset")}, 4, "cannot open the state file");
+  WriteText(Path("junk.aupreset"), "junk");
+  ExpectFailure({"process", in, out, "--load-state", Path("junk.aupreset")}, 4, "not an XML property list");
+  const std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+  WriteText(Path("array.aupreset"), head + "<array><integer>1</integer></array></plist>\n");
+  ExpectFailure({"process", in, out, "--load-state", Path("array.aupreset")}, 4, "holds no dictionary");
+  WriteText(Path("partial.aupreset"), head + "<dict><key>name</key><string>x</string></dict></plist>\n");
+  ExpectFailure({"process", in, out, "--load-state", Path("partial.aupreset")}, 4, "is missing");
+
+  // A real state, then the same state altered: another product, and data that
+  // is not a state container.
+  const RunResult saved = Run({"process", in, Path("a.wav"), "--save-state", Path("good.aupreset")});
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  const std::string good = ReadText(Path("good.aupreset"));
+  auto replaceValue = [&](const std::string& key, const std::string& newValue) {
+    std::string s = good;
+    const size_t k = s.find("<key>" + key + "</key>");
+    EXPECT_NE(k, std::string::npos);
+    const size_t open = s.find('<', k + key.size() + 11);  // opening tag of the value
+    const size_t valueStart = s.find('>', open) + 1;
+    const size_t valueEnd = s.find('<', valueStart);
+    s.replace(valueStart, valueEnd - valueStart, newValue);
+    return s;
+  };
+  WriteText(Path("other.aupreset"), replaceValue("subtype", "1094861636"));  // 'ABCD'
+  ExpectFailure({"process", in, out, "--load-state", Path("other.aupreset")}, 4, "belongs to component 'ABCD'");
+  WriteText(Path("baddata.aupreset"), replaceValue("data", "AAAAAAAAAAAAAAAAAAAAAAAA"));
+  ExpectFailure({"process", in, out, "--load-state", Path("baddata.aupreset")}, 4, "refused it");
+  const RunResult loaded = Run({"process", in, Path("b.wav"), "--load-state", Path("good.aupreset")});
+  EXPECT_EQ(loaded.exitCode, 0) << loaded.err;
+}
+
+TEST_F(HostErrors, UnwritableOutputsAndMissingComponentsLeaveNothingBehind) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), out = Path("out.wav");
+  ExpectFailure({"process", in, Path("nowhere/out.wav")}, 5, "cannot write");
+  ExpectFailure({"process", in, Path("out.mp3")}, 5, "unknown output type '.mp3'");
+  EXPECT_FALSE(Exists(Path("out.mp3")));
+  ExpectFailure({"process", in, out, "--save-state", Path("nowhere/s.aupreset")}, 5, "cannot write the state file");
+  ExpectFailure({"process", in, out, "--component", Path("Missing.component")}, 6, "no such bundle folder");
+  ExpectFailure({"info", "--component", dir}, 6, "Info.plist");
+  // Other output types by extension.
+  for (const char* name : {"o.flac", "o.aiff", "o.caf", "o"}) {
+    const RunResult r = Run({"process", in, Path(name)});
+    EXPECT_EQ(r.exitCode, 0) << name << r.err;
+    const auto back = ReadOrFail(Path(name));
+    EXPECT_EQ(back.NumFrames(), 4800u) << name;
+  }
+}
+
+TEST_F(HostErrors, NonFiniteInputIsProcessedAndCounted) {
+  auto d = Tone(9600, 2);
+  d.channels[0][100] = std::numeric_limits<float>::quiet_NaN();
+  d.channels[1][200] = std::numeric_limits<float>::infinity();
+  d.channels[1][201] = -std::numeric_limits<float>::infinity();
+  WriteOrFail(Path("nan.wav"), d);
+  for (const char* os : {"1x", "4x"}) {
+    SCOPED_TRACE(os);
+    const RunResult r = Run({"process", Path("nan.wav"), Path("out.wav"), "--json", "--set",
+                             std::string("os mode=") + os, "--set", "ceiling=-1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(JsonField(r.out, "nonfinite_input_samples"), 3.0);
+    EXPECT_EQ(JsonField(r.out, "frames"), 9600.0);
+    const auto out = ReadOrFail(Path("out.wav"));
+    for (const auto& ch : out.channels)
+      for (float s : ch) {
+        ASSERT_TRUE(std::isfinite(s));
+        ASSERT_LE(std::fabs(s), std::pow(10.0, -1.0 / 20.0) * (1.0 + 1e-6));
+      }
+  }
+}
