@@ -1,5 +1,7 @@
 #include "resampler/CDSPHBUpsampler.h"
 
+#include "resampler/RsmpVectorClones.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,7 +15,7 @@ namespace {
 // One output pair per input position: the centre sample, then the
 // interpolated sample between it and the next input.
 template <int T>
-void UpKernel(double* op, const double* src, int n, const double* flt)
+RSMP_VECTOR_CLONES void UpKernel(double* op, const double* src, int n, const double* flt)
 {
   double c[T];
   for (int k = 0; k < T; ++k)
