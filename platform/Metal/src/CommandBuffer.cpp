@@ -50,6 +50,16 @@ MTLBlitCommandEncoder* MTLCommandBuffer::blitCommandEncoder() {
   return out;
 }
 
+std::vector<MTLDrawSummary> MTLCommandBuffer::drawSummaries() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<MTLDrawSummary> out;
+  for (const auto& pass : passes_)
+    for (const MTLRecordedDraw& d : pass->draws)
+      out.push_back(MTLDrawSummary{d.type, d.start, d.count, d.indexed, d.state.pipeline, d.state.depthStencil,
+                                   d.state.cull, d.state.fragmentOffsets[0]});
+  return out;
+}
+
 void MTLCommandBuffer::keepAlive(MTLObject* object) {
   if (object) retained_.push_back(object->retain());
 }

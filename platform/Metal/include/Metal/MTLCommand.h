@@ -115,8 +115,23 @@ class MTLBlitCommandEncoder : public MTLCommandEncoder {
   MTLRecordedPass* pass_;
 };
 
+// What one recorded draw was encoded with (for inspection of a command buffer).
+struct MTLDrawSummary {
+  MTLPrimitiveType type;
+  NSUInteger start;  // first vertex, or byte offset into the index buffer
+  NSUInteger count;
+  bool indexed;
+  const MTLRenderPipelineState* pipeline;
+  const MTLDepthStencilState* depthStencil;
+  MTLCullMode cull;
+  NSUInteger fragmentOffset;  // offset of fragment buffer 0
+};
+
 class MTLCommandBuffer : public MTLObject {
  public:
+  // The draws recorded so far, over all render passes, in order.
+  std::vector<MTLDrawSummary> drawSummaries() const;
+
   typedef std::function<void(MTLCommandBuffer*)> Handler;
 
   // Encoders are owned by the command buffer. Null once committed or while another
