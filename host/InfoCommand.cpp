@@ -42,7 +42,9 @@ std::string ItemText(const ParamDesc& p, double v) {
 
 // Latency for every OS Mode and Look Ahead at each rate; the unit's values
 // are put back afterwards.
-std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, int channels, std::string& error) {
+// Some hosts' units report a new latency only from an audio block, so one
+// block of silence is rendered before each reading.
+std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, AudioData& silence, int channels, std::string& error) {
   std::vector<LatencyRow> rows;
   const ParamDesc* os = unit.FindParameter("OS Mode");
   const ParamDesc* la = unit.FindParameter("Look Ahead");
@@ -52,11 +54,16 @@ std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, int channels, std::st
   const int laCount = la ? static_cast<int>(la->maxValue - la->minValue) + 1 : 1;
   for (const double rate : kInfoRates) {
     if (!unit.ChangeSampleRate(rate, channels, error)) return {};
+    silence.sampleRate = rate;
+    silence.channels.assign(static_cast<size_t>(channels), std::vector<float>(512, 0.0f));
     for (int a = 0; a < laCount; ++a)
       for (int m = 0; m < osCount; ++m) {
         if (os) unit.SetParameter(os->id, os->minValue + m);
         if (la) unit.SetParameter(la->id, la->minValue + a);
         unit.Idle(kSettleSeconds);
+        RenderPlan plan;
+        RenderResult ignored;
+        if (!RenderOffline(unit, silence, plan, ignored, error)) return {};
         LatencyRow r;
         r.rate = rate;
         r.osMode = os ? ItemText(*os, os->minValue + m) : "";
@@ -93,7 +100,7 @@ int RunInfo(const HostOptions& o) {
   const auto presets = unit.FactoryPresets();
   std::vector<std::string> defaultTexts;
   for (const ParamDesc& p : unit.Parameters()) defaultTexts.push_back(unit.DisplayText(p.id, p.defaultValue));
-  const auto latencies = MeasureLatencies(unit, 2, error);
+  const auto latencies = MeasureLatencies(unit, silence, 2, error);
   if (!error.empty()) return Fail(kExitFailure, error);
 
   std::string s;

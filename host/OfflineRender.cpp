@@ -104,6 +104,13 @@ bool RenderOffline(HostedUnit& unit, const AudioData& in, const RenderPlan& plan
         if (at >= 0 && at < frames) result.output.channels[static_cast<size_t>(c)][static_cast<size_t>(at)] = src[i];
       }
     }
+    if (pos == 0 && plan.stopOnFirstLatencyChange) {
+      const int now = unit.LatencySamples(in.sampleRate);
+      if (now != plan.latency) {
+        result.reportedLatency = now;
+        return true;
+      }
+    }
     pos += n;
     result.renderedFrames += n;
     sinceIdle += n;

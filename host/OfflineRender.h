@@ -25,6 +25,9 @@ struct RenderPlan {
   bool randomBlocks = false;
   uint64_t seed = 1;
   int latency = 0;         // frames to drop from the start of the unit's output
+  // Stop after the first render call when the unit then reports another
+  // latency (some hosts only learn it from the first audio block).
+  bool stopOnFirstLatencyChange = false;
   std::vector<AutomationEvent> events;  // sorted by frame (stable)
 };
 
@@ -32,6 +35,7 @@ struct RenderResult {
   AudioData output;        // aligned with IN, same length and channels
   double cpuSeconds = 0.0; // CPU time spent in the render calls
   int64_t renderedFrames = 0;
+  int reportedLatency = -1;  // set when the render stopped on a latency change
 };
 
 // The block sizes of a plan, in order, covering total frames (exposed for the

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 namespace orbexhost {
 
@@ -81,23 +82,25 @@ int RunProcess(const HostOptions& o) {
   if (!LoadComponent(o.componentPath.empty() ? DefaultComponentPath() : o.componentPath, o.useEntry, component, error))
     return Fail(kExitComponent, error);
 
-  HostedUnit unit;
   InputSource source{&in};
   const int maxFrames = o.randomBlocks ? kMaxRandomBlock : o.blockSize;
-  if (!unit.Open(component.component, error) ||
-      !unit.Configure(in.sampleRate, in.NumChannels(), maxFrames, InputCallback, &source, error) ||
-      !unit.Initialize(error) || !unit.LoadParameters(error))
-    return Fail(kExitFailure, error);
-  CompleteDescription(component, unit);
+  auto unit = std::make_unique<HostedUnit>();
+  auto openUnit = [&](HostedUnit& u) {
+    return u.Open(component.component, error) &&
+           u.Configure(in.sampleRate, in.NumChannels(), maxFrames, InputCallback, &source, error) &&
+           u.Initialize(error) && u.LoadParameters(error);
+  };
+  if (!openUnit(*unit)) return Fail(kExitFailure, error);
+  CompleteDescription(component, *unit);
 
   // Resolve every name and value before anything is applied.
-  std::vector<std::pair<const ParamDesc*, double>> sets;
+  std::vector<std::pair<AudioUnitParameterID, double>> sets;
   for (const ParamAssignment& a : o.sets) {
-    const ParamDesc* p = unit.FindParameter(a.name);
+    const ParamDesc* p = unit->FindParameter(a.name);
     if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' (see 'orbex9-host info')");
     double v = 0.0;
-    if (!unit.ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
-    sets.emplace_back(p, v);
+    if (!unit->ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
+    sets.emplace_back(p->id, v);
   }
   RenderPlan plan;
   plan.blockSize = maxFrames;
@@ -105,10 +108,10 @@ int RunProcess(const HostOptions& o) {
   plan.seed = o.seed;
   const double duration = static_cast<double>(in.NumFrames()) / in.sampleRate;
   for (const AutomationPoint& a : o.automation) {
-    const ParamDesc* p = unit.FindParameter(a.name);
+    const ParamDesc* p = unit->FindParameter(a.name);
     if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' in --automate (see 'orbex9-host info')");
     double v = 0.0;
-    if (!unit.ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
+    if (!unit->ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
     const double frame = std::round(a.seconds * in.sampleRate);
     if (frame > static_cast<double>(in.NumFrames())) {
       char buf[160];
@@ -120,23 +123,43 @@ int RunProcess(const HostOptions& o) {
   std::stable_sort(plan.events.begin(), plan.events.end(),
                    [](const AutomationEvent& a, const AutomationEvent& b) { return a.frame < b.frame; });
   PresetDesc preset;
-  if (!o.preset.empty() && !FindPreset(unit.FactoryPresets(), o.preset, preset, error)) return Fail(kExitUsage, error);
+  if (!o.preset.empty() && !FindPreset(unit->FactoryPresets(), o.preset, preset, error)) return Fail(kExitUsage, error);
 
-  // State first, then the preset, then single parameters.
-  if (!o.loadState.empty() && !LoadStateFile(unit, component, o.loadState, error)) return Fail(kExitState, error);
-  if (!o.preset.empty() && !unit.ApplyPreset(preset, error)) return Fail(kExitFailure, error);
-  for (const auto& [p, v] : sets)
-    if (!unit.SetParameter(p->id, v)) return Fail(kExitFailure, "the component refused a value for " + p->name);
+  // State first, then the preset, then single parameters; then let the unit's
+  // idle timer report its latency.
+  auto applySettings = [&](HostedUnit& u, int& code) {
+    if (!o.loadState.empty() && !LoadStateFile(u, component, o.loadState, error)) return code = kExitState, false;
+    if (!o.preset.empty() && !u.ApplyPreset(preset, error)) return code = kExitFailure, false;
+    for (const auto& [id, v] : sets)
+      if (!u.SetParameter(id, v)) {
+        error = "the component refused the value " + std::to_string(v) + " for parameter " + std::to_string(id);
+        return code = kExitFailure, false;
+      }
+    u.Idle(kSettleSeconds);
+    return true;
+  };
+  int code = kExitOk;
+  if (!applySettings(*unit, code)) return Fail(code, error);
+  plan.latency = unit->LatencySamples(in.sampleRate);
+  if (!o.saveState.empty() && !SaveStateFile(*unit, o.saveState, error)) return Fail(kExitOutput, error);
+  const GainModel gains = GainsOf(*unit);
 
-  unit.Idle(kSettleSeconds);
-  plan.latency = unit.LatencySamples(in.sampleRate);
-  if (!o.saveState.empty() && !SaveStateFile(unit, o.saveState, error)) return Fail(kExitOutput, error);
-  const GainModel gains = GainsOf(unit);
-
+  // Some hosts' units report their latency only with the first audio block:
+  // when that changes it, start again on a fresh instance that knows it.
   RenderResult result;
-  if (!RenderOffline(unit, in, plan, result, error)) return Fail(kExitFailure, error);
-  unit.Idle(kSettleSeconds);
-  const int latencyAfter = unit.LatencySamples(in.sampleRate);
+  plan.stopOnFirstLatencyChange = true;
+  if (!RenderOffline(*unit, in, plan, result, error)) return Fail(kExitFailure, error);
+  if (result.reportedLatency >= 0) {
+    plan.latency = result.reportedLatency;
+    plan.stopOnFirstLatencyChange = false;
+    unit.reset();
+    unit = std::make_unique<HostedUnit>();
+    if (!openUnit(*unit)) return Fail(kExitFailure, error);
+    if (!applySettings(*unit, code)) return Fail(code, error);
+    if (!RenderOffline(*unit, in, plan, result, error)) return Fail(kExitFailure, error);
+  }
+  unit->Idle(kSettleSeconds);
+  const int latencyAfter = unit->LatencySamples(in.sampleRate);
   if (latencyAfter != plan.latency)
     std::fprintf(stderr,
                  "orbex9-host: note: the latency changed from %d to %d samples during the render; OUT is aligned "

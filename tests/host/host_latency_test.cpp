@@ -105,3 +105,32 @@ TEST_F(HostLatency, OutLinesUpWithInSampleForSample) {
     }
   }
 }
+
+TEST_F(HostLatency, EveryHostIdentityGetsTheSameAlignedRender) {
+  // The unit reports latency by different roads depending on the host it
+  // identifies (from its idle timer, at once after a change, or only from an
+  // audio block); the host must end up with the same aligned render each time.
+  orbexhost::AudioData in;
+  in.sampleRate = 44100.0;
+  in.channels.assign(2, std::vector<float>(8000, 0.0f));
+  in.channels[0][2500] = 0.5f;
+  in.channels[1][2600] = 0.5f;
+  WriteOrFail(Path("imp.wav"), in);
+  std::string reference;
+  for (const char* host : {"orbex9-host", "protools", "Logic Pro", "com.example.fruity", ""}) {
+    SCOPED_TRACE(host);
+    const RunResult r = Run({"process", Path("imp.wav"), Path("out.wav"), "--json", "--host-name", host, "--set",
+                             "os mode=8x", "--set", "look ahead=Long"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto out = ReadOrFail(Path("out.wav"));
+    EXPECT_EQ(ArgMaxAbs(out.channels[0]), 2500u);
+    EXPECT_EQ(ArgMaxAbs(out.channels[1]), 2600u);
+    const RunResult info = Run({"info", "--json", "--host-name", host});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    const std::string row = "{\"sample_rate\": 44100, \"os_mode\": \"8x\", \"look_ahead\": \"Long\", \"samples\": ";
+    const size_t at = info.out.find(row);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(std::atof(info.out.c_str() + at + row.size()), JsonField(r.out, "latency_samples"));
+  }
+}
