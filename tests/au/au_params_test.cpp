@@ -62,7 +62,8 @@ struct MidiLog
     for (UInt32 i = 0; i < list->numPackets; ++i, p = MIDIPacketNext(p))
     {
       log->packets.emplace_back(p->data, p->data + p->length);
-      log->times.push_back(p->timeStamp);
+      const MIDITimeStamp time = p->timeStamp;  // packed field: copied, not referenced
+      log->times.push_back(time);
     }
     return log->answer;
   }

@@ -1,0 +1,67 @@
+# The recipe for a loadable Audio Unit component. Folders processed before au/ (plugin/) include
+# this file directly: include(${PROJECT_SOURCE_DIR}/au/AUComponent.cmake).
+include_guard(GLOBAL)
+set(ORBEX_AU_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/component)
+
+# orbex_add_au_component(<target> NAME <Name> SOURCES ... [LIBS ...] [RESOURCES ...]
+#                        [IDENTIFIER <bundle id>] [VERSION <a.b.c>] [OUTPUT_DIR <dir>])
+#
+# Builds the shared library of a component and lays it out as a bundle folder:
+#   <OUTPUT_DIR>/<Name>.component/Contents/MacOS/<Name>       the library
+#   <OUTPUT_DIR>/<Name>.component/Contents/Info.plist          identifier, version, executable
+#   <OUTPUT_DIR>/<Name>.component/Contents/Resources/...       the RESOURCES (files or folders)
+# The library exports exactly <Name>_Factory and <Name>_Entry (one source must use
+# FX_AU_COMPONENT(<class>, <Name>, <view class name>) from au/IAUComponent.h); every other
+# symbol, of static libraries included, is hidden. When the library loads it registers its
+# bundle (IDENTIFIER, VERSION) with the platform's bundle registry.
+# OUTPUT_DIR defaults to the top of the build tree; the bundle folder is in the target
+# property ORBEX_COMPONENT_DIR.
+function(orbex_add_au_component target)
+  cmake_parse_arguments(C "" "NAME;IDENTIFIER;VERSION;OUTPUT_DIR" "SOURCES;LIBS;RESOURCES" ${ARGN})
+  if(NOT C_NAME)
+    message(FATAL_ERROR "orbex_add_au_component: NAME is required")
+  endif()
+  if(NOT C_IDENTIFIER)
+    set(C_IDENTIFIER "com.orbex.${C_NAME}")
+  endif()
+  if(NOT C_VERSION)
+    set(C_VERSION "${PROJECT_VERSION}")
+  endif()
+  if(NOT C_OUTPUT_DIR)
+    set(C_OUTPUT_DIR ${CMAKE_BINARY_DIR})
+  endif()
+  set(bundle ${C_OUTPUT_DIR}/${C_NAME}.component)
+
+  set(gen_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_component)
+  set(COMPONENT_NAME ${C_NAME})
+  set(COMPONENT_IDENTIFIER ${C_IDENTIFIER})
+  set(COMPONENT_VERSION ${C_VERSION})
+  configure_file(${ORBEX_AU_TEMPLATE_DIR}/Register.cpp.in ${gen_dir}/Register.cpp @ONLY)
+  configure_file(${ORBEX_AU_TEMPLATE_DIR}/exports.map.in ${gen_dir}/exports.map @ONLY)
+  configure_file(${ORBEX_AU_TEMPLATE_DIR}/Info.plist.in ${bundle}/Contents/Info.plist @ONLY)
+
+  add_library(${target} SHARED ${C_SOURCES} ${gen_dir}/Register.cpp)
+  # orbex_au may be defined after the caller's folder; targets are resolved when generating.
+  target_link_libraries(${target} PRIVATE orbex_au ${C_LIBS})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${target} PRIVATE -fvisibility=hidden -fvisibility-inlines-hidden)
+  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--version-script=${gen_dir}/exports.map)
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME ${C_NAME}
+    PREFIX ""
+    SUFFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${bundle}/Contents/MacOS
+    LINK_DEPENDS ${gen_dir}/exports.map
+    ORBEX_COMPONENT_DIR ${bundle})
+
+  file(MAKE_DIRECTORY ${bundle}/Contents/Resources)
+  foreach(res ${C_RESOURCES})
+    if(IS_DIRECTORY ${res})
+      add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${res} ${bundle}/Contents/Resources)
+    else()
+      add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${res} ${bundle}/Contents/Resources/)
+    endif()
+  endforeach()
+endfunction()
