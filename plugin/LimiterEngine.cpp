@@ -263,9 +263,7 @@ LimiterEngine::EStatus LimiterEngine::Prepare(double sampleRate, int blockSize)
   mSampleRate.store(sampleRate, std::memory_order_relaxed);
   mBlockSize.store(blockSize, std::memory_order_relaxed);
   Reconfigure();
-  if (mConfigured.load(std::memory_order_relaxed))
-    return EStatus::kOK;
-  return EStatus::kResamplerFailed;
+  return mBuildStatus;
 }
 
 LimiterEngine::EStatus LimiterEngine::OnReset(double sampleRate, int blockSize)
@@ -289,7 +287,7 @@ LimiterEngine::EStatus LimiterEngine::OnReset(double sampleRate, int blockSize)
   const int latency = mWantedLatency.load(std::memory_order_relaxed);
   if (latency != HostLatency())
     ReportLatency(latency);
-  return mConfigured.load(std::memory_order_relaxed) ? EStatus::kOK : EStatus::kResamplerFailed;
+  return mBuildStatus;
 }
 
 int LimiterEngine::ConfigureProcessing()
@@ -327,12 +325,17 @@ void LimiterEngine::Reconfigure()
 
   mConfigured.store(false, std::memory_order_relaxed);
   mChunk = std::min(blockSize, kMaxChunk);
-  bool ok = mOversampler.Setup(factor, kMaxFactor, mChunk, 2, 2, 2, fs) == IOversampler::EStatus::kOK;
+  const IOversampler::EStatus set = mOversampler.Setup(factor, kMaxFactor, mChunk, 2, 2, 2, fs);
+  bool ok = set == IOversampler::EStatus::kOK;
+  mBuildStatus = set == IOversampler::EStatus::kOutOfMemory ? EStatus::kOutOfMemory
+                 : ok                                     ? EStatus::kOK
+                                                          : EStatus::kResamplerFailed;
 
   mRefreshRate = 60.0;
   mRefreshPeriodMs = 16.666666666666668;
+  bool allocated = true;
   for (ILimiterStage& s : mStages)
-    ok = s.Configure(fsF, lookAhead) && ok;
+    allocated = s.Configure(fsF, lookAhead) && allocated;
   for (int c = 0; c < 2; ++c)
   {
     mClippers[c] = ISoftClipper {};
@@ -341,9 +344,11 @@ void LimiterEngine::Reconfigure()
   mRefreshPeriod = static_cast<int>(mRefreshPeriodMs * 0.001 * fs);
   mRefreshCounter = 0;
   mMeters.Configure(fs, fsF);
-  ok = ok && mDiscard[0].Allocate(static_cast<size_t>(mChunk)) &&
-       mDiscard[1].Allocate(static_cast<size_t>(mChunk)) &&
-       mSilence.Allocate(static_cast<size_t>(mChunk));
+  allocated = allocated && mDiscard[0].Allocate(static_cast<size_t>(mChunk)) &&
+              mDiscard[1].Allocate(static_cast<size_t>(mChunk));
+  if (!allocated && ok)
+    mBuildStatus = EStatus::kOutOfMemory;
+  ok = ok && allocated;
 
   mProcessingRate.store(fsF, std::memory_order_relaxed);
   mLookAheadMs.store(mStages[0].lookAheadMs, std::memory_order_relaxed);

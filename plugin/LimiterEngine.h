@@ -185,6 +185,7 @@ private:
   // Processing state (under mMutex).
   std::mutex mMutex;
   std::atomic<bool> mConfigured {false};
+  EStatus mBuildStatus = EStatus::kOK; // result of the last rebuild
   std::atomic<double> mSampleRate {-1.0};
   std::atomic<int> mBlockSize {0};
   int mChunk = 0;
@@ -200,7 +201,6 @@ private:
   alignas(64) double mPairGain[2 * kPairRun] {};
   alignas(64) double mPairScaled[2 * kPairRun] {};
   AlignedRow mDiscard[2]; // stands in for a missing output channel
-  AlignedRow mSilence;    // stands in for a missing input channel
   double mRefreshRate = 60.0;
   double mRefreshPeriodMs = 16.666666666666668;
   int mRefreshPeriod = 0;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace enginetest;
 
 TEST(LimiterEngineOS, ReportedLatencyEqualsTheImpulseDelay)
@@ -144,4 +146,42 @@ TEST(LimiterEngineOS, FactorChangesRebuildAndNoAudioIsLostWhileFilling)
     for (int i = latency + 8; i < n; ++i)
       ASSERT_NEAR(out.l[i], in.l[i - latency], 2e-3) << "os " << os << " at " << i;
   }
+}
+
+TEST(Oversampler, SetupFactorsAndRefusedRequests)
+{
+  IOversampler o;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(o.Setup(2, 512, 256, 2, 2, 2, 44100.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 0, 2, 2, 2, 44100.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 256, 0, 2, 2, 44100.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 256, 2, 2, 2, nan), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 256, 2, 2, 2, -48000.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_FALSE(o.IsBuilt());
+  EXPECT_EQ(o.CurrentFactor(), -1);
+  o.Release(); // safe on an empty set
+
+  ASSERT_EQ(o.Setup(1, 16, 256, 2, 2, 2, 44100.0), IOversampler::EStatus::kOK);
+  EXPECT_EQ(o.CurrentFactor(), 1);
+  EXPECT_EQ(o.MeasuredLatency(1), 0);
+  for (int k : {2, 4, 8, 16})
+    EXPECT_GT(o.MeasuredLatency(k), 0) << k;
+  EXPECT_EQ(o.MeasuredLatency(32), 0); // never selectable, never built
+  const int narrowBand = o.MeasuredLatency(2);
+
+  o.SetFactor(32); // above the max factor: nothing changes
+  EXPECT_EQ(o.CurrentFactor(), 1);
+  o.SetFactor(8);
+  EXPECT_EQ(o.CurrentFactor(), 8);
+  // Same rate (in whole Hz) and block length: only the factor switches.
+  ASSERT_EQ(o.Setup(4, 16, 256, 2, 2, 2, 44100.4), IOversampler::EStatus::kOK);
+  EXPECT_EQ(o.CurrentFactor(), 4);
+  EXPECT_EQ(o.SampleRate(), 44100.0);
+
+  // Above 44.1 kHz the wider band makes shorter filters and less delay.
+  ASSERT_EQ(o.Setup(2, 16, 256, 2, 2, 2, 48000.0), IOversampler::EStatus::kOK);
+  EXPECT_LT(o.MeasuredLatency(2), narrowBand);
+  o.Release();
+  EXPECT_FALSE(o.IsBuilt());
+  EXPECT_EQ(o.CurrentFactor(), -1);
 }
