@@ -110,6 +110,7 @@ int RunProcess(const HostOptions& o) {
   for (const AutomationPoint& a : o.automation) {
     const ParamDesc* p = unit->FindParameter(a.name);
     if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' in --automate (see 'orbex9-host info')");
+    if (!p->automatable) return Fail(kExitUsage, p->name + " cannot be automated (set it with --set)");
     double v = 0.0;
     if (!unit->ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
     const double frame = std::round(a.seconds * in.sampleRate);

@@ -92,6 +92,7 @@ TEST_F(HostErrors, BadParametersAndPresetsNameTheRange) {
   ExpectFailure({"process", in, out, "--set", "os mode=32x"}, 2, "one of 1x, 2x, 4x, 8x, 16x");
   ExpectFailure({"process", in, out, "--set", "os mode=5"}, 2, "not a value of OS Mode");
   ExpectFailure({"process", in, out, "--set", "look ahead=1.5"}, 2, "not a value of Look Ahead");
+  ExpectFailure({"process", in, out, "--automate", "os mode=4x@0.01"}, 2, "OS Mode cannot be automated");
   ExpectFailure({"process", in, out, "--preset", "No Such Preset"}, 2, "unknown preset 'No Such Preset'");
   ExpectFailure({"process", in, out, "--preset", "99"}, 2, "unknown preset '99'");
   // Names are case-insensitive and enums take items or indices.
