@@ -41,10 +41,14 @@ OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags*, const AudioTim
     AudioBuffer& buf = data->mBuffers[b];
     if (buf.mData == nullptr || buf.mDataByteSize < frames * sizeof(float)) return kAudioUnitErr_InvalidParameter;
     auto* out = static_cast<float*>(buf.mData);
-    const size_t ch = std::min<size_t>(b, in.channels.size() - 1);
-    const int64_t avail = std::clamp<int64_t>(total - start, 0, frames);
-    if (avail > 0) std::memcpy(out, in.channels[ch].data() + start, static_cast<size_t>(avail) * sizeof(float));
-    std::fill(out + avail, out + frames, 0.0f);
+    std::fill(out, out + frames, 0.0f);
+    if (in.channels.empty()) continue;
+    // The file's frames that fall inside [start, start + frames); silence elsewhere.
+    const std::vector<float>& src = in.channels[std::min<size_t>(b, in.channels.size() - 1)];
+    const int64_t from = std::max<int64_t>(start, 0);
+    const int64_t to = std::min<int64_t>(start + static_cast<int64_t>(frames), total);
+    if (to > from)
+      std::memcpy(out + (from - start), src.data() + from, static_cast<size_t>(to - from) * sizeof(float));
   }
   return noErr;
 }
