@@ -48,4 +48,66 @@ private:
   IPeakFollower& mR;
   __m128d mValue, mMax, mAttack, mRelease;
 };
+
+// Steps two hold meters (the left over the even, the right over the odd
+// entries of an interleaved run of n input pairs): the same as n calls of
+// Step on each. While both hold a level with instant attack and neither hold
+// can run out within the run, only the largest input of each and where it
+// first occurs matter: the value rises to it, the hold counter restarts
+// there. Otherwise the run goes sample by sample.
+template <bool Invert>
+inline void StepHoldRunPair(IPeakFollower& l, IPeakFollower& r, const double* v, int n) noexcept
+{
+  auto eligible = [n](const IPeakFollower& f) {
+    return f.state == IPeakFollower::kHold && f.attackCoeff == 0.0 && f.value >= 1e-8 && f.holdCounter >= 0 &&
+           static_cast<long long>(f.holdCounter) + n <= static_cast<long long>(f.holdSamples);
+  };
+  if (n <= 0)
+    return;
+  if (!eligible(l) || !eligible(r))
+  {
+    for (int i = 0; i < n; ++i)
+    {
+      l.Step(v[2 * i]);
+      r.Step(v[2 * i + 1]);
+    }
+    return;
+  }
+  const __m128d one = _mm_set1_pd(1.0);
+  auto input = [one](__m128d x) {
+    if constexpr (Invert)
+      return _mm_sub_pd(one, _mm_min_pd(x, one));
+    else
+      return x;
+  };
+  __m128d m0 = _mm_set1_pd(-1.0), m1 = m0, m2 = m0, m3 = m0;
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+  {
+    m0 = _mm_max_pd(input(_mm_loadu_pd(v + 2 * i)), m0);
+    m1 = _mm_max_pd(input(_mm_loadu_pd(v + 2 * i + 2)), m1);
+    m2 = _mm_max_pd(input(_mm_loadu_pd(v + 2 * i + 4)), m2);
+    m3 = _mm_max_pd(input(_mm_loadu_pd(v + 2 * i + 6)), m3);
+  }
+  for (; i < n; ++i)
+    m0 = _mm_max_pd(input(_mm_loadu_pd(v + 2 * i)), m0);
+  double top[2];
+  _mm_storeu_pd(top, _mm_max_pd(_mm_max_pd(m0, m1), _mm_max_pd(m2, m3)));
+  IPeakFollower* f[2] = {&l, &r};
+  for (int k = 0; k < 2; ++k)
+  {
+    IPeakFollower& p = *f[k];
+    p.runningMax = std::max(p.runningMax, top[k]);
+    if (top[k] > p.value)
+    {
+      int at = 0;
+      while (p.Input(v[2 * at + k]) != top[k])
+        ++at;
+      p.value = (p.value - top[k]) * p.attackCoeff + top[k]; // = top: instant attack
+      p.holdCounter = n - 1 - at;
+    }
+    else
+      p.holdCounter += n;
+  }
+}
 #endif

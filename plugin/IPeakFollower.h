@@ -58,6 +58,9 @@ struct IPeakFollower
     holdSamples = static_cast<int32_t>(holdSec * fs);
   }
 
+  // The input as the follower sees it (inverted when invert is 1).
+  double Input(double v) const noexcept { return invert == 1 ? 1.0 - std::min(v, 1.0) : v; }
+
   // Reported output (1 - value when inverted).
   double Output() const noexcept { return invert == 1 ? 1.0 - value : value; }
 

@@ -46,35 +46,36 @@ void CopyFinite(const double* src, double* dst, int n) noexcept
 
 // Steps the eight input and output meters over a chunk: the input meters
 // with |in * factor|, the output meters with |out|. The fast meters go in
-// vector pairs; the hold meters (rarely rising, so their branches predict
-// well) one by one, on local copies that stay in registers. The four chains
-// are independent, so one loop lets their updates overlap.
+// vector pairs, both pairs in one loop so that their updates overlap; the
+// levels are kept in short scratch rows, over which the hold meters then take
+// whole runs.
 void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR, double factor,
-                     const double* outL, const double* outR, int n) noexcept
+                     const double* outL, const double* outR, int n, double* scratchIn, double* scratchOut,
+                     int scratchFrames) noexcept
 {
-  FollowerPair<false> inFast(meters[LimiterMeters::kInLFast], meters[LimiterMeters::kInRFast]);
-  FollowerPair<false> outFast(meters[LimiterMeters::kOutLFast], meters[LimiterMeters::kOutRFast]);
-  IPeakFollower inHoldL = meters[LimiterMeters::kInLHold];
-  IPeakFollower inHoldR = meters[LimiterMeters::kInRHold];
-  IPeakFollower outHoldL = meters[LimiterMeters::kOutLHold];
-  IPeakFollower outHoldR = meters[LimiterMeters::kOutRHold];
   const __m128d f = _mm_set1_pd(factor);
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  for (int i = 0; i < n; ++i)
+  for (int done = 0; done < n;)
   {
-    const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(inR[i], inL[i]), f), absMask);
-    const __m128d vo = _mm_and_pd(_mm_set_pd(outR[i], outL[i]), absMask);
-    inFast.Step(vi);
-    outFast.Step(vo);
-    inHoldL.Step(_mm_cvtsd_f64(vi));
-    inHoldR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(vi, vi)));
-    outHoldL.Step(_mm_cvtsd_f64(vo));
-    outHoldR.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(vo, vo)));
+    const int len = std::min(n - done, scratchFrames);
+    {
+      FollowerPair<false> inFast(meters[LimiterMeters::kInLFast], meters[LimiterMeters::kInRFast]);
+      FollowerPair<false> outFast(meters[LimiterMeters::kOutLFast], meters[LimiterMeters::kOutRFast]);
+      for (int j = 0; j < len; ++j)
+      {
+        const int i = done + j;
+        const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(inR[i], inL[i]), f), absMask);
+        const __m128d vo = _mm_and_pd(_mm_set_pd(outR[i], outL[i]), absMask);
+        _mm_store_pd(scratchIn + 2 * j, vi);
+        _mm_store_pd(scratchOut + 2 * j, vo);
+        inFast.Step(vi);
+        outFast.Step(vo);
+      }
+    }
+    StepHoldRunPair<false>(meters[LimiterMeters::kInLHold], meters[LimiterMeters::kInRHold], scratchIn, len);
+    StepHoldRunPair<false>(meters[LimiterMeters::kOutLHold], meters[LimiterMeters::kOutRHold], scratchOut, len);
+    done += len;
   }
-  meters[LimiterMeters::kInLHold] = inHoldL;
-  meters[LimiterMeters::kInRHold] = inHoldR;
-  meters[LimiterMeters::kOutLHold] = outHoldL;
-  meters[LimiterMeters::kOutRHold] = outHoldR;
 }
 
 } // namespace
@@ -533,7 +534,8 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
   }
 
   // Input meters (the level after Gain and Drive) and output meters.
-  StepLevelMeters(mMeters, src[0], src[1], mActive.inputMeterFactor, out[0], out[1], n);
+  StepLevelMeters(mMeters, src[0], src[1], mActive.inputMeterFactor, out[0], out[1], n, mPairOut, mPairGain,
+                  kPairRun);
 }
 
 void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames,
@@ -563,8 +565,6 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   ILimiterStage& st1 = mStages[1];
   ISoftClipper& cl0 = mClippers[0];
   ISoftClipper& cl1 = mClippers[1];
-  IPeakFollower grLHold = mMeters[LimiterMeters::kGrLHold];
-  IPeakFollower grRHold = mMeters[LimiterMeters::kGrRHold];
   FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
 
   const double link = mActive.params.channelLink / 100.0;
@@ -635,8 +635,7 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
       // Gain-reduction meters see each stage's own gain.
       const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
       grFast.Step(gr);
-      grLHold.Step(_mm_cvtsd_f64(gr));
-      grRHold.Step(_mm_cvtsd_f64(_mm_unpackhi_pd(gr, gr)));
+      _mm_store_pd(sg + 2 * j, gr); // the hold meters take the whole stretch below
       if (volume)
         z = _mm_mul_pd(z, volumeGain);
       if (stereo)
@@ -648,10 +647,9 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
         o0[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
     }
     _mm_storeu_pd(ratio, r);
+    StepHoldRunPair<true>(mMeters[LimiterMeters::kGrLHold], mMeters[LimiterMeters::kGrRHold], sg, len);
     done += len;
   }
   cl0.lastClipRatio = ratio[0];
   cl1.lastClipRatio = ratio[1];
-  mMeters[LimiterMeters::kGrLHold] = grLHold;
-  mMeters[LimiterMeters::kGrRHold] = grRHold;
 }

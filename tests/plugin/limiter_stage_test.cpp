@@ -2,6 +2,7 @@
 // independently of the engine's code, plus the stage's documented edge cases.
 
 #include "plugin/ILimiterStage.h"
+#include "plugin/FollowerPair.h"
 #include "plugin/LimiterStagePair.h"
 
 #include "tests/plugin/ReferenceLimiter.h"
@@ -330,5 +331,53 @@ TEST(LimiterStagePair, LanesEqualTheSingleStageSampleBySample)
   {
     ASSERT_EQ(o[2 * i], ra.ProcessSample(2, x[i])) << i;
     ASSERT_EQ(o[2 * i + 1], rb.ProcessSample(2, x[i])) << i;
+  }
+}
+
+TEST(PeakFollower, HoldRunsEqualSingleSteps)
+{
+  // Two hold meters over interleaved runs: holds that run out and restart,
+  // releases, tiny values that flush, inverted inputs, runs of any length.
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int invert : {0, 1})
+  {
+    for (int hold : {0, 3, 40, 1000})
+    {
+      IPeakFollower l, r, refL, refR;
+      for (IPeakFollower* f : {&l, &r, &refL, &refR})
+      {
+        f->SetTimes(0.0, hold / 1000.0, 0.01, 1000.0);
+        f->invert = invert;
+      }
+      std::vector<double> v(2 * 20000);
+      for (size_t i = 0; i < v.size(); ++i)
+      {
+        const int phase = static_cast<int>(i / 3000) % 4;
+        v[i] = phase == 0 ? u(rng) : phase == 1 ? 0.3 * u(rng) : phase == 2 ? 1e-9 * u(rng) : 1.2 * u(rng);
+      }
+      int pos = 0;
+      while (pos < 20000)
+      {
+        const int len = std::min(20000 - pos, 1 + static_cast<int>(rng() % 300));
+        if (invert)
+          StepHoldRunPair<true>(l, r, &v[2 * pos], len);
+        else
+          StepHoldRunPair<false>(l, r, &v[2 * pos], len);
+        for (int i = 0; i < len; ++i)
+        {
+          refL.Step(v[2 * (pos + i)]);
+          refR.Step(v[2 * (pos + i) + 1]);
+        }
+        pos += len;
+        for (auto [a, b] : {std::pair<IPeakFollower*, IPeakFollower*>(&l, &refL), {&r, &refR}})
+        {
+          ASSERT_EQ(a->value, b->value) << "invert " << invert << " hold " << hold << " at " << pos;
+          ASSERT_EQ(a->state, b->state) << pos;
+          ASSERT_EQ(a->holdCounter, b->holdCounter) << pos;
+          ASSERT_EQ(a->runningMax, b->runningMax) << pos;
+        }
+      }
+    }
   }
 }
