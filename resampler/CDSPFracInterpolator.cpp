@@ -27,9 +27,12 @@ CDSPFracInterpolator::CDSPFracInterpolator(bool IsThird, double SrcSampleRate, d
                                            double ReqAtten, double PrevLatency)
   : mSrc(SrcSampleRate), mDst(DstSampleRate)
 {
+  // Positions and output counters are 32-bit: a rate ratio beyond kMaxRatio
+  // either way would overflow them within a call.
   const double big = 1e15;
   if (!std::isfinite(SrcSampleRate) || !std::isfinite(DstSampleRate) || SrcSampleRate <= 0.0 ||
-      DstSampleRate <= 0.0 || SrcSampleRate > big || DstSampleRate > big)
+      DstSampleRate <= 0.0 || SrcSampleRate > big || DstSampleRate > big ||
+      SrcSampleRate > DstSampleRate * kMaxRatio || DstSampleRate > SrcSampleRate * kMaxRatio)
   {
     mStatus = EStatus::kInvalidRate;
     return;

@@ -19,10 +19,13 @@ class CFracDelayFilterBank;
 class CDSPFracInterpolator : public CDSPProcessor
 {
 public:
+  static constexpr double kMaxRatio = 65536.0;
+
   // IsThird: use the 3*2^k family of filter designs; SrcSampleRate and
   // DstSampleRate: positive, finite rates; ReqAtten: stop-band attenuation in
   // dB; PrevLatency: latency of the previous stage in input samples (>= 0).
-  // Invalid rates (status kInvalidRate) or a bank that cannot be built
+  // Invalid rates (not positive and finite, or a ratio beyond kMaxRatio
+  // either way: status kInvalidRate) or a bank that cannot be built
   // (kOutOfMemory) leave an object whose ProcessSamples refuses.
   CDSPFracInterpolator(bool IsThird, double SrcSampleRate, double DstSampleRate, double ReqAtten,
                        double PrevLatency);

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <random>
+#include <thread>
 #include <vector>
 
 using namespace rsmp;
@@ -260,6 +262,13 @@ TEST(FracInterpolator, ClearStateEqualsFreshObjectAndInvalidUse)
     EXPECT_EQ(a.GetMaxOutputLength(10), 0);
     a.ClearState();
   }
+  // Ratios whose positions would overflow are refused; the bound itself works.
+  EXPECT_EQ(CDSPFracInterpolator(false, 1e6, 1.0, 136.32, 0.0).GetStatus(), EStatus::kInvalidRate);
+  EXPECT_EQ(CDSPFracInterpolator(false, 1.0, 1e6, 136.32, 0.0).GetStatus(), EStatus::kInvalidRate);
+  CDSPFracInterpolator far(false, 65536.0 * 1000.3, 1000.3, 136.32, 0.0);
+  ASSERT_EQ(far.GetStatus(), EStatus::kOK);
+  const std::vector<double> y = RunStage(far, Noise(300000, 8), 65536, 1);
+  EXPECT_GE(y.size(), 4u);
 }
 
 TEST(FracDelayFilterBank, RowsAreNormalisedWindowedSincs)
@@ -352,4 +361,37 @@ TEST(FracDelayFilterBank, CacheSharesAndEvicts)
   EStatus st = EStatus::kOK;
   EXPECT_EQ(CFracDelayFilterBank::Acquire(1, 1, 3, false, false, 136.32, &st), nullptr);
   EXPECT_EQ(st, EStatus::kInvalidArgument);
+}
+
+TEST(FracDelayFilterBank, ConvertersBuiltOnManyThreadsShareBanksSafely)
+{
+  // Rate pairs with whole stepping (short-lived banks, more of them than the
+  // cache keeps) and without (the long-lived bank).
+  std::vector<double> dsts;
+  for (int i = 0; i < 16; ++i)
+    dsts.push_back(48000.0 * (i + 17) / 16);
+  dsts.push_back(44100.3);
+  const std::vector<double> x = Noise(2000, 12);
+  std::vector<std::vector<double>> expect;
+  for (double d : dsts)
+  {
+    CDSPFracInterpolator ip(false, 48000.0, d, 136.32, 0.0);
+    expect.push_back(RunStage(ip, x, 0, 1));
+  }
+  std::atomic<int> mismatches{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 8; ++round)
+        for (size_t i = 0; i < dsts.size(); ++i)
+        {
+          const size_t j = (i + size_t(t) * 5 + size_t(round)) % dsts.size();
+          CDSPFracInterpolator ip(false, 48000.0, dsts[j], 136.32, 0.0);
+          if (ip.GetStatus() != EStatus::kOK || RunStage(ip, x, 0, 1) != expect[j])
+            ++mismatches;
+        }
+    });
+  for (std::thread& th : threads)
+    th.join();
+  EXPECT_EQ(mismatches.load(), 0);
 }
