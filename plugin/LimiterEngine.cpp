@@ -480,9 +480,16 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
   CopyFinite(in[1], src[1], n);
 
   const int factor = mOversampler.CurrentFactor();
+  if (factor <= 1 && nIn == 2 && nOut == 2)
+  {
+    // Stereo at the base rate: the clamp and all twelve meters are done
+    // stretch by stretch inside the limiter pass.
+    ProcessLimiter(src, out, n, nIn, nOut, true);
+    return;
+  }
   if (factor <= 1)
   {
-    ProcessLimiter(src, out, n, nIn, nOut);
+    ProcessLimiter(src, out, n, nIn, nOut, false);
   }
   else
   {
@@ -491,7 +498,7 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
     for (int c = 0; c < nIn; ++c)
       nUp = mOversampler.Up(c, n, up[c]);
     double* rows[2] = {mOversampler.DownInputRow(0), mOversampler.DownInputRow(1)};
-    ProcessLimiter(up, rows, nUp, nIn, nOut);
+    ProcessLimiter(up, rows, nUp, nIn, nOut, false);
     if (nOut < 1)
     {
       std::memset(out[0], 0, static_cast<size_t>(n) * sizeof(double));
@@ -539,7 +546,7 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
 }
 
 void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames,
-                                   int nIn, int nOut) noexcept
+                                   int nIn, int nOut, bool finish) noexcept
 {
   if (nFrames <= 0)
     return;
@@ -549,15 +556,26 @@ void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* o
   double* o0 = outputs[0];
   double* o1 = stereo ? outputs[1] : outputs[0];
   const bool autoRelease = mStages[0].autoRelease != 0;
-  if (mActive.stageMode == 2)
-    autoRelease ? RunLimiter<2, true>(a, b, o0, o1, nFrames, stereo)
-                : RunLimiter<2, false>(a, b, o0, o1, nFrames, stereo);
+  const bool hard = mActive.stageMode == 2;
+  if (finish && stereo)
+  {
+    if (hard)
+      autoRelease ? RunLimiter<2, true, true>(a, b, o0, o1, nFrames, true)
+                  : RunLimiter<2, false, true>(a, b, o0, o1, nFrames, true);
+    else
+      autoRelease ? RunLimiter<1, true, true>(a, b, o0, o1, nFrames, true)
+                  : RunLimiter<1, false, true>(a, b, o0, o1, nFrames, true);
+    return;
+  }
+  if (hard)
+    autoRelease ? RunLimiter<2, true, false>(a, b, o0, o1, nFrames, stereo)
+                : RunLimiter<2, false, false>(a, b, o0, o1, nFrames, stereo);
   else
-    autoRelease ? RunLimiter<1, true>(a, b, o0, o1, nFrames, stereo)
-                : RunLimiter<1, false>(a, b, o0, o1, nFrames, stereo);
+    autoRelease ? RunLimiter<1, true, false>(a, b, o0, o1, nFrames, stereo)
+                : RunLimiter<1, false, false>(a, b, o0, o1, nFrames, stereo);
 }
 
-template <int Mode, bool Auto>
+template <int Mode, bool Auto, bool Finish>
 void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
                                bool stereo) noexcept
 {
@@ -565,8 +583,6 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   ILimiterStage& st1 = mStages[1];
   ISoftClipper& cl0 = mClippers[0];
   ISoftClipper& cl1 = mClippers[1];
-  FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
-
   const double link = mActive.params.channelLink / 100.0;
   const __m128d unlinked = _mm_set1_pd(1.0 - link);
   const bool saturate = mActive.saturate;
@@ -580,6 +596,11 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
   // The stages run over a stretch into small interleaved arrays first; the
   // link, clipper and meter pass then reads them (two short loops keep more
   // in registers than one long one).
+  // With Finish (stereo at the base rate) the clamp and the level meters are
+  // done here too, so that all the meters' updates share one loop.
+  const __m128d clampLo = _mm_set_pd(cl1.clampLow, cl0.clampLow);
+  const __m128d clampHi = _mm_set_pd(cl1.clampHigh, cl0.clampHigh);
+  const __m128d inFactor = _mm_set1_pd(mActive.inputMeterFactor);
   double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
   double* const s = mPairOut;
   double* const g = mPairGain;
@@ -634,10 +655,11 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
       }
       // Gain-reduction meters see each stage's own gain.
       const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
-      grFast.Step(gr);
-      _mm_store_pd(sg + 2 * j, gr); // the hold meters take the whole stretch below
+      _mm_store_pd(sg + 2 * j, gr); // the meters take the whole stretch below
       if (volume)
         z = _mm_mul_pd(z, volumeGain);
+      if constexpr (Finish)
+        z = _mm_max_pd(_mm_min_pd(z, clampHi), clampLo);
       if (stereo)
       {
         o0[i] = _mm_cvtsd_f64(z);
@@ -647,7 +669,36 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
         o0[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
     }
     _mm_storeu_pd(ratio, r);
+    // Meters of the stretch: the fast ones in vector pairs, all pairs in one
+    // loop so that their updates overlap; the hold meters take whole runs.
+    {
+      FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
+      if constexpr (Finish)
+      {
+        FollowerPair<false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
+        FollowerPair<false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
+        for (int j = 0; j < len; ++j)
+        {
+          const int i = done + j;
+          const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(b[i], a[i]), inFactor), absMask);
+          const __m128d vo = _mm_and_pd(_mm_set_pd(o1[i], o0[i]), absMask);
+          _mm_store_pd(s + 2 * j, vi);
+          _mm_store_pd(g + 2 * j, vo);
+          inFast.Step(vi);
+          outFast.Step(vo);
+          grFast.Step(_mm_load_pd(sg + 2 * j));
+        }
+      }
+      else
+        for (int j = 0; j < len; ++j)
+          grFast.Step(_mm_load_pd(sg + 2 * j));
+    }
     StepHoldRunPair<true>(mMeters[LimiterMeters::kGrLHold], mMeters[LimiterMeters::kGrRHold], sg, len);
+    if constexpr (Finish)
+    {
+      StepHoldRunPair<false>(mMeters[LimiterMeters::kInLHold], mMeters[LimiterMeters::kInRHold], s, len);
+      StepHoldRunPair<false>(mMeters[LimiterMeters::kOutLHold], mMeters[LimiterMeters::kOutRHold], g, len);
+    }
     done += len;
   }
   cl0.lastClipRatio = ratio[0];

@@ -150,9 +150,11 @@ private:
   int HostLatency() const;
   void TakeCoefficients() noexcept;
   void ProcessChunk(double* const* in, double* const* out, int n, int nIn, int nOut) noexcept;
+  // finish: also clamp and step the input and output meters (stereo at the
+  // base rate, where all of that runs at the limiter's rate).
   void ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames, int nIn,
-                      int nOut) noexcept;
-  template <int Mode, bool Auto>
+                      int nOut, bool finish) noexcept;
+  template <int Mode, bool Auto, bool Finish>
   void RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
                   bool stereo) noexcept;
 
