@@ -615,6 +615,9 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
                                         _mm_store_pd(sg + 2 * j, scaled);
                                       });
     __m128d r = _mm_loadu_pd(ratio);
+    FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
+    FollowerPair<false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
+    FollowerPair<false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
     for (int j = 0; j < len; ++j)
     {
       const int i = done + j;
@@ -655,11 +658,20 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
       }
       // Gain-reduction meters see each stage's own gain.
       const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
-      _mm_store_pd(sg + 2 * j, gr); // the meters take the whole stretch below
+      _mm_store_pd(sg + 2 * j, gr); // the hold meters take the whole stretch below
+      grFast.Step(gr);
       if (volume)
         z = _mm_mul_pd(z, volumeGain);
       if constexpr (Finish)
+      {
         z = _mm_max_pd(_mm_min_pd(z, clampHi), clampLo);
+        const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(b[i], a[i]), inFactor), absMask);
+        const __m128d vo = _mm_and_pd(z, absMask);
+        _mm_store_pd(s + 2 * j, vi);
+        _mm_store_pd(g + 2 * j, vo);
+        inFast.Step(vi);
+        outFast.Step(vo);
+      }
       if (stereo)
       {
         o0[i] = _mm_cvtsd_f64(z);
@@ -669,30 +681,6 @@ void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, dou
         o0[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
     }
     _mm_storeu_pd(ratio, r);
-    // Meters of the stretch: the fast ones in vector pairs, all pairs in one
-    // loop so that their updates overlap; the hold meters take whole runs.
-    {
-      FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
-      if constexpr (Finish)
-      {
-        FollowerPair<false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
-        FollowerPair<false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
-        for (int j = 0; j < len; ++j)
-        {
-          const int i = done + j;
-          const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(b[i], a[i]), inFactor), absMask);
-          const __m128d vo = _mm_and_pd(_mm_set_pd(o1[i], o0[i]), absMask);
-          _mm_store_pd(s + 2 * j, vi);
-          _mm_store_pd(g + 2 * j, vo);
-          inFast.Step(vi);
-          outFast.Step(vo);
-          grFast.Step(_mm_load_pd(sg + 2 * j));
-        }
-      }
-      else
-        for (int j = 0; j < len; ++j)
-          grFast.Step(_mm_load_pd(sg + 2 * j));
-    }
     StepHoldRunPair<true>(mMeters[LimiterMeters::kGrLHold], mMeters[LimiterMeters::kGrRHold], sg, len);
     if constexpr (Finish)
     {
