@@ -107,8 +107,16 @@ public:
     const __m128d maxCountV = _mm_set1_pd(maxCount);
     const __m128d clampV = pairsimd::Pair(clampA, clampB);
     const __m128d ringLengthV = _mm_set1_pd(ringLength);
-    const __m128d stride = _mm_set1_pd(ILimiterStage::kStride);
+    const __m128d noGain = _mm_set_pd(0.0, -1.0); // {gain -1, count 0}
     int32_t w = a.writeIndex;
+    // Where the current segments began (index of the first entry): the gain
+    // of a segment goes to that entry's gain field. Derived from the counts;
+    // irrelevant for segments of max count or more, which store nothing.
+    auto startOf = [&](int32_t c) {
+      int32_t p = w - ILimiterStage::kStride * (std::min(c, maxCount) + 1);
+      return p < 0 ? p + ringLength : p;
+    };
+    __m128d segStart = pairsimd::Pair(startOf(a.segmentCount), startOf(b.segmentCount));
     if constexpr (Auto)
       patt = pairsimd::Pair(a.autoAttack, b.autoAttack);
 
@@ -126,16 +134,14 @@ public:
       const __m128d store = _mm_andnot_pd(
         same, _mm_and_pd(_mm_and_pd(_mm_cmpneq_pd(prevPol, zero), _mm_cmpge_pd(g, zero)),
                          _mm_cmplt_pd(count, maxCountV)));
-      __m128d p = _mm_add_pd(
-        _mm_sub_pd(_mm_set1_pd(w), _mm_mul_pd(stride, _mm_add_pd(_mm_min_pd(count, maxCountV), one))), one);
-      p = _mm_add_pd(p, _mm_and_pd(_mm_cmplt_pd(p, zero), ringLengthV));
-      const __m128i at = _mm_cvttpd_epi32(pairsimd::Sel(store, p, ringLengthV));
+      const __m128i at = _mm_cvttpd_epi32(pairsimd::Sel(store, _mm_add_pd(segStart, one), ringLengthV));
       const int32_t atA = _mm_cvtsi128_si32(at);
       const int32_t atB = _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1));
       _mm_storeu_pd(ringA + atA, _mm_unpacklo_pd(g, count));
       _mm_storeu_pd(ringB + atB, _mm_unpackhi_pd(g, count));
       const __m128d limit = pairsimd::Sel(_mm_cmpeq_pd(pol, zero), clampV, maxCountV);
       count = _mm_and_pd(same, _mm_min_pd(_mm_add_pd(count, one), limit));
+      segStart = pairsimd::Sel(same, segStart, _mm_set1_pd(w));
       prevPol = pol;
       peak = _mm_and_pd(same, peak);
       prevS = x;
@@ -160,11 +166,9 @@ public:
       }
       // 5. Write.
       ringA[w] = pairsimd::Lo(x);
-      ringA[w + 1] = -1.0;
-      ringA[w + 2] = 0.0;
+      _mm_storeu_pd(ringA + w + 1, noGain);
       ringB[w] = pairsimd::Hi(x);
-      ringB[w + 1] = -1.0;
-      ringB[w + 2] = 0.0;
+      _mm_storeu_pd(ringB + w + 1, noGain);
       w += ILimiterStage::kStride;
       if (w >= ringLength)
         w = 0;
