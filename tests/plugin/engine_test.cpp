@@ -162,7 +162,7 @@ TEST(LimiterEngine, NonFiniteInputIsSilence)
       e->SetGain(6.0);
       Configure(*e);
     }
-    const Stereo x = RunBlocks(a, bad, {512});
+    const Stereo x = RunBlocks(a, bad, {333}); // odd blocks: every copy path
     const Stereo y = RunBlocks(b, clean, {512});
     for (int i = 0; i < n; ++i)
     {
