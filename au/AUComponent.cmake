@@ -1,7 +1,6 @@
 # The recipe for a loadable Audio Unit component. Folders processed before au/ (plugin/) include
 # this file directly: include(${PROJECT_SOURCE_DIR}/au/AUComponent.cmake).
 include_guard(GLOBAL)
-set(ORBEX_AU_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/component)
 
 # orbex_add_au_component(<target> NAME <Name> SOURCES ... [LIBS ...] [RESOURCES ...]
 #                        [IDENTIFIER <bundle id>] [VERSION <a.b.c>] [OUTPUT_DIR <dir>])
@@ -32,6 +31,8 @@ function(orbex_add_au_component target)
   endif()
   set(bundle ${C_OUTPUT_DIR}/${C_NAME}.component)
 
+  # The templates sit beside this file, whichever folder's scope calls the function.
+  set(ORBEX_AU_TEMPLATE_DIR ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/component)
   set(gen_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_component)
   set(COMPONENT_NAME ${C_NAME})
   set(COMPONENT_IDENTIFIER ${C_IDENTIFIER})
