@@ -100,6 +100,9 @@ void IFxAU::AttachOutputs(UInt32 outputBus, UInt32 nFrames, AudioBufferList* pBu
     SetChannelConnections(kOutput, bus->mFirstChannel + c, e, false);
     bus->mConnected = 1;
   }
+  // Forget the buffers of an earlier call first: a channel this call hands no buffer for
+  // receives nothing, rather than writing into memory the host may have reused.
+  AttachBuffers(kOutput, bus->mFirstChannel, bus->mPlugChannels, nullptr, 0);
   for (int j = 0; j < m; ++j)
   {
     AudioBuffer& buffer = pBufferList->mBuffers[j];
@@ -184,6 +187,9 @@ OSStatus IFxAU::RenderUnit(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
     }
     else
       PassThroughBuffers(static_cast<int>(nFrames));
+    // The host's output buffers belong to this call only; a bus the next cycle does not render
+    // must not be written through them.
+    AttachBuffers(kOutput, 0, NChannels(kOutput), nullptr, 0);
   }
 
   CallRenderNotifies(notifies, kAudioUnitRenderAction_PostRender, pTimeStamp, outputBus, nFrames, pBufferList);

@@ -1,0 +1,77 @@
+// Host buffers that change between render calls: the unit writes only into the buffers of the
+// call it serves, never into memory a host handed it in an earlier call.
+#include "tests/au/AUTestHost.h"
+
+#include <vector>
+
+using namespace autest;
+
+namespace {
+
+constexpr UInt32 kFrames = 128;
+constexpr float kSentinel = 7.f;
+
+OSStatus Render(AudioUnit unit, double t, AudioBufferList* list, UInt32 bus = 0)
+{
+  AudioUnitRenderActionFlags flags = 0;
+  const AudioTimeStamp ts = SampleTime(t);
+  return AudioUnitRender(unit, &flags, &ts, bus, kFrames, list);
+}
+
+void Fill(HostBuffers& b, UInt32 nChannels, float v)
+{
+  for (UInt32 c = 0; c < nChannels; ++c)
+    for (UInt32 s = 0; s < kFrames; ++s) b.Channel(c)[s] = v;
+}
+
+bool Untouched(HostBuffers& b, UInt32 channel)
+{
+  for (UInt32 s = 0; s < kFrames; ++s)
+    if (b.Channel(channel)[s] != kSentinel) return false;
+  return true;
+}
+
+} // namespace
+
+TEST_P(AUTestBothRoads, EarlierHostBuffersAreNeverWrittenAgain)
+{
+  AudioUnit unit = Make(GetParam());
+  SignalSource source;
+  ASSERT_EQ(SetChannels(unit, kAudioUnitScope_Input, 2), noErr);
+  ASSERT_EQ(SetChannels(unit, kAudioUnitScope_Output, 2), noErr);
+  ASSERT_EQ(ConnectSource(unit, source), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+
+  // A full stereo call, then its buffers are marked: no later call may write them.
+  HostBuffers first(2, kFrames);
+  ASSERT_EQ(Render(unit, 0, first.List()), noErr);
+  Fill(first, 2, kSentinel);
+
+  // The host hands fewer buffers than its format names: the missing channel goes nowhere.
+  HostBuffers mono(1, kFrames);
+  ASSERT_EQ(Render(unit, kFrames, mono.List()), noErr);
+  EXPECT_TRUE(Untouched(first, 0));
+  EXPECT_TRUE(Untouched(first, 1));
+  for (UInt32 s = 0; s < kFrames; ++s)
+    ASSERT_FLOAT_EQ(mono.Channel(0)[s], SignalSource::Sample(0, kFrames + s)) << s;
+
+  // The same with an empty list and with a list whose buffers have no memory.
+  HostBuffers none(0, kFrames);
+  ASSERT_EQ(Render(unit, 2 * kFrames, none.List()), noErr);
+  EXPECT_TRUE(Untouched(first, 0));
+  EXPECT_TRUE(Untouched(first, 1));
+  HostBuffers noMemory(2, kFrames, false);
+  ASSERT_EQ(Render(unit, 3 * kFrames, noMemory.List()), noErr);
+  EXPECT_TRUE(Untouched(first, 0));
+  EXPECT_TRUE(Untouched(first, 1));
+
+  // Back to full stereo: the new buffers receive the signal, the old ones stay as they are.
+  HostBuffers again(2, kFrames);
+  ASSERT_EQ(Render(unit, 4 * kFrames, again.List()), noErr);
+  for (UInt32 c = 0; c < 2; ++c)
+  {
+    EXPECT_TRUE(Untouched(first, c));
+    for (UInt32 s = 0; s < kFrames; ++s)
+      ASSERT_FLOAT_EQ(again.Channel(c)[s], SignalSource::Sample(c, 4 * kFrames + s)) << c << " " << s;
+  }
+}
