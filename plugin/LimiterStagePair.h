@@ -104,7 +104,6 @@ public:
     // Polarities and counts ride in the lanes as doubles (small whole
     // numbers, exact), so the segment bookkeeping is vector work too.
     __m128d prevPol = pairsimd::Pair(a.previousPolarity, b.previousPolarity);
-    __m128d pol = pairsimd::Pair(a.polarity, b.polarity);
     __m128d count = pairsimd::Pair(a.segmentCount, b.segmentCount);
     const __m128d maxCountV = _mm_set1_pd(maxCount);
     const __m128d clampV = pairsimd::Pair(clampA, clampB);
@@ -128,7 +127,8 @@ public:
       const __m128d x = _mm_mul_pd(pairsimd::Pair(xa[i], xb[i]), inGain);
       // 2. Polarity.
       const __m128d d = Mode == 2 ? _mm_sub_pd(x, prevS) : x;
-      pol = _mm_sub_pd(_mm_and_pd(_mm_cmpgt_pd(d, zero), one), _mm_and_pd(_mm_cmplt_pd(d, zero), one));
+      const __m128d pol =
+        _mm_sub_pd(_mm_and_pd(_mm_cmpgt_pd(d, zero), one), _mm_and_pd(_mm_cmplt_pd(d, zero), one));
       // 3. Segment bookkeeping: a segment end that stores nothing writes into
       // the spare entry behind the ring.
       const __m128d g = pairsimd::Sel(_mm_cmpgt_pd(peak, threshold), _mm_div_pd(ceilingGain, peak), one);
@@ -235,8 +235,8 @@ public:
     }
     a.previousPolarity = static_cast<int32_t>(pairsimd::Lo(prevPol));
     b.previousPolarity = static_cast<int32_t>(pairsimd::Hi(prevPol));
-    a.polarity = static_cast<int32_t>(pairsimd::Lo(pol));
-    b.polarity = static_cast<int32_t>(pairsimd::Hi(pol));
+    a.polarity = a.previousPolarity; // the last sample's polarity
+    b.polarity = b.previousPolarity;
     a.segmentCount = static_cast<int32_t>(pairsimd::Lo(count));
     b.segmentCount = static_cast<int32_t>(pairsimd::Hi(count));
   }
