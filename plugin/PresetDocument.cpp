@@ -4,6 +4,7 @@
 #include "core/IParam.h"
 #include "plugin/NumberText.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -40,6 +41,21 @@ bool NestingWithinLimit(const char* text, size_t len)
     {
       --depth;
     }
+  }
+  return true;
+}
+
+// Counts every "<" the parser could take as the start of an element (a letter, "_" or any byte
+// outside ASCII follows it), wherever it stands: inside comments, CDATA or declarations too. An
+// upper bound of the elements, and so of the parser's nesting, that no quoting can hide.
+bool ElementTagsWithinLimit(const char* text, size_t len)
+{
+  int count = 0;
+  for (size_t i = 0; i + 1 < len; ++i)
+  {
+    if (text[i] != '<') continue;
+    const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+    if ((std::isalpha(next) || next == '_' || next >= 127) && ++count > kMaxElements) return false;
   }
   return true;
 }
@@ -124,10 +140,17 @@ EResult Parse(const char* text, size_t len, const Identity& expect, const char* 
               const fx::IEditorDelegate& params, Parsed& out)
 {
   if (!text || len == 0) return EResult::kEmpty;
-  // The text runs to its first NUL.
+  // The text runs to its first NUL. A UTF-8 byte-order mark, which text editors may add when
+  // a user saves a preset file again, is not part of the document.
   len = strnlen(text, len);
+  if (len >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0)
+  {
+    text += 3;
+    len -= 3;
+  }
   if (len == 0) return EResult::kEmpty;
-  if (len > kMaxDocumentSize || !NestingWithinLimit(text, len)) return EResult::kTooLarge;
+  if (len > kMaxDocumentSize || !NestingWithinLimit(text, len) || !ElementTagsWithinLimit(text, len))
+    return EResult::kTooLarge;
 
   const std::string owned(text, len);
   TiXmlDocument doc;

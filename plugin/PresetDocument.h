@@ -18,6 +18,10 @@ namespace presetdoc {
 inline constexpr size_t kMaxDocumentSize = 1 << 20;
 /** Element nesting deeper than this is refused before the parser sees the text. */
 inline constexpr int kMaxNesting = 32;
+/** Documents with more element tags than this are refused before the parser sees the text (a
+ *  real one has a few dozen). This also bounds the parser's recursion, whatever text or
+ *  attribute values hide the nesting from a plain tag count. */
+inline constexpr int kMaxElements = 256;
 
 /** Who a document belongs to. */
 struct Identity
@@ -46,7 +50,8 @@ enum class EResult
 {
   kOK = 0,
   kEmpty,          // no text
-  kTooLarge,       // longer than kMaxDocumentSize or nested deeper than kMaxNesting
+  kTooLarge,       // longer than kMaxDocumentSize, nested deeper than kMaxNesting or with more
+                   // than kMaxElements element tags
   kMalformed,      // not well-formed XML
   kWrongRoot,      // root is not PresetXMLTree
   kWrongVendor,    // PluginVendor missing or not the maker's

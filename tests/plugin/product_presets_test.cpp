@@ -165,6 +165,17 @@ TEST(ProductState, AcceptedDocumentsApplyByNameWithSkipsAndRounding)
   EXPECT_EQ(plug.UnserializeState(ContainerOf(withData), 0), ContainerOf(withData).Size());
   plug.ExpectValues(0.12, 0.0, 10.0);
   EXPECT_STREQ(plug.GetPresetName(0), "P");
+
+  // A file saved again by a text editor: a byte-order mark and CRLF line ends.
+  std::string edited = "\xEF\xBB\xBF";
+  for (char c : PresetDoc("<Param name=\"Link\" val=\"33\" />\n", "Brimvaldex", "ORBEX9", "Edited \xC3\xA9"))
+  {
+    if (c == '\n') edited += '\r';
+    edited += c;
+  }
+  EXPECT_EQ(plug.UnserializeState(ContainerOf(edited), 0), ContainerOf(edited).Size());
+  plug.ExpectValues(0.12, 0.0, 33.0);
+  EXPECT_STREQ(plug.GetPresetName(0), "Edited \xC3\xA9");
 }
 
 TEST(ProductState, RejectedDocumentsChangeNothing)
@@ -172,6 +183,11 @@ TEST(ProductState, RejectedDocumentsChangeNothing)
   const std::string gain = "<Param name=\"Gain\" val=\"7\" />\n";
   std::string deep = "<?xml version=\"1.0\" ?>";
   for (int i = 0; i < 100000; ++i) deep += "<a>";
+  // Nesting hidden from a plain count of tags: "/>" in text and in attribute values.
+  std::string deepText = "<?xml version=\"1.0\" ?>";
+  for (int i = 0; i < 200000; ++i) deepText += "<a>/>";
+  std::string deepAttr = "<?xml version=\"1.0\" ?>";
+  for (int i = 0; i < 100000; ++i) deepAttr += "<a b=\"/>\">";
   const std::string huge = PresetDoc(gain + std::string(2 << 20, ' '));
   std::string notFirstName = PresetDoc(gain);
   notFirstName.replace(notFirstName.find("<Preset name"), 12, "<Preset id=\"1\" name");
@@ -193,6 +209,8 @@ TEST(ProductState, RejectedDocumentsChangeNothing)
     [&] { std::string s = PresetDoc(gain); s.replace(s.find("PresetXMLTree"), 13, "PresetTree"); return s; }(),
     [&] { std::string s = PresetDoc(gain); s.erase(s.find("    <PluginVersion>"), 36); return s; }(),
     deep,
+    deepText,
+    deepAttr,
     huge,
   };
   for (const std::string& doc : cases)
