@@ -1,0 +1,472 @@
+// The limiter as a loaded component: a host that only has ORBEX9.component (dlopen and its
+// exported entry points) sees the sixteen parameters with their ranges, texts and flags, the
+// factory preset, a state that restores into a fresh instance with identical audio, refused
+// state that changes nothing, and latency changes reported by the right road for its host.
+
+#include "plugin/ORBEX9Defs.h"
+
+#include <AudioToolbox/AudioToolbox.h>
+#include <AudioUnit/AudioUnit.h>
+#include <CoreFoundation/CFBundleRegistry.h>
+#include <CoreFoundation/CFManualClock.h>
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr OSType FourCC(const char (&s)[5])
+{
+  return (static_cast<OSType>(static_cast<unsigned char>(s[0])) << 24) |
+         (static_cast<OSType>(static_cast<unsigned char>(s[1])) << 16) |
+         (static_cast<OSType>(static_cast<unsigned char>(s[2])) << 8) | static_cast<unsigned char>(s[3]);
+}
+
+// Every test runs with its own empty data folder, so no default preset or settings file of the
+// machine takes part.
+class ScratchData
+{
+public:
+  ScratchData()
+  {
+    char tmpl[] = "/tmp/orbex9-component-XXXXXX";
+    const char* dir = ::mkdtemp(tmpl);
+    mRoot = dir ? dir : "/tmp/orbex9-component";
+    const char* old = std::getenv("XDG_DATA_HOME");
+    mHad = old != nullptr;
+    mOld = old ? old : "";
+    ::setenv("XDG_DATA_HOME", mRoot.c_str(), 1);
+  }
+  ~ScratchData()
+  {
+    if (mHad) ::setenv("XDG_DATA_HOME", mOld.c_str(), 1);
+    else ::unsetenv("XDG_DATA_HOME");
+    std::error_code ec;
+    std::filesystem::remove_all(mRoot, ec);
+  }
+
+private:
+  std::string mRoot, mOld;
+  bool mHad = false;
+};
+
+struct Component
+{
+  void* handle = nullptr;
+  AudioComponent comp = nullptr;
+};
+
+const Component& TheComponent()
+{
+  static Component c = [] {
+    Component lc;
+    lc.handle = dlopen(ORBEX9_COMPONENT_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!lc.handle) return lc;
+    auto factory = reinterpret_cast<AudioComponentFactoryFunction>(dlsym(lc.handle, "ORBEX9_Factory"));
+    AudioComponentDescription desc {};
+    desc.componentType = FourCC("aufx");
+    desc.componentSubType = FourCC("BV57");
+    desc.componentManufacturer = FourCC("BVQX");
+    if (factory) lc.comp = AudioComponentRegister(&desc, CFSTR("Brimvaldex: ORBEX9"), 0x00020111, factory);
+    return lc;
+  }();
+  return c;
+}
+
+// The host's main bundle, whose identifier names the host when an instance initialises.
+void SetHostBundle(const char* identifier)
+{
+  cfx::BundleDescription d;
+  d.identifier = identifier;
+  d.bundlePath = std::string("/tmp/orbex9-host-") + (*identifier ? identifier : "none") + ".app";
+  d.info = {{"CFBundleVersion", "1.0.0"}};
+  cfx::RegisterBundle(d, true);
+}
+
+AudioStreamBasicDescription FloatFormat(double fs, UInt32 channels)
+{
+  AudioStreamBasicDescription f {};
+  f.mSampleRate = fs;
+  f.mFormatID = kAudioFormatLinearPCM;
+  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
+  f.mBytesPerPacket = 4;
+  f.mFramesPerPacket = 1;
+  f.mBytesPerFrame = 4;
+  f.mChannelsPerFrame = channels;
+  f.mBitsPerChannel = 32;
+  return f;
+}
+
+// A loud, deterministic stereo source: the sample at time t depends on t only.
+OSStatus Source(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
+                AudioBufferList* list)
+{
+  for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
+  {
+    auto* p = static_cast<float*>(list->mBuffers[c].mData);
+    if (!p) return kAudio_ParamError;
+    for (UInt32 s = 0; s < nFrames; ++s)
+    {
+      const double t = ts->mSampleTime + s;
+      p[s] = static_cast<float>(1.4 * std::sin(0.031 * t * (c + 1)) + 0.3 * std::sin(0.7 * t + c));
+    }
+  }
+  return noErr;
+}
+
+template <class T>
+OSStatus GetProp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, UInt32 element, T& value)
+{
+  UInt32 size = sizeof(T);
+  return AudioUnitGetProperty(unit, id, scope, element, &value, &size);
+}
+
+template <class T>
+OSStatus SetProp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, UInt32 element, const T& value)
+{
+  return AudioUnitSetProperty(unit, id, scope, element, &value, sizeof(T));
+}
+
+std::string Text(CFStringRef s)
+{
+  if (!s) return "";
+  char buf[256] = {};
+  CFStringGetCString(s, buf, sizeof(buf), kCFStringEncodingUTF8);
+  return buf;
+}
+
+class ProductComponent : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ASSERT_NE(TheComponent().handle, nullptr) << dlerror();
+    ASSERT_NE(TheComponent().comp, nullptr);
+    cfx::UseManualClock(true, 1000.0);
+    SetHostBundle("");
+  }
+  void TearDown() override
+  {
+    for (AudioUnit u : mUnits) AudioComponentInstanceDispose(u);
+    mUnits.clear();
+    SetHostBundle("");
+  }
+
+  AudioUnit Make()
+  {
+    AudioUnit unit = nullptr;
+    EXPECT_EQ(AudioComponentInstanceNew(TheComponent().comp, &unit), noErr);
+    if (unit) mUnits.push_back(unit);
+    return unit;
+  }
+
+  // Stereo at fs, fed by Source, initialised.
+  AudioUnit MakeRunning(double fs = 48000.0)
+  {
+    AudioUnit unit = Make();
+    if (!unit) return nullptr;
+    EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, FloatFormat(fs, 2)), noErr);
+    EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(fs, 2)), noErr);
+    const AURenderCallbackStruct cb {&Source, nullptr};
+    EXPECT_EQ(SetProp(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+    EXPECT_EQ(AudioUnitInitialize(unit), noErr);
+    return unit;
+  }
+
+  static std::vector<float> Render(AudioUnit unit, int blocks, UInt32 frames = 512)
+  {
+    std::vector<float> all;
+    std::vector<float> left(frames), right(frames);
+    std::vector<unsigned char> listBytes(AudioBufferListSize(2));
+    auto* list = reinterpret_cast<AudioBufferList*>(listBytes.data());
+    for (int b = 0; b < blocks; ++b)
+    {
+      list->mNumberBuffers = 2;
+      float* data[2] = {left.data(), right.data()};
+      for (int c = 0; c < 2; ++c)
+      {
+        list->mBuffers[c].mNumberChannels = 1;
+        list->mBuffers[c].mDataByteSize = frames * sizeof(float);
+        list->mBuffers[c].mData = data[c];
+      }
+      AudioUnitRenderActionFlags flags = 0;
+      AudioTimeStamp ts {};
+      ts.mSampleTime = static_cast<double>(b) * frames;
+      ts.mFlags = kAudioTimeStampSampleTimeValid;
+      EXPECT_EQ(AudioUnitRender(unit, &flags, &ts, 0, frames, list), noErr);
+      all.insert(all.end(), left.begin(), left.end());
+      all.insert(all.end(), right.begin(), right.end());
+    }
+    return all;
+  }
+
+  static std::vector<float> Values(AudioUnit unit)
+  {
+    std::vector<float> v(kNumParams);
+    for (UInt32 i = 0; i < kNumParams; ++i)
+      EXPECT_EQ(AudioUnitGetParameter(unit, i, kAudioUnitScope_Global, 0, &v[i]), noErr);
+    return v;
+  }
+
+  static double LatencySeconds(AudioUnit unit)
+  {
+    Float64 seconds = -1.0;
+    EXPECT_EQ(GetProp(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, seconds), noErr);
+    return seconds;
+  }
+
+  std::vector<AudioUnit> mUnits;
+};
+
+struct ListenerLog
+{
+  int latencyCalls = 0;
+  static void Proc(void* refCon, AudioUnit, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement)
+  {
+    if (id == kAudioUnitProperty_Latency) ++static_cast<ListenerLog*>(refCon)->latencyCalls;
+  }
+};
+
+} // namespace
+
+TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
+{
+  ScratchData data;
+  AudioUnit unit = Make();
+  ASSERT_NE(unit, nullptr);
+
+  UInt32 size = 0;
+  Boolean writable = true;
+  ASSERT_EQ(AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size,
+                                     &writable),
+            noErr);
+  ASSERT_EQ(size, kNumParams * sizeof(AudioUnitParameterID));
+  std::vector<AudioUnitParameterID> ids(kNumParams);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(),
+                                 &size),
+            noErr);
+  for (UInt32 i = 0; i < kNumParams; ++i) EXPECT_EQ(ids[i], i);
+
+  struct Row
+  {
+    const char* name;
+    float min, max, def;
+    bool automatable;
+    const char* unitName; // null: no custom unit name
+    std::vector<const char*> texts;
+  };
+  const Row rows[kNumParams] = {
+    {"GUI Scale", 0.5f, 3.0f, 1.0f, false, nullptr, {}},
+    {"Toggle Tooltips", 0, 1, 1, false, nullptr, {"Off", "On"}},
+    {"OS Mode", 0, 4, 0, false, nullptr, {"1x", "2x", "4x", "8x", "16x"}},
+    {"Gain", 0, 24, 0, true, "dB", {}},
+    {"Attack", 0, 1000, 0, true, "ms", {}},
+    {"Release", 0, 1000, 0, true, "ms", {}},
+    {"Auto Release", 0, 1, 0, true, nullptr, {"Off", "On"}},
+    {"Look Ahead", 0, 1, 0, false, nullptr, {"Short", "Long"}},
+    {"Ceiling", -24, 0, 0, true, "dBFS", {}},
+    {"Drive", 0, 24, 0, true, "dB", {}},
+    {"Channel Link", 0, 100, 100, true, "%", {}},
+    {"Meter Mode", 0, 2, 0, true, nullptr, {"IN", "GR", "OUT"}},
+    {"Limit Mode", 0, 1, 0, false, nullptr, {"Hard", "Soft"}},
+    {"Saturation Mode", 0, 1, 0, true, nullptr, {"Off", "On"}},
+    {"Ceiling Mode", 0, 1, 0, true, nullptr, {"Ceiling", "Volume"}},
+    {"Online Update Check", 0, 1, 1, false, nullptr, {"Off", "On"}},
+  };
+  const std::vector<float> values = Values(unit);
+  for (UInt32 i = 0; i < kNumParams; ++i)
+  {
+    const Row& r = rows[i];
+    SCOPED_TRACE(r.name);
+    AudioUnitParameterInfo info {};
+    ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, i, info), noErr);
+    EXPECT_STREQ(info.name, r.name);
+    EXPECT_EQ(Text(info.cfNameString), r.name);
+    EXPECT_FLOAT_EQ(info.minValue, r.min);
+    EXPECT_FLOAT_EQ(info.maxValue, r.max);
+    EXPECT_FLOAT_EQ(info.defaultValue, r.def);
+    EXPECT_FLOAT_EQ(values[i], r.def);
+    EXPECT_EQ((info.flags & kAudioUnitParameterFlag_NonRealTime) != 0, !r.automatable);
+    EXPECT_NE(info.flags & kAudioUnitParameterFlag_IsWritable, 0u);
+    EXPECT_NE(info.clumpID, 0u); // every parameter has a group
+    if (!r.texts.empty())
+    {
+      EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Indexed);
+      EXPECT_NE(info.flags & kAudioUnitParameterFlag_ValuesHaveStrings, 0u);
+      CFArrayRef strings = nullptr;
+      ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, i, strings), noErr);
+      ASSERT_NE(strings, nullptr);
+      ASSERT_EQ(CFArrayGetCount(strings), static_cast<CFIndex>(r.texts.size()));
+      for (size_t k = 0; k < r.texts.size(); ++k)
+        EXPECT_EQ(Text(static_cast<CFStringRef>(CFArrayGetValueAtIndex(strings, static_cast<CFIndex>(k)))),
+                  r.texts[k]);
+      CFRelease(strings);
+    }
+    else if (r.unitName)
+    {
+      EXPECT_EQ(info.unit, kAudioUnitParameterUnit_CustomUnit);
+      EXPECT_EQ(Text(info.unitName), r.unitName);
+    }
+    else
+    {
+      EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Generic);
+    }
+    // The name is handed over; the unit name stays the unit's.
+    if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.cfNameString) CFRelease(info.cfNameString);
+  }
+  AudioUnitParameterInfo beyond {};
+  EXPECT_NE(GetProp(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, kNumParams, beyond), noErr);
+}
+
+TEST_F(ProductComponent, StateRestoresEveryParameterIntoAFreshInstanceWithIdenticalAudio)
+{
+  ScratchData data;
+  AudioUnit a = MakeRunning();
+  ASSERT_NE(a, nullptr);
+
+  // The host's factory presets: the framework's one preset, filled with the defaults.
+  CFArrayRef presets = nullptr;
+  ASSERT_EQ(GetProp(a, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, presets), noErr);
+  ASSERT_NE(presets, nullptr);
+  ASSERT_EQ(CFArrayGetCount(presets), 1);
+  const auto* init = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, 0));
+  EXPECT_EQ(init->presetNumber, 0);
+  EXPECT_EQ(Text(init->presetName), "Init");
+  CFRelease(presets);
+
+  // Every parameter away from its default (the host road; the ones it should not automate
+  // included: what it stores is what the engine runs).
+  const float set[kNumParams] = {1.5f, 0, 2, 7.5f, 3.25f, 120, 1, 1, -3.5f, 4, 40, 2, 1, 1, 1, 0};
+  for (UInt32 i = 0; i < kNumParams; ++i)
+    ASSERT_EQ(AudioUnitSetParameter(a, i, kAudioUnitScope_Global, 0, set[i], 0), noErr) << i;
+  const std::vector<float> before = Values(a);
+  for (UInt32 i = 0; i < kNumParams; ++i) EXPECT_FLOAT_EQ(before[i], set[i]) << i;
+
+  CFPropertyListRef plist = nullptr;
+  ASSERT_EQ(GetProp(a, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, plist), noErr);
+  ASSERT_NE(plist, nullptr);
+  ASSERT_EQ(CFGetTypeID(plist), CFDictionaryGetTypeID());
+  auto dataEntry = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), CFSTR("data")));
+  ASSERT_NE(dataEntry, nullptr);
+  ASSERT_GE(CFDataGetLength(dataEntry), 32);
+  const std::string head(reinterpret_cast<const char*>(CFDataGetBytePtr(dataEntry)), 20);
+  EXPECT_EQ(head.substr(0, 4), "RIFF");
+  EXPECT_EQ(head.substr(12, 8), "QVCMQVCS");
+
+  AudioUnit b = MakeRunning();
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(SetProp(b, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, plist), noErr);
+  const std::vector<float> restored = Values(b);
+  for (UInt32 i = 0; i < kNumParams; ++i) EXPECT_FLOAT_EQ(restored[i], set[i]) << i;
+  EXPECT_DOUBLE_EQ(LatencySeconds(b), LatencySeconds(a));
+
+  // The same settings give the same audio, sample for sample.
+  const std::vector<float> outA = Render(a, 24);
+  const std::vector<float> outB = Render(b, 24);
+  ASSERT_EQ(outA.size(), outB.size());
+  size_t differing = 0;
+  for (size_t k = 0; k < outA.size(); ++k) differing += outA[k] != outB[k];
+  EXPECT_EQ(differing, 0u);
+  float peak = 0.f;
+  for (float s : outA) peak = std::max(peak, std::fabs(s));
+  EXPECT_GT(peak, 0.1f);
+  CFRelease(plist);
+}
+
+TEST_F(ProductComponent, RefusedStateChangesNothing)
+{
+  ScratchData data;
+  AudioUnit unit = MakeRunning();
+  ASSERT_NE(unit, nullptr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, kAudioUnitScope_Global, 0, 5.0f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kCeiling, kAudioUnitScope_Global, 0, -2.0f, 0), noErr);
+  CFPropertyListRef plist = nullptr;
+  ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, plist), noErr);
+  ASSERT_NE(plist, nullptr);
+  auto good = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), CFSTR("data")));
+  ASSERT_NE(good, nullptr);
+  const std::string bytes(reinterpret_cast<const char*>(CFDataGetBytePtr(good)),
+                          static_cast<size_t>(CFDataGetLength(good)));
+
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, kAudioUnitScope_Global, 0, 11.0f, 0), noErr);
+  const std::vector<float> expected = Values(unit);
+
+  std::string huge = bytes;
+  const int32_t hugeLen = 0x7ffffff0;
+  std::memcpy(huge.data() + 28, &hugeLen, 4);
+  std::string foreign = bytes;
+  foreign.replace(foreign.find("Brimvaldex"), 10, "Otherwise!");
+  const std::string docStart = bytes.substr(0, bytes.find("<Param "));
+  const std::string cases[] = {
+    bytes.substr(0, 20),                 // truncated header
+    bytes.substr(0, bytes.size() / 2),   // truncated document
+    "FORM" + bytes.substr(4),            // another container
+    huge,                                // a text length far past the end
+    foreign,                             // another maker's document
+    std::string(),                       // no data at all
+  };
+  for (const std::string& c : cases)
+  {
+    SCOPED_TRACE(c.size());
+    CFMutableDictionaryRef edited = CFDictionaryCreateMutableCopy(nullptr, 0, static_cast<CFDictionaryRef>(plist));
+    CFDataRef d = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(c.data()), static_cast<CFIndex>(c.size()));
+    CFDictionarySetValue(edited, CFSTR("data"), d);
+    CFRelease(d);
+    EXPECT_NE(SetProp(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
+                      static_cast<CFPropertyListRef>(edited)),
+              noErr);
+    CFRelease(edited);
+    const std::vector<float> now = Values(unit);
+    for (UInt32 i = 0; i < kNumParams; ++i) EXPECT_FLOAT_EQ(now[i], expected[i]) << i;
+  }
+  CFRelease(plist);
+}
+
+TEST_F(ProductComponent, LatencyChangesReachTheHostByItsRoad)
+{
+  ScratchData data;
+  struct Case
+  {
+    const char* bundle;
+    bool immediate; // told at once, before any idle tick
+  };
+  for (const Case c : {Case {"", false}, Case {"com.apple.logic10", true}, Case {"com.cockos.reaper", false}})
+  {
+    SCOPED_TRACE(*c.bundle ? c.bundle : "unknown host");
+    SetHostBundle(c.bundle);
+    const double fs = 48000.0;
+    AudioUnit unit = MakeRunning(fs);
+    ASSERT_NE(unit, nullptr);
+    cfx::RunMainRunLoopFor(0.1);
+    const double before = LatencySeconds(unit);
+    EXPECT_GT(before, 0.0);
+    EXPECT_DOUBLE_EQ(std::round(before * fs), before * fs);
+
+    ListenerLog log;
+    ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, &ListenerLog::Proc, &log), noErr);
+    ASSERT_EQ(AudioUnitSetParameter(unit, kOSMode, kAudioUnitScope_Global, 0, 3.0f, 0), noErr); // 8x
+    EXPECT_EQ(log.latencyCalls > 0, c.immediate);
+    cfx::RunMainRunLoopFor(0.1); // a few idle ticks
+    EXPECT_EQ(log.latencyCalls, 1);
+    const double after = LatencySeconds(unit);
+    EXPECT_NE(after, before);
+    EXPECT_DOUBLE_EQ(std::round(after * fs), after * fs);
+
+    // Back to 1x: the latency returns to what it was.
+    ASSERT_EQ(AudioUnitSetParameter(unit, kOSMode, kAudioUnitScope_Global, 0, 0.0f, 0), noErr);
+    cfx::RunMainRunLoopFor(0.1);
+    EXPECT_EQ(log.latencyCalls, 2);
+    EXPECT_DOUBLE_EQ(LatencySeconds(unit), before);
+    EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_Latency, &ListenerLog::Proc, &log),
+              noErr);
+  }
+}
