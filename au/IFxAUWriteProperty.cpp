@@ -63,13 +63,14 @@ OSStatus IFxAU::WriteStreamFormat(AudioUnitScope scope, AudioUnitElement element
   IAUBusRecord* bus = FindBus(scope, element);
   if (!bus) return kAudioUnitErr_InvalidProperty;
 
-  // Only 32-bit native float, non-interleaved linear PCM at a real rate.
+  // Only 32-bit native float, non-interleaved linear PCM at a real rate; a refused format gets
+  // the status of every other refused write.
   const UInt32 flags = f.mFormatFlags;
   if (f.mFormatID != kAudioFormatLinearPCM || !(flags & kAudioFormatFlagIsFloat) ||
       !(flags & kAudioFormatFlagIsNonInterleaved) || (flags & kAudioFormatFlagIsBigEndian) ||
       (flags & kAudioFormatFlagIsSignedInteger) || f.mBitsPerChannel != 32 || f.mBytesPerFrame != 4 ||
       f.mBytesPerPacket != 4 || f.mFramesPerPacket != 1 || !std::isfinite(f.mSampleRate) || f.mSampleRate <= 0.0)
-    return kAudioUnitErr_FormatNotSupported;
+    return kAudioUnitErr_InvalidProperty;
 
   const UInt32 nChannels = f.mChannelsPerFrame;
   if (nChannels == 0 || nChannels > static_cast<UInt32>(bus->mPlugChannels) ||

@@ -121,24 +121,24 @@ TEST_P(AUTestBothRoads, RefusedValuesChangeNothing)
     return f;
   };
   const BadFormat cases[] = {
-    {"not PCM", fmt([](auto& f) { f.mFormatID = 0x61616320; }), kAudioUnitErr_FormatNotSupported},
+    {"not PCM", fmt([](auto& f) { f.mFormatID = 0x61616320; }), kAudioUnitErr_InvalidProperty},
     {"integer", fmt([](auto& f) { f.mFormatFlags = kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsNonInterleaved; }),
-     kAudioUnitErr_FormatNotSupported},
+     kAudioUnitErr_InvalidProperty},
     {"interleaved", fmt([](auto& f) { f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked; }),
-     kAudioUnitErr_FormatNotSupported},
-    {"big endian", fmt([](auto& f) { f.mFormatFlags |= kAudioFormatFlagIsBigEndian; }), kAudioUnitErr_FormatNotSupported},
+     kAudioUnitErr_InvalidProperty},
+    {"big endian", fmt([](auto& f) { f.mFormatFlags |= kAudioFormatFlagIsBigEndian; }), kAudioUnitErr_InvalidProperty},
     {"16 bit", fmt([](auto& f) {
        f.mBitsPerChannel = 16;
        f.mBytesPerFrame = f.mBytesPerPacket = 2;
      }),
-     kAudioUnitErr_FormatNotSupported},
+     kAudioUnitErr_InvalidProperty},
     {"64 bit", fmt([](auto& f) {
        f.mBitsPerChannel = 64;
        f.mBytesPerFrame = f.mBytesPerPacket = 8;
      }),
-     kAudioUnitErr_FormatNotSupported},
-    {"rate 0", fmt([](auto& f) { f.mSampleRate = 0; }), kAudioUnitErr_FormatNotSupported},
-    {"rate NaN", fmt([](auto& f) { f.mSampleRate = kNaN; }), kAudioUnitErr_FormatNotSupported},
+     kAudioUnitErr_InvalidProperty},
+    {"rate 0", fmt([](auto& f) { f.mSampleRate = 0; }), kAudioUnitErr_InvalidProperty},
+    {"rate NaN", fmt([](auto& f) { f.mSampleRate = kNaN; }), kAudioUnitErr_InvalidProperty},
     {"no channels", fmt([](auto& f) { f.mChannelsPerFrame = 0; }), kAudioUnitErr_InvalidProperty},
     {"three channels", fmt([](auto& f) { f.mChannelsPerFrame = 3; }), kAudioUnitErr_InvalidProperty},
     {"huge channel count", fmt([](auto& f) { f.mChannelsPerFrame = 0xFFFFFFFF; }), kAudioUnitErr_InvalidProperty},
