@@ -85,14 +85,14 @@ void renderText(VGcontext* ctx, VGvertex* verts, int nverts) {
                               ctx->fringeWidth);
 }
 
-// One step of the iterator. When a glyph found no room in the atlas, moves to larger
-// atlases and repeats the step; other missing glyphs are left missing. Returns 0 at the
-// end of the text; *stop is set when no atlas can take the glyph.
+// One step of the iterator. When a glyph found no room in the atlas, moves to the next
+// larger atlas and repeats the step once; a glyph that does not fit there either ends
+// the text (*stop). Other missing glyphs are left missing. Returns 0 at the end.
 int iterStep(VGcontext* ctx, FstashTextIter* iter, FstashTextIter* prevIter, FstashQuad* q, bool* stop,
              VGvertex* verts, int* nverts) {
   ctx->fontAtlasFull = 0;
   if (!fstashTextIterNext(ctx->fs, iter, q)) return 0;
-  while (iter->prevGlyphIndex == -1 && ctx->fontAtlasFull) {
+  if (iter->prevGlyphIndex == -1 && ctx->fontAtlasFull) {
     if (verts != nullptr && *nverts != 0) {
       renderText(ctx, verts, *nverts);
       *nverts = 0;
@@ -104,6 +104,10 @@ int iterStep(VGcontext* ctx, FstashTextIter* iter, FstashTextIter* prevIter, Fst
     *iter = *prevIter;
     ctx->fontAtlasFull = 0;
     fstashTextIterNext(ctx->fs, iter, q);
+    if (iter->prevGlyphIndex == -1) {
+      *stop = true;
+      return 1;
+    }
   }
   if (iter->prevGlyphIndex == -1) {
     // No glyph for this code point: an empty box at the pen.

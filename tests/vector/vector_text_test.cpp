@@ -225,6 +225,15 @@ TEST(VectorText, FullAtlasMovesToALargerFontImage) {
   EXPECT_LT(big.triangleVerts(), text.size() * 6);
   EXPECT_GT(big.r.calls.size(), before);
 
+  // A glyph too large for the next atlas gets one retry there, then ends the string:
+  // it does not use up the remaining font images.
+  TextFrame huge;
+  vgrSetFontSize(huge.ctx, 2000);
+  EXPECT_EQ(vgrDrawText(huge.ctx, 7, 1500, "HI", nullptr), 7.0f);
+  EXPECT_EQ(huge.ctx->fontImageIdx, 1);
+  EXPECT_EQ(huge.r.created, 2);
+  EXPECT_EQ(huge.triangleVerts(), 0u);
+
   // Missing glyphs for other reasons do not grow anything: a tiny size has none.
   TextFrame tiny;
   vgrSetFontSize(tiny.ctx, 0.1f);
