@@ -351,9 +351,13 @@ OSStatus IFxAU::AddRenderNotify(AURenderCallback proc, void* refCon)
   return noErr;
 }
 
-OSStatus IFxAU::RemoveRenderNotify(AURenderCallback proc, void* /*refCon*/)
+OSStatus IFxAU::RemoveRenderNotify(AURenderCallback proc, void* refCon)
 {
-  mRenderNotifies.RemoveFirst([&](const IAURenderNotify& n) { return n.mProc == proc; });
+  // The registration with this proc and refCon goes first, so that a host registering one proc
+  // for several refCons never leaves a notify pointing at a refCon it has just freed. Without
+  // such a registration, the first one with this proc goes.
+  if (!mRenderNotifies.RemoveFirst([&](const IAURenderNotify& n) { return n.mProc == proc && n.mRefCon == refCon; }))
+    mRenderNotifies.RemoveFirst([&](const IAURenderNotify& n) { return n.mProc == proc; });
   return noErr;
 }
 

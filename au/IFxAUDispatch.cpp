@@ -3,6 +3,7 @@
 
 #include <AudioUnit/MusicDevice.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace fx {
@@ -160,7 +161,13 @@ ComponentResult IFxAU::DispatchComponentCall(ComponentParameters* params)
       if (!need(6)) return kAudio_ParamError;
       auto* pNoteID = args.Ptr<NoteInstanceID*>(3);
       auto* pNote = args.Ptr<const MusicDeviceNoteParams*>(5);
-      if (pNoteID && pNote) *pNoteID = static_cast<NoteInstanceID>(static_cast<SInt32>(pNote->mPitch));
+      if (pNoteID && pNote)
+      {
+        // A pitch that is no number, or beyond the 32-bit range, has no integer: it gives 0.
+        const double pitch = pNote->mPitch;
+        const bool representable = std::isfinite(pitch) && pitch > -2147483649.0 && pitch < 2147483648.0;
+        *pNoteID = static_cast<NoteInstanceID>(representable ? static_cast<SInt32>(pitch) : 0);
+      }
       return noErr;
     }
 
