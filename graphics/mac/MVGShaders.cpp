@@ -36,35 +36,57 @@ void vertexShader(const MTLVertexIn& in, MTLVertexOut& out) {
   out.varyings[3] = in.attributes[1][1];
 }
 
-inline float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+inline float minf(float a, float b) { return std::min(a, b); }
+inline float maxf(float a, float b) { return std::max(a, b); }
+inline float clamp01(float v) { return minf(maxf(v, 0.0f), 1.0f); }
 
-inline float sdroundrect(float px, float py, float ex, float ey, float r) {
-  const float dx = std::fabs(px) - (ex - r), dy = std::fabs(py) - (ey - r);
-  const float ox = std::max(dx, 0.0f), oy = std::max(dy, 0.0f);
-  return std::min(std::max(dx, dy), 0.0f) + std::sqrt(ox * ox + oy * oy) - r;
-}
+constexpr int kChunk = 64;
 
-inline float scissorMask(const MVGfragUniforms& u, float x, float y) {
+// Coverage of a chunk of pixels: scissor mask times (with anti-aliasing) the fringe
+// coverage from (u, v). Returns false when every pixel of the chunk is discarded.
+template <bool kAntiAlias>
+bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int first, int n, float* cov,
+              unsigned char* discard) {
   const float* m = u.scissorMat;
-  const float sx = std::fabs(m[0] * x + m[4] * y + m[8]) - u.scissorExt[0];
-  const float sy = std::fabs(m[1] * x + m[5] * y + m[9]) - u.scissorExt[1];
-  return clamp01(0.5f - sx * u.scissorScale[0]) * clamp01(0.5f - sy * u.scissorScale[1]);
-}
-
-inline float strokeMask(const MVGfragUniforms& u, float tu, float tv) {
-  return std::min(1.0f, (1.0f - std::fabs(tu * 2.0f - 1.0f)) * u.strokeMult) * std::min(1.0f, tv);
-}
-
-inline void applyTexType(int texType, float* c) {
-  if (texType == MVG_TEX_STRAIGHT) {
-    c[0] *= c[3], c[1] *= c[3], c[2] *= c[3];
-  } else if (texType == MVG_TEX_ALPHA) {
-    c[1] = c[2] = c[3] = c[0];
+  const bool scissored = m[0] != 0 || m[1] != 0 || m[4] != 0 || m[5] != 0 || m[8] != 0 || m[9] != 0;
+  for (int i = 0; i < n; i++) cov[i] = 1.0f;
+  if (scissored) {
+    const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
+    const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
+    const float vx = v[0], vy = v[1], dx = d[0], dy = d[1];
+    for (int i = 0; i < n; i++) {
+      const float fi = float(first + i);
+      const float x = vx + dx * fi, y = vy + dy * fi;
+      const float ax = std::fabs(m0 * x + m4 * y + m8) - ex;
+      const float ay = std::fabs(m1 * x + m5 * y + m9) - ey;
+      cov[i] = clamp01(0.5f - ax * sx) * clamp01(0.5f - ay * sy);
+    }
   }
+  if constexpr (kAntiAlias) {
+    const float vu = v[2], vv = v[3], du = d[2], dv = d[3], mult = u.strokeMult, thr = u.strokeThr;
+    float fringe[kChunk];
+    float lowest = 2.0f;
+    for (int i = 0; i < n; i++) {
+      const float fi = float(first + i);
+      const float tu = vu + du * fi, tv = vv + dv * fi;
+      const float a = minf(1.0f, (1.0f - std::fabs(tu * 2.0f - 1.0f)) * mult) * minf(1.0f, tv);
+      fringe[i] = a;
+      lowest = minf(lowest, a);
+      cov[i] *= a;
+    }
+    if (!(lowest < thr)) return true;
+    bool any = false;
+    for (int i = 0; i < n; i++) {
+      discard[i] = fringe[i] < thr;
+      any |= !discard[i];
+    }
+    return any;
+  }
+  return true;
 }
 
 template <bool kAntiAlias>
-void fragmentProgram(const MTLFragmentSpan& span, float* rgba, unsigned char* discard) {
+void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard) {
   const MTLShaderBuffer& ub = span.buffers[0];
   if (!ub.bytes || ub.length < sizeof(MVGfragUniforms)) {
     std::memset(discard, 1, size_t(span.count));
@@ -78,38 +100,68 @@ void fragmentProgram(const MTLFragmentSpan& span, float* rgba, unsigned char* di
   const float* d = span.dvdx;
   const float* pm = u.paintMat;
   const float feather = u.feather > 1e-6f ? u.feather : 1e-6f;
+  const float invFeather = 1.0f / feather;
   const float ex = u.extent[0] != 0.0f ? u.extent[0] : 1.0f, ey = u.extent[1] != 0.0f ? u.extent[1] : 1.0f;
-  for (int i = 0; i < span.count; i++, rgba += 4) {
-    const float fi = float(i);
-    const float x = v[0] + d[0] * fi, y = v[1] + d[1] * fi;
-    const float tu = v[2] + d[2] * fi, tv = v[3] + d[3] * fi;
-    const float scissor = scissorMask(u, x, y);
-    float strokeAlpha = 1.0f;
-    if constexpr (kAntiAlias) {
-      strokeAlpha = strokeMask(u, tu, tv);
-      if (strokeAlpha < u.strokeThr) {
-        discard[i] = 1;
+  const bool solid = u.type == MVG_SHADER_FILLGRAD && std::memcmp(u.innerCol, u.outerCol, sizeof(u.innerCol)) == 0;
+  float cov[kChunk], t[kChunk];
+  for (int first = 0; first < span.count; first += kChunk) {
+    const int n = std::min(kChunk, span.count - first);
+    float* __restrict r = rgba[0] + first;
+    float* __restrict g = rgba[1] + first;
+    float* __restrict b = rgba[2] + first;
+    float* __restrict a = rgba[3] + first;
+    // Glyph quads carry atlas coordinates in (u, v), not fringe coverage.
+    const bool covered = u.type == MVG_SHADER_IMG ? coverage<false>(u, v, d, first, n, cov, discard + first)
+                                                   : coverage<kAntiAlias>(u, v, d, first, n, cov, discard + first);
+    if (!covered) continue;
+    if (u.type == MVG_SHADER_FILLGRAD) {
+      const float c0 = u.innerCol[0], c1 = u.innerCol[1], c2 = u.innerCol[2], c3 = u.innerCol[3];
+      if (solid) {
+        for (int i = 0; i < n; i++) r[i] = c0 * cov[i], g[i] = c1 * cov[i], b[i] = c2 * cov[i], a[i] = c3 * cov[i];
         continue;
       }
+      const float rx = u.extent[0] - u.radius, ry = u.extent[1] - u.radius, rad = u.radius;
+      const float p0 = pm[0], p1 = pm[1], p4 = pm[4], p5 = pm[5], p8 = pm[8], p9 = pm[9];
+      const float vx = v[0], vy = v[1], dvx = d[0], dvy = d[1], halfFeather = feather * 0.5f;
+      for (int i = 0; i < n; i++) {
+        const float fi = float(first + i);
+        const float x = vx + dvx * fi, y = vy + dvy * fi;
+        const float px = p0 * x + p4 * y + p8, py = p1 * x + p5 * y + p9;
+        // Signed distance to the rounded box.
+        const float dx = std::fabs(px) - rx, dy = std::fabs(py) - ry;
+        const float ox = maxf(dx, 0.0f), oy = maxf(dy, 0.0f);
+        const float dist = minf(maxf(dx, dy), 0.0f) + std::sqrt(ox * ox + oy * oy) - rad;
+        t[i] = clamp01((dist + halfFeather) * invFeather);
+      }
+      const float e0 = u.outerCol[0] - c0, e1 = u.outerCol[1] - c1, e2 = u.outerCol[2] - c2, e3 = u.outerCol[3] - c3;
+      for (int i = 0; i < n; i++) {
+        r[i] = (c0 + e0 * t[i]) * cov[i];
+        g[i] = (c1 + e1 * t[i]) * cov[i];
+        b[i] = (c2 + e2 * t[i]) * cov[i];
+        a[i] = (c3 + e3 * t[i]) * cov[i];
+      }
+      continue;
     }
-    float c[4];
-    if (u.type == MVG_SHADER_FILLGRAD) {
-      const float px = pm[0] * x + pm[4] * y + pm[8], py = pm[1] * x + pm[5] * y + pm[9];
-      const float t = clamp01((sdroundrect(px, py, u.extent[0], u.extent[1], u.radius) + feather * 0.5f) / feather);
-      const float k = strokeAlpha * scissor;
-      for (int j = 0; j < 4; j++) c[j] = (u.innerCol[j] + (u.outerCol[j] - u.innerCol[j]) * t) * k;
-    } else if (u.type == MVG_SHADER_FILLIMG) {
-      const float px = pm[0] * x + pm[4] * y + pm[8], py = pm[1] * x + pm[5] * y + pm[9];
-      mtlsw::sample(tex, smp, px / ex, py / ey, c);
-      applyTexType(u.texType, c);
-      const float k = strokeAlpha * scissor;
-      for (int j = 0; j < 4; j++) c[j] *= u.innerCol[j] * k;
+    float* planes[4] = {r, g, b, a};
+    if (u.type == MVG_SHADER_FILLIMG) {
+      // Paint space is affine in the frame, so texture coordinates run linearly along the span.
+      const float x0 = v[0] + d[0] * float(first), y0 = v[1] + d[1] * float(first);
+      const float u0 = (pm[0] * x0 + pm[4] * y0 + pm[8]) / ex, du = (pm[0] * d[0] + pm[4] * d[1]) / ex;
+      const float v0 = (pm[1] * x0 + pm[5] * y0 + pm[9]) / ey, dv = (pm[1] * d[0] + pm[5] * d[1]) / ey;
+      mtlsw::sampleSpan(tex, smp, u0, du, v0, dv, n, planes);
     } else {
-      mtlsw::sample(tex, smp, tu, tv, c);
-      applyTexType(u.texType, c);
-      for (int j = 0; j < 4; j++) c[j] *= u.innerCol[j] * scissor;
+      mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes);
     }
-    std::memcpy(rgba, c, sizeof(c));
+    if (u.texType == MVG_TEX_STRAIGHT) {
+      for (int i = 0; i < n; i++) r[i] *= a[i], g[i] *= a[i], b[i] *= a[i];
+    } else if (u.texType == MVG_TEX_ALPHA) {
+      for (int i = 0; i < n; i++) g[i] = b[i] = a[i] = r[i];
+    }
+    const float c0 = u.innerCol[0], c1 = u.innerCol[1], c2 = u.innerCol[2], c3 = u.innerCol[3];
+    for (int i = 0; i < n; i++) {
+      const float k = cov[i];
+      r[i] *= c0 * k, g[i] *= c1 * k, b[i] *= c2 * k, a[i] *= c3 * k;
+    }
   }
 }
 

@@ -23,10 +23,11 @@ void pixelVertex(const MTLVertexIn& in, MTLVertexOut& out) {
   out.position[3] = 1;
 }
 
-void constantFragment(const MTLFragmentSpan& span, float* rgba, unsigned char*) {
+void constantFragment(const MTLFragmentSpan& span, float* const* rgba, unsigned char*) {
   float c[4];
   std::memcpy(c, span.buffers[0].bytes, sizeof(c));
-  for (int i = 0; i < span.count; i++) std::memcpy(rgba + 4 * i, c, sizeof(c));
+  for (int i = 0; i < span.count; i++)
+    for (int k = 0; k < 4; k++) rgba[k][i] = c[k];
 }
 
 struct Gpu {

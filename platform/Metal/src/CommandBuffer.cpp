@@ -113,8 +113,8 @@ void MTLCommandBuffer::waitUntilScheduled() {
 void MTLCommandBuffer::waitUntilCompleted() {
   std::unique_lock<std::mutex> lock(mutex_);
   if (status_ < MTLCommandBufferStatusCommitted) return;
-  // Completed is set after the completed handlers have run.
-  cv_.wait(lock, [this] { return status_ >= MTLCommandBufferStatusCompleted; });
+  // Returns once the completed handlers have run too.
+  cv_.wait(lock, [this] { return finished_; });
 }
 
 // Runs on the queue's execution thread.
@@ -140,9 +140,14 @@ void MTLCommandBuffer::execute() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     completed.swap(completed_);
+    status_ = MTLCommandBufferStatusCompleted;
   }
   for (Handler& h : completed) h(this);
-  setStatus(MTLCommandBufferStatusCompleted);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+  }
+  cv_.notify_all();
 }
 
 // Queue ------------------------------------------------------------------------------------

@@ -171,6 +171,7 @@ class MTLCommandBuffer : public MTLObject {
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   MTLCommandBufferStatus status_ = MTLCommandBufferStatusNotEnqueued;
+  bool finished_ = false;  // executed and every completed handler returned
 };
 
 class MTLCommandQueue : public MTLObject {

@@ -48,10 +48,11 @@ struct MTLFragmentSpan {
   const MTLSamplerState* const* samplers;        // fragment samplers by index (may be null)
 };
 
-// Vertex program: one vertex. Fragment program: premultiplied RGBA (4 floats per pixel)
-// and a discard flag per pixel for the span.
+// Vertex program: one vertex. Fragment program: premultiplied colour of the span as four
+// planes (rgba[0][i] red of pixel i, ... rgba[3][i] alpha) and a discard flag per pixel
+// (cleared before the call).
 typedef void (*MTLVertexProgram)(const MTLVertexIn& in, MTLVertexOut& out);
-typedef void (*MTLFragmentProgram)(const MTLFragmentSpan& span, float* rgba, unsigned char* discard);
+typedef void (*MTLFragmentProgram)(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard);
 
 // Registers (or replaces) a program under a name; varyings is the number of varyings the
 // vertex program writes (ignored for fragment programs). Thread safe.

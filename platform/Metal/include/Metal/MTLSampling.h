@@ -76,3 +76,83 @@ inline void sample(const MTLTexture* t, const MTLSamplerState* s, float u, float
 }
 
 }  // namespace mtlsw
+
+namespace mtlsw {
+
+namespace detail {
+
+template <MTLPixelFormat kFormat>
+inline void texel(const unsigned char* base, NSUInteger w, int x, int y, float* c) {
+  constexpr float k = 1.0f / 255.0f;
+  if constexpr (kFormat == MTLPixelFormatR8Unorm) {
+    c[0] = base[NSUInteger(y) * w + x] * k, c[1] = 0, c[2] = 0, c[3] = 1;
+  } else {
+    const unsigned char* p = base + (NSUInteger(y) * w + x) * 4;
+    constexpr int ri = kFormat == MTLPixelFormatBGRA8Unorm ? 2 : 0, bi = 2 - ri;
+    c[0] = p[ri] * k, c[1] = p[1] * k, c[2] = p[bi] * k, c[3] = p[3] * k;
+  }
+}
+
+template <MTLPixelFormat kFormat, bool kLinear>
+void sampleRun(const MTLTexture* t, const MTLSamplerDescriptor& d, float u0, float du, float v0, float dv, int n,
+               float* const* out) {
+  const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
+  const unsigned char* base = t->levelBytes(0);
+  const NSUInteger pitch = t->levelWidth(0);
+  auto clampf = [](float v) { return v != v ? 0.0f : (v < -1e8f ? -1e8f : (v > 1e8f ? 1e8f : v)); };
+  for (int i = 0; i < n; i++) {
+    float fx = clampf((u0 + du * float(i)) * float(w)), fy = clampf((v0 + dv * float(i)) * float(h));
+    float c[4];
+    if constexpr (!kLinear) {
+      texel<kFormat>(base, pitch, wrapCoord(static_cast<int>(std::floor(fx)), w, d.sAddressMode),
+                     wrapCoord(static_cast<int>(std::floor(fy)), h, d.tAddressMode), c);
+    } else {
+      fx -= 0.5f, fy -= 0.5f;
+      const float x0f = std::floor(fx), y0f = std::floor(fy);
+      const float ax = fx - x0f, ay = fy - y0f;
+      const int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+      const int xa = wrapCoord(x0, w, d.sAddressMode), xb = wrapCoord(x0 + 1, w, d.sAddressMode);
+      const int ya = wrapCoord(y0, h, d.tAddressMode), yb = wrapCoord(y0 + 1, h, d.tAddressMode);
+      float c00[4], c10[4], c01[4], c11[4];
+      texel<kFormat>(base, pitch, xa, ya, c00);
+      texel<kFormat>(base, pitch, xb, ya, c10);
+      texel<kFormat>(base, pitch, xa, yb, c01);
+      texel<kFormat>(base, pitch, xb, yb, c11);
+      for (int k = 0; k < 4; k++) {
+        const float top = c00[k] + (c10[k] - c00[k]) * ax;
+        const float bottom = c01[k] + (c11[k] - c01[k]) * ax;
+        c[k] = top + (bottom - top) * ay;
+      }
+    }
+    out[0][i] = c[0], out[1][i] = c[1], out[2][i] = c[2], out[3][i] = c[3];
+  }
+}
+
+}  // namespace detail
+
+// Samples n points along a line in texture space, (u0 + du*i, v0 + dv*i), into four
+// planes; the same results as sample() point by point. A null texture reads zeros.
+inline void sampleSpan(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv, int n,
+                       float* const* out) {
+  if (!t) {
+    for (int k = 0; k < 4; k++)
+      for (int i = 0; i < n; i++) out[k][i] = 0.0f;
+    return;
+  }
+  static const MTLSamplerDescriptor kDefault{};
+  const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
+  const bool linear = d.magFilter != MTLSamplerMinMagFilterNearest;
+  switch (t->pixelFormat()) {
+    case MTLPixelFormatRGBA8Unorm:
+      return linear ? detail::sampleRun<MTLPixelFormatRGBA8Unorm, true>(t, d, u0, du, v0, dv, n, out)
+                    : detail::sampleRun<MTLPixelFormatRGBA8Unorm, false>(t, d, u0, du, v0, dv, n, out);
+    case MTLPixelFormatBGRA8Unorm:
+      return linear ? detail::sampleRun<MTLPixelFormatBGRA8Unorm, true>(t, d, u0, du, v0, dv, n, out)
+                    : detail::sampleRun<MTLPixelFormatBGRA8Unorm, false>(t, d, u0, du, v0, dv, n, out);
+    default:
+      return linear ? detail::sampleRun<MTLPixelFormatR8Unorm, true>(t, d, u0, du, v0, dv, n, out)
+                    : detail::sampleRun<MTLPixelFormatR8Unorm, false>(t, d, u0, du, v0, dv, n, out);
+  }
+}
+
+}  // namespace mtlsw
