@@ -234,9 +234,17 @@ void CDSPRealFFT::ComplexPass(const double* sr, const double* si, int stride, do
   const int N = mLen >> 1;
   const int m = mBits - 1;
   const int* rev = mRev;
-  int L;
+  int L = 0;
+#if RSMP_FFT_AVX2
+  if(mAvx2)
+    L = Inv ? FirstPassAvx2Inv(sr, si, stride, rev, re, im, N) : FirstPassAvx2Fwd(sr, si, stride, rev, re, im, N);
+#endif
 
-  if((m & 1) && N >= 8)
+  if(L != 0)
+  {
+    // done by the wide first pass
+  }
+  else if((m & 1) && N >= 8)
   {
     // Radix-2 and the first radix-4 pass (span 2) together, as one radix-8
     // butterfly per group of eight.

@@ -143,6 +143,150 @@ __attribute__((target("avx2"))) int SplitInverseAvx2(const double* a, const doub
   return k;
 }
 
+namespace {
+
+// Four consecutive complex values from index j on: interleaved (stride 2,
+// si = sr + 1) or from separate arrays (stride 1).
+template <int Stride>
+__attribute__((target("avx2"), always_inline)) inline void LoadC4(const double* sr, const double* si, int j, __m256d& r,
+                                                                  __m256d& i) noexcept
+{
+  if(Stride == 2)
+  {
+    const __m256d p0 = _mm256_loadu_pd(sr + 2 * j), p1 = _mm256_loadu_pd(sr + 2 * j + 4);
+    r = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8);
+    i = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8);
+  }
+  else
+  {
+    r = _mm256_loadu_pd(sr + j);
+    i = _mm256_loadu_pd(si + j);
+  }
+}
+
+// Lane l of o0..o3 goes to d + dst[l] .. d + dst[l] + 3.
+__attribute__((target("avx2"), always_inline)) inline void StoreT4(double* d, const int* dst, int off, __m256d o0, __m256d o1,
+                                                                   __m256d o2, __m256d o3) noexcept
+{
+  const __m256d t0 = _mm256_unpacklo_pd(o0, o1), t1 = _mm256_unpackhi_pd(o0, o1);
+  const __m256d t2 = _mm256_unpacklo_pd(o2, o3), t3 = _mm256_unpackhi_pd(o2, o3);
+  _mm256_storeu_pd(d + dst[0] + off, _mm256_permute2f128_pd(t0, t2, 0x20));
+  _mm256_storeu_pd(d + dst[1] + off, _mm256_permute2f128_pd(t1, t3, 0x20));
+  _mm256_storeu_pd(d + dst[2] + off, _mm256_permute2f128_pd(t0, t2, 0x31));
+  _mm256_storeu_pd(d + dst[3] + off, _mm256_permute2f128_pd(t1, t3, 0x31));
+}
+
+// The group whose first source is s (s < N/4, or N/8 for the radix-8 form)
+// writes to rev[s]: bit reversal is its own inverse, and the group starts of
+// the scalar loop have their low bits clear. The arithmetic is that of the
+// scalar first pass, lane by lane.
+template <bool Inv, int Stride>
+__attribute__((target("avx2"))) int FirstPassAvx2T(const double* sr, const double* si, const int* rev, double* re,
+                                                   double* im, const int N) noexcept
+{
+  int m = 0;
+  while((1 << m) < N)
+    m++;
+  const double sgs = Inv ? -1.0 : 1.0;
+  const __m256d sg = _mm256_set1_pd(sgs);
+  const __m256d nsg = _mm256_set1_pd(-sgs);
+  if((m & 1) == 0)
+  {
+    if(N < 16)
+      return 0;
+    const int q1 = N >> 1, q2 = N >> 2, q3 = q1 + q2;
+    for(int s = 0; s < q2; s += 4)
+    {
+      __m256d ar, ai, br, bi, cr, ci, dr, di;
+      LoadC4<Stride>(sr, si, s, ar, ai);
+      LoadC4<Stride>(sr, si, s + q1, br, bi);
+      LoadC4<Stride>(sr, si, s + q2, cr, ci);
+      LoadC4<Stride>(sr, si, s + q3, dr, di);
+      const __m256d spr = ar + br, spi = ai + bi, smr = ar - br, smi = ai - bi;
+      const __m256d tpr = cr + dr, tpi = ci + di;
+      const __m256d tmr = Inv ? (ci - di) : -(ci - di);
+      const __m256d tmi = Inv ? -(cr - dr) : (cr - dr);
+      StoreT4(re, rev + s, 0, spr + tpr, smr + tmr, spr - tpr, smr - tmr);
+      StoreT4(im, rev + s, 0, spi + tpi, smi + tmi, spi - tpi, smi - tmi);
+    }
+    return 4;
+  }
+
+  if(N < 32)
+    return 0;
+  const int e = N >> 3;
+  const __m256d c8 = _mm256_set1_pd(0.70710678118654752440084436210485);
+  const __m256d nc8 = _mm256_set1_pd(-0.70710678118654752440084436210485);
+  for(int s = 0; s < e; s += 4)
+  {
+    __m256d x0r, x0i, x1r, x1i, x2r, x2i, x3r, x3i, x4r, x4i, x5r, x5i, x6r, x6i, x7r, x7i;
+    LoadC4<Stride>(sr, si, s, x0r, x0i);
+    LoadC4<Stride>(sr, si, s + 4 * e, x1r, x1i);
+    LoadC4<Stride>(sr, si, s + 2 * e, x2r, x2i);
+    LoadC4<Stride>(sr, si, s + 6 * e, x3r, x3i);
+    LoadC4<Stride>(sr, si, s + e, x4r, x4i);
+    LoadC4<Stride>(sr, si, s + 5 * e, x5r, x5i);
+    LoadC4<Stride>(sr, si, s + 3 * e, x6r, x6i);
+    LoadC4<Stride>(sr, si, s + 7 * e, x7r, x7i);
+    const __m256d a0r = x0r + x1r, a0i = x0i + x1i, a1r = x0r - x1r, a1i = x0i - x1i;
+    const __m256d b0r = x2r + x3r, b0i = x2i + x3i, b1r = x2r - x3r, b1i = x2i - x3i;
+    const __m256d g0r = x4r + x5r, g0i = x4i + x5i, g1r = x4r - x5r, g1i = x4i - x5i;
+    const __m256d d0r = x6r + x7r, d0i = x6i + x7i, d1r = x6r - x7r, d1i = x6i - x7i;
+    __m256d o0r, o0i, o2r, o2i, o4r, o4i, o6r, o6i;
+    {
+      const __m256d spr = a0r + b0r, spi = a0i + b0i, smr = a0r - b0r, smi = a0i - b0i;
+      const __m256d tpr = g0r + d0r, tpi = g0i + d0i;
+      const __m256d tmr = nsg * (g0i - d0i), tmi = sg * (g0r - d0r);
+      o0r = spr + tpr;
+      o0i = spi + tpi;
+      o2r = smr + tmr;
+      o2i = smi + tmi;
+      o4r = spr - tpr;
+      o4i = spi - tpi;
+      o6r = smr - tmr;
+      o6i = smi - tmi;
+    }
+    __m256d o1r, o1i, o3r, o3i, o5r, o5i, o7r, o7i;
+    {
+      const __m256d br = nsg * b1i, bi = sg * b1r;
+      const __m256d cr = c8 * (g1r - sg * g1i), ci = c8 * (g1i + sg * g1r);
+      const __m256d dr = nc8 * (d1r + sg * d1i), di = c8 * (sg * d1r - d1i);
+      const __m256d spr = a1r + br, spi = a1i + bi, smr = a1r - br, smi = a1i - bi;
+      const __m256d tpr = cr + dr, tpi = ci + di;
+      const __m256d tmr = nsg * (ci - di), tmi = sg * (cr - dr);
+      o1r = spr + tpr;
+      o1i = spi + tpi;
+      o3r = smr + tmr;
+      o3i = smi + tmi;
+      o5r = spr - tpr;
+      o5i = spi - tpi;
+      o7r = smr - tmr;
+      o7i = smi - tmi;
+    }
+    StoreT4(re, rev + s, 0, o0r, o1r, o2r, o3r);
+    StoreT4(re, rev + s, 4, o4r, o5r, o6r, o7r);
+    StoreT4(im, rev + s, 0, o0i, o1i, o2i, o3i);
+    StoreT4(im, rev + s, 4, o4i, o5i, o6i, o7i);
+  }
+  return 8;
+}
+
+} // namespace
+
+int FirstPassAvx2Fwd(const double* sr, const double* si, int stride, const int* rev, double* re, double* im,
+                     int N) noexcept
+{
+  return stride == 2 ? FirstPassAvx2T<false, 2>(sr, si, rev, re, im, N)
+                     : FirstPassAvx2T<false, 1>(sr, si, rev, re, im, N);
+}
+
+int FirstPassAvx2Inv(const double* sr, const double* si, int stride, const int* rev, double* re, double* im,
+                     int N) noexcept
+{
+  return stride == 2 ? FirstPassAvx2T<true, 2>(sr, si, rev, re, im, N)
+                     : FirstPassAvx2T<true, 1>(sr, si, rev, re, im, N);
+}
+
 __attribute__((target("avx2"))) void InterleaveAvx2(const double* re, const double* im, double* a, int N) noexcept
 {
   for(int j = 0; j < N; j += 4)
