@@ -60,7 +60,9 @@ bool ReadWholeFile(const char* path, size_t maxSize, std::string& out)
 {
   out.clear();
   if (!path || !*path) return false;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  // Opened without blocking, so a pipe or device under a preset's name cannot hang the caller
+  // before it is found not to be a regular file.
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||

@@ -4,11 +4,13 @@
 #include "plugin/NumberText.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,8 +52,17 @@ int IMPlugPaths::ReadSettingInt(const char* /*section*/, const char* key, int de
   fx::FxString path(mDataFolder.Get());
   path.Append("/");
   path.Append(kSettingsFileName);
-  FILE* file = std::fopen(path.Get(), "rb");
-  if (!file) return defaultValue;
+  // Only a regular file is read; opening does not block, so a pipe of that name cannot hang
+  // the plug-in's construction.
+  const int fd = ::open(path.Get(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return defaultValue;
+  struct stat st;
+  FILE* file = (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ? ::fdopen(fd, "rb") : nullptr;
+  if (!file)
+  {
+    ::close(fd);
+    return defaultValue;
+  }
 
   const size_t keyLen = std::strlen(key);
   int result = defaultValue;

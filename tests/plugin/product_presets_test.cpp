@@ -335,9 +335,12 @@ TEST(ProductFiles, LoadValidatesBeforeChangingAnything)
   EXPECT_STREQ(plug.GetPresetName(0), "Old");
   EXPECT_GE(plug.mResets, 1);
 
-  // Invalid, foreign, missing or oversized files: nothing changes, not even the table reset.
+  // Invalid, foreign, missing or oversized files, a folder and a pipe (which must not block):
+  // nothing changes, not even the table reset.
   WriteFile(dir + "/big.qvs", std::string(IXMLPreset::kMaxPresetFileSize + 1, ' '));
-  for (const char* f : {"/bad.qvs", "/alien.qvs", "/none.qvs", "/big.qvs", ""})
+  ASSERT_EQ(::mkfifo((dir + "/pipe.qvs").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir + "/folder.qvs");
+  for (const char* f : {"/bad.qvs", "/alien.qvs", "/none.qvs", "/big.qvs", "/pipe.qvs", "/folder.qvs", ""})
   {
     plug.SetValues(9.0, 2.0, 10.0);
     const int resets = plug.mResets;
@@ -412,6 +415,13 @@ TEST(ProductSettings, FoldersAndPluginIniRules)
   }
   WriteFile(ini, longLine + "HasUI=0\n" + longLine);
   EXPECT_EQ(paths.ReadSettingInt("GUI", "HasUI", 7), 0);
+  // Not a regular file: a folder or a pipe of that name gives the default without blocking.
+  for (bool pipe : {false, true})
+  {
+    std::filesystem::remove(ini);
+    ASSERT_EQ(pipe ? ::mkfifo(ini.c_str(), 0600) : ::mkdir(ini.c_str(), 0700), 0);
+    EXPECT_EQ(paths.ReadSettingInt("GUI", "HasUI", 7), 7);
+  }
 }
 
 TEST(ProductMeters, ScaleMappingAndLevels)
