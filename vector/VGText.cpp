@@ -10,7 +10,13 @@ namespace {
 
 VGdrawState* getState(VGcontext* ctx) { return &ctx->states[ctx->nstates - 1]; }
 
-float quantize(float a, float d) { return static_cast<float>(static_cast<int>(a / d + 0.5f)) * d; }
+float quantize(float a, float d) { return std::trunc(a / d + 0.5f) * d; }
+
+// The current font id names a loaded font (-1 and ids never returned by a loader do not).
+bool hasFont(VGcontext* ctx) {
+  const int id = getState(ctx)->fontId;
+  return id >= 0 && id < ctx->fs->nfonts;
+}
 
 float averageScale(const float* t) {
   const float sx = std::sqrt(t[0] * t[0] + t[2] * t[2]);
@@ -22,8 +28,9 @@ float averageScale(const float* t) {
 // ratio leaves no usable scale (text then draws and measures nothing).
 float fontScale(VGcontext* ctx) {
   const float a = averageScale(getState(ctx)->xform);
-  if (!(a > 0.0f) || !std::isfinite(a) || a > 1e6f) return 0.0f;
-  const float s = std::fmin(quantize(a, 0.01f), 4.0f) * ctx->devicePxRatio;
+  if (!(a > 0.0f) || !std::isfinite(a)) return 0.0f;
+  // Scales of 4 and more are all laid out at 4 (quantising them changes nothing).
+  const float s = (a >= 4.0f ? 4.0f : std::fmin(quantize(a, 0.01f), 4.0f)) * ctx->devicePxRatio;
   return (s > 0.0f && std::isfinite(s)) ? s : 0.0f;
 }
 
@@ -215,7 +222,7 @@ float vgrDrawText(VGcontext* ctx, float x, float y, const char* string, const ch
 
 void vgrDrawTextBox(VGcontext* ctx, float x, float y, float breakRowWidth, const char* string, const char* end) {
   VGdrawState* state = getState(ctx);
-  if (state->fontId == -1 || string == nullptr) return;
+  if (!hasFont(ctx) || string == nullptr) return;
   VGtextLine rows[2];
   float lineh = 0;
   vgrGetTextMetrics(ctx, nullptr, nullptr, &lineh);
@@ -242,8 +249,7 @@ void vgrDrawTextBox(VGcontext* ctx, float x, float y, float breakRowWidth, const
 }
 
 void vgrGetTextMetrics(VGcontext* ctx, float* ascender, float* descender, float* lineh) {
-  VGdrawState* state = getState(ctx);
-  if (state->fontId < 0 || state->fontId >= ctx->fs->nfonts) return;
+  if (!hasFont(ctx)) return;
   const float scale = fontScale(ctx);
   if (scale == 0.0f) return;
   const float invscale = 1.0f / scale;
@@ -452,8 +458,8 @@ int vgrGetGlyphPositions(VGcontext* ctx, float x, float y, const char* string, c
 }
 
 float vgrGetTextBounds(VGcontext* ctx, float x, float y, const char* string, const char* end, float* bounds) {
-  VGdrawState* state = getState(ctx);
-  if (state->fontId == -1 || string == nullptr) return 0;
+  // An unknown font measures nothing and leaves the caller's bounds alone.
+  if (!hasFont(ctx) || string == nullptr) return 0;
   const float scale = fontScale(ctx);
   if (scale == 0.0f) return 0;
   const float invscale = 1.0f / scale;
@@ -474,7 +480,7 @@ void vgrGetTextBoxBounds(VGcontext* ctx, float x, float y, float breakRowWidth, 
                          float* bounds) {
   VGdrawState* state = getState(ctx);
   const float scale = fontScale(ctx);
-  if (state->fontId == -1 || string == nullptr || scale == 0.0f) {
+  if (!hasFont(ctx) || string == nullptr || scale == 0.0f) {
     if (bounds != nullptr) bounds[0] = bounds[1] = bounds[2] = bounds[3] = 0.0f;
     return;
   }

@@ -105,6 +105,14 @@ TEST(VectorText, TextScaleIsQuantisedAndLimited) {
   ASSERT_EQ(q.size(), 6u);
   const float texW = (q[1].u - q[0].u) * 512;  // texels across the quad
   EXPECT_NEAR(q[1].x - q[0].x, texW * 5 / 4, 1e-2);
+  // However large the scale, text is rasterised at 4, never dropped.
+  vgrResetTransform(t.ctx);
+  vgrScale(t.ctx, 1e7f, 1e7f);
+  const size_t before = t.r.calls.size();
+  vgrDrawText(t.ctx, 0, 0, "M", nullptr);
+  EXPECT_FLOAT_EQ(stashSize(t.ctx), 64.0f);
+  ASSERT_EQ(t.r.calls.size(), before + 1);
+  EXPECT_EQ(t.r.calls.back().verts.size(), 6u);
 
   // The device pixel ratio multiplies the raster size.
   TextFrame hi(2.0f);
@@ -134,14 +142,14 @@ TEST(VectorText, TextScaleIsQuantisedAndLimited) {
 }
 
 TEST(VectorText, NoFontDrawsAndMeasuresNothing) {
-  TextFrame t;
+  TextFrame t(2.0f);  // a text scale of 2 would show in any rescaled output
   for (int id : {-1, 9}) {
     vgrSetFontFaceId(t.ctx, id);
     const size_t calls = t.r.calls.size();
     EXPECT_EQ(vgrDrawText(t.ctx, 5, 6, "abc", nullptr), 5.0f) << id;
     float b[4] = {7, 7, 7, 7};
     EXPECT_EQ(vgrGetTextBounds(t.ctx, 5, 6, "abc", nullptr, b), 0.0f);
-    EXPECT_EQ(b[0], 7.0f);
+    for (float v : b) EXPECT_EQ(v, 7.0f) << id;
     VGtextLine rows[2];
     EXPECT_EQ(vgrBreakTextLines(t.ctx, "abc", nullptr, 100, rows, 2), 0);
     VGglyphPos pos[4];
@@ -150,12 +158,9 @@ TEST(VectorText, NoFontDrawsAndMeasuresNothing) {
     vgrGetTextMetrics(t.ctx, &a, nullptr, nullptr);
     EXPECT_EQ(a, -3.0f);
     vgrDrawTextBox(t.ctx, 0, 0, 100, "abc", nullptr);
-    if (id == -1) {
-      EXPECT_EQ(t.r.calls.size(), calls);
-      vgrGetTextBoxBounds(t.ctx, 5, 6, 100, "abc", nullptr, b);
-      EXPECT_EQ(b[0], 0.0f);
-      EXPECT_EQ(b[3], 0.0f);
-    }
+    EXPECT_EQ(t.r.calls.size(), calls) << id;
+    vgrGetTextBoxBounds(t.ctx, 5, 6, 100, "abc", nullptr, b);
+    for (float v : b) EXPECT_EQ(v, 0.0f) << id;
   }
   vgrSetFontFace(t.ctx, "missing");
   EXPECT_EQ(t.ctx->states[0].fontId, -1);
