@@ -89,6 +89,26 @@ public:
     return AddUnless(item, [](const T&) { return false; });
   }
 
+  /** Makes the list hold exactly this one record (a value shared with the render thread).
+   *  False when out of memory, with nothing changed. */
+  bool Replace(const T& item)
+  {
+    std::lock_guard<std::mutex> lock(mWriteMutex);
+    Snapshot* next = new (std::nothrow) Snapshot;
+    if (!next) return false;
+    try
+    {
+      next->items.push_back(item);
+    }
+    catch (...)
+    {
+      delete next;
+      return false;
+    }
+    Publish(next);
+    return true;
+  }
+
   /** Removes the first record for which match holds. False when none does. */
   template <class Pred>
   bool RemoveFirst(Pred match)

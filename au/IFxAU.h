@@ -155,6 +155,7 @@ private:
                           const AudioTimeStamp* pTimeStamp, UInt32 outputBus, UInt32 nFrames,
                           AudioBufferList* pBufferList);
   bool SendPacketList(const MIDIPacketList* pList);
+  bool HasMidiOutput() const;
 
   /** Updates the processor's time information from the host callbacks. */
   void UpdateTimeInfo();
@@ -163,7 +164,9 @@ private:
   double mLastPulledSampleTime = -1.0;  // render thread
   FxString mCocoaViewName;
   AudioComponentInstance mCI = nullptr;
-  HostCallbackInfo mHostCallbacks{};
+  // Host callbacks and MIDI output callback: set on the main thread, read by the render thread
+  // as one consistent record (empty until the host sets one).
+  IAUSnapshotList<HostCallbackInfo> mHostCallbacks;
   FxPtrList<IAUBusRecord> mInBuses;
   FxPtrList<IAUBusRecord> mOutBuses;
   FxPtrList<IAUInputLink> mInputLinks;
@@ -172,7 +175,7 @@ private:
   std::vector<float> mOutScratch;
   std::vector<float> mSilence;  // handed out for host output buffers beyond a bus, never written
   IAUSnapshotList<IAURenderNotify> mRenderNotifies;
-  AUMIDIOutputCallbackStruct mMidiCallback{};
+  IAUSnapshotList<AUMIDIOutputCallbackStruct> mMidiCallback;
   AudioTimeStamp mLastRenderTimeStamp{};
   FxPtrList<const char> mClumpNames;
   std::vector<CFStringRef> mUnitNames;

@@ -60,16 +60,23 @@ OSStatus IFxAU::ScheduleParameters(const AudioUnitParameterEvent* events, UInt32
 
 // ---- MIDI and SysEx to the host (render thread) ---------------------------------------------
 
+bool IFxAU::HasMidiOutput() const
+{
+  IAUSnapshotList<AUMIDIOutputCallbackStruct>::Reader cb(mMidiCallback);
+  return cb.size() > 0 && cb[0].midiOutputCallback;
+}
+
 bool IFxAU::SendPacketList(const MIDIPacketList* pList)
 {
-  const AUMIDIOutputCallbackStruct cb = mMidiCallback;
-  if (!cb.midiOutputCallback) return false;
+  IAUSnapshotList<AUMIDIOutputCallbackStruct>::Reader current(mMidiCallback);
+  if (current.size() == 0 || !current[0].midiOutputCallback) return false;
+  const AUMIDIOutputCallbackStruct& cb = current[0];
   return cb.midiOutputCallback(cb.userData, &mLastRenderTimeStamp, 0, pList) == noErr;
 }
 
 bool IFxAU::SendMidiMsg(const IMidiMsg& msg)
 {
-  if (!mMidiCallback.midiOutputCallback) return false;
+  if (!HasMidiOutput()) return false;
   MIDIPacketList list;
   list.numPackets = 1;
   list.packet[0].timeStamp = static_cast<MIDITimeStamp>(static_cast<int64_t>(msg.mOffset));
@@ -82,7 +89,7 @@ bool IFxAU::SendMidiMsg(const IMidiMsg& msg)
 
 bool IFxAU::SendMidiMsgs(std::span<const IMidiMsg> msgs)
 {
-  if (!mMidiCallback.midiOutputCallback) return false;
+  if (!HasMidiOutput()) return false;
   const size_t size = kMIDIPacketListHeaderSize + msgs.size() * (kMIDIPacketHeaderSize + 3);
   auto* list = static_cast<MIDIPacketList*>(std::malloc(size));
   if (!list) return false;
@@ -107,7 +114,7 @@ bool IFxAU::SendMidiMsgs(std::span<const IMidiMsg> msgs)
 
 bool IFxAU::SendSysEx(const SysExMsg& msg)
 {
-  if (!mMidiCallback.midiOutputCallback) return false;
+  if (!HasMidiOutput()) return false;
   constexpr size_t kChunk = 256;
   const size_t total = msg.mSize > 0 && msg.mData ? static_cast<size_t>(msg.mSize) : 0;
   const size_t nChunks = (total + kChunk - 1) / kChunk;

@@ -207,7 +207,9 @@ void IFxAU::UpdateTimeInfo()
   ITimeInfo& t = GetTimeInfo();
   t = ITimeInfo();
   auto valueOr = [](double v, double def) { return v > 0.0 ? v : def; };
-  const HostCallbackInfo& cb = mHostCallbacks;
+  IAUSnapshotList<HostCallbackInfo>::Reader current(mHostCallbacks);
+  if (current.size() == 0) return;
+  const HostCallbackInfo& cb = current[0];
 
   if (cb.beatAndTempoProc)
   {

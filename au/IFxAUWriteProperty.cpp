@@ -208,8 +208,7 @@ OSStatus IFxAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope, 
       {
         HostCallbackInfo info{};
         std::memcpy(&info, pData, dataSize < sizeof(info) ? dataSize : sizeof(info));
-        mHostCallbacks = info;
-        status = noErr;
+        status = mHostCallbacks.Replace(info) ? static_cast<OSStatus>(noErr) : static_cast<OSStatus>(memFullErr);
       }
       break;
 
@@ -268,8 +267,9 @@ OSStatus IFxAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope, 
         status = kAudio_ParamError;
       else
       {
-        mMidiCallback = ReadRecord<AUMIDIOutputCallbackStruct>(pData);
-        status = noErr;
+        status = mMidiCallback.Replace(ReadRecord<AUMIDIOutputCallbackStruct>(pData))
+                   ? static_cast<OSStatus>(noErr)
+                   : static_cast<OSStatus>(memFullErr);
       }
       break;
 

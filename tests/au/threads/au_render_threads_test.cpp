@@ -3,6 +3,9 @@
 // it starts before a block it also finishes after it.
 #include "tests/au/AUTestHost.h"
 
+#include "core/IGEditorDelegate.h"
+#include "core/IMidiMsg.h"
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -92,3 +95,92 @@ TEST_P(AUTestBothRoads, RenderWhileListenersNotifiesAndParametersChange)
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, AUTestBothRoads, ::testing::Values(Road::Factory, Road::Entry), RoadName);
+
+namespace {
+
+// Two host callback sets, each of which must always arrive with its own user data.
+struct HostSide
+{
+  std::atomic<int> calls{0};
+  std::atomic<int> mismatches{0};
+};
+HostSide gHostA, gHostB;
+
+template <HostSide* Self>
+OSStatus BeatAndTempo(void* userData, Float64* beat, Float64* tempo)
+{
+  Self->calls.fetch_add(1);
+  if (userData != Self) Self->mismatches.fetch_add(1);
+  *beat = 1.0;
+  *tempo = 100.0;
+  return noErr;
+}
+
+template <HostSide* Self>
+OSStatus MidiOut(void* userData, const AudioTimeStamp*, UInt32, const MIDIPacketList*)
+{
+  Self->calls.fetch_add(1);
+  if (userData != Self) Self->mismatches.fetch_add(1);
+  return noErr;
+}
+
+} // namespace
+
+TEST_F(AUTest, HostAndMidiCallbacksChangeWhileTheUnitUsesThem)
+{
+  AudioUnit unit = Make();
+  SignalSource source;
+  ASSERT_EQ(ConnectSource(unit, source), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  // Steps at 0 makes the test product read the host time information every block.
+  ASSERT_EQ(AudioUnitSetParameter(unit, 3, kAudioUnitScope_Global, 0, 0.f, 0), noErr);
+  void* p = nullptr;
+  ASSERT_EQ(GetProp(unit, static_cast<AudioUnitPropertyID>(-101), kAudioUnitScope_Global, 0, p), noErr);
+  auto* editor = static_cast<fx::gfx::IGEditorDelegate*>(p);
+  ASSERT_NE(editor, nullptr);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> failures{0};
+  std::atomic<int> renders{0};
+  std::thread audio([&] {
+    HostBuffers out(2, 128);
+    double t = 0;
+    while (!stop.load())
+    {
+      AudioUnitRenderActionFlags flags = 0;
+      const AudioTimeStamp ts = SampleTime(t);
+      if (AudioUnitRender(unit, &flags, &ts, 0, 128, out.List()) != noErr) failures.fetch_add(1);
+      t += 128;
+      renders.fetch_add(1);
+    }
+  });
+  auto waitForRenders = [&](int n) {
+    const int target = renders.load() + n;
+    while (renders.load() < target) std::this_thread::yield();
+  };
+  waitForRenders(1);
+
+  // The main thread swaps both callback sets while the render thread calls them; the editor's
+  // MIDI, sent on by the render thread, keeps the MIDI output busy.
+  for (int i = 0; i < 2000; ++i)
+  {
+    HostSide* side = (i & 1) ? &gHostB : &gHostA;
+    HostCallbackInfo info{};
+    info.hostUserData = side;
+    info.beatAndTempoProc = (i & 1) ? &BeatAndTempo<&gHostB> : &BeatAndTempo<&gHostA>;
+    AUMIDIOutputCallbackStruct out{(i & 1) ? &MidiOut<&gHostB> : &MidiOut<&gHostA>, side};
+    EXPECT_EQ(SetProp(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, info), noErr);
+    EXPECT_EQ(SetProp(unit, kAudioUnitProperty_MIDIOutputCallback, kAudioUnitScope_Global, 0, out), noErr);
+    editor->SendMidiMsgFromUI(fx::IMidiMsg(0, 0xB0, 7, static_cast<uint8_t>(i & 0x7F)));
+    if (i % 100 < 2) waitForRenders(1);  // both sets in use by some blocks
+  }
+  waitForRenders(2);
+  stop.store(true);
+  audio.join();
+
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_GT(gHostA.calls.load(), 0);
+  EXPECT_GT(gHostB.calls.load(), 0);
+  EXPECT_EQ(gHostA.mismatches.load(), 0);
+  EXPECT_EQ(gHostB.mismatches.load(), 0);
+}
