@@ -64,17 +64,28 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
   }
   if constexpr (kAntiAlias) {
     const float vu = v[2], vv = v[3], du = d[2], dv = d[3], mult = u.strokeMult, thr = u.strokeThr;
+    if (du == 0.0f && dv == 0.0f) {
+      // Constant along the span (fill interiors and cover quads).
+      const float a = minf(1.0f, (1.0f - std::fabs(vu * 2.0f - 1.0f)) * mult) * minf(1.0f, vv);
+      if (a < thr) {
+        std::memset(discard, 1, size_t(n));
+        return false;
+      }
+      if (a != 1.0f)
+        for (int i = 0; i < n; i++) cov[i] *= a;
+      return true;
+    }
     float fringe[kChunk];
-    float lowest = 2.0f;
+    int below = 0;
     for (int i = 0; i < n; i++) {
       const float fi = float(first + i);
       const float tu = vu + du * fi, tv = vv + dv * fi;
       const float a = minf(1.0f, (1.0f - std::fabs(tu * 2.0f - 1.0f)) * mult) * minf(1.0f, tv);
       fringe[i] = a;
-      lowest = minf(lowest, a);
+      below += a < thr ? 1 : 0;
       cov[i] *= a;
     }
-    if (!(lowest < thr)) return true;
+    if (below == 0) return true;
     bool any = false;
     for (int i = 0; i < n; i++) {
       discard[i] = fringe[i] < thr;
@@ -123,6 +134,22 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       const float rx = u.extent[0] - u.radius, ry = u.extent[1] - u.radius, rad = u.radius;
       const float p0 = pm[0], p1 = pm[1], p4 = pm[4], p5 = pm[5], p8 = pm[8], p9 = pm[9];
       const float vx = v[0], vy = v[1], dvx = d[0], dvy = d[1], halfFeather = feather * 0.5f;
+      // Along a span where the paint's y does not change and x stays inside the box (a
+      // linear gradient across the span's direction), the ramp is constant.
+      if (p1 * dvx + p5 * dvy == 0.0f) {
+        const float xa = vx + dvx * float(first), ya = vy + dvy * float(first);
+        const float xb = vx + dvx * float(first + n - 1), yb = vy + dvy * float(first + n - 1);
+        const float py = p1 * xa + p5 * ya + p9;
+        const float dy = std::fabs(py) - ry;
+        const float dxa = std::fabs(p0 * xa + p4 * ya + p8) - rx, dxb = std::fabs(p0 * xb + p4 * yb + p8) - rx;
+        if (maxf(dxa, dxb) <= minf(dy, 0.0f)) {
+          const float tc = clamp01((dy - rad + halfFeather) * invFeather);
+          const float k0 = c0 + (u.outerCol[0] - c0) * tc, k1 = c1 + (u.outerCol[1] - c1) * tc;
+          const float k2 = c2 + (u.outerCol[2] - c2) * tc, k3 = c3 + (u.outerCol[3] - c3) * tc;
+          for (int i = 0; i < n; i++) r[i] = k0 * cov[i], g[i] = k1 * cov[i], b[i] = k2 * cov[i], a[i] = k3 * cov[i];
+          continue;
+        }
+      }
       for (int i = 0; i < n; i++) {
         const float fi = float(first + i);
         const float x = vx + dvx * fi, y = vy + dvy * fi;

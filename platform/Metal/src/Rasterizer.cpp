@@ -175,8 +175,8 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
         i++;
         continue;
       }
-      int j = i + 1;
-      while (j < n && !discard[j]) j++;
+      const void* next = std::memchr(discard + i, 1, static_cast<size_t>(n - i));
+      const int j = next ? static_cast<int>(static_cast<const unsigned char*>(next) - discard) : n;
       if (dc.bgra)
         srcOverRun<true>(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i);
       else
@@ -385,7 +385,9 @@ void clearPass(const MTLRenderPassDescriptor& d) {
     if (ca.texture->pixelFormat() == MTLPixelFormatBGRA8Unorm) std::swap(px[0], px[2]);
     unsigned char* p = ca.texture->levelBytes(0);
     const NSUInteger n = ca.texture->width() * ca.texture->height();
-    for (NSUInteger i = 0; i < n; i++) std::memcpy(p + i * 4, px, 4);
+    uint32_t word;
+    std::memcpy(&word, px, 4);
+    std::fill_n(reinterpret_cast<uint32_t*>(p), n, word);
   } else if (ca.texture && ca.loadAction == MTLLoadActionClear) {
     std::memset(ca.texture->levelBytes(0), toByte(float(ca.clearColor.red)),
                 ca.texture->width() * ca.texture->height() * ca.texture->texelBytes());

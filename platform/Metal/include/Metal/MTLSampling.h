@@ -93,26 +93,42 @@ inline void texel(const unsigned char* base, NSUInteger w, int x, int y, float* 
   }
 }
 
-template <MTLPixelFormat kFormat, bool kLinear>
-void sampleRun(const MTLTexture* t, const MTLSamplerDescriptor& d, float u0, float du, float v0, float dv, int n,
-               float* const* out) {
+inline int floorInt(float v) {
+  const int i = static_cast<int>(v);
+  return v < static_cast<float>(i) ? i - 1 : i;
+}
+
+template <bool kRepeat>
+inline int address(int i, int n) {
+  if constexpr (kRepeat) {
+    i %= n;
+    return i < 0 ? i + n : i;
+  } else {
+    return i < 0 ? 0 : (i >= n ? n - 1 : i);
+  }
+}
+
+template <MTLPixelFormat kFormat, bool kLinear, bool kRepeatS, bool kRepeatT>
+void sampleRun(const MTLTexture* t, float u0, float du, float v0, float dv, int n, float* const* out) {
   const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
   const unsigned char* base = t->levelBytes(0);
   const NSUInteger pitch = t->levelWidth(0);
   auto clampf = [](float v) { return v != v ? 0.0f : (v < -1e8f ? -1e8f : (v > 1e8f ? 1e8f : v)); };
+  float* __restrict o0 = out[0];
+  float* __restrict o1 = out[1];
+  float* __restrict o2 = out[2];
+  float* __restrict o3 = out[3];
   for (int i = 0; i < n; i++) {
     float fx = clampf((u0 + du * float(i)) * float(w)), fy = clampf((v0 + dv * float(i)) * float(h));
     float c[4];
     if constexpr (!kLinear) {
-      texel<kFormat>(base, pitch, wrapCoord(static_cast<int>(std::floor(fx)), w, d.sAddressMode),
-                     wrapCoord(static_cast<int>(std::floor(fy)), h, d.tAddressMode), c);
+      texel<kFormat>(base, pitch, address<kRepeatS>(floorInt(fx), w), address<kRepeatT>(floorInt(fy), h), c);
     } else {
       fx -= 0.5f, fy -= 0.5f;
-      const float x0f = std::floor(fx), y0f = std::floor(fy);
-      const float ax = fx - x0f, ay = fy - y0f;
-      const int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
-      const int xa = wrapCoord(x0, w, d.sAddressMode), xb = wrapCoord(x0 + 1, w, d.sAddressMode);
-      const int ya = wrapCoord(y0, h, d.tAddressMode), yb = wrapCoord(y0 + 1, h, d.tAddressMode);
+      const int x0 = floorInt(fx), y0 = floorInt(fy);
+      const float ax = fx - float(x0), ay = fy - float(y0);
+      const int xa = address<kRepeatS>(x0, w), xb = address<kRepeatS>(x0 + 1, w);
+      const int ya = address<kRepeatT>(y0, h), yb = address<kRepeatT>(y0 + 1, h);
       float c00[4], c10[4], c01[4], c11[4];
       texel<kFormat>(base, pitch, xa, ya, c00);
       texel<kFormat>(base, pitch, xb, ya, c10);
@@ -124,8 +140,18 @@ void sampleRun(const MTLTexture* t, const MTLSamplerDescriptor& d, float u0, flo
         c[k] = top + (bottom - top) * ay;
       }
     }
-    out[0][i] = c[0], out[1][i] = c[1], out[2][i] = c[2], out[3][i] = c[3];
+    o0[i] = c[0], o1[i] = c[1], o2[i] = c[2], o3[i] = c[3];
   }
+}
+
+template <MTLPixelFormat kFormat, bool kLinear>
+void sampleRun(const MTLTexture* t, const MTLSamplerDescriptor& d, float u0, float du, float v0, float dv, int n,
+               float* const* out) {
+  const bool rs = d.sAddressMode == MTLSamplerAddressModeRepeat, rt = d.tAddressMode == MTLSamplerAddressModeRepeat;
+  if (rs && rt) return sampleRun<kFormat, kLinear, true, true>(t, u0, du, v0, dv, n, out);
+  if (rs) return sampleRun<kFormat, kLinear, true, false>(t, u0, du, v0, dv, n, out);
+  if (rt) return sampleRun<kFormat, kLinear, false, true>(t, u0, du, v0, dv, n, out);
+  return sampleRun<kFormat, kLinear, false, false>(t, u0, du, v0, dv, n, out);
 }
 
 }  // namespace detail
