@@ -1,5 +1,6 @@
 #include "resampler/CDSPBlockConvolver.h"
 
+#include "resampler/CDSPFusedSpectrum.h"
 #include "resampler/CLowPassCache.h"
 #include "resampler/RsmpAlign.h"
 
@@ -136,6 +137,11 @@ CDSPBlockConvolver::CDSPBlockConvolver(CLowPassFilter* filter, int UpFactor, int
   }
   else
     mOutFFT = mFFTIn.Get();
+  // The limiter's 2x shapes run their spectral work in one pass.
+  if(mUp == 2 && mDown == 1 && inBits >= 5)
+    mFused = 2;
+  else if(mUp == 1 && mDown == 2 && outBits >= 5)
+    mFused = -2;
 
   mWorkRaw = std::malloc((static_cast<std::size_t>(2) * L2 + mHistLen) * sizeof(double) + kAlign);
   if(!mWorkRaw)
@@ -254,6 +260,17 @@ void CDSPBlockConvolver::ConvolveBlock() noexcept
   // sit at its end.
   std::memcpy(a + Ip, mHistory, sizeof(double) * P);
   std::memcpy(mHistory, a + Ip - P, sizeof(double) * P);
+
+  if(mFused != 0)
+  {
+    mFFTIn->ForwardComplex(a);
+    if(mFused > 0)
+      FusedUp2(*mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase);
+    else
+      FusedDown2(*mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase);
+    mOutFFT->InverseComplex(a);
+    return;
+  }
 
   mFFTIn->Forward(a);
 

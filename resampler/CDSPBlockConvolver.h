@@ -64,6 +64,7 @@ private:
   int mUpShift = 0;      // log2 U, -1 when U is not a power of two
   int mDownShift = 0;    // log2 D, -1 when D is not a power of two
   int mLeadZeros = 0;    // Z
+  int mFused = 0;        // 2: upsampling by 2 in one spectral pass, -2: downsampling by 2, 0: generic
   void* mWorkRaw = nullptr;
   double* mWork = nullptr;     // aligned start: two blocks, then the history
   double* mInBlock = nullptr;

@@ -373,9 +373,9 @@ void CDSPRealFFT::Forward(double* a) const noexcept
   }
 
   // z[j] = x[2j] + i x[2j+1]
-  double* __restrict re = mRe;
-  double* __restrict im = mIm;
-  ComplexPass<false>(a, a + 1, 2, re, im);
+  ForwardComplex(a);
+  const double* __restrict re = mRe;
+  const double* __restrict im = mIm;
 
   a[0] = re[0] + im[0];
   a[1] = re[0] - im[0];
@@ -487,9 +487,20 @@ void CDSPRealFFT::Inverse(double* a) const noexcept
     tr0[q] = er + oi;
     ti0[q] = orr - ei;
   }
+  InverseComplex(a);
+}
+
+void CDSPRealFFT::ForwardComplex(const double* a) const noexcept
+{
+  ComplexPass<false>(a, a + 1, 2, mRe, mIm);
+}
+
+void CDSPRealFFT::InverseComplex(double* a) const noexcept
+{
+  const int N = mLen >> 1;
   double* __restrict re = mRe;
   double* __restrict im = mIm;
-  ComplexPass<true>(tr0, ti0, 1, re, im);
+  ComplexPass<true>(mTRe, mTIm, 1, re, im);
 #if RSMP_FFT_AVX2
   if(mAvx2 && N >= 4)
   {

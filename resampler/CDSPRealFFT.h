@@ -43,6 +43,25 @@ public:
       Inverse(a);
   }
 
+  // Pieces of Forward and Inverse for callers that work on the complex
+  // spectrum of half length directly (the block convolver's fused 2x paths).
+  // Only for n >= 8. ForwardComplex transforms z[j] = a[2j] + i a[2j+1],
+  // j < n/2, into ComplexRe()/ComplexIm() (natural order, kernel exp(+i));
+  // Forward then combines bins k and n/2 - k of it into the packed real
+  // spectrum. InverseComplex runs the backward complex transform of
+  // InverseRe()/InverseIm(), which the caller fills with what Inverse's split
+  // step would leave there, and interleaves the result into a.
+  // SplitTwiddles() holds cos and sin(2 pi k / n) in pairs, k = 0 .. n/4.
+  void ForwardComplex(const double* a) const noexcept;
+  void InverseComplex(double* a) const noexcept;
+  const double* ComplexRe() const { return mRe; }
+  const double* ComplexIm() const { return mIm; }
+  double* InverseRe() const { return mTRe; }
+  double* InverseIm() const { return mTIm; }
+  const double* SplitTwiddles() const { return mSplitTw; }
+  // True when this object runs the 256-bit kernels.
+  bool IsWide() const { return mAvx2; }
+
   CDSPRealFFT* mNext = nullptr; // pool free-list link
 
 private:
