@@ -114,9 +114,11 @@ void addVertex(FstashContext* s, float x, float y, float u, float v, uint32_t c)
 
 void getQuad(FstashContext* s, FstashFont* font, int prevGlyphIndex, const FstashGlyph* glyph, float scale,
              float spacing, float* x, float* y, FstashQuad* q) {
+  // Truncation toward zero in float: the same values as an int cast, without its
+  // undefined result for pens or spacings out of the int range (or not finite).
   if (prevGlyphIndex != -1) {
     const float adv = static_cast<float>(fstashTtGetGlyphKernAdvance(font, prevGlyphIndex, glyph->index)) * scale;
-    *x += static_cast<int>(adv + spacing + 0.5f);
+    *x += std::trunc(adv + spacing + 0.5f);
   }
   const float xoff = static_cast<int16_t>(glyph->xoff + 1);
   const float yoff = static_cast<int16_t>(glyph->yoff + 1);
@@ -125,15 +127,15 @@ void getQuad(FstashContext* s, FstashFont* font, int prevGlyphIndex, const Fstas
   const float x1 = static_cast<float>(glyph->x1 - 1);
   const float y1 = static_cast<float>(glyph->y1 - 1);
   if (s->params.flags & FSTASH_ZERO_TOPLEFT) {
-    const float rx = static_cast<float>(static_cast<int>(*x + xoff));
-    const float ry = static_cast<float>(static_cast<int>(*y + yoff));
+    const float rx = std::trunc(*x + xoff);
+    const float ry = std::trunc(*y + yoff);
     q->x0 = rx;
     q->y0 = ry;
     q->x1 = rx + x1 - x0;
     q->y1 = ry + y1 - y0;
   } else {
-    const float rx = static_cast<float>(static_cast<int>(*x + xoff));
-    const float ry = static_cast<float>(static_cast<int>(*y - yoff));
+    const float rx = std::trunc(*x + xoff);
+    const float ry = std::trunc(*y - yoff);
     q->x0 = rx;
     q->y0 = ry;
     q->x1 = rx + x1 - x0;
@@ -265,8 +267,8 @@ int fstashAddFontFromMemory(FstashContext* s, const char* name, unsigned char* d
   font->cglyphs = FSTASH_INIT_GLYPHS;
   font->nglyphs = 0;
   if (name != nullptr) {
-    std::strncpy(font->name, name, sizeof(font->name));
-    font->name[sizeof(font->name) - 1] = '\0';
+    // At most 63 bytes of the name; the record is zeroed, so the copy stays terminated.
+    for (size_t n = 0; n + 1 < sizeof(font->name) && name[n] != '\0'; n++) font->name[n] = name[n];
   }
   for (int i = 0; i < FSTASH_HASH_LUT_SIZE; ++i) font->lut[i] = -1;
   font->data = data;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "vector/VGContext.h"
+#include "vector/VGTessellate.h"
 
 namespace fx::gfx {
 
@@ -50,7 +51,7 @@ void vgrAppendCommands(VGcontext* ctx, float* vals, int nvals) {
     ctx->commands = commands;
     ctx->ccommands = ccommands;
   }
-  const int first = static_cast<int>(vals[0]);
+  const int first = tess::commandCode(vals[0]);
   if (first != VG_CLOSE && first != VG_WINDING && nvals >= 3) {
     ctx->commandx = vals[nvals - 2];
     ctx->commandy = vals[nvals - 1];
@@ -58,7 +59,7 @@ void vgrAppendCommands(VGcontext* ctx, float* vals, int nvals) {
   // Points are stored transformed.
   int i = 0;
   while (i < nvals) {
-    const int cmd = static_cast<int>(vals[i]);
+    const int cmd = tess::commandCode(vals[i]);
     switch (cmd) {
       case VG_MOVETO:
       case VG_LINETO:

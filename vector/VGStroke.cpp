@@ -72,6 +72,14 @@ VGvertex* roundCapEnd(VGvertex* dst, const VGflatPoint* p, float dx, float dy, f
   return dst;
 }
 
+// Segments of a round join turning by da radians: 2 to ncap (2 also for a turn that is
+// not a number, from degenerate points).
+int joinDivs(float da, int ncap) {
+  const float n = std::ceil(da / kPi * static_cast<float>(ncap));
+  if (!(n >= 2.0f)) return 2;
+  return n > static_cast<float>(ncap) ? ncap : static_cast<int>(n);
+}
+
 VGvertex* roundJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1, float lw, float rw, float lu,
                     float ru, int ncap) {
   const float dlx0 = p0->dy, dly0 = -p0->dx;
@@ -92,8 +100,7 @@ VGvertex* roundJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1,
     if (a1 > a0) a1 -= kPi * 2;
     vset(dst++, lx0, ly0, lu, 1);
     vset(dst++, p1->x - dlx0 * rw, p1->y - dly0 * rw, ru, 1);
-    int n = static_cast<int>(std::ceil(((a0 - a1) / kPi) * ncap));
-    n = n < 2 ? 2 : (n > ncap ? ncap : n);
+    const int n = joinDivs(a0 - a1, ncap);
     for (int i = 0; i < n; i++) {
       const float u = static_cast<float>(i) / static_cast<float>(n - 1);
       const float a = a0 + u * (a1 - a0);
@@ -120,8 +127,7 @@ VGvertex* roundJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1,
     if (a1 < a0) a1 += kPi * 2;
     vset(dst++, p1->x + dlx0 * rw, p1->y + dly0 * rw, lu, 1);
     vset(dst++, rx0, ry0, ru, 1);
-    int n = static_cast<int>(std::ceil(((a1 - a0) / kPi) * ncap));
-    n = n < 2 ? 2 : (n > ncap ? ncap : n);
+    const int n = joinDivs(a1 - a0, ncap);
     for (int i = 0; i < n; i++) {
       const float u = static_cast<float>(i) / static_cast<float>(n - 1);
       const float a = a0 + u * (a1 - a0);

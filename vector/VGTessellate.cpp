@@ -132,7 +132,7 @@ void vgrFlattenPaths(VGcontext* ctx) {
   int i = 0;
   const int n = ctx->ncommands;
   while (i < n) {
-    const int cmd = static_cast<int>(ctx->commands[i]);
+    const int cmd = tess::commandCode(ctx->commands[i]);
     const float* p = &ctx->commands[i + 1];
     switch (cmd) {
       case VG_MOVETO:
@@ -163,7 +163,7 @@ void vgrFlattenPaths(VGcontext* ctx) {
       case VG_WINDING: {
         if (i + 2 > n) return;
         VGpath* path = lastPath(ctx);
-        if (path != nullptr) path->winding = static_cast<int>(p[0]);
+        if (path != nullptr) path->winding = tess::windingValue(p[0]);
         i += 2;
         break;
       }
