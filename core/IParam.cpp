@@ -42,6 +42,8 @@ double ParseLeadingNumber(const char* text)
   {
     negative = *text == '-';
     ++text;
+    // One sign only: "+-5" is not a number (the converter below would take the second sign).
+    if (*text == '+' || *text == '-') return 0.0;
   }
   double v = 0.0;
   const char* end = text + std::strlen(text);

@@ -349,8 +349,17 @@ TEST(IParam, ParsingTable)
   struct { const char* text; double value; } cases[] = {
     {"1.5k", 1500}, {"2k5", 2500}, {"2.5k", 2500}, {"2K", 2000}, {"k5", 500}, {"  42 Hz", 42},
     {"+7", 7}, {"abc", 0}, {"", 0}, {"30000", 20000}, {"-5", 0}, {"1e3", 1000},
+    {".5k", 500}, {"0x10", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(f.StringToValue(c.text), c.value) << c.text;
+
+  // On a range around zero a sign must show: one sign is read, a second one is no number.
+  IParam g;
+  g.InitDouble("g", 3, -100, 100, 1);
+  struct { const char* text; double value; } signed_cases[] = {
+    {"-5", -5}, {"+5", 5}, {" -2k", -100}, {"-0.5k", -100}, {"+-5", 0}, {"-+5", 0}, {"--5", 0}, {"- 5", 0},
+  };
+  for (const auto& c : signed_cases) EXPECT_EQ(g.StringToValue(c.text), c.value) << c.text;
 
   IParam s;
   s.InitDouble("s", 0, 0, 10, 1, "", kFlagStepped);
