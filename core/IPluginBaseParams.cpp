@@ -4,21 +4,48 @@
 
 #include "core/IParam.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace fx {
 
+namespace {
+
+// Index + offset, or -1 when that names no int index (GetParam then gives null).
+int OffsetIdx(int idx, int64_t offset)
+{
+  const int64_t r = static_cast<int64_t>(idx) + offset;
+  return (r < 0 || r > INT_MAX) ? -1 : static_cast<int>(r);
+}
+
+// Clips the index range startIdx..endIdx to the nParams parameters that exist; false when none
+// does. Ranges may run past either end of the list (INT_MAX as "to the end" included): only
+// existing parameters are visited, and no loop counter overflows.
+bool ClipParamRange(int startIdx, int endIdx, int nParams, int& first, int& last)
+{
+  first = std::max(startIdx, 0);
+  last = std::min(endIdx, nParams - 1);
+  return first <= last;
+}
+
+} // namespace
+
 void IPluginBase::InitParamRange(int startIdx, int endIdx, int countStart, const char* nameFmtStr, double defaultVal,
                                  double minVal, double maxVal, double step, const char* label, int flags,
                                  const char* group, const IParamShape& shape, int unit)
 {
-  int counter = countStart;
-  for (int i = startIdx; i <= endIdx; ++i, ++counter)
+  int first, last;
+  if (!ClipParamRange(startIdx, endIdx, NParams(), first, last)) return;
+  for (int i = first; i <= last; ++i)
   {
     IParam* param = GetParam(i);
     if (!param) continue;
+    // The counter belongs to the index, also where the range starts before the first parameter.
+    const int counter = static_cast<int>(static_cast<int64_t>(countStart) + i - startIdx);
     char name[IParam::kMaxTextLen + 1];
     std::snprintf(name, sizeof(name), nameFmtStr ? nameFmtStr : "", counter);
     param->InitDouble(name, defaultVal, minVal, maxVal, step, label, flags, group, shape,
@@ -29,10 +56,12 @@ void IPluginBase::InitParamRange(int startIdx, int endIdx, int countStart, const
 void IPluginBase::CloneParamRange(int cloneStartIdx, int cloneEndIdx, int startIdx, const char* searchStr,
                                   const char* replaceStr, const char* newGroup)
 {
-  for (int i = cloneStartIdx; i <= cloneEndIdx; ++i)
+  int first, last;
+  if (!ClipParamRange(cloneStartIdx, cloneEndIdx, NParams(), first, last)) return;
+  for (int i = first; i <= last; ++i)
   {
     const IParam* source = GetParam(i);
-    IParam* target = GetParam(startIdx + (i - cloneStartIdx));
+    IParam* target = GetParam(OffsetIdx(startIdx, static_cast<int64_t>(i) - cloneStartIdx));
     if (!source || !target || source == target) continue;
     target->InitFromCopy(*source, searchStr, replaceStr, newGroup);
   }
@@ -40,10 +69,14 @@ void IPluginBase::CloneParamRange(int cloneStartIdx, int cloneEndIdx, int startI
 
 void IPluginBase::CopyParamValues(int startIdx, int destIdx, int nParams)
 {
-  for (int i = 0; i < nParams; ++i)
+  // Only offsets at which both ends can name a parameter are visited.
+  const int64_t lo = std::max<int64_t>({0, -static_cast<int64_t>(startIdx), -static_cast<int64_t>(destIdx)});
+  const int64_t hi = std::min<int64_t>({static_cast<int64_t>(nParams), static_cast<int64_t>(NParams()) - startIdx,
+                                        static_cast<int64_t>(NParams()) - destIdx});
+  for (int64_t i = lo; i < hi; ++i)
   {
-    const IParam* source = GetParam(startIdx + i);
-    IParam* target = GetParam(destIdx + i);
+    const IParam* source = GetParam(OffsetIdx(startIdx, i));
+    IParam* target = GetParam(OffsetIdx(destIdx, i));
     if (source && target) target->Set(source->Value());
   }
 }
@@ -70,8 +103,9 @@ void IPluginBase::CopyParamValues(const char* inGroup, const char* outGroup)
 
 void IPluginBase::ForParamInRange(int startIdx, int endIdx, const std::function<void(int, IParam&)>& func)
 {
-  if (!func) return;
-  for (int i = startIdx; i <= endIdx; ++i)
+  int first, last;
+  if (!func || !ClipParamRange(startIdx, endIdx, NParams(), first, last)) return;
+  for (int i = first; i <= last; ++i)
   {
     if (IParam* param = GetParam(i)) func(i, *param);
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 using namespace fx;
@@ -351,4 +352,40 @@ TEST(ParamHelpers, RangesGroupsCopiesDefaultsAndRandomValues)
     }
   }
   p.PrintParamValues();
+}
+
+TEST(ParamHelpers, RangesAtTheIntLimitsVisitOnlyExistingParameters)
+{
+  TestPlugin p(MakeTestConfig(false, 1, 6));
+  int visited = 0;
+  p.ForParamInRange(INT_MIN, INT_MAX, [&](int, IParam&) { ++visited; });
+  EXPECT_EQ(visited, 6);
+  visited = 0;
+  p.ForParamInRange(INT_MAX, INT_MIN, [&](int, IParam&) { ++visited; });
+  EXPECT_EQ(visited, 0);
+
+  // The counter follows the index, also when the range starts before the list.
+  p.InitParamRange(-2, INT_MAX, 1, "P%d", 0.0, 0.0, 1.0, 0.1, "", 0, "G", IParam::ShapeLinear(), kUnitCustom);
+  EXPECT_STREQ(p.GetParam(0)->GetName(), "P3");
+  EXPECT_STREQ(p.GetParam(5)->GetName(), "P8");
+
+  p.GetParam(0)->Set(0.3);
+  p.GetParam(1)->Set(0.4);
+  p.CopyParamValues(0, 4, INT_MAX);  // offsets 0 and 1 only: 4 and 5 are the last targets
+  EXPECT_EQ(p.GetParam(4)->Value(), 0.3);
+  EXPECT_EQ(p.GetParam(5)->Value(), 0.4);
+  p.CopyParamValues(INT_MAX, 0, INT_MAX);
+  p.CopyParamValues(0, INT_MIN, 3);
+  p.CopyParamValues(-1, 1, 2);  // offset 0 names no source; offset 1 copies 0 onto 2
+  EXPECT_EQ(p.GetParam(2)->Value(), 0.3);
+
+  p.CloneParamRange(0, INT_MAX, INT_MAX - 1, "P", "Q");  // targets beyond the list: nothing
+  p.CloneParamRange(INT_MIN, 0, 3, "P", "Q");            // index 0 onto 3 + (0 - INT_MIN): none
+  EXPECT_STREQ(p.GetParam(3)->GetName(), "P6");
+  p.CloneParamRange(-1, 0, 2, "P", "Q");                 // index 0 onto 2 + 1
+  EXPECT_STREQ(p.GetParam(3)->GetName(), "Q3");
+
+  p.DefaultParamValues(INT_MIN, INT_MAX);
+  p.RandomiseParamValues(INT_MIN, INT_MAX);
+  for (int i = 0; i < p.NParams(); ++i) EXPECT_LE(p.GetParam(i)->Value(), 1.0);
 }
