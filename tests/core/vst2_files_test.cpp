@@ -34,7 +34,7 @@ void BEF(Bytes& b, float f)
 
 void Tag(Bytes& b, const char* t)
 {
-  b.insert(b.end(), t, t + 4);
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(t[i]));
 }
 
 void Name(Bytes& b, const char* name)
