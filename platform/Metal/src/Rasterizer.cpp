@@ -132,13 +132,22 @@ void srcOverRun(unsigned char* __restrict d, const float* __restrict r, const fl
   const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), k = _mm_set1_ps(1.0f / 255.0f);
   const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
   const __m128i mask = _mm_set1_epi32(0xFF);
+  auto toBytes = [&](__m128 v) { return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale), half)); };
   for (; i + 4 <= n; i += 4) {
+    const __m128 sa = _mm_loadu_ps(a + i);
+    if (_mm_movemask_ps(_mm_cmpge_ps(sa, one)) == 0xF) {
+      // Opaque: the destination does not show through.
+      const __m128i out = _mm_or_si128(
+          _mm_or_si128(toBytes(_mm_loadu_ps(r + i)), _mm_slli_epi32(toBytes(_mm_loadu_ps(g + i)), 8)),
+          _mm_or_si128(_mm_slli_epi32(toBytes(_mm_loadu_ps(b + i)), 16), _mm_slli_epi32(toBytes(sa), 24)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
+      continue;
+    }
     const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * i));
     const __m128 d0 = _mm_cvtepi32_ps(_mm_and_si128(px, mask));
     const __m128 d1 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 8), mask));
     const __m128 d2 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 16), mask));
     const __m128 d3 = _mm_cvtepi32_ps(_mm_srli_epi32(px, 24));
-    const __m128 sa = _mm_loadu_ps(a + i);
     const __m128 inv = _mm_mul_ps(_mm_sub_ps(one, sa), k);
     auto channel = [&](__m128 src, __m128 dst) {
       __m128 v = _mm_add_ps(src, _mm_mul_ps(dst, inv));
