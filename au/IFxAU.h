@@ -57,6 +57,7 @@ public:
   OSStatus RemovePropertyListenerWithUserData(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc,
                                               void* userData);
   OSStatus AddRenderNotify(AURenderCallback proc, void* refCon);
+  /** Removes the registration of proc with refCon; without one, the first registration of proc. */
   OSStatus RemoveRenderNotify(AURenderCallback proc, void* refCon);
 
   /** Any host thread. */
