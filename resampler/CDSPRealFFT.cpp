@@ -229,7 +229,8 @@ void Radix4Passes(double* re, double* im, const double* tw, const int N, int L) 
 // follow run over contiguous real and imaginary arrays. Natural-order result
 // in re/im.
 template <bool Inv>
-void CDSPRealFFT::ComplexPass(const double* sr, const double* si, int stride, double* re, double* im) const noexcept
+bool CDSPRealFFT::ComplexPass(const double* sr, const double* si, int stride, double* re, double* im,
+                              double* out) const noexcept
 {
   const int N = mLen >> 1;
   const int m = mBits - 1;
@@ -348,14 +349,20 @@ void CDSPRealFFT::ComplexPass(const double* sr, const double* si, int stride, do
 #if RSMP_FFT_AVX2
   if(mAvx2 && L >= 4)
   {
+    if(Inv && out && L < N)
+    {
+      Radix4PassesAvx2InvTo(re, im, tw, N, L, out);
+      return true;
+    }
     if(Inv)
       Radix4PassesAvx2Inv(re, im, tw, N, L);
     else
       Radix4PassesAvx2Fwd(re, im, tw, N, L);
-    return;
+    return false;
   }
 #endif
   Radix4Passes<Inv>(re, im, tw, N, L);
+  return false;
 }
 
 void CDSPRealFFT::Forward(double* a) const noexcept
@@ -500,7 +507,8 @@ void CDSPRealFFT::InverseComplex(double* a) const noexcept
   const int N = mLen >> 1;
   double* __restrict re = mRe;
   double* __restrict im = mIm;
-  ComplexPass<true>(mTRe, mTIm, 1, re, im);
+  if(ComplexPass<true>(mTRe, mTIm, 1, re, im, a))
+    return;
 #if RSMP_FFT_AVX2
   if(mAvx2 && N >= 4)
   {

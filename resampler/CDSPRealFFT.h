@@ -70,9 +70,12 @@ private:
 
   // Complex transform of n/2 points read in bit-reversed order from sr/si
   // (stride 2: interleaved, 1: separate arrays) into separate real and
-  // imaginary arrays in natural order.
+  // imaginary arrays in natural order. With out given, the wide inverse may
+  // write its last pass interleaved into out instead; returns true when it
+  // did.
   template <bool Inv>
-  void ComplexPass(const double* sr, const double* si, int stride, double* re, double* im) const noexcept;
+  bool ComplexPass(const double* sr, const double* si, int stride, double* re, double* im,
+                   double* out = nullptr) const noexcept;
 
   int mBits = 0;
   int mLen = 0;

@@ -22,13 +22,70 @@ namespace {
 // the same order, so the results are identical.
 typedef double V4 __attribute__((vector_size(32), aligned(8), may_alias));
 
+// out[2p] = r[l], out[2p + 1] = i[l] for p = pos + l, l < 4.
+__attribute__((target("avx2"), always_inline)) inline void StoreInterleaved(double* out, int pos, V4 r, V4 i) noexcept
+{
+  const __m256d lo = _mm256_unpacklo_pd((__m256d)r, (__m256d)i), hi = _mm256_unpackhi_pd((__m256d)r, (__m256d)i);
+  _mm256_storeu_pd(out + 2 * pos, _mm256_permute2f128_pd(lo, hi, 0x20));
+  _mm256_storeu_pd(out + 2 * pos + 4, _mm256_permute2f128_pd(lo, hi, 0x31));
+}
+
+// The last pass (a single group of span N/4) writing interleaved into out.
 template <bool Inv>
-__attribute__((target("avx2"))) void Radix4PassesAvx2T(double* re, double* im, const double* tw, const int N, int L) noexcept
+__attribute__((target("avx2"))) void LastRadix4PassAvx2T(const double* re, const double* im, const double* tw,
+                                                         const int L, double* out) noexcept
+{
+  const double sgs = Inv ? -1.0 : 1.0;
+  const V4 sg = {sgs, sgs, sgs, sgs};
+  const V4* w1r = reinterpret_cast<const V4*>(tw);
+  const V4* w1s = reinterpret_cast<const V4*>(tw + L);
+  const V4* w2r = reinterpret_cast<const V4*>(tw + 2 * L);
+  const V4* w2s = reinterpret_cast<const V4*>(tw + 3 * L);
+  const V4* w3r = reinterpret_cast<const V4*>(tw + 4 * L);
+  const V4* w3s = reinterpret_cast<const V4*>(tw + 5 * L);
+  const V4* r0 = reinterpret_cast<const V4*>(re);
+  const V4* r1 = reinterpret_cast<const V4*>(re + L);
+  const V4* r2 = reinterpret_cast<const V4*>(re + 2 * L);
+  const V4* r3 = reinterpret_cast<const V4*>(re + 3 * L);
+  const V4* i0 = reinterpret_cast<const V4*>(im);
+  const V4* i1 = reinterpret_cast<const V4*>(im + L);
+  const V4* i2 = reinterpret_cast<const V4*>(im + 2 * L);
+  const V4* i3 = reinterpret_cast<const V4*>(im + 3 * L);
+  const int L4 = L / 4;
+  for(int j = 0; j < L4; j++)
+  {
+    const V4 w1i = sg * w1s[j], w2i = sg * w2s[j], w3i = sg * w3s[j];
+    const V4 w1 = w1r[j], w2 = w2r[j], w3 = w3r[j];
+    const V4 ar = r0[j], ai = i0[j];
+    const V4 x1r = r1[j], x1i = i1[j];
+    const V4 x2r = r2[j], x2i = i2[j];
+    const V4 x3r = r3[j], x3i = i3[j];
+    const V4 br = x1r * w2 - x1i * w2i, bi = x1r * w2i + x1i * w2;
+    const V4 cr = x2r * w1 - x2i * w1i, ci = x2r * w1i + x2i * w1;
+    const V4 dr = x3r * w3 - x3i * w3i, di = x3r * w3i + x3i * w3;
+    const V4 spr = ar + br, spi = ai + bi, smr = ar - br, smi = ai - bi;
+    const V4 tpr = cr + dr, tpi = ci + di;
+    const V4 tmr = sg * (di - ci), tmi = sg * (cr - dr);
+    StoreInterleaved(out, 4 * j, spr + tpr, spi + tpi);
+    StoreInterleaved(out, 4 * j + L, smr + tmr, smi + tmi);
+    StoreInterleaved(out, 4 * j + 2 * L, spr - tpr, spi - tpi);
+    StoreInterleaved(out, 4 * j + 3 * L, smr - tmr, smi - tmi);
+  }
+}
+
+template <bool Inv>
+__attribute__((target("avx2"))) void Radix4PassesAvx2T(double* re, double* im, const double* tw, const int N, int L,
+                                                       double* out) noexcept
 {
   const double sgs = Inv ? -1.0 : 1.0;
   const V4 sg = {sgs, sgs, sgs, sgs};
   for(; L * 4 <= N; L *= 4)
   {
+    if(out && L * 4 == N)
+    {
+      LastRadix4PassAvx2T<Inv>(re, im, tw, L, out);
+      return;
+    }
     const V4* w1r = reinterpret_cast<const V4*>(tw);
     const V4* w1s = reinterpret_cast<const V4*>(tw + L);
     const V4* w2r = reinterpret_cast<const V4*>(tw + 2 * L);
@@ -79,12 +136,17 @@ __attribute__((target("avx2"))) void Radix4PassesAvx2T(double* re, double* im, c
 
 void Radix4PassesAvx2Fwd(double* re, double* im, const double* tw, int N, int L) noexcept
 {
-  Radix4PassesAvx2T<false>(re, im, tw, N, L);
+  Radix4PassesAvx2T<false>(re, im, tw, N, L, nullptr);
 }
 
 void Radix4PassesAvx2Inv(double* re, double* im, const double* tw, int N, int L) noexcept
 {
-  Radix4PassesAvx2T<true>(re, im, tw, N, L);
+  Radix4PassesAvx2T<true>(re, im, tw, N, L, nullptr);
+}
+
+void Radix4PassesAvx2InvTo(double* re, double* im, const double* tw, int N, int L, double* out) noexcept
+{
+  Radix4PassesAvx2T<true>(re, im, tw, N, L, out);
 }
 
 __attribute__((target("avx2"))) int SplitForwardAvx2(const double* re, const double* im, const double* w, double* a, int k,

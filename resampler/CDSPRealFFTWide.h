@@ -20,6 +20,9 @@ bool HasAvx2() noexcept;
 // twiddles as CDSPRealFFT lays them out).
 void Radix4PassesAvx2Fwd(double* re, double* im, const double* tw, int N, int L) noexcept;
 void Radix4PassesAvx2Inv(double* re, double* im, const double* tw, int N, int L) noexcept;
+// The inverse passes with the last one (L < N required) writing its result
+// interleaved into out (out[2j] = re[j], out[2j+1] = im[j]) instead of re/im.
+void Radix4PassesAvx2InvTo(double* re, double* im, const double* tw, int N, int L, double* out) noexcept;
 
 // Real split steps four bins at a time from bin k (q = N - k); return the
 // next k to do.
