@@ -165,12 +165,16 @@ bool IPluginBase::MakeFXBImage(IStateChunk& out)
   else
   {
     // One parameter program per preset, its values read through the plug-in's own state reader.
+    // A preset without a readable state carries the present values (as restoring an empty
+    // preset takes the present state), never what the preset before it left in the parameters.
     IStateChunk present;
     const bool havePresent = SerializeState(present);
+    IStateChunk presentValues;
+    WriteParamProgramValues(presentValues);
     for (int p = 0; p < NPresets(); ++p)
     {
       const IPreset* preset = mPresets.Get(p);
-      if (preset->mInitialized) UnserializeState(preset->mChunk, 0);
+      const bool ownValues = preset->mInitialized && UnserializeState(preset->mChunk, 0) >= 1;
       PutTag(body, "CcnK");
       PutBE32(body, static_cast<uint32_t>(kProgramHeaderSize - 8 + 4 * NParams()));
       PutTag(body, "FxCk");
@@ -179,7 +183,10 @@ bool IPluginBase::MakeFXBImage(IStateChunk& out)
       PutBE32(body, static_cast<uint32_t>(GetPluginVersion(true)));
       PutBE32(body, static_cast<uint32_t>(NParams()));
       PutProgramName(body, preset->mName);
-      WriteParamProgramValues(body);
+      if (ownValues)
+        WriteParamProgramValues(body);
+      else
+        body.PutChunk(&presentValues);
     }
     if (havePresent) UnserializeState(present, 0);
     if (body.Size() != NPresets() * (kProgramHeaderSize + 4 * NParams())) return false;

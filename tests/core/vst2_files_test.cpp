@@ -231,6 +231,36 @@ TEST(VST2Files, BanksAreByteExactAndRoundTrip)
   EXPECT_EQ(d.Values(), (std::vector<double>{1.0, 0.0, 1.0, 2.0}));
 }
 
+TEST(VST2Files, ParameterBankSlotsWithoutAReadableStateCarryThePresentValues)
+{
+  // Slot 0 holds a state, slot 1 is empty, slot 2 holds a state too short to read: only slot 0
+  // has values of its own; the others must not inherit slot 0's.
+  TestPlugin p(MakeTestConfig(false, 3));
+  p.MakePreset("one", 6.0, 2, 0, 8);
+  IPreset* broken = p.GetPreset(2);
+  broken->mInitialized = true;
+  broken->SetName("broken");
+  broken->mChunk.PutBytes("abc", 3);
+  p.GetParam(kGain)->Set(-3.0);
+  p.GetParam(kSteps)->Set(1);
+  const std::vector<float> present = Normalized(p);
+
+  IStateChunk image;
+  ASSERT_TRUE(p.MakeFXBImage(image));
+  const Bytes bytes = ToBytes(image);
+  const size_t programSize = 56 + 4 * kNumTestParams;
+  ASSERT_EQ(bytes.size(), 156 + 3 * programSize);
+  for (int slot = 1; slot < 3; ++slot)
+  {
+    const Bytes expected = ParamProgram(slot == 1 ? "empty" : "broken", present);
+    const Bytes got(bytes.begin() + 156 + slot * programSize, bytes.begin() + 156 + (slot + 1) * programSize);
+    EXPECT_EQ(got, expected) << slot;
+  }
+  const Bytes slot0(bytes.begin() + 156, bytes.begin() + 156 + programSize);
+  EXPECT_NE(slot0, ParamProgram("one", present));
+  EXPECT_EQ(p.GetParam(kGain)->Value(), -3.0);
+}
+
 TEST(VST2Files, MalformedFilesAreRejectedWithoutChange)
 {
   TestPlugin p;
