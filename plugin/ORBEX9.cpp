@@ -63,7 +63,13 @@ ORBEX9::ORBEX9(const fx::IAUCreateInfo& info)
   mUpdatePageRequested = false;
 
   mEngine.SetLatencyHooks([this] { return GetLatency(); }, [this](int latency) { ReportLatency(latency); });
-  SetWantedLatency(mEngine.ConfigureProcessing());
+  // The processing is built for the processing base's initial rate and block size: a host that
+  // keeps them never resets the plug-in, and must still hear it. Without a usable format yet,
+  // only the latency is computed and the first reset builds it.
+  const LimiterEngine::EStatus prepared = mEngine.Prepare(GetSampleRate(), GetBlockSize());
+  const bool formatRefused = prepared == LimiterEngine::EStatus::kInvalidSampleRate ||
+                             prepared == LimiterEngine::EStatus::kInvalidBlockSize;
+  SetWantedLatency(formatRefused ? mEngine.ConfigureProcessing() : mEngine.WantedLatency());
   InitParameters();
 
   // The default preset file may change any parameter: the engine and the members follow it.

@@ -158,6 +158,27 @@ TEST(ProductClass, ConfigurationAndParameterTable)
 
   // The data folders exist after construction.
   EXPECT_TRUE(std::filesystem::is_directory(home.Product() + "/AU"));
+
+  // A host that keeps the initial rate and block size never resets the plug-in: it renders
+  // anyway, with the latency it asks for.
+  auto fresh = MakePlug();
+  fresh->SetChannelConnections(fx::kInput, 0, 2, true);
+  fresh->SetChannelConnections(fx::kOutput, 0, 2, true);
+  const int block = fresh->GetBlockSize();
+  ASSERT_GT(block, 0);
+  const int latency = fresh->GetWantedLatency();
+  ASSERT_GT(latency, 0);
+  std::vector<double> inL(block, 0.5), inR(block, -0.25), outL(block, 9.0), outR(block, 9.0);
+  double* in[2] = {inL.data(), inR.data()};
+  double* out[2] = {outL.data(), outR.data()};
+  std::vector<double> left;
+  for (int done = 0; done <= latency + 64; done += block)
+  {
+    fresh->ProcessBlock(in, out, block);
+    left.insert(left.end(), outL.begin(), outL.end());
+  }
+  EXPECT_DOUBLE_EQ(left[0], 0.0);
+  EXPECT_NEAR(left[static_cast<size_t>(latency) + 32], 0.5, 1e-9);
 }
 
 TEST(ProductClass, FactoryPresetsHoldTheirValuesAndDefaults)

@@ -382,6 +382,61 @@ TEST_F(ProductComponent, StateRestoresEveryParameterIntoAFreshInstanceWithIdenti
   CFRelease(plist);
 }
 
+TEST_F(ProductComponent, PresetRecallAndMonoProcessing)
+{
+  ScratchData data;
+  AudioUnit unit = Make();
+  ASSERT_NE(unit, nullptr);
+  // Mono in, mono out is one of the product's two layouts; mono to stereo is not. The rate is
+  // the unit's initial one, so no format change resets the plug-in before it renders.
+  EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, FloatFormat(44100.0, 1)), noErr);
+  EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(44100.0, 2)), noErr);
+  EXPECT_NE(AudioUnitInitialize(unit), noErr);
+  EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(44100.0, 1)), noErr);
+  const AURenderCallbackStruct cb {&Source, nullptr};
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+
+  // A hot input against a -6 dBFS ceiling: the output stays under it.
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, kAudioUnitScope_Global, 0, 12.0f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kCeiling, kAudioUnitScope_Global, 0, -6.0f, 0), noErr);
+  std::vector<float> mono(512);
+  std::vector<unsigned char> listBytes(AudioBufferListSize(1));
+  auto* list = reinterpret_cast<AudioBufferList*>(listBytes.data());
+  float peak = 0.f;
+  for (int b = 0; b < 40; ++b)
+  {
+    list->mNumberBuffers = 1;
+    list->mBuffers[0] = {1, 512 * sizeof(float), mono.data()};
+    AudioUnitRenderActionFlags flags = 0;
+    AudioTimeStamp ts {};
+    ts.mSampleTime = b * 512.0;
+    ts.mFlags = kAudioTimeStampSampleTimeValid;
+    ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, 512, list), noErr);
+    for (float v : mono) peak = std::max(peak, std::fabs(v));
+  }
+  EXPECT_GT(peak, 0.25f);
+  EXPECT_LE(peak, static_cast<float>(std::pow(10.0, -6.0 / 20.0)) * 1.0001f);
+
+  // The host recalls the factory preset: every parameter back at its default, named "Init".
+  const AUPreset init {0, CFSTR("Init")};
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, init), noErr);
+  const std::vector<float> values = Values(unit);
+  const float defaults[kNumParams] = {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 100, 0, 0, 0, 0, 1};
+  for (UInt32 i = 0; i < kNumParams; ++i) EXPECT_FLOAT_EQ(values[i], defaults[i]) << i;
+  AUPreset present {};
+  ASSERT_EQ(GetProp(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, present), noErr);
+  EXPECT_EQ(present.presetNumber, 0);
+  EXPECT_EQ(Text(present.presetName), "Init");
+  if (present.presetName) CFRelease(present.presetName);
+  CFPropertyListRef plist = nullptr;
+  ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, plist), noErr);
+  ASSERT_NE(plist, nullptr);
+  EXPECT_EQ(Text(static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), CFSTR("name")))),
+            "Init");
+  CFRelease(plist);
+}
+
 TEST_F(ProductComponent, RefusedStateChangesNothing)
 {
   ScratchData data;
