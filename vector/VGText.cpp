@@ -359,9 +359,11 @@ int vgrBreakTextLines(VGcontext* ctx, const char* string, const char* end, float
         rowMaxX = q.x1 - rowStartX;
       }
       if ((prevIsChar && type == VG_SPACE) || type == VG_CJK_CHAR) {
+        // The break lies in front of this code point: a CJK character that marks it
+        // is not part of the row ended there.
         breakEnd = iter.str;
-        breakWidth = rowWidth;
-        breakMaxX = rowMaxX;
+        breakWidth = widthBefore;
+        breakMaxX = maxXBefore;
       }
       if ((ptype == VG_SPACE && isChar) || type == VG_CJK_CHAR) {
         wordStart = iter.str;

@@ -317,6 +317,17 @@ TEST(VectorText, RowsBreakAtSpacesNewlinesAndLongWords) {
   ASSERT_EQ(vgrBreakTextLines(t.ctx, cjk, nullptr, three, rows, 8), 2);
   EXPECT_EQ(rows[0].end, cjk + 9);
   EXPECT_EQ(rows[1].start, cjk + 9);
+  // A row cut in front of a CJK character measures only what it holds.
+  for (int i = 0; i < 2; i++) {
+    EXPECT_LE(rows[i].width, three) << i;
+    EXPECT_NEAR(rows[i].width, vgrGetTextBounds(t.ctx, 0, 0, rows[i].start, rows[i].end, nullptr), 1e-3) << i;
+  }
+  const char* mixed = "ab \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // a word, a space, three ideographs
+  const float upTo2 = vgrGetTextBounds(t.ctx, 0, 0, mixed, mixed + 6, nullptr) + 0.5f;
+  const int nm = vgrBreakTextLines(t.ctx, mixed, nullptr, upTo2, rows, 8);
+  ASSERT_GE(nm, 2);
+  for (int i = 0; i < nm; i++)
+    EXPECT_NEAR(rows[i].width, vgrGetTextBounds(t.ctx, 0, 0, rows[i].start, rows[i].end, nullptr), 1e-3) << i;
 }
 
 TEST(VectorText, TextBoxesStackRowsByLineHeight) {
