@@ -143,7 +143,11 @@ CDSPBlockConvolver::CDSPBlockConvolver(CLowPassFilter* filter, int UpFactor, int
   else if(mUp == 1 && mDown == 2 && outBits >= 5)
     mFused = -2;
 
-  mWorkRaw = std::malloc((static_cast<std::size_t>(2) * L2 + mHistLen) * sizeof(double) + kAlign);
+  // Two blocks, the history, and for the fused shapes a transform scratch
+  // area of one block (on its own 64-byte boundary).
+  const std::size_t histPad = (static_cast<std::size_t>(mHistLen) + 7) & ~static_cast<std::size_t>(7);
+  const std::size_t scratch = mFused != 0 ? static_cast<std::size_t>(L2) : 0;
+  mWorkRaw = std::malloc((static_cast<std::size_t>(2) * L2 + histPad + scratch) * sizeof(double) + kAlign);
   if(!mWorkRaw)
   {
     mStatus = EStatus::kOutOfMemory;
@@ -151,6 +155,7 @@ CDSPBlockConvolver::CDSPBlockConvolver(CLowPassFilter* filter, int UpFactor, int
   }
   mWork = AlignPtr(static_cast<double*>(mWorkRaw));
   mHistory = mWork + 2 * L2;
+  mScratch = mFused != 0 ? mHistory + histPad : nullptr;
 
   ClearState();
 }
@@ -263,12 +268,19 @@ void CDSPBlockConvolver::ConvolveBlock() noexcept
 
   if(mFused != 0)
   {
-    mFFTIn->ForwardComplex(a);
+    // One scratch area serves both transforms, and the inverse split step
+    // writes into the block (free once the forward pass has read it): the
+    // block's data stays in the nearest cache.
+    const int half = mBlockLen >> 1;
+    double* sre = mScratch;
+    double* sim = mScratch + half;
+    mFFTIn->ForwardComplex(a, sre, sim);
+    const int outHalf = mOutFFT->GetLen() >> 1;
     if(mFused > 0)
-      FusedUp2(*mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase);
+      FusedUp2(sre, sim, *mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase, a, a + outHalf);
     else
-      FusedDown2(*mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase);
-    mOutFFT->InverseComplex(a);
+      FusedDown2(sre, sim, *mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase, a, a + outHalf);
+    mOutFFT->InverseComplex(a, a + outHalf, sre, sim, a);
     return;
   }
 

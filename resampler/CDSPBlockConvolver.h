@@ -70,6 +70,7 @@ private:
   double* mInBlock = nullptr;
   double* mOutBlock = nullptr;
   double* mHistory = nullptr;
+  double* mScratch = nullptr;  // complex spectrum of the fused shapes (L2 values)
   int mMissing = 0;      // positions still missing for the current block
   int mWithhold = 0;     // positions still to withhold
   int mPendingZeros = 0; // zeros of an unfinished upsampling group

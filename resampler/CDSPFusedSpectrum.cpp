@@ -195,16 +195,13 @@ __attribute__((target("avx2"))) int DownLoopAvx2(const double* re, const double*
 
 } // namespace
 
-void FusedUp2(const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel, bool zp) noexcept
+void FusedUp2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel,
+              bool zp, double* tr0, double* ti0) noexcept
 {
   const int N1 = in.GetLen() >> 1;
   const int N2 = out.GetLen() >> 1;
-  const double* re = in.ComplexRe();
-  const double* im = in.ComplexIm();
   const double* w1 = in.SplitTwiddles();
   const double* w2 = out.SplitTwiddles();
-  double* tr0 = out.InverseRe();
-  double* ti0 = out.InverseIm();
 
   // DC, replicated into the output's Nyquist slot.
   const double x0 = re[0] + im[0];
@@ -237,16 +234,13 @@ void FusedUp2(const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kerne
   InvPair(w2, N1, N1, ym, ym, tr0, ti0);
 }
 
-void FusedDown2(const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel, bool zp) noexcept
+void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel,
+              bool zp, double* tr0, double* ti0) noexcept
 {
   const int N1 = in.GetLen() >> 1;
   const int N2 = out.GetLen() >> 1;
-  const double* re = in.ComplexRe();
-  const double* im = in.ComplexIm();
   const double* w1 = in.SplitTwiddles();
   const double* w2 = out.SplitTwiddles();
-  double* tr0 = out.InverseRe();
-  double* ti0 = out.InverseIm();
 
   // Bin N2 of the input spectrum is a self pair of the forward split; only
   // the real part of its product reaches the output's Nyquist slot.

@@ -21,15 +21,18 @@
 
 namespace rsmp {
 
-// in: length-n/2 object after ForwardComplex of the input block; out:
-// length-n object whose InverseRe()/InverseIm() receive the inverse split
-// step's result; kernel: packed spectrum of length n (zero-phase: each real
-// gain stored twice). Needs n >= 32.
-void FusedUp2(const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel, bool zeroPhase) noexcept;
+// re/im: the complex spectrum of the n/2 input samples (ForwardComplex of
+// in, the length-n/2 object); tr0/ti0 (n/2 values each) receive the inverse
+// split step's result for out, the length-n object; kernel: packed spectrum
+// of length n (zero-phase: each real gain stored twice). Needs n >= 32.
+void FusedUp2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel,
+              bool zeroPhase, double* tr0, double* ti0) noexcept;
 
-// in: length-n object after ForwardComplex; out: length-n/2 object;
-// kernel: packed spectrum of length n (its first n/2 + 2 values are read).
-// Needs n >= 32.
-void FusedDown2(const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel, bool zeroPhase) noexcept;
+// re/im: the complex spectrum of the n input samples (ForwardComplex of in,
+// the length-n object); tr0/ti0 (n/4 values each) for out, the length-n/2
+// object; kernel: packed spectrum of length n (its first n/2 + 2 values are
+// read). Needs n >= 32.
+void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out,
+                const double* kernel, bool zeroPhase, double* tr0, double* ti0) noexcept;
 
 } // namespace rsmp

@@ -380,7 +380,7 @@ void CDSPRealFFT::Forward(double* a) const noexcept
   }
 
   // z[j] = x[2j] + i x[2j+1]
-  ForwardComplex(a);
+  ForwardComplex(a, mRe, mIm);
   const double* __restrict re = mRe;
   const double* __restrict im = mIm;
 
@@ -494,20 +494,18 @@ void CDSPRealFFT::Inverse(double* a) const noexcept
     tr0[q] = er + oi;
     ti0[q] = orr - ei;
   }
-  InverseComplex(a);
+  InverseComplex(tr0, ti0, mRe, mIm, a);
 }
 
-void CDSPRealFFT::ForwardComplex(const double* a) const noexcept
+void CDSPRealFFT::ForwardComplex(const double* a, double* re, double* im) const noexcept
 {
-  ComplexPass<false>(a, a + 1, 2, mRe, mIm);
+  ComplexPass<false>(a, a + 1, 2, re, im);
 }
 
-void CDSPRealFFT::InverseComplex(double* a) const noexcept
+void CDSPRealFFT::InverseComplex(const double* tr, const double* ti, double* re, double* im, double* a) const noexcept
 {
   const int N = mLen >> 1;
-  double* __restrict re = mRe;
-  double* __restrict im = mIm;
-  if(ComplexPass<true>(mTRe, mTIm, 1, re, im, a))
+  if(ComplexPass<true>(tr, ti, 1, re, im, a))
     return;
 #if RSMP_FFT_AVX2
   if(mAvx2 && N >= 4)

@@ -44,20 +44,17 @@ public:
   }
 
   // Pieces of Forward and Inverse for callers that work on the complex
-  // spectrum of half length directly (the block convolver's fused 2x paths).
-  // Only for n >= 8. ForwardComplex transforms z[j] = a[2j] + i a[2j+1],
-  // j < n/2, into ComplexRe()/ComplexIm() (natural order, kernel exp(+i));
-  // Forward then combines bins k and n/2 - k of it into the packed real
-  // spectrum. InverseComplex runs the backward complex transform of
-  // InverseRe()/InverseIm(), which the caller fills with what Inverse's split
-  // step would leave there, and interleaves the result into a.
+  // spectrum of half length directly (the block convolver's fused 2x paths),
+  // in scratch arrays of the caller's (n/2 doubles each). Only for n >= 8.
+  // ForwardComplex transforms z[j] = a[2j] + i a[2j+1], j < n/2, into re/im
+  // (natural order, kernel exp(+i)); Forward then combines bins k and
+  // n/2 - k of it into the packed real spectrum. InverseComplex runs the
+  // backward complex transform of tr/ti, which hold what Inverse's split step
+  // would leave, through re/im and interleaves the result into a; tr/ti may
+  // lie inside a (they are read before a is written).
   // SplitTwiddles() holds cos and sin(2 pi k / n) in pairs, k = 0 .. n/4.
-  void ForwardComplex(const double* a) const noexcept;
-  void InverseComplex(double* a) const noexcept;
-  const double* ComplexRe() const { return mRe; }
-  const double* ComplexIm() const { return mIm; }
-  double* InverseRe() const { return mTRe; }
-  double* InverseIm() const { return mTIm; }
+  void ForwardComplex(const double* a, double* re, double* im) const noexcept;
+  void InverseComplex(const double* tr, const double* ti, double* re, double* im, double* a) const noexcept;
   const double* SplitTwiddles() const { return mSplitTw; }
   // True when this object runs the 256-bit kernels.
   bool IsWide() const { return mAvx2; }
