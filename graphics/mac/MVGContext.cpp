@@ -383,6 +383,8 @@ MVGfragUniforms* MVGcontext_vORBEX9_au::fragUniformAtIndex(int offset) const {
 
 void MVGcontext_vORBEX9_au::waitForImage(int image) {
   if (image <= 0) return;
+  // Every frame in flight into the image, not only the first found: with several
+  // frames queued the first set may hold an older one.
   for (MVGbuffers_vORBEX9_au* set : cbuffers) {
     if (!set->isBusy.load(std::memory_order_acquire)) continue;
     MTLCommandBuffer* cb = nullptr;
@@ -393,7 +395,6 @@ void MVGcontext_vORBEX9_au::waitForImage(int image) {
     if (cb) {
       cb->waitUntilCompleted();
       cb->release();
-      return;
     }
   }
 }
