@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 namespace rsmp {
@@ -28,6 +29,90 @@ int StageTwiddleCount(int m)
     L *= 4;
   }
   return total;
+}
+
+} // namespace
+
+namespace {
+
+// Tables of one length, built once and shared by every object of that
+// length (objects of one length are often used side by side, as by the two
+// channels of a stereo converter; one copy keeps them in cache). Kept until
+// the process ends.
+struct SharedTables
+{
+  int* rev;          // rev[j]: bit-reversed index of j, j < n/2
+  double* stageTw;   // per radix-4 pass of span L: w^j, w^2j, w^3j as six
+                     // arrays of L (re, im, re, im, re, im)
+  double* splitTw;   // cos/sin(2 pi k/n) for 0 <= k <= n/4
+};
+
+std::mutex gTablesLock;
+SharedTables* gTables[31] = {};
+
+SharedTables* BuildTables(int bits) noexcept
+{
+  const int n = 1 << bits;
+  const int N = n >> 1;
+  const int m = bits - 1;
+  const std::size_t stageDoubles = static_cast<std::size_t>(StageTwiddleCount(m)) * 6;
+  const std::size_t splitDoubles = (static_cast<std::size_t>(N / 2) + 1) * 2;
+  const std::size_t revBytes = (static_cast<std::size_t>(N) * sizeof(int) + kAlign - 1) & ~(kAlign - 1);
+  const std::size_t stageBytes = (stageDoubles * sizeof(double) + kAlign - 1) & ~(kAlign - 1);
+  void* raw = std::malloc(sizeof(SharedTables) + kAlign + revBytes + stageBytes + splitDoubles * sizeof(double));
+  if(!raw)
+    return nullptr;
+  SharedTables* t = static_cast<SharedTables*>(raw);
+  char* base = AlignPtr(static_cast<char*>(raw) + sizeof(SharedTables));
+  t->rev = reinterpret_cast<int*>(base);
+  t->stageTw = reinterpret_cast<double*>(base + revBytes);
+  t->splitTw = reinterpret_cast<double*>(base + revBytes + stageBytes);
+
+  for(int i = 0; i < N; i++)
+  {
+    int r = 0;
+    for(int b = 0; b < m; b++)
+      r |= ((i >> b) & 1) << (m - 1 - b);
+    t->rev[i] = r;
+  }
+
+  // Per-pass twiddles w^j, w^2j, w^3j with w = exp(+2 pi i / 4L).
+  double* tw = t->stageTw;
+  for(int L = (m & 1) ? 2 : 1; L * 4 <= N; L *= 4)
+  {
+    for(int j = 0; j < L; j++)
+    {
+      for(int p = 1; p <= 3; p++)
+      {
+        const double ang = kTwoPi * static_cast<double>(p * j) / static_cast<double>(4 * L);
+        tw[(2 * (p - 1)) * L + j] = std::cos(ang);
+        tw[(2 * (p - 1) + 1) * L + j] = std::sin(ang);
+      }
+    }
+    tw += 6 * L;
+  }
+
+  // Split twiddles cos/sin(2 pi k / n), k = 0 .. n/4.
+  double* w = t->splitTw;
+  for(int k = 0; k <= N / 2; k++)
+  {
+    const double ang = kTwoPi * static_cast<double>(k) / static_cast<double>(n);
+    w[2 * k] = std::cos(ang);
+    w[2 * k + 1] = std::sin(ang);
+  }
+  w[0] = 1.0;
+  w[1] = 0.0;
+  w[N] = 0.0;
+  w[N + 1] = 1.0;
+  return t;
+}
+
+const SharedTables* GetTables(int bits) noexcept
+{
+  std::lock_guard<std::mutex> lock(gTablesLock);
+  if(!gTables[bits])
+    gTables[bits] = BuildTables(bits);
+  return gTables[bits];
 }
 
 } // namespace
@@ -55,61 +140,20 @@ CDSPRealFFT* CDSPRealFFT::Create(int bits, bool allowWide) noexcept
   if(N < 2)
     return f; // n = 1 or 2: no tables needed
 
-  const int m = bits - 1;
-  const std::size_t stageDoubles = static_cast<std::size_t>(StageTwiddleCount(m)) * 6;
-  const std::size_t splitDoubles = (static_cast<std::size_t>(N / 2) + 1) * 2;
-  const std::size_t scratchDoubles = static_cast<std::size_t>(2) * n;
-
-  f->mWorkRaw = std::malloc(static_cast<std::size_t>(N) * sizeof(int) + kAlign);
-  f->mTableRaw = std::malloc((stageDoubles + splitDoubles + scratchDoubles) * sizeof(double) + 6 * kAlign);
-  if(!f->mWorkRaw || !f->mTableRaw)
+  const SharedTables* t = GetTables(bits);
+  f->mTableRaw = std::malloc(static_cast<std::size_t>(2) * n * sizeof(double) + 4 * kAlign);
+  if(!t || !f->mTableRaw)
   {
     Destroy(f);
     return nullptr;
   }
-  f->mRev = AlignPtr(static_cast<int*>(f->mWorkRaw));
-  f->mStageTw = AlignPtr(static_cast<double*>(f->mTableRaw));
-  f->mSplitTw = AlignPtr(f->mStageTw + stageDoubles);
-  f->mRe = AlignPtr(f->mSplitTw + splitDoubles);
+  f->mRev = t->rev;
+  f->mStageTw = t->stageTw;
+  f->mSplitTw = t->splitTw;
+  f->mRe = AlignPtr(static_cast<double*>(f->mTableRaw));
   f->mIm = AlignPtr(f->mRe + N);
   f->mTRe = AlignPtr(f->mIm + N);
   f->mTIm = AlignPtr(f->mTRe + N);
-
-  for(int i = 0; i < N; i++)
-  {
-    int r = 0;
-    for(int b = 0; b < m; b++)
-      r |= ((i >> b) & 1) << (m - 1 - b);
-    f->mRev[i] = r;
-  }
-
-  // Per-pass twiddles w^j, w^2j, w^3j with w = exp(+2 pi i / 4L).
-  double* tw = f->mStageTw;
-  for(int L = (m & 1) ? 2 : 1; L * 4 <= N; L *= 4)
-  {
-    for(int j = 0; j < L; j++)
-    {
-      for(int p = 1; p <= 3; p++)
-      {
-        const double ang = kTwoPi * static_cast<double>(p * j) / static_cast<double>(4 * L);
-        tw[(2 * (p - 1)) * L + j] = std::cos(ang);
-        tw[(2 * (p - 1) + 1) * L + j] = std::sin(ang);
-      }
-    }
-    tw += 6 * L;
-  }
-
-  // Split twiddles cos/sin(2 pi k / n), k = 0 .. n/4.
-  for(int k = 0; k <= N / 2; k++)
-  {
-    const double ang = kTwoPi * static_cast<double>(k) / static_cast<double>(n);
-    f->mSplitTw[2 * k] = std::cos(ang);
-    f->mSplitTw[2 * k + 1] = std::sin(ang);
-  }
-  f->mSplitTw[0] = 1.0;
-  f->mSplitTw[1] = 0.0;
-  f->mSplitTw[N] = 0.0;
-  f->mSplitTw[N + 1] = 1.0;
   return f;
 }
 
@@ -117,7 +161,6 @@ void CDSPRealFFT::Destroy(CDSPRealFFT* f) noexcept
 {
   if(!f)
     return;
-  std::free(f->mWorkRaw);
   std::free(f->mTableRaw);
   f->~CDSPRealFFT();
   std::free(f);

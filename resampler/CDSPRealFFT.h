@@ -9,8 +9,9 @@
 // Neither direction scales: forward then inverse multiplies by n/2, which
 // GetInvScale() (2/n) undoes.
 //
-// Objects come from the process-wide pool (CFFTPool); their tables are built
-// when the pool creates them, so a transform only reads them.
+// Objects come from the process-wide pool (CFFTPool). The tables of a length
+// are built by the first object of that length and shared by all later ones
+// (kept until the process ends), so a transform only reads them.
 // Threads: Transform runs on the thread that holds the object (audio thread
 // for convolver stages); it never allocates or locks.
 
@@ -78,12 +79,12 @@ private:
   int mLen = 0;
   double mInvScale = 1.0;
   bool mAvx2 = false;            // wide passes available on this processor
-  void* mWorkRaw = nullptr;      // bit-reversal table
-  int* mRev = nullptr;           // rev[j]: bit-reversed index of j, j < n/2
-  void* mTableRaw = nullptr;     // twiddle tables and the transform's scratch
-  double* mStageTw = nullptr;    // per radix-4 pass of span L: w^j, w^2j, w^3j as
-                                 // six arrays of L (re, im, re, im, re, im)
-  double* mSplitTw = nullptr;    // cos/sin(2 pi k/n) for 0 <= k <= n/4
+  // Tables shared by all objects of this length (see CDSPRealFFT.cpp).
+  const int* mRev = nullptr;           // rev[j]: bit-reversed index of j, j < n/2
+  const double* mStageTw = nullptr;    // per radix-4 pass of span L: w^j, w^2j, w^3j as
+                                       // six arrays of L (re, im, re, im, re, im)
+  const double* mSplitTw = nullptr;    // cos/sin(2 pi k/n) for 0 <= k <= n/4
+  void* mTableRaw = nullptr;           // the transform's scratch
   double* mRe = nullptr;         // scratch: n/2 real parts
   double* mIm = nullptr;         // scratch: n/2 imaginary parts
   double* mTRe = nullptr;        // scratch of the inverse's split step
