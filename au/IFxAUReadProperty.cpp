@@ -302,7 +302,8 @@ OSStatus IFxAU::ReadProperty(AudioUnitPropertyID propID, AudioUnitScope scope, A
     case kAudioUnitProperty_SetRenderCallback:
       if (!(global || scope == kAudioUnitScope_Input) || element >= static_cast<UInt32>(mInBuses.GetSize()))
         return kAudioUnitErr_InvalidProperty;
-      if (!describe(sizeof(AURenderCallbackStruct), true)) return kAudio_ParamError;
+      // Readable on the global scope too, but only the input scope takes a callback.
+      if (!describe(sizeof(AURenderCallbackStruct), scope == kAudioUnitScope_Input)) return kAudio_ParamError;
       return noErr;
 
     case kAudioUnitProperty_FactoryPresets:

@@ -209,6 +209,7 @@ TEST_F(AUTest, PropertyInfoReportsSizesAndWritabilityTruthfully)
     {kAudioUnitProperty_ParameterStringFromValue, 0, 24, false}, {kAudioUnitProperty_ParameterIDName, 0, 16, false},
     {kAudioUnitProperty_OfflineRender, 0, 4, true},       {kAudioUnitProperty_AUHostIdentifier, 0, 16, true},
     {kAudioUnitProperty_MIDIOutputCallback, 0, 16, true}, {kAudioUnitProperty_MIDIOutputCallbackInfo, 0, 8, false},
+    {kAudioUnitProperty_SetRenderCallback, 0, 16, false},  // only the input scope takes a callback
   };
   for (const Row& r : rows)
   {
