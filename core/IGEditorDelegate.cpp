@@ -154,10 +154,8 @@ bool IGEditorDelegate::SerializeEditorState(IStateChunk& chunk) const
     height = mGraphics->Height();
     scale = mGraphics->GetDrawScale();
   }
-  chunk.Put(&width);
-  chunk.Put(&height);
-  chunk.Put(&scale);
-  return true;
+  // An append that cannot grow the chunk empties it: that must not pass as a saved state.
+  return chunk.Put(&width) > 0 && chunk.Put(&height) > 0 && chunk.Put(&scale) > 0;
 }
 
 int IGEditorDelegate::UnserializeEditorState(const IStateChunk& chunk, int startPos)

@@ -48,7 +48,8 @@ public:
   bool OnKeyDown(const IKeyPress& key) override;
   bool OnKeyUp(const IKeyPress& key) override;
 
-  /** Appends width, height (int32) and scale (float32): the open editor's, else the saved ones. */
+  /** Appends width, height (int32) and scale (float32): the open editor's, else the saved ones.
+   *  False only when the chunk could not grow. */
   bool SerializeEditorState(IStateChunk& chunk) const override;
   /** Reads the 12 bytes back. Returns startPos + 12, or -1 when the chunk is short. The values
    *  are used only when all three were read and are positive (scale finite): closed, they become
