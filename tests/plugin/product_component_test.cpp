@@ -262,25 +262,26 @@ TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
     float min, max, def;
     bool automatable;
     const char* unitName; // null: no custom unit name
+    const char* group;
     std::vector<const char*> texts;
   };
   const Row rows[kNumParams] = {
-    {"GUI Scale", 0.5f, 3.0f, 1.0f, false, nullptr, {}},
-    {"Toggle Tooltips", 0, 1, 1, false, nullptr, {"Off", "On"}},
-    {"OS Mode", 0, 4, 0, false, nullptr, {"1x", "2x", "4x", "8x", "16x"}},
-    {"Gain", 0, 24, 0, true, "dB", {}},
-    {"Attack", 0, 1000, 0, true, "ms", {}},
-    {"Release", 0, 1000, 0, true, "ms", {}},
-    {"Auto Release", 0, 1, 0, true, nullptr, {"Off", "On"}},
-    {"Look Ahead", 0, 1, 0, false, nullptr, {"Short", "Long"}},
-    {"Ceiling", -24, 0, 0, true, "dBFS", {}},
-    {"Drive", 0, 24, 0, true, "dB", {}},
-    {"Channel Link", 0, 100, 100, true, "%", {}},
-    {"Meter Mode", 0, 2, 0, true, nullptr, {"IN", "GR", "OUT"}},
-    {"Limit Mode", 0, 1, 0, false, nullptr, {"Hard", "Soft"}},
-    {"Saturation Mode", 0, 1, 0, true, nullptr, {"Off", "On"}},
-    {"Ceiling Mode", 0, 1, 0, true, nullptr, {"Ceiling", "Volume"}},
-    {"Online Update Check", 0, 1, 1, false, nullptr, {"Off", "On"}},
+    {"GUI Scale", 0.5f, 3.0f, 1.0f, false, nullptr, "GUI", {}},
+    {"Toggle Tooltips", 0, 1, 1, false, nullptr, "GUI", {"Off", "On"}},
+    {"OS Mode", 0, 4, 0, false, nullptr, "Processing", {"1x", "2x", "4x", "8x", "16x"}},
+    {"Gain", 0, 24, 0, true, "dB", "Processing", {}},
+    {"Attack", 0, 1000, 0, true, "ms", "Processing", {}},
+    {"Release", 0, 1000, 0, true, "ms", "Processing", {}},
+    {"Auto Release", 0, 1, 0, true, nullptr, "Processing", {"Off", "On"}},
+    {"Look Ahead", 0, 1, 0, false, nullptr, "Processing", {"Short", "Long"}},
+    {"Ceiling", -24, 0, 0, true, "dBFS", "Processing", {}},
+    {"Drive", 0, 24, 0, true, "dB", "Processing", {}},
+    {"Channel Link", 0, 100, 100, true, "%", "Processing", {}},
+    {"Meter Mode", 0, 2, 0, true, nullptr, "GUI", {"IN", "GR", "OUT"}},
+    {"Limit Mode", 0, 1, 0, false, nullptr, "Processing", {"Hard", "Soft"}},
+    {"Saturation Mode", 0, 1, 0, true, nullptr, "Processing", {"Off", "On"}},
+    {"Ceiling Mode", 0, 1, 0, true, nullptr, "Processing", {"Ceiling", "Volume"}},
+    {"Online Update Check", 0, 1, 1, false, nullptr, "GUI", {"Off", "On"}},
   };
   const std::vector<float> values = Values(unit);
   for (UInt32 i = 0; i < kNumParams; ++i)
@@ -297,7 +298,12 @@ TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
     EXPECT_FLOAT_EQ(values[i], r.def);
     EXPECT_EQ((info.flags & kAudioUnitParameterFlag_NonRealTime) != 0, !r.automatable);
     EXPECT_NE(info.flags & kAudioUnitParameterFlag_IsWritable, 0u);
-    EXPECT_NE(info.clumpID, 0u); // every parameter has a group
+    // Every parameter has a group; the host reads its name through the clump.
+    ASSERT_NE(info.clumpID, 0u);
+    AudioUnitParameterNameInfo clump {info.clumpID, kAudioUnitParameterName_Full, nullptr};
+    ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ParameterClumpName, kAudioUnitScope_Global, 0, clump), noErr);
+    EXPECT_EQ(Text(clump.outName), r.group);
+    if (clump.outName) CFRelease(clump.outName);
     if (!r.texts.empty())
     {
       EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Indexed);
@@ -435,6 +441,61 @@ TEST_F(ProductComponent, PresetRecallAndMonoProcessing)
   EXPECT_EQ(Text(static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), CFSTR("name")))),
             "Init");
   CFRelease(plist);
+}
+
+TEST_F(ProductComponent, HostBlockSizesDoNotChangeTheAudio)
+{
+  ScratchData data;
+  // Oversampled, long look-ahead, soft limiting and saturation: the paths with the most state.
+  const std::pair<AudioUnitParameterID, float> settings[] = {
+    {kOSMode, 2}, {kLookAhead, 1}, {kGain, 9}, {kRelease, 40}, {kLimitMode, 1}, {kSatMode, 1}, {kCeiling, -1}};
+  AudioUnit whole = MakeRunning(44100.0);
+  AudioUnit split = MakeRunning(44100.0);
+  ASSERT_TRUE(whole && split);
+  for (const auto& [id, v] : settings)
+  {
+    ASSERT_EQ(AudioUnitSetParameter(whole, id, kAudioUnitScope_Global, 0, v, 0), noErr);
+    ASSERT_EQ(AudioUnitSetParameter(split, id, kAudioUnitScope_Global, 0, v, 0), noErr);
+  }
+  // One pass in 512-frame blocks and one in blocks of random sizes up to 512.
+  const UInt32 total = 512 * 20;
+  std::vector<float> a, b;
+  std::vector<float> left(512), right(512);
+  std::vector<unsigned char> listBytes(AudioBufferListSize(2));
+  auto* list = reinterpret_cast<AudioBufferList*>(listBytes.data());
+  auto renderInto = [&](AudioUnit unit, UInt32 start, UInt32 n, std::vector<float>& dst) {
+    list->mNumberBuffers = 2;
+    list->mBuffers[0] = {1, n * static_cast<UInt32>(sizeof(float)), left.data()};
+    list->mBuffers[1] = {1, n * static_cast<UInt32>(sizeof(float)), right.data()};
+    AudioUnitRenderActionFlags flags = 0;
+    AudioTimeStamp ts {};
+    ts.mSampleTime = start;
+    ts.mFlags = kAudioTimeStampSampleTimeValid;
+    ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, n, list), noErr);
+    for (UInt32 k = 0; k < n; ++k)
+    {
+      dst.push_back(left[k]);
+      dst.push_back(right[k]);
+    }
+  };
+  for (UInt32 t = 0; t < total; t += 512) renderInto(whole, t, 512, a);
+  UInt32 seed = 12345;
+  for (UInt32 t = 0; t < total;)
+  {
+    seed = seed * 1103515245u + 12345u;
+    const UInt32 n = std::min<UInt32>(1 + (seed >> 16) % 512, total - t);
+    renderInto(split, t, n, b);
+    t += n;
+  }
+  ASSERT_EQ(a.size(), b.size());
+  size_t firstDiff = a.size();
+  for (size_t k = 0; k < a.size() && firstDiff == a.size(); ++k)
+    if (a[k] != b[k]) firstDiff = k;
+  EXPECT_EQ(firstDiff, a.size()) << "first difference at frame " << firstDiff / 2;
+  float peak = 0.f;
+  for (float v : a) peak = std::max(peak, std::fabs(v));
+  EXPECT_GT(peak, 0.25f);
+  EXPECT_LE(peak, static_cast<float>(std::pow(10.0, -1.0 / 20.0)) * 1.0001f);
 }
 
 TEST_F(ProductComponent, RefusedStateChangesNothing)
