@@ -5,6 +5,7 @@
 #include "core/IParam.h"
 #include "core/IPluginBaseBase64.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -190,10 +191,16 @@ void IPluginBase::EnsureDefaultPreset()
 
 void IPluginBase::PruneUninitializedPresets()
 {
+  // The current index moves with its preset as the list closes up, so that it keeps naming the
+  // same preset; when that one goes, the preset now in its place (or the last one) is current.
+  int current = mCurrentPresetIdx;
   for (int i = NPresets() - 1; i >= 0; --i)
   {
-    if (!mPresets.Get(i)->mInitialized) mPresets.Delete(i, true);
+    if (mPresets.Get(i)->mInitialized) continue;
+    mPresets.Delete(i, true);
+    if (i < current) --current;
   }
+  mCurrentPresetIdx = std::clamp(current, 0, std::max(0, NPresets() - 1));
 }
 
 } // namespace fx

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
 
 using namespace fx;
 using namespace fx::test;
@@ -196,6 +197,27 @@ TEST(Presets, ModifyEnsurePruneAndLongNames)
   ASSERT_EQ(r.NPresets(), 2);
   EXPECT_STREQ(r.GetPresetName(0), "p0");
   EXPECT_STREQ(r.GetPresetName(1), "p2b");
+
+  // The current index follows its preset when the list closes up, and stays inside the list.
+  for (int current : {0, 1, 2, 3, 4})
+  {
+    TestPlugin c(MakeTestConfig(false, 5));
+    for (int i = 0; i < 5; ++i) c.MakePreset("x", 1.0 * i, 0, 0, i);
+    for (int i = 0; i < 5; ++i) c.GetPreset(i)->SetName(std::string(1, static_cast<char>('a' + i)).c_str());
+    ASSERT_TRUE(c.RestorePreset(current));
+    c.GetPreset(1)->mInitialized = false;
+    c.GetPreset(4)->mInitialized = false;
+    c.PruneUninitializedPresets();
+    ASSERT_EQ(c.NPresets(), 3);
+    const char* expected[] = {"a", "c", "c", "d", "d"};  // a pruned current gives way to its successor
+    EXPECT_STREQ(c.GetPresetName(c.GetCurrentPresetIdx()), expected[current]) << current;
+  }
+  TestPlugin none(MakeTestConfig(false, 2));
+  ASSERT_TRUE(none.RestorePreset(1));
+  none.GetPreset(0)->mInitialized = none.GetPreset(1)->mInitialized = false;
+  none.PruneUninitializedPresets();
+  EXPECT_EQ(none.NPresets(), 0);
+  EXPECT_EQ(none.GetCurrentPresetIdx(), 0);
 
   r.GetParam(kSteps)->Set(10);
   r.ModifyCurrentPreset("renamed");
