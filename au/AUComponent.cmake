@@ -3,11 +3,13 @@
 include_guard(GLOBAL)
 
 # orbex_add_au_component(<target> NAME <Name> SOURCES ... [LIBS ...] [RESOURCES ...]
-#                        [IDENTIFIER <bundle id>] [VERSION <a.b.c>] [OUTPUT_DIR <dir>])
+#                        [IDENTIFIER <bundle id>] [VERSION <a.b.c>] [OUTPUT_DIR <dir>]
+#                        [TYPE <4cc>] [SUBTYPE <4cc>] [MANUFACTURER <4cc>] [DESCRIPTION <"Maker: Name">])
 #
 # Builds the shared library of a component and lays it out as a bundle folder:
 #   <OUTPUT_DIR>/<Name>.component/Contents/MacOS/<Name>       the library
-#   <OUTPUT_DIR>/<Name>.component/Contents/Info.plist          identifier, version, executable
+#   <OUTPUT_DIR>/<Name>.component/Contents/Info.plist          identifier, version, executable and
+#                                                              the AudioComponents entry hosts read
 #   <OUTPUT_DIR>/<Name>.component/Contents/Resources/...       the RESOURCES (files or folders)
 # The library exports exactly <Name>_Factory and <Name>_Entry (one source must use
 # FX_AU_COMPONENT(<class>, <Name>, <view class name>) from au/IAUComponent.h); every other
@@ -16,7 +18,8 @@ include_guard(GLOBAL)
 # OUTPUT_DIR defaults to the top of the build tree; the bundle folder is in the target
 # property ORBEX_COMPONENT_DIR.
 function(orbex_add_au_component target)
-  cmake_parse_arguments(C "" "NAME;IDENTIFIER;VERSION;OUTPUT_DIR" "SOURCES;LIBS;RESOURCES" ${ARGN})
+  cmake_parse_arguments(C "" "NAME;IDENTIFIER;VERSION;OUTPUT_DIR;TYPE;SUBTYPE;MANUFACTURER;DESCRIPTION"
+                        "SOURCES;LIBS;RESOURCES" ${ARGN})
   if(NOT C_NAME)
     message(FATAL_ERROR "orbex_add_au_component: NAME is required")
   endif()
@@ -26,6 +29,29 @@ function(orbex_add_au_component target)
   if(NOT C_VERSION)
     set(C_VERSION "${PROJECT_VERSION}")
   endif()
+  if(NOT C_TYPE)
+    set(C_TYPE aufx)
+  endif()
+  if(NOT C_SUBTYPE)
+    set(C_SUBTYPE "????")
+  endif()
+  if(NOT C_MANUFACTURER)
+    set(C_MANUFACTURER "????")
+  endif()
+  if(NOT C_DESCRIPTION)
+    set(C_DESCRIPTION "${C_NAME}")
+  endif()
+  # The packed version hosts compare: major in bits 16-31, minor 8-15, bug fix 0-7.
+  string(REGEX MATCH "^([0-9]+)\\.([0-9]+)\\.([0-9]+)" _v "${C_VERSION}")
+  if(_v)
+    math(EXPR COMPONENT_VERSION_NUMBER "(${CMAKE_MATCH_1} << 16) | (${CMAKE_MATCH_2} << 8) | ${CMAKE_MATCH_3}")
+  else()
+    set(COMPONENT_VERSION_NUMBER 0)
+  endif()
+  set(COMPONENT_TYPE ${C_TYPE})
+  set(COMPONENT_SUBTYPE ${C_SUBTYPE})
+  set(COMPONENT_MANUFACTURER ${C_MANUFACTURER})
+  set(COMPONENT_DESCRIPTION ${C_DESCRIPTION})
   if(NOT C_OUTPUT_DIR)
     set(C_OUTPUT_DIR ${CMAKE_BINARY_DIR})
   endif()
