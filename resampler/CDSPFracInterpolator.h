@@ -43,6 +43,8 @@ public:
   int GetInStep() const { return mInStep; }
   int GetOutStep() const { return mOutStep; }
   int GetFilterLen() const { return mFilterLen; }
+  double GetSrcSampleRate() const { return mSrc; }
+  double GetDstSampleRate() const { return mDst; }
   const CFracDelayFilterBank* GetBank() const { return mBank; }
 
   // Common divisor of two rates by at most 25 rounds of mutual subtraction;

@@ -43,6 +43,9 @@ public:
   int GetStageCount() const { return mStageCount; }
   const CDSPProcessor* GetStage(int i) const;
   int GetMaxInLen() const { return mMaxInLen; }
+  // Capacity in samples of scratch buffer i (0 or 1): the largest output
+  // bound among the stages writing into it (0 for a pass-through object).
+  int GetScratchCapacity(int i) const { return i == 0 || i == 1 ? mScratchCapacity[i] : 0; }
 
 protected:
   // Appends a constructed stage; takes ownership. A null or failed stage marks
