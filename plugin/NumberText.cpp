@@ -32,6 +32,19 @@ std::string FormatFixed6(double value)
   return std::string(buf, res.ptr);
 }
 
+std::string FormatValue(double value)
+{
+  std::string text = FormatFixed6(value);
+  if (!std::isfinite(value)) return text;
+  double back = 0.0;
+  // -0.0 prints as "-0.000000" and reads back as -0.0: equal, and the sign is kept.
+  if (ParseDouble(text, back) && back == value) return text;
+  char buf[400];
+  const auto res = std::to_chars(buf, buf + sizeof(buf), value, std::chars_format::fixed);
+  if (res.ec != std::errc()) return text;
+  return std::string(buf, res.ptr);
+}
+
 bool ParseDouble(std::string_view text, double& value)
 {
   text = Trim(text);

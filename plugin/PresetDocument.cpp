@@ -124,7 +124,7 @@ bool Print(const Identity& id, const char* presetName, const fx::IEditorDelegate
     const fx::IParam* param = params.GetParam(i);
     auto* element = new TiXmlElement(kParam);
     element->SetAttribute("name", param->GetName());
-    element->SetAttribute("val", orbex9::FormatFixed6(values ? values[i] : param->Value()));
+    element->SetAttribute("val", orbex9::FormatValue(values ? values[i] : param->Value()));
     parameter->LinkEndChild(element);
   }
 

@@ -351,7 +351,8 @@ TEST_F(ProductComponent, StateRestoresEveryParameterIntoAFreshInstanceWithIdenti
 
   // Every parameter away from its default (the host road; the ones it should not automate
   // included: what it stores is what the engine runs).
-  const float set[kNumParams] = {1.5f, 0, 2, 7.5f, 3.25f, 120, 1, 1, -3.5f, 4, 40, 2, 1, 1, 1, 0};
+  // Values as a host sends them, floats with no short decimal form.
+  const float set[kNumParams] = {1.37f, 0, 2, 7.3f, 3.21f, 120.7f, 1, 1, -3.33f, 4.1f, 41, 2, 1, 1, 1, 0};
   for (UInt32 i = 0; i < kNumParams; ++i)
     ASSERT_EQ(AudioUnitSetParameter(a, i, kAudioUnitScope_Global, 0, set[i], 0), noErr) << i;
   const std::vector<float> before = Values(a);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -243,6 +244,25 @@ TEST(ProductNumbers, TextIsTheSameInEveryLocale)
   EXPECT_EQ(i, -12);
   EXPECT_FALSE(orbex9::ParseLeadingInt("x1", i));
   EXPECT_FALSE(orbex9::ParseLeadingInt("99999999999", i));
+
+  // Document values: the "%f" text when it is exact, else enough digits to read back exactly.
+  EXPECT_EQ(orbex9::FormatValue(6.25), "6.250000");
+  EXPECT_EQ(orbex9::FormatValue(-0.1), "-0.100000");
+  EXPECT_EQ(orbex9::FormatValue(-0.0), "-0.000000");
+  EXPECT_EQ(orbex9::FormatValue(7.3f), "7.300000190734863");
+  EXPECT_EQ(orbex9::FormatValue(0.1 * 3), "0.30000000000000004");
+  EXPECT_EQ(orbex9::FormatValue(1e-7), "0.0000001");
+  uint64_t seed = 99;
+  for (int k = 0; k < 20000; ++k)
+  {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    const double x = (static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.25) * 1000.0 *
+                     (k % 3 == 0 ? 1e-6 : 1.0);
+    const double y = k % 2 ? static_cast<double>(static_cast<float>(x)) : x;
+    double back = 0.0;
+    ASSERT_TRUE(orbex9::ParseDouble(orbex9::FormatValue(y), back)) << y;
+    ASSERT_EQ(back, y) << orbex9::FormatValue(y);
+  }
 
   // Under a locale with a decimal comma the documents still read and write points.
   TempHome home;
