@@ -103,8 +103,8 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
     std::memset(discard, 1, size_t(span.count));
     return;
   }
-  MVGfragUniforms u;
-  std::memcpy(&u, ub.bytes, sizeof(u));
+  // Records are written as MVGfragUniforms at 256-byte offsets of the uniform buffer.
+  const MVGfragUniforms& u = *reinterpret_cast<const MVGfragUniforms*>(ub.bytes);
   const MTLTexture* tex = span.textures[0];
   const MTLSamplerState* smp = span.samplers[0];
   const float* v = span.varyings;
@@ -113,7 +113,9 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
   const float feather = u.feather > 1e-6f ? u.feather : 1e-6f;
   const float invFeather = 1.0f / feather;
   const float ex = u.extent[0] != 0.0f ? u.extent[0] : 1.0f, ey = u.extent[1] != 0.0f ? u.extent[1] : 1.0f;
-  const bool solid = u.type == MVG_SHADER_FILLGRAD && std::memcmp(u.innerCol, u.outerCol, sizeof(u.innerCol)) == 0;
+  const bool solid = u.type == MVG_SHADER_FILLGRAD && u.innerCol[0] == u.outerCol[0] &&
+                     u.innerCol[1] == u.outerCol[1] && u.innerCol[2] == u.outerCol[2] &&
+                     u.innerCol[3] == u.outerCol[3];
   float cov[kChunk], t[kChunk];
   for (int first = 0; first < span.count; first += kChunk) {
     const int n = std::min(kChunk, span.count - first);
