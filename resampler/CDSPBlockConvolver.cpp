@@ -143,10 +143,19 @@ CDSPBlockConvolver::CDSPBlockConvolver(CLowPassFilter* filter, int UpFactor, int
   else if(mUp == 1 && mDown == 2 && outBits >= 5)
     mFused = -2;
 
-  // Two blocks, the history, and for the fused shapes a transform scratch
-  // area of one block (on its own 64-byte boundary).
-  const std::size_t histPad = (static_cast<std::size_t>(mHistLen) + 7) & ~static_cast<std::size_t>(7);
-  const std::size_t scratch = mFused != 0 ? static_cast<std::size_t>(L2) : 0;
+  // Two blocks and the history; for the fused shapes also six arrays of at
+  // most L2/2 values: the complex spectrum (re, im; the inverse's passes
+  // reuse them), the inverse split step's result (re, im) and the kernel
+  // spectrum in split form (the bins the pass reads: L2/2 up, L2/4 + 1
+  // down). Each starts on a 64-byte boundary, and they are staggered by
+  // different multiples of 64 bytes: arrays a power of two apart would map
+  // the pass's many streams onto the same cache sets.
+  const auto pad = [](std::size_t v) { return (v + 7) & ~static_cast<std::size_t>(7); };
+  const std::size_t histPad = pad(static_cast<std::size_t>(mHistLen));
+  const int kernelBins = mFused > 0 ? L2 / 2 : L2 / 4 + 1;
+  const std::size_t arr = pad(static_cast<std::size_t>(L2 / 2 + 1));
+  const std::size_t stagger[6] = {0, 8, 24, 40, 56, 72};
+  const std::size_t scratch = mFused != 0 ? 6 * arr + stagger[5] : 0;
   mWorkRaw = std::malloc((static_cast<std::size_t>(2) * L2 + histPad + scratch) * sizeof(double) + kAlign);
   if(!mWorkRaw)
   {
@@ -155,7 +164,19 @@ CDSPBlockConvolver::CDSPBlockConvolver(CLowPassFilter* filter, int UpFactor, int
   }
   mWork = AlignPtr(static_cast<double*>(mWorkRaw));
   mHistory = mWork + 2 * L2;
-  mScratch = mFused != 0 ? mHistory + histPad : nullptr;
+  if(mFused != 0)
+  {
+    double* p[6];
+    for(int i = 0; i < 6; i++)
+      p[i] = mHistory + histPad + i * arr + stagger[i];
+    mSpecRe = p[0];
+    mSpecIm = p[1];
+    mSplitRe = p[2];
+    mSplitIm = p[3];
+    mKernelRe = p[4];
+    mKernelIm = p[5];
+    SplitKernel(filter->KernelBlock, kernelBins, mKernelRe, mKernelIm);
+  }
 
   ClearState();
 }
@@ -268,19 +289,17 @@ void CDSPBlockConvolver::ConvolveBlock() noexcept
 
   if(mFused != 0)
   {
-    // One scratch area serves both transforms, and the inverse split step
-    // writes into the block (free once the forward pass has read it): the
-    // block's data stays in the nearest cache.
-    const int half = mBlockLen >> 1;
-    double* sre = mScratch;
-    double* sim = mScratch + half;
-    mFFTIn->ForwardComplex(a, sre, sim);
-    const int outHalf = mOutFFT->GetLen() >> 1;
+    // One scratch area serves both transforms: the complex spectrum of the
+    // forward one, the inverse split step's result, then the inverse's
+    // passes (see the layout in the constructor).
+    mFFTIn->ForwardComplex(a, mSpecRe, mSpecIm);
     if(mFused > 0)
-      FusedUp2(sre, sim, *mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase, a, a + outHalf);
+      FusedUp2(mSpecRe, mSpecIm, *mFFTIn.Get(), *mOutFFT, mKernelRe, mKernelIm, mFilter->IsZeroPhase, mSplitRe,
+               mSplitIm);
     else
-      FusedDown2(sre, sim, *mFFTIn.Get(), *mOutFFT, mFilter->KernelBlock, mFilter->IsZeroPhase, a, a + outHalf);
-    mOutFFT->InverseComplex(a, a + outHalf, sre, sim, a);
+      FusedDown2(mSpecRe, mSpecIm, *mFFTIn.Get(), *mOutFFT, mKernelRe, mKernelIm, mFilter->IsZeroPhase, mSplitRe,
+                 mSplitIm);
+    mOutFFT->InverseComplex(mSplitRe, mSplitIm, mSpecRe, mSpecIm, a);
     return;
   }
 

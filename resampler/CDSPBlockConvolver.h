@@ -70,7 +70,13 @@ private:
   double* mInBlock = nullptr;
   double* mOutBlock = nullptr;
   double* mHistory = nullptr;
-  double* mScratch = nullptr;  // complex spectrum of the fused shapes (L2 values)
+  // Scratch of the fused 2x shapes, inside the work block.
+  double* mSpecRe = nullptr;   // complex spectrum (and the inverse's passes)
+  double* mSpecIm = nullptr;
+  double* mSplitRe = nullptr;  // inverse split step's result
+  double* mSplitIm = nullptr;
+  double* mKernelRe = nullptr; // kernel spectrum in split form
+  double* mKernelIm = nullptr;
   int mMissing = 0;      // positions still missing for the current block
   int mWithhold = 0;     // positions still to withhold
   int mPendingZeros = 0; // zeros of an unfinished upsampling group

@@ -18,11 +18,12 @@ struct Cx
 // Forward split step of bins k and q = N - k from the complex spectrum z:
 // the bin k result, and the bin q result (which is also the one a self pair,
 // k = q, keeps).
-inline void SplitPair(const double* re, const double* im, const double* w, int k, int q, Cx& xk, Cx& xq) noexcept
+inline void SplitPair(const double* re, const double* im, const double* wc, const double* ws, int k, int q, Cx& xk,
+                      Cx& xq) noexcept
 {
   const double er = 0.5 * (re[k] + re[q]), ei = 0.5 * (im[k] - im[q]);
   const double orr = 0.5 * (im[k] + im[q]), oi = -0.5 * (re[k] - re[q]);
-  const double c = w[2 * k], s = w[2 * k + 1];
+  const double c = wc[k], s = ws[k];
   const double wr = c * orr - s * oi, wi = c * oi + s * orr;
   xk = {er + wr, ei + wi};
   xq = {er - wr, wi - ei};
@@ -30,20 +31,20 @@ inline void SplitPair(const double* re, const double* im, const double* w, int k
 
 // Value times the kernel's bin: elementwise for a zero-phase kernel (real
 // gains stored twice), else the complex product.
-inline Cx Mul(Cx x, const double* k, bool zeroPhase) noexcept
+inline Cx Mul(Cx x, double kr, double ki, bool zeroPhase) noexcept
 {
   if(zeroPhase)
-    return {x.r * k[0], x.i * k[1]};
-  return {x.r * k[0] - x.i * k[1], x.r * k[1] + x.i * k[0]};
+    return {x.r * kr, x.i * ki};
+  return {x.r * kr - x.i * ki, x.r * ki + x.i * kr};
 }
 
 // Inverse split step of bins b and q = N - b (q written last, so a self pair
 // keeps the q form).
-inline void InvPair(const double* w, int b, int q, Cx pk, Cx pq, double* tr0, double* ti0) noexcept
+inline void InvPair(const double* wc, const double* ws, int b, int q, Cx pk, Cx pq, double* tr0, double* ti0) noexcept
 {
   const double er = 0.5 * (pk.r + pq.r), ei = 0.5 * (pk.i - pq.i);
   const double tr = 0.5 * (pk.r - pq.r), ti = 0.5 * (pk.i + pq.i);
-  const double c = w[2 * b], s = w[2 * b + 1];
+  const double c = wc[b], s = ws[b];
   const double orr = tr * c + ti * s, oi = ti * c - tr * s;
   tr0[b] = er - oi;
   ti0[b] = ei + orr;
@@ -53,11 +54,12 @@ inline void InvPair(const double* w, int b, int q, Cx pk, Cx pq, double* tr0, do
 
 // Input bin j (1 <= j < N1) of the upsampler, and its mirror N2 - j in the
 // replicated spectrum, through the kernel into the inverse split step.
-inline void UpBin(int j, Cx x, int N2, const double* kernel, bool zp, const double* w2, double* tr0, double* ti0) noexcept
+inline void UpBin(int j, Cx x, int N2, const double* kr, const double* ki, bool zp, const double* wc, const double* ws,
+                  double* tr0, double* ti0) noexcept
 {
-  const Cx yk = Mul(x, kernel + 2 * j, zp);
-  const Cx yq = Mul({x.r, -x.i}, kernel + 2 * (N2 - j), zp);
-  InvPair(w2, j, N2 - j, yk, yq, tr0, ti0);
+  const Cx yk = Mul(x, kr[j], ki[j], zp);
+  const Cx yq = Mul({x.r, -x.i}, kr[N2 - j], ki[N2 - j], zp);
+  InvPair(wc, ws, j, N2 - j, yk, yq, tr0, ti0);
 }
 
 #if RSMP_FFT_AVX2
@@ -72,22 +74,9 @@ struct V2
   __m256d r, i;
 };
 
-RSMP_AVX2 V2 LoadCx(const double* p, int idx)
-{
-  const __m256d p0 = _mm256_loadu_pd(p + 2 * idx), p1 = _mm256_loadu_pd(p + 2 * idx + 4);
-  return {_mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8), _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8)};
-}
-
 RSMP_AVX2 __m256d Rev(__m256d v)
 {
   return _mm256_permute4x64_pd(v, 0x1B);
-}
-
-// Lanes top, top - 1, top - 2, top - 3.
-RSMP_AVX2 V2 LoadCxRev(const double* p, int top)
-{
-  const V2 v = LoadCx(p, top - 3);
-  return {Rev(v.r), Rev(v.i)};
 }
 
 RSMP_AVX2 V2 Load2(const double* re, const double* im, int idx)
@@ -141,30 +130,30 @@ RSMP_AVX2 void InvPairV(V2 w, V2 pk, V2 pq, V2& ok, V2& oq)
 
 // Upsampler bins j .. j + 3 and q .. q - 3 (q = N1 - j) while the two runs
 // stay apart; returns the next j.
-__attribute__((target("avx2"))) int UpLoopAvx2(const double* re, const double* im, const double* w1, const double* w2,
-                                               const double* kernel, bool zp, int N1, int N2, double* tr0, double* ti0,
-                                               int j) noexcept
+__attribute__((target("avx2"))) int UpLoopAvx2(const double* re, const double* im, const double* w1c, const double* w1s,
+                                               const double* w2c, const double* w2s, const double* kr, const double* ki,
+                                               bool zp, int N1, int N2, double* tr0, double* ti0, int j) noexcept
 {
   const __m256d neg = _mm256_set1_pd(-0.0);
   for(int q = N1 - j; j + 3 < q - 3; j += 4, q -= 4)
   {
     V2 xj, xq;
-    SplitPairV(Load2(re, im, j), Load2Rev(re, im, q), LoadCx(w1, j), xj, xq);
+    SplitPairV(Load2(re, im, j), Load2Rev(re, im, q), Load2(w1c, w1s, j), xj, xq);
     // Bins j + l and their mirrors N2 - j - l.
     {
-      const V2 yk = MulV(xj, LoadCx(kernel, j), zp);
-      const V2 yq = MulV({xj.r, _mm256_xor_pd(xj.i, neg)}, LoadCxRev(kernel, N2 - j), zp);
+      const V2 yk = MulV(xj, Load2(kr, ki, j), zp);
+      const V2 yq = MulV({xj.r, _mm256_xor_pd(xj.i, neg)}, Load2Rev(kr, ki, N2 - j), zp);
       V2 ok, oq;
-      InvPairV(LoadCx(w2, j), yk, yq, ok, oq);
+      InvPairV(Load2(w2c, w2s, j), yk, yq, ok, oq);
       Store2(tr0, ti0, j, ok);
       Store2Rev(tr0, ti0, N2 - j, oq);
     }
     // Bins q - l and their mirrors N2 - q + l.
     {
-      const V2 yk = MulV(xq, LoadCxRev(kernel, q), zp);
-      const V2 yq = MulV({xq.r, _mm256_xor_pd(xq.i, neg)}, LoadCx(kernel, N2 - q), zp);
+      const V2 yk = MulV(xq, Load2Rev(kr, ki, q), zp);
+      const V2 yq = MulV({xq.r, _mm256_xor_pd(xq.i, neg)}, Load2(kr, ki, N2 - q), zp);
       V2 ok, oq;
-      InvPairV(LoadCxRev(w2, q), yk, yq, ok, oq);
+      InvPairV(Load2Rev(w2c, w2s, q), yk, yq, ok, oq);
       Store2Rev(tr0, ti0, q, ok);
       Store2(tr0, ti0, N2 - q, oq);
     }
@@ -174,17 +163,18 @@ __attribute__((target("avx2"))) int UpLoopAvx2(const double* re, const double* i
 
 // Downsampler output pairs b .. b + 3 and q .. q - 3 (q = N2 - b); returns
 // the next b.
-__attribute__((target("avx2"))) int DownLoopAvx2(const double* re, const double* im, const double* w1, const double* w2,
-                                                 const double* kernel, bool zp, int N1, int N2, double* tr0,
-                                                 double* ti0, int b) noexcept
+__attribute__((target("avx2"))) int DownLoopAvx2(const double* re, const double* im, const double* w1c,
+                                                 const double* w1s, const double* w2c, const double* w2s,
+                                                 const double* kr, const double* ki, bool zp, int N1, int N2,
+                                                 double* tr0, double* ti0, int b) noexcept
 {
   for(int q = N2 - b; b + 3 < q - 3; b += 4, q -= 4)
   {
     V2 xb, xq, unused;
-    SplitPairV(Load2(re, im, b), Load2Rev(re, im, N1 - b), LoadCx(w1, b), xb, unused);
-    SplitPairV(Load2Rev(re, im, q), Load2(re, im, N1 - q), LoadCxRev(w1, q), xq, unused);
+    SplitPairV(Load2(re, im, b), Load2Rev(re, im, N1 - b), Load2(w1c, w1s, b), xb, unused);
+    SplitPairV(Load2Rev(re, im, q), Load2(re, im, N1 - q), Load2Rev(w1c, w1s, q), xq, unused);
     V2 ok, oq;
-    InvPairV(LoadCx(w2, b), MulV(xb, LoadCx(kernel, b), zp), MulV(xq, LoadCxRev(kernel, q), zp), ok, oq);
+    InvPairV(Load2(w2c, w2s, b), MulV(xb, Load2(kr, ki, b), zp), MulV(xq, Load2Rev(kr, ki, q), zp), ok, oq);
     Store2(tr0, ti0, b, ok);
     Store2Rev(tr0, ti0, q, oq);
   }
@@ -195,60 +185,72 @@ __attribute__((target("avx2"))) int DownLoopAvx2(const double* re, const double*
 
 } // namespace
 
-void FusedUp2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel,
-              bool zp, double* tr0, double* ti0) noexcept
+void SplitKernel(const double* packed, int bins, double* kr, double* ki) noexcept
+{
+  for(int b = 0; b < bins; b++)
+  {
+    kr[b] = packed[2 * b];
+    ki[b] = packed[2 * b + 1];
+  }
+}
+
+void FusedUp2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kr,
+              const double* ki, bool zp, double* tr0, double* ti0) noexcept
 {
   const int N1 = in.GetLen() >> 1;
   const int N2 = out.GetLen() >> 1;
-  const double* w1 = in.SplitTwiddles();
-  const double* w2 = out.SplitTwiddles();
+  const double* w1c = in.SplitCos();
+  const double* w1s = in.SplitSin();
+  const double* w2c = out.SplitCos();
+  const double* w2s = out.SplitSin();
 
   // DC, replicated into the output's Nyquist slot.
   const double x0 = re[0] + im[0];
   const double xn = re[0] - im[0];
   {
-    const double y0 = x0 * kernel[0], yn = x0 * kernel[1];
+    const double y0 = x0 * kr[0], yn = x0 * ki[0];
     tr0[0] = 0.5 * (y0 + yn);
     ti0[0] = 0.5 * (y0 - yn);
   }
   int j = 1;
 #if RSMP_FFT_AVX2
   if(in.IsWide())
-    j = UpLoopAvx2(re, im, w1, w2, kernel, zp, N1, N2, tr0, ti0, j);
+    j = UpLoopAvx2(re, im, w1c, w1s, w2c, w2s, kr, ki, zp, N1, N2, tr0, ti0, j);
 #endif
   int q = N1 - j;
   for(; j < q; j++, q--)
   {
     Cx xj, xq;
-    SplitPair(re, im, w1, j, q, xj, xq);
-    UpBin(j, xj, N2, kernel, zp, w2, tr0, ti0);
-    UpBin(q, xq, N2, kernel, zp, w2, tr0, ti0);
+    SplitPair(re, im, w1c, w1s, j, q, xj, xq);
+    UpBin(j, xj, N2, kr, ki, zp, w2c, w2s, tr0, ti0);
+    UpBin(q, xq, N2, kr, ki, zp, w2c, w2s, tr0, ti0);
   }
   {
     Cx xj, xm;
-    SplitPair(re, im, w1, j, j, xj, xm);
-    UpBin(j, xm, N2, kernel, zp, w2, tr0, ti0);
+    SplitPair(re, im, w1c, w1s, j, j, xj, xm);
+    UpBin(j, xm, N2, kr, ki, zp, w2c, w2s, tr0, ti0);
   }
   // The input's Nyquist value becomes bin N1, a self pair of the output.
-  const Cx ym = Mul({xn, 0.0}, kernel + 2 * N1, zp);
-  InvPair(w2, N1, N1, ym, ym, tr0, ti0);
+  const Cx ym = Mul({xn, 0.0}, kr[N1], ki[N1], zp);
+  InvPair(w2c, w2s, N1, N1, ym, ym, tr0, ti0);
 }
 
-void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel,
-              bool zp, double* tr0, double* ti0) noexcept
+void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kr,
+                const double* ki, bool zp, double* tr0, double* ti0) noexcept
 {
   const int N1 = in.GetLen() >> 1;
   const int N2 = out.GetLen() >> 1;
-  const double* w1 = in.SplitTwiddles();
-  const double* w2 = out.SplitTwiddles();
+  const double* w1c = in.SplitCos();
+  const double* w1s = in.SplitSin();
+  const double* w2c = out.SplitCos();
+  const double* w2s = out.SplitSin();
 
   // Bin N2 of the input spectrum is a self pair of the forward split; only
   // the real part of its product reaches the output's Nyquist slot.
   Cx xm, xmq;
-  SplitPair(re, im, w1, N2, N2, xm, xmq);
-  const double* km = kernel + 2 * N2;
-  const double nyq = zp ? km[0] * xmq.r : km[0] * xmq.r - km[1] * xmq.i;
-  const double y0 = (re[0] + im[0]) * kernel[0];
+  SplitPair(re, im, w1c, w1s, N2, N2, xm, xmq);
+  const double nyq = zp ? kr[N2] * xmq.r : kr[N2] * xmq.r - ki[N2] * xmq.i;
+  const double y0 = (re[0] + im[0]) * kr[0];
   tr0[0] = 0.5 * (y0 + nyq);
   ti0[0] = 0.5 * (y0 - nyq);
 
@@ -257,14 +259,14 @@ void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const
   int b = 1;
 #if RSMP_FFT_AVX2
   if(in.IsWide())
-    b = DownLoopAvx2(re, im, w1, w2, kernel, zp, N1, N2, tr0, ti0, b);
+    b = DownLoopAvx2(re, im, w1c, w1s, w2c, w2s, kr, ki, zp, N1, N2, tr0, ti0, b);
 #endif
   for(int q = N2 - b; b <= q; b++, q--)
   {
     Cx xb, xq, unused;
-    SplitPair(re, im, w1, b, N1 - b, xb, unused);
-    SplitPair(re, im, w1, q, N1 - q, xq, unused);
-    InvPair(w2, b, q, Mul(xb, kernel + 2 * b, zp), Mul(xq, kernel + 2 * q, zp), tr0, ti0);
+    SplitPair(re, im, w1c, w1s, b, N1 - b, xb, unused);
+    SplitPair(re, im, w1c, w1s, q, N1 - q, xq, unused);
+    InvPair(w2c, w2s, b, q, Mul(xb, kr[b], ki[b], zp), Mul(xq, kr[q], ki[q], zp), tr0, ti0);
   }
 }
 

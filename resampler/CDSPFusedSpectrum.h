@@ -21,18 +21,22 @@
 
 namespace rsmp {
 
+// The kernel spectrum in the split form the fused passes read: kr[b], ki[b]
+// the two values of bin b of the packed layout (kr[0] the DC gain, ki[0]
+// the Nyquist slot), for b < bins.
+void SplitKernel(const double* packed, int bins, double* kr, double* ki) noexcept;
+
 // re/im: the complex spectrum of the n/2 input samples (ForwardComplex of
 // in, the length-n/2 object); tr0/ti0 (n/2 values each) receive the inverse
-// split step's result for out, the length-n object; kernel: packed spectrum
-// of length n (zero-phase: each real gain stored twice). Needs n >= 32.
-void FusedUp2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kernel,
-              bool zeroPhase, double* tr0, double* ti0) noexcept;
+// split step's result for out, the length-n object; kr/ki: the split kernel
+// spectrum, n/2 bins (zero-phase: real gains, kr = ki). Needs n >= 32.
+void FusedUp2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kr,
+              const double* ki, bool zeroPhase, double* tr0, double* ti0) noexcept;
 
 // re/im: the complex spectrum of the n input samples (ForwardComplex of in,
 // the length-n object); tr0/ti0 (n/4 values each) for out, the length-n/2
-// object; kernel: packed spectrum of length n (its first n/2 + 2 values are
-// read). Needs n >= 32.
-void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out,
-                const double* kernel, bool zeroPhase, double* tr0, double* ti0) noexcept;
+// object; kr/ki: the split kernel spectrum, n/4 + 1 bins. Needs n >= 32.
+void FusedDown2(const double* re, const double* im, const CDSPRealFFT& in, const CDSPRealFFT& out, const double* kr,
+                const double* ki, bool zeroPhase, double* tr0, double* ti0) noexcept;
 
 } // namespace rsmp

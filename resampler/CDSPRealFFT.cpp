@@ -45,6 +45,8 @@ struct SharedTables
   double* stageTw;   // per radix-4 pass of span L: w^j, w^2j, w^3j as six
                      // arrays of L (re, im, re, im, re, im)
   double* splitTw;   // cos/sin(2 pi k/n) for 0 <= k <= n/4
+  double* splitCos;  // the same values as two arrays
+  double* splitSin;
 };
 
 std::mutex gTablesLock;
@@ -59,7 +61,9 @@ SharedTables* BuildTables(int bits) noexcept
   const std::size_t splitDoubles = (static_cast<std::size_t>(N / 2) + 1) * 2;
   const std::size_t revBytes = (static_cast<std::size_t>(N) * sizeof(int) + kAlign - 1) & ~(kAlign - 1);
   const std::size_t stageBytes = (stageDoubles * sizeof(double) + kAlign - 1) & ~(kAlign - 1);
-  void* raw = std::malloc(sizeof(SharedTables) + kAlign + revBytes + stageBytes + splitDoubles * sizeof(double));
+  const std::size_t splitBytes = (splitDoubles * sizeof(double) + kAlign - 1) & ~(kAlign - 1);
+  const std::size_t halfBytes = (splitDoubles / 2 * sizeof(double) + kAlign - 1) & ~(kAlign - 1);
+  void* raw = std::malloc(sizeof(SharedTables) + kAlign + revBytes + stageBytes + splitBytes + 2 * halfBytes);
   if(!raw)
     return nullptr;
   SharedTables* t = static_cast<SharedTables*>(raw);
@@ -67,6 +71,8 @@ SharedTables* BuildTables(int bits) noexcept
   t->rev = reinterpret_cast<int*>(base);
   t->stageTw = reinterpret_cast<double*>(base + revBytes);
   t->splitTw = reinterpret_cast<double*>(base + revBytes + stageBytes);
+  t->splitCos = reinterpret_cast<double*>(base + revBytes + stageBytes + splitBytes);
+  t->splitSin = reinterpret_cast<double*>(base + revBytes + stageBytes + splitBytes + halfBytes);
 
   for(int i = 0; i < N; i++)
   {
@@ -104,6 +110,11 @@ SharedTables* BuildTables(int bits) noexcept
   w[1] = 0.0;
   w[N] = 0.0;
   w[N + 1] = 1.0;
+  for(int k = 0; k <= N / 2; k++)
+  {
+    t->splitCos[k] = w[2 * k];
+    t->splitSin[k] = w[2 * k + 1];
+  }
   return t;
 }
 
@@ -141,7 +152,10 @@ CDSPRealFFT* CDSPRealFFT::Create(int bits, bool allowWide) noexcept
     return f; // n = 1 or 2: no tables needed
 
   const SharedTables* t = GetTables(bits);
-  f->mTableRaw = std::malloc(static_cast<std::size_t>(2) * n * sizeof(double) + 4 * kAlign);
+  // The four scratch arrays are staggered by different multiples of 64
+  // bytes: arrays a power of two apart would map their streams onto the
+  // same cache sets.
+  f->mTableRaw = std::malloc(static_cast<std::size_t>(2) * n * sizeof(double) + 16 * kAlign);
   if(!t || !f->mTableRaw)
   {
     Destroy(f);
@@ -150,10 +164,12 @@ CDSPRealFFT* CDSPRealFFT::Create(int bits, bool allowWide) noexcept
   f->mRev = t->rev;
   f->mStageTw = t->stageTw;
   f->mSplitTw = t->splitTw;
+  f->mSplitCos = t->splitCos;
+  f->mSplitSin = t->splitSin;
   f->mRe = AlignPtr(static_cast<double*>(f->mTableRaw));
-  f->mIm = AlignPtr(f->mRe + N);
-  f->mTRe = AlignPtr(f->mIm + N);
-  f->mTIm = AlignPtr(f->mTRe + N);
+  f->mIm = AlignPtr(f->mRe + N) + 8;
+  f->mTRe = AlignPtr(f->mIm + N) + 24;
+  f->mTIm = AlignPtr(f->mTRe + N) + 40;
   return f;
 }
 

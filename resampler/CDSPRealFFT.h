@@ -57,6 +57,9 @@ public:
   void ForwardComplex(const double* a, double* re, double* im) const noexcept;
   void InverseComplex(const double* tr, const double* ti, double* re, double* im, double* a) const noexcept;
   const double* SplitTwiddles() const { return mSplitTw; }
+  // The same as two arrays, cos(2 pi k / n) and sin(2 pi k / n).
+  const double* SplitCos() const { return mSplitCos; }
+  const double* SplitSin() const { return mSplitSin; }
   // True when this object runs the 256-bit kernels.
   bool IsWide() const { return mAvx2; }
 
@@ -84,6 +87,8 @@ private:
   const double* mStageTw = nullptr;    // per radix-4 pass of span L: w^j, w^2j, w^3j as
                                        // six arrays of L (re, im, re, im, re, im)
   const double* mSplitTw = nullptr;    // cos/sin(2 pi k/n) for 0 <= k <= n/4
+  const double* mSplitCos = nullptr;   // the same as two arrays
+  const double* mSplitSin = nullptr;
   void* mTableRaw = nullptr;           // the transform's scratch
   double* mRe = nullptr;         // scratch: n/2 real parts
   double* mIm = nullptr;         // scratch: n/2 imaginary parts
