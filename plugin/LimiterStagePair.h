@@ -89,6 +89,7 @@ public:
 
     // State.
     __m128d pv = pairsimd::Pair(a.P.value, b.P.value);
+    __m128d pmax = pairsimd::Pair(a.P.runningMax, b.P.runningMax);
     __m128d patt = pairsimd::Pair(a.P.attackCoeff, b.P.attackCoeff);
     __m128d prel = pairsimd::Pair(a.P.releaseCoeff, b.P.releaseCoeff);
     __m128d qv = pairsimd::Pair(a.Q.value, b.Q.value);
@@ -158,6 +159,7 @@ public:
         prel = pairsimd::Pair(AutoReleaseCoeff(a, pairsimd::Lo(L)), AutoReleaseCoeff(b, pairsimd::Hi(L)));
       }
       {
+        pmax = _mm_max_pd(av, pmax);
         const __m128d c1 = pairsimd::Sel(_mm_cmpgt_pd(av, pv), patt, prel);
         const __m128d p1 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(pv, av), c1), av));
         const __m128d c2 = pairsimd::Sel(_mm_cmpgt_pd(av, p1), patt, prel);
@@ -197,15 +199,7 @@ public:
       auto lane = [k](__m128d v) { return k == 0 ? pairsimd::Lo(v) : pairsimd::Hi(v); };
       ILimiterStage& s = *st[k];
       s.P.value = lane(pv);
-      // The running maximum of P is the largest level of the run.
-      {
-        const double* x = k == 0 ? xa : xb;
-        const double ig = k == 0 ? a.inputGain : b.inputGain;
-        double m = s.P.runningMax;
-        for (int i = 0; i < n; ++i)
-          m = std::max(m, std::fabs(x[i] * ig));
-        s.P.runningMax = m;
-      }
+      s.P.runningMax = lane(pmax);
       if constexpr (Auto)
       {
         s.P.attackCoeff = lane(patt);

@@ -310,6 +310,9 @@ TEST(LimiterStagePair, LanesEqualTheSingleStageSampleBySample)
         EXPECT_EQ(pa.segmentCount, sa.segmentCount);
         EXPECT_EQ(pb.previousPolarity, sb.previousPolarity);
         EXPECT_EQ(pa.P.value, sa.P.value);
+        EXPECT_EQ(pa.P.runningMax, sa.P.runningMax);
+        EXPECT_EQ(pb.P.runningMax, sb.P.runningMax);
+        EXPECT_EQ(pb.G.runningMax, sb.G.runningMax);
         EXPECT_EQ(pb.G.value, sb.G.value);
         EXPECT_EQ(pa.heldGain, sa.heldGain);
         EXPECT_EQ(pa.writeIndex, sa.writeIndex);
