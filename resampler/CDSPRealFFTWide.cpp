@@ -208,7 +208,10 @@ __attribute__((target("avx2"))) int SplitInverseAvx2(const double* a, const doub
 namespace {
 
 // Four consecutive complex values from index j on: interleaved (stride 2,
-// si = sr + 1) or from separate arrays (stride 1).
+// si = sr + 1) or from separate arrays (stride 1). Interleaved values land
+// in the lane order j, j + 2, j + 1, j + 3 (no lane-crossing shuffle); the
+// butterflies work lane by lane, and the stores put each lane where its
+// source index says (DestOf).
 template <int Stride>
 __attribute__((target("avx2"), always_inline)) inline void LoadC4(const double* sr, const double* si, int j, __m256d& r,
                                                                   __m256d& i) noexcept
@@ -216,14 +219,24 @@ __attribute__((target("avx2"), always_inline)) inline void LoadC4(const double* 
   if(Stride == 2)
   {
     const __m256d p0 = _mm256_loadu_pd(sr + 2 * j), p1 = _mm256_loadu_pd(sr + 2 * j + 4);
-    r = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p0, p1), 0xD8);
-    i = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p0, p1), 0xD8);
+    r = _mm256_unpacklo_pd(p0, p1);
+    i = _mm256_unpackhi_pd(p0, p1);
   }
   else
   {
     r = _mm256_loadu_pd(sr + j);
     i = _mm256_loadu_pd(si + j);
   }
+}
+
+// Destinations of the four lanes loaded from source index s.
+template <int Stride>
+__attribute__((always_inline)) inline void DestOf(const int* rev, int s, int* dst) noexcept
+{
+  dst[0] = rev[s];
+  dst[1] = rev[s + (Stride == 2 ? 2 : 1)];
+  dst[2] = rev[s + (Stride == 2 ? 1 : 2)];
+  dst[3] = rev[s + 3];
 }
 
 // Lane l of o0..o3 goes to d + dst[l] .. d + dst[l] + 3.
@@ -268,8 +281,10 @@ __attribute__((target("avx2"))) int FirstPassAvx2T(const double* sr, const doubl
       const __m256d tpr = cr + dr, tpi = ci + di;
       const __m256d tmr = Inv ? (ci - di) : -(ci - di);
       const __m256d tmi = Inv ? -(cr - dr) : (cr - dr);
-      StoreT4(re, rev + s, 0, spr + tpr, smr + tmr, spr - tpr, smr - tmr);
-      StoreT4(im, rev + s, 0, spi + tpi, smi + tmi, spi - tpi, smi - tmi);
+      int dst[4];
+      DestOf<Stride>(rev, s, dst);
+      StoreT4(re, dst, 0, spr + tpr, smr + tmr, spr - tpr, smr - tmr);
+      StoreT4(im, dst, 0, spi + tpi, smi + tmi, spi - tpi, smi - tmi);
     }
     return 4;
   }
@@ -325,10 +340,12 @@ __attribute__((target("avx2"))) int FirstPassAvx2T(const double* sr, const doubl
       o7r = smr - tmr;
       o7i = smi - tmi;
     }
-    StoreT4(re, rev + s, 0, o0r, o1r, o2r, o3r);
-    StoreT4(re, rev + s, 4, o4r, o5r, o6r, o7r);
-    StoreT4(im, rev + s, 0, o0i, o1i, o2i, o3i);
-    StoreT4(im, rev + s, 4, o4i, o5i, o6i, o7i);
+    int dst[4];
+    DestOf<Stride>(rev, s, dst);
+    StoreT4(re, dst, 0, o0r, o1r, o2r, o3r);
+    StoreT4(re, dst, 4, o4r, o5r, o6r, o7r);
+    StoreT4(im, dst, 0, o0i, o1i, o2i, o3i);
+    StoreT4(im, dst, 4, o4i, o5i, o6i, o7i);
   }
   return 8;
 }
