@@ -141,7 +141,16 @@ public:
   // Factor of an OS Mode index: 1 for 0, 2..256 for 1..8, 1 for anything else.
   static int FactorForOSMode(int32_t index) noexcept;
 
+  // The per-sample pass has a build for processors with AVX2 (the same
+  // arithmetic, operation for operation, in three-operand encoding; no fused
+  // multiply-add). It is used where the processor has it unless disallowed
+  // here (tests and measurements compare both builds). Any thread.
+  static void AllowWideKernels(bool allow) noexcept;
+  static bool WideKernelsActive() noexcept;
+
 private:
+  struct Kernels; // the per-sample pass in its processor builds (LimiterEngine.cpp)
+
   void PublishParams(bool stageValuesChanged);
   void Reconfigure(); // rebuild with the stored format; mutex held
   void ClearSignalStateLocked() noexcept;

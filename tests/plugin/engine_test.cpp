@@ -310,60 +310,66 @@ TEST(LimiterEngine, NullChannelsAndOversizedBlocks)
 TEST(LimiterEngine, MatchesThePlainReferenceChainAtTheBaseRate)
 {
   // Random settings and programme material: every output sample and the
-  // published meters equal a plain per-sample version of the whole chain.
-  std::mt19937 rng(2024);
-  for (int trial = 0; trial < 24; ++trial)
+  // published meters equal a plain per-sample version of the whole chain,
+  // in both builds of the per-sample pass (where the processor has the wide one).
+  for (const bool wide : {true, false})
   {
-    const double fs = trial % 2 ? 44100.0 : 96000.0;
-    const int lookAhead = static_cast<int>(rng() % 2);
-    const double gain = (rng() % 2400) / 100.0;
-    const double attack = (rng() % 4) == 0 ? 0.0 : (rng() % 300) / 100.0;
-    const double release = (rng() % 3) == 0 ? 0.0 : (rng() % 20000) / 100.0;
-    const int autoR = static_cast<int>(rng() % 2);
-    const double ceiling = -static_cast<double>(rng() % 2400) / 100.0;
-    const double drive = (rng() % 3) == 0 ? (rng() % 1200) / 100.0 : 0.0;
-    const double link = static_cast<double>(rng() % 101);
-    const int limit = static_cast<int>(rng() % 2);
-    const int sat = static_cast<int>(rng() % 2);
-    const int ceilMode = (rng() % 4) == 0 ? 1 : 0;
-    const bool stereo = trial % 5 != 4;
-    SCOPED_TRACE(testing::Message() << "trial " << trial << " gain " << gain << " ceiling " << ceiling << " drive "
-                                    << drive << " link " << link << " limit " << limit << " sat " << sat << " auto "
-                                    << autoR << " volume " << ceilMode << " stereo " << stereo);
-    LimiterEngine e;
-    e.SetLookAhead(lookAhead);
-    e.SetGain(gain);
-    e.SetAttack(attack);
-    e.SetRelease(release);
-    e.SetAutoRelease(autoR);
-    e.SetCeiling(ceiling);
-    e.SetDrive(drive);
-    e.SetChannelLink(link);
-    e.SetLimitMode(limit);
-    e.SetSaturationMode(sat);
-    e.SetCeilingMode(ceilMode);
-    ASSERT_EQ(e.Prepare(fs, 300), LimiterEngine::EStatus::kOK);
-    reference::RefEngine ref(fs, lookAhead, gain, attack, release, autoR, ceiling, drive, link, limit, sat, ceilMode);
-
-    const int n = 6000;
-    const std::vector<double> l = HotNoise(100u + static_cast<unsigned>(trial), n, 0.3 + trial * 0.1);
-    const std::vector<double> r = Sine(50.0 + trial * 37.0, fs, 0.2 + trial * 0.08, n);
-    for (int pos = 0; pos < n; pos += 300)
+    LimiterEngine::AllowWideKernels(wide);
+    std::mt19937 rng(2024);
+    for (int trial = 0; trial < 24; ++trial)
     {
-      std::vector<double> el(l.begin() + pos, l.begin() + pos + 300), er(r.begin() + pos, r.begin() + pos + 300);
-      // In place, as the engine runs here: a mono block leaves the second row
-      // unprocessed but clamped and metered.
-      std::vector<double> rl = el, rr = er, ol(300), orr = er;
-      double* ins[2] = {el.data(), er.data()};
-      e.ProcessBlock(ins, ins, 300, stereo ? 2 : 1, stereo ? 2 : 1);
-      ref.Process(rl.data(), rr.data(), ol.data(), orr.data(), 300, stereo);
-      for (int i = 0; i < 300; ++i)
+      const double fs = trial % 2 ? 44100.0 : 96000.0;
+      const int lookAhead = static_cast<int>(rng() % 2);
+      const double gain = (rng() % 2400) / 100.0;
+      const double attack = (rng() % 4) == 0 ? 0.0 : (rng() % 300) / 100.0;
+      const double release = (rng() % 3) == 0 ? 0.0 : (rng() % 20000) / 100.0;
+      const int autoR = static_cast<int>(rng() % 2);
+      const double ceiling = -static_cast<double>(rng() % 2400) / 100.0;
+      const double drive = (rng() % 3) == 0 ? (rng() % 1200) / 100.0 : 0.0;
+      const double link = static_cast<double>(rng() % 101);
+      const int limit = static_cast<int>(rng() % 2);
+      const int sat = static_cast<int>(rng() % 2);
+      const int ceilMode = (rng() % 4) == 0 ? 1 : 0;
+      const bool stereo = trial % 5 != 4;
+      SCOPED_TRACE(testing::Message() << "wide " << LimiterEngine::WideKernelsActive() << " trial " << trial << " gain " << gain << " ceiling " << ceiling << " drive "
+                                      << drive << " link " << link << " limit " << limit << " sat " << sat << " auto "
+                                      << autoR << " volume " << ceilMode << " stereo " << stereo);
+      LimiterEngine e;
+      e.SetLookAhead(lookAhead);
+      e.SetGain(gain);
+      e.SetAttack(attack);
+      e.SetRelease(release);
+      e.SetAutoRelease(autoR);
+      e.SetCeiling(ceiling);
+      e.SetDrive(drive);
+      e.SetChannelLink(link);
+      e.SetLimitMode(limit);
+      e.SetSaturationMode(sat);
+      e.SetCeilingMode(ceilMode);
+      ASSERT_EQ(e.Prepare(fs, 300), LimiterEngine::EStatus::kOK);
+      reference::RefEngine ref(fs, lookAhead, gain, attack, release, autoR, ceiling, drive, link, limit, sat, ceilMode);
+
+      const int n = 6000;
+      const std::vector<double> l = HotNoise(100u + static_cast<unsigned>(trial), n, 0.3 + trial * 0.1);
+      const std::vector<double> r = Sine(50.0 + trial * 37.0, fs, 0.2 + trial * 0.08, n);
+      for (int pos = 0; pos < n; pos += 300)
       {
-        ASSERT_NEAR(el[i], ol[i], 1e-12 * std::max(1.0, std::fabs(ol[i]))) << "sample " << pos + i;
-        ASSERT_NEAR(er[i], orr[i], 1e-12 * std::max(1.0, std::fabs(orr[i]))) << "sample " << pos + i;
+        std::vector<double> el(l.begin() + pos, l.begin() + pos + 300), er(r.begin() + pos, r.begin() + pos + 300);
+        // In place, as the engine runs here: a mono block leaves the second row
+        // unprocessed but clamped and metered.
+        std::vector<double> rl = el, rr = er, ol(300), orr = er;
+        double* ins[2] = {el.data(), er.data()};
+        e.ProcessBlock(ins, ins, 300, stereo ? 2 : 1, stereo ? 2 : 1);
+        ref.Process(rl.data(), rr.data(), ol.data(), orr.data(), 300, stereo);
+        for (int i = 0; i < 300; ++i)
+        {
+          ASSERT_NEAR(el[i], ol[i], 1e-12 * std::max(1.0, std::fabs(ol[i]))) << "sample " << pos + i;
+          ASSERT_NEAR(er[i], orr[i], 1e-12 * std::max(1.0, std::fabs(orr[i]))) << "sample " << pos + i;
+        }
+        for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+          ASSERT_NEAR(e.MeterValue(m), ref.meters[m].value, 1e-12) << "meter " << m << " after " << pos;
       }
-      for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
-        ASSERT_NEAR(e.MeterValue(m), ref.meters[m].value, 1e-12) << "meter " << m << " after " << pos;
     }
   }
+  LimiterEngine::AllowWideKernels(true);
 }
