@@ -55,6 +55,7 @@ struct RefStage
   double rate;
   int prevPol = 0, count = 0;
   double peak = 0, held = 1, prevSample = 0;
+  double lookAheadMs;
   int maxCount, ringLen, fill;
   std::vector<double> ring;
   int w = 0;
@@ -66,22 +67,34 @@ struct RefStage
            double ceiling, bool volume)
     : rate(fs)
   {
-    const double la = lookAhead == 1 ? 50.0 : 10.0;
+    lookAheadMs = lookAhead == 1 ? 50.0 : 10.0;
     maxCount = lookAhead == 1 ? 2561 : 513;
     ringLen = 3 * maxCount;
     fill = ringLen;
     ring.assign(ringLen, 0.0);
     for (int i = 0; i < ringLen; i += 3)
       ring[i + 1] = 1.0;
+    Update(gainDb, attackMs, releaseMs, autoR, ceiling, volume);
+  }
+
+  // The values a parameter change rewrites (ring, polarity state and the
+  // followers' values survive; the smoother's coefficients become 0).
+  void Update(double gainDb, double attackMs, double releaseMs, int autoR, double ceiling, bool volume)
+  {
     inGain = std::pow(2.0, gainDb / 6.0);
     threshold = volume ? 1.0 : std::pow(2.0, ceiling / 6.0);
     ceilGain = threshold;
     ceilDb = volume ? 0.0 : ceiling;
     attackTime = attackMs / 1000.0;
     autoRel = autoR;
-    P.att = Pow10(-1.0 / (attackTime * fs));
-    P.rel = Pow10(-1.0 / (releaseMs / 1000.0 * fs));
-    silenceClamp = static_cast<int>(la / 1000.0 * fs);
+    G.att = G.rel = 0.0;
+    G.hold = 0;
+    P.att = Pow10(-1.0 / (attackTime * rate));
+    P.rel = Pow10(-1.0 / (releaseMs / 1000.0 * rate));
+    P.hold = 0;
+    Q.att = Q.rel = 0.0;
+    Q.hold = 0;
+    silenceClamp = static_cast<int>(lookAheadMs / 1000.0 * rate);
   }
 
   static int Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
@@ -176,16 +189,17 @@ struct RefEngine
   double fs;
   RefStage s0, s1;
   RefFollower meters[12]; // IN-L/R fast, OUT-L/R fast, GR-L/R fast, IN-L hold, OUT-L hold, GR-L hold, IN-R, OUT-R, GR-R hold
-  double gain, ceiling, drive, link;
-  int limitMode, satMode, ceilingMode;
+  double gain = 0, ceiling = 0, drive = 0, link = 100, attackMs = 0, releaseMs = 0;
+  int autoRel = 0, limitMode = 0, satMode = 0, ceilingMode = 0;
+  bool initialised = false;
   double pre, t, r, top, hi, lo, k;
 
   RefEngine(double rate, int lookAhead, double gainDb, double attack, double release, int autoR,
             double ceilingDb, double driveDb, double linkPct, int limit, int sat, int ceilMode)
     : fs(rate), s0(rate, lookAhead, gainDb, attack, release, autoR, ceilingDb, ceilMode == 1),
-      s1(rate, lookAhead, gainDb, attack, release, autoR, ceilingDb, ceilMode == 1), gain(gainDb),
-      ceiling(ceilingDb), drive(driveDb), link(linkPct), limitMode(limit), satMode(sat), ceilingMode(ceilMode)
+      s1(rate, lookAhead, gainDb, attack, release, autoR, ceilingDb, ceilMode == 1)
   {
+    SetParams(gainDb, attack, release, autoR, ceilingDb, driveDb, linkPct, limit, sat, ceilMode);
     for (int i = 0; i < 12; ++i)
     {
       RefFollower& m = meters[i];
@@ -196,6 +210,30 @@ struct RefEngine
       m.hold = fast ? 0 : static_cast<int>(3.0 * fs);
       m.invert = gr ? 1 : 0;
     }
+  }
+
+  // Channel Link, Limit Mode and Saturation Mode are only copied; every other
+  // parameter also recomputes the derived values (the stages' included).
+  void SetParams(double gainDb, double attack, double release, int autoR, double ceilingDb, double driveDb,
+                 double linkPct, int limit, int sat, int ceilMode)
+  {
+    link = linkPct;
+    limitMode = limit;
+    satMode = sat;
+    const bool derived = gainDb != gain || attack != attackMs || release != releaseMs || autoR != autoRel ||
+                         ceilingDb != ceiling || driveDb != drive || ceilMode != ceilingMode;
+    if (!derived && initialised)
+      return;
+    initialised = true;
+    gain = gainDb;
+    attackMs = attack;
+    releaseMs = release;
+    autoRel = autoR;
+    ceiling = ceilingDb;
+    drive = driveDb;
+    ceilingMode = ceilMode;
+    s0.Update(gain, attack, release, autoR, ceiling, ceilMode == 1);
+    s1.Update(gain, attack, release, autoR, ceiling, ceilMode == 1);
     const bool vol = ceilMode == 1;
     pre = std::pow(2.0, drive / 6.0);
     t = std::pow(2.0, (std::min(vol ? 0.0 : ceiling, -drive) - 0.01) / 6.0);

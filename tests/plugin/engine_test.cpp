@@ -373,3 +373,65 @@ TEST(LimiterEngine, MatchesThePlainReferenceChainAtTheBaseRate)
   }
   LimiterEngine::AllowWideKernels(true);
 }
+
+TEST(LimiterEngine, ParameterChangesBetweenBlocksMatchTheReference)
+{
+  // Settings change between blocks while the signal runs: each change takes
+  // effect from the next block on, a change of a derived value restarts the
+  // gain smoother's coefficients, and rings, followers and polarity state run
+  // on through it.
+  for (const bool wide : {true, false})
+  {
+    LimiterEngine::AllowWideKernels(wide);
+    std::mt19937 rng(99);
+    for (int trial = 0; trial < 6; ++trial)
+    {
+      SCOPED_TRACE(testing::Message() << "wide " << LimiterEngine::WideKernelsActive() << " trial " << trial);
+      const double fs = trial % 2 ? 48000.0 : 88200.0;
+      const int lookAhead = trial % 3 == 2 ? 1 : 0;
+      LimiterEngine e;
+      e.SetLookAhead(lookAhead);
+      ASSERT_EQ(e.Prepare(fs, 256), LimiterEngine::EStatus::kOK);
+      reference::RefEngine ref(fs, lookAhead, 0.0, 0.0, 0.0, 0, 0.0, 0.0, 100.0, 0, 0, 0);
+      LimiterParams p = e.GetParams();
+      const int blocks = 60;
+      const std::vector<double> l = HotNoise(500u + static_cast<unsigned>(trial), blocks * 256, 0.6);
+      const std::vector<double> r = Sine(220.0 + 31.0 * trial, fs, 0.9, blocks * 256);
+      for (int b = 0; b < blocks; ++b)
+      {
+        if (b % 3 == 1)
+        {
+          switch (rng() % 10)
+          {
+            case 0: e.SetGain(p.gain = (rng() % 2400) / 100.0); break;
+            case 1: e.SetAttack(p.attack = (rng() % 200) / 100.0); break;
+            case 2: e.SetRelease(p.release = (rng() % 5000) / 100.0); break;
+            case 3: e.SetAutoRelease(p.autoRelease = 1 - p.autoRelease); break;
+            case 4: e.SetCeiling(p.ceiling = -static_cast<double>(rng() % 1200) / 100.0); break;
+            case 5: e.SetDrive(p.drive = (rng() % 600) / 100.0); break;
+            case 6: e.SetChannelLink(p.channelLink = static_cast<double>(rng() % 101)); break;
+            case 7: e.SetLimitMode(p.limitMode = 1 - p.limitMode); break;
+            case 8: e.SetSaturationMode(p.satMode = 1 - p.satMode); break;
+            default: e.SetCeilingMode(p.ceilingMode = 1 - p.ceilingMode); break;
+          }
+          ref.SetParams(p.gain, p.attack, p.release, p.autoRelease, p.ceiling, p.drive, p.channelLink, p.limitMode,
+                        p.satMode, p.ceilingMode);
+        }
+        const size_t pos = static_cast<size_t>(b) * 256;
+        std::vector<double> el(l.begin() + pos, l.begin() + pos + 256), er(r.begin() + pos, r.begin() + pos + 256);
+        std::vector<double> rl = el, rr = er, ol(256), orr(256);
+        double* ins[2] = {el.data(), er.data()};
+        e.ProcessBlock(ins, ins, 256, 2, 2);
+        ref.Process(rl.data(), rr.data(), ol.data(), orr.data(), 256, true);
+        for (int i = 0; i < 256; ++i)
+        {
+          ASSERT_NEAR(el[i], ol[i], 1e-12 * std::max(1.0, std::fabs(ol[i]))) << "block " << b << " sample " << i;
+          ASSERT_NEAR(er[i], orr[i], 1e-12 * std::max(1.0, std::fabs(orr[i]))) << "block " << b << " sample " << i;
+        }
+        for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+          ASSERT_NEAR(e.MeterValue(m), ref.meters[m].value, 1e-12) << "meter " << m << " block " << b;
+      }
+    }
+  }
+  LimiterEngine::AllowWideKernels(true);
+}

@@ -384,3 +384,36 @@ TEST(PeakFollower, HoldRunsEqualSingleSteps)
     }
   }
 }
+
+TEST(LimiterStage, AutoReleaseShortcutBelowTheKneeEqualsTheFullFormula)
+{
+  // Levels at, just under and just over ceiling - 7 dB (where the release
+  // time leaves its floor), and far from it: the release coefficient equals
+  // the formula evaluated directly, in the single stage and in the pair.
+  const double fs = 96000.0;
+  for (const bool volume : {false, true})
+  {
+    for (double ceiling : {0.0, -0.1, -6.0, -24.0})
+    {
+      const double ceilDb = volume ? 0.0 : ceiling;
+      const double knee = std::exp((ceilDb - 7.0) / 8.685889638065037);
+      std::vector<double> levels = {1e-9, 6.309e-8, 6.31e-8, 1e-4, 0.3, 0.9, 1.7};
+      for (int k = -40; k <= 40; ++k)
+        levels.push_back(knee * (1.0 + k * 2.5e-11));
+      for (double scale : {1.0 - 1e-9, 1.0 - 1.1e-9, 1.0 - 0.9e-9, 1.0 + 1e-9})
+        levels.push_back(knee * scale);
+      ILimiterStage s;
+      SetUpStage(s, fs, 0, 0.0, 0.2, 0.0, 1, ceiling, volume);
+      for (double L : levels)
+      {
+        const double ldb = L > 6.309e-8 ? std::log(L) * 8.685889638065037 : -144.0;
+        const double T = std::pow(3.5, std::max(ldb - ceilDb + 7.0, 0.0) / 2.7 - 3.5);
+        const double want = std::pow(10.0, -1.0 / (T * fs));
+        s.ProcessSample(2, L);
+        ASSERT_NEAR(s.P.releaseCoeff, want, 1e-12 * want) << "level " << L << " ceiling " << ceiling;
+        ASSERT_NEAR(LimiterStagePair::AutoReleaseCoeff(s, L), want, 1e-12 * want) << "level " << L;
+        ASSERT_NEAR(s.P.attackCoeff, std::pow(10.0, -1.0 / (0.0002 * fs)), 1e-15);
+      }
+    }
+  }
+}
