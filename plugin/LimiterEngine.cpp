@@ -480,12 +480,15 @@ void LimiterEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
   }
 
   mMeters.Publish();
-  mRefreshCounter += nFrames;
-  if (mRefreshCounter >= mRefreshPeriod)
+  // Counted in 64 bits: a block near the int range must not overflow the sum.
+  const int64_t counter = static_cast<int64_t>(mRefreshCounter) + nFrames;
+  if (counter >= mRefreshPeriod && mRefreshPeriod >= 1)
   {
-    mRefreshCounter %= mRefreshPeriod;
+    mRefreshCounter = static_cast<int>(counter % mRefreshPeriod);
     mRefreshDue.store(true, std::memory_order_relaxed);
   }
+  else
+    mRefreshCounter = static_cast<int>(counter);
 }
 
 void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, int nIn, int nOut) noexcept
