@@ -13,7 +13,7 @@ void IPreset::SetName(const char* name) noexcept
 {
   if (!name) name = "";
   const size_t len = strnlen(name, kMaxNameLen);
-  std::memcpy(mName, name, len);
+  std::memmove(mName, name, len);  // the name may come from this preset's own name
   mName[len] = '\0';
 }
 

@@ -12,7 +12,7 @@ struct IPreset
 
   IPreset() noexcept;
 
-  /** Copies at most 255 bytes of name (null = ""), always terminated. */
+  /** Copies at most 255 bytes of name (null = ""), always terminated; name may point into mName. */
   void SetName(const char* name) noexcept;
 
   bool mInitialized = false;

@@ -225,6 +225,12 @@ TEST(Presets, ModifyEnsurePruneAndLongNames)
   r.GetParam(kSteps)->Set(0);
   ASSERT_TRUE(r.RestorePreset(0));
   EXPECT_EQ(r.GetParam(kSteps)->Value(), 10.0);
+  // Renaming from the preset's own name (or a tail of it) is an overlapping copy.
+  r.ModifyCurrentPreset(r.GetPresetName(r.GetCurrentPresetIdx()));
+  EXPECT_STREQ(r.GetPresetName(0), "renamed");
+  r.GetPreset(0)->SetName(r.GetPreset(0)->mName + 2);
+  EXPECT_STREQ(r.GetPresetName(0), "named");
+  r.GetPreset(0)->SetName("renamed");
   r.ModifyCurrentPreset(nullptr);
   EXPECT_STREQ(r.GetPresetName(0), "renamed");
 
