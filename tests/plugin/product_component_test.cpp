@@ -499,6 +499,29 @@ TEST_F(ProductComponent, HostBlockSizesDoNotChangeTheAudio)
   EXPECT_LE(peak, static_cast<float>(std::pow(10.0, -1.0 / 20.0)) * 1.0001f);
 }
 
+TEST_F(ProductComponent, HostResetClearsTheSignalState)
+{
+  ScratchData data;
+  AudioUnit used = MakeRunning();
+  AudioUnit fresh = MakeRunning();
+  ASSERT_TRUE(used && fresh);
+  for (AudioUnit u : {used, fresh})
+  {
+    ASSERT_EQ(AudioUnitSetParameter(u, kOSMode, kAudioUnitScope_Global, 0, 1, 0), noErr);
+    ASSERT_EQ(AudioUnitSetParameter(u, kGain, kAudioUnitScope_Global, 0, 10, 0), noErr);
+    ASSERT_EQ(AudioUnitSetParameter(u, kRelease, kAudioUnitScope_Global, 0, 300, 0), noErr);
+  }
+  // Loud material through one instance, then a reset: from then on it sounds like the other.
+  Render(used, 30);
+  ASSERT_EQ(AudioUnitReset(used, kAudioUnitScope_Global, 0), noErr);
+  const std::vector<float> a = Render(used, 12);
+  const std::vector<float> b = Render(fresh, 12);
+  ASSERT_EQ(a.size(), b.size());
+  size_t differing = 0;
+  for (size_t k = 0; k < a.size(); ++k) differing += a[k] != b[k];
+  EXPECT_EQ(differing, 0u);
+}
+
 TEST_F(ProductComponent, RefusedStateChangesNothing)
 {
   ScratchData data;
