@@ -5,6 +5,11 @@
 #pragma once
 
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <Metal/MTLResource.h>
 
@@ -123,6 +128,30 @@ void sampleRun(const MTLTexture* t, float u0, float du, float v0, float dv, int 
     float c[4];
     if constexpr (!kLinear) {
       texel<kFormat>(base, pitch, address<kRepeatS>(floorInt(fx), w), address<kRepeatT>(floorInt(fy), h), c);
+#if defined(__SSE2__)
+    } else if constexpr (kFormat != MTLPixelFormatR8Unorm) {
+      // Four channels at once.
+      fx -= 0.5f, fy -= 0.5f;
+      const int x0 = floorInt(fx), y0 = floorInt(fy);
+      const __m128 ax = _mm_set1_ps(fx - float(x0)), ay = _mm_set1_ps(fy - float(y0));
+      const int xa = address<kRepeatS>(x0, w), xb = address<kRepeatS>(x0 + 1, w);
+      const int ya = address<kRepeatT>(y0, h), yb = address<kRepeatT>(y0 + 1, h);
+      auto load = [&](int x, int y) {
+        int32_t word;
+        std::memcpy(&word, base + (NSUInteger(y) * pitch + NSUInteger(x)) * 4, 4);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i px = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
+        return _mm_cvtepi32_ps(px);
+      };
+      const __m128 c00 = load(xa, ya), c10 = load(xb, ya), c01 = load(xa, yb), c11 = load(xb, yb);
+      const __m128 top = _mm_add_ps(c00, _mm_mul_ps(_mm_sub_ps(c10, c00), ax));
+      const __m128 bottom = _mm_add_ps(c01, _mm_mul_ps(_mm_sub_ps(c11, c01), ax));
+      const __m128 res = _mm_mul_ps(_mm_add_ps(top, _mm_mul_ps(_mm_sub_ps(bottom, top), ay)), _mm_set1_ps(1.0f / 255.0f));
+      alignas(16) float lanes[4];
+      _mm_store_ps(lanes, res);
+      constexpr int ri = kFormat == MTLPixelFormatBGRA8Unorm ? 2 : 0, bi = 2 - ri;
+      c[0] = lanes[ri], c[1] = lanes[1], c[2] = lanes[bi], c[3] = lanes[3];
+#endif
     } else {
       fx -= 0.5f, fy -= 0.5f;
       const int x0 = floorInt(fx), y0 = floorInt(fy);
