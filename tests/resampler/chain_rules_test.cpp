@@ -346,3 +346,93 @@ TEST(ResamplerChains, SineThroughAMatrixOfRatesKeepsLevelFrequencyAndAlignment)
       EXPECT_NEAR(delay, r.GetFracLatency(), 0.01);
     }
 }
+
+TEST(ResamplerChains, NonFiniteBurstLeavesNoLastingTrace)
+{
+  // NaN and infinity pass through the filters like any sample, but once they
+  // have left every filter's reach the output is clean again.
+  const double pairs[][2] = {{44100, 88200}, {44100, 705600}, {705600, 44100}, {44100, 48000},
+                             {96000, 44100}, {48000, 32000}, {32000, 48000}, {44100, 300000}};
+  for(const auto& p : pairs)
+  {
+    SCOPED_TRACE(testing::Message() << p[0] << " -> " << p[1]);
+    const int block = 256;
+    CDSPResampler r(p[0], p[1], block, 3.0, kAtt, 0);
+    ASSERT_EQ(r.GetStatus(), EStatus::kOK);
+    std::vector<double> in(block);
+    long total = 0, lastNonZero = -1, firstBad = -1;
+    for(int call = 0; call < 300; call++)
+    {
+      std::fill(in.begin(), in.end(), 0.0);
+      if(call == 10)
+        in[0] = in[1] = in[2] = std::nan("");
+      if(call == 11)
+        in[3] = INFINITY, in[4] = -INFINITY;
+      double* op = nullptr;
+      const int n = r.ProcessSamples(in.data(), block, op);
+      ASSERT_GE(n, 0);
+      for(int j = 0; j < n; j++)
+      {
+        if(op[j] != 0.0)
+          lastNonZero = total + j;
+        if(firstBad < 0 && !std::isfinite(op[j]))
+          firstBad = total + j;
+      }
+      total += n;
+    }
+    EXPECT_GE(firstBad, 0); // the burst did come through
+    // Silence resumes within a few filter lengths of the burst.
+    EXPECT_LT(lastNonZero, (long)(16 * block * p[1] / p[0]) + 20000);
+    EXPECT_LT(lastNonZero, total / 2);
+  }
+}
+
+TEST(ResamplerChains, RandomRequestsAreBuiltOrRefusedAndStayWithinTheirBounds)
+{
+  std::mt19937 rng(2024);
+  auto uni = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  const double ratios[] = {2, 3, 1.5, 4.0 / 3, 0.5, 1.0 / 3, 2.0 / 3, 0.75, 16, 1.0 / 16, 6, 1.0 / 6, 12, 1.0 / 24};
+  int built = 0;
+  for(int it = 0; it < 120; it++)
+  {
+    double src = std::exp(uni(std::log(100.0), std::log(1e6)));
+    double dst = std::exp(uni(std::log(100.0), std::log(1e6)));
+    if(it % 3 == 0)
+      src = std::round(src), dst = std::round(dst);
+    if(it % 4 == 0)
+      dst = src * ratios[(it / 4) % 14];
+    const double band = std::exp(uni(std::log(0.5), std::log(99.0)));
+    const double att = uni(20, 260);
+    const int maxIn = std::uniform_int_distribution<int>(1, 3000)(rng);
+    const int phase = it & 1;
+    SCOPED_TRACE(testing::Message() << src << " -> " << dst << " band " << band << " att " << att << " max "
+                                    << maxIn << " phase " << phase);
+    CDSPResampler r(src, dst, maxIn, band, att, phase);
+    if(r.GetStatus() != EStatus::kOK)
+    {
+      // A refusal is a design the fitted formulas cannot serve: a very low
+      // attenuation, or a band too wide for fractional conversion.
+      EXPECT_EQ(r.GetStatus(), EStatus::kInvalidArgument);
+      EXPECT_TRUE(att < 25.0 || band > 100.0 / 1.75) << StatusText(r.GetStatus());
+      EXPECT_EQ(r.GetStageCount(), 0);
+      double x = 0, *op = nullptr;
+      EXPECT_EQ(r.ProcessSamples(&x, 1, op), kProcessRefused);
+      continue;
+    }
+    built++;
+    std::vector<double> in(maxIn);
+    for(int call = 0; call < 12; call++)
+    {
+      const int l = std::uniform_int_distribution<int>(0, maxIn)(rng);
+      for(int i = 0; i < l; i++)
+        in[i] = uni(-1, 1);
+      double* op = nullptr;
+      const int n = r.ProcessSamples(in.data(), l, op);
+      ASSERT_GE(n, 0);
+      ASSERT_LE(n, r.GetMaxOutputLength(l));
+      for(int j = 0; j < n; j++)
+        ASSERT_TRUE(std::isfinite(op[j]) && std::fabs(op[j]) < 10.0) << op[j];
+    }
+  }
+  EXPECT_GT(built, 90);
+}
