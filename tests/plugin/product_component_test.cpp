@@ -1,5 +1,5 @@
-// The limiter as a loaded component: a host that only has ORBEX9.component (dlopen and its
-// exported entry points) sees the sixteen parameters with their ranges, texts and flags, the
+// The limiter as a loaded component: a host that only has ORBEX9.component (its Info.plist,
+// dlopen and its exported entry points) finds the effect it describes and sees the sixteen parameters with their ranges, texts and flags, the
 // factory preset, a state that restores into a fresh instance with identical audio, refused
 // state that changes nothing, and latency changes reported by the right road for its host.
 
@@ -23,13 +23,6 @@
 #include <vector>
 
 namespace {
-
-constexpr OSType FourCC(const char (&s)[5])
-{
-  return (static_cast<OSType>(static_cast<unsigned char>(s[0])) << 24) |
-         (static_cast<OSType>(static_cast<unsigned char>(s[1])) << 16) |
-         (static_cast<OSType>(static_cast<unsigned char>(s[2])) << 8) | static_cast<unsigned char>(s[3]);
-}
 
 // Every test runs with its own empty data folder, so no default preset or settings file of the
 // machine takes part.
@@ -59,24 +52,72 @@ private:
   bool mHad = false;
 };
 
+// What the bundle's Info.plist says about the component, as a host reads it before loading.
+struct BundleEntry
+{
+  std::string type, subtype, manufacturer, name, factoryFunction;
+  SInt64 version = 0;
+};
+
+std::string Text(CFTypeRef s);
+
+BundleEntry ReadBundleEntry(const std::string& bundlePath)
+{
+  BundleEntry e;
+  CFBundleRef bundle = cfx::RegisterBundleAtPath(bundlePath);
+  if (!bundle) return e;
+  CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
+  CFTypeRef list = info ? CFDictionaryGetValue(info, CFSTR("AudioComponents")) : nullptr;
+  if (!list || CFGetTypeID(list) != CFArrayGetTypeID() || CFArrayGetCount(static_cast<CFArrayRef>(list)) < 1)
+    return e;
+  CFTypeRef first = CFArrayGetValueAtIndex(static_cast<CFArrayRef>(list), 0);
+  if (!first || CFGetTypeID(first) != CFDictionaryGetTypeID()) return e;
+  auto dict = static_cast<CFDictionaryRef>(first);
+  e.type = Text(CFDictionaryGetValue(dict, CFSTR("type")));
+  e.subtype = Text(CFDictionaryGetValue(dict, CFSTR("subtype")));
+  e.manufacturer = Text(CFDictionaryGetValue(dict, CFSTR("manufacturer")));
+  e.name = Text(CFDictionaryGetValue(dict, CFSTR("name")));
+  e.factoryFunction = Text(CFDictionaryGetValue(dict, CFSTR("factoryFunction")));
+  CFTypeRef v = CFDictionaryGetValue(dict, CFSTR("version"));
+  if (v && CFGetTypeID(v) == CFNumberGetTypeID()) CFNumberGetValue(static_cast<CFNumberRef>(v), kCFNumberSInt64Type, &e.version);
+  return e;
+}
+
+OSType FourCCOf(const std::string& s)
+{
+  if (s.size() != 4) return 0;
+  OSType v = 0;
+  for (char c : s) v = (v << 8) | static_cast<unsigned char>(c);
+  return v;
+}
+
 struct Component
 {
   void* handle = nullptr;
   AudioComponent comp = nullptr;
+  BundleEntry entry;
 };
 
+// Loaded and registered once, the way a host does it: the description from the bundle, the
+// library by dlopen, the factory by the name the bundle gives.
 const Component& TheComponent()
 {
   static Component c = [] {
     Component lc;
-    lc.handle = dlopen(ORBEX9_COMPONENT_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!lc.handle) return lc;
-    auto factory = reinterpret_cast<AudioComponentFactoryFunction>(dlsym(lc.handle, "ORBEX9_Factory"));
+    const std::string exe = ORBEX9_COMPONENT_PATH;
+    lc.entry = ReadBundleEntry(exe.substr(0, exe.rfind("/Contents/MacOS/")));
+    lc.handle = dlopen(exe.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lc.handle || lc.entry.factoryFunction.empty()) return lc;
+    auto factory =
+      reinterpret_cast<AudioComponentFactoryFunction>(dlsym(lc.handle, lc.entry.factoryFunction.c_str()));
     AudioComponentDescription desc {};
-    desc.componentType = FourCC("aufx");
-    desc.componentSubType = FourCC("BV57");
-    desc.componentManufacturer = FourCC("BVQX");
-    if (factory) lc.comp = AudioComponentRegister(&desc, CFSTR("Brimvaldex: ORBEX9"), 0x00020111, factory);
+    desc.componentType = FourCCOf(lc.entry.type);
+    desc.componentSubType = FourCCOf(lc.entry.subtype);
+    desc.componentManufacturer = FourCCOf(lc.entry.manufacturer);
+    CFStringRef name = CFStringCreateWithCString(nullptr, lc.entry.name.c_str(), kCFStringEncodingUTF8);
+    if (factory && name)
+      lc.comp = AudioComponentRegister(&desc, name, static_cast<UInt32>(lc.entry.version), factory);
+    if (name) CFRelease(name);
     return lc;
   }();
   return c;
@@ -136,11 +177,11 @@ OSStatus SetProp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, U
   return AudioUnitSetProperty(unit, id, scope, element, &value, sizeof(T));
 }
 
-std::string Text(CFStringRef s)
+std::string Text(CFTypeRef s)
 {
-  if (!s) return "";
+  if (!s || CFGetTypeID(s) != CFStringGetTypeID()) return "";
   char buf[256] = {};
-  CFStringGetCString(s, buf, sizeof(buf), kCFStringEncodingUTF8);
+  CFStringGetCString(static_cast<CFStringRef>(s), buf, sizeof(buf), kCFStringEncodingUTF8);
   return buf;
 }
 
@@ -237,6 +278,18 @@ struct ListenerLog
 };
 
 } // namespace
+
+TEST_F(ProductComponent, BundleDescribesTheEffect)
+{
+  const BundleEntry& e = TheComponent().entry;
+  EXPECT_EQ(e.type, "aufx");
+  EXPECT_EQ(e.subtype, "BV57");
+  EXPECT_EQ(e.manufacturer, "BVQX");
+  EXPECT_EQ(e.name, "Brimvaldex: ORBEX9");
+  EXPECT_EQ(e.factoryFunction, "ORBEX9_Factory");
+  EXPECT_EQ(e.version, 0x00020111);
+  EXPECT_NE(dlsym(TheComponent().handle, "ORBEX9_Entry"), nullptr);
+}
 
 TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
 {
