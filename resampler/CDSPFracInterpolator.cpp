@@ -59,8 +59,11 @@ CDSPFracInterpolator::CDSPFracInterpolator(bool IsThird, double SrcSampleRate, d
   EStatus st = EStatus::kOK;
   if (mWholeStepping)
   {
+    // The first output is taken mInitPhase / mOutStep input samples late,
+    // which leaves frac - mInitPhase / mOutStep input samples of delay:
+    // passed on in output samples (inStep input samples span outStep outputs).
     mInitPhase = int(frac * mOutStep);
-    mFracLatency = frac - double(mInitPhase) / mOutStep;
+    mFracLatency = (frac * mOutStep - mInitPhase) / mInStep;
     mBank = CFracDelayFilterBank::Acquire(mOutStep, 1, 2, IsThird, false, ReqAtten, &st);
   }
   else

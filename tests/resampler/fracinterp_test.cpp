@@ -195,9 +195,10 @@ TEST(FracInterpolator, PreviousLatencyIsDroppedAndPassedOn)
   ASSERT_EQ(y.size(), ref.size());
   for (size_t i = 0; i < y.size(); ++i)
     ASSERT_NEAR(y[i], ref[i], 1e-14) << i;
-  // 0.33 is not a whole phase: the rest is passed on.
+  // 0.33 is not a whole phase: the rest, 0.4 / 80 of an input sample, is
+  // passed on in output samples (147 inputs span 80 outputs).
   CDSPFracInterpolator r(false, 88200.0, 48000.0, 136.32, 0.33);
-  EXPECT_NEAR(r.GetFracLatency(), 0.33 - 26.0 / 80.0, 1e-12);
+  EXPECT_NEAR(r.GetFracLatency(), (0.33 * 80 - 26) / 147, 1e-12);
 
   // Interpolating: 1 sample dropped, the first output at fraction 0.25.
   CDSPFracInterpolator ip(false, 48000.0, 44100.3, 136.32, 1.25);
@@ -213,6 +214,44 @@ TEST(FracInterpolator, PreviousLatencyIsDroppedAndPassedOn)
   CDSPFracInterpolator bad(false, 48000.0, 44100.3, 136.32, -5.0);
   CDSPFracInterpolator none(false, 48000.0, 44100.3, 136.32, 0.0);
   EXPECT_EQ(RunStage(bad, x, 0, 1), RunStage(none, x, 0, 1));
+}
+
+TEST(FracInterpolator, PassedOnFractionIsTheDelayLeftInTheOutput)
+{
+  // The input carries a delay of prev input samples; what the stage does not
+  // take out must show in the output as exactly GetFracLatency output samples.
+  const double pairs[][2] = {{88200, 48000}, {48000, 32000}, {24000, 64000}, {64000, 24000}, {48000, 44100.3}};
+  for (const auto& pr : pairs)
+    for (const double prev : {0.1, 0.33, 0.77})
+    {
+      const double src = pr[0], dst = pr[1];
+      SCOPED_TRACE(testing::Message() << src << " -> " << dst << " prev " << prev);
+      CDSPFracInterpolator ip(false, src, dst, 136.32, prev);
+      ASSERT_EQ(ip.GetStatus(), EStatus::kOK);
+      const double d = ip.GetFracLatency();
+      EXPECT_GE(d, 0.0);
+      EXPECT_LT(d, 1.0);
+      const double w = 2 * M_PI * 0.01; // per input sample
+      std::vector<double> x(6000);
+      for (size_t n = 0; n < x.size(); ++n)
+        x[n] = std::sin(w * (double(n) - prev));
+      const std::vector<double> y = RunStage(ip, x, 300, 5);
+      const double wo = w * src / dst; // per output sample
+      double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
+      for (size_t j = y.size() / 4; j < y.size() * 3 / 4; ++j)
+      {
+        const double sn = std::sin(wo * double(j)), cs = std::cos(wo * double(j));
+        sy += sn * y[j];
+        cy += cs * y[j];
+        ss += sn * sn;
+        cc += cs * cs;
+        sc += sn * cs;
+      }
+      const double det = ss * cc - sc * sc;
+      const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
+      EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-6);
+      EXPECT_NEAR(-std::atan2(b, a) / wo, d, 2e-4);
+    }
 }
 
 TEST(FracInterpolator, SineKeepsItsFrequencyAndLevel)
