@@ -14,14 +14,33 @@ int IStateChunk::PutBytes(const void* data, int size) noexcept
     mBytes.Resize(0);
     return 0;
   }
+  // Bytes taken from this chunk itself would move with a reallocation: copy them aside first.
+  if (PointsInside(data) && want > mBytes.GetAllocated())
+  {
+    FxHeapBuf copy(kGranularity);
+    if (!copy.Resize(size) || copy.GetSize() != size)
+    {
+      mBytes.Resize(0);
+      return 0;
+    }
+    std::memcpy(copy.Get(), data, static_cast<size_t>(size));
+    return PutBytes(copy.Get(), size);
+  }
   mBytes.Resize(static_cast<int>(want));
   if (mBytes.GetSize() != want)
   {
     mBytes.Resize(0);
     return 0;
   }
-  std::memcpy(static_cast<uint8_t*>(mBytes.Get()) + n, data, static_cast<size_t>(size));
+  std::memmove(static_cast<uint8_t*>(mBytes.Get()) + n, data, static_cast<size_t>(size));
   return static_cast<int>(want);
+}
+
+bool IStateChunk::PointsInside(const void* p) const noexcept
+{
+  const uint8_t* own = static_cast<const uint8_t*>(mBytes.Get());
+  const uint8_t* q = static_cast<const uint8_t*>(p);
+  return own && q >= own && q < own + mBytes.GetAllocated();
 }
 
 int IStateChunk::PutStr(const char* str) noexcept
@@ -33,6 +52,18 @@ int IStateChunk::PutStr(const char* str) noexcept
     mBytes.Resize(0);
     return 0;
   }
+  if (PointsInside(str))
+  {
+    // The length goes in first and may move the buffer the text lies in.
+    FxHeapBuf copy(kGranularity);
+    if (!copy.Resize(static_cast<int>(len) + 1) || copy.GetSize() != static_cast<int>(len) + 1)
+    {
+      mBytes.Resize(0);
+      return 0;
+    }
+    std::memcpy(copy.Get(), str, len + 1);
+    return PutStr(static_cast<const char*>(copy.Get()));
+  }
   const int32_t len32 = static_cast<int32_t>(len);
   if (Put(&len32) == 0) return 0;
   return PutBytes(str, len32);
@@ -40,16 +71,8 @@ int IStateChunk::PutStr(const char* str) noexcept
 
 int IStateChunk::PutChunk(const IStateChunk* other) noexcept
 {
-  if (!other || other == this)
-  {
-    if (other == this && Size() > 0)
-    {
-      IStateChunk copy(*this);
-      return PutBytes(copy.GetData(), copy.Size());
-    }
-    return Size();
-  }
-  return PutBytes(other->GetData(), other->Size());
+  if (!other) return Size();
+  return PutBytes(other->GetData(), other->Size());  // appending a chunk to itself is safe
 }
 
 int IStateChunk::GetBytes(void* pBuf, int size, int startPos) const noexcept

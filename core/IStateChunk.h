@@ -25,7 +25,8 @@ public:
   IStateChunk& operator=(IStateChunk&&) noexcept = default;
 
   /** Appends size raw bytes. Returns the new size, or 0 when the chunk could not grow: then the
-   *  chunk is left empty. A negative size or a null pointer with a positive size appends nothing. */
+   *  chunk is left empty. A negative size or a null pointer with a positive size appends nothing.
+   *  data may point into this chunk. */
   int PutBytes(const void* data, int size) noexcept;
 
   /** Appends the raw bytes of a plain value. */
@@ -36,7 +37,8 @@ public:
     return PutBytes(pVal, static_cast<int>(sizeof(T)));
   }
 
-  /** Appends an int32 byte length and the bytes of str without its terminator (null = ""). */
+  /** Appends an int32 byte length and the bytes of str without its terminator (null = "");
+   *  str may point into this chunk. */
   int PutStr(const char* str) noexcept;
 
   /** Appends every byte of another chunk. */
@@ -74,6 +76,8 @@ public:
   bool IsEqual(const IStateChunk& other) const noexcept;
 
 private:
+  // True when p lies in this chunk's allocation (an append may move what it points at).
+  bool PointsInside(const void* p) const noexcept;
   // Reads the length and checks that the bytes fit; returns the position of the bytes or -1.
   int StrBounds(int startPos, int32_t& len) const noexcept;
 

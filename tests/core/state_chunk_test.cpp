@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+using fx::FxHeapBuf;
 using fx::FxString;
 using fx::IStateChunk;
 
@@ -120,4 +121,27 @@ TEST(StateChunk, ChunksAppendResizeAndCompare)
   EXPECT_EQ(b.GetData(), nullptr);
   EXPECT_EQ(b.PutBytes(nullptr, 5), 0);
   EXPECT_EQ(b.PutBytes("x", -1), 0);
+
+  // Appending bytes of the chunk itself, also when that makes the buffer move.
+  IStateChunk c;
+  for (int i = 0; i < 3000; ++i)
+  {
+    const uint8_t v = static_cast<uint8_t>(i * 7);
+    c.Put(&v);
+  }
+  for (int round = 0; round < 6; ++round)
+  {
+    const int n = c.Size();
+    ASSERT_EQ(c.PutBytes(c.GetData() + 1, n - 1), 2 * n - 1);
+    for (int i = 0; i < n - 1; ++i) ASSERT_EQ(c.GetData()[n + i], c.GetData()[1 + i]) << round << " " << i;
+  }
+  // A string that lies inside the chunk, appended when the buffer is full to the last byte.
+  IStateChunk d;
+  d.PutBytes("hello", 6);
+  const int capacity = static_cast<int>(FxHeapBuf::AllocationSizeFor(6, IStateChunk::kGranularity));
+  while (d.Size() < capacity) d.PutBytes("", 1);
+  ASSERT_EQ(d.PutStr(reinterpret_cast<const char*>(d.GetData())), capacity + 9);
+  FxString text;
+  EXPECT_EQ(d.GetStr(text, d.Size() - 9), d.Size());
+  EXPECT_STREQ(text.Get(), "hello");
 }
