@@ -600,6 +600,49 @@ TEST(MetalRenderer, AFramebufferOfAnotherContextIsIgnored) {
   mvgrDeleteFramebuffer(fb);
 }
 
+TEST(MetalRenderer, ErrorsArePrintedOnlyWithTheDebugFlag) {
+  MTLError* err = new MTLError(1, "no vertex function");
+  for (int flags : {0, int(MVG_DEBUG)}) {
+    Harness h(flags);
+    testing::internal::CaptureStdout();
+    h.mvg()->checkError(err, "init pipeline state");
+    h.mvg()->checkError(nullptr, "init library");
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, flags ? "Error occurs after init pipeline state: no vertex function\n" : "");
+  }
+  err->release();
+}
+
+TEST(MetalRenderer, NonFiniteGeometryDrawsNothingAndHarmsNothing) {
+  Harness h;
+  const test::Image img = h.render(32, 32, [](VGcontext* vg) {
+    vgrBeginPath(vg);
+    vgrMoveTo(vg, NAN, 3);
+    vgrLineTo(vg, 30, 3);
+    vgrLineTo(vg, 30, INFINITY);
+    vgrFill(vg);
+    // Far beyond the fixed-point range: clipped, and its edge at y = 8 stays exact.
+    vgrBeginPath(vg);
+    vgrMoveTo(vg, -1e9f, -1e9f);
+    vgrLineTo(vg, -1e9f, 8);
+    vgrLineTo(vg, 1e9f, 8);
+    vgrLineTo(vg, 1e9f, -1e9f);
+    vgrClosePath(vg);
+    vgrSetFillColor(vg, rgba(1, 0, 0, 1));
+    vgrFill(vg);
+    vgrBeginPath(vg);
+    vgrRect(vg, 8, 16, 8, 8);
+    vgrSetFillColor(vg, rgba(0, 1, 0, 1));
+    vgrFill(vg);
+  });
+  EXPECT_EQ(img.g(12, 20), 255);
+  EXPECT_EQ(img.a(2, 28), 0);
+  for (int x = 0; x < 32; x += 5) {
+    EXPECT_EQ(img.r(x, 7), 255) << x;
+    EXPECT_EQ(img.a(x, 8), 0) << x;
+  }
+}
+
 TEST(MetalRenderer, DeletingTheContextWithFramesInFlight) {
   for (int i = 0; i < 4; i++) {
     Harness h;

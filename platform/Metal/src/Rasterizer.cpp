@@ -18,16 +18,18 @@
 namespace mtlsw {
 namespace {
 
-// Vertices further out than this (in pixels) are dropped with their triangles; it keeps
-// every edge function product inside 64 bits.
+// Triangles reaching further out than this (in pixels) are clipped first; it keeps every
+// edge function product inside 64 bits.
 constexpr double kMaxCoord = double(1 << 21);
 constexpr int kSubBits = 8;
 constexpr int64_t kSub = 1 << kSubBits;
 
 struct ScreenVertex {
-  int64_t X, Y;  // 24.8 fixed point
+  int64_t X, Y;    // 24.8 fixed point (inside the band only)
+  double sx, sy;   // window position
   float v[kMTLMaxVaryings];
-  bool ok;
+  bool ok;         // finite
+  bool inBand;     // within kMaxCoord: X, Y are valid
 };
 
 inline int64_t floorDiv(int64_t a, int64_t b) {  // b > 0
@@ -270,8 +272,62 @@ void shadeSpan(DrawContext& dc, int x, int y, int n, const float* vary, const fl
 }
 
 void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
+                    const ScreenVertex* b, const ScreenVertex* c);
+
+// A triangle reaching beyond the fixed-point band is clipped to a square inside it
+// (positions and varyings are affine, so they are cut linearly) and drawn as a fan.
+void rasterClipped(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
+                   const ScreenVertex* b, const ScreenVertex* c) {
+  constexpr double g = kMaxCoord / 2;
+  ScreenVertex bufA[9], bufB[9];
+  ScreenVertex* in = bufA;
+  ScreenVertex* out = bufB;
+  int n = 3;
+  in[0] = *a, in[1] = *b, in[2] = *c;
+  for (int plane = 0; plane < 4 && n > 0; plane++) {
+    auto dist = [plane](const ScreenVertex& v) {
+      switch (plane) {
+        case 0: return v.sx + g;
+        case 1: return g - v.sx;
+        case 2: return v.sy + g;
+        default: return g - v.sy;
+      }
+    };
+    int m = 0;
+    for (int i = 0; i < n; i++) {
+      const ScreenVertex& p = in[i];
+      const ScreenVertex& q = in[(i + 1) % n];
+      const double dp = dist(p), dq = dist(q);
+      if (dp >= 0) out[m++] = p;
+      if ((dp >= 0) != (dq >= 0)) {
+        const double t = dp / (dp - dq);
+        ScreenVertex& r = out[m++];
+        r = p;
+        r.sx = p.sx + (q.sx - p.sx) * t;
+        r.sy = p.sy + (q.sy - p.sy) * t;
+        for (int k = 0; k < dc.varyings; k++) r.v[k] = static_cast<float>(p.v[k] + (q.v[k] - p.v[k]) * t);
+      }
+    }
+    std::swap(in, out);
+    n = m;
+  }
+  for (int i = 0; i < n; i++) {
+    in[i].sx = std::clamp(in[i].sx, -g, g);
+    in[i].sy = std::clamp(in[i].sy, -g, g);
+    in[i].X = std::llround(in[i].sx * kSub);
+    in[i].Y = std::llround(in[i].sy * kSub);
+    in[i].inBand = true;
+  }
+  for (int i = 1; i + 1 < n; i++) rasterTriangle(dc, state, &in[0], &in[i], &in[i + 1]);
+}
+
+void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
                     const ScreenVertex* b, const ScreenVertex* c) {
   if (!a->ok || !b->ok || !c->ok) return;
+  if (!a->inBand || !b->inBand || !c->inBand) {
+    rasterClipped(dc, state, a, b, c);
+    return;
+  }
   int64_t area = (b->X - a->X) * (c->Y - a->Y) - (c->X - a->X) * (b->Y - a->Y);
   if (area == 0) return;
   // Window y points down: a negative area is counter-clockwise in clip space.
@@ -373,14 +429,18 @@ void fetchAndTransform(const MTLRenderPipelineState& pipe, const MTLShaderBuffer
   std::memset(&o, 0, sizeof(o));
   o.position[3] = 1.0f;
   pipe.vertexProgram()(in, o);
-  out.ok = false;
+  out.ok = out.inBand = false;
   const float w = o.position[3];
   if (!(w > 0.0f) || !std::isfinite(o.position[0]) || !std::isfinite(o.position[1])) return;
   const double sx = vp.originX + (double(o.position[0]) / w + 1.0) * 0.5 * vp.width;
   const double sy = vp.originY + (1.0 - double(o.position[1]) / w) * 0.5 * vp.height;
-  if (!(std::fabs(sx) < kMaxCoord && std::fabs(sy) < kMaxCoord)) return;
-  out.X = std::llround(sx * kSub);
-  out.Y = std::llround(sy * kSub);
+  if (!std::isfinite(sx) || !std::isfinite(sy)) return;
+  out.sx = sx, out.sy = sy;
+  out.inBand = std::fabs(sx) < kMaxCoord && std::fabs(sy) < kMaxCoord;
+  if (out.inBand) {
+    out.X = std::llround(sx * kSub);
+    out.Y = std::llround(sy * kSub);
+  }
   for (int k = 0; k < pipe.varyingCount(); k++) out.v[k] = std::isfinite(o.varyings[k]) ? o.varyings[k] : 0.0f;
   out.ok = true;
 }
