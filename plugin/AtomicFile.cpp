@@ -36,11 +36,15 @@ bool WriteFileAtomically(const char* path, const void* data, size_t size)
   if (!path || !*path || (size > 0 && !data)) return false;
   static std::atomic<unsigned> counter {0};
 
+  // The temporary file sits in the target's folder (so the rename stays on one file system) and
+  // does not carry the target's name: one left behind by a crash is never taken for a preset.
+  const char* slash = std::strrchr(path, '/');
+  const std::string folder = slash ? std::string(path, static_cast<size_t>(slash - path) + 1) : std::string();
   std::string tmp;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt)
   {
-    tmp = std::string(path) + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+    tmp = folder + ".orbex9-save-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
