@@ -10,7 +10,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-template <bool Invert> class FollowerPair
+// Blend: the attack / release selection as vblendvpd (AVX2 build only).
+template <bool Invert, bool Blend = false> class FollowerPair
 {
 public:
   FollowerPair(IPeakFollower& l, IPeakFollower& r) noexcept
@@ -38,7 +39,11 @@ public:
       v = _mm_sub_pd(_mm_set1_pd(1.0), _mm_min_pd(v, _mm_set1_pd(1.0)));
     mMax = _mm_max_pd(v, mMax);
     const __m128d rise = _mm_cmpgt_pd(v, mValue);
-    const __m128d c = _mm_or_pd(_mm_and_pd(rise, mAttack), _mm_andnot_pd(rise, mRelease));
+    __m128d c;
+    if constexpr (Blend)
+      __asm__("vblendvpd %3, %2, %1, %0" : "=x"(c) : "x"(mRelease), "x"(mAttack), "x"(rise));
+    else
+      c = _mm_or_pd(_mm_and_pd(rise, mAttack), _mm_andnot_pd(rise, mRelease));
     const __m128d nv = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(mValue, v), c), v);
     mValue = _mm_andnot_pd(_mm_cmplt_pd(nv, _mm_set1_pd(1e-8)), nv);
   }

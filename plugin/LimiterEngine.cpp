@@ -586,14 +586,14 @@ struct LimiterEngine::Kernels
   static void Portable(LimiterEngine& e, const double* a, const double* b, double* o0, double* o1, int n,
                        bool stereo) noexcept
   {
-    e.RunLimiter<Mode, Auto, Finish>(a, b, o0, o1, n, stereo);
+    e.RunLimiter<Mode, Auto, Finish, false>(a, b, o0, o1, n, stereo);
   }
 
   template <int Mode, bool Auto, bool Finish>
   __attribute__((target("avx2"), flatten)) static void Wide(LimiterEngine& e, const double* a, const double* b,
                                                             double* o0, double* o1, int n, bool stereo) noexcept
   {
-    e.RunLimiter<Mode, Auto, Finish>(a, b, o0, o1, n, stereo);
+    e.RunLimiter<Mode, Auto, Finish, true>(a, b, o0, o1, n, stereo);
   }
 
   template <int Mode, bool Auto, bool Finish>
@@ -637,7 +637,7 @@ void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* o
                 : Kernels::Run<1, false, false>(*this, a, b, o0, o1, nFrames, stereo);
 }
 
-template <int Mode, bool Auto, bool Finish>
+template <int Mode, bool Auto, bool Finish, bool Blend>
 __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
                                bool stereo) noexcept
 {
@@ -671,16 +671,16 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
   for (int done = 0; done < n;)
   {
     const int len = std::min(n - done, kPairRun);
-    LimiterStagePair::Run<Mode, Auto>(st0, st1, a + done, b + done, len,
+    LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
                                       [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
                                         _mm_store_pd(s + 2 * j, out);
                                         _mm_store_pd(g + 2 * j, gain);
                                         _mm_store_pd(sg + 2 * j, scaled);
                                       });
     __m128d r = _mm_loadu_pd(ratio);
-    FollowerPair<true> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
-    FollowerPair<false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
-    FollowerPair<false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
+    FollowerPair<true, Blend> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
+    FollowerPair<false, Blend> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
+    FollowerPair<false, Blend> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
     for (int j = 0; j < len; ++j)
     {
       const int i = done + j;

@@ -163,7 +163,7 @@ private:
   // base rate, where all of that runs at the limiter's rate).
   void ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames, int nIn,
                       int nOut, bool finish) noexcept;
-  template <int Mode, bool Auto, bool Finish>
+  template <int Mode, bool Auto, bool Finish, bool Blend>
   void RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
                   bool stereo) noexcept;
 

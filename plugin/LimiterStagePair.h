@@ -17,11 +17,21 @@
 
 namespace pairsimd {
 
-// mask ? a : b, bit by bit (b ^ ((a ^ b) & mask) needs one register copy
-// fewer than the and / and-not / or form).
-inline __m128d Sel(__m128d mask, __m128d a, __m128d b) noexcept
+// mask ? a : b for masks of whole lanes (all ones or all zeros), exact
+// either way. Baseline: b ^ ((a ^ b) & mask), one register copy fewer than
+// the and / and-not / or form. Blend: one vblendvpd, for code that only runs
+// in the AVX2 build (written as assembly so that the baseline build, which
+// contains but never runs it, compiles).
+template <bool Blend = false> inline __m128d Sel(__m128d mask, __m128d a, __m128d b) noexcept
 {
-  return _mm_xor_pd(b, _mm_and_pd(_mm_xor_pd(a, b), mask));
+  if constexpr (Blend)
+  {
+    __m128d r;
+    __asm__("vblendvpd %3, %2, %1, %0" : "=x"(r) : "x"(b), "x"(a), "x"(mask));
+    return r;
+  }
+  else
+    return _mm_xor_pd(b, _mm_and_pd(_mm_xor_pd(a, b), mask));
 }
 inline __m128d Pair(double lo, double hi) noexcept { return _mm_set_pd(hi, lo); }
 inline double Lo(__m128d v) noexcept { return _mm_cvtsd_f64(v); }
@@ -49,7 +59,8 @@ public:
   // two stages' results (stage a in the low lane). The stage records hold
   // the final state afterwards. Stages that cannot pair run one after the
   // other through ILimiterStage::Run, sample by sample.
-  template <int Mode, bool Auto, typename Sink>
+  // Blend: selections as vblendvpd (only for callers in the AVX2 build).
+  template <int Mode, bool Auto, bool Blend = false, typename Sink>
   static void Run(ILimiterStage& a, ILimiterStage& b, const double* xa, const double* xb, int n,
                   Sink&& sink) noexcept
   {
@@ -132,19 +143,19 @@ public:
         _mm_sub_pd(_mm_and_pd(_mm_cmpgt_pd(d, zero), one), _mm_and_pd(_mm_cmplt_pd(d, zero), one));
       // 3. Segment bookkeeping: a segment end that stores nothing writes into
       // the spare entry behind the ring.
-      const __m128d g = pairsimd::Sel(_mm_cmpgt_pd(peak, threshold), _mm_div_pd(ceilingGain, peak), one);
+      const __m128d g = pairsimd::Sel<Blend>(_mm_cmpgt_pd(peak, threshold), _mm_div_pd(ceilingGain, peak), one);
       const __m128d same = _mm_cmpeq_pd(pol, prevPol);
       const __m128d store = _mm_andnot_pd(
         same, _mm_and_pd(_mm_and_pd(_mm_cmpneq_pd(prevPol, zero), _mm_cmpge_pd(g, zero)),
                          _mm_cmplt_pd(count, maxCountV)));
-      const __m128i at = _mm_cvttpd_epi32(pairsimd::Sel(store, _mm_add_pd(segStart, one), ringLengthV));
+      const __m128i at = _mm_cvttpd_epi32(pairsimd::Sel<Blend>(store, _mm_add_pd(segStart, one), ringLengthV));
       const int32_t atA = _mm_cvtsi128_si32(at);
       const int32_t atB = _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1));
       _mm_storeu_pd(ringA + atA, _mm_unpacklo_pd(g, count));
       _mm_storeu_pd(ringB + atB, _mm_unpackhi_pd(g, count));
-      const __m128d limit = pairsimd::Sel(_mm_cmpeq_pd(pol, zero), clampV, maxCountV);
+      const __m128d limit = pairsimd::Sel<Blend>(_mm_cmpeq_pd(pol, zero), clampV, maxCountV);
       count = _mm_and_pd(same, _mm_min_pd(_mm_add_pd(count, one), limit));
-      segStart = pairsimd::Sel(same, segStart, _mm_set1_pd(w));
+      segStart = pairsimd::Sel<Blend>(same, segStart, _mm_set1_pd(w));
       prevPol = pol;
       peak = _mm_and_pd(same, peak);
       prevS = x;
@@ -152,7 +163,7 @@ public:
       const __m128d av = _mm_and_pd(x, absMask);
       if constexpr (Auto)
       {
-        const __m128d qc = pairsimd::Sel(_mm_cmpgt_pd(av, qv), qatt, qrel);
+        const __m128d qc = pairsimd::Sel<Blend>(_mm_cmpgt_pd(av, qv), qatt, qrel);
         qmax = _mm_max_pd(av, qmax);
         qv = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(qv, av), qc), av));
         const __m128d L = _mm_and_pd(qv, absMask);
@@ -160,13 +171,13 @@ public:
       }
       {
         pmax = _mm_max_pd(av, pmax);
-        const __m128d c1 = pairsimd::Sel(_mm_cmpgt_pd(av, pv), patt, prel);
+        const __m128d c1 = pairsimd::Sel<Blend>(_mm_cmpgt_pd(av, pv), patt, prel);
         const __m128d p1 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(pv, av), c1), av));
-        const __m128d c2 = pairsimd::Sel(_mm_cmpgt_pd(av, p1), patt, prel);
+        const __m128d c2 = pairsimd::Sel<Blend>(_mm_cmpgt_pd(av, p1), patt, prel);
         const __m128d p2 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(p1, av), c2), av));
         const __m128d keep = _mm_cmpgt_pd(peak, p1);
-        pv = pairsimd::Sel(keep, p1, p2);
-        peak = pairsimd::Sel(keep, peak, p2);
+        pv = pairsimd::Sel<Blend>(keep, p1, p2);
+        peak = pairsimd::Sel<Blend>(keep, peak, p2);
       }
       // 5. Write.
       ringA[w] = pairsimd::Lo(x);
@@ -179,11 +190,11 @@ public:
       // 6. Fill.
       const __m128d stored = pairsimd::Pair(ringA[w + 1], ringB[w + 1]);
       const __m128d has = _mm_cmpge_pd(stored, zero);
-      held = pairsimd::Sel(has, stored, held);
+      held = pairsimd::Sel<Blend>(has, stored, held);
       if constexpr (Mode == 2)
       {
         const __m128d c = pairsimd::Pair(tabA[static_cast<int32_t>(ringA[w + 2])], tabB[static_cast<int32_t>(ringB[w + 2])]);
-        gc = pairsimd::Sel(has, c, gc);
+        gc = pairsimd::Sel<Blend>(has, c, gc);
         const __m128d hv = _mm_and_pd(held, absMask);
         gmax = _mm_max_pd(hv, gmax);
         gv = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(gv, hv), gc), hv));
