@@ -2,8 +2,9 @@
 // Ahead and Auto Release setting; memory of one configured instance; time of
 // one configuration.
 //
-//   bench_engine                          all measurements (about a minute)
-//   bench_engine --benchmark_filter=Process/48000
+//   bench_engine                                  all measurements (about a minute)
+//   bench_engine --benchmark_filter=Process/fs:48000
+//   bench_engine --benchmark_filter=ProcessBaseline    the per-sample pass without AVX2
 
 #include "plugin/LimiterEngine.h"
 
@@ -98,6 +99,26 @@ void ProcessArgs(benchmark::internal::Benchmark* b)
 }
 
 BENCHMARK(Process)->Apply(ProcessArgs)->MinTime(0.15)->Unit(benchmark::kMicrosecond);
+
+// The same at 48 kHz with the per-sample pass in its baseline build (what a
+// processor without AVX2 runs; on one with it, Process above uses the AVX2 build).
+void ProcessBaseline(benchmark::State& state)
+{
+  LimiterEngine::AllowWideKernels(false);
+  Process(state);
+  LimiterEngine::AllowWideKernels(true);
+}
+
+void ProcessBaselineArgs(benchmark::internal::Benchmark* b)
+{
+  b->ArgNames({"fs", "os", "long", "auto"});
+  for (int os = 0; os <= 4; ++os)
+    for (int la = 0; la <= 1; ++la)
+      for (int ar = 0; ar <= 1; ++ar)
+        b->Args({48000, os, la, ar});
+}
+
+BENCHMARK(ProcessBaseline)->Apply(ProcessBaselineArgs)->MinTime(0.15)->Unit(benchmark::kMicrosecond);
 
 size_t HeapInUse()
 {
