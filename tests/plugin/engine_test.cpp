@@ -205,6 +205,48 @@ TEST(LimiterEngine, ResetWithTheSameFormatClearsTheSignalState)
   }
 }
 
+TEST(LimiterEngine, ResetProcessingStateRefillsTheRingsAndClearsOnlyTheMeters)
+{
+  // The rings go back to {0, 1, 0} and the meters to rest; followers,
+  // polarity state, ring position and coefficients run on.
+  LimiterEngine e;
+  e.SetGain(9.0);
+  e.SetCeiling(-1.0);
+  Configure(e, 48000, 128);
+  RunBlocks(e, Stereo {HotNoise(31, 3000, 1.0), HotNoise(32, 3000, 1.0)}, {128});
+  const ILimiterStage& s = e.Stage(0);
+  const double pValue = s.P.value;
+  const double gValue = s.G.value;
+  const int32_t write = s.writeIndex;
+  const double inputGain = s.inputGain;
+  ASSERT_GT(pValue, 0.0);
+  e.ResetProcessingState();
+  for (int st = 0; st < 2; ++st)
+  {
+    const ILimiterStage& t = e.Stage(st);
+    for (int i = 0; i < t.ringLength; i += 3)
+    {
+      ASSERT_EQ(t.ring[i], 0.0) << i;
+      ASSERT_EQ(t.ring[i + 1], 1.0) << i;
+      ASSERT_EQ(t.ring[i + 2], 0.0) << i;
+    }
+    EXPECT_EQ(t.readGain, 1.0);
+  }
+  EXPECT_EQ(s.P.value, pValue);
+  EXPECT_EQ(s.G.value, gValue);
+  EXPECT_EQ(s.writeIndex, write);
+  EXPECT_EQ(s.inputGain, inputGain);
+  for (int m = 0; m < LimiterMeters::kNumMeters; ++m)
+    EXPECT_EQ(e.MeterValue(m), 0.0) << m;
+  // What follows is the look-ahead's worth of silence, then the new input.
+  std::vector<double> l(700, 0.25), r(700, 0.25);
+  double* io[2] = {l.data(), r.data()};
+  e.ProcessBlock(io, io, 700, 2, 2);
+  for (int i = 0; i < 512; ++i)
+    ASSERT_EQ(l[static_cast<size_t>(i)], 0.0) << i;
+  EXPECT_GT(l[600], 0.0);
+}
+
 TEST(LimiterEngine, LatencyIsReportedWhereItChanges)
 {
   LimiterEngine e;
