@@ -373,20 +373,67 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
     dvdx[k] = static_cast<float>(ddx[k]);
   }
 
+  // Each edge bounds the row on one side: x >= ceil((t - e0) / s) for s > 0, or
+  // x <= floor((e0 - t) / -s) for s < 0, where e0 (the edge function at x = 0) grows by
+  // dx * kSub per row. Both bounds step by a quotient and remainder, without division.
+  struct Bound {
+    int kind;        // 1 left, -1 right, 0 horizontal
+    int64_t q, r;    // bound and remainder (0 <= r < den)
+    int64_t a, b;    // per-row step of the quotient and remainder
+    int64_t den;
+    int64_t e0, de;  // horizontal edges: edge value and step
+    int64_t t;
+  } bounds[3];
+  for (int i = 0; i < 3; i++) {
+    const Edge& ed = e[i];
+    Bound& bd = bounds[i];
+    const int64_t py = y0 * kSub + kSub / 2;
+    const int64_t e0 = ed.dx * (py - ed.ay) - ed.dy * (kSub / 2 - ed.ax);
+    const int64_t s = -ed.dy * kSub, step = ed.dx * kSub;
+    bd.t = ed.t;
+    if (s == 0) {
+      bd.kind = 0, bd.e0 = e0, bd.de = step;
+      continue;
+    }
+    if (s > 0) {
+      // q = ceil(N / s) with N = t - e0 falling by step per row; r = q * s - N.
+      bd.kind = 1, bd.den = s;
+      const int64_t n = ed.t - e0;
+      bd.q = ceilDiv(n, s);
+      bd.r = bd.q * s - n;
+      bd.a = floorDiv(step, s);
+      bd.b = step - bd.a * s;
+    } else {
+      // q = floor(M / S) with M = e0 - t rising by step per row; r = M - q * S.
+      bd.kind = -1, bd.den = -s;
+      const int64_t m = e0 - ed.t;
+      bd.q = floorDiv(m, bd.den);
+      bd.r = m - bd.q * bd.den;
+      bd.a = floorDiv(step, bd.den);
+      bd.b = step - bd.a * bd.den;
+    }
+  }
+
   float vary[kMTLMaxVaryings];
   for (int64_t y = y0; y <= y1; y++) {
-    const int64_t py = y * kSub + kSub / 2;
     int64_t xl = dc.clipX0, xr = dc.clipX1 - 1;
     bool empty = false;
-    for (const Edge& ed : e) {
-      const int64_t e0 = ed.dx * (py - ed.ay) - ed.dy * (kSub / 2 - ed.ax);
-      const int64_t s = -ed.dy * kSub;
-      if (s > 0)
-        xl = std::max(xl, ceilDiv(ed.t - e0, s));
-      else if (s < 0)
-        xr = std::min(xr, floorDiv(e0 - ed.t, -s));
-      else if (e0 < ed.t)
-        empty = true;
+    for (Bound& bd : bounds) {
+      if (bd.kind == 1) {
+        xl = std::max(xl, bd.q);
+        // Next row: N - step.
+        bd.r += bd.b;
+        bd.q -= bd.a;
+        if (bd.r >= bd.den) bd.r -= bd.den, bd.q -= 1;
+      } else if (bd.kind == -1) {
+        xr = std::min(xr, bd.q);
+        bd.r += bd.b;
+        bd.q += bd.a;
+        if (bd.r >= bd.den) bd.r -= bd.den, bd.q += 1;
+      } else {
+        if (bd.e0 < bd.t) empty = true;
+        bd.e0 += bd.de;
+      }
     }
     if (empty || xl > xr) continue;
     const double cx = double(xl) + 0.5, cy = double(y) + 0.5;
