@@ -528,7 +528,8 @@ void executeRenderPass(const MTLRecordedPass& pass) {
   NSUInteger tw = color ? color->width() : stencil->width(), th = color ? color->height() : stencil->height();
   if (stencil) tw = std::min(tw, stencil->width()), th = std::min(th, stencil->height());
 
-  static thread_local DrawContext dc;
+  static thread_local DrawContext tlsContext;
+  DrawContext& dc = tlsContext;
   dc.rgba.resize(tw * 4);
   for (int c = 0; c < 4; c++) dc.planes[c] = dc.rgba.data() + c * tw;
   dc.discard.resize(tw);
