@@ -30,25 +30,28 @@ public:
   int GetSize() const noexcept { return mBuf.GetSize() / static_cast<int>(sizeof(T)); }
   T& operator[](int i) const noexcept { return Get()[i]; }
 
-  // Appends a copy; returns false (and changes nothing) when the buffer cannot grow.
+  // Appends a copy; returns false (and changes nothing) when the buffer cannot grow. v may be an
+  // element of this buffer (it is copied before the buffer can move).
   bool Add(const T& v) noexcept
   {
+    const T copy = v;
     const int n = GetSize();
     if (!Resize(n + 1) || GetSize() != n + 1) return false;
-    std::memcpy(static_cast<void*>(Get() + n), &v, sizeof(T));
+    std::memcpy(static_cast<void*>(Get() + n), &copy, sizeof(T));
     return true;
   }
 
-  // Inserts a copy at idx (clamped to 0..size); later entries move up.
+  // Inserts a copy at idx (clamped to 0..size); later entries move up. v may be an element.
   bool Insert(int idx, const T& v) noexcept
   {
+    const T copy = v;
     const int n = GetSize();
     if (idx < 0) idx = 0;
     if (idx > n) idx = n;
     if (!Resize(n + 1) || GetSize() != n + 1) return false;
     T* p = Get();
     std::memmove(static_cast<void*>(p + idx + 1), p + idx, (n - idx) * sizeof(T));
-    std::memcpy(static_cast<void*>(p + idx), &v, sizeof(T));
+    std::memcpy(static_cast<void*>(p + idx), &copy, sizeof(T));
     return true;
   }
 

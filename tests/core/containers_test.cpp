@@ -256,6 +256,22 @@ TEST(FxTypedBuf, AddInsertDeleteKeepOrder)
   FxTypedBuf<double> big;
   EXPECT_EQ(big.Resize(INT_MAX / 4), nullptr);
   EXPECT_EQ(big.GetSize(), 0);
+
+  // An element of the buffer itself may be added or inserted, across every reallocation.
+  struct Entry { double value; char text[32]; };
+  FxTypedBuf<Entry> self(64);
+  self.Add(Entry{1.5, "first"});
+  for (int i = 0; i < 300; ++i)
+  {
+    ASSERT_TRUE(self.Add(self[0]));
+    ASSERT_TRUE(self.Insert(1, self[self.GetSize() - 1]));
+  }
+  ASSERT_EQ(self.GetSize(), 601);
+  for (int i = 0; i < self.GetSize(); ++i)
+  {
+    ASSERT_EQ(self[i].value, 1.5) << i;
+    ASSERT_STREQ(self[i].text, "first") << i;
+  }
 }
 
 TEST(FxMutex, SameThreadRelocksOtherThreadWaits)
