@@ -66,7 +66,8 @@ void IGEditorDelegate::LayoutUI(IGfx* pGraphics)
 
 void IGEditorDelegate::SendControlValueFromDelegate(int ctrlTag, double normalizedValue)
 {
-  if (!mGraphics) return;
+  // Not a number (say a meter fed by damaged audio) is no position: the control keeps its own.
+  if (!mGraphics || std::isnan(normalizedValue)) return;
   // Reached from host and timer callbacks: an unknown tag is ignored, never thrown into them.
   try
   {
@@ -112,7 +113,8 @@ void IGEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double value
   if (mGraphics)
   {
     if (!normalized) value = param->ToNormalized(param->Constrain(value));
-    value = std::clamp(value, 0.0, 1.0);
+    // A normalised value that is not a number shows the parameter's present value instead.
+    value = std::isnan(value) ? GetParamNormalized(paramIdx) : std::clamp(value, 0.0, 1.0);
 
     for (int i = 0; i < mGraphics->NControls(); ++i)
     {

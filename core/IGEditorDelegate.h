@@ -40,9 +40,12 @@ public:
   /** The editor while its window is ready, else null. */
   virtual IGfx* GetUI() const { return mEditorReady ? mGraphics.get() : nullptr; }
 
+  /** A value for the control with that tag (slot 0); unknown tags and NaN are ignored. */
   void SendControlValueFromDelegate(int ctrlTag, double normalizedValue) override;
   void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize = 0, const void* pData = nullptr) override;
   void SendMidiMsgFromDelegate(const IMidiMsg& msg) override;
+  /** To every control slot linked to the parameter, normalised and clamped to 0..1 (a NaN
+   *  normalised value shows the parameter's present value); then OnParamChangeUI(kDelegate). */
   void SendParameterValueFromDelegate(int paramIdx, double value, bool normalized) override;
 
   bool OnKeyDown(const IKeyPress& key) override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace fx;
 using namespace fx::test;
@@ -132,6 +133,19 @@ TEST(EditorDelegate, RoutesValuesToLinkedSlotsOnly)
   EXPECT_DOUBLE_EQ(other->GetValue(), 1.0);
   p.SendParameterValueFromDelegate(99, 0.5, true);
   p.SendParameterValueFromDelegate(-1, 0.5, true);
+
+  // Values that are not numbers never reach a control as such.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  p.GetParam(kGain)->Set(0.0);
+  p.SendParameterValueFromDelegate(kGain, nan, true);
+  EXPECT_DOUBLE_EQ(other->GetValue(), p.GetParamNormalized(kGain));
+  p.SendParameterValueFromDelegate(kSteps, nan, false);  // own range: the default, 5 of 0..10
+  EXPECT_DOUBLE_EQ(multi->GetValue(1), 0.5);
+  p.SendControlValueFromDelegate(7, 0.75);
+  p.SendControlValueFromDelegate(7, nan);
+  EXPECT_DOUBLE_EQ(midi->GetValue(), 0.75);
+  for (FakeControl* c : {multi, other, midi})
+    for (const auto& v : c->values) EXPECT_FALSE(std::isnan(v.second));
 
   // MIDI goes only to controls that want it, then to the UI hook.
   p.log.clear();
