@@ -33,7 +33,8 @@ void FreeSampleBuffer2D(double** rows, int32_t channels)
 
 void CopySampleRow(const double* source, double* destination, int32_t frames, int32_t offset)
 {
-  if (!source || !destination || frames < 1)
+  // A negative offset would write in front of the row.
+  if (!source || !destination || frames < 1 || offset < 0)
     return;
   std::memmove(destination + offset, source, static_cast<size_t>(frames) * sizeof(double));
 }

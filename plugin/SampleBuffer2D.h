@@ -15,7 +15,7 @@ double** AllocSampleBuffer2D(int32_t frames, int32_t channels);
 void FreeSampleBuffer2D(double** rows, int32_t channels);
 
 // Copies frames doubles from source to destination + offset; nothing when a
-// pointer is null or frames is below 1.
+// pointer is null, frames is below 1 or offset is negative.
 void CopySampleRow(const double* source, double* destination, int32_t frames, int32_t offset);
 
 // Zeroes frames doubles of each row (null rows skipped).

@@ -25,7 +25,9 @@ TEST(SampleBuffer2D, AllocCopyClearFree)
   EXPECT_EQ(rows[0][7], 0.0);
   CopySampleRow(nullptr, rows[0], 3, 0);
   CopySampleRow(src, nullptr, 3, 0);
+  CopySampleRow(src, rows[0] + 1, 3, -1); // never in front of the row it is given
   EXPECT_EQ(rows[0][0], 0.0);
+  EXPECT_EQ(rows[0][1], 0.0);
 
   const double other[3] = {9.0, 8.0, 7.0};
   const double* sources[2] = {other, nullptr};
