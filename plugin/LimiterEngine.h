@@ -127,8 +127,10 @@ public:
   // ---- Meters (any thread).
   // max of the two fast gain-reduction meters' outputs (the larger gain).
   double GetMeterValue() const noexcept;
-  double MeterValue(int meter) const noexcept { return mMeters.Value(meter); }
-  double MeterOutput(int meter) const noexcept { return mMeters.Output(meter); }
+  // Value field (before inversion) and output of meter 0..11 (LimiterMeters::EMeter);
+  // 0 for any other index.
+  double MeterValue(int meter) const noexcept { return IsMeter(meter) ? mMeters.Value(meter) : 0.0; }
+  double MeterOutput(int meter) const noexcept { return IsMeter(meter) ? mMeters.Output(meter) : 0.0; }
   // True once per refresh period (about 60 times a second of audio).
   bool ConsumeRefresh() noexcept { return mRefreshDue.exchange(false, std::memory_order_relaxed); }
   bool RefreshDue() const noexcept { return mRefreshDue.load(std::memory_order_relaxed); }
@@ -149,6 +151,8 @@ public:
   static bool WideKernelsActive() noexcept;
 
 private:
+  static bool IsMeter(int meter) noexcept { return meter >= 0 && meter < LimiterMeters::kNumMeters; }
+
   struct Kernels; // the per-sample pass in its processor builds (LimiterEngine.cpp)
 
   void PublishParams(bool stageValuesChanged);

@@ -323,6 +323,12 @@ TEST(LimiterEngine, MetersAndRefreshPacing)
   EXPECT_EQ(e.GetMeterValue(),
             std::max(e.MeterOutput(LimiterMeters::kGrLFast), e.MeterOutput(LimiterMeters::kGrRFast)));
   EXPECT_GT(e.MeterValue(LimiterMeters::kOutLFast), 0.0);
+  // Indices outside the twelve meters read 0.
+  for (int bad : {-1, static_cast<int>(LimiterMeters::kNumMeters), 1000, std::numeric_limits<int>::min()})
+  {
+    EXPECT_EQ(e.MeterValue(bad), 0.0) << bad;
+    EXPECT_EQ(e.MeterOutput(bad), 0.0) << bad;
+  }
 }
 
 TEST(LimiterEngine, NullChannelsAndOversizedBlocks)
