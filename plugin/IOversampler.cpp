@@ -215,6 +215,12 @@ void IOversampler::Release() noexcept
 
 int IOversampler::Up(int c, int n, double*& out) noexcept
 {
+  // Channels that do not exist and lengths beyond the row give no output.
+  if (c < 0 || c >= static_cast<int>(mUp.size()) || n < 0 || n > mBlockLength)
+  {
+    out = nullptr;
+    return 0;
+  }
   Converter* r = mUp[static_cast<size_t>(c)][static_cast<size_t>(mSelectedSlot)].get();
   double* op = nullptr;
   const int produced = r ? r->ProcessSamples(mUpRows[static_cast<size_t>(c)].Data(), n, op) : -1;
@@ -231,6 +237,11 @@ int IOversampler::Up(int c, int n, double*& out) noexcept
 
 int IOversampler::Down(int c, int n, double*& out) noexcept
 {
+  if (c < 0 || c >= static_cast<int>(mDown.size()) || n < 0 || n > mOversampledLength)
+  {
+    out = nullptr;
+    return 0;
+  }
   Converter* r = mDown[static_cast<size_t>(c)][static_cast<size_t>(mSelectedSlot)].get();
   double* op = nullptr;
   const int produced = r ? r->ProcessSamples(mDownRows[static_cast<size_t>(c)].Data(), n, op) : -1;

@@ -71,14 +71,23 @@ public:
 
   // Audio thread. Rows: block length doubles (up input) and oversampled
   // length doubles (down input) per channel.
-  double* UpInputRow(int c) noexcept { return mUpRows[static_cast<size_t>(c)].Data(); }
-  double* DownInputRow(int c) noexcept { return mDownRows[static_cast<size_t>(c)].Data(); }
+  // Null for a channel that does not exist.
+  double* UpInputRow(int c) noexcept
+  {
+    return c >= 0 && c < static_cast<int>(mUpRows.size()) ? mUpRows[static_cast<size_t>(c)].Data() : nullptr;
+  }
+  double* DownInputRow(int c) noexcept
+  {
+    return c >= 0 && c < static_cast<int>(mDownRows.size()) ? mDownRows[static_cast<size_t>(c)].Data() : nullptr;
+  }
 
   // Runs channel c's selected up converter on n samples of its input row;
   // out receives where the result lies. Returns the output count (0 when
-  // the converter refuses).
+  // the converter refuses; 0 and a null out for a channel that does not
+  // exist or n outside 0..block length).
   int Up(int c, int n, double*& out) noexcept;
-  // Runs channel c's selected down converter on n samples of its down row.
+  // Runs channel c's selected down converter on n samples of its down row
+  // (n at most the oversampled length; otherwise as Up).
   int Down(int c, int n, double*& out) noexcept;
 
   // Slot of a power-of-two factor 1..256 (0..8), -1 for anything else.

@@ -169,6 +169,20 @@ TEST(Oversampler, SetupFactorsAndRefusedRequests)
   EXPECT_EQ(o.MeasuredLatency(32), 0); // never selectable, never built
   const int narrowBand = o.MeasuredLatency(2);
 
+  // Channels that do not exist and over-long runs give nothing.
+  double* where = o.UpInputRow(0);
+  EXPECT_NE(where, nullptr);
+  EXPECT_EQ(o.UpInputRow(2), nullptr);
+  EXPECT_EQ(o.DownInputRow(-1), nullptr);
+  EXPECT_EQ(o.Up(2, 16, where), 0);
+  EXPECT_EQ(where, nullptr);
+  where = o.UpInputRow(0);
+  EXPECT_EQ(o.Up(0, 257, where), 0);
+  EXPECT_EQ(o.Up(-1, 16, where), 0);
+  EXPECT_EQ(o.Down(0, 16 * 256 + 1, where), 0);
+  EXPECT_EQ(o.Down(5, 16, where), 0);
+  EXPECT_EQ(o.Up(0, -3, where), 0);
+
   o.SetFactor(32); // above the max factor: nothing changes
   EXPECT_EQ(o.CurrentFactor(), 1);
   o.SetFactor(8);
