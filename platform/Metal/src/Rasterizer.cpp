@@ -117,56 +117,78 @@ struct DrawContext {
   NSUInteger stencilPitch = 0;
   // Clip rectangle in pixels [x0, x1) x [y0, y1).
   int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;
-  // Scratch.
-  std::vector<float> rgba;  // four planes of the span's colour
+  // Scratch of the executing thread: four planes of the span's colour, discard and
+  // stencil-pass flags.
   float* planes[4] = {};
+  unsigned char* discard = nullptr;
+  unsigned char* pass = nullptr;
+};
+
+// Per-thread buffers reused from pass to pass. Reached once per pass: the draw context
+// itself lives on the stack, so span calls never go through thread-local lookups.
+struct Scratch {
+  std::vector<float> rgba;
   std::vector<unsigned char> discard, pass;
+  std::vector<ScreenVertex> verts;
+  std::vector<uint32_t> indices;
 };
 
 // Source-over of premultiplied colour planes into 8-bit pixels; R and B swapped for BGRA.
-// Four pixels at a time with SSE2 where available.
+// Four pixels at a time with SSE2 where available; a short tail goes through the same
+// four-wide step on copies, so every pixel gets the same arithmetic.
+#if defined(__SSE2__)
+inline void srcOver4(unsigned char* d, const float* r, const float* g, const float* b, const float* a) {
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), k = _mm_set1_ps(1.0f / 255.0f);
+  const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
+  const __m128i mask = _mm_set1_epi32(0xFF);
+  auto toBytes = [&](__m128 v) {
+    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale), half));
+  };
+  const __m128 sa = _mm_loadu_ps(a);
+  if (_mm_movemask_ps(_mm_cmpge_ps(sa, one)) == 0xF) {
+    // Opaque: the destination does not show through.
+    const __m128i out = _mm_or_si128(
+        _mm_or_si128(toBytes(_mm_loadu_ps(r)), _mm_slli_epi32(toBytes(_mm_loadu_ps(g)), 8)),
+        _mm_or_si128(_mm_slli_epi32(toBytes(_mm_loadu_ps(b)), 16), _mm_slli_epi32(toBytes(sa), 24)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
+    return;
+  }
+  const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+  const __m128 d0 = _mm_cvtepi32_ps(_mm_and_si128(px, mask));
+  const __m128 d1 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 8), mask));
+  const __m128 d2 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 16), mask));
+  const __m128 d3 = _mm_cvtepi32_ps(_mm_srli_epi32(px, 24));
+  const __m128 inv = _mm_mul_ps(_mm_sub_ps(one, sa), k);
+  auto channel = [&](__m128 src, __m128 dst) { return toBytes(_mm_add_ps(src, _mm_mul_ps(dst, inv))); };
+  const __m128i o0 = channel(_mm_loadu_ps(r), d0);
+  const __m128i o1 = channel(_mm_loadu_ps(g), d1);
+  const __m128i o2 = channel(_mm_loadu_ps(b), d2);
+  const __m128i o3 = channel(sa, d3);
+  const __m128i out = _mm_or_si128(_mm_or_si128(o0, _mm_slli_epi32(o1, 8)),
+                                   _mm_or_si128(_mm_slli_epi32(o2, 16), _mm_slli_epi32(o3, 24)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
+}
+#endif
+
 template <bool kBGRA>
 void srcOverRun(unsigned char* __restrict d, const float* __restrict r, const float* __restrict g,
                 const float* __restrict b, const float* __restrict a, int n) {
   if constexpr (kBGRA) std::swap(r, b);
-  int i = 0;
 #if defined(__SSE2__)
-  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), k = _mm_set1_ps(1.0f / 255.0f);
-  const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
-  const __m128i mask = _mm_set1_epi32(0xFF);
-  auto toBytes = [&](__m128 v) { return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale), half)); };
-  for (; i + 4 <= n; i += 4) {
-    const __m128 sa = _mm_loadu_ps(a + i);
-    if (_mm_movemask_ps(_mm_cmpge_ps(sa, one)) == 0xF) {
-      // Opaque: the destination does not show through.
-      const __m128i out = _mm_or_si128(
-          _mm_or_si128(toBytes(_mm_loadu_ps(r + i)), _mm_slli_epi32(toBytes(_mm_loadu_ps(g + i)), 8)),
-          _mm_or_si128(_mm_slli_epi32(toBytes(_mm_loadu_ps(b + i)), 16), _mm_slli_epi32(toBytes(sa), 24)));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
-      continue;
-    }
-    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * i));
-    const __m128 d0 = _mm_cvtepi32_ps(_mm_and_si128(px, mask));
-    const __m128 d1 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 8), mask));
-    const __m128 d2 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 16), mask));
-    const __m128 d3 = _mm_cvtepi32_ps(_mm_srli_epi32(px, 24));
-    const __m128 inv = _mm_mul_ps(_mm_sub_ps(one, sa), k);
-    auto channel = [&](__m128 src, __m128 dst) {
-      __m128 v = _mm_add_ps(src, _mm_mul_ps(dst, inv));
-      v = _mm_min_ps(_mm_max_ps(v, zero), one);
-      return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(v, scale), half));
-    };
-    const __m128i o0 = channel(_mm_loadu_ps(r + i), d0);
-    const __m128i o1 = channel(_mm_loadu_ps(g + i), d1);
-    const __m128i o2 = channel(_mm_loadu_ps(b + i), d2);
-    const __m128i o3 = channel(sa, d3);
-    const __m128i out = _mm_or_si128(_mm_or_si128(o0, _mm_slli_epi32(o1, 8)),
-                                     _mm_or_si128(_mm_slli_epi32(o2, 16), _mm_slli_epi32(o3, 24)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) srcOver4(d + 4 * i, r + i, g + i, b + i, a + i);
+  if (i < n) {
+    // The planes are padded past the span (see executeRenderPass); only the pixels
+    // need a copy.
+    const int m = n - i;
+    alignas(16) unsigned char td[16] = {};
+    for (int j = 0; j < m; j++) std::memcpy(td + 4 * j, d + 4 * (i + j), 4);
+    srcOver4(td, r + i, g + i, b + i, a + i);
+    for (int j = 0; j < m; j++) std::memcpy(d + 4 * (i + j), td + 4 * j, 4);
   }
-#endif
+#else
   constexpr float k1 = 1.0f / 255.0f;
-  for (; i < n; i++) {
+  for (int i = 0; i < n; i++) {
     const float inv = (1.0f - a[i]) * k1;
     float o[4] = {r[i] + d[4 * i] * inv, g[i] + d[4 * i + 1] * inv, b[i] + d[4 * i + 2] * inv,
                   a[i] + d[4 * i + 3] * inv};
@@ -175,6 +197,7 @@ void srcOverRun(unsigned char* __restrict d, const float* __restrict r, const fl
       d[4 * i + c] = static_cast<unsigned char>(static_cast<int>(v * 255.0f + 0.5f));
     }
   }
+#endif
 }
 
 void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const unsigned char* discard) {
@@ -231,10 +254,8 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
       for (int i = 0; i < n; i++) stencilOp(face->desc->depthStencilPassOperation, st + i, face->ref, face->desc->writeMask);
     return;
   }
-  float start[kMTLMaxVaryings];
-  for (int k = 0; k < dc.varyings; k++) start[k] = vary[k];
-  MTLFragmentSpan span{x, y, n, start, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
-  unsigned char* discard = dc.discard.data();
+  MTLFragmentSpan span{x, y, n, vary, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
+  unsigned char* discard = dc.discard;
   std::memset(discard, 0, static_cast<size_t>(n));
   dc.fragment(span, dc.planes, discard);
   if (passOp)
@@ -252,7 +273,7 @@ void shadeSpan(DrawContext& dc, int x, int y, int n, const float* vary, const fl
   unsigned char* st = dc.stencil + static_cast<NSUInteger>(y) * dc.stencilPitch + x;
   const MTLStencilDescriptor& s = *face.desc;
   const uint32_t rm = s.readMask, ref = face.ref & rm;
-  unsigned char* pass = dc.pass.data();
+  unsigned char* pass = dc.pass;
   for (int i = 0; i < n; i++) {
     pass[i] = compare(s.stencilCompareFunction, ref, st[i] & rm);
     if (!pass[i]) stencilOp(s.stencilFailureOperation, st + i, face.ref, s.writeMask);
@@ -528,14 +549,19 @@ void executeRenderPass(const MTLRecordedPass& pass) {
   NSUInteger tw = color ? color->width() : stencil->width(), th = color ? color->height() : stencil->height();
   if (stencil) tw = std::min(tw, stencil->width()), th = std::min(th, stencil->height());
 
-  static thread_local DrawContext tlsContext;
-  DrawContext& dc = tlsContext;
-  dc.rgba.resize(tw * 4);
-  for (int c = 0; c < 4; c++) dc.planes[c] = dc.rgba.data() + c * tw;
-  dc.discard.resize(tw);
-  dc.pass.resize(tw);
-  std::vector<ScreenVertex> verts;
-  std::vector<uint32_t> indices;
+  static thread_local Scratch tlsScratch;
+  Scratch& scratch = tlsScratch;
+  // Planes padded so that four-wide loads past a span's end stay inside.
+  const NSUInteger planeLen = tw + 8;
+  scratch.rgba.resize(planeLen * 4);
+  scratch.discard.resize(tw + 8);
+  scratch.pass.resize(tw + 8);
+  DrawContext dc;
+  for (int c = 0; c < 4; c++) dc.planes[c] = scratch.rgba.data() + c * planeLen;
+  dc.discard = scratch.discard.data();
+  dc.pass = scratch.pass.data();
+  std::vector<ScreenVertex>& verts = scratch.verts;
+  std::vector<uint32_t>& indices = scratch.indices;
 
   for (const MTLRecordedDraw& draw : pass.draws) {
     const MTLRenderCommandEncoder::State& st = draw.state;
