@@ -110,9 +110,16 @@ struct ILimiterStage
 
   // Mode 0 no limiting, 1 polarity = sign of the sample (gain held),
   // 2 polarity = sign of the slope (gain smoothed), 3 polarity = above the
-  // threshold (gain smoothed). Returns the delayed sample * output scale.
+  // threshold (gain smoothed). Returns the delayed sample * output scale
+  // (0 at gain 1 from a stage without a ring).
   double ProcessSample(int32_t mode, double x) noexcept
   {
+    if (!ring) // not configured (or out of memory): silence at unity gain
+    {
+      outputSample = 0.0;
+      scaledGain = gain = 1.0;
+      return 0.0;
+    }
     switch (mode)
     {
       case 1: return autoRelease ? Run<1, true>(x) : Run<1, false>(x);

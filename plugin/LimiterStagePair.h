@@ -69,6 +69,14 @@ public:
       return;
     if (!CanPair(a, b))
     {
+      if (!a.ring || !b.ring) // a stage that is not configured gives silence at unity gain
+      {
+        const __m128d zero = _mm_setzero_pd();
+        const __m128d one = _mm_set1_pd(1.0);
+        for (int i = 0; i < n; ++i)
+          sink(i, zero, one, one);
+        return;
+      }
       for (int i = 0; i < n; ++i)
       {
         const double oa = a.Run<Mode, Auto>(xa[i]);

@@ -417,3 +417,27 @@ TEST(LimiterStage, AutoReleaseShortcutBelowTheKneeEqualsTheFullFormula)
     }
   }
 }
+
+TEST(LimiterStage, StagesWithoutARingGiveSilenceAtUnityGain)
+{
+  ILimiterStage bare;
+  for (int mode : {-1, 0, 1, 2, 3, 4})
+  {
+    EXPECT_EQ(bare.ProcessSample(mode, 0.7), 0.0) << mode;
+    EXPECT_EQ(bare.gain, 1.0);
+    EXPECT_EQ(bare.scaledGain, 1.0);
+  }
+  ILimiterStage ready;
+  SetUpStage(ready, 48000, 0, 0.0, 0.0, 0.0, 0, 0.0, false);
+  const std::vector<double> x(40, 0.5);
+  std::vector<double> out(80, -1.0), gain(80, -1.0);
+  LimiterStagePair::Run<2, false>(ready, bare, x.data(), x.data(), 40, [&](int i, __m128d o, __m128d g, __m128d) {
+    _mm_storeu_pd(&out[2 * i], o);
+    _mm_storeu_pd(&gain[2 * i], g);
+  });
+  for (int i = 0; i < 80; ++i)
+  {
+    EXPECT_EQ(out[i], 0.0) << i;
+    EXPECT_EQ(gain[i], 1.0) << i;
+  }
+}
