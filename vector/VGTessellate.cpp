@@ -220,7 +220,18 @@ void vgrCalculateJoins(VGtessCache* cache, float w, int lineJoin, float miterLim
     VGflatPoint* p0 = &pts[path->count - 1];
     VGflatPoint* p1 = &pts[0];
     int nleft = 0;
+    // Sign changes of the edges' dy: with every corner turning the same way, an outline
+    // that goes round once changes sign twice; a self-crossing star goes round more often.
+    int firstSign = 0, lastSign = 0, nflips = 0;
     for (int j = 0; j < path->count; j++) {
+      if (p1->dy != 0.0f) {
+        const int sign = p1->dy > 0.0f ? 1 : -1;
+        if (firstSign == 0)
+          firstSign = sign;
+        else if (sign != lastSign)
+          nflips++;
+        lastSign = sign;
+      }
       const float dlx0 = p0->dy, dly0 = -p0->dx;
       const float dlx1 = p1->dy, dly1 = -p1->dx;
       // Mean of the two left normals, scaled to reach the miter point.
@@ -248,7 +259,8 @@ void vgrCalculateJoins(VGtessCache* cache, float w, int lineJoin, float miterLim
       if ((p1->flags & (VG_PT_BEVEL | VG_PT_INNERBEVEL)) != 0) path->nbevel++;
       p0 = p1++;
     }
-    path->convex = (nleft == path->count) ? 1 : 0;
+    if (lastSign != firstSign) nflips++;
+    path->convex = (nleft == path->count && nflips <= 2) ? 1 : 0;
   }
 }
 

@@ -65,32 +65,6 @@ VGvertex* appendStrip(VGvertex* dst, const VGpath& p) {
   return dst;
 }
 
-// True when the fill outline turns once around: the renderer's convex flag only says
-// that every corner turns the same way, which a self-crossing star also does.
-bool turnsOnce(const VGpath& p) {
-  const int n = p.nfill;
-  if (n < 3) return true;
-  auto edge = [&](int i, double* ex, double* ey) {
-    const VGvertex& a = p.fill[i];
-    const VGvertex& b = p.fill[(i + 1) % n];
-    *ex = double(b.x) - a.x;
-    *ey = double(b.y) - a.y;
-    return *ex != 0.0 || *ey != 0.0;
-  };
-  double px = 0, py = 0;
-  int last = n - 1;
-  while (last >= 0 && !edge(last, &px, &py)) last--;
-  if (last < 0) return true;
-  double total = 0;
-  for (int i = 0; i < n; i++) {
-    double ex, ey;
-    if (!edge(i, &ex, &ey)) continue;
-    total += std::atan2(px * ey - py * ex, px * ex + py * ey);
-    px = ex, py = ey;
-  }
-  return std::fabs(total) < 3.0 * 3.14159265358979323846;
-}
-
 }  // namespace
 
 MVGblend MVGcontext_vORBEX9_au::blendCompositeOperation(VGcompositeOperationState op) {
@@ -161,7 +135,7 @@ void MVGcontext_vORBEX9_au::renderFill(const VGpaint* paint, VGcompositeOperatio
   call->triangleCount = 4;
   call->image = paint->image;
   call->blend = blendCompositeOperation(op);
-  if (npaths == 1 && paths[0].convex && turnsOnce(paths[0])) {
+  if (npaths == 1 && paths[0].convex) {
     call->type = MVG_CONVEXFILL;
     call->triangleCount = 0;
   }

@@ -212,14 +212,20 @@ TEST(MetalRenderer, FillsAreRecordedAsConvexOrStencilCalls) {
   EXPECT_EQ(b->calls[2].indexCount, 0);
   EXPECT_EQ(b->calls[2].strokeCount, -2);
 
-  // A pentagram flagged convex (every corner turns the same way) goes through the stencil.
-  std::vector<VGvertex> star;
+  // A pentagram through the vector renderer: every corner turns the same way but the
+  // outline goes round twice, so it is not convex and fills through the stencil.
+  vgrBeginPath(h.vg);
   for (int i = 0; i < 5; i++) {
     const double a = -3.14159265 / 2 + i * 4 * 3.14159265 / 5;
-    star.push_back(VGvertex{float(50 + 40 * std::cos(a)), float(50 + 40 * std::sin(a)), 0.5f, 1});
+    const float x = float(50 + 40 * std::cos(a)), y = float(50 + 40 * std::sin(a));
+    if (i == 0)
+      vgrMoveTo(h.vg, x, y);
+    else
+      vgrLineTo(h.vg, x, y);
   }
-  VGpath st = makePath(star, none, 1);
-  m->renderFill(&paint, kSourceOver, &sc, 1.0f, bounds, &st, 1);
+  vgrClosePath(h.vg);
+  vgrFill(h.vg);
+  ASSERT_EQ(b->ncalls, 4);
   EXPECT_EQ(b->calls[3].type, MVG_FILL);
   vgrCancelFrame(h.vg);
 }

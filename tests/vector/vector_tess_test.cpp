@@ -193,6 +193,55 @@ TEST(VectorTess, FillFringesFollowConvexity) {
   EXPECT_FLOAT_EQ(f.ctx->states[0].fill.innerColor.a, 0.8f);
 }
 
+// Regular star polygons {n/k}: every corner turns the same way, and the outline goes
+// round k times. Only k = 1 is convex; the others need the non-zero fill and a full fringe.
+TEST(VectorTess, OutlinesThatGoRoundMoreThanOnceAreNotConvex) {
+  Frame f;
+  struct Case {
+    int n, k;
+    float rotate;
+  } cases[] = {{5, 1, 0.0f}, {5, 2, 0.0f}, {7, 2, 0.3f}, {7, 3, 1.1f}, {9, 4, 2.0f}, {64, 1, 0.05f}, {3, 1, 0.7f}};
+  for (const Case& c : cases) {
+    for (int winding : {VG_CCW, VG_CW}) {
+      for (bool aa : {true, false}) {
+        vgrBeginPath(f.ctx);
+        vgrSetShapeAntiAlias(f.ctx, aa ? 1 : 0);
+        for (int i = 0; i < c.n; i++) {
+          const double a = c.rotate + 2.0 * 3.14159265358979 * c.k * i / c.n;
+          const float x = float(200 + 150 * std::cos(a)), y = float(200 + 150 * std::sin(a));
+          if (i == 0)
+            vgrMoveTo(f.ctx, x, y);
+          else
+            vgrLineTo(f.ctx, x, y);
+        }
+        vgrClosePath(f.ctx);
+        vgrSetPathWinding(f.ctx, winding);
+        const auto& call = f.fill();
+        ASSERT_EQ(call.paths.size(), 1u);
+        const auto& p = call.paths[0];
+        const std::string what = std::to_string(c.n) + "/" + std::to_string(c.k) + " winding " +
+                                 std::to_string(winding) + (aa ? " aa" : "");
+        // A hole turns right at every corner and is never convex.
+        const bool convex = c.k == 1 && winding == VG_CCW;
+        EXPECT_EQ(p.convex, convex ? 1 : 0) << what;
+        if (aa) {
+          ASSERT_FALSE(p.stroke.empty()) << what;
+          // Convex: the fringe starts at the fill edge (u 0.5); otherwise a full fringe.
+          EXPECT_EQ(p.stroke[0].u, convex ? 0.5f : 0.0f) << what;
+        }
+      }
+    }
+  }
+  // Axis-aligned edges (dy of zero) neither hide nor add a turn.
+  vgrBeginPath(f.ctx);
+  vgrSetShapeAntiAlias(f.ctx, 1);
+  vgrRoundedRect(f.ctx, 10, 10, 100, 40, 8);
+  EXPECT_EQ(f.fill().paths[0].convex, 1);
+  vgrBeginPath(f.ctx);
+  vgrCircle(f.ctx, 100, 100, 30);
+  EXPECT_EQ(f.fill().paths[0].convex, 1);
+}
+
 TEST(VectorTess, FilledCircleCoversItsArea) {
   Frame f;
   vgrSetShapeAntiAlias(f.ctx, 0);
