@@ -1,7 +1,9 @@
 // The renderer callback table and the plain entry points.
 #include "graphics/mac/MVGRenderer.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "graphics/mac/MVGContext.h"
 
@@ -10,6 +12,13 @@ namespace fx::gfx {
 namespace {
 
 MVGframebuffer* gBoundFramebuffer = nullptr;
+// Contexts alive (main thread only): a framebuffer may outlive the context it was made
+// from, and must then not reach into it.
+std::vector<VGcontext*> gLiveContexts;
+
+bool isLive(const VGcontext* ctx) {
+  return ctx && std::find(gLiveContexts.begin(), gLiveContexts.end(), ctx) != gLiveContexts.end();
+}
 
 MVGcontext_vORBEX9_au* self(void* u) { return static_cast<MVGcontext_vORBEX9_au*>(u); }
 
@@ -58,10 +67,19 @@ VGcontext* mvgrCreateContext(CAMetalLayer* layer, int flags) {
     delete self(u);
   };
   // On failure vgrCreateContext has already deleted the renderer through renderDelete.
-  return vgrCreateContext(&p);
+  VGcontext* ctx = vgrCreateContext(&p);
+  if (ctx) gLiveContexts.push_back(ctx);
+  return ctx;
 }
 
-void mvgrDeleteContext(VGcontext* ctx) { vgrDeleteContext(ctx); }
+void mvgrDeleteContext(VGcontext* ctx) {
+  if (!ctx) return;
+  // A framebuffer of this context left bound would send other contexts' flushes into
+  // freed memory.
+  if (gBoundFramebuffer && gBoundFramebuffer->ctx == ctx) gBoundFramebuffer = nullptr;
+  gLiveContexts.erase(std::remove(gLiveContexts.begin(), gLiveContexts.end(), ctx), gLiveContexts.end());
+  vgrDeleteContext(ctx);
+}
 
 void mvgrBindFramebuffer(MVGframebuffer* fb) { gBoundFramebuffer = fb; }
 
@@ -85,7 +103,8 @@ MVGframebuffer* mvgrCreateFramebuffer(VGcontext* ctx, int width, int height, int
 void mvgrDeleteFramebuffer(MVGframebuffer* fb) {
   if (!fb) return;
   if (gBoundFramebuffer == fb) gBoundFramebuffer = nullptr;
-  if (fb->image > 0 && mvg(fb->ctx)) mvg(fb->ctx)->renderDeleteTexture(fb->image);
+  // Its image went with its context when that was deleted first.
+  if (fb->image > 0 && isLive(fb->ctx) && mvg(fb->ctx)) mvg(fb->ctx)->renderDeleteTexture(fb->image);
   std::free(fb);
 }
 

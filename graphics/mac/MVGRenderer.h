@@ -14,6 +14,8 @@ namespace fx::gfx {
 // A vector-renderer context drawing through Metal into the layer (which it retains);
 // null on failure. flags: MVGcreateFlags.
 VGcontext* mvgrCreateContext(CAMetalLayer* layer, int flags);
+// Also unbinds a bound framebuffer of this context. Framebuffers made from it may still
+// be deleted afterwards (their images went with the context).
 void mvgrDeleteContext(VGcontext* ctx);
 
 // Framebuffers: null binds the layer's drawable. A bound framebuffer that belongs to
@@ -37,7 +39,8 @@ int mvgrReadPixels(VGcontext* ctx, int image, int x, int y, int width, int heigh
 // Wraps a texture (RGBA8 or BGRA8) as an RGBA image; 0 on failure. The image holds a
 // reference to the texture.
 int mvgrCreateImageFromTexture(VGcontext* ctx, MTLTexture* texture, int imageFlags);
-// The texture of an image after any pending frame into it completed; null if none.
+// The texture of an image after any pending frame into it completed; null if none. The
+// image holds the reference: retain the texture to use it after the image is deleted.
 MTLTexture* mvgrTextureForImage(VGcontext* ctx, int image);
 
 MTLDevice* mvgrDevice(VGcontext* ctx);

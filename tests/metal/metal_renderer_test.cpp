@@ -606,6 +606,84 @@ TEST(MetalRenderer, AFramebufferOfAnotherContextIsIgnored) {
   mvgrDeleteFramebuffer(fb);
 }
 
+TEST(MetalRenderer, AFramebufferMayOutliveItsContext) {
+  Harness a, b;
+  b.layer->setDrawableSize(CGSizeMake(8, 8));
+  MVGframebuffer* fb = mvgrCreateFramebuffer(a.vg, 8, 8, 0);
+  ASSERT_NE(fb, nullptr);
+  mvgrBindFramebuffer(fb);
+  // Deleting a's context unbinds its framebuffer; the record can still be deleted.
+  mvgrDeleteContext(a.vg);
+  a.vg = nullptr;
+  EXPECT_EQ(mvgrBoundFramebuffer(), nullptr);
+  mvgrDeleteFramebuffer(fb);
+  // b's frame goes to its drawable.
+  vgrBeginFrame(b.vg, 8, 8, 1);
+  vgrBeginPath(b.vg);
+  vgrRect(b.vg, 0, 0, 8, 8);
+  vgrFill(b.vg);
+  vgrEndFrame(b.vg);
+  mvgrDeleteContext(b.vg);
+  b.vg = nullptr;
+  EXPECT_EQ(b.layer->presentCount(), 1u);
+}
+
+// Every state compares depth with Always; a face without stencil operations keeps the
+// descriptor's defaults (Always, Keep, Keep, Keep), which neither tests nor changes.
+TEST(MetalRenderer, DepthStencilStatesCarryTheirPerFaceOperations) {
+  using C = MTLCompareFunction;
+  using O = MTLStencilOperation;
+  struct Face {
+    C compare;
+    O fail, depthFail, pass;
+  };
+  const Face none{MTLCompareFunctionAlways, MTLStencilOperationKeep, MTLStencilOperationKeep, MTLStencilOperationKeep};
+  Harness h;
+  MVGcontext_vORBEX9_au* m = h.mvg();
+  const struct {
+    const char* name;
+    MTLDepthStencilState* state;
+    Face front, back;
+    bool stencil;
+  } cases[] = {
+      {"default", m->defaultStencilState, none, none, false},
+      {"fillShape", m->fillShapeStencilState,
+       {MTLCompareFunctionAlways, MTLStencilOperationKeep, MTLStencilOperationKeep, MTLStencilOperationIncrementWrap},
+       {MTLCompareFunctionAlways, MTLStencilOperationKeep, MTLStencilOperationKeep, MTLStencilOperationDecrementWrap},
+       true},
+      {"fillAntiAlias", m->fillAntiAliasStencilState,
+       {MTLCompareFunctionEqual, MTLStencilOperationKeep, MTLStencilOperationKeep, MTLStencilOperationZero}, none, true},
+      {"fill", m->fillStencilState,
+       {MTLCompareFunctionNotEqual, MTLStencilOperationZero, MTLStencilOperationZero, MTLStencilOperationZero}, none,
+       true},
+      {"strokeShape", m->strokeShapeStencilState,
+       {MTLCompareFunctionEqual, MTLStencilOperationKeep, MTLStencilOperationKeep, MTLStencilOperationIncrementClamp},
+       none, true},
+      {"strokeAntiAlias", m->strokeAntiAliasStencilState,
+       {MTLCompareFunctionEqual, MTLStencilOperationKeep, MTLStencilOperationKeep, MTLStencilOperationKeep}, none, true},
+      {"strokeClear", m->strokeClearStencilState,
+       {MTLCompareFunctionAlways, MTLStencilOperationZero, MTLStencilOperationZero, MTLStencilOperationZero}, none,
+       true},
+  };
+  auto expectFace = [](const MTLStencilDescriptor& got, const Face& want, const std::string& what) {
+    EXPECT_EQ(got.stencilCompareFunction, want.compare) << what;
+    EXPECT_EQ(got.stencilFailureOperation, want.fail) << what;
+    EXPECT_EQ(got.depthFailureOperation, want.depthFail) << what;
+    EXPECT_EQ(got.depthStencilPassOperation, want.pass) << what;
+    EXPECT_EQ(got.readMask, 0xFFu) << what;
+    EXPECT_EQ(got.writeMask, 0xFFu) << what;
+  };
+  for (const auto& c : cases) {
+    ASSERT_NE(c.state, nullptr) << c.name;
+    const MTLDepthStencilDescriptor& d = c.state->descriptor();
+    EXPECT_EQ(d.depthCompareFunction, MTLCompareFunctionAlways) << c.name;
+    EXPECT_FALSE(d.depthWriteEnabled) << c.name;
+    expectFace(d.frontFaceStencil, c.front, std::string(c.name) + " front");
+    expectFace(d.backFaceStencil, c.back, std::string(c.name) + " back");
+    EXPECT_EQ(c.state->usesStencil(), c.stencil) << c.name;
+  }
+}
+
 TEST(MetalRenderer, ErrorsArePrintedOnlyWithTheDebugFlag) {
   MTLError* err = new MTLError(1, "no vertex function");
   for (int flags : {0, int(MVG_DEBUG)}) {
