@@ -584,6 +584,49 @@ TEST(MetalRenderer, FramesWithoutATargetGiveTheirSetBack) {
   shown->release();
 }
 
+TEST(MetalRenderer, FlushTargetsFormatsPresentationAndTheClearFlag) {
+  Harness h;
+  MVGcontext_vORBEX9_au* m = h.mvg();
+  h.layer->setDrawableSize(CGSizeMake(16, 16));
+  h.fb = mvgrCreateFramebuffer(h.vg, 16, 16, 0);
+  ASSERT_NE(h.fb, nullptr);
+  auto frame = [&](float w, float hgt) {
+    vgrBeginFrame(h.vg, w, hgt, 1);
+    vgrBeginPath(h.vg);
+    vgrRect(h.vg, 0, 0, 4, 4);
+    vgrFill(h.vg);
+    vgrEndFrame(h.vg);
+  };
+  // A cancelled frame has no pass, so the clear waits for the next one, which uses it up.
+  mvgrClearWithColor(h.vg, rgba(0, 1, 0, 0.5f));
+  EXPECT_DOUBLE_EQ(m->clearColor.green, 0.5);
+  EXPECT_DOUBLE_EQ(m->clearColor.alpha, 0.5);
+  mvgrBindFramebuffer(h.fb);
+  frame(0, 16);
+  EXPECT_TRUE(m->clearBufferOnFlush);
+  frame(16, 16);
+  EXPECT_FALSE(m->clearBufferOnFlush);
+  EXPECT_EQ(m->piplelinePixelFormat, MTLPixelFormatRGBA8Unorm);
+  unsigned char px[4];
+  ASSERT_EQ(mvgrReadPixels(h.vg, h.fb->image, 10, 10, 1, 1, px), 1);
+  EXPECT_EQ(px[1], 128);
+  EXPECT_EQ(px[3], 128);
+
+  // The drawable, in the layer's format: pipelines follow the target. Without
+  // transactions the command buffer presents it when it completes.
+  mvgrBindFramebuffer(nullptr);
+  frame(16, 16);
+  EXPECT_EQ(m->piplelinePixelFormat, MTLPixelFormatBGRA8Unorm);
+  waitForFrames(m);
+  EXPECT_EQ(h.layer->presentCount(), 1u);
+  // With transactions the flush itself presents, once the buffer is scheduled.
+  h.layer->setPresentsWithTransaction(true);
+  frame(16, 16);
+  EXPECT_EQ(h.layer->presentCount(), 2u);
+  waitForFrames(m);
+  EXPECT_EQ(h.layer->presentCount(), 2u);
+}
+
 TEST(MetalRenderer, AFramebufferOfAnotherContextIsIgnored) {
   Harness a, b;
   b.layer->setDrawableSize(CGSizeMake(16, 16));
