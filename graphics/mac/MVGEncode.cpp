@@ -1,6 +1,7 @@
 // Flush: one render pass per frame into a framebuffer image or the layer's drawable;
 // pipelines and the stencil-then-cover passes of each recorded call.
 #include <cstring>
+#include <memory>
 
 #include "graphics/mac/MVGContext.h"
 #include "graphics/mac/MVGRenderer.h"
@@ -174,8 +175,12 @@ void MVGcontext_vORBEX9_au::renderFlush() {
     return;
   }
   cb->enqueue();
-  dispatch_semaphore_t sema = semaphore;
-  cb->addCompletedHandler([set, sema](MTLCommandBuffer*) {
+  // The handler holds its own reference to the semaphore: renderDelete may release the
+  // context's as soon as the signal below wakes it, while the signal is still returning.
+  dispatch_retain(semaphore);
+  std::shared_ptr<dispatch_semaphore_s> hold(semaphore, [](dispatch_semaphore_t s) { dispatch_release(s); });
+  cb->addCompletedHandler([set, hold](MTLCommandBuffer*) {
+    dispatch_semaphore_t sema = hold.get();
     MTLCommandBuffer* done;
     {
       std::lock_guard<std::mutex> lock(set->lock);
