@@ -26,11 +26,11 @@
 
 #include "resampler/CLowPassFilter.h"
 #include "resampler/LowPassCorrectionTables.h"
+#include "tools/RsmpSpectrum.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <complex>
 #include <cstdio>
 #include <string_view>
 #include <thread>
@@ -145,31 +145,6 @@ Figures Fit(double a, double tb, double N)
   return r;
 }
 
-void Fft(std::vector<std::complex<double>>& a)
-{
-  const size_t n = a.size();
-  for (size_t i = 1, j = 0; i < n; ++i)
-  {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1)
-      j ^= bit;
-    j ^= bit;
-    if (i < j)
-      std::swap(a[i], a[j]);
-  }
-  std::vector<std::complex<double>> tw(n / 2);
-  for (size_t k = 0; k < n / 2; ++k)
-    tw[k] = std::polar(1.0, -2 * kPi * double(k) / double(n));
-  for (size_t len = 2; len <= n; len <<= 1)
-    for (size_t i = 0; i < n; i += len)
-      for (size_t k = 0; k < len / 2; ++k)
-      {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * tw[k * (n / len)];
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
-}
-
 // Stop-band attenuation over [N pi, pi] of the kernel the figures describe.
 double Measure(const Figures& g, double N)
 {
@@ -184,21 +159,7 @@ double Measure(const Figures& g, double N)
   taps[h] = g.omega / kPi * window(0);
   for (int k = 1; k <= h; ++k)
     taps[h + k] = taps[h - k] = std::sin(k * g.omega) / (k * kPi) * window(k);
-  size_t n = 1;
-  while (n < size_t(K) * 16)
-    n <<= 1;
-  std::vector<std::complex<double>> a(n, 0.0);
-  double dc = 0;
-  for (int k = 0; k < K; ++k)
-  {
-    a[k] = taps[k];
-    dc += taps[k];
-  }
-  Fft(a);
-  double mx = 0;
-  for (size_t k = size_t(std::ceil(N * double(n) / 2)); k <= n / 2; ++k)
-    mx = std::max(mx, std::abs(a[k]));
-  return -20 * std::log10(mx / std::fabs(dc));
+  return rsmptools::StopBandAttenuation(taps, N);
 }
 
 const std::vector<double> kCutoffs = {0.5, 1.0 / 3.0};

@@ -3,6 +3,7 @@
 // libsoxr behind one streaming interface, and a spectrum analyser.
 
 #include "resampler/CDSPResampler.h"
+#include "tools/RsmpSpectrum.h"
 
 #include <soxr.h>
 
@@ -138,26 +139,7 @@ inline std::vector<double> Spectrum(const double* x, size_t n, const std::vector
     a[i] = x[i] * w[i];
     wsum += w[i];
   }
-  for (size_t i = 1, j = 0; i < n; ++i)
-  {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1)
-      j ^= bit;
-    j ^= bit;
-    if (i < j)
-      std::swap(a[i], a[j]);
-  }
-  std::vector<std::complex<double>> tw(n / 2);
-  for (size_t k = 0; k < n / 2; ++k)
-    tw[k] = std::polar(1.0, -2 * M_PI * double(k) / double(n));
-  for (size_t len = 2; len <= n; len <<= 1)
-    for (size_t i = 0; i < n; i += len)
-      for (size_t k = 0; k < len / 2; ++k)
-      {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * tw[k * (n / len)];
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
+  rsmptools::ForwardFft(a);
   std::vector<double> m(n / 2 + 1);
   for (size_t k = 0; k <= n / 2; ++k)
     m[k] = std::abs(a[k]) * 2.0 / wsum;

@@ -4,11 +4,11 @@
 
 #include "resampler/CLowPassCache.h"
 #include "resampler/CLowPassFilter.h"
+#include "tools/RsmpSpectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
 #include <vector>
 
 using namespace rsmp;
@@ -36,45 +36,6 @@ std::vector<double> TapsOf(const CLowPassFilter& f)
   return taps;
 }
 
-// Peak over [N pi, pi] relative to DC, from a 16x zero-padded transform.
-double StopBand(const std::vector<double>& taps, double N)
-{
-  size_t n = 1;
-  while (n < taps.size() * 16)
-    n <<= 1;
-  std::vector<std::complex<double>> a(n, 0.0);
-  double dc = 0;
-  for (size_t i = 0; i < taps.size(); ++i)
-  {
-    a[i] = taps[i];
-    dc += taps[i];
-  }
-  for (size_t i = 1, j = 0; i < n; ++i)
-  {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1)
-      j ^= bit;
-    j ^= bit;
-    if (i < j)
-      std::swap(a[i], a[j]);
-  }
-  std::vector<std::complex<double>> tw(n / 2);
-  for (size_t k = 0; k < n / 2; ++k)
-    tw[k] = std::polar(1.0, -2 * M_PI * double(k) / double(n));
-  for (size_t len = 2; len <= n; len <<= 1)
-    for (size_t i = 0; i < n; i += len)
-      for (size_t k = 0; k < len / 2; ++k)
-      {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * tw[k * (n / len)];
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
-  double mx = 0;
-  for (size_t k = size_t(std::ceil(N * double(n) / 2)); k <= n / 2; ++k)
-    mx = std::max(mx, std::abs(a[k]));
-  return -20 * std::log10(mx / std::fabs(dc));
-}
-
 struct Request
 {
   double cutoff, band, atten, gain;
@@ -95,7 +56,7 @@ double Reached(const Request& r, double* dcGain = nullptr)
     // The stored spectrum carries the inverse transform's 2/L.
     *dcGain = s * (2 << f->BlockLenBits) / 2;
   }
-  const double att = StopBand(taps, r.cutoff);
+  const double att = rsmptools::StopBandAttenuation(taps, r.cutoff);
   CLowPassCache::Release(f);
   return att;
 }
