@@ -1,6 +1,7 @@
 #include "resampler/CDSPFracInterpolator.h"
 
 #include "resampler/CFracDelayFilterBank.h"
+#include "resampler/RsmpStageRing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -216,9 +217,7 @@ int CDSPFracInterpolator::ProcessSamples(double* ip, int l, double*& op)
   while (l > 0)
   {
     const int n = std::min({kBufLen - mWritePos, l, std::max(0, mWriteLimit - mPending)});
-    std::memcpy(mBuf + mWritePos, ip, sizeof(double) * n);
-    if (mWritePos < mFilterLenM1)
-      std::memcpy(mBuf + kBufLen + mWritePos, ip, sizeof(double) * std::min(n, mFilterLenM1 - mWritePos));
+    WriteRing(mBuf, kBufLen, mFilterLenM1, mWritePos, ip, n);
     ip += n;
     l -= n;
     mWritePos = (mWritePos + n) & (kBufLen - 1);

@@ -1,11 +1,11 @@
 #include "resampler/CDSPHBDownsampler.h"
 
 #include "resampler/CDSPHBUpsampler.h"
+#include "resampler/RsmpStageRing.h"
 #include "resampler/RsmpVectorClones.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -71,9 +71,7 @@ CDSPHBDownsampler::CDSPHBDownsampler(double ReqAtten, int SteepIndex, bool IsThi
   mWriteLimit = kBufLen + 1 - 2 * mFltT;
   mReadBase = mBuf + mFltLen;
 
-  // A previous fraction outside [0, 1) (or not a number) counts as 0.
-  const double prev = (std::isfinite(PrevLatency) && PrevLatency >= 0.0 && PrevLatency < 1.0)
-                        ? PrevLatency * 0.5 : 0.0;
+  const double prev = SaneFraction(PrevLatency) * 0.5;
   mLatency = int(prev);
   mFracLatency = prev - mLatency;
   mKernel = kKernels[mFltT - 1];
@@ -99,9 +97,7 @@ int CDSPHBDownsampler::ProcessSamples(double* ip, int l, double*& op)
   while (l > 0)
   {
     const int n = std::min({kBufLen - mWritePos, l, mWriteLimit - mPending});
-    std::memcpy(mBuf + mWritePos, ip, sizeof(double) * n);
-    if (mWritePos < mMirrorLen)
-      std::memcpy(mBuf + kBufLen + mWritePos, ip, sizeof(double) * std::min(n, mMirrorLen - mWritePos));
+    WriteRing(mBuf, kBufLen, mMirrorLen, mWritePos, ip, n);
     ip += n;
     l -= n;
     mWritePos = (mWritePos + n) & (kBufLen - 1);
@@ -126,17 +122,7 @@ int CDSPHBDownsampler::ProcessSamples(double* ip, int l, double*& op)
     }
   }
 
-  if (mWithhold == 0)
-    return produced;
-  if (mWithhold >= produced)
-  {
-    mWithhold -= produced;
-    return 0;
-  }
-  op += mWithhold;
-  produced -= mWithhold;
-  mWithhold = 0;
-  return produced;
+  return ReleaseWithheld(mWithhold, produced, op);
 }
 
 } // namespace rsmp

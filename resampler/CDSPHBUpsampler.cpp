@@ -1,10 +1,10 @@
 #include "resampler/CDSPHBUpsampler.h"
 
+#include "resampler/RsmpStageRing.h"
 #include "resampler/RsmpVectorClones.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -50,13 +50,6 @@ void Select(const SHalfBandRow* rows, int s, double ReqAtten, const double*& flt
   flt = row.Filters[i].Coeffs;
   fltt = row.Filters[i].Taps;
   att = row.Filters[i].Atten;
-}
-
-// A previous stage's fractional latency outside [0, 1) (or not a number)
-// would turn into a huge or undefined withholding count: treat it as 0.
-double SaneFraction(double v)
-{
-  return (std::isfinite(v) && v >= 0.0 && v < 1.0) ? v : 0.0;
 }
 
 } // namespace
@@ -123,9 +116,7 @@ int CDSPHBUpsampler::ProcessSamples(double* ip, int l, double*& op)
   while (l > 0)
   {
     const int n = std::min({kBufLen - mWritePos, l, mWriteLimit - mPending});
-    std::memcpy(mBuf + mWritePos, ip, sizeof(double) * n);
-    if (mWritePos < mFltLen)
-      std::memcpy(mBuf + kBufLen + mWritePos, ip, sizeof(double) * std::min(n, mFltLen - mWritePos));
+    WriteRing(mBuf, kBufLen, mFltLen, mWritePos, ip, n);
     ip += n;
     l -= n;
     mWritePos = (mWritePos + n) & (kBufLen - 1);
@@ -149,17 +140,7 @@ int CDSPHBUpsampler::ProcessSamples(double* ip, int l, double*& op)
     }
   }
 
-  if (mWithhold == 0)
-    return produced;
-  if (mWithhold >= produced)
-  {
-    mWithhold -= produced;
-    return 0;
-  }
-  op += mWithhold;
-  produced -= mWithhold;
-  mWithhold = 0;
-  return produced;
+  return ReleaseWithheld(mWithhold, produced, op);
 }
 
 } // namespace rsmp
