@@ -2,6 +2,8 @@
 #include "resampler/CFFTPool.h"
 #include "resampler/CLowPassCache.h"
 
+#include "tests/resampler/ResamplerTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <vector>
 
 using namespace rsmp;
+using namespace rsmptest;
 
 namespace {
 
@@ -49,16 +52,6 @@ std::vector<double> BruteForce(const std::vector<double>& x, const std::vector<d
     y[i] = (double)s;
   }
   return y;
-}
-
-std::vector<double> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> u(-1.0, 1.0);
-  std::vector<double> x(n);
-  for(double& v : x)
-    v = u(rng);
-  return x;
 }
 
 CDSPBlockConvolver* MakeConvolver(int U, int D, double band, double att, int phase = 0)

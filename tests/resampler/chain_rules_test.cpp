@@ -11,6 +11,8 @@
 #include "resampler/CDSPResampler.h"
 #include "resampler/CFracDelayFilterBank.h"
 
+#include "tests/resampler/ResamplerTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include <vector>
 
 using namespace rsmp;
+using namespace rsmptest;
 
 namespace {
 
@@ -320,27 +323,10 @@ TEST(ResamplerChains, SineThroughAMatrixOfRatesKeepsLevelFrequencyAndAlignment)
       EXPECT_LT(missing, 0.2 * dst);
       // Least-squares sine at f over the middle of the output.
       const size_t n0 = y.size() / 3, n1 = y.size() * 9 / 10;
-      double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
-      for(size_t i = n0; i < n1; i++)
-      {
-        const double sn = std::sin(2 * M_PI * f * double(i) / dst), cs = std::cos(2 * M_PI * f * double(i) / dst);
-        sy += sn * y[i];
-        cy += cs * y[i];
-        ss += sn * sn;
-        cc += cs * cs;
-        sc += sn * cs;
-      }
-      const double det = ss * cc - sc * sc;
-      const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
-      double err = 0, pw = 0;
-      for(size_t i = n0; i < n1; i++)
-      {
-        const double fit = a * std::sin(2 * M_PI * f * double(i) / dst) + b * std::cos(2 * M_PI * f * double(i) / dst);
-        err += (y[i] - fit) * (y[i] - fit);
-        pw += fit * fit;
-      }
+      const auto [a, b, residual] =
+        FitSine(y, n0, n1, [&](size_t i) { return 2 * M_PI * f * double(i) / dst; });
       EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-4);
-      EXPECT_LT(10 * std::log10(err / pw), -100.0);
+      EXPECT_LT(10 * std::log10(residual), -100.0);
       // Delay in output samples: the reported fraction, nothing more.
       const double delay = -std::atan2(b, a) / (2 * M_PI * f) * dst;
       EXPECT_NEAR(delay, r.GetFracLatency(), 0.01);
@@ -465,18 +451,8 @@ TEST(ResamplerChains, MinimumPhaseFractionalChainsReportTheirResidualDelay)
       y.insert(y.end(), op, op + got);
     }
     const size_t n0 = y.size() / 3, n1 = y.size() * 9 / 10;
-    double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
-    for(size_t i = n0; i < n1; i++)
-    {
-      const double sn = std::sin(2 * M_PI * f * double(i) / dst), cs = std::cos(2 * M_PI * f * double(i) / dst);
-      sy += sn * y[i];
-      cy += cs * y[i];
-      ss += sn * sn;
-      cc += cs * cs;
-      sc += sn * cs;
-    }
-    const double det = ss * cc - sc * sc;
-    const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
+    const auto [a, b, residual] =
+      FitSine(y, n0, n1, [&](size_t i) { return 2 * M_PI * f * double(i) / dst; });
     EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-5);
     EXPECT_NEAR(-std::atan2(b, a) / (2 * M_PI * f) * dst, r.GetFracLatency(), 0.02);
   }

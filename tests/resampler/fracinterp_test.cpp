@@ -6,6 +6,8 @@
 #include "resampler/CFracDelayFilterBank.h"
 #include "resampler/CLowPassFilter.h"
 
+#include "tests/resampler/ResamplerTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,38 +17,9 @@
 #include <vector>
 
 using namespace rsmp;
+using namespace rsmptest;
 
 namespace {
-
-std::vector<double> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  std::vector<double> x(n);
-  for (double& v : x)
-    v = d(rng);
-  return x;
-}
-
-std::vector<double> RunStage(CDSPProcessor& p, const std::vector<double>& x, int maxBlock, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::vector<double> out, buf(4 * x.size() + 64);
-  size_t i = 0;
-  while (i < x.size())
-  {
-    int l = int(x.size() - i);
-    if (maxBlock > 0)
-      l = std::min<int>(l, 1 + int(rng() % maxBlock));
-    double* op = buf.data();
-    const int n = p.ProcessSamples(const_cast<double*>(x.data() + i), l, op);
-    EXPECT_GE(n, 0);
-    EXPECT_LE(n, p.GetMaxOutputLength(l));
-    out.insert(out.end(), op, op + n);
-    i += l;
-  }
-  return out;
-}
 
 double Sample(const std::vector<double>& x, long k)
 {
@@ -237,18 +210,8 @@ TEST(FracInterpolator, PassedOnFractionIsTheDelayLeftInTheOutput)
         x[n] = std::sin(w * (double(n) - prev));
       const std::vector<double> y = RunStage(ip, x, 300, 5);
       const double wo = w * src / dst; // per output sample
-      double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
-      for (size_t j = y.size() / 4; j < y.size() * 3 / 4; ++j)
-      {
-        const double sn = std::sin(wo * double(j)), cs = std::cos(wo * double(j));
-        sy += sn * y[j];
-        cy += cs * y[j];
-        ss += sn * sn;
-        cc += cs * cs;
-        sc += sn * cs;
-      }
-      const double det = ss * cc - sc * sc;
-      const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
+      const auto [a, b, residual] =
+        FitSine(y, y.size() / 4, y.size() * 3 / 4, [&](size_t j) { return wo * double(j); });
       EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-6);
       EXPECT_NEAR(-std::atan2(b, a) / wo, d, 2e-4);
     }

@@ -6,6 +6,8 @@
 #include "resampler/CDSPHBUpsampler.h"
 #include "resampler/HalfBandTables.h"
 
+#include "tests/resampler/ResamplerTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +16,7 @@
 #include <vector>
 
 using namespace rsmp;
+using namespace rsmptest;
 
 namespace {
 
@@ -78,38 +81,6 @@ std::vector<double> BruteDown(const std::vector<double>& x, const std::vector<do
         y[j] += h[m] * x[p];
     }
   return y;
-}
-
-std::vector<double> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  std::vector<double> x(n);
-  for (double& v : x)
-    v = d(rng);
-  return x;
-}
-
-// Runs a stage over x in blocks of random length (1 ... maxBlock; whole when
-// maxBlock is 0) and concatenates the output.
-std::vector<double> RunStage(CDSPProcessor& p, const std::vector<double>& x, int maxBlock, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::vector<double> out, buf(2 * x.size() + 64);
-  size_t i = 0;
-  while (i < x.size())
-  {
-    int l = int(x.size() - i);
-    if (maxBlock > 0)
-      l = std::min<int>(l, 1 + int(rng() % maxBlock));
-    double* op = buf.data();
-    const int n = p.ProcessSamples(const_cast<double*>(x.data() + i), l, op);
-    EXPECT_GE(n, 0);
-    EXPECT_LE(n, p.GetMaxOutputLength(l));
-    out.insert(out.end(), op, op + n);
-    i += l;
-  }
-  return out;
 }
 
 // Attenuation over [0.5 - edge, 0.5] of the rate from the zero-padded FFT of

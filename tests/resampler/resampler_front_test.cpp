@@ -4,6 +4,8 @@
 #include "resampler/CDSPHBUpsampler.h"
 #include "resampler/CDSPResampler.h"
 
+#include "tests/resampler/ResamplerTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <vector>
 
 using namespace rsmp;
+using namespace rsmptest;
 
 namespace {
 
@@ -53,16 +56,6 @@ std::vector<double> MultiTone(int n, double maxFreq, unsigned seed, int tones = 
     for(int i = 0; i < n; i++)
       x[i] += std::sin(w * i + p) / tones;
   }
-  return x;
-}
-
-std::vector<double> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> u(-1.0, 1.0);
-  std::vector<double> x(n);
-  for(double& v : x)
-    v = u(rng);
   return x;
 }
 
@@ -358,27 +351,9 @@ TEST(Resampler, SineKeepsItsFrequencyThroughFractionalRatios)
     ASSERT_GT(y.size(), n1);
     // Least-squares fit of a sine at f (at the new rate): amplitude 1 and a
     // tiny residual mean the frequency and level came through.
-    double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
-    for(size_t i = n0; i < n1; i++)
-    {
-      const double sn = std::sin(2 * M_PI * f * i / dst), cs = std::cos(2 * M_PI * f * i / dst);
-      sy += sn * y[i];
-      cy += cs * y[i];
-      ss += sn * sn;
-      cc += cs * cs;
-      sc += sn * cs;
-    }
-    const double det = ss * cc - sc * sc;
-    const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
-    double err = 0, pw = 0;
-    for(size_t i = n0; i < n1; i++)
-    {
-      const double fit = a * std::sin(2 * M_PI * f * i / dst) + b * std::cos(2 * M_PI * f * i / dst);
-      err += (y[i] - fit) * (y[i] - fit);
-      pw += fit * fit;
-    }
+    const auto [a, b, residual] = FitSine(y, n0, n1, [&](size_t i) { return 2 * M_PI * f * i / dst; });
     EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-4);
-    EXPECT_LT(10 * std::log10(err / pw), -100.0);
+    EXPECT_LT(10 * std::log10(residual), -100.0);
     // Time-aligned: the output's phase matches the input's at the same instant.
     EXPECT_LT(std::fabs(std::atan2(b, a)), 0.05);
   }
@@ -404,18 +379,7 @@ TEST(Resampler, MinimumPhaseChainsDelayBySubSampleFractionOnly)
       x[i] = std::sin(2 * M_PI * f * i / src);
     const std::vector<double> y = RunChain(r, x, {512});
     const size_t n0 = y.size() / 4, n1 = y.size() * 3 / 4;
-    double sy = 0, cy = 0, ss = 0, cc = 0, sc = 0;
-    for(size_t i = n0; i < n1; i++)
-    {
-      const double sn = std::sin(2 * M_PI * f * i / dst), cs = std::cos(2 * M_PI * f * i / dst);
-      sy += sn * y[i];
-      cy += cs * y[i];
-      ss += sn * sn;
-      cc += cs * cs;
-      sc += sn * cs;
-    }
-    const double det = ss * cc - sc * sc;
-    const double a = (sy * cc - cy * sc) / det, b = (cy * ss - sy * sc) / det;
+    const auto [a, b, residual] = FitSine(y, n0, n1, [&](size_t i) { return 2 * M_PI * f * i / dst; });
     EXPECT_NEAR(std::hypot(a, b), 1.0, 1e-6);
     const double delay = -std::atan2(b, a) / (2 * M_PI * f) * dst; // in output samples
     EXPECT_NEAR(delay, frac, 0.02);
