@@ -1,5 +1,7 @@
 #include "host/ComponentLoader.h"
 
+#include "host/CFText.h"
+
 #include <CoreFoundation/CFBundleRegistry.h>
 #include <CoreFoundation/CoreFoundation.h>
 #include <dlfcn.h>
@@ -26,17 +28,6 @@ std::string ExecutableFolder() {
   std::string path(buf);
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-std::string CFText(CFTypeRef value) {
-  if (value == nullptr || CFGetTypeID(value) != CFStringGetTypeID()) return {};
-  const auto s = static_cast<CFStringRef>(value);
-  if (const char* p = CFStringGetCStringPtr(s, kCFStringEncodingUTF8)) return p;
-  const CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-  std::string buf(static_cast<size_t>(size), '\0');
-  if (!CFStringGetCString(s, buf.data(), size, kCFStringEncodingUTF8)) return {};
-  buf.resize(std::strlen(buf.c_str()));
-  return buf;
 }
 
 CFTypeRef DictValue(CFDictionaryRef dict, const char* key) {
@@ -131,21 +122,21 @@ bool LoadComponent(const std::string& rawPath, bool useEntry, LoadedComponent& o
     if (first != nullptr && CFGetTypeID(first) == CFDictionaryGetTypeID()) desc = static_cast<CFDictionaryRef>(first);
   }
   out.description.componentType = kAudioUnitType_Effect;
-  std::string fullName = CFText(DictValue(info, "CFBundleName"));
+  std::string fullName = CFStringText(DictValue(info, "CFBundleName"));
   std::string factoryName = kFactoryName;
   if (desc != nullptr) {
-    if (OSType t = FourCC(CFText(DictValue(desc, "type")))) out.description.componentType = t;
-    out.description.componentSubType = FourCC(CFText(DictValue(desc, "subtype")));
-    out.description.componentManufacturer = FourCC(CFText(DictValue(desc, "manufacturer")));
-    if (std::string n = CFText(DictValue(desc, "name")); !n.empty()) fullName = n;
-    if (std::string f = CFText(DictValue(desc, "factoryFunction")); !f.empty()) factoryName = f;
+    if (OSType t = FourCC(CFStringText(DictValue(desc, "type")))) out.description.componentType = t;
+    out.description.componentSubType = FourCC(CFStringText(DictValue(desc, "subtype")));
+    out.description.componentManufacturer = FourCC(CFStringText(DictValue(desc, "manufacturer")));
+    if (std::string n = CFStringText(DictValue(desc, "name")); !n.empty()) fullName = n;
+    if (std::string f = CFStringText(DictValue(desc, "factoryFunction")); !f.empty()) factoryName = f;
     if (CFTypeRef v = DictValue(desc, "version"); v != nullptr && CFGetTypeID(v) == CFNumberGetTypeID()) {
       SInt64 n = 0;
       CFNumberGetValue(static_cast<CFNumberRef>(v), kCFNumberSInt64Type, &n);
       out.version = static_cast<UInt32>(n);
     }
   }
-  if (out.version == 0) out.version = ParseVersion(CFText(DictValue(info, "CFBundleVersion")));
+  if (out.version == 0) out.version = ParseVersion(CFStringText(DictValue(info, "CFBundleVersion")));
   const size_t colon = fullName.find(": ");
   if (colon != std::string::npos) {
     out.maker = fullName.substr(0, colon);

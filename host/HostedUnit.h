@@ -10,6 +10,8 @@
 #include <AudioUnit/AudioUnit.h>
 #include <CoreFoundation/CoreFoundation.h>
 
+#include "host/CFText.h"
+
 #include <string>
 #include <vector>
 
@@ -32,9 +34,6 @@ struct PresetDesc {
   SInt32 number = 0;
   std::string name;
 };
-
-// CFString to UTF-8 (empty for null or non-strings).
-std::string CFStringText(CFTypeRef value);
 
 class HostedUnit {
 public:
