@@ -68,20 +68,7 @@ public:
     if (cur)
       for (const T& e : cur->items)
         if (skip(e)) return false;
-    Snapshot* next = new (std::nothrow) Snapshot;
-    if (!next) return false;
-    try
-    {
-      if (cur) next->items = cur->items;
-      next->items.push_back(item);
-    }
-    catch (...)
-    {
-      delete next;
-      return false;
-    }
-    Publish(next);
-    return true;
+    return PublishEdited(cur, [&](std::vector<T>& items) { items.push_back(item); });
   }
 
   bool Add(const T& item)
@@ -94,19 +81,7 @@ public:
   bool Replace(const T& item)
   {
     std::lock_guard<std::mutex> lock(mWriteMutex);
-    Snapshot* next = new (std::nothrow) Snapshot;
-    if (!next) return false;
-    try
-    {
-      next->items.push_back(item);
-    }
-    catch (...)
-    {
-      delete next;
-      return false;
-    }
-    Publish(next);
-    return true;
+    return PublishEdited(nullptr, [&](std::vector<T>& items) { items.push_back(item); });
   }
 
   /** Removes the first record for which match holds. False when none does. */
@@ -119,12 +94,30 @@ public:
     size_t idx = 0;
     while (idx < cur->items.size() && !match(cur->items[idx])) ++idx;
     if (idx == cur->items.size()) return false;
+    return PublishEdited(cur, [&](std::vector<T>& items) {
+      items.erase(items.begin() + static_cast<std::ptrdiff_t>(idx));
+    });
+  }
+
+  /** Number of records now (a reader's count may differ). */
+  size_t Count() const
+  {
+    Reader r(*this);
+    return r.size();
+  }
+
+private:
+  // Caller holds the writer mutex. Publishes a copy of base's records (none for a null base)
+  // changed by edit; false when out of memory, with nothing changed.
+  template <class Edit>
+  bool PublishEdited(const Snapshot* base, Edit edit)
+  {
     Snapshot* next = new (std::nothrow) Snapshot;
     if (!next) return false;
     try
     {
-      next->items = cur->items;
-      next->items.erase(next->items.begin() + static_cast<std::ptrdiff_t>(idx));
+      if (base) next->items = base->items;
+      edit(next->items);
     }
     catch (...)
     {
@@ -135,21 +128,6 @@ public:
     return true;
   }
 
-  /** Number of records now (a reader's count may differ). */
-  size_t Count() const
-  {
-    Reader r(*this);
-    return r.size();
-  }
-
-  /** Snapshots waiting to be freed (for tests). */
-  size_t RetiredCount() const
-  {
-    std::lock_guard<std::mutex> lock(mWriteMutex);
-    return mRetired.size();
-  }
-
-private:
   // Caller holds the writer mutex. After the exchange, a reader count of zero means no reader
   // can still hold any retired snapshot: a reader that enters later sees the new one.
   void Publish(Snapshot* next)
