@@ -53,11 +53,9 @@ public:
   // backward complex transform of tr/ti, which hold what Inverse's split step
   // would leave, through re/im and interleaves the result into a; tr/ti may
   // lie inside a (they are read before a is written).
-  // SplitTwiddles() holds cos and sin(2 pi k / n) in pairs, k = 0 .. n/4.
   void ForwardComplex(const double* a, double* re, double* im) const noexcept;
   void InverseComplex(const double* tr, const double* ti, double* re, double* im, double* a) const noexcept;
-  const double* SplitTwiddles() const { return mSplitTw; }
-  // The same as two arrays, cos(2 pi k / n) and sin(2 pi k / n).
+  // Twiddles of the split steps, cos(2 pi k / n) and sin(2 pi k / n), k = 0 .. n/4.
   const double* SplitCos() const { return mSplitCos; }
   const double* SplitSin() const { return mSplitSin; }
   // True when this object runs the 256-bit kernels.
