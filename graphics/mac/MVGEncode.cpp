@@ -27,7 +27,6 @@ MTLRenderCommandEncoder* MVGcontext_vORBEX9_au::renderCommandEncoderWithColorTex
   d.colorAttachments[0].clearColor = clearColor;
   d.colorAttachments[0].loadAction = clearBufferOnFlush ? MTLLoadActionClear : MTLLoadActionLoad;
   d.colorAttachments[0].storeAction = MTLStoreActionStore;
-  clearBufferOnFlush = false;
   d.stencilAttachment.texture = b->stencilTexture;
   d.stencilAttachment.clearStencil = 0;
   d.stencilAttachment.loadAction = MTLLoadActionClear;
@@ -39,6 +38,7 @@ MTLRenderCommandEncoder* MVGcontext_vORBEX9_au::renderCommandEncoderWithColorTex
   }
   MTLRenderCommandEncoder* enc = cb ? cb->renderCommandEncoderWithDescriptor(d) : nullptr;
   if (!enc) return nullptr;
+  clearBufferOnFlush = false;  // used up by this pass
   enc->setCullMode(MTLCullModeBack);
   enc->setFrontFacingWinding(MTLWindingCounterClockwise);
   enc->setStencilReferenceValue(0);
@@ -174,7 +174,6 @@ void MVGcontext_vORBEX9_au::renderFlush() {
     cancelSet(set);
     return;
   }
-  cb->enqueue();
   // The handler holds its own reference to the semaphore: renderDelete may release the
   // context's as soon as the signal below wakes it, while the signal is still returning.
   dispatch_retain(semaphore);
@@ -224,6 +223,9 @@ void MVGcontext_vORBEX9_au::renderFlush() {
     cancelSet(set);
     return;
   }
+  // Enqueued only once the frame will be committed: an enqueued buffer holds its place in
+  // the queue, and one dropped uncommitted would hold back every later frame.
+  cb->enqueue();
   for (int i = 0; i < set->ncalls; i++) {
     const MVGcall& call = set->calls[i];
     updateRenderPipelineStatesForBlend(call.blend, target->pixelFormat());
