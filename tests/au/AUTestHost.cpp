@@ -70,6 +70,13 @@ AudioTimeStamp SampleTime(double t)
   return ts;
 }
 
+OSStatus RenderAt(AudioUnit unit, double t, UInt32 nFrames, AudioBufferList* list, UInt32 bus)
+{
+  AudioUnitRenderActionFlags flags = 0;
+  const AudioTimeStamp ts = SampleTime(t);
+  return AudioUnitRender(unit, &flags, &ts, bus, nFrames, list);
+}
+
 HostBuffers::HostBuffers(UInt32 nChannels, UInt32 nFrames, bool withMemory)
   : mFrames(nFrames)
   , mData(nChannels, std::vector<float>(nFrames, 0.f))

@@ -42,6 +42,8 @@ AudioStreamBasicDescription FloatFormat(double sampleRate, UInt32 channels);
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 element, const AudioStreamBasicDescription& f);
 OSStatus SetChannels(AudioUnit unit, AudioUnitScope scope, UInt32 channels, double sampleRate = 44100.0);
 AudioTimeStamp SampleTime(double t);
+/** One render call for nFrames at sample time t into list. */
+OSStatus RenderAt(AudioUnit unit, double t, UInt32 nFrames, AudioBufferList* list, UInt32 bus = 0);
 
 /** Non-interleaved buffers of one channel each, owned by the object. */
 class HostBuffers

@@ -50,9 +50,7 @@ OSStatus RestoreState(AudioUnit unit, CFPropertyListRef plist)
 std::vector<float> RenderAll(AudioUnit unit)
 {
   HostBuffers out(2, 512);
-  AudioUnitRenderActionFlags flags = 0;
-  const AudioTimeStamp ts = SampleTime(0);
-  EXPECT_EQ(AudioUnitRender(unit, &flags, &ts, 0, 512, out.List()), noErr);
+  EXPECT_EQ(RenderAt(unit, 0, 512, out.List()), noErr);
   std::vector<float> all = out.Copy(0);
   const std::vector<float> right = out.Copy(1);
   all.insert(all.end(), right.begin(), right.end());

@@ -13,9 +13,7 @@ constexpr float kSentinel = 7.f;
 
 OSStatus Render(AudioUnit unit, double t, AudioBufferList* list, UInt32 bus = 0)
 {
-  AudioUnitRenderActionFlags flags = 0;
-  const AudioTimeStamp ts = SampleTime(t);
-  return AudioUnitRender(unit, &flags, &ts, bus, kFrames, list);
+  return RenderAt(unit, t, kFrames, list, bus);
 }
 
 void Fill(HostBuffers& b, UInt32 nChannels, float v)

@@ -32,9 +32,7 @@ struct CallCount
 OSStatus RenderOnce(AudioUnit unit, double t)
 {
   HostBuffers out(2, kFrames);
-  AudioUnitRenderActionFlags flags = 0;
-  const AudioTimeStamp ts = SampleTime(t);
-  return AudioUnitRender(unit, &flags, &ts, 0, kFrames, out.List());
+  return RenderAt(unit, t, kFrames, out.List());
 }
 
 } // namespace

@@ -82,9 +82,7 @@ struct EventLog
 
 OSStatus RenderOnce(AudioUnit unit, double t, HostBuffers& out, UInt32 n = 64)
 {
-  AudioUnitRenderActionFlags flags = 0;
-  const AudioTimeStamp ts = SampleTime(t);
-  return AudioUnitRender(unit, &flags, &ts, 0, n, out.List());
+  return RenderAt(unit, t, n, out.List());
 }
 
 } // namespace

@@ -26,9 +26,7 @@ void ExpectSignal(HostBuffers& out, UInt32 nChannels, double t0, float gain, UIn
 
 OSStatus Render(AudioUnit unit, double t, HostBuffers& out, UInt32 nFrames = kFrames, UInt32 bus = 0)
 {
-  AudioUnitRenderActionFlags flags = 0;
-  const AudioTimeStamp ts = SampleTime(t);
-  return AudioUnitRender(unit, &flags, &ts, bus, nFrames, out.List());
+  return RenderAt(unit, t, nFrames, out.List(), bus);
 }
 
 // An upstream unit of the test's own: a Component Manager component whose instances answer

@@ -14,6 +14,37 @@ using namespace autest;
 
 namespace {
 
+// The host's audio thread: renders 128-frame blocks from the moment it is made until Stop,
+// counting the calls and the ones that failed.
+struct AudioThread
+{
+  explicit AudioThread(AudioUnit unit)
+    : thread([this, unit] {
+      HostBuffers out(2, 128);
+      for (double t = 0; !stop.load(); t += 128)
+      {
+        if (RenderAt(unit, t, 128, out.List()) != noErr) failures.fetch_add(1);
+        renders.fetch_add(1);
+      }
+    })
+  {
+  }
+  ~AudioThread()
+  {
+    if (thread.joinable()) Stop();
+  }
+  void Stop()
+  {
+    stop.store(true);
+    thread.join();
+  }
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> renders{0};
+  std::atomic<int> failures{0};
+  std::thread thread; // last: starts once the counters exist
+};
+
 struct NotifyCounter
 {
   std::atomic<int> pre{0};
@@ -45,26 +76,11 @@ TEST_P(AUTestBothRoads, RenderWhileListenersNotifiesAndParametersChange)
   constexpr int kCounters = 6;
   NotifyCounter counters[kCounters];
   std::atomic<int> listened{0};
-  std::atomic<bool> stop{false};
-  std::atomic<int> renders{0};
-  std::atomic<int> failures{0};
-
-  std::thread audio([&] {
-    HostBuffers out(2, 128);
-    double t = 0;
-    while (!stop.load())
-    {
-      AudioUnitRenderActionFlags flags = 0;
-      const AudioTimeStamp ts = SampleTime(t);
-      if (AudioUnitRender(unit, &flags, &ts, 0, 128, out.List()) != noErr) failures.fetch_add(1);
-      t += 128;
-      renders.fetch_add(1);
-    }
-  });
+  AudioThread audio(unit);
   std::thread automation([&] {
-    for (int i = 0; i < 4000 && !stop.load(); ++i)
+    for (int i = 0; i < 4000 && !audio.stop.load(); ++i)
       if (AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, static_cast<float>(i % 48 - 24), 0) != noErr)
-        failures.fetch_add(1);
+        audio.failures.fetch_add(1);
   });
 
   for (int i = 0; i < 600; ++i)
@@ -78,13 +94,12 @@ TEST_P(AUTestBothRoads, RenderWhileListenersNotifiesAndParametersChange)
               noErr);
   }
   // Let the audio thread run a few more blocks with the final lists before stopping it.
-  const int seen = renders.load();
-  while (renders.load() < seen + 20) std::this_thread::yield();
-  stop.store(true);
-  audio.join();
+  const int seen = audio.renders.load();
+  while (audio.renders.load() < seen + 20) std::this_thread::yield();
+  audio.Stop();
   automation.join();
 
-  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(audio.failures.load(), 0);
   int total = 0;
   for (NotifyCounter& c : counters)
   {
@@ -139,24 +154,10 @@ TEST_F(AUTest, HostAndMidiCallbacksChangeWhileTheUnitUsesThem)
   auto* editor = static_cast<fx::gfx::IGEditorDelegate*>(p);
   ASSERT_NE(editor, nullptr);
 
-  std::atomic<bool> stop{false};
-  std::atomic<int> failures{0};
-  std::atomic<int> renders{0};
-  std::thread audio([&] {
-    HostBuffers out(2, 128);
-    double t = 0;
-    while (!stop.load())
-    {
-      AudioUnitRenderActionFlags flags = 0;
-      const AudioTimeStamp ts = SampleTime(t);
-      if (AudioUnitRender(unit, &flags, &ts, 0, 128, out.List()) != noErr) failures.fetch_add(1);
-      t += 128;
-      renders.fetch_add(1);
-    }
-  });
+  AudioThread audio(unit);
   auto waitForRenders = [&](int n) {
-    const int target = renders.load() + n;
-    while (renders.load() < target) std::this_thread::yield();
+    const int target = audio.renders.load() + n;
+    while (audio.renders.load() < target) std::this_thread::yield();
   };
   waitForRenders(1);
 
@@ -175,10 +176,9 @@ TEST_F(AUTest, HostAndMidiCallbacksChangeWhileTheUnitUsesThem)
     if (i % 100 < 2) waitForRenders(1);  // both sets in use by some blocks
   }
   waitForRenders(2);
-  stop.store(true);
-  audio.join();
+  audio.Stop();
 
-  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(audio.failures.load(), 0);
   EXPECT_GT(gHostA.calls.load(), 0);
   EXPECT_GT(gHostB.calls.load(), 0);
   EXPECT_EQ(gHostA.mismatches.load(), 0);
