@@ -7,13 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <Metal/MTLDevice.h>
 
 #include "Recorded.h"
+#include "SourceOver.h"
 
 namespace mtlsw {
 namespace {
@@ -133,73 +130,6 @@ struct Scratch {
   std::vector<uint32_t> indices;
 };
 
-// Source-over of premultiplied colour planes into 8-bit pixels; R and B swapped for BGRA.
-// Four pixels at a time with SSE2 where available; a short tail goes through the same
-// four-wide step on copies, so every pixel gets the same arithmetic.
-#if defined(__SSE2__)
-inline void srcOver4(unsigned char* d, const float* r, const float* g, const float* b, const float* a) {
-  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), k = _mm_set1_ps(1.0f / 255.0f);
-  const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
-  const __m128i mask = _mm_set1_epi32(0xFF);
-  auto toBytes = [&](__m128 v) {
-    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale), half));
-  };
-  const __m128 sa = _mm_loadu_ps(a);
-  if (_mm_movemask_ps(_mm_cmpge_ps(sa, one)) == 0xF) {
-    // Opaque: the destination does not show through.
-    const __m128i out = _mm_or_si128(
-        _mm_or_si128(toBytes(_mm_loadu_ps(r)), _mm_slli_epi32(toBytes(_mm_loadu_ps(g)), 8)),
-        _mm_or_si128(_mm_slli_epi32(toBytes(_mm_loadu_ps(b)), 16), _mm_slli_epi32(toBytes(sa), 24)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
-    return;
-  }
-  const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-  const __m128 d0 = _mm_cvtepi32_ps(_mm_and_si128(px, mask));
-  const __m128 d1 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 8), mask));
-  const __m128 d2 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, 16), mask));
-  const __m128 d3 = _mm_cvtepi32_ps(_mm_srli_epi32(px, 24));
-  const __m128 inv = _mm_mul_ps(_mm_sub_ps(one, sa), k);
-  auto channel = [&](__m128 src, __m128 dst) { return toBytes(_mm_add_ps(src, _mm_mul_ps(dst, inv))); };
-  const __m128i o0 = channel(_mm_loadu_ps(r), d0);
-  const __m128i o1 = channel(_mm_loadu_ps(g), d1);
-  const __m128i o2 = channel(_mm_loadu_ps(b), d2);
-  const __m128i o3 = channel(sa, d3);
-  const __m128i out = _mm_or_si128(_mm_or_si128(o0, _mm_slli_epi32(o1, 8)),
-                                   _mm_or_si128(_mm_slli_epi32(o2, 16), _mm_slli_epi32(o3, 24)));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
-}
-#endif
-
-template <bool kBGRA>
-void srcOverRun(unsigned char* __restrict d, const float* __restrict r, const float* __restrict g,
-                const float* __restrict b, const float* __restrict a, int n) {
-  if constexpr (kBGRA) std::swap(r, b);
-#if defined(__SSE2__)
-  int i = 0;
-  for (; i + 4 <= n; i += 4) srcOver4(d + 4 * i, r + i, g + i, b + i, a + i);
-  if (i < n) {
-    // The planes are padded past the span (see executeRenderPass); only the pixels
-    // need a copy.
-    const int m = n - i;
-    alignas(16) unsigned char td[16] = {};
-    for (int j = 0; j < m; j++) std::memcpy(td + 4 * j, d + 4 * (i + j), 4);
-    srcOver4(td, r + i, g + i, b + i, a + i);
-    for (int j = 0; j < m; j++) std::memcpy(d + 4 * (i + j), td + 4 * j, 4);
-  }
-#else
-  constexpr float k1 = 1.0f / 255.0f;
-  for (int i = 0; i < n; i++) {
-    const float inv = (1.0f - a[i]) * k1;
-    float o[4] = {r[i] + d[4 * i] * inv, g[i] + d[4 * i + 1] * inv, b[i] + d[4 * i + 2] * inv,
-                  a[i] + d[4 * i + 3] * inv};
-    for (int c = 0; c < 4; c++) {
-      const float v = std::min(std::max(o[c], 0.0f), 1.0f);
-      d[4 * i + c] = static_cast<unsigned char>(static_cast<int>(v * 255.0f + 0.5f));
-    }
-  }
-#endif
-}
-
 void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const unsigned char* discard) {
   unsigned char* d = dc.color + static_cast<NSUInteger>(y) * dc.colorPitch + static_cast<NSUInteger>(x) * 4;
   const int ri = dc.bgra ? 2 : 0, bi = dc.bgra ? 0 : 2;
@@ -211,10 +141,7 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
       }
       const void* next = std::memchr(discard + i, 1, static_cast<size_t>(n - i));
       const int j = next ? static_cast<int>(static_cast<const unsigned char*>(next) - discard) : n;
-      if (dc.bgra)
-        srcOverRun<true>(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i);
-      else
-        srcOverRun<false>(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i);
+      sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
       i = j;
     }
     return;
