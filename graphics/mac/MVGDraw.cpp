@@ -1,5 +1,6 @@
 // Recording of fills, strokes and triangle lists into the current buffer set, the blend
 // map and the uniform records.
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -27,20 +28,21 @@ bool mapFactor(int32_t bit, MTLBlendFactor* out) {
 }
 
 // Inverse of an affine transform (a, b, c, d, e, f) into three float4 columns; the
-// identity when the transform is (nearly) singular.
+// identity when the transform is (nearly) singular or the inverse is not finite.
 void inverseToMat3(float* m, const float* t) {
   const double det = double(t[0]) * t[3] - double(t[2]) * t[1];
-  double inv[6];
-  if (!(std::fabs(det) >= 1e-6)) {
-    inv[0] = 1, inv[1] = 0, inv[2] = 0, inv[3] = 1, inv[4] = 0, inv[5] = 0;
-  } else {
+  double inv[6] = {1, 0, 0, 1, 0, 0};
+  if (std::fabs(det) >= 1e-6) {
     const double invdet = 1.0 / det;
-    inv[0] = t[3] * invdet;
-    inv[2] = -t[2] * invdet;
-    inv[4] = (double(t[2]) * t[5] - double(t[3]) * t[4]) * invdet;
-    inv[1] = -t[1] * invdet;
-    inv[3] = t[0] * invdet;
-    inv[5] = (double(t[1]) * t[4] - double(t[0]) * t[5]) * invdet;
+    const double r[6] = {t[3] * invdet,
+                         -t[1] * invdet,
+                         -t[2] * invdet,
+                         t[0] * invdet,
+                         (double(t[2]) * t[5] - double(t[3]) * t[4]) * invdet,
+                         (double(t[1]) * t[4] - double(t[0]) * t[5]) * invdet};
+    bool finite = true;
+    for (double v : r) finite = finite && std::fabs(v) <= double(FLT_MAX);
+    if (finite) std::memcpy(inv, r, sizeof(inv));
   }
   const float cols[12] = {float(inv[0]), float(inv[1]), 0, 0, float(inv[2]), float(inv[3]), 0, 0,
                           float(inv[4]), float(inv[5]), 1, 0};
@@ -94,6 +96,8 @@ int MVGcontext_vORBEX9_au::convertPaintForFrag(MVGfragUniforms* frag, const VGpa
     frag->scissorExt[1] = scissor->extent[1];
     frag->scissorScale[0] = std::sqrt(x[0] * x[0] + x[2] * x[2]) / fringe;
     frag->scissorScale[1] = std::sqrt(x[1] * x[1] + x[3] * x[3]) / fringe;
+    for (float& s : frag->scissorScale)
+      if (!std::isfinite(s)) s = 1.0f;
   }
   frag->extent[0] = paint->extent[0];
   frag->extent[1] = paint->extent[1];

@@ -317,6 +317,24 @@ TEST(MetalRenderer, BlendMapAndUniformEdgeCases) {
   EXPECT_FLOAT_EQ(u.paintMat[0], 1);
   EXPECT_FLOAT_EQ(u.paintMat[5], 1);
   EXPECT_FLOAT_EQ(u.paintMat[8], 0);
+  // Non-finite transforms (paint or scissor) also fall back to the identity.
+  for (float bad : {INFINITY, -INFINITY, NAN}) {
+    for (int k : {0, 3, 4, 5}) {
+      VGpaint q = solid(rgba(1, 1, 1, 1));
+      q.xform[k] = bad;
+      VGscissor s2 = noScissor();
+      s2.xform[k] = bad;
+      s2.extent[0] = s2.extent[1] = 4;
+      m->convertPaintForFrag(&u, &q, &s2, 1, 1, -1);
+      for (int i = 0; i < 12; i++) {
+        EXPECT_TRUE(std::isfinite(u.paintMat[i])) << k << " " << i;
+        EXPECT_TRUE(std::isfinite(u.scissorMat[i])) << k << " " << i;
+      }
+      EXPECT_TRUE(std::isfinite(u.scissorScale[0]) && std::isfinite(u.scissorScale[1])) << k;
+      EXPECT_FLOAT_EQ(u.paintMat[0], 1);
+      EXPECT_FLOAT_EQ(u.paintMat[9], 0);
+    }
+  }
   // A zero fringe does not divide by zero.
   m->convertPaintForFrag(&u, &paint, &sc, 2, 0.0f, -1);
   EXPECT_TRUE(std::isfinite(u.strokeMult));
