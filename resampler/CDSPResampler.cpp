@@ -16,32 +16,12 @@ namespace rsmp {
 
 namespace {
 
-// Whole stepping between two rates: a common divisor found by at most 25
-// rounds of subtraction, giving steps a/g and b/g of at most 1500.
-bool IsWholeStepping(double a, double b)
+// Whole stepping between two rates: steps src/g and dst/g, g their common
+// divisor, with the output step at most 1500.
+bool IsWholeStepping(double src, double dst)
 {
-  const double dst = b;
-  const double src = a;
-  double g = 0.0;
-  bool found = false;
-  for(int round = 0; round < 25; round++)
-  {
-    if(b <= 0.0)
-    {
-      g = a;
-      found = true;
-      break;
-    }
-    a = std::fabs(a - b);
-    if(a <= 0.0)
-    {
-      g = b;
-      found = true;
-      break;
-    }
-    b = std::fabs(b - a);
-  }
-  if(!found || g < 1.0)
+  const double g = CDSPFracInterpolator::FindDivisor(src, dst);
+  if(g < 1.0)
     return false;
   const double ds = dst / g;
   const double ss = src / g;
