@@ -139,8 +139,13 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
         i++;
         continue;
       }
-      const void* next = std::memchr(discard + i, 1, static_cast<size_t>(n - i));
-      const int j = next ? static_cast<int>(static_cast<const unsigned char*>(next) - discard) : n;
+      // End of the run of kept pixels: eight flags at a time, then one by one.
+      int j = i + 1;
+      for (uint64_t w; j + 8 <= n; j += 8) {
+        std::memcpy(&w, discard + j, 8);
+        if (w) break;
+      }
+      while (j < n && !discard[j]) j++;
       sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
       i = j;
     }
@@ -183,7 +188,8 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
   }
   MTLFragmentSpan span{x, y, n, vary, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
   unsigned char* discard = dc.discard;
-  std::memset(discard, 0, static_cast<size_t>(n));
+  // The flags are padded past the widest span: clear eight at a time.
+  for (int i = 0; i < n; i += 8) std::memset(discard + i, 0, 8);
   dc.fragment(span, dc.planes, discard);
   if (passOp)
     for (int i = 0; i < n; i++)
@@ -221,6 +227,20 @@ void shadeSpan(DrawContext& dc, int x, int y, int n, const float* vary, const fl
 
 void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
                     const ScreenVertex* b, const ScreenVertex* c);
+
+// One side of a triangle's rows: q is the last pixel inside on the right (a left edge
+// keeps -first, so that both kinds are upper bounds), stepping per row by a whole part a
+// and a remainder b over den, 0 <= r < den.
+struct RowBound {
+  int64_t q, r, a, b, den;
+  void next() {
+    r += b;
+    q += a;
+    const bool carry = r >= den;
+    r = carry ? r - den : r;
+    q = carry ? q + 1 : q;
+  }
+};
 
 // A triangle reaching beyond the fixed-point band is clipped to a square inside it
 // (positions and varyings are affine, so they are cut linearly) and drawn as a fan.
@@ -324,36 +344,42 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
   // Each edge bounds the row on one side: x >= ceil((t - e0) / s) for s > 0, or
   // x <= floor((e0 - t) / -s) for s < 0, where e0 (the edge function at x = 0) grows by
   // dx * kSub per row. Both bounds step by a quotient and remainder, without division.
-  struct Bound {
-    int kind;        // 1 left, -1 right, 0 horizontal
-    int64_t q, r;    // bound and remainder (0 <= r < den)
-    int64_t a, b;    // per-row step of the quotient and remainder
-    int64_t den;
-    int64_t e0, de;  // horizontal edges: edge value and step
-    int64_t t;
-  } bounds[3];
+  // A horizontal edge (s = 0) depends on the row alone: it narrows the rows instead.
+  int64_t yFirst = y0, yLast = y1;
   for (int i = 0; i < 3; i++) {
     const Edge& ed = e[i];
-    Bound& bd = bounds[i];
+    if (ed.dy != 0) continue;
     const int64_t py = y0 * kSub + kSub / 2;
+    const int64_t e0 = ed.dx * (py - ed.ay), step = ed.dx * kSub;  // row y0 + j: e0 + j * step >= t
+    if (step > 0)
+      yFirst = std::max(yFirst, y0 + ceilDiv(ed.t - e0, step));
+    else
+      yLast = std::min(yLast, y0 + floorDiv(e0 - ed.t, -step));
+  }
+  if (yFirst > yLast) return;
+  RowBound left[2], right[2];
+  int nl = 0, nr = 0;
+  for (int i = 0; i < 3; i++) {
+    const Edge& ed = e[i];
+    if (ed.dy == 0) continue;
+    const int64_t py = yFirst * kSub + kSub / 2;
     const int64_t e0 = ed.dx * (py - ed.ay) - ed.dy * (kSub / 2 - ed.ax);
     const int64_t s = -ed.dy * kSub, step = ed.dx * kSub;
-    bd.t = ed.t;
-    if (s == 0) {
-      bd.kind = 0, bd.e0 = e0, bd.de = step;
-      continue;
-    }
     if (s > 0) {
       // q = ceil(N / s) with N = t - e0 falling by step per row; r = q * s - N.
-      bd.kind = 1, bd.den = s;
+      RowBound& bd = left[nl++ & 1];
+      bd.den = s;
       const int64_t n = ed.t - e0;
       bd.q = ceilDiv(n, s);
       bd.r = bd.q * s - n;
       bd.a = floorDiv(step, s);
       bd.b = step - bd.a * s;
+      // q falls by a (and one more on a carry); kept negated, it rises like a right bound.
+      bd.q = -bd.q;
     } else {
       // q = floor(M / S) with M = e0 - t rising by step per row; r = M - q * S.
-      bd.kind = -1, bd.den = -s;
+      RowBound& bd = right[nr++ & 1];
+      bd.den = -s;
       const int64_t m = e0 - ed.t;
       bd.q = floorDiv(m, bd.den);
       bd.r = m - bd.q * bd.den;
@@ -361,29 +387,17 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
       bd.b = step - bd.a * bd.den;
     }
   }
+  // A triangle of non-zero area has edges on both sides; pad a single one with a copy.
+  if (nl == 0 || nr == 0 || nl + nr > 3) return;
+  if (nl == 1) left[1] = left[0];
+  if (nr == 1) right[1] = right[0];
 
   float vary[kMTLMaxVaryings];
-  for (int64_t y = y0; y <= y1; y++) {
-    int64_t xl = dc.clipX0, xr = dc.clipX1 - 1;
-    bool empty = false;
-    for (Bound& bd : bounds) {
-      if (bd.kind == 1) {
-        xl = std::max(xl, bd.q);
-        // Next row: N - step.
-        bd.r += bd.b;
-        bd.q -= bd.a;
-        if (bd.r >= bd.den) bd.r -= bd.den, bd.q -= 1;
-      } else if (bd.kind == -1) {
-        xr = std::min(xr, bd.q);
-        bd.r += bd.b;
-        bd.q += bd.a;
-        if (bd.r >= bd.den) bd.r -= bd.den, bd.q += 1;
-      } else {
-        if (bd.e0 < bd.t) empty = true;
-        bd.e0 += bd.de;
-      }
-    }
-    if (empty || xl > xr) continue;
+  for (int64_t y = yFirst; y <= yLast; y++) {
+    const int64_t xl = std::max<int64_t>(dc.clipX0, -std::min(left[0].q, left[1].q));
+    const int64_t xr = std::min<int64_t>(dc.clipX1 - 1, std::min(right[0].q, right[1].q));
+    left[0].next(), left[1].next(), right[0].next(), right[1].next();
+    if (xl > xr) continue;
     const double cx = double(xl) + 0.5, cy = double(y) + 0.5;
     for (int k = 0; k < nv; k++) vary[k] = static_cast<float>(cst[k] + ddx[k] * cx + ddy[k] * cy);
     shadeSpan(dc, static_cast<int>(xl), static_cast<int>(y), static_cast<int>(xr - xl + 1), vary, dvdx, front);
@@ -481,7 +495,7 @@ void executeRenderPass(const MTLRecordedPass& pass) {
   // Planes padded so that four-wide loads past a span's end stay inside.
   const NSUInteger planeLen = tw + 8;
   scratch.rgba.resize(planeLen * 4);
-  scratch.discard.resize(tw + 8);
+  scratch.discard.resize(tw + 16);
   scratch.pass.resize(tw + 8);
   DrawContext dc;
   for (int c = 0; c < 4; c++) dc.planes[c] = scratch.rgba.data() + c * planeLen;

@@ -78,17 +78,23 @@ __attribute__((target("avx2"))) void srcOverAvx2(unsigned char* d, const float* 
     return _mm256_cvttps_epi32(
         _mm256_add_ps(_mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(v, zero), one), scale), half));
   };
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
+  // Eight pixels from i; only the first m are loaded from and stored to d (the planes are
+  // readable past the span).
+  auto step = [&](int i, int m) __attribute__((target("avx2"))) {
+    const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(m), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const int liveBits = _mm256_movemask_ps(_mm256_castsi256_ps(live));
+    int* px32 = reinterpret_cast<int*>(d + 4 * i);
     const __m256 sa = _mm256_loadu_ps(a + i);
     __m256i out;
-    if (_mm256_movemask_ps(_mm256_cmp_ps(sa, one, _CMP_GE_OQ)) == 0xFF) {
+    if ((_mm256_movemask_ps(_mm256_cmp_ps(sa, one, _CMP_GE_OQ)) & liveBits) == liveBits) {
+      // Opaque: the destination does not show through.
       out = _mm256_or_si256(
           _mm256_or_si256(toBytes(_mm256_loadu_ps(r + i)), _mm256_slli_epi32(toBytes(_mm256_loadu_ps(g + i)), 8)),
           _mm256_or_si256(_mm256_slli_epi32(toBytes(_mm256_loadu_ps(b + i)), 16),
                           _mm256_slli_epi32(toBytes(sa), 24)));
     } else {
-      const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * i));
+      const __m256i px = m == 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px32))
+                                : _mm256_maskload_epi32(px32, live);
       const __m256 d0 = _mm256_cvtepi32_ps(_mm256_and_si256(px, mask));
       const __m256 d1 = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 8), mask));
       const __m256 d2 = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 16), mask));
@@ -104,12 +110,16 @@ __attribute__((target("avx2"))) void srcOverAvx2(unsigned char* d, const float* 
       out = _mm256_or_si256(_mm256_or_si256(o0, _mm256_slli_epi32(o1, 8)),
                             _mm256_or_si256(_mm256_slli_epi32(o2, 16), _mm256_slli_epi32(o3, 24)));
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * i), out);
-  }
-  // Leave the upper halves clean before legacy SSE code runs (the compiler does not when
-  // the call below becomes a jump), or every SSE instruction after it pays for them.
+    if (m == 8)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(px32), out);
+    else
+      _mm256_maskstore_epi32(px32, live, out);
+  };
+  int i = 0;
+  for (; i + 8 <= n; i += 8) step(i, 8);
+  if (i < n) step(i, n - i);
+  // Leave the upper halves clean for the SSE code that runs next.
   _mm256_zeroupper();
-  if (i < n) srcOverSse2(d + 4 * i, r + i, g + i, b + i, a + i, n - i);
 }
 #endif
 
@@ -143,11 +153,14 @@ using Kernel = void (*)(unsigned char*, const float*, const float*, const float*
 Kernel chooseKernel() { return &srcOverScalar; }
 #endif
 
+// Chosen once when the library loads.
+const Kernel kKernel = chooseKernel();
+
 }  // namespace
 
 void sourceOverSpan(unsigned char* d, const float* r, const float* g, const float* b, const float* a, int n,
                     bool bgra) {
-  static const Kernel kernel = chooseKernel();
+  const Kernel kernel = kKernel ? kKernel : chooseKernel();
   if (n <= 0) return;
   if (bgra) std::swap(r, b);
   kernel(d, r, g, b, a, n);
