@@ -73,6 +73,20 @@ GainModel GainsOf(const HostedUnit& unit) {
 int RunProcess(const HostOptions& o) {
   std::string error;
   if (OutputFormatForPath(o.outPath, error) == 0) return Fail(kExitOutput, error);
+  // Refuse what would destroy a file the user still needs, and what cannot
+  // be written, before any time goes into the render.
+  if (SameFile(o.inPath, o.outPath))
+    return Fail(kExitOutput, "cannot write '" + o.outPath + "': it is IN itself; choose another name so IN is kept");
+  if (const std::string why = OutputPathProblem(o.outPath); !why.empty())
+    return Fail(kExitOutput, "cannot write '" + o.outPath + "': " + why);
+  if (!o.saveState.empty()) {
+    for (const std::string* other : {&o.inPath, &o.outPath})
+      if (SameFile(o.saveState, *other))
+        return Fail(kExitOutput, "cannot write the state file '" + o.saveState + "': it is " +
+                                     (other == &o.inPath ? "IN" : "OUT") + " itself");
+    if (const std::string why = OutputPathProblem(o.saveState); !why.empty())
+      return Fail(kExitOutput, "cannot write the state file '" + o.saveState + "': " + why);
+  }
 
   AudioData in;
   if (!ReadSoundFile(o.inPath, in, error)) return Fail(kExitInput, error);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -36,7 +37,42 @@ std::string TempPathFor(const std::string& path) {
   return dir + "." + base + ".partial-" + std::to_string(static_cast<long>(getpid()));
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The folder resolved through links, then the name; the path as given when
+// the folder cannot be resolved.
+std::string NormalPath(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char* folder = realpath(FolderOf(path).c_str(), nullptr);
+  if (folder == nullptr) return path;
+  std::string out = std::string(folder) + "/" + name;
+  std::free(folder);
+  return out;
+}
+
 }  // namespace
+
+std::string OutputPathProblem(const std::string& path) {
+  struct stat st {};
+  if (!path.empty() && path.back() == '/') return "it is a folder";
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return "it is a folder";
+  const std::string folder = FolderOf(path);
+  if (stat(folder.c_str(), &st) != 0) return "its folder '" + folder + "' does not exist";
+  if (!S_ISDIR(st.st_mode)) return "'" + folder + "' is not a folder";
+  if (access(folder.c_str(), W_OK) != 0) return "its folder '" + folder + "' is not writable";
+  return {};
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return NormalPath(a) == NormalPath(b);
+}
 
 bool ReadSoundFile(const std::string& path, AudioData& out, std::string& error) {
   out = AudioData();

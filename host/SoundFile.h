@@ -34,4 +34,14 @@ int OutputFormatForPath(const std::string& path, std::string& error);
 // Writes data atomically (temporary file, then rename). False with a message.
 bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error);
 
+// Why a file could not be created or replaced at path (empty when it can):
+// the path is a folder, its folder is missing or not writable. Checked
+// before a long render so that it fails at once.
+std::string OutputPathProblem(const std::string& path);
+
+// True when a and b name the same file: the same file on disk when both
+// exist (hard links and symbolic links included), otherwise the same
+// folder and name.
+bool SameFile(const std::string& a, const std::string& b);
+
 }  // namespace orbexhost

@@ -170,7 +170,20 @@ TEST_F(HostErrors, BadStateFilesAreRefusedAndGoodOnesLoad) {
 TEST_F(HostErrors, UnwritableOutputsAndMissingComponentsLeaveNothingBehind) {
   WriteOrFail(Path("in.wav"), Tone(4800, 2));
   const std::string in = Path("in.wav"), out = Path("out.wav");
-  ExpectFailure({"process", in, Path("nowhere/out.wav")}, 5, "cannot write");
+  ExpectFailure({"process", in, Path("nowhere/out.wav")}, 5, "folder");
+  ExpectFailure({"process", in, dir}, 5, "it is a folder");
+  ExpectFailure({"process", in, Path("in.wav/out.wav")}, 5, "is not a folder");
+  // IN (under any of its names) and a state file that is IN or OUT are never
+  // overwritten: IN stays as it was.
+  const std::string before = ReadText(in);
+  ASSERT_EQ(symlink(in.c_str(), Path("alias.wav").c_str()), 0);
+  ExpectFailure({"process", in, in}, 5, "it is IN itself");
+  ExpectFailure({"process", in, dir + "/./in.wav"}, 5, "it is IN itself");
+  ExpectFailure({"process", in, Path("alias.wav")}, 5, "it is IN itself");
+  ExpectFailure({"process", in, out, "--save-state", in}, 5, "it is IN itself");
+  ExpectFailure({"process", in, out, "--save-state", out}, 5, "it is OUT itself");
+  ExpectFailure({"process", in, out, "--save-state", dir}, 5, "it is a folder");
+  EXPECT_EQ(ReadText(in), before);
   ExpectFailure({"process", in, Path("out.mp3")}, 5, "unknown output type '.mp3'");
   EXPECT_FALSE(Exists(Path("out.mp3")));
   ExpectFailure({"process", in, out, "--save-state", Path("nowhere/s.aupreset")}, 5, "cannot write the state file");
