@@ -216,6 +216,11 @@ TEST(CFPropertyList, MalformedTruncatedAndHostileDocumentsGiveErrors) {
       "<plist><data>QQ==QQ==</data></plist>",                       // data after padding
       "<plist><data>Q</data></plist>",
       "<plist><date>yesterday</date></plist>",
+      "<plist><date>2023-02-29T00:00:00Z</date></plist>",            // no such day
+      "<plist><date>2024-04-31T00:00:00Z</date></plist>",
+      "<plist><date>+202-01-01T00:00:00Z</date></plist>",            // signs and blanks are not digits
+      "<plist><date>2020-01-01T 1:00:00Z</date></plist>",
+      "<plist><date>2020-13-01T00:00:00Z</date></plist>",
       "<plist><string>a &bogus; b</string></plist>",
       "<plist><string>&#x110000;</string></plist>",
       "<plist><string>&#xD800;</string></plist>",
@@ -326,6 +331,51 @@ TEST(CFPropertyList, ErrorsNameTheLine) {
   std::string message;
   EXPECT_EQ(Read("<plist>\n<dict>\n<key>a</key>\n<integer>x</integer>\n</dict>\n</plist>", &message), nullptr);
   EXPECT_NE(message.find("line 4"), std::string::npos) << message;
+}
+
+// Every date a document can hold is written so that it reads back; a date
+// the format cannot hold is refused when writing instead of producing a
+// document that cannot be read.
+TEST(CFPropertyListDates, WrittenDatesReadBackAndUnwritableOnesAreRefused) {
+  const double kFrom1970 = kCFAbsoluteTimeIntervalSince1970;
+  const double readable[] = {-62135596800.0 - kFrom1970,       // 0001-01-01T00:00:00Z
+                             253402300799.0 - kFrom1970,       // 9999-12-31T23:59:59Z
+                             951782400.0 - kFrom1970,          // 2000-02-29 (a leap day)
+                             0.0, -1.0};
+  for (double t : readable) {
+    CFDateRef date = CFDateCreate(nullptr, t);
+    CFErrorRef error = nullptr;
+    CFDataRef data = CFPropertyListCreateData(nullptr, date, kCFPropertyListXMLFormat_v1_0, 0, &error);
+    ASSERT_NE(data, nullptr) << t;
+    EXPECT_EQ(error, nullptr);
+    CFPropertyListRef back = Read(TextOf(data));
+    ASSERT_NE(back, nullptr) << TextOf(data);
+    EXPECT_EQ(CFDateGetAbsoluteTime(static_cast<CFDateRef>(back)), t);
+    CFRelease(back);
+    CFRelease(data);
+    CFRelease(date);
+  }
+  const double unwritable[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(), 253402300800.0 - kFrom1970,
+                               -62135596801.0 - kFrom1970, 1e300};
+  for (double t : unwritable) {
+    CFDateRef date = CFDateCreate(nullptr, t);
+    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(array, date);
+    CFErrorRef error = nullptr;
+    EXPECT_EQ(CFPropertyListCreateData(nullptr, array, kCFPropertyListXMLFormat_v1_0, 0, &error), nullptr) << t;
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListWriteInvalidError);
+    EXPECT_FALSE(CFPropertyListIsValid(array, kCFPropertyListXMLFormat_v1_0));
+    // Such a date still describes and hashes without harm.
+    CFStringRef description = CFCopyDescription(date);
+    EXPECT_NE(description, nullptr);
+    CFHash(date);
+    CFRelease(description);
+    CFRelease(error);
+    CFRelease(array);
+    CFRelease(date);
+  }
 }
 
 }  // namespace

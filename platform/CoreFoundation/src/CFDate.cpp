@@ -1,6 +1,8 @@
 // Dates and the layer's clock (real time, or the manual clock of tests).
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -13,14 +15,35 @@ std::atomic<bool> g_manual{false};
 std::atomic<double> g_manualNow{0.0};
 }  // namespace
 
-std::string OpaqueCFDate::Describe() const {
-  const double unixSeconds = time + kCFAbsoluteTimeIntervalSince1970;
+namespace {
+// Unix seconds of 0001-01-01T00:00:00Z and of the first second after 9999.
+constexpr double kFirstUnixSecond = -62135596800.0;
+constexpr double kEndUnixSecond = 253402300800.0;
+}  // namespace
+
+bool OpaqueCFDate::UtcText(std::string& text) const {
+  const double unixSeconds = std::floor(time + kCFAbsoluteTimeIntervalSince1970);
+  if (!(unixSeconds >= kFirstUnixSecond && unixSeconds < kEndUnixSecond)) return false;  // also NaN
   const std::time_t t = static_cast<std::time_t>(unixSeconds);
   std::tm tm{};
-  gmtime_r(&t, &tm);
-  char text[64];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-  return text;
+  if (gmtime_r(&t, &tm) == nullptr) return false;
+  char buffer[80];  // room for any int fields, though the range check keeps them short
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1,
+                tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  text = buffer;
+  return true;
+}
+
+CFHashCode OpaqueCFDate::Hash() const {
+  return std::isfinite(time) ? static_cast<CFHashCode>(static_cast<SInt64>(std::clamp(time, -9e18, 9e18))) : 0;
+}
+
+std::string OpaqueCFDate::Describe() const {
+  std::string text;
+  if (UtcText(text)) return text;
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "<CFDate %g>", time);
+  return buffer;
 }
 
 namespace cfx {

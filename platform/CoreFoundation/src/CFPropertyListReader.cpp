@@ -308,20 +308,29 @@ class XmlReader {
     return true;
   }
 
+  // "YYYY-MM-DDTHH:MM:SSZ", every field its digits, the day one the month has.
   bool MakeDate(const std::string& raw, CFTypeRef& out) {
     const std::string t = Trim(raw);
-    int y, mo, d, h, mi, s;
-    char tail = 0;
-    if (t.size() != 20 || std::sscanf(t.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) != 7 ||
-        tail != 'Z' || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 60 || h < 0 || mi < 0 || s < 0)
-      return Fail("malformed <date>");
+    static const char kPattern[] = "0000-00-00T00:00:00Z";
+    bool shaped = t.size() == sizeof kPattern - 1;
+    for (size_t i = 0; shaped && i < t.size(); ++i)
+      shaped = kPattern[i] == '0' ? (t[i] >= '0' && t[i] <= '9') : t[i] == kPattern[i];
+    if (!shaped) return Fail("malformed <date>");
+    auto field = [&](size_t at, size_t digits) { return std::atoi(t.substr(at, digits).c_str()); };
     std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
+    tm.tm_year = field(0, 4) - 1900;
+    tm.tm_mon = field(5, 2) - 1;
+    tm.tm_mday = field(8, 2);
+    tm.tm_hour = field(11, 2);
+    tm.tm_min = field(14, 2);
+    tm.tm_sec = field(17, 2);
+    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_hour > 23 || tm.tm_min > 59 || tm.tm_sec > 60)
+      return Fail("malformed <date>");
+    const int year = tm.tm_year + 1900;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (tm.tm_mday < 1 || tm.tm_mday > kDays[tm.tm_mon] + (tm.tm_mon == 1 && leap ? 1 : 0))
+      return Fail("<date> names a day its month does not have");
     const double unixSeconds = static_cast<double>(timegm(&tm));
     out = CFDateCreate(nullptr, unixSeconds - kCFAbsoluteTimeIntervalSince1970);
     return true;

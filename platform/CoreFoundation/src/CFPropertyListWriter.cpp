@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -32,7 +31,10 @@ class XmlWriter {
     } else if (type == cfx::kTypeData) {
       WriteData(cfx::As<OpaqueCFData>(object)->bytes, depth);
     } else if (type == cfx::kTypeDate) {
-      Line(depth, "<date>" + FormatDate(cfx::As<OpaqueCFDate>(object)->time) + "</date>");
+      std::string date;
+      if (!cfx::As<OpaqueCFDate>(object)->UtcText(date))
+        return Fail("date outside the years 1 to 9999 (or not a number)");
+      Line(depth, "<date>" + date + "</date>");
     } else if (type == cfx::kTypeArray) {
       const auto* a = cfx::As<OpaqueCFArray>(object);
       if (a->values.empty()) {
@@ -104,15 +106,6 @@ class XmlWriter {
     const std::string encoded = cfx::Base64Encode(bytes);
     for (size_t i = 0; i < encoded.size(); i += 68) Line(depth, encoded.substr(i, 68));
     Line(depth, "</data>");
-  }
-
-  static std::string FormatDate(CFAbsoluteTime t) {
-    const std::time_t seconds = static_cast<std::time_t>(std::floor(t + kCFAbsoluteTimeIntervalSince1970));
-    std::tm tm{};
-    gmtime_r(&seconds, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return text;
   }
 
   bool WriteDictionary(const OpaqueCFDictionary& d, int depth) {

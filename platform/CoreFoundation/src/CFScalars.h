@@ -32,7 +32,10 @@ struct OpaqueCFDate final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeDate;
   explicit OpaqueCFDate(CFAbsoluteTime t) : cfx::Object(kType, false), time(t) {}
   bool Equals(const cfx::Object& other) const override { return time == static_cast<const OpaqueCFDate&>(other).time; }
-  CFHashCode Hash() const override { return static_cast<CFHashCode>(static_cast<SInt64>(time)); }
+  CFHashCode Hash() const override;
   std::string Describe() const override;
+  // The date as "YYYY-MM-DDTHH:MM:SSZ" (whole seconds, rounded down); false
+  // when it is not finite or its year lies outside 1 to 9999.
+  bool UtcText(std::string& text) const;
   const CFAbsoluteTime time;
 };
