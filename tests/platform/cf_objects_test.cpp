@@ -183,6 +183,48 @@ TEST(CFNumber, ConversionsReportLoss) {
   EXPECT_EQ(CFNumberCreate(nullptr, kCFNumberSInt32Type, nullptr), nullptr);
 }
 
+// Values at the edges of what a number or string can hold: no undefined
+// conversion, no overflowing size, and equal numbers hash alike.
+TEST(CFNumber, ValuesBeyondTheTargetRangeAndNaNKeys) {
+  const double huge = 1e300;
+  CFNumberRef n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &huge);
+  float f = 0;
+  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberFloat32Type, &f));
+  EXPECT_EQ(f, std::numeric_limits<float>::infinity());
+  CFRelease(n);
+  const double tiny = -1e300;
+  n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &tiny);
+  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberFloat32Type, &f));
+  EXPECT_EQ(f, -std::numeric_limits<float>::infinity());
+  CFRelease(n);
+  const double edge = std::numeric_limits<float>::max();
+  n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &edge);
+  EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat32Type, &f));
+  EXPECT_EQ(f, std::numeric_limits<float>::max());
+  CFRelease(n);
+
+  // Two NaNs with different payloads are equal, so one finds the other as a key.
+  double nanA = std::numeric_limits<double>::quiet_NaN();
+  double nanB = -std::numeric_limits<double>::quiet_NaN();
+  CFNumberRef a = CFNumberCreate(nullptr, kCFNumberFloat64Type, &nanA);
+  CFNumberRef b = CFNumberCreate(nullptr, kCFNumberFloat64Type, &nanB);
+  EXPECT_TRUE(CFEqual(a, b));
+  EXPECT_EQ(CFHash(a), CFHash(b));
+  CFMutableDictionaryRef d =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionarySetValue(d, a, kCFBooleanTrue);
+  EXPECT_EQ(CFDictionaryGetValue(d, b), kCFBooleanTrue);
+  CFRelease(d);
+  CFRelease(a);
+  CFRelease(b);
+
+  const CFIndex most = std::numeric_limits<CFIndex>::max();
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingUTF8), 30);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(most / 2, kCFStringEncodingUTF8), kCFNotFound);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(most / 2 + 1, kCFStringEncodingUnicode), kCFNotFound);
+  EXPECT_EQ(CFStringGetMaximumSizeForEncoding(most, kCFStringEncodingISOLatin1), most);
+}
+
 TEST(CFData, MutableDataBoundsAndCapacity) {
   const long start = cfx::LiveObjectCount();
   const UInt8 bytes[] = {1, 2, 3, 4};

@@ -100,6 +100,7 @@ CFHashCode OpaqueCFNumber::Hash() const {
   bool exact = false;
   const SInt64 i = DoubleToInteger(real, exact);
   if (exact) return static_cast<CFHashCode>(i);
+  if (std::isnan(real)) return 0;  // every NaN equals every other
   CFHashCode bits;
   std::memcpy(&bits, &real, sizeof bits);
   return bits;
@@ -171,7 +172,11 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
       exact = d < 9223372036854775808.0 && static_cast<SInt64>(d) == n->integer;
     }
     if (t == kCFNumberFloat32Type) {
-      const float f = static_cast<float>(d);
+      // Beyond the float range the value becomes an infinity (and is reported lossy).
+      constexpr double kMax = std::numeric_limits<float>::max();
+      const float f = d > kMax    ? std::numeric_limits<float>::infinity()
+                      : d < -kMax ? -std::numeric_limits<float>::infinity()
+                                  : static_cast<float>(d);
       Store<Float32>(valuePtr, f);
       return exact && (static_cast<double>(f) == d || std::isnan(d));
     }

@@ -1,6 +1,7 @@
 #include "CFStringImpl.h"
 
 #include <cstdio>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 
@@ -300,9 +301,10 @@ const char* CFStringGetCStringPtr(CFStringRef str, CFStringEncoding encoding) {
 
 CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding) {
   if (length < 0) return 0;
-  if (encoding == kCFStringEncodingUTF8) return length * 3;
-  if (encoding == kCFStringEncodingUnicode) return length * 2;
-  return length;
+  const CFIndex perCharacter =
+      encoding == kCFStringEncodingUTF8 ? 3 : (encoding == kCFStringEncodingUnicode ? 2 : 1);
+  if (length > std::numeric_limits<CFIndex>::max() / perCharacter) return kCFNotFound;  // no buffer can be that big
+  return length * perCharacter;
 }
 
 CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options) {
