@@ -333,4 +333,39 @@ TEST(AUEventListener, HostListenersSeeGesturesAndValues) {
   cfx::UseManualClock(false);
 }
 
+// Listeners that dispose of one another from inside a callback: the
+// disposed one hears nothing more, also of the notification in progress.
+struct Disposer {
+  AUEventListenerRef victim = nullptr;
+  int heard = 0;
+};
+
+void DisposeVictim(void* refCon, void*, const AudioUnitEvent*, UInt64, AudioUnitParameterValue) {
+  auto* d = static_cast<Disposer*>(refCon);
+  ++d->heard;
+  if (d->victim != nullptr) {
+    AUListenerDispose(d->victim);
+    d->victim = nullptr;
+  }
+}
+
+TEST(AUEventListener, ListenerDisposedDuringANotificationIsNotCalled) {
+  Disposer first, second;
+  AUEventListenerRef a = nullptr, b = nullptr;
+  ASSERT_EQ(AUEventListenerCreate(DisposeVictim, &first, nullptr, nullptr, 0, 0, &a), noErr);
+  ASSERT_EQ(AUEventListenerCreate(DisposeVictim, &second, nullptr, nullptr, 0, 0, &b), noErr);
+  AudioUnitEvent e{};
+  e.mEventType = kAudioUnitEvent_PropertyChange;
+  e.mArgument.mProperty = {nullptr, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0};
+  ASSERT_EQ(AUEventListenerAddEventType(a, nullptr, &e), noErr);
+  ASSERT_EQ(AUEventListenerAddEventType(b, nullptr, &e), noErr);
+  first.victim = b;  // the first callback disposes of the second listener
+  EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, &e), noErr);
+  EXPECT_EQ(first.heard, 1);
+  EXPECT_EQ(second.heard, 0);
+  EXPECT_EQ(AUListenerDispose(b), kAudio_ParamError);  // already gone
+  EXPECT_EQ(AUListenerDispose(a), noErr);
+  atx::ClearNotifiedEvents();
+}
+
 }  // namespace

@@ -18,15 +18,12 @@ namespace {
 constexpr size_t kLogCapacity = 4096;  // the log keeps the most recent events
 constexpr AudioUnitParameterID kAnyParameter = 0xFFFFFFFFu;
 
+// An event for an object: what a listener subscribed to, and what it is sent.
 struct Subscription {
   void* object;
   AudioUnitEvent event;
 };
-
-struct Delivery {
-  void* object;
-  AudioUnitEvent event;
-};
+using Delivery = Subscription;
 
 }  // namespace
 
@@ -82,7 +79,13 @@ std::shared_ptr<OpaqueAUListener> Find(AUEventListenerRef ref) {
   return nullptr;
 }
 
+// Calls the listener unless it was disposed of meanwhile (an earlier
+// callback of the same notification may have disposed of it).
 void Deliver(OpaqueAUListener& listener, const Delivery& d) {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (listener.disposed) return;
+  }
   AudioUnitParameterValue value = 0;
   if (d.event.mEventType == kAudioUnitEvent_ParameterValueChange) {
     const AudioUnitParameter& p = d.event.mArgument.mParameter;
