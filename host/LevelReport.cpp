@@ -41,16 +41,22 @@ std::string DbText(double db) {
 }  // namespace
 
 double MaxGainReductionDb(const AudioData& in, const AudioData& out, const GainModel& gains) {
-  const double g = gains.inputGain;
-  const double limit = gains.limitLevel;
+  return MaxGainReductionDb(in, out, std::vector<GainSegment>{{0, gains}});
+}
+
+double MaxGainReductionDb(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& segments) {
   double worst = 0.0;
   const size_t nch = std::min(in.channels.size(), out.channels.size());
   for (size_t c = 0; c < nch; ++c) {
     const auto& x = in.channels[c];
     const auto& y = out.channels[c];
     const size_t n = std::min(x.size(), y.size());
+    GainModel gains;
+    size_t next = 0;
     for (size_t i = 0; i < n; ++i) {
-      const double gained = std::fabs(static_cast<double>(x[i]) * g);
+      while (next < segments.size() && segments[next].fromFrame <= static_cast<int64_t>(i)) gains = segments[next++].gains;
+      const double limit = gains.limitLevel;
+      const double gained = std::fabs(static_cast<double>(x[i]) * gains.inputGain);
       if (!std::isfinite(gained) || gained < limit || gained <= 0.0) continue;
       const double o = std::fabs(static_cast<double>(y[i]));
       if (!std::isfinite(o)) continue;
@@ -64,6 +70,10 @@ double MaxGainReductionDb(const AudioData& in, const AudioData& out, const GainM
 }
 
 LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const GainModel& gains) {
+  return MeasureLevels(in, out, std::vector<GainSegment>{{0, gains}});
+}
+
+LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& gains) {
   LevelReport r;
   r.inputPeakDb = ToDb(SamplePeak(in, &r.nonFiniteInputSamples));
   r.outputPeakDb = ToDb(SamplePeak(out, nullptr));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orbexhost {
 
@@ -18,6 +19,13 @@ struct GainModel {
   double inputGain = 1.0;
   double limitLevel = 1.0;
   double outputGain = 1.0;
+};
+
+// The gain model that holds from an input frame on (automation changes it
+// during a render).
+struct GainSegment {
+  int64_t fromFrame = 0;
+  GainModel gains;
 };
 
 struct LevelReport {
@@ -38,10 +46,14 @@ double ToDb(double linear);
 // aligned sample for sample; non-finite samples count only in the
 // non-finite tally (and as silence for the peaks).
 LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const GainModel& gains);
+// The same with the gain model changing over time: segments sorted by
+// fromFrame; frames before the first segment use the default model.
+LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& gains);
 
 // Largest gain reduction in dB (>= 0): over every sample whose gained input
 // reaches the limit level, the ratio of the gained input to OUT.
 double MaxGainReductionDb(const AudioData& in, const AudioData& out, const GainModel& gains);
+double MaxGainReductionDb(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& gains);
 
 std::string ReportText(const LevelReport& report);
 std::string ReportJson(const LevelReport& report);

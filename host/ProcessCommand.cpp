@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <memory>
 
 namespace orbexhost {
@@ -51,14 +52,11 @@ bool FindPreset(const std::vector<PresetDesc>& presets, const std::string& want,
   return false;
 }
 
-GainModel GainsOf(const HostedUnit& unit) {
+// The gain the unit applies on purpose, from its Gain, Drive, Ceiling and
+// Ceiling Mode values (value(name, fallback) gives each one).
+template <typename ValueOf>
+GainModel GainsFrom(ValueOf value) {
   GainModel g;
-  auto value = [&](const char* name, double fallback) {
-    const ParamDesc* p = unit.FindParameter(name);
-    if (p == nullptr) return fallback;
-    const double v = unit.GetParameter(p->id);
-    return std::isfinite(v) ? v : fallback;
-  };
   const double gainDb = value("Gain", 0.0) + value("Drive", 0.0);
   const double ceilingDb = value("Ceiling", 0.0);
   const bool volumeMode = std::lround(value("Ceiling Mode", 0.0)) == 1;
@@ -66,6 +64,29 @@ GainModel GainsOf(const HostedUnit& unit) {
   g.limitLevel = volumeMode ? 1.0 : std::pow(10.0, ceilingDb / 20.0);
   g.outputGain = volumeMode ? std::pow(10.0, ceilingDb / 20.0) : 1.0;
   return g;
+}
+
+// The gain model from the start of the render and after every automation
+// point, so the gain reduction is measured against the settings in force.
+std::vector<GainSegment> GainsOf(const HostedUnit& unit, const std::vector<AutomationEvent>& events) {
+  std::map<AudioUnitParameterID, double> values;
+  auto value = [&](const char* name, double fallback) {
+    const ParamDesc* p = unit.FindParameter(name);
+    if (p == nullptr) return fallback;
+    const auto it = values.find(p->id);
+    const double v = it != values.end() ? it->second : unit.GetParameter(p->id);
+    return std::isfinite(v) ? v : fallback;
+  };
+  std::vector<GainSegment> segments{{0, GainsFrom(value)}};
+  for (const AutomationEvent& e : events) {
+    values[e.id] = e.value;
+    const GainModel g = GainsFrom(value);
+    if (segments.back().fromFrame == e.frame)
+      segments.back().gains = g;
+    else
+      segments.push_back({e.frame, g});
+  }
+  return segments;
 }
 
 }  // namespace
@@ -157,7 +178,7 @@ int RunProcess(const HostOptions& o) {
   if (!applySettings(*unit, code)) return Fail(code, error);
   plan.latency = unit->LatencySamples(in.sampleRate);
   if (!o.saveState.empty() && !SaveStateFile(*unit, o.saveState, error)) return Fail(kExitOutput, error);
-  const GainModel gains = GainsOf(*unit);
+  const std::vector<GainSegment> gains = GainsOf(*unit, plan.events);
 
   // Some hosts' units report their latency only with the first audio block:
   // when that changes it, start again on a fresh instance that knows it.

@@ -90,8 +90,13 @@ TEST_F(HostCeiling, AutomatedCeilingTakesEffectAtItsSample) {
     tone.channels[0][i] = tone.channels[1][i] = static_cast<float>(0.9 * std::sin(2.0 * M_PI * 200.0 * i / 48000.0));
   WriteOrFail(Path("tone.wav"), tone);
   const RunResult r = Run({"process", Path("tone.wav"), Path("out.wav"), "--automate", "ceiling=-12@0.5",
-                           "--block", "random", "--seed", "9"});
+                           "--block", "random", "--seed", "9", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
+  // The report measures the reduction against the ceiling in force: the
+  // tone's 0.9 held under -12 dBFS is about 11 dB.
+  const double reduction = JsonField(r.out, "max_gain_reduction_db");
+  EXPECT_GT(reduction, 10.5);
+  EXPECT_LT(reduction, 12.0);
   const auto out = ReadOrFail(Path("out.wav"));
   const double low = std::pow(10.0, -12.0 / 20.0);
   double before = 0.0, after = 0.0;
