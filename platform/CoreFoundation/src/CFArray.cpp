@@ -6,10 +6,6 @@
 
 namespace {
 
-const void* TypeRetain(CFAllocatorRef, const void* value) { return CFRetain(value); }
-void TypeRelease(CFAllocatorRef, const void* value) { CFRelease(value); }
-Boolean TypeEqual(const void* a, const void* b) { return CFEqual(a, b); }
-
 OpaqueCFArray* MutableArray(CFMutableArrayRef array) {
   OpaqueCFArray* a = cfx::AsMutable<OpaqueCFArray>(array);
   return (a != nullptr && a->isMutable) ? a : nullptr;
@@ -60,7 +56,8 @@ std::string OpaqueCFArray::Describe() const {
 
 extern "C" {
 
-const CFArrayCallBacks kCFTypeArrayCallBacks = {0, TypeRetain, TypeRelease, CFCopyDescription, TypeEqual};
+const CFArrayCallBacks kCFTypeArrayCallBacks = {0, cfx::RetainType, cfx::ReleaseType, CFCopyDescription,
+                                                cfx::EqualTypes};
 
 CFTypeID CFArrayGetTypeID(void) { return cfx::kTypeArray; }
 

@@ -10,6 +10,13 @@
 
 #include "CFObject.h"
 
+namespace cfx {
+// The callbacks of containers holding CF objects.
+inline const void* RetainType(CFAllocatorRef, const void* value) { return CFRetain(value); }
+inline void ReleaseType(CFAllocatorRef, const void* value) { CFRelease(value); }
+inline Boolean EqualTypes(const void* a, const void* b) { return CFEqual(a, b); }
+}  // namespace cfx
+
 struct OpaqueCFData final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeData;
   OpaqueCFData(bool isMutable, CFIndex capacity) : cfx::Object(kType, false), isMutable(isMutable), capacity(capacity) {}

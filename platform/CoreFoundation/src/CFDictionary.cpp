@@ -7,9 +7,6 @@
 
 namespace {
 
-const void* TypeRetain(CFAllocatorRef, const void* value) { return CFRetain(value); }
-void TypeRelease(CFAllocatorRef, const void* value) { CFRelease(value); }
-Boolean TypeEqual(const void* a, const void* b) { return CFEqual(a, b); }
 const void* CopyString(CFAllocatorRef, const void* value) {
   return CFStringCreateCopy(nullptr, static_cast<CFStringRef>(value));
 }
@@ -126,12 +123,12 @@ std::string OpaqueCFDictionary::Describe() const {
 
 extern "C" {
 
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0, TypeRetain, TypeRelease, CFCopyDescription,
-                                                                 TypeEqual, CFHash};
-const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {0, CopyString, TypeRelease, CFCopyDescription,
-                                                                      TypeEqual, CFHash};
-const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, TypeRetain, TypeRelease, CFCopyDescription,
-                                                                    TypeEqual};
+const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0, cfx::RetainType, cfx::ReleaseType,
+                                                                 CFCopyDescription, cfx::EqualTypes, CFHash};
+const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {0, CopyString, cfx::ReleaseType,
+                                                                      CFCopyDescription, cfx::EqualTypes, CFHash};
+const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, cfx::RetainType, cfx::ReleaseType,
+                                                                    CFCopyDescription, cfx::EqualTypes};
 
 CFTypeID CFDictionaryGetTypeID(void) { return cfx::kTypeDictionary; }
 

@@ -176,18 +176,6 @@ class XmlReader {
     }
   }
 
-  static void AppendUtf8(std::string& out, unsigned long cp) {
-    std::u16string units;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      units += static_cast<char16_t>(0xD800 + (cp >> 10));
-      units += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      units += static_cast<char16_t>(cp);
-    }
-    out += cfx::Utf16ToUtf8(units);
-  }
-
   bool ReadEntity(std::string& out) {
     static const struct {
       const char* name;
@@ -219,7 +207,7 @@ class XmlReader {
     if (p_ == end_ || digits == 0) return Fail("malformed character reference");
     ++p_;
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return Fail("character reference out of range");
-    AppendUtf8(out, cp);
+    cfx::AppendUtf8(out, static_cast<char32_t>(cp));
     return true;
   }
 

@@ -21,13 +21,6 @@ CFHashCode OpaqueCFString::Hash() const {
 }
 
 namespace cfx {
-namespace {
-
-// Windows Latin 1 bytes 0x80-0x9F; 0 marks the five unassigned bytes.
-constexpr char16_t kWindowsLatin1High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -46,6 +39,15 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
+
+namespace {
+
+// Windows Latin 1 bytes 0x80-0x9F; 0 marks the five unassigned bytes.
+constexpr char16_t kWindowsLatin1High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+
 
 // Bytes of a single-byte encoding to UTF-16; false when a byte has no character.
 bool SingleByteToUtf16(const UInt8* bytes, size_t length, CFStringEncoding encoding, std::u16string& out) {
