@@ -8,7 +8,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include <Metal/MTLResource.h>
@@ -116,10 +116,11 @@ inline int address(int i, int n) {
 #if defined(__SSE2__)
 // Bilinear filtering with clamp-to-edge addressing, four pixels at a time with the
 // channels kept planar: the same operations in the same order as the one-pixel loop
-// below, lane by lane. Returns how many pixels (a multiple of four) it did.
+// below, lane by lane. Starts at pixel start; returns where it stopped (fewer than four
+// pixels before n).
 template <MTLPixelFormat kFormat>
 int sampleLinearClamp4(const unsigned char* base, NSUInteger pitch, int w, int h, float u0, float du, float v0,
-                       float dv, int n, float* const* out) {
+                       float dv, int start, int n, float* const* out) {
   constexpr int kBytes = kFormat == MTLPixelFormatR8Unorm ? 1 : 4;
   constexpr int ri = kFormat == MTLPixelFormatBGRA8Unorm ? 2 : 0, bi = 2 - ri;
   const __m128 fw = _mm_set1_ps(float(w)), fh = _mm_set1_ps(float(h));
@@ -146,7 +147,7 @@ int sampleLinearClamp4(const unsigned char* base, NSUInteger pitch, int w, int h
     const __m128 bottom = _mm_add_ps(c01, _mm_mul_ps(_mm_sub_ps(c11, c01), ax));
     return _mm_add_ps(top, _mm_mul_ps(_mm_sub_ps(bottom, top), ay));
   };
-  int i = 0;
+  int i = start;
   for (; i + 4 <= n; i += 4) {
     const __m128 fi = _mm_cvtepi32_ps(_mm_setr_epi32(i, i + 1, i + 2, i + 3));
     const __m128 fx = _mm_sub_ps(clampCoord(_mm_mul_ps(_mm_add_ps(vu0, _mm_mul_ps(vdu, fi)), fw)), half);
@@ -197,6 +198,93 @@ int sampleLinearClamp4(const unsigned char* base, NSUInteger pitch, int w, int h
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define MTLSW_SAMPLE_AVX2 1
+// The same eight pixels at a time with AVX2 (gathers for four-byte texels); returns where
+// it stopped. Upper halves are cleared on return.
+template <MTLPixelFormat kFormat>
+__attribute__((target("avx2"))) int sampleLinearClamp8(const unsigned char* base, NSUInteger pitch, int w, int h,
+                                                       float u0, float du, float v0, float dv, int n,
+                                                       float* const* out) {
+  constexpr int ri = kFormat == MTLPixelFormatBGRA8Unorm ? 2 : 0, bi = 2 - ri;
+  // Gathers index with 32-bit offsets: leave larger textures to the narrower path.
+  if (NSUInteger(w) * NSUInteger(h) * 4 >= (NSUInteger(1) << 31)) return 0;
+  const __m256 fw = _mm256_set1_ps(float(w)), fh = _mm256_set1_ps(float(h));
+  const __m256 lo = _mm256_set1_ps(-1e8f), hi = _mm256_set1_ps(1e8f), half = _mm256_set1_ps(0.5f);
+  const __m256 vu0 = _mm256_set1_ps(u0), vdu = _mm256_set1_ps(du), vv0 = _mm256_set1_ps(v0), vdv = _mm256_set1_ps(dv);
+  const __m256 k = _mm256_set1_ps(1.0f / 255.0f);
+  const __m256i wm1 = _mm256_set1_epi32(w - 1), hm1 = _mm256_set1_epi32(h - 1), one = _mm256_set1_epi32(1);
+  const __m256i zero = _mm256_setzero_si256(), rowStride = _mm256_set1_epi32(int(pitch));
+  const __m256i byteMask = _mm256_set1_epi32(0xFF);
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  auto lerp = [&](__m256 c00, __m256 c10, __m256 c01, __m256 c11, __m256 ax, __m256 ay) __attribute__((target("avx2"))) {
+    const __m256 top = _mm256_add_ps(c00, _mm256_mul_ps(_mm256_sub_ps(c10, c00), ax));
+    const __m256 bottom = _mm256_add_ps(c01, _mm256_mul_ps(_mm256_sub_ps(c11, c01), ax));
+    return _mm256_add_ps(top, _mm256_mul_ps(_mm256_sub_ps(bottom, top), ay));
+  };
+  auto coord = [&](__m256 c0, __m256 dc, __m256 size, __m256 fi) __attribute__((target("avx2"))) {
+    __m256 v = _mm256_mul_ps(_mm256_add_ps(c0, _mm256_mul_ps(dc, fi)), size);
+    v = _mm256_and_ps(v, _mm256_cmp_ps(v, v, _CMP_ORD_Q));  // NaN to 0
+    return _mm256_sub_ps(_mm256_min_ps(_mm256_max_ps(v, lo), hi), half);
+  };
+  auto floorInt8 = [&](__m256 v) __attribute__((target("avx2"))) {
+    const __m256i t = _mm256_cvttps_epi32(v);
+    return _mm256_add_epi32(t, _mm256_castps_si256(_mm256_cmp_ps(v, _mm256_cvtepi32_ps(t), _CMP_LT_OQ)));
+  };
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256 fi = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_set1_epi32(i), lane));
+    const __m256 fx = coord(vu0, vdu, fw, fi), fy = coord(vv0, vdv, fh, fi);
+    const __m256i x0 = floorInt8(fx), y0 = floorInt8(fy);
+    const __m256 ax = _mm256_sub_ps(fx, _mm256_cvtepi32_ps(x0)), ay = _mm256_sub_ps(fy, _mm256_cvtepi32_ps(y0));
+    const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(x0, zero), wm1);
+    const __m256i xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(x0, one), zero), wm1);
+    const __m256i ra = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(y0, zero), hm1), rowStride);
+    const __m256i rb = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(y0, one), zero), hm1),
+                                          rowStride);
+    if constexpr (kFormat == MTLPixelFormatR8Unorm) {
+      // Bytes read one by one (a word gather could run past the texture's end).
+      auto texel = [&](__m256i off) __attribute__((target("avx2"))) {
+        alignas(32) int32_t o[8], q[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(o), off);
+        for (int j = 0; j < 8; j++) q[j] = base[o[j]];
+        return _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_load_si256(reinterpret_cast<const __m256i*>(q))), k);
+      };
+      const __m256 c00 = texel(_mm256_add_epi32(ra, xa)), c10 = texel(_mm256_add_epi32(ra, xb));
+      const __m256 c01 = texel(_mm256_add_epi32(rb, xa)), c11 = texel(_mm256_add_epi32(rb, xb));
+      _mm256_storeu_ps(out[0] + i, lerp(c00, c10, c01, c11, ax, ay));
+      _mm256_storeu_ps(out[1] + i, _mm256_setzero_ps());
+      _mm256_storeu_ps(out[2] + i, _mm256_setzero_ps());
+      _mm256_storeu_ps(out[3] + i, _mm256_set1_ps(1.0f));
+    } else {
+      const int* words = reinterpret_cast<const int*>(base);
+      const __m256i w00 = _mm256_i32gather_epi32(words, _mm256_add_epi32(ra, xa), 4);
+      const __m256i w10 = _mm256_i32gather_epi32(words, _mm256_add_epi32(ra, xb), 4);
+      const __m256i w01 = _mm256_i32gather_epi32(words, _mm256_add_epi32(rb, xa), 4);
+      const __m256i w11 = _mm256_i32gather_epi32(words, _mm256_add_epi32(rb, xb), 4);
+      auto channel = [&](int byte) __attribute__((target("avx2"))) {
+        const __m128i shift = _mm_cvtsi32_si128(8 * byte);
+        auto c = [&](__m256i q) __attribute__((target("avx2"))) {
+          return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(q, shift), byteMask));
+        };
+        return _mm256_mul_ps(lerp(c(w00), c(w10), c(w01), c(w11), ax, ay), k);
+      };
+      _mm256_storeu_ps(out[0] + i, channel(ri));
+      _mm256_storeu_ps(out[1] + i, channel(1));
+      _mm256_storeu_ps(out[2] + i, channel(bi));
+      _mm256_storeu_ps(out[3] + i, channel(3));
+    }
+  }
+  _mm256_zeroupper();
+  return i;
+}
+
+inline bool sampleHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
 template <MTLPixelFormat kFormat, bool kLinear, bool kRepeatS, bool kRepeatT>
 void sampleRun(const MTLTexture* t, float u0, float du, float v0, float dv, int n, float* const* out) {
   const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
@@ -209,8 +297,12 @@ void sampleRun(const MTLTexture* t, float u0, float du, float v0, float dv, int 
   float* __restrict o3 = out[3];
   int first = 0;
 #if defined(__SSE2__)
-  if constexpr (kLinear && !kRepeatS && !kRepeatT)
-    first = sampleLinearClamp4<kFormat>(base, pitch, w, h, u0, du, v0, dv, n, out);
+  if constexpr (kLinear && !kRepeatS && !kRepeatT) {
+#if defined(MTLSW_SAMPLE_AVX2)
+    if (n >= 8 && sampleHasAvx2()) first = sampleLinearClamp8<kFormat>(base, pitch, w, h, u0, du, v0, dv, n, out);
+#endif
+    first = sampleLinearClamp4<kFormat>(base, pitch, w, h, u0, du, v0, dv, first, n, out);
+  }
 #endif
   for (int i = first; i < n; i++) {
     float fx = clampf((u0 + du * float(i)) * float(w)), fy = clampf((v0 + dv * float(i)) * float(h));
