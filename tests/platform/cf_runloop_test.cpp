@@ -4,6 +4,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,16 @@ TEST_F(RunLoopTest, RunInModeRespectsModesStopAndSameTimeOrder) {
   const double before = CFAbsoluteTimeGetCurrent();
   EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.5, false), kCFRunLoopRunTimedOut);
   EXPECT_DOUBLE_EQ(CFAbsoluteTimeGetCurrent(), before + 0.5);
+  // A span that is not a number waits for nothing (it used to run on for ever).
+  Tick ticking{&log, "ticking"};
+  CFRunLoopTimerRef tr = MakeTimer(ticking, 1.0, 1.0);
+  CFRunLoopAddTimer(rl, tr, kCFRunLoopDefaultMode);
+  const double beforeNaN = CFAbsoluteTimeGetCurrent();
+  EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, std::nan(""), false), kCFRunLoopRunTimedOut);
+  EXPECT_EQ(CFAbsoluteTimeGetCurrent(), beforeNaN);
+  EXPECT_EQ(ticking.fired, 0);
+  CFRunLoopTimerInvalidate(tr);
+  CFRelease(tr);
   CFRunLoopStop(rl);
   EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 100.0, false), kCFRunLoopRunStopped);
   EXPECT_EQ(late.fired, 0);

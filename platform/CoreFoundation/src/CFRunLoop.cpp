@@ -137,7 +137,7 @@ CFRunLoopRunResult Run(OpaqueCFRunLoop* loop, const std::string& mode, CFTimeInt
   std::unique_lock<std::mutex> lock(g_mutex);
   const std::string previousMode = loop->currentMode;
   loop->currentMode = mode;
-  const CFAbsoluteTime deadline = CFAbsoluteTimeGetCurrent() + std::max(seconds, 0.0);
+  const CFAbsoluteTime deadline = CFAbsoluteTimeGetCurrent() + (seconds > 0.0 ? seconds : 0.0);  // NaN: no wait
   CFRunLoopRunResult result = kCFRunLoopRunTimedOut;
   for (;;) {
     if (loop->stopRequested) {
