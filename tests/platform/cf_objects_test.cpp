@@ -250,6 +250,12 @@ TEST(CFData, MutableDataBoundsAndCapacity) {
   EXPECT_EQ(CFDataGetLength(m), 2);
   CFDataSetLength(m, -1);
   EXPECT_EQ(CFDataGetLength(m), 2);
+  CFDataIncreaseLength(m, std::numeric_limits<CFIndex>::max());  // the sum would overflow
+  EXPECT_EQ(CFDataGetLength(m), 2);
+  CFDataIncreaseLength(m, 3);
+  EXPECT_EQ(CFDataGetLength(m), 5);
+  EXPECT_EQ(CFDataGetBytePtr(m)[4], 0);
+  CFDataSetLength(m, 2);
   EXPECT_EQ(CFDataCreate(nullptr, nullptr, 5), nullptr);
   EXPECT_EQ(CFDataCreate(nullptr, bytes, -1), nullptr);
   CFRelease(m);

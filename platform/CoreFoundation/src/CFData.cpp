@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "CFContainers.h"
 
@@ -93,12 +96,18 @@ void CFDataGetBytes(CFDataRef data, CFRange range, UInt8* buffer) {
 void CFDataSetLength(CFMutableDataRef data, CFIndex length) {
   OpaqueCFData* d = MutableData(data);
   if (d == nullptr || length < 0 || !d->Fits(static_cast<size_t>(length))) return;
-  d->bytes.resize(static_cast<size_t>(length), 0);
+  try {
+    d->bytes.resize(static_cast<size_t>(length), 0);
+  } catch (const std::bad_alloc&) {  // a length no memory can hold leaves the data as it was
+  } catch (const std::length_error&) {
+  }
 }
 
 void CFDataIncreaseLength(CFMutableDataRef data, CFIndex extraLength) {
   OpaqueCFData* d = MutableData(data);
-  if (d == nullptr || extraLength <= 0) return;
+  if (d == nullptr || extraLength <= 0 ||
+      extraLength > std::numeric_limits<CFIndex>::max() - static_cast<CFIndex>(d->bytes.size()))
+    return;
   CFDataSetLength(data, static_cast<CFIndex>(d->bytes.size()) + extraLength);
 }
 
