@@ -108,6 +108,14 @@ TEST(CFString, CompareEqualHashAndFormat) {
   EXPECT_TRUE(CFStringHasPrefix(a, CFSTR("Lo")));
   EXPECT_FALSE(CFStringHasPrefix(CFSTR("L"), CFSTR("Lo")));
   EXPECT_TRUE(CFStringHasSuffix(a, CFSTR("gic")));
+  // An unpaired surrogate is not the replacement character it prints as.
+  const UniChar lone[] = {u'x', 0xD800}, replacement[] = {u'x', 0xFFFD};
+  CFStringRef l = CFStringCreateWithCharacters(nullptr, lone, 2);
+  CFStringRef r = CFStringCreateWithCharacters(nullptr, replacement, 2);
+  EXPECT_FALSE(CFEqual(l, r));
+  EXPECT_NE(CFStringCompare(l, r, 0), kCFCompareEqualTo);
+  CFRelease(l);
+  CFRelease(r);
 
   SInt32 v = 12;
   CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &v);

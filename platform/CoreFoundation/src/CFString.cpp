@@ -10,8 +10,10 @@
 OpaqueCFString::OpaqueCFString(std::string utf8Text, std::u16string utf16Text, bool immortal)
     : cfx::Object(kType, immortal), utf8(std::move(utf8Text)), utf16(std::move(utf16Text)) {}
 
+// By UTF-16 units: unpaired surrogates share one UTF-8 form but differ here.
+// Equal strings have equal UTF-8, so hashing that stays consistent.
 bool OpaqueCFString::Equals(const cfx::Object& other) const {
-  return utf8 == static_cast<const OpaqueCFString&>(other).utf8;
+  return utf16 == static_cast<const OpaqueCFString&>(other).utf16;
 }
 
 CFHashCode OpaqueCFString::Hash() const {
