@@ -9,6 +9,10 @@
 
 #include <Metal/MTLDevice.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "Recorded.h"
 #include "SourceOver.h"
 
@@ -139,12 +143,14 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
         i++;
         continue;
       }
-      // End of the run of kept pixels: eight flags at a time, then one by one.
+      // End of the run of kept pixels: sixteen flags at a time, then one by one.
       int j = i + 1;
-      for (uint64_t w; j + 8 <= n; j += 8) {
-        std::memcpy(&w, discard + j, 8);
-        if (w) break;
+#if defined(__SSE2__)
+      for (; j + 16 <= n; j += 16) {
+        const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(discard + j));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(f, _mm_setzero_si128())) != 0xFFFF) break;
       }
+#endif
       while (j < n && !discard[j]) j++;
       sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
       i = j;
@@ -188,8 +194,11 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
   }
   MTLFragmentSpan span{x, y, n, vary, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
   unsigned char* discard = dc.discard;
-  // The flags are padded past the widest span: clear eight at a time.
-  for (int i = 0; i < n; i += 8) std::memset(discard + i, 0, 8);
+  // The flags are padded past the widest span: short spans clear a fixed 32 bytes.
+  if (n <= 32)
+    std::memset(discard, 0, 32);
+  else
+    std::memset(discard, 0, static_cast<size_t>(n));
   dc.fragment(span, dc.planes, discard);
   if (passOp)
     for (int i = 0; i < n; i++)
@@ -495,7 +504,7 @@ void executeRenderPass(const MTLRecordedPass& pass) {
   // Planes padded so that four-wide loads past a span's end stay inside.
   const NSUInteger planeLen = tw + 8;
   scratch.rgba.resize(planeLen * 4);
-  scratch.discard.resize(tw + 16);
+  scratch.discard.resize(tw + 32);
   scratch.pass.resize(tw + 8);
   DrawContext dc;
   for (int c = 0; c < 4; c++) dc.planes[c] = scratch.rgba.data() + c * planeLen;
