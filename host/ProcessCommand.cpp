@@ -98,8 +98,6 @@ int RunProcess(const HostOptions& o) {
   // be written, before any time goes into the render.
   if (SameFile(o.inPath, o.outPath))
     return Fail(kExitOutput, "cannot write '" + o.outPath + "': it is IN itself; choose another name so IN is kept");
-  if (const std::string why = OutputPathProblem(o.outPath); !why.empty())
-    return Fail(kExitOutput, "cannot write '" + o.outPath + "': " + why);
   if (!o.saveState.empty()) {
     for (const std::string* other : {&o.inPath, &o.outPath})
       if (SameFile(o.saveState, *other))
@@ -111,6 +109,7 @@ int RunProcess(const HostOptions& o) {
 
   AudioData in;
   if (!ReadSoundFile(o.inPath, in, error)) return Fail(kExitInput, error);
+  if (!CheckCanWrite(o.outPath, in.sampleRate, in.NumChannels(), error)) return Fail(kExitOutput, error);
 
   RegisterHostBundle(o.hostName);
   LoadedComponent component;

@@ -55,7 +55,51 @@ std::string NormalPath(const std::string& path) {
   return out;
 }
 
+SF_INFO OutputInfo(const std::string& path, double sampleRate, int channels, std::string& error) {
+  SF_INFO info{};
+  info.format = OutputFormatForPath(path, error);
+  if (info.format == 0) return info;
+  info.samplerate = static_cast<int>(std::lround(sampleRate));
+  info.channels = channels;
+  if (channels < 1 || channels > kMaxFileChannels || !(sampleRate > 0.0)) {
+    error = "cannot write '" + path + "': nothing to write";
+    info.format = 0;
+  } else if (!sf_format_check(&info)) {
+    error = "cannot write '" + path + "': the format cannot hold " + std::to_string(info.samplerate) + " Hz audio";
+    info.format = 0;
+  }
+  return info;
+}
+
+// Opens temp for writing path's audio; null with libsndfile's reason (which
+// carries the system's for file errors; errno alone may be stale).
+SNDFILE* OpenForWriting(const std::string& path, const std::string& temp, SF_INFO& info, std::string& error) {
+  SNDFILE* file = sf_open(temp.c_str(), SFM_WRITE, &info);
+  if (file == nullptr) {
+    error = "cannot write '" + path + "': " + sf_strerror(nullptr);
+    std::remove(temp.c_str());
+  }
+  return file;
+}
+
 }  // namespace
+
+bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std::string& error) {
+  if (const std::string why = OutputPathProblem(path); !why.empty()) {
+    error = "cannot write '" + path + "': " + why;
+    return false;
+  }
+  SF_INFO info = OutputInfo(path, sampleRate, channels, error);
+  if (info.format == 0) return false;
+  // Some limits (FLAC's highest rate, for one) show only when the writer
+  // starts: open and drop an empty file.
+  const std::string temp = TempPathFor(path);
+  SNDFILE* file = OpenForWriting(path, temp, info, error);
+  if (file == nullptr) return false;
+  sf_close(file);
+  std::remove(temp.c_str());
+  return true;
+}
 
 std::string OutputPathProblem(const std::string& path) {
   struct stat st {};
@@ -145,33 +189,16 @@ int OutputFormatForPath(const std::string& path, std::string& error) {
 }
 
 bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error) {
-  const int format = OutputFormatForPath(path, error);
-  if (format == 0) return false;
-  if (data.NumChannels() < 1 || data.NumChannels() > kMaxFileChannels || !(data.sampleRate > 0.0)) {
-    error = "cannot write '" + path + "': nothing to write";
-    return false;
-  }
-  SF_INFO info{};
-  info.samplerate = static_cast<int>(std::lround(data.sampleRate));
-  info.channels = data.NumChannels();
-  info.format = format;
-  if (!sf_format_check(&info)) {
-    error = "cannot write '" + path + "': the format cannot hold " + std::to_string(info.samplerate) + " Hz audio";
-    return false;
-  }
+  SF_INFO info = OutputInfo(path, data.sampleRate, data.NumChannels(), error);
+  if (info.format == 0) return false;
   struct stat st {};
   if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     error = "cannot write '" + path + "': it is a folder";
     return false;
   }
   const std::string temp = TempPathFor(path);
-  SNDFILE* file = sf_open(temp.c_str(), SFM_WRITE, &info);
-  if (file == nullptr) {
-    const int err = errno;
-    error = "cannot write '" + path + "': " + (err != 0 ? std::strerror(err) : sf_strerror(nullptr));
-    std::remove(temp.c_str());
-    return false;
-  }
+  SNDFILE* file = OpenForWriting(path, temp, info, error);
+  if (file == nullptr) return false;
   // Integer formats clip instead of wrapping around.
   sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   const size_t frames = data.NumFrames();

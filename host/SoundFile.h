@@ -34,6 +34,12 @@ int OutputFormatForPath(const std::string& path, std::string& error);
 // Writes data atomically (temporary file, then rename). False with a message.
 bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error);
 
+// Whether a file of this rate and channel count can be written at path:
+// the folder (see OutputPathProblem), the type by extension, and what the
+// format's writer accepts (for example FLAC's highest sample rate). False
+// with a one-line message. Nothing is left at path.
+bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std::string& error);
+
 // Why a file could not be created or replaced at path (empty when it can):
 // the path is a folder, its folder is missing or not writable. Checked
 // before a long render so that it fails at once.

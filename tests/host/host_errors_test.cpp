@@ -184,6 +184,10 @@ TEST_F(HostErrors, UnwritableOutputsAndMissingComponentsLeaveNothingBehind) {
   ExpectFailure({"process", in, out, "--save-state", out}, 5, "it is OUT itself");
   ExpectFailure({"process", in, out, "--save-state", dir}, 5, "it is a folder");
   EXPECT_EQ(ReadText(in), before);
+  // A rate the output type cannot hold is refused up front with the reason.
+  WriteOrFail(Path("fast.wav"), Tone(100, 1, 700000.0));
+  ExpectFailure({"process", Path("fast.wav"), Path("out.flac")}, 5, "sample rate");
+  EXPECT_FALSE(Exists(Path("out.flac")));
   ExpectFailure({"process", in, Path("out.mp3")}, 5, "unknown output type '.mp3'");
   EXPECT_FALSE(Exists(Path("out.mp3")));
   ExpectFailure({"process", in, out, "--save-state", Path("nowhere/s.aupreset")}, 5, "cannot write the state file");
