@@ -71,12 +71,21 @@ void srcOverSse2(unsigned char* d, const float* r, const float* g, const float* 
 #define MTLSW_HAVE_AVX2 1
 __attribute__((target("avx2"))) void srcOverAvx2(unsigned char* d, const float* r, const float* g, const float* b,
                                                  const float* a, int n) {
-  const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), k = _mm256_set1_ps(1.0f / 255.0f);
+  const __m256 one = _mm256_set1_ps(1.0f), k = _mm256_set1_ps(1.0f / 255.0f);
   const __m256 scale = _mm256_set1_ps(255.0f), half = _mm256_set1_ps(0.5f);
   const __m256i mask = _mm256_set1_epi32(0xFF);
-  auto toBytes = [&](__m256 v) __attribute__((target("avx2"))) {
-    return _mm256_cvttps_epi32(
-        _mm256_add_ps(_mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(v, zero), one), scale), half));
+  // Channel to byte as the narrower paths round it: min(v, 1) * 255 + 0.5 truncated, the
+  // lower clamp left to the saturating packs (a NaN converts to the most negative integer
+  // and so packs to 0, as the clamp gives).
+  auto toInt = [&](__m256 v) __attribute__((target("avx2"))) {
+    return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(_mm256_min_ps(one, v), scale), half));
+  };
+  // Four channel vectors to eight interleaved pixels.
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,
+                                              0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+  auto pixels = [&](__m256i c0, __m256i c1, __m256i c2, __m256i c3) __attribute__((target("avx2"))) {
+    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(c0, c1), _mm256_packs_epi32(c2, c3));
+    return _mm256_shuffle_epi8(bytes, interleave);
   };
   // Eight pixels from i; only the first m are loaded from and stored to d (the planes are
   // readable past the span).
@@ -88,10 +97,8 @@ __attribute__((target("avx2"))) void srcOverAvx2(unsigned char* d, const float* 
     __m256i out;
     if ((_mm256_movemask_ps(_mm256_cmp_ps(sa, one, _CMP_GE_OQ)) & liveBits) == liveBits) {
       // Opaque: the destination does not show through.
-      out = _mm256_or_si256(
-          _mm256_or_si256(toBytes(_mm256_loadu_ps(r + i)), _mm256_slli_epi32(toBytes(_mm256_loadu_ps(g + i)), 8)),
-          _mm256_or_si256(_mm256_slli_epi32(toBytes(_mm256_loadu_ps(b + i)), 16),
-                          _mm256_slli_epi32(toBytes(sa), 24)));
+      out = pixels(toInt(_mm256_loadu_ps(r + i)), toInt(_mm256_loadu_ps(g + i)), toInt(_mm256_loadu_ps(b + i)),
+                   toInt(sa));
     } else {
       const __m256i px = m == 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px32))
                                 : _mm256_maskload_epi32(px32, live);
@@ -101,14 +108,10 @@ __attribute__((target("avx2"))) void srcOverAvx2(unsigned char* d, const float* 
       const __m256 d3 = _mm256_cvtepi32_ps(_mm256_srli_epi32(px, 24));
       const __m256 inv = _mm256_mul_ps(_mm256_sub_ps(one, sa), k);
       auto channel = [&](__m256 src, __m256 dst) __attribute__((target("avx2"))) {
-        return toBytes(_mm256_add_ps(src, _mm256_mul_ps(dst, inv)));
+        return toInt(_mm256_add_ps(src, _mm256_mul_ps(dst, inv)));
       };
-      const __m256i o0 = channel(_mm256_loadu_ps(r + i), d0);
-      const __m256i o1 = channel(_mm256_loadu_ps(g + i), d1);
-      const __m256i o2 = channel(_mm256_loadu_ps(b + i), d2);
-      const __m256i o3 = channel(sa, d3);
-      out = _mm256_or_si256(_mm256_or_si256(o0, _mm256_slli_epi32(o1, 8)),
-                            _mm256_or_si256(_mm256_slli_epi32(o2, 16), _mm256_slli_epi32(o3, 24)));
+      out = pixels(channel(_mm256_loadu_ps(r + i), d0), channel(_mm256_loadu_ps(g + i), d1),
+                   channel(_mm256_loadu_ps(b + i), d2), channel(sa, d3));
     }
     if (m == 8)
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(px32), out);
