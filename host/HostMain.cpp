@@ -2,6 +2,7 @@
 // host application does, and describes the component.
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/PartialFile.h"
 
 #include <CoreFoundation/CFManualClock.h>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbex9-host: %s\n", error.c_str());
     return kExitUsage;
   }
+  PartialFile::RemoveOnSignals();
   // Time on the main run loop advances only as the host lets it, so the
   // unit's timers run the same way on every render.
   cfx::UseManualClock(true, 0.0);

@@ -1,5 +1,7 @@
 #include "host/SoundFile.h"
 
+#include "host/PartialFile.h"
+
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,11 +95,10 @@ bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std
   if (info.format == 0) return false;
   // Some limits (FLAC's highest rate, for one) show only when the writer
   // starts: open and drop an empty file.
-  const std::string temp = TempPathFor(path);
-  SNDFILE* file = OpenForWriting(path, temp, info, error);
+  const PartialFile probe(TempPathFor(path));
+  SNDFILE* file = OpenForWriting(path, probe.Path(), info, error);
   if (file == nullptr) return false;
   sf_close(file);
-  std::remove(temp.c_str());
   return true;
 }
 
@@ -196,7 +197,8 @@ bool WriteSoundFile(const std::string& path, const AudioData& data, std::string&
     error = "cannot write '" + path + "': it is a folder";
     return false;
   }
-  const std::string temp = TempPathFor(path);
+  PartialFile partial(TempPathFor(path));
+  const std::string& temp = partial.Path();
   SNDFILE* file = OpenForWriting(path, temp, info, error);
   if (file == nullptr) return false;
   // Integer formats clip instead of wrapping around.
@@ -222,7 +224,7 @@ bool WriteSoundFile(const std::string& path, const AudioData& data, std::string&
     error = "cannot write '" + path + "': " + std::strerror(errno);
     ok = false;
   }
-  if (!ok) std::remove(temp.c_str());
+  if (ok) partial.Keep();
   return ok;
 }
 
