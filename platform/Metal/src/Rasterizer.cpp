@@ -46,34 +46,52 @@ inline unsigned char toByte(float v) {
   return static_cast<unsigned char>(v * 255.0f + 0.5f);
 }
 
-inline bool compare(MTLCompareFunction f, uint32_t ref, uint32_t value) {
-  switch (f) {
-    case MTLCompareFunctionNever: return false;
-    case MTLCompareFunctionLess: return ref < value;
-    case MTLCompareFunctionEqual: return ref == value;
-    case MTLCompareFunctionLessEqual: return ref <= value;
-    case MTLCompareFunctionGreater: return ref > value;
-    case MTLCompareFunctionNotEqual: return ref != value;
-    case MTLCompareFunctionGreaterEqual: return ref >= value;
-    default: return true;
+// Stencil operation on the pixels of a run whose flag is set (whenSet) or clear (all
+// when flags is null); the operation is chosen once per run, not per pixel.
+template <typename F>
+inline void stencilLoop(unsigned char* st, int n, const unsigned char* flags, bool whenSet, uint32_t writeMask, F f) {
+  for (int i = 0; i < n; i++) {
+    if (flags && (flags[i] != 0) != whenSet) continue;
+    const uint32_t v = st[i];
+    st[i] = static_cast<unsigned char>(((v & ~writeMask) | (f(v) & writeMask)) & 0xFF);
   }
 }
 
-inline void stencilOp(MTLStencilOperation op, unsigned char* s, uint32_t ref, uint32_t writeMask) {
-  const uint32_t v = *s;
-  uint32_t n;
+void stencilOps(MTLStencilOperation op, unsigned char* st, int n, const unsigned char* flags, bool whenSet,
+                uint32_t ref, uint32_t writeMask) {
   switch (op) {
-    case MTLStencilOperationKeep: return;
-    case MTLStencilOperationZero: n = 0; break;
-    case MTLStencilOperationReplace: n = ref; break;
-    case MTLStencilOperationIncrementClamp: n = v < 255 ? v + 1 : 255; break;
-    case MTLStencilOperationDecrementClamp: n = v > 0 ? v - 1 : 0; break;
-    case MTLStencilOperationInvert: n = ~v; break;
-    case MTLStencilOperationIncrementWrap: n = v + 1; break;
-    case MTLStencilOperationDecrementWrap: n = v - 1; break;
-    default: return;
+    case MTLStencilOperationZero: return stencilLoop(st, n, flags, whenSet, writeMask, [](uint32_t) { return 0u; });
+    case MTLStencilOperationReplace:
+      return stencilLoop(st, n, flags, whenSet, writeMask, [ref](uint32_t) { return ref; });
+    case MTLStencilOperationIncrementClamp:
+      return stencilLoop(st, n, flags, whenSet, writeMask, [](uint32_t v) { return v < 255 ? v + 1 : 255u; });
+    case MTLStencilOperationDecrementClamp:
+      return stencilLoop(st, n, flags, whenSet, writeMask, [](uint32_t v) { return v > 0 ? v - 1 : 0u; });
+    case MTLStencilOperationInvert: return stencilLoop(st, n, flags, whenSet, writeMask, [](uint32_t v) { return ~v; });
+    case MTLStencilOperationIncrementWrap:
+      return stencilLoop(st, n, flags, whenSet, writeMask, [](uint32_t v) { return v + 1; });
+    case MTLStencilOperationDecrementWrap:
+      return stencilLoop(st, n, flags, whenSet, writeMask, [](uint32_t v) { return v - 1; });
+    default: return;  // keep
   }
-  *s = static_cast<unsigned char>(((v & ~writeMask) | (n & writeMask)) & 0xFF);
+}
+
+// Stencil test of a run: pass[i] = ref compared with the masked stencil value.
+void stencilTest(MTLCompareFunction f, const unsigned char* st, int n, uint32_t readMask, uint32_t ref,
+                 unsigned char* pass) {
+  auto loop = [&](auto cmp) {
+    for (int i = 0; i < n; i++) pass[i] = cmp(ref, st[i] & readMask);
+  };
+  switch (f) {
+    case MTLCompareFunctionNever: std::memset(pass, 0, size_t(n)); return;
+    case MTLCompareFunctionLess: return loop([](uint32_t r, uint32_t v) { return r < v; });
+    case MTLCompareFunctionEqual: return loop([](uint32_t r, uint32_t v) { return r == v; });
+    case MTLCompareFunctionLessEqual: return loop([](uint32_t r, uint32_t v) { return r <= v; });
+    case MTLCompareFunctionGreater: return loop([](uint32_t r, uint32_t v) { return r > v; });
+    case MTLCompareFunctionNotEqual: return loop([](uint32_t r, uint32_t v) { return r != v; });
+    case MTLCompareFunctionGreaterEqual: return loop([](uint32_t r, uint32_t v) { return r >= v; });
+    default: std::memset(pass, 1, size_t(n)); return;
+  }
 }
 
 inline float blendFactor(MTLBlendFactor f, const float* src, const float* dst, int c) {
@@ -189,7 +207,7 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
   const bool passOp = face && face->desc->depthStencilPassOperation != MTLStencilOperationKeep;
   if (!dc.fragment || (!dc.color && !passOp)) {
     if (passOp)
-      for (int i = 0; i < n; i++) stencilOp(face->desc->depthStencilPassOperation, st + i, face->ref, face->desc->writeMask);
+      stencilOps(face->desc->depthStencilPassOperation, st, n, nullptr, false, face->ref, face->desc->writeMask);
     return;
   }
   MTLFragmentSpan span{x, y, n, vary, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
@@ -201,8 +219,7 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
     std::memset(discard, 0, static_cast<size_t>(n));
   dc.fragment(span, dc.planes, discard);
   if (passOp)
-    for (int i = 0; i < n; i++)
-      if (!discard[i]) stencilOp(face->desc->depthStencilPassOperation, st + i, face->ref, face->desc->writeMask);
+    stencilOps(face->desc->depthStencilPassOperation, st, n, discard, false, face->ref, face->desc->writeMask);
   if (dc.color) blendRun(dc, x, y, n, dc.planes, discard);
 }
 
@@ -216,9 +233,12 @@ void shadeSpan(DrawContext& dc, int x, int y, int n, const float* vary, const fl
   const MTLStencilDescriptor& s = *face.desc;
   const uint32_t rm = s.readMask, ref = face.ref & rm;
   unsigned char* pass = dc.pass;
-  for (int i = 0; i < n; i++) {
-    pass[i] = compare(s.stencilCompareFunction, ref, st[i] & rm);
-    if (!pass[i]) stencilOp(s.stencilFailureOperation, st + i, face.ref, s.writeMask);
+  stencilTest(s.stencilCompareFunction, st, n, rm, ref, pass);
+  stencilOps(s.stencilFailureOperation, st, n, pass, false, face.ref, s.writeMask);
+  if (!dc.fragment) {
+    // Stencil only: no program runs, so the passing pixels take their operation at once.
+    stencilOps(s.depthStencilPassOperation, st, n, pass, true, face.ref, s.writeMask);
+    return;
   }
   float v[kMTLMaxVaryings];
   for (int i = 0; i < n;) {
