@@ -84,6 +84,31 @@ SNDFILE* OpenForWriting(const std::string& path, const std::string& temp, SF_INF
   return file;
 }
 
+// Writes every frame of data to an open file and closes it. False with a
+// message when a write or the close fails.
+bool WriteFrames(SNDFILE* file, const std::string& path, const AudioData& data, std::string& error) {
+  // Integer formats clip instead of wrapping around.
+  sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  const size_t frames = data.NumFrames();
+  const int nch = data.NumChannels();
+  std::vector<float> chunk(kChunkFrames * static_cast<size_t>(nch));
+  bool ok = true;
+  for (size_t pos = 0; pos < frames && ok; pos += kChunkFrames) {
+    const size_t n = std::min(kChunkFrames, frames - pos);
+    for (size_t i = 0; i < n; ++i)
+      for (int c = 0; c < nch; ++c) chunk[i * static_cast<size_t>(nch) + static_cast<size_t>(c)] = data.channels[static_cast<size_t>(c)][pos + i];
+    if (sf_writef_float(file, chunk.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n)) {
+      error = "cannot write '" + path + "': " + sf_strerror(file);
+      ok = false;
+    }
+  }
+  if (sf_close(file) != 0 && ok) {
+    error = "cannot write '" + path + "': the file could not be completed";
+    ok = false;
+  }
+  return ok;
+}
+
 }  // namespace
 
 bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std::string& error) {
@@ -94,7 +119,9 @@ bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std
   SF_INFO info = OutputInfo(path, sampleRate, channels, error);
   if (info.format == 0) return false;
   // Some limits (FLAC's highest rate, for one) show only when the writer
-  // starts: open and drop an empty file.
+  // starts: open and drop an empty file (not beside a device or pipe, which
+  // is opened only once, for the real write).
+  if (IsSpecialFile(path)) return true;
   const PartialFile probe(TempPathFor(path));
   SNDFILE* file = OpenForWriting(path, probe.Path(), info, error);
   if (file == nullptr) return false;
@@ -102,10 +129,16 @@ bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std
   return true;
 }
 
+bool IsSpecialFile(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 std::string OutputPathProblem(const std::string& path) {
   struct stat st {};
   if (!path.empty() && path.back() == '/') return "it is a folder";
   if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return "it is a folder";
+  if (IsSpecialFile(path)) return access(path.c_str(), W_OK) == 0 ? std::string() : std::strerror(errno);
   const std::string folder = FolderOf(path);
   if (stat(folder.c_str(), &st) != 0) return "its folder '" + folder + "' does not exist";
   if (!S_ISDIR(st.st_mode)) return "'" + folder + "' is not a folder";
@@ -197,29 +230,19 @@ bool WriteSoundFile(const std::string& path, const AudioData& data, std::string&
     error = "cannot write '" + path + "': it is a folder";
     return false;
   }
+  if (IsSpecialFile(path)) {
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+      error = "cannot write '" + path + "': " + sf_strerror(nullptr);
+      return false;
+    }
+    return WriteFrames(file, path, data, error);
+  }
   PartialFile partial(TempPathFor(path));
   const std::string& temp = partial.Path();
   SNDFILE* file = OpenForWriting(path, temp, info, error);
   if (file == nullptr) return false;
-  // Integer formats clip instead of wrapping around.
-  sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-  const size_t frames = data.NumFrames();
-  const int nch = data.NumChannels();
-  std::vector<float> chunk(kChunkFrames * static_cast<size_t>(nch));
-  bool ok = true;
-  for (size_t pos = 0; pos < frames && ok; pos += kChunkFrames) {
-    const size_t n = std::min(kChunkFrames, frames - pos);
-    for (size_t i = 0; i < n; ++i)
-      for (int c = 0; c < nch; ++c) chunk[i * static_cast<size_t>(nch) + static_cast<size_t>(c)] = data.channels[static_cast<size_t>(c)][pos + i];
-    if (sf_writef_float(file, chunk.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n)) {
-      error = "cannot write '" + path + "': " + sf_strerror(file);
-      ok = false;
-    }
-  }
-  if (sf_close(file) != 0 && ok) {
-    error = "cannot write '" + path + "': the file could not be completed";
-    ok = false;
-  }
+  bool ok = WriteFrames(file, path, data, error);
   if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
     error = "cannot write '" + path + "': " + std::strerror(errno);
     ok = false;

@@ -2,7 +2,8 @@
 // Reading and writing sound files through libsndfile: WAV, AIFF, FLAC (and
 // the other formats the library reads) in, planar float samples out. Writing
 // goes to a temporary file beside the target that is renamed into place only
-// when every sample is written, so a failure never leaves a partial file.
+// when every sample is written, so a failure never leaves a partial file
+// (devices and pipes are written straight into).
 // Main thread.
 
 #include <string>
@@ -44,6 +45,11 @@ bool CheckCanWrite(const std::string& path, double sampleRate, int channels, std
 // the path is a folder, its folder is missing or not writable. Checked
 // before a long render so that it fails at once.
 std::string OutputPathProblem(const std::string& path);
+
+// True when path exists and is neither a regular file nor a folder (a
+// device such as /dev/null, a pipe, a socket). Such a target is written
+// straight into, never replaced by a renamed temporary file.
+bool IsSpecialFile(const std::string& path);
 
 // True when a and b name the same file: the same file on disk when both
 // exist (hard links and symbolic links included), otherwise the same

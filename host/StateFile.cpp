@@ -1,6 +1,7 @@
 #include "host/StateFile.h"
 
 #include "host/PartialFile.h"
+#include "host/SoundFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,18 +74,21 @@ bool SaveStateFile(const HostedUnit& unit, const std::string& path, std::string&
     error = "the component's state could not be written as a property list";
     return false;
   }
-  PartialFile partial(path + ".partial-" + std::to_string(static_cast<long>(getpid())));
-  const std::string& temp = partial.Path();
+  // A device or pipe is written straight into; a file through a temporary
+  // file renamed into place.
+  const bool direct = IsSpecialFile(path);
+  PartialFile partial(direct ? std::string() : path + ".partial-" + std::to_string(static_cast<long>(getpid())));
+  const std::string& temp = direct ? path : partial.Path();
+  if (direct) partial.Keep();
   bool ok = false;
   if (FILE* f = std::fopen(temp.c_str(), "wb")) {
     const size_t n = static_cast<size_t>(CFDataGetLength(data));
     ok = std::fwrite(CFDataGetBytePtr(data), 1, n, f) == n;
     ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (ok && !direct && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
     if (ok) partial.Keep();
     if (!ok) {
       error = "cannot write the state file '" + path + "': " + std::strerror(errno);
-      std::remove(temp.c_str());
     }
   } else {
     error = "cannot write the state file '" + path + "': " + std::strerror(errno);

@@ -4,6 +4,7 @@
 #include "HostRun.h"
 
 #include <fstream>
+#include <thread>
 #include <limits>
 
 #include <sndfile.h>
@@ -222,4 +223,60 @@ TEST_F(HostErrors, NonFiniteInputIsProcessedAndCounted) {
         ASSERT_LE(std::fabs(s), std::pow(10.0, -1.0 / 20.0) * (1.0 + 1e-6));
       }
   }
+}
+
+namespace {
+
+// Reads a named pipe to its end on a thread; Finish returns what came through
+// (and unblocks the reader when the host never opened the pipe).
+class PipeReader {
+public:
+  explicit PipeReader(std::string path) : mPath(std::move(path)), mThread([this] { Run(); }) {}
+  std::string Finish() {
+    const int fd = open(mPath.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) close(fd);
+    mThread.join();
+    return mData;
+  }
+
+private:
+  void Run() {
+    const int fd = open(mPath.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    mData = ReadAll(fd);
+    close(fd);
+  }
+  std::string mPath;
+  std::string mData;
+  std::thread mThread;
+};
+
+bool IsFifo(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+}  // namespace
+
+TEST_F(HostErrors, PipesAreWrittenIntoNeverReplaced) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), pipe = Path("pipe.wav"), statePipe = Path("state.pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(statePipe.c_str(), 0600), 0);
+  {
+    // WAV needs to seek back to its header, so a pipe as OUT is refused with
+    // the writer's reason; the pipe stays a pipe.
+    PipeReader reader(pipe);
+    ExpectFailure({"process", in, pipe}, 5, "pipe");
+    reader.Finish();
+    EXPECT_TRUE(IsFifo(pipe));
+  }
+  {
+    PipeReader reader(statePipe);
+    const RunResult r = Run({"process", in, Path("out.wav"), "--save-state", statePipe});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(reader.Finish().find("<plist"), std::string::npos);
+    EXPECT_TRUE(IsFifo(statePipe));
+  }
+  EXPECT_TRUE(Leftovers(dir).empty());
 }
