@@ -292,6 +292,36 @@ int vgrBreakTextLines(VGcontext* ctx, const char* string, const char* end, float
   uint32_t pcodepoint = 0;
   bool stop = false;
 
+  // Ends a row (its left extent is the current rowMinX); true when no more rows fit.
+  const auto addRow = [&](const char* start, const char* rowEndAt, float width, float maxX, const char* next) {
+    VGtextLine& row = rows[nrows++];
+    row.start = start;
+    row.end = rowEndAt;
+    row.width = width * invscale;
+    row.minx = rowMinX * invscale;
+    row.maxx = maxX * invscale;
+    row.next = next;
+    return nrows >= maxRows;
+  };
+  // Opens a row, and a word, at the current glyph.
+  const auto startRowAtGlyph = [&] {
+    rowStartX = iter.x;
+    rowStart = iter.str;
+    rowEnd = iter.next;
+    rowWidth = iter.nextx - rowStartX;
+    rowMinX = q.x0 - rowStartX;
+    rowMaxX = q.x1 - rowStartX;
+    wordStart = iter.str;
+    wordStartX = iter.x;
+    wordMinX = q.x0;
+  };
+  // No break point yet in the row.
+  const auto clearBreak = [&] {
+    breakEnd = rowStart;
+    breakWidth = 0.0;
+    breakMaxX = 0.0;
+  };
+
   while (iterStep(ctx, &iter, &prevIter, &q, &stop, nullptr, nullptr)) {
     if (stop) break;
     switch (iter.codepoint) {
@@ -319,35 +349,18 @@ int vgrBreakTextLines(VGcontext* ctx, const char* string, const char* end, float
     const bool prevIsChar = ptype == VG_CHAR || ptype == VG_CJK_CHAR;
 
     if (type == VG_NEWLINE) {
-      rows[nrows].start = rowStart != nullptr ? rowStart : iter.str;
-      rows[nrows].end = rowEnd != nullptr ? rowEnd : iter.str;
-      rows[nrows].width = rowWidth * invscale;
-      rows[nrows].minx = rowMinX * invscale;
-      rows[nrows].maxx = rowMaxX * invscale;
-      rows[nrows].next = iter.next;
-      nrows++;
-      if (nrows >= maxRows) return nrows;
-      breakEnd = rowStart;
-      breakWidth = 0.0;
-      breakMaxX = 0.0;
+      if (addRow(rowStart != nullptr ? rowStart : iter.str, rowEnd != nullptr ? rowEnd : iter.str, rowWidth,
+                 rowMaxX, iter.next))
+        return nrows;
+      clearBreak();
       rowStart = nullptr;
       rowEnd = nullptr;
       rowWidth = 0;
       rowMinX = rowMaxX = 0;
     } else if (rowStart == nullptr) {
       if (isChar) {
-        rowStartX = iter.x;
-        rowStart = iter.str;
-        rowEnd = iter.next;
-        rowWidth = iter.nextx - rowStartX;
-        rowMinX = q.x0 - rowStartX;
-        rowMaxX = q.x1 - rowStartX;
-        wordStart = iter.str;
-        wordStartX = iter.x;
-        wordMinX = q.x0;
-        breakEnd = rowStart;
-        breakWidth = 0.0;
-        breakMaxX = 0.0;
+        startRowAtGlyph();
+        clearBreak();
       }
     } else {
       const float nextWidth = iter.nextx - rowStartX;
@@ -373,33 +386,11 @@ int vgrBreakTextLines(VGcontext* ctx, const char* string, const char* end, float
       if (isChar && nextWidth > breakRowWidth) {
         if (breakEnd == rowStart) {
           // The word is longer than the row: cut it in front of this glyph.
-          rows[nrows].start = rowStart;
-          rows[nrows].end = iter.str;
-          rows[nrows].width = widthBefore * invscale;
-          rows[nrows].minx = rowMinX * invscale;
-          rows[nrows].maxx = maxXBefore * invscale;
-          rows[nrows].next = iter.str;
-          nrows++;
-          if (nrows >= maxRows) return nrows;
-          rowStartX = iter.x;
-          rowStart = iter.str;
-          rowEnd = iter.next;
-          rowWidth = iter.nextx - rowStartX;
-          rowMinX = q.x0 - rowStartX;
-          rowMaxX = q.x1 - rowStartX;
-          wordStart = iter.str;
-          wordStartX = iter.x;
-          wordMinX = q.x0;
+          if (addRow(rowStart, iter.str, widthBefore, maxXBefore, iter.str)) return nrows;
+          startRowAtGlyph();
         } else {
           // Break at the last break point; the word moves to the next row.
-          rows[nrows].start = rowStart;
-          rows[nrows].end = breakEnd;
-          rows[nrows].width = breakWidth * invscale;
-          rows[nrows].minx = rowMinX * invscale;
-          rows[nrows].maxx = breakMaxX * invscale;
-          rows[nrows].next = wordStart;
-          nrows++;
-          if (nrows >= maxRows) return nrows;
+          if (addRow(rowStart, breakEnd, breakWidth, breakMaxX, wordStart)) return nrows;
           rowStartX = wordStartX;
           rowStart = wordStart;
           rowEnd = iter.next;
@@ -407,24 +398,14 @@ int vgrBreakTextLines(VGcontext* ctx, const char* string, const char* end, float
           rowMinX = wordMinX - rowStartX;
           rowMaxX = q.x1 - rowStartX;
         }
-        breakEnd = rowStart;
-        breakWidth = 0.0;
-        breakMaxX = 0.0;
+        clearBreak();
       }
     }
     pcodepoint = iter.codepoint;
     ptype = type;
   }
 
-  if (rowStart != nullptr) {
-    rows[nrows].start = rowStart;
-    rows[nrows].end = rowEnd;
-    rows[nrows].width = rowWidth * invscale;
-    rows[nrows].minx = rowMinX * invscale;
-    rows[nrows].maxx = rowMaxX * invscale;
-    rows[nrows].next = end;
-    nrows++;
-  }
+  if (rowStart != nullptr) addRow(rowStart, rowEnd, rowWidth, rowMaxX, end);
   return nrows;
 }
 
