@@ -188,6 +188,19 @@ int vgrExpandFill(VGcontext* ctx, float w);
 int vgrExpandStroke(VGcontext* ctx, float w, float fringe, int lineCap, int lineJoin, float miterLimit);
 VGvertex* vgrBevelJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1, float lw, float rw, float lu,
                        float ru);
+
+// The inner side's corners of the join at p1, at offset w along the left normal (negative for
+// the right side): the two segments' offsets where the inner side bevels, else the miter point
+// twice.
+struct VGjoinCorners {
+  float x0, y0, x1, y1;
+};
+inline VGjoinCorners vgrInnerJoinCorners(const VGflatPoint* p0, const VGflatPoint* p1, float w) {
+  if (p1->flags & VG_PT_INNERBEVEL)
+    return {p1->x + p0->dy * w, p1->y - p0->dx * w, p1->x + p1->dy * w, p1->y - p1->dx * w};
+  const float x = p1->x + p1->dmx * w, y = p1->y + p1->dmy * w;
+  return {x, y, x, y};
+}
 // Makes room for nverts vertices in the shared vertex array (rounded to 256); null on failure.
 VGvertex* vgrAllocTempVerts(VGcontext* ctx, int nverts);
 

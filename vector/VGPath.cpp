@@ -8,14 +8,12 @@
 
 namespace fx::gfx {
 
+using tess::normalize;
+using tess::ptEquals;
+
 namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kKappa90 = 0.5522848f;  // length of control points for a quarter circle
-
-int ptEquals(float x1, float y1, float x2, float y2, float tol) {
-  const float dx = x2 - x1, dy = y2 - y1;
-  return dx * dx + dy * dy < tol * tol;
-}
 
 float distPtSeg(float x, float y, float px, float py, float qx, float qy) {
   const float pqx = qx - px, pqy = qy - py;
@@ -30,15 +28,6 @@ float distPtSeg(float x, float y, float px, float py, float qx, float qy) {
   return dx * dx + dy * dy;
 }
 
-float normalize(float* x, float* y) {
-  const float d = std::sqrt((*x) * (*x) + (*y) * (*y));
-  if (d > 1e-6f) {
-    const float id = 1.0f / d;
-    *x *= id;
-    *y *= id;
-  }
-  return d;
-}
 }  // namespace
 
 void vgrAppendCommands(VGcontext* ctx, float* vals, int nvals) {

@@ -1,5 +1,6 @@
 // Stroke expansion: caps, round and bevel joins, and vgrStroke.
 #include <cmath>
+#include <utility>
 
 #include "vector/VGTessellate.h"
 
@@ -85,16 +86,7 @@ VGvertex* roundJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1,
   const float dlx0 = p0->dy, dly0 = -p0->dx;
   const float dlx1 = p1->dy, dly1 = -p1->dx;
   if (p1->flags & VG_PT_LEFT) {
-    float lx0, ly0, lx1, ly1;
-    if (p1->flags & VG_PT_INNERBEVEL) {
-      lx0 = p1->x + dlx0 * lw;
-      ly0 = p1->y + dly0 * lw;
-      lx1 = p1->x + dlx1 * lw;
-      ly1 = p1->y + dly1 * lw;
-    } else {
-      lx0 = lx1 = p1->x + p1->dmx * lw;
-      ly0 = ly1 = p1->y + p1->dmy * lw;
-    }
+    const auto [lx0, ly0, lx1, ly1] = vgrInnerJoinCorners(p0, p1, lw);
     const float a0 = std::atan2(-dly0, -dlx0);
     float a1 = std::atan2(-dly1, -dlx1);
     if (a1 > a0) a1 -= kPi * 2;
@@ -112,16 +104,7 @@ VGvertex* roundJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1,
     vset(dst++, lx1, ly1, lu, 1);
     vset(dst++, p1->x - dlx1 * rw, p1->y - dly1 * rw, ru, 1);
   } else {
-    float rx0, ry0, rx1, ry1;
-    if (p1->flags & VG_PT_INNERBEVEL) {
-      rx0 = p1->x - dlx0 * rw;
-      ry0 = p1->y - dly0 * rw;
-      rx1 = p1->x - dlx1 * rw;
-      ry1 = p1->y - dly1 * rw;
-    } else {
-      rx0 = rx1 = p1->x - p1->dmx * rw;
-      ry0 = ry1 = p1->y - p1->dmy * rw;
-    }
+    const auto [rx0, ry0, rx1, ry1] = vgrInnerJoinCorners(p0, p1, -rw);
     const float a0 = std::atan2(dly0, dlx0);
     float a1 = std::atan2(dly1, dlx1);
     if (a1 < a0) a1 += kPi * 2;
@@ -140,6 +123,17 @@ VGvertex* roundJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* p1,
     vset(dst++, rx1, ry1, ru, 1);
   }
   return dst;
+}
+
+// The direction from p0 to p1 for a cap, unit length unless the points nearly coincide.
+std::pair<float, float> capDirection(const VGflatPoint* p0, const VGflatPoint* p1) {
+  float dx = p1->x - p0->x, dy = p1->y - p0->y;
+  const float d = std::sqrt(dx * dx + dy * dy);
+  if (d > 1e-6f) {
+    dx /= d;
+    dy /= d;
+  }
+  return {dx, dy};
 }
 
 }  // namespace
@@ -211,12 +205,7 @@ int vgrExpandStroke(VGcontext* ctx, float w, float fringe, int lineCap, int line
     }
 
     if (loop == 0) {
-      float dx = p1->x - p0->x, dy = p1->y - p0->y;
-      const float d = std::sqrt(dx * dx + dy * dy);
-      if (d > 1e-6f) {
-        dx /= d;
-        dy /= d;
-      }
+      const auto [dx, dy] = capDirection(p0, p1);
       if (lineCap == VG_BUTT)
         dst = buttCapStart(dst, p0, dx, dy, w, -aa * 0.5f, aa, u0, u1);
       else if (lineCap == VG_SQUARE)
@@ -242,12 +231,7 @@ int vgrExpandStroke(VGcontext* ctx, float w, float fringe, int lineCap, int line
       vset(dst++, verts[0].x, verts[0].y, u0, 1);
       vset(dst++, verts[1].x, verts[1].y, u1, 1);
     } else {
-      float dx = p1->x - p0->x, dy = p1->y - p0->y;
-      const float d = std::sqrt(dx * dx + dy * dy);
-      if (d > 1e-6f) {
-        dx /= d;
-        dy /= d;
-      }
+      const auto [dx, dy] = capDirection(p0, p1);
       if (lineCap == VG_BUTT)
         dst = buttCapEnd(dst, p1, dx, dy, w, -aa * 0.5f, aa, u0, u1);
       else if (lineCap == VG_SQUARE)

@@ -8,24 +8,11 @@
 
 namespace fx::gfx {
 
+using tess::normalize;
+using tess::ptEquals;
 using tess::vset;
 
 namespace {
-
-int ptEquals(float x1, float y1, float x2, float y2, float tol) {
-  const float dx = x2 - x1, dy = y2 - y1;
-  return dx * dx + dy * dy < tol * tol;
-}
-
-float normalize(float* x, float* y) {
-  const float d = std::sqrt((*x) * (*x) + (*y) * (*y));
-  if (d > 1e-6f) {
-    const float id = 1.0f / d;
-    *x *= id;
-    *y *= id;
-  }
-  return d;
-}
 
 float triarea2(float ax, float ay, float bx, float by, float cx, float cy) {
   const float abx = bx - ax, aby = by - ay;
@@ -282,16 +269,7 @@ VGvertex* vgrBevelJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* 
   const float dlx0 = p0->dy, dly0 = -p0->dx;
   const float dlx1 = p1->dy, dly1 = -p1->dx;
   if (p1->flags & VG_PT_LEFT) {
-    float lx0, ly0, lx1, ly1;
-    if (p1->flags & VG_PT_INNERBEVEL) {
-      lx0 = p1->x + dlx0 * lw;
-      ly0 = p1->y + dly0 * lw;
-      lx1 = p1->x + dlx1 * lw;
-      ly1 = p1->y + dly1 * lw;
-    } else {
-      lx0 = lx1 = p1->x + p1->dmx * lw;
-      ly0 = ly1 = p1->y + p1->dmy * lw;
-    }
+    const auto [lx0, ly0, lx1, ly1] = vgrInnerJoinCorners(p0, p1, lw);
     vset(dst++, lx0, ly0, lu, 1);
     vset(dst++, p1->x - dlx0 * rw, p1->y - dly0 * rw, ru, 1);
     if (p1->flags & VG_PT_BEVEL) {
@@ -311,16 +289,7 @@ VGvertex* vgrBevelJoin(VGvertex* dst, const VGflatPoint* p0, const VGflatPoint* 
     vset(dst++, lx1, ly1, lu, 1);
     vset(dst++, p1->x - dlx1 * rw, p1->y - dly1 * rw, ru, 1);
   } else {
-    float rx0, ry0, rx1, ry1;
-    if (p1->flags & VG_PT_INNERBEVEL) {
-      rx0 = p1->x - dlx0 * rw;
-      ry0 = p1->y - dly0 * rw;
-      rx1 = p1->x - dlx1 * rw;
-      ry1 = p1->y - dly1 * rw;
-    } else {
-      rx0 = rx1 = p1->x - p1->dmx * rw;
-      ry0 = ry1 = p1->y - p1->dmy * rw;
-    }
+    const auto [rx0, ry0, rx1, ry1] = vgrInnerJoinCorners(p0, p1, -rw);
     vset(dst++, p1->x + dlx0 * lw, p1->y + dly0 * lw, lu, 1);
     vset(dst++, rx0, ry0, ru, 1);
     if (p1->flags & VG_PT_BEVEL) {
