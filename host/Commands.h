@@ -1,13 +1,15 @@
 #pragma once
-// The host's two commands. Each returns an exit code (CommandLine.h) and
-// prints a one-line error on stderr when it fails; stdout carries only the
-// command's output.
+// The host's two commands. Each returns an exit code (CommandLine.h), prints
+// a one-line error on stderr when it fails and leaves its output (the
+// description or the report) in output for the caller to print on stdout.
 
 #include "host/CommandLine.h"
 
+#include <string>
+
 namespace orbexhost {
 
-int RunInfo(const HostOptions& options);
-int RunProcess(const HostOptions& options);
+int RunInfo(const HostOptions& options, std::string& output);
+int RunProcess(const HostOptions& options, std::string& output);
 
 }  // namespace orbexhost

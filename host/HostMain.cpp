@@ -5,6 +5,7 @@
 #include "host/PartialFile.h"
 
 #include <CoreFoundation/CFManualClock.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <exception>
@@ -24,20 +25,36 @@ int main(int argc, char** argv) {
   // Time on the main run loop advances only as the host lets it, so the
   // unit's timers run the same way on every render.
   cfx::UseManualClock(true, 0.0);
+  // With --json, stdout carries the one JSON object and nothing else:
+  // anything the component prints while it runs goes to stderr.
+  int savedStdout = -1;
+  if (options.json) {
+    std::fflush(stdout);
+    savedStdout = dup(STDOUT_FILENO);
+    if (savedStdout >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
+  }
+  std::string output;
+  int code = kExitUsage;
   try {
     switch (options.command) {
-      case HostOptions::Command::Help: std::fputs(UsageText().c_str(), stdout); return kExitOk;
-      case HostOptions::Command::Version: std::puts("orbex9-host 1.0.0"); return kExitOk;
-      case HostOptions::Command::Info: return RunInfo(options);
-      case HostOptions::Command::Process: return RunProcess(options);
+      case HostOptions::Command::Help: output = UsageText(); code = kExitOk; break;
+      case HostOptions::Command::Version: output = "orbex9-host 1.0.0\n"; code = kExitOk; break;
+      case HostOptions::Command::Info: code = RunInfo(options, output); break;
+      case HostOptions::Command::Process: code = RunProcess(options, output); break;
       case HostOptions::Command::None: break;
     }
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "orbex9-host: out of memory\n");
-    return kExitFailure;
+    code = kExitFailure;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "orbex9-host: %s\n", e.what());
-    return kExitFailure;
+    code = kExitFailure;
   }
-  return kExitUsage;
+  std::fflush(stdout);
+  if (savedStdout >= 0) {
+    dup2(savedStdout, STDOUT_FILENO);
+    close(savedStdout);
+  }
+  if (code == kExitOk) std::fputs(output.c_str(), stdout);
+  return code;
 }

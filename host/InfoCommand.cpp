@@ -79,7 +79,7 @@ std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, AudioData& silence, i
 
 }  // namespace
 
-int RunInfo(const HostOptions& o) {
+int RunInfo(const HostOptions& o, std::string& output) {
   std::string error;
   RegisterHostBundle(o.hostName);
   LoadedComponent component;
@@ -169,7 +169,7 @@ int RunInfo(const HostOptions& o) {
       s += line;
     }
   }
-  std::fputs(s.c_str(), stdout);
+  output = std::move(s);
   return kExitOk;
 }
 

@@ -91,7 +91,7 @@ std::vector<GainSegment> GainsOf(const HostedUnit& unit, const std::vector<Autom
 
 }  // namespace
 
-int RunProcess(const HostOptions& o) {
+int RunProcess(const HostOptions& o, std::string& output) {
   std::string error;
   if (OutputFormatForPath(o.outPath, error) == 0) return Fail(kExitOutput, error);
   // Refuse what would destroy a file the user still needs, and what cannot
@@ -208,8 +208,7 @@ int RunProcess(const HostOptions& o) {
   report.realtimeFactor = result.cpuSeconds > 0.0
                               ? static_cast<double>(result.renderedFrames) / in.sampleRate / result.cpuSeconds
                               : std::numeric_limits<double>::infinity();
-  const std::string text = o.json ? ReportJson(report) : ReportText(report);
-  std::fputs(text.c_str(), stdout);
+  output = o.json ? ReportJson(report) : ReportText(report);
   return kExitOk;
 }
 

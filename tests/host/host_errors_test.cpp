@@ -214,6 +214,10 @@ TEST_F(HostErrors, NonFiniteInputIsProcessedAndCounted) {
     const RunResult r = Run({"process", Path("nan.wav"), Path("out.wav"), "--json", "--set",
                              std::string("os mode=") + os, "--set", "ceiling=-1"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    // stdout holds the one JSON object and nothing else.
+    EXPECT_EQ(r.out.rfind("{\"input_peak_dbfs\": ", 0), 0u) << r.out;
+    EXPECT_EQ(CountLines(r.out), 1) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 2), "}\n");
     EXPECT_EQ(JsonField(r.out, "nonfinite_input_samples"), 3.0);
     EXPECT_EQ(JsonField(r.out, "frames"), 9600.0);
     const auto out = ReadOrFail(Path("out.wav"));
