@@ -3,6 +3,7 @@
 // parameter-change handler.
 
 #include "FakeProductEditor.h"
+#include "ProductPlug.h"
 #include "ProductTestSupport.h"
 
 #include "core/IParamShape.h"
@@ -21,22 +22,6 @@
 using namespace producttest;
 
 namespace {
-
-std::unique_ptr<ORBEX9> MakePlug()
-{
-  fx::IAUCreateInfo info;
-  info.mCocoaViewName.Set("ORBEX9_View");
-  return std::make_unique<ORBEX9>(info);
-}
-
-void Prepare(ORBEX9& plug, double fs = 48000.0, int block = 256)
-{
-  plug.SetChannelConnections(fx::kInput, 0, 2, true);
-  plug.SetChannelConnections(fx::kOutput, 0, 2, true);
-  plug.SetSampleRate(fs);
-  ASSERT_TRUE(plug.SetBlockSize(block));
-  plug.OnReset();
-}
 
 // Runs a fixed noisy signal through the plug-in in blocks and returns both output channels.
 std::vector<double> Render(ORBEX9& plug, int nFrames, int block = 256)

@@ -3,6 +3,7 @@
 // fake editor.
 
 #include "FakeProductEditor.h"
+#include "ProductPlug.h"
 #include "ProductTestSupport.h"
 
 #include "plugin/LimiterMeters.h"
@@ -18,21 +19,6 @@
 using namespace producttest;
 
 namespace {
-
-std::unique_ptr<ORBEX9> MakePlug()
-{
-  fx::IAUCreateInfo info;
-  return std::make_unique<ORBEX9>(info);
-}
-
-void Prepare(ORBEX9& plug, double fs = 48000.0, int block = 256)
-{
-  plug.SetChannelConnections(fx::kInput, 0, 2, true);
-  plug.SetChannelConnections(fx::kOutput, 0, 2, true);
-  plug.SetSampleRate(fs);
-  ASSERT_TRUE(plug.SetBlockSize(block));
-  plug.OnReset();
-}
 
 void ProcessConstant(ORBEX9& plug, double value, int nFrames, int block = 256)
 {

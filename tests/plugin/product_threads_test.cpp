@@ -2,6 +2,7 @@
 // another, idle ticks and editor actions on the main thread.
 
 #include "FakeProductEditor.h"
+#include "ProductPlug.h"
 #include "ProductTestSupport.h"
 
 #include "plugin/ORBEX9.h"
@@ -20,14 +21,10 @@ using namespace producttest;
 TEST(ProductThreads, AutomationRenderingAndIdleTogether)
 {
   TempHome home;
-  fx::IAUCreateInfo info;
-  auto plug = std::make_unique<ORBEX9>(info);
+  auto plug = MakePlug();
   plug->SetHost("Logic Pro", 0x000A0000); // reports latency at once from the automation thread
-  plug->SetChannelConnections(fx::kInput, 0, 2, true);
-  plug->SetChannelConnections(fx::kOutput, 0, 2, true);
-  plug->SetSampleRate(48000.0);
-  ASSERT_TRUE(plug->SetBlockSize(128));
-  plug->OnReset();
+  Prepare(*plug, 48000.0, 128);
+  if (HasFatalFailure()) return;
   FakeEditor editor(*plug);
   editor.Open();
 
