@@ -4,6 +4,7 @@
 // state that changes nothing, and latency changes reported by the right road for its host.
 
 #include "plugin/ORBEX9Defs.h"
+#include "tests/au/AUTestHost.h"
 
 #include <AudioToolbox/AudioToolbox.h>
 #include <AudioUnit/AudioUnit.h>
@@ -23,6 +24,12 @@
 #include <vector>
 
 namespace {
+
+using autest::FloatFormat;
+using autest::GetProp;
+using autest::HostBuffers;
+using autest::RenderAt;
+using autest::SetProp;
 
 // Every test runs with its own empty data folder, so no default preset or settings file of the
 // machine takes part.
@@ -59,7 +66,13 @@ struct BundleEntry
   SInt64 version = 0;
 };
 
-std::string Text(CFTypeRef s);
+std::string Text(CFTypeRef s)
+{
+  if (!s || CFGetTypeID(s) != CFStringGetTypeID()) return "";
+  char buf[256] = {};
+  CFStringGetCString(static_cast<CFStringRef>(s), buf, sizeof(buf), kCFStringEncodingUTF8);
+  return buf;
+}
 
 BundleEntry ReadBundleEntry(const std::string& bundlePath)
 {
@@ -133,20 +146,6 @@ void SetHostBundle(const char* identifier)
   cfx::RegisterBundle(d, true);
 }
 
-AudioStreamBasicDescription FloatFormat(double fs, UInt32 channels)
-{
-  AudioStreamBasicDescription f {};
-  f.mSampleRate = fs;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = 4;
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = 4;
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
-  return f;
-}
-
 // A loud, deterministic stereo source: the sample at time t depends on t only.
 OSStatus Source(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
                 AudioBufferList* list)
@@ -164,26 +163,6 @@ OSStatus Source(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UI
   return noErr;
 }
 
-template <class T>
-OSStatus GetProp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, UInt32 element, T& value)
-{
-  UInt32 size = sizeof(T);
-  return AudioUnitGetProperty(unit, id, scope, element, &value, &size);
-}
-
-template <class T>
-OSStatus SetProp(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, UInt32 element, const T& value)
-{
-  return AudioUnitSetProperty(unit, id, scope, element, &value, sizeof(T));
-}
-
-std::string Text(CFTypeRef s)
-{
-  if (!s || CFGetTypeID(s) != CFStringGetTypeID()) return "";
-  char buf[256] = {};
-  CFStringGetCString(static_cast<CFStringRef>(s), buf, sizeof(buf), kCFStringEncodingUTF8);
-  return buf;
-}
 
 class ProductComponent : public ::testing::Test
 {
@@ -226,26 +205,15 @@ protected:
   static std::vector<float> Render(AudioUnit unit, int blocks, UInt32 frames = 512)
   {
     std::vector<float> all;
-    std::vector<float> left(frames), right(frames);
-    std::vector<unsigned char> listBytes(AudioBufferListSize(2));
-    auto* list = reinterpret_cast<AudioBufferList*>(listBytes.data());
     for (int b = 0; b < blocks; ++b)
     {
-      list->mNumberBuffers = 2;
-      float* data[2] = {left.data(), right.data()};
-      for (int c = 0; c < 2; ++c)
+      HostBuffers out(2, frames);
+      EXPECT_EQ(RenderAt(unit, static_cast<double>(b) * frames, frames, out.List()), noErr);
+      for (UInt32 c = 0; c < 2; ++c)
       {
-        list->mBuffers[c].mNumberChannels = 1;
-        list->mBuffers[c].mDataByteSize = frames * sizeof(float);
-        list->mBuffers[c].mData = data[c];
+        const std::vector<float> channel = out.Copy(c);
+        all.insert(all.end(), channel.begin(), channel.end());
       }
-      AudioUnitRenderActionFlags flags = 0;
-      AudioTimeStamp ts {};
-      ts.mSampleTime = static_cast<double>(b) * frames;
-      ts.mFlags = kAudioTimeStampSampleTimeValid;
-      EXPECT_EQ(AudioUnitRender(unit, &flags, &ts, 0, frames, list), noErr);
-      all.insert(all.end(), left.begin(), left.end());
-      all.insert(all.end(), right.begin(), right.end());
     }
     return all;
   }
