@@ -178,42 +178,36 @@ void IParam::InitPitch(const char* name, int defaultVal, int lowestNote, int hig
 void IParam::InitFrequency(const char* name, double defaultVal, double minVal, double maxVal, double step, int flags,
                            const char* group)
 {
-  if (mType == kTypeNone) mType = kTypeDouble;
   InitDouble(name, defaultVal, minVal, maxVal, step, "Hz", flags, group, ShapeExp(), kUnitFrequency);
 }
 
 void IParam::InitSeconds(const char* name, double defaultVal, double minVal, double maxVal, double step, int flags,
                          const char* group)
 {
-  if (mType == kTypeNone) mType = kTypeDouble;
   InitDouble(name, defaultVal, minVal, maxVal, step, "Seconds", flags, group, ShapeLinear(), kUnitSeconds);
 }
 
 void IParam::InitMilliseconds(const char* name, double defaultVal, double minVal, double maxVal, int flags,
                               const char* group)
 {
-  if (mType == kTypeNone) mType = kTypeDouble;
   InitDouble(name, defaultVal, minVal, maxVal, 1.0, "ms", flags, group, ShapeLinear(), kUnitMilliseconds);
 }
 
 void IParam::InitGain(const char* name, double defaultVal, double minVal, double maxVal, double step, int flags,
                       const char* group)
 {
-  if (mType == kTypeNone) mType = kTypeDouble;
   InitDouble(name, defaultVal, minVal, maxVal, step, "dB", flags, group, ShapeLinear(), kUnitDB);
 }
 
 void IParam::InitPercentage(const char* name, double defaultVal, double minVal, double maxVal, int flags,
                             const char* group)
 {
-  if (mType == kTypeNone) mType = kTypeDouble;
   InitDouble(name, defaultVal, minVal, maxVal, 1.0, "%", flags, group, ShapeLinear(), kUnitPercentage);
 }
 
 void IParam::InitAngleDegrees(const char* name, double defaultVal, double minVal, double maxVal, int flags,
                               const char* group)
 {
-  if (mType == kTypeNone) mType = kTypeDouble;
   InitDouble(name, defaultVal, minVal, maxVal, 1.0, "degrees", flags, group, ShapeLinear(), kUnitDegrees);
 }
 
