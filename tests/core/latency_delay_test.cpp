@@ -1,4 +1,5 @@
 #include "core/IFxProcessorLatencyDelay.h"
+#include "tests/core/CoreTestNoise.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +9,7 @@
 using namespace fx;
 
 namespace {
-std::vector<double> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  std::vector<double> v(n);
-  for (double& x : v) x = d(rng);
-  return v;
-}
+const auto Noise = coretest::Noise<double>;
 } // namespace
 
 TEST(LatencyDelay, EqualsBruteForceDelayWithRandomSplits)

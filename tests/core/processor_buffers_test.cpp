@@ -1,4 +1,5 @@
 #include "core/IFxProcessor.h"
+#include "tests/core/CoreTestNoise.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +41,7 @@ struct HookProcessor : IFxProcessor
   }
 };
 
-std::vector<float> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<float> d(-1.f, 1.f);
-  std::vector<float> v(n);
-  for (float& x : v) x = d(rng);
-  return v;
-}
+const auto Noise = coretest::Noise<float>;
 
 void ConnectAll(IFxProcessor& p)
 {
