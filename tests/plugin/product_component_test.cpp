@@ -1,7 +1,8 @@
 // The limiter as a loaded component: a host that only has ORBEX9.component (its Info.plist,
-// dlopen and its exported entry points) finds the effect it describes and sees the sixteen parameters with their ranges, texts and flags, the
-// factory preset, a state that restores into a fresh instance with identical audio, refused
-// state that changes nothing, and latency changes reported by the right road for its host.
+// dlopen and its exported entry points) finds the effect it describes and sees the sixteen
+// parameters with their ranges, texts and flags, the factory preset, a state that restores into
+// a fresh instance with identical audio, refused state that changes nothing, and latency changes
+// reported by the right road for its host.
 
 #include "plugin/ORBEX9Defs.h"
 #include "tests/au/AUTestHost.h"
