@@ -442,14 +442,39 @@ FstashGlyph* fstashGetGlyph(FstashContext* s, FstashFont* font, uint32_t codepoi
   return glyph;
 }
 
+namespace {
+
+// Lays out the glyphs of [str, end) in the current state from (*x, *y), which it advances, and
+// hands each glyph's quad to onQuad; code points without a glyph are skipped.
+template <typename OnQuad>
+void forEachQuad(FstashContext* s, FstashFont* font, const char* str, const char* end, int bitmapOption, float* x,
+                 float* y, OnQuad&& onQuad) {
+  const FstashState* state = getState(s);
+  const int16_t isize = quantSize(state->size);
+  const int16_t iblur = quantBlur(state->blur);
+  const float scale = fstashTtGetPixelHeightScale(font, isize / 10.0f);
+  uint32_t utf8state = 0, codepoint = 0;
+  int prevGlyphIndex = -1;
+  FstashQuad q;
+  for (; str != end; ++str) {
+    if (fstashDecodeUtf8(&utf8state, &codepoint, static_cast<unsigned char>(*str))) continue;
+    FstashGlyph* glyph = fstashGetGlyph(s, font, codepoint, isize, iblur, bitmapOption);
+    if (glyph != nullptr) {
+      getQuad(s, font, prevGlyphIndex, glyph, scale, state->spacing, x, y, &q);
+      onQuad(q);
+    }
+    prevGlyphIndex = glyph != nullptr ? glyph->index : -1;
+  }
+}
+
+}  // namespace
+
 float fstashDrawText(FstashContext* s, float x, float y, const char* str, const char* end) {
   if (s == nullptr || str == nullptr) return x;
   FstashState* state = getState(s);
   FstashFont* font = currentFont(s);
   if (font == nullptr) return x;
   const int16_t isize = quantSize(state->size);
-  const int16_t iblur = quantBlur(state->blur);
-  const float scale = fstashTtGetPixelHeightScale(font, isize / 10.0f);
   if (end == nullptr) end = str + std::strlen(str);
 
   if (!(state->align & VG_ALIGN_LEFT)) {
@@ -461,24 +486,15 @@ float fstashDrawText(FstashContext* s, float x, float y, const char* str, const 
   }
   y += getVertAlign(s, font, state->align, isize);
 
-  uint32_t utf8state = 0, codepoint = 0;
-  int prevGlyphIndex = -1;
-  FstashQuad q;
-  for (; str != end; ++str) {
-    if (fstashDecodeUtf8(&utf8state, &codepoint, static_cast<unsigned char>(*str))) continue;
-    FstashGlyph* glyph = fstashGetGlyph(s, font, codepoint, isize, iblur, FSTASH_GLYPH_BITMAP_REQUIRED);
-    if (glyph != nullptr) {
-      getQuad(s, font, prevGlyphIndex, glyph, scale, state->spacing, &x, &y, &q);
-      if (s->nverts + 6 > FSTASH_VERTEX_COUNT) flush(s);
-      addVertex(s, q.x0, q.y0, q.s0, q.t0, state->color);
-      addVertex(s, q.x1, q.y1, q.s1, q.t1, state->color);
-      addVertex(s, q.x1, q.y0, q.s1, q.t0, state->color);
-      addVertex(s, q.x0, q.y0, q.s0, q.t0, state->color);
-      addVertex(s, q.x0, q.y1, q.s0, q.t1, state->color);
-      addVertex(s, q.x1, q.y1, q.s1, q.t1, state->color);
-    }
-    prevGlyphIndex = glyph != nullptr ? glyph->index : -1;
-  }
+  forEachQuad(s, font, str, end, FSTASH_GLYPH_BITMAP_REQUIRED, &x, &y, [&](const FstashQuad& q) {
+    if (s->nverts + 6 > FSTASH_VERTEX_COUNT) flush(s);
+    addVertex(s, q.x0, q.y0, q.s0, q.t0, state->color);
+    addVertex(s, q.x1, q.y1, q.s1, q.t1, state->color);
+    addVertex(s, q.x1, q.y0, q.s1, q.t0, state->color);
+    addVertex(s, q.x0, q.y0, q.s0, q.t0, state->color);
+    addVertex(s, q.x0, q.y1, q.s0, q.t1, state->color);
+    addVertex(s, q.x1, q.y1, q.s1, q.t1, state->color);
+  });
   flush(s);
   return x;
 }
@@ -489,33 +505,22 @@ float fstashTextBounds(FstashContext* s, float x, float y, const char* str, cons
   FstashFont* font = currentFont(s);
   if (font == nullptr) return 0;
   const int16_t isize = quantSize(state->size);
-  const int16_t iblur = quantBlur(state->blur);
-  const float scale = fstashTtGetPixelHeightScale(font, isize / 10.0f);
   if (end == nullptr) end = str + std::strlen(str);
 
   y += getVertAlign(s, font, state->align, isize);
   float minx = x, maxx = x, miny = y, maxy = y;
   const float startx = x;
-  uint32_t utf8state = 0, codepoint = 0;
-  int prevGlyphIndex = -1;
-  FstashQuad q;
-  for (; str != end; ++str) {
-    if (fstashDecodeUtf8(&utf8state, &codepoint, static_cast<unsigned char>(*str))) continue;
-    FstashGlyph* glyph = fstashGetGlyph(s, font, codepoint, isize, iblur, FSTASH_GLYPH_BITMAP_OPTIONAL);
-    if (glyph != nullptr) {
-      getQuad(s, font, prevGlyphIndex, glyph, scale, state->spacing, &x, &y, &q);
-      if (q.x0 < minx) minx = q.x0;
-      if (q.x1 > maxx) maxx = q.x1;
-      if (s->params.flags & FSTASH_ZERO_TOPLEFT) {
-        if (q.y0 < miny) miny = q.y0;
-        if (q.y1 > maxy) maxy = q.y1;
-      } else {
-        if (q.y1 < miny) miny = q.y1;
-        if (q.y0 > maxy) maxy = q.y0;
-      }
+  forEachQuad(s, font, str, end, FSTASH_GLYPH_BITMAP_OPTIONAL, &x, &y, [&](const FstashQuad& q) {
+    if (q.x0 < minx) minx = q.x0;
+    if (q.x1 > maxx) maxx = q.x1;
+    if (s->params.flags & FSTASH_ZERO_TOPLEFT) {
+      if (q.y0 < miny) miny = q.y0;
+      if (q.y1 > maxy) maxy = q.y1;
+    } else {
+      if (q.y1 < miny) miny = q.y1;
+      if (q.y0 > maxy) maxy = q.y0;
     }
-    prevGlyphIndex = glyph != nullptr ? glyph->index : -1;
-  }
+  });
   const float advance = x - startx;
   if (!(state->align & VG_ALIGN_LEFT)) {
     if (state->align & VG_ALIGN_RIGHT) {
