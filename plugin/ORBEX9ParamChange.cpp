@@ -108,10 +108,10 @@ void ORBEX9::RunAction(int actionIdx)
   switch (actionIdx)
   {
     case kActionAbout:
-      if (hasEditor && !mAboutRequested) mAboutRequested = true;
+      if (hasEditor) mAboutRequested = true;
       break;
     case kActionUpdateCheck:
-      if (hasEditor && !mUpdatePageRequested) mUpdatePageRequested = true;
+      if (hasEditor) mUpdatePageRequested = true;
       break;
     case kActionLoadPreset:
     case kActionSavePreset:
