@@ -6,6 +6,7 @@
 
 #include "plugin/ORBEX9Defs.h"
 #include "tests/au/AUTestHost.h"
+#include "tests/plugin/TempHome.h"
 
 #include <AudioToolbox/AudioToolbox.h>
 #include <AudioUnit/AudioUnit.h>
@@ -20,7 +21,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,34 +31,6 @@ using autest::GetProp;
 using autest::HostBuffers;
 using autest::RenderAt;
 using autest::SetProp;
-
-// Every test runs with its own empty data folder, so no default preset or settings file of the
-// machine takes part.
-class ScratchData
-{
-public:
-  ScratchData()
-  {
-    char tmpl[] = "/tmp/orbex9-component-XXXXXX";
-    const char* dir = ::mkdtemp(tmpl);
-    mRoot = dir ? dir : "/tmp/orbex9-component";
-    const char* old = std::getenv("XDG_DATA_HOME");
-    mHad = old != nullptr;
-    mOld = old ? old : "";
-    ::setenv("XDG_DATA_HOME", mRoot.c_str(), 1);
-  }
-  ~ScratchData()
-  {
-    if (mHad) ::setenv("XDG_DATA_HOME", mOld.c_str(), 1);
-    else ::unsetenv("XDG_DATA_HOME");
-    std::error_code ec;
-    std::filesystem::remove_all(mRoot, ec);
-  }
-
-private:
-  std::string mRoot, mOld;
-  bool mHad = false;
-};
 
 // What the bundle's Info.plist says about the component, as a host reads it before loading.
 struct BundleEntry
@@ -262,7 +234,7 @@ TEST_F(ProductComponent, BundleDescribesTheEffect)
 
 TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
 {
-  ScratchData data;
+  producttest::TempHome home;
   AudioUnit unit = Make();
   ASSERT_NE(unit, nullptr);
 
@@ -357,7 +329,7 @@ TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
 
 TEST_F(ProductComponent, StateRestoresEveryParameterIntoAFreshInstanceWithIdenticalAudio)
 {
-  ScratchData data;
+  producttest::TempHome home;
   AudioUnit a = MakeRunning();
   ASSERT_NE(a, nullptr);
 
@@ -413,7 +385,7 @@ TEST_F(ProductComponent, StateRestoresEveryParameterIntoAFreshInstanceWithIdenti
 
 TEST_F(ProductComponent, PresetRecallAndMonoProcessing)
 {
-  ScratchData data;
+  producttest::TempHome home;
   AudioUnit unit = Make();
   ASSERT_NE(unit, nullptr);
   // Mono in, mono out is one of the product's two layouts; mono to stereo is not. The rate is
@@ -429,20 +401,12 @@ TEST_F(ProductComponent, PresetRecallAndMonoProcessing)
   // A hot input against a -6 dBFS ceiling: the output stays under it.
   ASSERT_EQ(AudioUnitSetParameter(unit, kGain, kAudioUnitScope_Global, 0, 12.0f, 0), noErr);
   ASSERT_EQ(AudioUnitSetParameter(unit, kCeiling, kAudioUnitScope_Global, 0, -6.0f, 0), noErr);
-  std::vector<float> mono(512);
-  std::vector<unsigned char> listBytes(AudioBufferListSize(1));
-  auto* list = reinterpret_cast<AudioBufferList*>(listBytes.data());
   float peak = 0.f;
   for (int b = 0; b < 40; ++b)
   {
-    list->mNumberBuffers = 1;
-    list->mBuffers[0] = {1, 512 * sizeof(float), mono.data()};
-    AudioUnitRenderActionFlags flags = 0;
-    AudioTimeStamp ts {};
-    ts.mSampleTime = b * 512.0;
-    ts.mFlags = kAudioTimeStampSampleTimeValid;
-    ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, 512, list), noErr);
-    for (float v : mono) peak = std::max(peak, std::fabs(v));
+    HostBuffers mono(1, 512);
+    ASSERT_EQ(RenderAt(unit, b * 512.0, 512, mono.List()), noErr);
+    for (float v : mono.Copy(0)) peak = std::max(peak, std::fabs(v));
   }
   EXPECT_GT(peak, 0.25f);
   EXPECT_LE(peak, static_cast<float>(std::pow(10.0, -6.0 / 20.0)) * 1.0001f);
@@ -468,7 +432,7 @@ TEST_F(ProductComponent, PresetRecallAndMonoProcessing)
 
 TEST_F(ProductComponent, HostBlockSizesDoNotChangeTheAudio)
 {
-  ScratchData data;
+  producttest::TempHome home;
   // Oversampled, long look-ahead, soft limiting and saturation: the paths with the most state.
   const std::pair<AudioUnitParameterID, float> settings[] = {
     {kOSMode, 2}, {kLookAhead, 1}, {kGain, 9}, {kRelease, 40}, {kLimitMode, 1}, {kSatMode, 1}, {kCeiling, -1}};
@@ -483,18 +447,10 @@ TEST_F(ProductComponent, HostBlockSizesDoNotChangeTheAudio)
   // One pass in 512-frame blocks and one in blocks of random sizes up to 512.
   const UInt32 total = 512 * 20;
   std::vector<float> a, b;
-  std::vector<float> left(512), right(512);
-  std::vector<unsigned char> listBytes(AudioBufferListSize(2));
-  auto* list = reinterpret_cast<AudioBufferList*>(listBytes.data());
   auto renderInto = [&](AudioUnit unit, UInt32 start, UInt32 n, std::vector<float>& dst) {
-    list->mNumberBuffers = 2;
-    list->mBuffers[0] = {1, n * static_cast<UInt32>(sizeof(float)), left.data()};
-    list->mBuffers[1] = {1, n * static_cast<UInt32>(sizeof(float)), right.data()};
-    AudioUnitRenderActionFlags flags = 0;
-    AudioTimeStamp ts {};
-    ts.mSampleTime = start;
-    ts.mFlags = kAudioTimeStampSampleTimeValid;
-    ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, n, list), noErr);
+    HostBuffers out(2, n);
+    ASSERT_EQ(RenderAt(unit, start, n, out.List()), noErr);
+    const std::vector<float> left = out.Copy(0), right = out.Copy(1);
     for (UInt32 k = 0; k < n; ++k)
     {
       dst.push_back(left[k]);
@@ -523,7 +479,7 @@ TEST_F(ProductComponent, HostBlockSizesDoNotChangeTheAudio)
 
 TEST_F(ProductComponent, HostResetClearsTheSignalState)
 {
-  ScratchData data;
+  producttest::TempHome home;
   AudioUnit used = MakeRunning();
   AudioUnit fresh = MakeRunning();
   ASSERT_TRUE(used && fresh);
@@ -546,7 +502,7 @@ TEST_F(ProductComponent, HostResetClearsTheSignalState)
 
 TEST_F(ProductComponent, RefusedStateChangesNothing)
 {
-  ScratchData data;
+  producttest::TempHome home;
   AudioUnit unit = MakeRunning();
   ASSERT_NE(unit, nullptr);
   ASSERT_EQ(AudioUnitSetParameter(unit, kGain, kAudioUnitScope_Global, 0, 5.0f, 0), noErr);
@@ -595,7 +551,7 @@ TEST_F(ProductComponent, RefusedStateChangesNothing)
 
 TEST_F(ProductComponent, LatencyChangesReachTheHostByItsRoad)
 {
-  ScratchData data;
+  producttest::TempHome home;
   struct Case
   {
     const char* bundle;
