@@ -1,0 +1,5 @@
+#include "AppKitInternal.h"
+
+namespace appkit {
+void DesktopWindowClosed(NSWindow*) {}
+}  // namespace appkit
