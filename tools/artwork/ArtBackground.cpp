@@ -13,7 +13,7 @@ namespace {
 constexpr int kCentre = VG_ALIGN_CENTER | VG_ALIGN_MIDDLE;
 // The well both meter faces sit in; the side sections end level with it.
 constexpr Rect kMeterWell{299, 86, 701, 222};
-constexpr float kLegendSize = 8.5f, kStateSize = 7.0f;
+constexpr float kLegendSize = 8.5f, kStateSize = 7.5f;
 
 // A recessed field: dark fill, shadow along its top edge, a faint light lip below.
 void Recess(VGcontext* vg, Rect r, float radius, VGcolor fill) {

@@ -18,6 +18,7 @@
 #include "tools/artwork/ArtMeter.h"
 #include "tools/artwork/ArtRenderer.h"
 #include "tools/artwork/ArtStrips.h"
+#include "tools/artwork/ArtStyle.h"
 
 using namespace orbexart;
 
@@ -40,8 +41,34 @@ ArtImage RenderStrip(ArtRenderer& r, const Strip& s, int scale) {
   return StackFrames(frames);
 }
 
+// The texts the editor draws at run time over the pictures, in its styles: the preset name, the
+// meter readouts and a knob's value box.
+void RuntimeTexts(fx::gfx::VGcontext* vg) {
+  using namespace fx::gfx;
+  auto text = [&](float x, float y, const char* s, float size, const char* font, VGcolor c, int align) {
+    vgrSetFontFace(vg, font);
+    vgrSetFontSize(vg, size);
+    vgrSetTextAlign(vg, align | VG_ALIGN_MIDDLE);
+    vgrSetFillColor(vg, c);
+    vgrDrawText(vg, x, y, s, nullptr);
+  };
+  text(kPresetText.cx(), kPresetText.cy(), "Init", 17, kFontSans, Rgb(211, 212, 213), VG_ALIGN_CENTER);
+  const char* readouts[2] = {"-1.00", "-INF"};
+  for (int m = 0; m < 2; m++) {
+    const Rect r = kReadoutInFace;
+    text(kFaces[m].x + r.r, kFaces[m].y + r.cy(), readouts[m], 12, kFontBold, Rgb(90, 90, 85), VG_ALIGN_RIGHT);
+  }
+  // The Release knob with the pointer over it.
+  const float cx = kReleaseKnob.x + kSmallKnob / 2.0f, cy = kReleaseKnob.y + kSmallKnob / 2.0f;
+  vgrBeginPath(vg);
+  vgrRect(vg, kReleaseKnob.x - 0.75f, cy - 7.5f, kSmallKnob + 1.5f, 15);
+  vgrSetFillColor(vg, Rgb(36, 36, 36, 223 / 255.0f));
+  vgrFill(vg);
+  text(cx, cy, "300.00", 12, kFontBold, Rgb(255, 255, 255), VG_ALIGN_CENTER);
+}
+
 // The editor as the layout places the pictures, with sample values on the controls.
-ArtImage Preview(const std::map<std::string, ArtImage>& pics, int s) {
+ArtImage Preview(ArtRenderer& renderer, const std::map<std::string, ArtImage>& pics, int s) {
   ArtImage out(kEditorW * s, kEditorH * s);
   auto put = [&](const char* name, int frames, int frame, float x, float y) {
     DrawOver(out, pics.at(name), frame, frames, int(x * s), int(y * s));
@@ -74,6 +101,7 @@ ArtImage Preview(const std::map<std::string, ArtImage>& pics, int s) {
   put("pluginmenu", 2, 0, kPluginMenu.x, kPluginMenu.y);
   put("iconupdateavailable", 2, 0, kUpdateIconAt.x, kUpdateIconAt.y);
   put("button_resize", 2, 0, kEditorW - kResizeGrip, kEditorH - kResizeGrip);
+  DrawOver(out, renderer.Render(kEditorW, kEditorH, s, RuntimeTexts), 0, 1, 0, 0);
   return out;
 }
 
@@ -126,7 +154,7 @@ int main(int argc, char** argv) {
       }
       if (scale == previewScale) forPreview[s.name] = img;
     }
-  if (!preview.empty() && !WritePng(preview, Preview(forPreview, previewScale))) {
+  if (!preview.empty() && !WritePng(preview, Preview(renderer, forPreview, previewScale))) {
     std::fprintf(stderr, "cannot write %s\n", preview.c_str());
     return 1;
   }
