@@ -28,13 +28,12 @@ void FillTransparent(ArtImage& img) {
   constexpr int kAveragedRings = 1;
   const int w = img.w, h = img.h;
   if (w <= 0 || h <= 0) return;
-  // 0: not yet coloured, 1: coloured in an earlier ring (or visible), 2: coloured in this ring.
+  // 0: not coloured yet, 1: visible or coloured by an earlier ring, 2: in the ring being coloured.
   std::vector<uint8_t> state(size_t(w) * size_t(h), 0);
   std::vector<int> ring, next;
   for (int y = 0; y < h; y++)
     for (int x = 0; x < w; x++)
       if (img.at(x, y)[3] != 0) state[size_t(y) * w + x] = 1;
-  // The first ring: transparent pixels touching a visible one.
   auto collectNeighbours = [&](int idx, std::vector<int>& out) {
     const int x0 = idx % w, y0 = idx / w;
     for (int dy = -1; dy <= 1; dy++)
@@ -43,11 +42,12 @@ void FillTransparent(ArtImage& img) {
         if ((dx | dy) == 0 || x < 0 || y < 0 || x >= w || y >= h) continue;
         const int n = y * w + x;
         if (state[size_t(n)] == 0) {
-          state[size_t(n)] = 3;  // queued for this ring
+          state[size_t(n)] = 2;
           out.push_back(n);
         }
       }
   };
+  // The first ring: transparent pixels touching a visible one.
   for (int i = 0; i < w * h; i++)
     if (state[size_t(i)] == 1) collectNeighbours(i, ring);
   for (int ringIndex = 0; !ring.empty(); ringIndex++) {
@@ -70,7 +70,6 @@ void FillTransparent(ArtImage& img) {
         }
       uint8_t* p = img.at(x0, y0);
       for (int c = 0; c < 3; c++) p[c] = uint8_t((sum[c] + n / 2) / n);
-      state[size_t(idx)] = 2;
     }
     next.clear();
     for (int idx : ring) state[size_t(idx)] = 1;

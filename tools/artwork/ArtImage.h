@@ -23,9 +23,10 @@ struct ArtImage {
 // premultiplied picture cannot hold) are clamped to 255. Fully transparent pixels become 0.
 void Unpremultiply(ArtImage& img);
 
-// Gives every fully transparent pixel the mean colour of its already coloured 8-neighbours,
-// growing outwards ring by ring from the visible pixels; alpha is left as it is. A picture with
-// no visible pixel is left unchanged.
+// Gives every fully transparent pixel the colour of its nearest visible pixels, growing outwards
+// ring by ring: the ring touching visible pixels takes the mean of its coloured 8-neighbours,
+// each later ring the colour of its first coloured neighbour. Alpha is left as it is; a picture
+// with no visible pixel is left unchanged.
 void FillTransparent(ArtImage& img);
 
 // Frames of equal size, stacked top to bottom in the given order. Empty for no frames or

@@ -2,7 +2,6 @@
 // and the glass.
 #include "tools/artwork/ArtMeter.h"
 
-#include <cstdio>
 
 #include "plugin/MeterScale.h"
 #include "plugin/editor/VUCalibration.h"

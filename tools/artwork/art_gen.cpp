@@ -13,33 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/artwork/ArtImage.h"
+#include "tools/artwork/ArtGenerate.h"
 #include "tools/artwork/ArtLayout.h"
 #include "tools/artwork/ArtMeter.h"
-#include "tools/artwork/ArtRenderer.h"
-#include "tools/artwork/ArtStrips.h"
 #include "tools/artwork/ArtStyle.h"
 
 using namespace orbexart;
 
 namespace {
-
-constexpr int kScales[] = {1, 2, 3};
-
-std::string FileName(const std::string& name, int scale) {
-  return scale == 1 ? name + ".png" : name + "@" + std::to_string(scale) + "x.png";
-}
-
-ArtImage RenderStrip(ArtRenderer& r, const Strip& s, int scale) {
-  std::vector<ArtImage> frames;
-  for (int f = 0; f < s.frames; f++) {
-    ArtImage img = r.Render(s.w, s.h, scale, [&](fx::gfx::VGcontext* vg) { s.draw(vg, f); });
-    if (img.px.empty()) return {};
-    FillTransparent(img);
-    frames.push_back(std::move(img));
-  }
-  return StackFrames(frames);
-}
 
 // The texts the editor draws at run time over the pictures, in its styles: the preset name, the
 // meter readouts and a knob's value box.
@@ -139,15 +120,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", renderer.error().c_str());
     return 1;
   }
-  std::vector<Strip> strips = ControlStrips();
-  for (Strip& s : MeterStrips()) strips.push_back(std::move(s));
-  strips.push_back(BackgroundStrip());
-
   std::map<std::string, ArtImage> forPreview;
-  for (const Strip& s : strips)
-    for (int scale : kScales) {
+  for (const Strip& s : EditorStrips())
+    for (int scale : kArtScales) {
       const ArtImage img = RenderStrip(renderer, s, scale);
-      const std::string path = dir + "/" + FileName(s.name, scale);
+      const std::string path = dir + "/" + ScaledFileName(s.name, scale);
       if (img.px.empty() || !WritePng(path, img)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return 1;
