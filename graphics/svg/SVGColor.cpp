@@ -89,7 +89,7 @@ bool parseHex(std::string_view t, SVGColor& out)
 
 unsigned channel(const Length& l)
 {
-  const double v = l.unit == Unit::Percent ? l.value * 2.55 : l.value;
+  const double v = l.unit == Unit::Percent ? l.value * 255.0 / 100.0 : l.value;
   return unsigned(std::lround(std::clamp(v, 0.0, 255.0)));
 }
 

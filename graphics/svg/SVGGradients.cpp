@@ -77,12 +77,14 @@ double coordinate(const Chain& c, const char* name, const char* fallback, bool b
   return toUser(l, axis, basis);
 }
 
-void readStops(const TiXmlElement& holder, double opacity, SVGColor currentColor, std::vector<SVGGradientStop>& out)
+void readStops(const TiXmlElement& holder, double opacity, SVGColor currentColor, std::vector<SVGGradientStop>& out,
+               Budget& budget)
 {
   float last = 0;
   for (const TiXmlElement* s = holder.FirstChildElement("stop"); s && int(out.size()) < kMaxGradientStops;
        s = s->NextSiblingElement("stop"))
   {
+    if (!budget.take(budget.points, 1)) return;
     Length off;
     double offset = 0;
     if (const char* o = s->Attribute("offset"); o && parseLength(o, off))
@@ -115,11 +117,11 @@ SVGPaint solid(SVGColor c)
 } // namespace
 
 SVGPaint gradientPaint(const TiXmlElement& gradient, const IdMap& ids, double opacity, SVGColor currentColor,
-                       const Matrix& ctm, const double bbox[4], const LengthBasis& basis)
+                       const Matrix& ctm, const double bbox[4], const LengthBasis& basis, Budget& budget)
 {
   const Chain chain(gradient, ids);
   auto g = std::make_shared<SVGGradient>();
-  if (const TiXmlElement* holder = chain.stops()) readStops(*holder, opacity, currentColor, g->stops);
+  if (const TiXmlElement* holder = chain.stops()) readStops(*holder, opacity, currentColor, g->stops, budget);
   if (g->stops.empty()) return {}; // no stops: nothing is painted
   if (g->stops.size() == 1) return solid(g->stops[0].color);
 

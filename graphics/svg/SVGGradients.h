@@ -7,6 +7,7 @@
 
 #include "graphics/svg/SVGImage.h"
 #include "graphics/svg/SVGMatrix.h"
+#include "graphics/svg/SVGPathBuilder.h"
 #include "graphics/svg/SVGStyle.h"
 
 class TiXmlElement;
@@ -26,8 +27,9 @@ bool isGradient(const TiXmlElement& el);
 /** The paint of a gradient for a shape whose geometry has the box bbox (min x, min y, max x,
  *  max y) in its own user space, drawn with the transform ctm. opacity (fill- or stroke-opacity)
  *  goes into the stops' alpha. A gradient that cannot paint gives None; one that paints a single
- *  colour (one stop, a zero-length vector, a zero radius) gives that colour. */
+ *  colour (one stop, a zero-length vector, a zero radius) gives that colour. Each stop read is
+ *  taken from the budget's points. */
 SVGPaint gradientPaint(const TiXmlElement& gradient, const IdMap& ids, double opacity, SVGColor currentColor,
-                       const Matrix& ctm, const double bbox[4], const LengthBasis& basis);
+                       const Matrix& ctm, const double bbox[4], const LengthBasis& basis, Budget& budget);
 
 } // namespace fx::svg::detail

@@ -12,9 +12,9 @@ namespace fx::svg::detail {
  *  image keeps what it has. */
 struct Budget
 {
-  size_t points = 4u << 20;   // path points (x, y pairs) of the whole image
-  size_t shapes = 200000;     // shapes of the whole image
-  size_t elements = 2u << 20; // elements visited, counting each <use> expansion again
+  size_t points = 2u << 20;   // path points (x, y pairs) and gradient stops of the whole image
+  size_t shapes = 100000;     // shapes of the whole image
+  size_t elements = 1u << 20; // elements visited, counting each <use> expansion again
   bool exhausted = false;
 
   bool take(size_t& pool, size_t n)

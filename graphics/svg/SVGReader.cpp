@@ -314,7 +314,7 @@ private:
     emit(el, ctx, b.finish());
   }
 
-  SVGPaint paint(const PaintSpec& spec, double alpha, const Context& ctx, const double bbox[4]) const
+  SVGPaint paint(const PaintSpec& spec, double alpha, const Context& ctx, const double bbox[4])
   {
     SVGPaint p;
     PaintKind kind = spec.kind;
@@ -323,7 +323,7 @@ private:
     {
       const auto it = ids_.find(spec.id);
       if (it != ids_.end() && isGradient(*it->second))
-        return gradientPaint(*it->second, ids_, alpha, ctx.style.color, ctx.ctm, bbox, ctx.basis);
+        return gradientPaint(*it->second, ids_, alpha, ctx.style.color, ctx.ctm, bbox, ctx.basis, budget_);
       kind = spec.hasFallback ? spec.fallback : PaintKind::None;
       color = spec.fallbackColor;
     }
