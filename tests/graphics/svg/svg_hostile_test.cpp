@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "tests/graphics/svg/SVGTestParse.h"
@@ -142,6 +143,17 @@ TEST(SVGHostile, ExpansionIsBudgeted) {
   auto gradients = parse(fanOut(20, stops + "</linearGradient><rect width='1' height='1' fill='url(#g)'/>"));
   ASSERT_TRUE(gradients);
   EXPECT_LT(gradients->shapes.size(), size_t(2 << 20) / 256 + 1);
+}
+
+TEST(SVGHostile, Files) {
+  EXPECT_EQ(SVGParseFile("/nonexistent/x.svg", "px", 96), nullptr);
+  EXPECT_EQ(SVGParseFile(nullptr, "px", 96), nullptr);
+  EXPECT_EQ(SVGParseFile("/dev/zero", "px", 96), nullptr);  // ends at once: nothing before the NUL
+  const char* src = std::getenv("ORBEX_SOURCE_DIR");
+  const std::string knob = std::string(src ? src : ".") + "/tests/graphics/svg/images/knob.svg";
+  test::ImagePtr img(SVGParseFile(knob.c_str(), "px", 96), SVGDeleteImage);
+  ASSERT_TRUE(img);
+  EXPECT_FLOAT_EQ(img->width, 160);
 }
 
 TEST(SVGHostile, EnormousCountsAreCapped) {
