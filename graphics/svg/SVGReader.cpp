@@ -349,8 +349,10 @@ private:
     const double width = st.strokeWidth * scale;
     if (!(width > 0) || !(width < 1e30)) s.stroke = SVGPaint();
     s.strokeWidth = std::isfinite(width) ? float(std::min(width, 1e30)) : 0.f;
-    s.strokeDashCount = st.dashCount;
-    for (int i = 0; i < st.dashCount; i++) s.strokeDashArray[i] = float(std::min(st.dashes[i] * scale, 1e30));
+    double dashSum = 0;
+    for (int i = 0; i < st.dashCount; i++)
+      dashSum += s.strokeDashArray[i] = float(std::min(st.dashes[i] * scale, 1e30));
+    s.strokeDashCount = dashSum > 0 ? st.dashCount : 0; // dashes scaled to nothing: a solid line
     s.strokeDashOffset = float(std::clamp(st.dashOffset * scale, -1e30, 1e30));
     if (!std::isfinite(s.strokeDashOffset)) s.strokeDashOffset = 0;
     s.strokeLineJoin = st.join;

@@ -9,9 +9,39 @@ namespace fx::svg::detail {
 namespace {
 
 bool xmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool nameChar(char c)
+// Names are kept to ASCII: every name SVG uses is, and the parser misreads some others.
+bool nameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':'; }
+bool nameChar(char c) { return nameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+// Length of the well-formed UTF-8 sequence at s (s non-empty), or 0.
+size_t utf8Length(std::string_view s)
 {
-  return !xmlSpace(c) && c != '/' && c != '>' && c != '<' && c != '=' && c != '"' && c != '\'' && c != '\0';
+  const auto b = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned c = b(0);
+  if (c < 0x80) return 1;
+  size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || s.size() < n) return 0;
+  for (size_t i = 1; i < n; i++)
+    if ((b(i) & 0xC0) != 0x80) return 0;
+  // No overlong forms, surrogates or code points past U+10FFFF.
+  if ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) > 0x9F) || (c == 0xF0 && b(1) < 0x90) ||
+      (c == 0xF4 && b(1) > 0x8F))
+    return 0;
+  return n;
+}
+
+// Appends text with every byte that is not part of well-formed UTF-8 replaced by '?'.
+void appendUtf8(std::string& out, std::string_view text)
+{
+  while (!text.empty())
+  {
+    const size_t n = utf8Length(text);
+    if (n == 0)
+      out += '?';
+    else
+      out.append(text.substr(0, n));
+    text.remove_prefix(n ? n : 1);
+  }
 }
 
 class Guard
@@ -79,10 +109,13 @@ private:
     out_ += '>';
   }
 
+  // A name ended by white space, '/', '>' or '='; empty when there is none.
   std::string_view name()
   {
     const size_t s = p_;
+    if (p_ >= in_.size() || !nameStart(in_[p_])) return {};
     while (p_ < in_.size() && nameChar(in_[p_])) p_++;
+    if (p_ < in_.size() && !xmlSpace(in_[p_]) && in_[p_] != '/' && in_[p_] != '>' && in_[p_] != '=') return {};
     return in_.substr(s, p_ - s);
   }
 
@@ -161,7 +194,7 @@ private:
         tag += ' ';
         tag += an;
         tag += '=';
-        tag += value;
+        appendUtf8(tag, value);
       }
     }
   }

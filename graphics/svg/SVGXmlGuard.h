@@ -2,8 +2,9 @@
 // Makes any bytes safe to hand to the XML parser: keeps only the element tags of the document,
 // stops at the first damage (truncation, a malformed tag, a stray end tag) and closes what is
 // open there, drops elements nested deeper than a limit, repeated attributes and attributes
-// beyond a limit per element. The parser then never sees unbounded nesting or a broken document,
-// and what was read before any damage survives.
+// beyond a limit per element. Names must be ASCII and attribute values well-formed UTF-8 (other
+// bytes become '?'). The parser then never sees unbounded nesting, a broken document or bytes it
+// misreads, and what was read before any damage survives.
 
 #include <cstddef>
 #include <string>

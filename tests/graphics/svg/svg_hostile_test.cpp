@@ -74,6 +74,20 @@ TEST(SVGHostile, BrokenMarkupStopsAtTheDamage) {
   EXPECT_EQ(twice->shapes[0].fill.color, 0xFF0000FFu);
 }
 
+TEST(SVGHostile, NamesAndTextOutsideASCII) {
+  // An element name running into bytes above 0x7F (found by the fuzzer: the XML parser read past
+  // its buffer on it) is damage; invalid UTF-8 in a value is replaced, valid UTF-8 kept.
+  const std::string high(200, '\xEE');
+  auto img = parse("<svg width='9' height='9'><rect width='1' height='1'/><rect" + high +
+                   " width='2' height='2'/></svg" + high + ">");
+  ASSERT_TRUE(img);
+  EXPECT_EQ(img->shapes.size(), 1u);
+  EXPECT_FALSE(parse("<svg" + high + " width='1'></svg" + high + ">"));
+  auto ids = parseBody("<rect id='\xC3\xA9\xEE\xFF\xC3' width='1' height='1'/>");
+  ASSERT_EQ(ids->shapes.size(), 1u);
+  EXPECT_STREQ(ids->shapes[0].id, "\xC3\xA9???");
+}
+
 TEST(SVGHostile, DeepNestingIsCut) {
   const int depth = 200000;
   std::string doc = "<svg width='10' height='10'><rect width='1' height='1'/>";

@@ -236,7 +236,8 @@ TEST(SVGReader, StrokeLengthsFollowTheTransform) {
       "<line x2='10' stroke='red' stroke-width='0'/>"
       "<line x2='10' stroke='red' stroke-dasharray='1,2,3,4,5,6,7,8,9,10'/>"
       "<line x2='10' stroke='red' stroke-dasharray='0 0'/>"
-      "<g stroke-dasharray='4 4'><line x2='10' stroke='red' stroke-dasharray='1 -2'/></g>");
+      "<g stroke-dasharray='4 4'><line x2='10' stroke='red' stroke-dasharray='1 -2'/></g>"
+      "<line x2='10' stroke='red' stroke-dasharray='1e-30 1e-30' transform='scale(1e-20)'/>");
   const SVGShape& a = img->shapes[0];
   EXPECT_FLOAT_EQ(a.strokeWidth, 6);
   ASSERT_EQ(a.strokeDashCount, 6);  // an odd list repeats
@@ -248,6 +249,7 @@ TEST(SVGReader, StrokeLengthsFollowTheTransform) {
   EXPECT_FLOAT_EQ(img->shapes[2].strokeDashArray[7], 8);
   EXPECT_EQ(img->shapes[3].strokeDashCount, 0);  // all zero: solid
   EXPECT_EQ(img->shapes[4].strokeDashCount, 2);  // a negative entry: the inherited dashes stay
+  EXPECT_EQ(img->shapes[5].strokeDashCount, 0);  // scaled to nothing: solid, never endless dashes
 }
 
 TEST(SVGReader, UnitsAndDpi) {
