@@ -129,28 +129,31 @@ bool Scanner::flag(bool& out)
   return true;
 }
 
-bool parseLength(std::string_view text, Length& out)
-{
-  Scanner s(text);
-  s.skipSpace();
-  Length l;
-  if (!s.length(l)) return false;
-  s.skipSpace();
-  if (!s.atEnd()) return false;
-  out = l;
-  return true;
-}
+namespace {
 
-bool parseNumber(std::string_view text, double& out)
+// The whole text is one item read by read(scanner, value), with white space around it allowed.
+template <typename T, typename Read> bool parseWhole(std::string_view text, T& out, Read read)
 {
   Scanner s(text);
   s.skipSpace();
-  double v;
-  if (!s.number(v)) return false;
+  T v{};
+  if (!read(s, v)) return false;
   s.skipSpace();
   if (!s.atEnd()) return false;
   out = v;
   return true;
+}
+
+} // namespace
+
+bool parseLength(std::string_view text, Length& out)
+{
+  return parseWhole(text, out, [](Scanner& s, Length& l) { return s.length(l); });
+}
+
+bool parseNumber(std::string_view text, double& out)
+{
+  return parseWhole(text, out, [](Scanner& s, double& v) { return s.number(v); });
 }
 
 } // namespace fx::svg::detail
