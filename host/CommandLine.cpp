@@ -1,5 +1,7 @@
 #include "host/CommandLine.h"
 
+#include "host/MessageText.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -8,14 +10,9 @@ namespace orbexhost {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  const size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
-bool ParseInt(const std::string& text, long long lo, long long hi, long long& out) {
+// Numbers read alike with or without blanks around them.
+bool ParseInt(const std::string& given, long long lo, long long hi, long long& out) {
+  const std::string text = TrimBlanks(given);
   if (text.empty()) return false;
   errno = 0;
   char* end = nullptr;
@@ -25,7 +22,8 @@ bool ParseInt(const std::string& text, long long lo, long long hi, long long& ou
   return true;
 }
 
-bool ParseSeconds(const std::string& text, double& out) {
+bool ParseSeconds(const std::string& given, double& out) {
+  const std::string text = TrimBlanks(given);
   if (text.empty()) return false;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
@@ -39,8 +37,8 @@ bool ParseSeconds(const std::string& text, double& out) {
 bool SplitAssignment(const std::string& text, std::string& name, std::string& value) {
   const size_t eq = text.find('=');
   if (eq == std::string::npos) return false;
-  name = Trim(text.substr(0, eq));
-  value = Trim(text.substr(eq + 1));
+  name = TrimBlanks(text.substr(0, eq));
+  value = TrimBlanks(text.substr(eq + 1));
   return !name.empty() && !value.empty();
 }
 
@@ -64,7 +62,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
   else if (cmd == "process")
     o.command = HostOptions::Command::Process;
   else {
-    error = "unknown command '" + cmd + "' (commands: info, process)";
+    error = "unknown command " + Quote(cmd) + " (commands: info, process)";
     return false;
   }
   const bool process = o.command == HostOptions::Command::Process;
@@ -122,14 +120,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
     } else if (arg == "--host-name") {
       if (!takeValue(o.hostName)) return false;
     } else if (!process) {
-      error = "unknown option '" + arg + "' for info";
+      error = "unknown option " + Quote(arg) + " for info";
       return false;
     } else if (arg == "--set") {
       std::string text;
       if (!takeValue(text)) return false;
       ParamAssignment a;
       if (!SplitAssignment(text, a.name, a.value)) {
-        error = "--set needs NAME=VALUE, got '" + text + "'";
+        error = "--set needs NAME=VALUE, got " + Quote(text);
         return false;
       }
       o.sets.push_back(a);
@@ -139,8 +137,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
       const size_t at = text.rfind('@');
       AutomationPoint p;
       if (at == std::string::npos || !SplitAssignment(text.substr(0, at), p.name, p.value) ||
-          !ParseSeconds(Trim(text.substr(at + 1)), p.seconds)) {
-        error = "--automate needs NAME=VALUE@SECONDS with SECONDS >= 0, got '" + text + "'";
+          !ParseSeconds(text.substr(at + 1), p.seconds)) {
+        error = "--automate needs NAME=VALUE@SECONDS with SECONDS >= 0, got " + Quote(text);
         return false;
       }
       o.automation.push_back(p);
@@ -166,13 +164,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
       std::string text;
       if (!takeValue(text)) return false;
       long long n = 0;
-      if (text == "random") {
+      if (TrimBlanks(text) == "random") {
         o.randomBlocks = true;
       } else if (ParseInt(text, 1, kMaxBlockSize, n)) {
         o.randomBlocks = false;
         o.blockSize = static_cast<int>(n);
       } else {
-        error = "--block needs a size from 1 to " + std::to_string(kMaxBlockSize) + " or 'random', got '" + text + "'";
+        error = "--block needs a size from 1 to " + std::to_string(kMaxBlockSize) + " or 'random', got " + Quote(text);
         return false;
       }
     } else if (arg == "--seed") {
@@ -180,13 +178,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
       if (!takeValue(text)) return false;
       long long n = 0;
       if (!ParseInt(text, 0, (1LL << 62), n)) {
-        error = "--seed needs a non-negative whole number, got '" + text + "'";
+        error = "--seed needs a non-negative whole number, got " + Quote(text);
         return false;
       }
       o.seed = static_cast<uint64_t>(n);
       seedGiven = true;
     } else {
-      error = "unknown option '" + arg + "' for process";
+      error = "unknown option " + Quote(arg) + " for process";
       return false;
     }
   }
@@ -200,7 +198,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
       return false;
     }
     if (positional.size() > 2) {
-      error = "unexpected argument '" + positional[2] + "'";
+      error = "unexpected argument " + Quote(positional[2]);
       return false;
     }
     o.inPath = positional[0];
@@ -210,7 +208,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
       return false;
     }
   } else if (!positional.empty()) {
-    error = "unexpected argument '" + positional[0] + "'";
+    error = "unexpected argument " + Quote(positional[0]);
     return false;
   }
   return true;

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kTaps = TruePeakMeter::kTapsPerPhase;
 constexpr int kCentre = kTaps / 2;
+constexpr int kHalf = kTaps / 2;
 // Output instants computed side by side: two vectors of four doubles per
 // phase (two AVX2 registers each where the processor has them).
 constexpr int kLanes = 8;
@@ -35,40 +36,48 @@ inline double MaxAbs(double peak, double v) {
 }
 
 // Largest magnitude of the upsampled stream for the n input instants whose
-// newest samples are x[0 .. n): phase p's output at i is the sum over j of
-// c[p][j] * x[i - j], taken in order of j (x[-kTaps + 1 ..] must be valid).
-// Phase 0 is the identity filter: its output is the centre sample itself.
-RSMP_VECTOR_CLONES double BlockPeak(const double* x, size_t n, const double* c1, const double* c2, const double* c3,
+// newest samples are x[0 .. n) (x[-kTaps + 1 ..] must be valid). Phase 0 is
+// the identity filter: its output is the centre sample itself. The filter
+// of phase 3 is that of phase 1 reversed and phase 2 is its own reverse, so
+// taps j and kTaps - 1 - j share the sum s and the difference d of their two
+// samples: phase 2 is the sum of c2[j] s, phases 1 and 3 are U + V and
+// U - V with U the sum of even[j] s and V that of odd[j] d, and the larger of
+// their magnitudes is |U| + |V|.
+RSMP_VECTOR_CLONES double BlockPeak(const double* x, size_t n, const double* c2, const double* even, const double* odd,
                                     double peak) {
   size_t i = 0;
   for (; i + kLanes <= n; i += kLanes) {
     const double* newest = x + i;
-    Vec4 a1lo = {}, a1hi = {}, a2lo = {}, a2hi = {}, a3lo = {}, a3hi = {};
-    for (int j = 0; j < kTaps; ++j) {
-      Vec4 lo, hi;
-      std::memcpy(&lo, newest - j, sizeof lo);
-      std::memcpy(&hi, newest - j + 4, sizeof hi);
-      a1lo += c1[j] * lo;
-      a1hi += c1[j] * hi;
-      a2lo += c2[j] * lo;
-      a2hi += c2[j] * hi;
-      a3lo += c3[j] * lo;
-      a3hi += c3[j] * hi;
+    Vec4 p2lo = {}, p2hi = {}, ulo = {}, uhi = {}, vlo = {}, vhi = {};
+    for (int j = 0; j < kHalf; ++j) {
+      Vec4 alo, ahi, blo, bhi;
+      std::memcpy(&alo, newest - j, sizeof alo);
+      std::memcpy(&ahi, newest - j + 4, sizeof ahi);
+      std::memcpy(&blo, newest - (kTaps - 1 - j), sizeof blo);
+      std::memcpy(&bhi, newest - (kTaps - 1 - j) + 4, sizeof bhi);
+      const Vec4 slo = alo + blo, shi = ahi + bhi, dlo = alo - blo, dhi = ahi - bhi;
+      p2lo += c2[j] * slo;
+      p2hi += c2[j] * shi;
+      ulo += even[j] * slo;
+      uhi += even[j] * shi;
+      vlo += odd[j] * dlo;
+      vhi += odd[j] * dhi;
     }
     for (int t = 0; t < 4; ++t) {
-      peak = MaxAbs(MaxAbs(MaxAbs(MaxAbs(peak, a1lo[t]), a2lo[t]), a3lo[t]), newest[t - kCentre]);
-      peak = MaxAbs(MaxAbs(MaxAbs(MaxAbs(peak, a1hi[t]), a2hi[t]), a3hi[t]), newest[t + 4 - kCentre]);
+      peak = MaxAbs(MaxAbs(MaxAbs(peak, p2lo[t]), std::fabs(ulo[t]) + std::fabs(vlo[t])), newest[t - kCentre]);
+      peak = MaxAbs(MaxAbs(MaxAbs(peak, p2hi[t]), std::fabs(uhi[t]) + std::fabs(vhi[t])), newest[t + 4 - kCentre]);
     }
   }
   for (; i < n; ++i) {
     const double* newest = x + i;
-    double y1 = 0.0, y2 = 0.0, y3 = 0.0;
-    for (int j = 0; j < kTaps; ++j) {
-      y1 += c1[j] * newest[-j];
-      y2 += c2[j] * newest[-j];
-      y3 += c3[j] * newest[-j];
+    double p2 = 0.0, u = 0.0, v = 0.0;
+    for (int j = 0; j < kHalf; ++j) {
+      const double a = newest[-j], b = newest[-(kTaps - 1 - j)];
+      p2 += c2[j] * (a + b);
+      u += even[j] * (a + b);
+      v += odd[j] * (a - b);
     }
-    peak = MaxAbs(MaxAbs(MaxAbs(MaxAbs(peak, y1), y2), y3), newest[-kCentre]);
+    peak = MaxAbs(MaxAbs(MaxAbs(peak, p2), std::fabs(u) + std::fabs(v)), newest[-kCentre]);
   }
   return peak;
 }
@@ -93,7 +102,7 @@ TruePeakMeter::TruePeakMeter(int numChannels) : mChannels(static_cast<size_t>(nu
     const double r = static_cast<double>(k) / half;
     return sinc * BesselI0(kBeta * std::sqrt(1.0 - r * r)) / i0Beta;
   };
-  for (int p = 0; p < kFactor; ++p) {
+  for (int p = 0; p < kFactor - 1; ++p) {
     double sum = 0.0;
     for (int j = 0; j < kTapsPerPhase; ++j) {
       // x[n - j] sits at time -j relative to the newest sample; the output
@@ -105,11 +114,26 @@ TruePeakMeter::TruePeakMeter(int numChannels) : mChannels(static_cast<size_t>(nu
     // Unity gain at DC for every phase.
     for (double& c : mPhases[static_cast<size_t>(p)]) c /= sum;
   }
+  // The prototype is even: phase 3 is phase 1 reversed, and phase 2 is its
+  // own reverse. Made exact here, so the filter loop can share each pair of
+  // taps between them.
+  auto& p1 = mPhases[1];
+  auto& p2 = mPhases[2];
+  auto& p3 = mPhases[3];
+  for (int j = 0; j < kHalf; ++j) {
+    const auto a = static_cast<size_t>(j), b = static_cast<size_t>(kTaps - 1 - j);
+    p2[a] = p2[b] = 0.5 * (p2[a] + p2[b]);
+    p3[a] = p1[b];
+    p3[b] = p1[a];
+    mFolded.c2[a] = p2[a];
+    mFolded.even[a] = 0.5 * (p1[a] + p1[b]);
+    mFolded.odd[a] = 0.5 * (p1[a] - p1[b]);
+  }
 }
 
 void TruePeakMeter::Filter(ChannelState& s, size_t n) {
   double* x = s.samples.data();
-  s.peak = BlockPeak(x + kHistory, n, mPhases[1].data(), mPhases[2].data(), mPhases[3].data(), s.peak);
+  s.peak = BlockPeak(x + kHistory, n, mFolded.c2.data(), mFolded.even.data(), mFolded.odd.data(), s.peak);
   // The newest kHistory samples become the history of the next block.
   std::memmove(x, x + n, kHistory * sizeof(double));
 }

@@ -2,10 +2,11 @@
 // Inter-sample peak meter: each channel is upsampled by 4 with a polyphase
 // Kaiser-windowed sinc filter whose zero phase is the identity (so the true
 // peak is never below the sample peak), and the largest magnitude of the
-// upsampled stream is kept. Samples are filtered a block at a time, several
-// output instants per vector, each output summed tap by tap in the same
-// order as a plain per-sample filter would, so the result does not depend on
-// how the samples are split into calls. Not thread safe; any one thread.
+// upsampled stream is kept. Samples are filtered a block at a time, eight
+// output instants per pass in vectors of doubles, the mirrored phases
+// sharing each pair of taps; every output is summed in a fixed order, so the
+// result does not depend on how the samples are split into calls. Not
+// thread safe; any one thread.
 
 #include <array>
 #include <cstddef>
@@ -45,6 +46,11 @@ private:
   void Filter(ChannelState& s, size_t n);
 
   std::array<std::array<double, kTapsPerPhase>, kFactor> mPhases{};
+  // Taps j < kTapsPerPhase / 2 of phase 2, and the even and odd halves of
+  // phase 1 (half the sum and half the difference of taps j and 31 - j).
+  struct Folded {
+    std::array<double, kTapsPerPhase / 2> c2{}, even{}, odd{};
+  } mFolded;
   std::vector<ChannelState> mChannels;
 };
 

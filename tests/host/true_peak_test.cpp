@@ -1,7 +1,7 @@
 // The 4x true-peak meter of the host's report: known inter-sample peaks,
 // never below the sample peak, block splits equal one pass, the filter
-// reconstructs band-limited signals, and the block filter gives exactly what
-// a plain per-sample filter with the same taps gives.
+// reconstructs band-limited signals, and the block filter gives what a plain
+// per-sample filter with the same taps gives, to rounding.
 #include "host/TruePeakMeter.h"
 
 #include <gtest/gtest.h>
@@ -152,7 +152,7 @@ double PlainPeak(const TruePeakMeter& taps, const std::vector<float>& x) {
 
 }  // namespace
 
-TEST(TruePeakMeter, BlockFilterEqualsThePlainPerSampleFilter) {
+TEST(TruePeakMeter, BlockFilterMatchesThePlainPerSampleFilter) {
   std::mt19937 rng(23);
   std::uniform_real_distribution<float> u(-1.5f, 1.5f);
   const TruePeakMeter taps(1);
@@ -162,8 +162,9 @@ TEST(TruePeakMeter, BlockFilterEqualsThePlainPerSampleFilter) {
     std::vector<float> x(n);
     for (float& s : x) s = u(rng);
     if (n > 40) x[n / 2] = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(PeakOf(x), PlainPeak(taps, x)) << n;
+    const double plain = PlainPeak(taps, x);
+    EXPECT_NEAR(PeakOf(x), plain, plain * 1e-13) << n;
   }
   const auto burst = Sine(0.23, 0.4, 1.2, 3000);
-  EXPECT_EQ(PeakOf(burst), PlainPeak(taps, burst));
+  EXPECT_NEAR(PeakOf(burst), PlainPeak(taps, burst), 1e-13);
 }
