@@ -108,7 +108,18 @@ OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags*, const AudioTim
 }
 
 OfflineRenderer::OfflineRenderer(const RenderPlan& plan, InputSource& source, RenderInput& in, RenderOutput& out)
-    : mPlan(plan), mSource(source), mIn(in), mOut(out), mHead(static_cast<size_t>(std::max(plan.channels, 0))) {}
+    : mPlan(plan),
+      mSource(source),
+      mIn(in),
+      mOut(out),
+      mBlockIn(static_cast<size_t>(std::max(plan.channels, 0)),
+               std::vector<float>(static_cast<size_t>(std::max(1, plan.blockSize)))),
+      mBlockOut(mBlockIn),
+      mRest(mBlockIn.size()),
+      mHead(mBlockIn.size()) {
+  for (auto& b : mBlockIn) mInPtrs.push_back(b.data());
+  mSource.channels.assign(mInPtrs.begin(), mInPtrs.end());
+}
 
 bool OfflineRenderer::ReadIn(float* const* channels, size_t n, size_t& got, std::string& error) {
   const size_t nch = mHead.size();
@@ -116,12 +127,11 @@ bool OfflineRenderer::ReadIn(float* const* channels, size_t n, size_t& got, std:
   for (size_t c = 0; c < nch; ++c) std::memcpy(channels[c], mHead[c].data() + mHeadPos, got * sizeof(float));
   mHeadPos += got;
   if (got == n) return true;
-  std::vector<float*> rest(nch);
-  for (size_t c = 0; c < nch; ++c) rest[c] = channels[c] + got;
+  for (size_t c = 0; c < nch; ++c) mRest[c] = channels[c] + got;
   size_t more = 0;
-  if (!mIn.Read(rest.data(), n - got, more, error)) return false;
+  if (!mIn.Read(mRest.data(), n - got, more, error)) return false;
   if (mKeepHead) {
-    for (size_t c = 0; c < nch; ++c) mHead[c].insert(mHead[c].end(), rest[c], rest[c] + more);
+    for (size_t c = 0; c < nch; ++c) mHead[c].insert(mHead[c].end(), mRest[c], mRest[c] + more);
     mHeadFrames += more;
     mHeadPos += more;
   }
@@ -139,15 +149,10 @@ RenderStatus OfflineRenderer::Run(HostedUnit& unit, int latency, bool stopOnLate
   mHeadPos = 0;
   mKeepHead = stopOnLatencyChange && mHeadFrames == 0;
 
-  std::vector<std::vector<float>> blockIn(static_cast<size_t>(nch), std::vector<float>(static_cast<size_t>(maxBlock)));
-  std::vector<std::vector<float>> scratch(static_cast<size_t>(nch), std::vector<float>(static_cast<size_t>(maxBlock)));
-  std::vector<float*> inPtrs;
-  for (auto& b : blockIn) inPtrs.push_back(b.data());
   std::vector<const float*> alignedIn(static_cast<size_t>(nch)), alignedOut(static_cast<size_t>(nch));
   std::vector<unsigned char> listMem(AudioBufferListSize(static_cast<UInt32>(nch)));
   auto* list = reinterpret_cast<AudioBufferList*>(listMem.data());
   InputDelay delay(nch);
-  mSource.channels.assign(inPtrs.begin(), inPtrs.end());
 
   BlockSizer sizer(maxBlock, mPlan.randomBlocks, mPlan.seed);
   size_t nextEvent = 0;
@@ -166,14 +171,14 @@ RenderStatus OfflineRenderer::Run(HostedUnit& unit, int latency, bool stopOnLate
     // The block's IN frames, silence past IN's end.
     const auto want = static_cast<size_t>(std::clamp<int64_t>(frames - pos, 0, n));
     size_t got = 0;
-    if (!ReadIn(inPtrs.data(), want, got, error)) return RenderStatus::kInputFailed;
+    if (!ReadIn(mInPtrs.data(), want, got, error)) return RenderStatus::kInputFailed;
     if (got < want) {
       error = "IN ended after " + std::to_string(pos + static_cast<int64_t>(got)) + " of its " +
               std::to_string(frames) + " frames";
       return RenderStatus::kInputFailed;
     }
-    for (auto& b : blockIn) std::fill(b.begin() + static_cast<std::ptrdiff_t>(want), b.begin() + n, 0.0f);
-    delay.Push(inPtrs.data(), want);
+    for (auto& b : mBlockIn) std::fill(b.begin() + static_cast<std::ptrdiff_t>(want), b.begin() + n, 0.0f);
+    delay.Push(mInPtrs.data(), want);
     mSource.start = pos;
     mSource.frames = static_cast<size_t>(n);
 
@@ -181,7 +186,7 @@ RenderStatus OfflineRenderer::Run(HostedUnit& unit, int latency, bool stopOnLate
     for (int c = 0; c < nch; ++c) {
       list->mBuffers[c].mNumberChannels = 1;
       list->mBuffers[c].mDataByteSize = static_cast<UInt32>(n * static_cast<int64_t>(sizeof(float)));
-      list->mBuffers[c].mData = scratch[static_cast<size_t>(c)].data();
+      list->mBuffers[c].mData = mBlockOut[static_cast<size_t>(c)].data();
     }
     AudioTimeStamp ts{};
     ts.mSampleTime = static_cast<Float64>(pos);
@@ -209,7 +214,7 @@ RenderStatus OfflineRenderer::Run(HostedUnit& unit, int latency, bool stopOnLate
     if (to > from) {
       for (size_t c = 0; c < static_cast<size_t>(nch); ++c) {
         const auto* rendered = static_cast<const float*>(list->mBuffers[c].mData);
-        if (rendered == nullptr) rendered = scratch[c].data();
+        if (rendered == nullptr) rendered = mBlockOut[c].data();
         alignedOut[c] = rendered + (from - outStart);
         alignedIn[c] = delay.At(c, from);
       }

@@ -110,6 +110,9 @@ private:
   InputSource& mSource;
   RenderInput& mIn;
   RenderOutput& mOut;
+  // One block per channel: IN as the unit pulls it, the unit's output.
+  std::vector<std::vector<float>> mBlockIn, mBlockOut;
+  std::vector<float*> mInPtrs, mRest;
   // IN's first block, kept while a run may still start over, then replayed.
   std::vector<std::vector<float>> mHead;
   size_t mHeadFrames = 0, mHeadPos = 0;

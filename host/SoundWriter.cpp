@@ -37,19 +37,10 @@ SoundWriter::~SoundWriter() {
   if (mSnd != nullptr) sf_close(mSnd);
 }
 
-std::string SoundWriter::Problem(const std::string& path, double sampleRate, int channels) {
-  std::string why;
-  const SF_INFO info = InfoFor(path, sampleRate, channels, why);
-  if (info.format == 0) return why;
-  if (const std::string place = OutputFile::Problem(path, Streams(info.format)); !place.empty())
-    return "cannot write " + QuotePath(path) + ": " + place;
-  return {};
-}
-
 bool SoundWriter::Open(const std::string& path, double sampleRate, int channels, std::string& error) {
   mPath = path;
-  if (error = Problem(path, sampleRate, channels); !error.empty()) return false;
   SF_INFO info = InfoFor(path, sampleRate, channels, error);
+  if (info.format == 0) return false;
   std::string why;
   if (!mFile.Open(path, Streams(info.format), why)) {
     error = "cannot write " + QuotePath(path) + ": " + why;

@@ -23,13 +23,9 @@ public:
   SoundWriter(const SoundWriter&) = delete;
   SoundWriter& operator=(const SoundWriter&) = delete;
 
-  // Why a file of this rate and channel count cannot be written at path
-  // (empty when it can), without creating anything: the type by extension,
-  // what the type holds, and the place (OutputFile::Problem).
-  static std::string Problem(const std::string& path, double sampleRate, int channels);
-
-  // Starts the file. False with a one-line message naming path: also what
-  // the format's writer refuses only when it starts (FLAC's highest rate).
+  // Starts the file. False with a one-line message naming path: the type by
+  // extension, what the type cannot hold, the place (OutputFile::Problem),
+  // and what the format's writer refuses only when it starts.
   bool Open(const std::string& path, double sampleRate, int channels, std::string& error);
   // Appends n frames, one buffer per channel. False with a message.
   bool Write(const float* const* channels, size_t n, std::string& error);
