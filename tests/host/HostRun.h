@@ -4,6 +4,7 @@
 // for the host, so the component's data folders and default preset never
 // come from the machine's own user.
 
+#include "ScratchDir.h"
 #include "host/SoundFile.h"
 
 #include <gtest/gtest.h>

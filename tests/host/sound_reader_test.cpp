@@ -3,12 +3,11 @@
 // when its end is reached, with the frames its header promises and the
 // frames that could be read.
 #include "HostFiles.h"
+#include "ScratchDir.h"
 #include "host/SoundReader.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -17,17 +16,8 @@ using orbexhost::SoundReader;
 
 namespace {
 
-class SoundReaderTest : public ::testing::Test {
+class SoundReaderTest : public ScratchDirTest {
 protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orbex9-reader-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override {
-    const std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", dir.c_str());
-  }
   // Reads to the end in blocks of varying size, counting every frame read;
   // false with the reader's message.
   static bool ReadAll(SoundReader& r, int64_t& frames, std::string& error) {
@@ -55,7 +45,6 @@ protected:
       if (head & 0x80) return static_cast<off_t>(at);
     }
   }
-  std::string dir;
 };
 
 }  // namespace
@@ -63,7 +52,7 @@ protected:
 TEST_F(SoundReaderTest, EveryContainerReadsWholeInBlocksOfAnySize) {
   for (const Container& c : Containers()) {
     SCOPED_TRACE(c.name);
-    const std::string path = dir + "/whole." + c.name;
+    const std::string path = Path(std::string("whole.") + c.name);
     WriteContainer(path, c.format, 10007);
     SoundReader r;
     std::string error;
@@ -79,7 +68,7 @@ TEST_F(SoundReaderTest, EveryContainerReadsWholeInBlocksOfAnySize) {
 TEST_F(SoundReaderTest, FilesCutShortAreRefusedWithBothCounts) {
   for (const Container& c : Containers()) {
     SCOPED_TRACE(c.name);
-    const std::string path = dir + "/cut." + c.name;
+    const std::string path = Path(std::string("cut.") + c.name);
     WriteContainer(path, c.format, 48000);
     CutFile(path, FileSize(path) / 2);
     SoundReader r;
@@ -99,7 +88,7 @@ TEST_F(SoundReaderTest, FilesCutShortAreRefusedWithBothCounts) {
         << error;
   }
   // A FLAC file that ends right after its header.
-  const std::string path = dir + "/header.flac";
+  const std::string path = Path("header.flac");
   WriteContainer(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000);
   CutFile(path, FlacHeaderBytes(path));
   SoundReader r;
