@@ -27,6 +27,7 @@ public:
   explicit InputDelay(int channels) : mBuffers(static_cast<size_t>(channels)) {}
 
   void Push(const float* const* channels, size_t n) {
+    if (n == 0) return;
     const size_t live = mEnd - mBegin;
     if (mEnd + n > Capacity()) {
       const size_t need = live + n;
@@ -69,6 +70,7 @@ private:
 
 bool MemoryInput::Read(float* const* channels, size_t n, size_t& got, std::string&) {
   got = std::min(n, mData.NumFrames() - std::min(mPos, mData.NumFrames()));
+  if (got == 0) return true;
   for (size_t c = 0; c < mData.channels.size(); ++c)
     std::memcpy(channels[c], mData.channels[c].data() + mPos, got * sizeof(float));
   mPos += got;
@@ -124,7 +126,8 @@ OfflineRenderer::OfflineRenderer(const RenderPlan& plan, InputSource& source, Re
 bool OfflineRenderer::ReadIn(float* const* channels, size_t n, size_t& got, std::string& error) {
   const size_t nch = mHead.size();
   got = std::min(n, mHeadFrames - mHeadPos);
-  for (size_t c = 0; c < nch; ++c) std::memcpy(channels[c], mHead[c].data() + mHeadPos, got * sizeof(float));
+  if (got > 0)
+    for (size_t c = 0; c < nch; ++c) std::memcpy(channels[c], mHead[c].data() + mHeadPos, got * sizeof(float));
   mHeadPos += got;
   if (got == n) return true;
   for (size_t c = 0; c < nch; ++c) mRest[c] = channels[c] + got;
