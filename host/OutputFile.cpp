@@ -45,7 +45,7 @@ std::string OutputFile::Problem(const std::string& path, bool canStream) {
   if (stat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return "it is a folder";
     if (S_ISFIFO(st.st_mode) && !canStream)
-      return "it is a pipe, and this type of file cannot flow through one (it is completed at its start last)";
+      return "it is a pipe, and this type of file cannot flow through one (its header is completed last)";
     if (!S_ISREG(st.st_mode)) return access(path.c_str(), W_OK) == 0 ? std::string() : std::strerror(errno);
   }
   const std::string target = LinkTarget(path);
