@@ -19,11 +19,7 @@ void NSNotification::dealloc() {
 }
 
 NSNotificationCenter* NSNotificationCenter::defaultCenter() {
-  static NSNotificationCenter* center = [] {
-    NSNotificationCenter* c = alloc();
-    c->makeShared();
-    return c;
-  }();
+  static NSNotificationCenter* center = allocShared<NSNotificationCenter>();
   return center;
 }
 
