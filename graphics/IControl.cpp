@@ -191,8 +191,14 @@ bool IControl::IsHit(float x, float y) const { return mTargetRECT.Contains(x, y)
 void IControl::SetDirty(bool triggerAction, int valIdx)
 {
   if (NVals() == 1) valIdx = 0;
+  if (valIdx >= NVals())
+  {
+    // No such slot: only a redraw.
+    mDirty = true;
+    return;
+  }
   const int first = valIdx < 0 ? 0 : valIdx;
-  const int last = valIdx < 0 ? NVals() - 1 : std::min(valIdx, NVals() - 1);
+  const int last = valIdx < 0 ? NVals() - 1 : valIdx;
 
   for (int i = first; i <= last; ++i) SetValue(Clamp01(GetValue(i)), i);
   mDirty = true;

@@ -668,8 +668,13 @@ private:
   void DeleteAllControls();
   int GetMouseControlIdx(float x, float y, bool mouseOver);
   // Resources.
-  IBitmap FinishBitmap(APIBitmap* bitmap, bool loaded, int nStates, bool framesAreHorizontal, const char* name,
-                       int targetScale);
+  /** The common steps of the bitmap loaders: the stored bitmap at the target scale, the type
+   *  check, then find(target, extension, out source scale, out loaded) for a bitmap stored at
+   *  another scale or a new one (loaded set), which is kept or redrawn at the target scale. */
+  IBitmap LoadBitmapWith(const char* name, int nStates, bool framesAreHorizontal, int targetScale,
+                         const std::function<APIBitmap*(int, const char*, int&, bool&)>& find);
+  /** Hands a platform font to the drawing back end and caches it; false when either refuses. */
+  bool RegisterFont(const char* fontID, const PlatformFontPtr& font);
 
   // Layers.
   struct LayerEntry

@@ -84,8 +84,38 @@ APIBitmap* IGfx::LoadBitmapFromCache(const char* name, int targetScale, int& sou
 
 IBitmap IGfx::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)
 {
+  return LoadBitmapWith(name, nStates, framesAreHorizontal, targetScale,
+                        [&](int target, const char* ext, int& source, bool& loaded) -> APIBitmap* {
+                          FxString path;
+                          const int location = SearchScaledBitmap(name, ext, path, target, source);
+                          if (location == kNotFound) return LoadBitmapFromCache(name, target, source);
+                          if (source != target)
+                          {
+                            if (APIBitmap* stored = GetBitmapStore().Find(name, source)) return stored;
+                          }
+                          loaded = true;
+                          return LoadAPIBitmap(path.Get(), source, static_cast<EResourceLocation>(location), ext);
+                        });
+}
+
+IBitmap IGfx::LoadBitmap(const char* name, const void* data, int dataSize, int nStates, bool framesAreHorizontal,
+                         int targetScale)
+{
+  return LoadBitmapWith(name, nStates, framesAreHorizontal, targetScale,
+                        [&](int target, const char*, int& source, bool& loaded) -> APIBitmap* {
+                          if (APIBitmap* stored = LoadBitmapFromCache(name, target, source)) return stored;
+                          if (!data || dataSize <= 0) return nullptr;
+                          loaded = true;
+                          return LoadAPIBitmap(name, data, dataSize, 1);
+                        });
+}
+
+IBitmap IGfx::LoadBitmapWith(const char* name, int nStates, bool framesAreHorizontal, int targetScale,
+                             const std::function<APIBitmap*(int, const char*, int&, bool&)>& find)
+{
   if (!name || !*name) return IBitmap();
   const int target = targetScale == 0 ? static_cast<int>(mScreenScale) : targetScale;
+  // Held for the whole load, so that one bitmap is never decoded twice under one key.
   BitmapStorage& store = GetBitmapStore();
   FxMutexLock lock(store.Mutex());
 
@@ -95,54 +125,9 @@ IBitmap IGfx::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal
   const char* ext = dot ? dot + 1 : name;
   if (!BitmapExtSupported(ext)) return IBitmap();
 
-  FxString path;
-  int source = target;
-  APIBitmap* bitmap = nullptr;
-  bool loaded = false;
-  const int location = SearchScaledBitmap(name, ext, path, target, source);
-  if (location == kNotFound)
-  {
-    bitmap = LoadBitmapFromCache(name, target, source);
-  }
-  else
-  {
-    if (source != target) bitmap = store.Find(name, source);
-    if (!bitmap)
-    {
-      bitmap = LoadAPIBitmap(path.Get(), source, static_cast<EResourceLocation>(location), ext);
-      loaded = true;
-    }
-  }
-  return FinishBitmap(bitmap, loaded, nStates, framesAreHorizontal, name, target);
-}
-
-IBitmap IGfx::LoadBitmap(const char* name, const void* data, int dataSize, int nStates, bool framesAreHorizontal,
-                         int targetScale)
-{
-  if (!name || !*name) return IBitmap();
-  const int target = targetScale == 0 ? static_cast<int>(mScreenScale) : targetScale;
-  BitmapStorage& store = GetBitmapStore();
-  FxMutexLock lock(store.Mutex());
-
-  if (APIBitmap* cached = store.Find(name, target)) return Handle(cached, nStates, framesAreHorizontal, name);
-
-  const char* dot = std::strrchr(name, '.');
-  if (!BitmapExtSupported(dot ? dot + 1 : name)) return IBitmap();
-
   int source = target;
   bool loaded = false;
-  APIBitmap* bitmap = LoadBitmapFromCache(name, target, source);
-  if (!bitmap && data && dataSize > 0)
-  {
-    bitmap = LoadAPIBitmap(name, data, dataSize, 1);
-    loaded = true;
-  }
-  return FinishBitmap(bitmap, loaded, nStates, framesAreHorizontal, name, target);
-}
-
-IBitmap IGfx::FinishBitmap(APIBitmap* bitmap, bool loaded, int nStates, bool framesAreHorizontal, const char* name,
-                           int targetScale)
-{
+  APIBitmap* bitmap = find(target, ext, source, loaded);
   if (!Usable(bitmap))
   {
     // Nothing found, or a file that did not decode: an empty bitmap, and nothing kept.
@@ -150,9 +135,9 @@ IBitmap IGfx::FinishBitmap(APIBitmap* bitmap, bool loaded, int nStates, bool fra
     return IBitmap();
   }
   const IBitmap found = Handle(bitmap, nStates, framesAreHorizontal, name);
-  if (bitmap->GetScale() != static_cast<float>(targetScale))
+  if (bitmap->GetScale() != static_cast<float>(target))
   {
-    const IBitmap scaled = ScaleBitmap(found, name, targetScale);
+    const IBitmap scaled = ScaleBitmap(found, name, target);
     if (loaded) delete bitmap;
     return scaled;
   }
@@ -256,28 +241,26 @@ IByteBuffer IGfx::LoadResource(const char* name, const char* type)
   return result;
 }
 
-bool IGfx::LoadFont(const char* fontID, const char* fileNameOrResID)
+bool IGfx::RegisterFont(const char* fontID, const PlatformFontPtr& font)
 {
-  const PlatformFontPtr font = LoadPlatformFont(fontID, fileNameOrResID);
   if (!font || !LoadAPIFont(fontID, font)) return false;
   CachePlatformFont(fontID, font);
   return true;
+}
+
+bool IGfx::LoadFont(const char* fontID, const char* fileNameOrResID)
+{
+  return RegisterFont(fontID, LoadPlatformFont(fontID, fileNameOrResID));
 }
 
 bool IGfx::LoadFont(const char* fontID, void* data, int dataSize)
 {
-  const PlatformFontPtr font = LoadPlatformFont(fontID, data, dataSize);
-  if (!font || !LoadAPIFont(fontID, font)) return false;
-  CachePlatformFont(fontID, font);
-  return true;
+  return RegisterFont(fontID, LoadPlatformFont(fontID, data, dataSize));
 }
 
 bool IGfx::LoadFont(const char* fontID, const char* fontName, ETextStyle style)
 {
-  const PlatformFontPtr font = LoadPlatformFont(fontID, fontName, style);
-  if (!font || !LoadAPIFont(fontID, font)) return false;
-  CachePlatformFont(fontID, font);
-  return true;
+  return RegisterFont(fontID, LoadPlatformFont(fontID, fontName, style));
 }
 
 } // namespace fx::gfx

@@ -18,24 +18,30 @@ SVGStorage& GetSVGStore()
   return store;
 }
 
-void RetainGraphicsStores()
+namespace {
+
+// The bitmap store is always locked before the SVG store.
+template <class F>
+void WithBothStores(F f)
 {
   BitmapStorage& bitmaps = GetBitmapStore();
   SVGStorage& svgs = GetSVGStore();
   FxMutexLock bitmapLock(bitmaps.Mutex());
-  bitmaps.Retain();
+  f(bitmaps);
   FxMutexLock svgLock(svgs.Mutex());
-  svgs.Retain();
+  f(svgs);
+}
+
+} // namespace
+
+void RetainGraphicsStores()
+{
+  WithBothStores([](auto& store) { store.Retain(); });
 }
 
 void ReleaseGraphicsStores()
 {
-  BitmapStorage& bitmaps = GetBitmapStore();
-  SVGStorage& svgs = GetSVGStore();
-  FxMutexLock bitmapLock(bitmaps.Mutex());
-  bitmaps.Release();
-  FxMutexLock svgLock(svgs.Mutex());
-  svgs.Release();
+  WithBothStores([](auto& store) { store.Release(); });
 }
 
 } // namespace fx::gfx

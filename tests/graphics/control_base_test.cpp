@@ -35,7 +35,9 @@ TEST(ControlBase, SetDirtyClampsAndOnlyTheTriggerSendsAndActs)
 TEST(ControlBase, BadSlotIndicesAreIgnored)
 {
   EditorFixture f;
+  int actions = 0;
   auto* c = new TestControl(IRECT(0, 0, 10, 10), {kGain, kMode});
+  c->SetActionFunction([&](IControl*) { ++actions; });
   f.gfx->AttachControl(c);
   c->SetParamIdx(kSteps, 7);
   c->SetValue(0.5, 9);
@@ -46,6 +48,7 @@ TEST(ControlBase, BadSlotIndicesAreIgnored)
   EXPECT_EQ(c->GetParamIdx(7), -1);
   EXPECT_DOUBLE_EQ(c->GetValue(9), 0.0);
   EXPECT_TRUE(f.dlg.values.empty());
+  EXPECT_EQ(actions, 0);
   EXPECT_EQ(c->GetValIdxForParam(kMode), 1);
   EXPECT_EQ(c->GetValIdxForParam(kOn), -1);
   EXPECT_EQ(c->GetValIdxForPos(0, 0), -1); // several slots: none under a point

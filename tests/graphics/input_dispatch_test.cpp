@@ -10,6 +10,13 @@
 namespace fx::gfx::test {
 namespace {
 
+// A corner resizer: its press starts the editor's resize gesture.
+struct Resizer : TestControl
+{
+  using TestControl::TestControl;
+  void OnMouseDown(float, float, const IMouseMod&) override { GetUI()->StartResizeGesture(); }
+};
+
 TEST(InputDispatch, PressCapturesUntilReleaseEvenOutside)
 {
   EditorFixture f;
@@ -145,11 +152,6 @@ TEST(InputDispatch, RightClickOpensTheContextMenuWithoutGestures)
 
 TEST(InputDispatch, ScaleDragOfTheCornerResizer)
 {
-  struct Resizer : TestControl
-  {
-    using TestControl::TestControl;
-    void OnMouseDown(float, float, const IMouseMod&) override { GetUI()->StartResizeGesture(); }
-  };
   EditorFixture f;
   auto* resizer = new Resizer(IRECT(980, 250, 1000, 270));
   f.gfx->AttachCornerResizer(resizer, kResizerScale);
@@ -167,11 +169,6 @@ TEST(InputDispatch, ScaleDragOfTheCornerResizer)
 
 TEST(InputDispatch, SizeDragFollowsThePointer)
 {
-  struct Resizer : TestControl
-  {
-    using TestControl::TestControl;
-    void OnMouseDown(float, float, const IMouseMod&) override { GetUI()->StartResizeGesture(); }
-  };
   EditorFixture f;
   f.gfx->AttachCornerResizer(new Resizer(IRECT(980, 250, 1000, 270)), kResizerSize, true);
   f.Down(990, 260);
