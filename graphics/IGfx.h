@@ -67,7 +67,7 @@ public:
   // ===================================================================================== Lifecycle
 
   /** A frame rate of 0 or less gives 60; the draw scale may later range over half to twice
-   *  the given one. Writes the size and scale into the delegate and counts this editor into the
+   *  the given one. Writes the size into the delegate and counts this editor into the
    *  process-wide stores. */
   IGfx(IGEditorDelegate& dlg, int width, int height, int fps = 0, float scale = 1.f);
   /** Deletes every control, counts this editor out of the stores (the last one empties them). */
@@ -667,6 +667,8 @@ private:
   void ClearCaptureOf(IControl* control);
   void DeleteAllControls();
   int GetMouseControlIdx(float x, float y, bool mouseOver);
+  /** The record of a release or cancellation with a usable position. */
+  IMouseInfo Released(const IMouseInfo& p) const;
   // Resources.
   /** The common steps of the bitmap loaders: the stored bitmap at the target scale, the type
    *  check, then find(target, extension, out source scale, out loaded) for a bitmap stored at

@@ -15,6 +15,20 @@ bool FinitePoint(float x, float y) { return std::isfinite(x) && std::isfinite(y)
 
 } // namespace
 
+IMouseInfo IGfx::Released(const IMouseInfo& p) const
+{
+  // A release must still end its capture; a position that is not a number becomes the press point.
+  IMouseInfo safe = p;
+  if (!FinitePoint(safe.x, safe.y))
+  {
+    const bool pressed = FinitePoint(mMouseDownX, mMouseDownY);
+    safe.x = pressed ? mMouseDownX : 0.f;
+    safe.y = pressed ? mMouseDownY : 0.f;
+  }
+  safe.dX = safe.dY = 0.f;
+  return safe;
+}
+
 int IGfx::GetMouseControlIdx(float x, float y, bool mouseOver)
 {
   if (mouseOver && !mEnableMouseOver) return -1;
@@ -99,6 +113,7 @@ void IGfx::OnMouseDown(const IMouseInfoList& points)
 
   for (const IMouseInfo& p : points)
   {
+    if (!FinitePoint(p.x, p.y)) continue;
     IControl* control = GetMouseControl(p.x, p.y, true, false, p.ms.touchID);
     if (!control) continue;
 
@@ -130,8 +145,9 @@ void IGfx::OnMouseUp(const IMouseInfoList& points)
 {
   if (!mCapturedMap.empty())
   {
-    for (const IMouseInfo& p : points)
+    for (const IMouseInfo& point : points)
     {
+      const IMouseInfo p = Released(point);
       auto it = mCapturedMap.find(p.ms.touchID);
       if (it == mCapturedMap.end()) continue;
       IControl* control = it->second;
@@ -156,7 +172,7 @@ void IGfx::OnMouseUp(const IMouseInfoList& points)
     SetAllControlsDirty();
   }
 
-  if (points.size() == 1 && points[0].ms.touchID == 0)
+  if (points.size() == 1 && points[0].ms.touchID == 0 && FinitePoint(points[0].x, points[0].y))
   {
     const IMouseInfo& p = points[0];
     IControl* control = GetMouseControl(p.x, p.y, false, true, 0);
@@ -171,6 +187,7 @@ void IGfx::OnMouseUp(const IMouseInfoList& points)
 
 bool IGfx::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
+  if (!FinitePoint(x, y)) return false;
   IControl* control = GetMouseControl(x, y, false, true, 0);
   if (control != mMouseOver)
   {
@@ -227,6 +244,7 @@ void IGfx::OnMouseDrag(const IMouseInfoList& points)
 
 bool IGfx::OnMouseDblClick(float x, float y, const IMouseMod& mod)
 {
+  if (!FinitePoint(x, y)) return false;
   IControl* control = GetMouseControl(x, y, true, false, 0);
   if (!control) return false;
   if (control->GetDblAsSingleClick())
@@ -247,33 +265,35 @@ bool IGfx::OnMouseDblClick(float x, float y, const IMouseMod& mod)
 
 void IGfx::OnMouseWheel(float x, float y, const IMouseMod& mod, float delta)
 {
-  if (!std::isfinite(delta)) return;
+  if (!std::isfinite(delta) || !FinitePoint(x, y)) return;
   if (IControl* control = GetMouseControl(x, y, false, false, 0)) control->OnMouseWheel(x, y, mod, delta);
 }
 
 void IGfx::OnDrop(const char* path, float x, float y)
 {
+  if (!FinitePoint(x, y)) return;
   if (IControl* control = GetMouseControl(x, y, false, false, 0)) control->OnDrop(path ? path : "");
 }
 
 bool IGfx::OnKeyDown(float x, float y, const IKeyPress& key)
 {
-  IControl* control = GetMouseControl(x, y, false, false, 0);
+  IControl* control = FinitePoint(x, y) ? GetMouseControl(x, y, false, false, 0) : nullptr;
   if (control && control != GetControl(0) && control->OnKeyDown(x, y, key)) return true;
   return mKeyHandlerFunc ? mKeyHandlerFunc(key, false) : false;
 }
 
 bool IGfx::OnKeyUp(float x, float y, const IKeyPress& key)
 {
-  IControl* control = GetMouseControl(x, y, false, false, 0);
+  IControl* control = FinitePoint(x, y) ? GetMouseControl(x, y, false, false, 0) : nullptr;
   if (control && control != GetControl(0) && control->OnKeyUp(x, y, key)) return true;
   return mKeyHandlerFunc ? mKeyHandlerFunc(key, true) : false;
 }
 
 void IGfx::OnTouchCancelled(const IMouseInfoList& points)
 {
-  for (const IMouseInfo& p : points)
+  for (const IMouseInfo& point : points)
   {
+    const IMouseInfo p = Released(point);
     auto it = mCapturedMap.find(p.ms.touchID);
     if (it == mCapturedMap.end()) continue;
     IControl* control = it->second;

@@ -37,6 +37,27 @@ TEST(InputDispatch, PressCapturesUntilReleaseEvenOutside)
   EXPECT_FALSE(f.gfx->ControlIsCaptured());
 }
 
+TEST(InputDispatch, PositionsThatAreNotNumbersNeverReachAControl)
+{
+  EditorFixture f;
+  f.gfx->EnableMouseOver(true);
+  auto* c = new TestControl(IRECT(0, 0, 100, 100), kGain);
+  f.gfx->AttachControl(c);
+  const float nan = std::nanf("");
+  f.Down(10, 20);
+  f.gfx->OnMouseDrag({f.Point(nan, 5, false, 0, 1, 1)});
+  f.gfx->OnMouseDblClick(nan, nan, IMouseMod());
+  f.gfx->OnMouseWheel(nan, 5, IMouseMod(), 1.f);
+  f.gfx->OnMouseOver(nan, 5, IMouseMod());
+  f.Up(nan, nan); // still ends the capture and the gesture
+  EXPECT_FALSE(f.gfx->ControlIsCaptured());
+  EXPECT_EQ(f.dlg.Gestures(), (std::vector<std::string>{"begin 0", "end 0"}));
+  EXPECT_EQ(c->events.back(), "up");
+  EXPECT_EQ(c->Count("dbl") + c->Count("over"), 0);
+  f.Down(nan, 10);
+  EXPECT_EQ(c->Count("down"), 1);
+}
+
 TEST(InputDispatch, LaterControlWinsAndHiddenDisabledIgnoredAreSkipped)
 {
   EditorFixture f;
