@@ -208,10 +208,53 @@ TEST_P(AUTestBothRoads, RefusedRenderCallsDoNothing)
   EXPECT_EQ(Render(unit, 0, out, 256, 1), kAudioUnitErr_InvalidElement);
   HostBuffers shortBuffers(2, 100);
   EXPECT_EQ(Render(unit, 0, shortBuffers, 256), kAudio_ParamError);
+  // One buffer for an output whose format (the plug-in's, the host set none) has two channels.
+  HostBuffers mono(1, 256);
+  EXPECT_EQ(Render(unit, 0, mono, 256), kAudio_ParamError);
   EXPECT_EQ(source.calls, 0);
   EXPECT_TRUE(log.flags.empty());
   EXPECT_EQ(Render(unit, 0, out, 512), noErr);
   EXPECT_EQ(log.flags, (std::vector<UInt32>{kAudioUnitRenderAction_PreRender, kAudioUnitRenderAction_PostRender}));
+}
+
+TEST_P(AUTestBothRoads, UninitializedUnitRefusesToRenderAndPullsNothing)
+{
+  AudioUnit unit = Make(GetParam());
+  SignalSource source;
+  NotifyLog log;
+  ASSERT_EQ(ConnectSource(unit, source), noErr);
+  ASSERT_EQ(AudioUnitAddRenderNotify(unit, &NotifyLog::Proc, &log), noErr);
+  auto fill = [](HostBuffers& b) {
+    for (UInt32 c = 0; c < 2; ++c)
+      for (UInt32 s = 0; s < kFrames; ++s) b.Channel(c)[s] = 9.f;
+  };
+  auto untouched = [](HostBuffers& b) {
+    for (UInt32 c = 0; c < 2; ++c)
+      for (UInt32 s = 0; s < kFrames; ++s)
+        if (b.Channel(c)[s] != 9.f) return false;
+    return true;
+  };
+
+  HostBuffers out(2, kFrames);
+  fill(out);
+  EXPECT_EQ(Render(unit, 0, out), kAudioUnitErr_Uninitialized);
+  EXPECT_TRUE(untouched(out));
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  ASSERT_EQ(Render(unit, 0, out), noErr);
+  ExpectSignal(out, 2, 0, 1.f);
+
+  ASSERT_EQ(AudioUnitUninitialize(unit), noErr);
+  fill(out);
+  EXPECT_EQ(Render(unit, kFrames, out), kAudioUnitErr_Uninitialized);
+  EXPECT_TRUE(untouched(out));
+  EXPECT_EQ(source.calls, 1);
+  EXPECT_EQ(log.flags.size(), 2u);
+
+  // Initialised again, it renders as before.
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  ASSERT_EQ(Render(unit, kFrames, out), noErr);
+  ExpectSignal(out, 2, kFrames, 1.f);
+  EXPECT_EQ(source.calls, 2);
 }
 
 TEST_P(AUTestBothRoads, InputsArePulledOncePerTimeStamp)
