@@ -130,21 +130,9 @@ inline void WriteOrFail(const std::string& path, const orbexhost::AudioData& d) 
   ASSERT_TRUE(orbexhost::WriteSoundFile(path, d, error)) << error;
 }
 
-class HostTest : public ::testing::Test {
+class HostTest : public ScratchDirTest {
 protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orbex9-host-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override {
-    const std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", dir.c_str());
-  }
-  std::string Path(const std::string& name) const { return dir + "/" + name; }
   RunResult Run(const std::vector<std::string>& args) const { return RunHost(args, dir); }
-
-  std::string dir;
 };
 
 }  // namespace hosttest
