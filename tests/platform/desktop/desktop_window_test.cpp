@@ -132,9 +132,9 @@ class DesktopTest : public ::testing::Test {
     unsetenv("ORBEX_HEADLESS");
     ASSERT_TRUE(nsx::DesktopAvailable()) << "the X server on " << display_.name() << " did not answer";
   }
-  // Runs xdotool with arguments and waits for it.
+  // Runs xdotool with arguments and waits for it (at most 20 s).
   int Xdo(std::vector<std::string> args) {
-    args.insert(args.begin(), "xdotool");
+    args.insert(args.begin(), {"timeout", "20", "xdotool"});
     const pid_t pid = Spawn(args);
     return pid > 0 ? Wait(pid) : -1;
   }
@@ -210,7 +210,7 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   EXPECT_TRUE(view->saw("key 18 ! shift"));
 
   // A right click opens a menu in the window; the person clicks its second item.
-  const pid_t person = Spawn({"xdotool", "mousemove", "--window", wid, "60", "60", "click", "3", "sleep", "0.8",
+  const pid_t person = Spawn({"timeout", "20", "xdotool", "mousemove", "--window", wid, "60", "60", "click", "3", "sleep", "0.8",
                               "mousemove", "--window", wid, "90", "94", "click", "1"});
   ASSERT_GT(person, 0);
   EXPECT_TRUE(nsx::PumpDesktop(8000, [&] { return !picker->picked.empty(); }));
