@@ -79,17 +79,28 @@ protected:
   /** The delegate opens the editor in a window of the view's size (made on first use). */
   IGfxView_vORBEX9_au* OpenInWindow(int w = 300, int h = 200, float scale = 1.f)
   {
-    if (!window)
-    {
-      window = NSWindow::alloc()->initWithContentRect(NSMakeRect(100, 100, static_cast<int>(w * scale),
-                                                                 static_cast<int>(h * scale)),
-                                                      NSWindowStyleMaskTitled, NSBackingStoreBuffered, NO);
-      window->makeKeyAndOrderFront(nullptr);
-    }
+    MakeWindow(w, h, scale);
     MakeEditor(w, h, scale);
     auto* view = static_cast<IGfxView_vORBEX9_au*>(dlg.OpenWindow(window->contentView()));
     gfx = static_cast<IGfxMac*>(dlg.GetGraphics());
     return view;
+  }
+  /** A window (content bottom-left at 100, 100) for an editor of that size, made once. */
+  void MakeWindow(int w = 300, int h = 200, float scale = 1.f)
+  {
+    if (window) return;
+    window = NSWindow::alloc()->initWithContentRect(
+      NSMakeRect(100, 100, static_cast<int>(w * scale), static_cast<int>(h * scale)), NSWindowStyleMaskTitled,
+      NSBackingStoreBuffered, NO);
+    window->makeKeyAndOrderFront(nullptr);
+  }
+  /** Waits until the Metal work committed so far is done (the queue runs in order). */
+  void WaitForGPU()
+  {
+    MTLCommandBuffer* cb = mvgrCommandQueue(static_cast<VGcontext*>(gfx->GetDrawContext()))->commandBuffer();
+    cb->commit();
+    cb->waitUntilCompleted();
+    cb->release();
   }
   /** The delegate opens the editor without a parent view. */
   IGfxView_vORBEX9_au* OpenHeadless(int w = 300, int h = 200, float scale = 1.f)
