@@ -22,24 +22,6 @@
 
 namespace fx::gfx::test {
 
-/** A control that draws through a function of the test. */
-class DrawingControl : public TestControl
-{
-public:
-  DrawingControl(const IRECT& r, std::function<void(IGfx&, const IRECT&)> draw, int paramIdx = -1)
-    : TestControl(r, paramIdx), mDraw(std::move(draw))
-  {
-  }
-  void Draw(IGfx& g) override
-  {
-    TestControl::Draw(g);
-    if (mDraw) mDraw(g, GetRECT());
-  }
-
-private:
-  std::function<void(IGfx&, const IRECT&)> mDraw;
-};
-
 class MacEditorTest : public ::testing::Test
 {
 protected:
