@@ -93,10 +93,15 @@ int fstashTtBuildGlyphBitmap(const FstashFont* font, int glyph, float scale, int
   *advance = 0;
   if (glyph < 0 || glyph >= font->font.numGlyphs) glyph = 0;
   stbtt_GetGlyphHMetrics(&font->font, glyph, advance, &lsb);
-  // A glyph whose outline is damaged, or whose box is turned inside out, keeps its
-  // advance and draws nothing.
+  // A glyph whose outline is damaged, whose box is turned inside out, or whose box is
+  // many times the font's height (no real glyph is; rasterising it over and over would
+  // stall the drawing) keeps its advance and draws nothing.
+  int ascent = 0, descent = 0, gap = 0;
+  stbtt_GetFontVMetrics(&font->font, &ascent, &descent, &gap);
+  const long limit = kFstashMaxGlyphHeights * (static_cast<long>(ascent) - descent);
   if (!fstashCheckGlyph(font->data, font->tables, glyph) ||
-      !stbtt_GetGlyphBox(&font->font, glyph, &bx0, &by0, &bx1, &by1) || bx0 > bx1 || by0 > by1) {
+      !stbtt_GetGlyphBox(&font->font, glyph, &bx0, &by0, &bx1, &by1) || bx0 > bx1 || by0 > by1 ||
+      static_cast<long>(bx1) - bx0 > limit || static_cast<long>(by1) - by0 > limit) {
     *x0 = *y0 = *x1 = *y1 = 0;
     return 0;
   }

@@ -19,6 +19,9 @@ int fstashTtLoadFont(FstashContext* s, FstashFont* font, const unsigned char* da
 void fstashTtGetFontVMetrics(const FstashFont* font, int* ascent, int* descent, int* lineGap);
 float fstashTtGetPixelHeightScale(const FstashFont* font, float size);
 int fstashTtGetGlyphIndex(const FstashFont* font, int codepoint);
+// Glyph boxes wider or taller than this many times the font's height draw nothing.
+inline constexpr long kFstashMaxGlyphHeights = 8;
+
 // Advance in font units and the bitmap box at the scale; 1 when the glyph has a box.
 int fstashTtBuildGlyphBitmap(const FstashFont* font, int glyph, float scale, int* advance, int* x0, int* y0,
                              int* x1, int* y1);

@@ -132,9 +132,12 @@ TEST(VectorFontCheck, DamagedGlyphsDrawNothingAndKeepTheirAdvance) {
     f.layOutGlyphs();
     return f.build();
   };
-  // A box turned inside out (x0 > x1): no bitmap, no negative-size raster.
+  // A box turned inside out (x0 > x1): no bitmap, no negative-size raster. A box thirty
+  // times the font's height.
   Bytes inverted = test::tinyfont::simpleGlyph({{{0, 0}, {500, 0}, {250, 700}}});
   set16(inverted, 2, 500), set16(inverted, 6, 0);
+  Bytes huge = test::tinyfont::simpleGlyph({{{0, 0}, {500, 0}, {250, 700}}});
+  set16(huge, 6, 30000);
   // Contour ends that run backwards; more points than bytes; a lone off-curve contour.
   Bytes backwards = test::tinyfont::simpleGlyph({{{0, 0}, {500, 0}, {250, 700}}, {{10, 10}, {20, 10}, {15, 20}}});
   set16(backwards, 10, 4), set16(backwards, 12, 2);
@@ -148,7 +151,7 @@ TEST(VectorFontCheck, DamagedGlyphsDrawNothingAndKeepTheirAdvance) {
   Bytes far = test::tinyfont::compositeGlyph(4, 32000, 0, box, 0x7FFF);  // scale ~2
   Bytes cut = test::tinyfont::compositeGlyph(4, 0, 0, box);
   cut.resize(14);
-  for (const Bytes& damaged : {inverted, backwards, overrun, lone, self, far, cut}) {
+  for (const Bytes& damaged : {inverted, huge, backwards, overrun, lone, self, far, cut}) {
     Loaded l(withGlyph(1, damaged));
     ASSERT_EQ(l.font, 0);
     EXPECT_EQ(l.ink("A"), 0);
