@@ -31,7 +31,7 @@ struct Loaded {
     p.flags = FSTASH_ZERO_TOPLEFT;
     s = fstashCreate(&p);
     auto* copy = static_cast<unsigned char*>(std::malloc(bytes.size() + 1));
-    std::memcpy(copy, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
     font = fstashAddFontFromMemory(s, "t", copy, int(bytes.size()), face, 1);
     fstashSetFont(s, font);
     fstashSetSize(s, 100);
