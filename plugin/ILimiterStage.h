@@ -132,7 +132,7 @@ struct ILimiterStage
 
   // The sample step for a known mode and auto-release setting (the block loop
   // picks one per block).
-  template <int32_t Mode, bool Auto> double Run(double x) __restrict noexcept
+  template <int32_t Mode, bool Auto> double Run(double x) noexcept
   {
     // 1. Input gain.
     if constexpr (Mode >= 1)
