@@ -439,7 +439,18 @@ double LimiterEngine::GetMeterValue() const noexcept
 void LimiterEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, int nIn,
                                  int nOut) noexcept
 {
-  std::lock_guard<std::mutex> lock(mMutex);
+  // The render thread never waits: while a rebuild (OS Mode, Look Ahead, a new
+  // format) holds the processing state, this block is silence, which keeps
+  // every sample under the ceiling, and the meters hold their values.
+  std::unique_lock<std::mutex> lock(mMutex, std::try_to_lock);
+  if (!lock.owns_lock())
+  {
+    for (int c = 0; c < 2 && outputs && nFrames > 0; ++c)
+      if (outputs[c])
+        std::memset(outputs[c], 0, static_cast<size_t>(nFrames) * sizeof(double));
+    mSkippedBlocks.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
 
   if (mHostCode.load(std::memory_order_relaxed) == kHostCodeReportsFromBlock)
   {

@@ -13,8 +13,9 @@
 // - Prepare, OnReset, ConfigureProcessing, ReconfigureAndReport,
 //   ResetProcessingState, SetLatencyHooks: configuration thread; they take
 //   the processing mutex themselves and may allocate.
-// - ProcessBlock: audio thread; takes only the processing mutex, never
-//   allocates, throws or does I/O (a latency hook it calls must obey the same).
+// - ProcessBlock: audio thread; only tries the processing mutex (a block that
+//   finds it held is silence), never allocates, throws or does I/O (a
+//   latency hook it calls must obey the same).
 // - Meter reads, GetMeterValue, ConsumeRefresh, latency queries: any thread,
 //   lock-free.
 
@@ -122,7 +123,11 @@ public:
   // silence / is discarded); nIn and nOut are the connected channel counts
   // (1 or 2; mono runs both stages on channel 0 and writes channel 0).
   // Non-finite input samples are processed as silence. In place is allowed.
+  // Never waits: a block that meets a rebuild in progress is output as
+  // silence and leaves the meters as they were.
   void ProcessBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut) noexcept;
+  // Blocks output as silence because a rebuild held the processing state.
+  uint64_t SkippedBlocks() const noexcept { return mSkippedBlocks.load(std::memory_order_relaxed); }
 
   // ---- Meters (any thread).
   // max of the two fast gain-reduction meters' outputs (the larger gain).
@@ -221,6 +226,7 @@ private:
   int mRefreshPeriod = 0;
   int mRefreshCounter = 0;
   std::atomic<bool> mRefreshDue {false};
+  std::atomic<uint64_t> mSkippedBlocks {0};
 
   // Host.
   std::atomic<int32_t> mHostCode {-1};
