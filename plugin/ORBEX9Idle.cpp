@@ -5,7 +5,7 @@
 
 #include "core/HostCode.h"
 #include "graphics/IGfx.h"
-#include "plugin/LimiterMeters.h"
+#include "plugin/dsp/LimiterMeters.h"
 
 #include <atomic>
 #include <cstdio>

@@ -6,7 +6,7 @@
 //   bench_engine --benchmark_filter=Process/fs:48000
 //   bench_engine --benchmark_filter=ProcessBaseline    the per-sample pass without AVX2
 
-#include "plugin/LimiterEngine.h"
+#include "plugin/dsp/LimiterEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,11 +56,11 @@ void Process(benchmark::State& state)
   const int autoRelease = static_cast<int>(state.range(3));
 
   LimiterEngine e;
-  e.SetOSMode(os);
-  e.SetLookAhead(lookAhead);
-  e.SetAutoRelease(autoRelease);
-  e.SetGain(12.0);
-  e.SetCeiling(-0.1);
+  e.SetParam(kOSMode, os);
+  e.SetParam(kLookAhead, lookAhead);
+  e.SetParam(kAutoRelease, autoRelease);
+  e.SetParam(kGain, 12.0);
+  e.SetParam(kCeiling, -0.1);
   if (e.Prepare(fs, kBlock) != LimiterEngine::EStatus::kOK)
   {
     state.SkipWithError("configuration failed");

@@ -3,7 +3,7 @@
 // ThreadSanitizer (label threads) this also checks that nothing the audio
 // thread reads is written unsynchronised.
 
-#include "tests/plugin/EngineTestSupport.h"
+#include "tests/plugin/dsp/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ TEST(LimiterEngineThreads, ParametersRebuildsAndMeterReadsWhileProcessing)
   std::atomic<int> reported {0};
   e.SetLatencyHooks({}, [&](int) { reported.fetch_add(1, std::memory_order_relaxed); });
   e.SetHostCode(2);
-  e.SetOSMode(1);
+  e.SetParam(kOSMode, 1);
   ASSERT_EQ(e.Prepare(48000, 256), LimiterEngine::EStatus::kOK);
 
   std::atomic<bool> stop {false};
@@ -54,18 +54,18 @@ TEST(LimiterEngineThreads, ParametersRebuildsAndMeterReadsWhileProcessing)
     {
       switch (k++ % 12)
       {
-        case 0: e.SetGain((rng() % 2400) / 100.0); break;
-        case 1: e.SetCeiling(-(rng() % 2400) / 100.0); break;
-        case 2: e.SetDrive((rng() % 600) / 100.0); break;
-        case 3: e.SetChannelLink(rng() % 101); break;
-        case 4: e.SetAttack((rng() % 500) / 100.0); break;
-        case 5: e.SetRelease((rng() % 50000) / 100.0); break;
-        case 6: e.SetAutoRelease(static_cast<int>(rng() % 2)); break;
-        case 7: e.SetLimitMode(static_cast<int>(rng() % 2)); break;
-        case 8: e.SetSaturationMode(static_cast<int>(rng() % 2)); break;
-        case 9: e.SetCeilingMode(static_cast<int>(rng() % 2)); break;
-        case 10: if (rng() % 8 == 0) e.SetOSMode(static_cast<int>(rng() % 3)); break;
-        default: if (rng() % 8 == 0) e.SetLookAhead(static_cast<int>(rng() % 2)); break;
+        case 0: e.SetParam(kGain, (rng() % 2400) / 100.0); break;
+        case 1: e.SetParam(kCeiling, -(rng() % 2400) / 100.0); break;
+        case 2: e.SetParam(kDrive, (rng() % 600) / 100.0); break;
+        case 3: e.SetParam(kChLink, rng() % 101); break;
+        case 4: e.SetParam(kAttack, (rng() % 500) / 100.0); break;
+        case 5: e.SetParam(kRelease, (rng() % 50000) / 100.0); break;
+        case 6: e.SetParam(kAutoRelease, static_cast<int>(rng() % 2)); break;
+        case 7: e.SetParam(kLimitMode, static_cast<int>(rng() % 2)); break;
+        case 8: e.SetParam(kSatMode, static_cast<int>(rng() % 2)); break;
+        case 9: e.SetParam(koutputmode, static_cast<int>(rng() % 2)); break;
+        case 10: if (rng() % 8 == 0) e.SetParam(kOSMode, static_cast<int>(rng() % 3)); break;
+        default: if (rng() % 8 == 0) e.SetParam(kLookAhead, static_cast<int>(rng() % 2)); break;
       }
       e.UpdateWantedLatency();
     }
@@ -111,7 +111,7 @@ TEST(LimiterEngineThreads, RenderingDuringARebuildIsSilenceAndNeverWaits)
   // block rendered on another thread at that moment must come back at once
   // (waiting for the lock would deadlock here), silent, with the meters held.
   LimiterEngine e;
-  e.SetGain(12.0);
+  e.SetParam(kGain, 12.0);
   ASSERT_EQ(e.Prepare(48000, 128), LimiterEngine::EStatus::kOK);
   Stereo in {HotNoise(3, 128, 1.0), HotNoise(4, 128, 1.0)};
   RunBlocks(e, in, {128});
@@ -149,9 +149,9 @@ TEST(LimiterEngineThreads, ContinuousRenderAgainstHundredsOfModeSwitches)
   // Ahead a few hundred times: every block returns, output stays finite and
   // under the ceiling, and the blocks that met a rebuild are silent.
   LimiterEngine e;
-  e.SetGain(18.0);
-  e.SetCeiling(-1.0);
-  e.SetDrive(3.0);
+  e.SetParam(kGain, 18.0);
+  e.SetParam(kCeiling, -1.0);
+  e.SetParam(kDrive, 3.0);
   ASSERT_EQ(e.Prepare(48000, 64), LimiterEngine::EStatus::kOK);
   const double ceiling = std::exp(0.11512925464970228 * -1.0);
   const std::vector<double> noise = HotNoise(21, 48000, 2.0);
@@ -186,9 +186,9 @@ TEST(LimiterEngineThreads, ContinuousRenderAgainstHundredsOfModeSwitches)
     for (int k = 0; k < kSwitches; ++k)
     {
       if (k % 2 == 0)
-        e.SetOSMode((k / 2) % 5);
+        e.SetParam(kOSMode, (k / 2) % 5);
       else
-        e.SetLookAhead((k / 2) % 2);
+        e.SetParam(kLookAhead, (k / 2) % 2);
       switches.fetch_add(1);
     }
   });

@@ -5,7 +5,7 @@
 //
 // Threads: audio thread.
 
-#include "plugin/IPeakFollower.h"
+#include "plugin/dsp/IPeakFollower.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

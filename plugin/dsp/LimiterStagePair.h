@@ -9,7 +9,7 @@
 //
 // Threads: audio thread, under the processing mutex (as the stages).
 
-#include "plugin/ILimiterStage.h"
+#include "plugin/dsp/ILimiterStage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "plugin/LimiterEngine.h"
+#include "plugin/dsp/LimiterEngine.h"
 
-#include "plugin/FollowerPair.h"
-#include "plugin/LimiterStagePair.h"
+#include "plugin/dsp/FollowerPair.h"
+#include "plugin/dsp/LimiterStagePair.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,14 +30,6 @@ std::atomic<bool> gWideAllowed {true};
 template <typename T> T ClampTo(T v, T lo, T hi)
 {
   return v < lo ? lo : (v > hi ? hi : v);
-}
-
-bool StoreClamped(std::atomic<double>& a, double v, double lo, double hi)
-{
-  if (std::isnan(v))
-    return false;
-  a.store(ClampTo(v, lo, hi), std::memory_order_relaxed);
-  return true;
 }
 
 // Copies n samples, turning NaN and infinities into silence.
@@ -99,6 +91,8 @@ void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR
 
 LimiterEngine::LimiterEngine()
 {
+  for (int i = 0; i < kNumParams; ++i)
+    mValues[static_cast<size_t>(i)].store(limiterparams::Spec(i).defaultValue, std::memory_order_relaxed);
   UpdateCoefficients();
 }
 
@@ -111,100 +105,59 @@ int LimiterEngine::FactorForOSMode(int32_t index) noexcept
 
 // ---------------------------------------------------------------- parameters
 
-void LimiterEngine::SetOSMode(int32_t index)
+void LimiterEngine::SetParam(int paramIdx, double value)
 {
-  index = ClampTo<int32_t>(index, 0, 4);
-  if (index == mOSMode.load(std::memory_order_relaxed))
+  using namespace limiterparams;
+  if (!IsParam(paramIdx) || std::isnan(value))
     return;
-  std::lock_guard<std::mutex> lock(mMutex);
-  mOSMode.store(index, std::memory_order_relaxed);
-  if (mConfigured.load(std::memory_order_relaxed))
-    mOversampler.SetFactor(FactorForOSMode(index));
-  Reconfigure();
-}
-
-void LimiterEngine::SetLookAhead(int32_t index)
-{
-  std::lock_guard<std::mutex> lock(mMutex);
-  mLookAhead.store(ClampTo<int32_t>(index, 0, 1), std::memory_order_relaxed);
-  Reconfigure();
-}
-
-void LimiterEngine::SetGain(double dB)
-{
-  if (StoreClamped(mGain, dB, 0.0, 24.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetAttack(double ms)
-{
-  if (StoreClamped(mAttack, ms, 0.0, 1000.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetRelease(double ms)
-{
-  if (StoreClamped(mRelease, ms, 0.0, 1000.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetAutoRelease(int32_t on)
-{
-  mAutoRelease.store(ClampTo<int32_t>(on, 0, 1), std::memory_order_relaxed);
-  UpdateCoefficients();
-}
-
-void LimiterEngine::SetCeiling(double dB)
-{
-  if (StoreClamped(mCeiling, dB, -24.0, 0.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetDrive(double dB)
-{
-  if (StoreClamped(mDrive, dB, 0.0, 24.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetChannelLink(double pct)
-{
-  if (StoreClamped(mChannelLink, pct, 0.0, 100.0))
-    PublishParams(false);
-}
-
-void LimiterEngine::SetLimitMode(int32_t mode)
-{
-  mLimitMode.store(ClampTo<int32_t>(mode, 0, 1), std::memory_order_relaxed);
-  PublishParams(false);
-}
-
-void LimiterEngine::SetSaturationMode(int32_t on)
-{
-  mSatMode.store(ClampTo<int32_t>(on, 0, 1), std::memory_order_relaxed);
-  PublishParams(false);
-}
-
-void LimiterEngine::SetCeilingMode(int32_t mode)
-{
-  mCeilingMode.store(ClampTo<int32_t>(mode, 0, 1), std::memory_order_relaxed);
-  UpdateCoefficients();
+  const ParamSpec& spec = Spec(paramIdx);
+  if (spec.engine == EEngine::kNone)
+    return;
+  value = ClampTo(value, spec.min, spec.max);
+  if (spec.kind == EKind::kEnum)
+    value = std::trunc(value);
+  std::atomic<double>& slot = mValues[static_cast<size_t>(paramIdx)];
+  switch (spec.engine)
+  {
+    case EEngine::kRebuild:
+    {
+      // An unchanged OS Mode keeps everything; a Look Ahead change always rebuilds.
+      if (paramIdx == kOSMode && value == slot.load(std::memory_order_relaxed))
+        return;
+      std::lock_guard<std::mutex> lock(mMutex);
+      slot.store(value, std::memory_order_relaxed);
+      if (paramIdx == kOSMode && mConfigured.load(std::memory_order_relaxed))
+        mOversampler.SetFactor(FactorForOSMode(static_cast<int32_t>(value)));
+      Reconfigure();
+      return;
+    }
+    case EEngine::kStageValues:
+      slot.store(value, std::memory_order_relaxed);
+      UpdateCoefficients();
+      return;
+    default:
+      slot.store(value, std::memory_order_relaxed);
+      PublishParams(false);
+      return;
+  }
 }
 
 LimiterParams LimiterEngine::GetParams() const noexcept
 {
   LimiterParams p;
-  p.osMode = mOSMode.load(std::memory_order_relaxed);
-  p.gain = mGain.load(std::memory_order_relaxed);
-  p.attack = mAttack.load(std::memory_order_relaxed);
-  p.release = mRelease.load(std::memory_order_relaxed);
-  p.autoRelease = mAutoRelease.load(std::memory_order_relaxed);
-  p.lookAhead = mLookAhead.load(std::memory_order_relaxed);
-  p.ceiling = mCeiling.load(std::memory_order_relaxed);
-  p.drive = mDrive.load(std::memory_order_relaxed);
-  p.channelLink = mChannelLink.load(std::memory_order_relaxed);
-  p.limitMode = mLimitMode.load(std::memory_order_relaxed);
-  p.satMode = mSatMode.load(std::memory_order_relaxed);
-  p.ceilingMode = mCeilingMode.load(std::memory_order_relaxed);
+  auto real = [this](int i) { return mValues[static_cast<size_t>(i)].load(std::memory_order_relaxed); };
+  p.osMode = IntParam(kOSMode);
+  p.gain = real(kGain);
+  p.attack = real(kAttack);
+  p.release = real(kRelease);
+  p.autoRelease = IntParam(kAutoRelease);
+  p.lookAhead = IntParam(kLookAhead);
+  p.ceiling = real(kCeiling);
+  p.drive = real(kDrive);
+  p.channelLink = real(kChLink);
+  p.limitMode = IntParam(kLimitMode);
+  p.satMode = IntParam(kSatMode);
+  p.ceilingMode = IntParam(koutputmode);
   return p;
 }
 
@@ -328,8 +281,8 @@ void LimiterEngine::Reconfigure()
 {
   const double fs = mSampleRate.load(std::memory_order_relaxed);
   const int blockSize = mBlockSize.load(std::memory_order_relaxed);
-  const int32_t osMode = mOSMode.load(std::memory_order_relaxed);
-  const int32_t lookAhead = mLookAhead.load(std::memory_order_relaxed);
+  const int32_t osMode = IntParam(kOSMode);
+  const int32_t lookAhead = IntParam(kLookAhead);
   const int factor = FactorForOSMode(osMode);
   const double fsF = fs * static_cast<double>(factor);
 
@@ -415,7 +368,7 @@ int LimiterEngine::ComputeLatency() const noexcept
   int m = current >= 2 ? mOversampler.MeasuredLatency(current) : 0;
   if (current == 8 || current == 32 || current == 64 || current == 128 || current == 256)
     m += 1;
-  const int32_t osMode = mOSMode.load(std::memory_order_relaxed);
+  const int32_t osMode = IntParam(kOSMode);
   const int F = FactorForOSMode(osMode);
   return (mMaxCount.load(std::memory_order_relaxed) - 1) / F + m + (osMode == 4 ? 1 : 0);
 }

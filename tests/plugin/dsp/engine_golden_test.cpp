@@ -5,7 +5,7 @@
 // kernel that rounds differently, a reordered sum) changes a hash; a change
 // that is meant to alter the sound must say so by updating the table.
 
-#include "tests/plugin/EngineTestSupport.h"
+#include "tests/plugin/dsp/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -43,18 +43,18 @@ struct Hash
 uint64_t RunConfig(const Config& c)
 {
   LimiterEngine e;
-  e.SetOSMode(c.os);
-  e.SetLookAhead(c.lookAhead);
-  e.SetAutoRelease(c.autoRelease);
-  e.SetLimitMode(c.limitMode);
-  e.SetSaturationMode(c.satMode);
-  e.SetCeilingMode(c.ceilingMode);
-  e.SetGain(c.gain);
-  e.SetAttack(c.attack);
-  e.SetRelease(c.release);
-  e.SetCeiling(c.ceiling);
-  e.SetDrive(c.drive);
-  e.SetChannelLink(c.link);
+  e.SetParam(kOSMode, c.os);
+  e.SetParam(kLookAhead, c.lookAhead);
+  e.SetParam(kAutoRelease, c.autoRelease);
+  e.SetParam(kLimitMode, c.limitMode);
+  e.SetParam(kSatMode, c.satMode);
+  e.SetParam(koutputmode, c.ceilingMode);
+  e.SetParam(kGain, c.gain);
+  e.SetParam(kAttack, c.attack);
+  e.SetParam(kRelease, c.release);
+  e.SetParam(kCeiling, c.ceiling);
+  e.SetParam(kDrive, c.drive);
+  e.SetParam(kChLink, c.link);
   if (e.Prepare(c.fs, 512) != LimiterEngine::EStatus::kOK)
     return 0;
   const int n = 9000;

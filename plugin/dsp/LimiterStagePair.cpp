@@ -1,4 +1,4 @@
-#include "plugin/LimiterStagePair.h"
+#include "plugin/dsp/LimiterStagePair.h"
 
 bool LimiterStagePair::CanPair(const ILimiterStage& a, const ILimiterStage& b) noexcept
 {
