@@ -629,18 +629,26 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
   const __m128d clampHi = _mm_set_pd(cl1.clampHigh, cl0.clampHigh);
   const __m128d inFactor = _mm_set1_pd(mActive.inputMeterFactor);
   double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
+  const bool unitScale = st0.outputScale == 1.0 && st1.outputScale == 1.0;
   double* const s = mPairOut;
   double* const g = mPairGain;
   double* const sg = mPairScaled;
   for (int done = 0; done < n;)
   {
     const int len = std::min(n - done, kPairRun);
-    LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
-                                      [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
-                                        _mm_store_pd(s + 2 * j, out);
-                                        _mm_store_pd(g + 2 * j, gain);
-                                        _mm_store_pd(sg + 2 * j, scaled);
-                                      });
+    if (unitScale)
+      LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
+                                               [s, g](int j, __m128d out, __m128d gain, __m128d) {
+                                                 _mm_store_pd(s + 2 * j, out);
+                                                 _mm_store_pd(g + 2 * j, gain);
+                                               });
+    else
+      LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
+                                               [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
+                                                 _mm_store_pd(s + 2 * j, out);
+                                                 _mm_store_pd(g + 2 * j, gain);
+                                                 _mm_store_pd(sg + 2 * j, scaled);
+                                               });
     __m128d r = _mm_loadu_pd(ratio);
     FollowerPair<true, Blend> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
     FollowerPair<false, Blend> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
@@ -686,7 +694,8 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
         r = _mm_loadu_pd(rr);
       }
       // Gain-reduction meters see each stage's own gain.
-      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
+      // At unit output scale the scaled gain is the gain itself.
+      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, unitScale ? gv : _mm_load_pd(sg + 2 * j)), absMask);
       _mm_store_pd(sg + 2 * j, gr); // the hold meters take the whole stretch below
       grFast.Step(gr);
       if (volume)
