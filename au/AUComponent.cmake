@@ -81,14 +81,30 @@ function(orbex_add_au_component target)
     LINK_DEPENDS ${gen_dir}/exports.map
     ORBEX_COMPONENT_DIR ${bundle})
 
+  # Resources: a file goes into Contents/Resources, a folder's files keep their paths below
+  # it. Each copy is a build step of its own, so a changed resource is copied again without
+  # relinking the library.
   file(MAKE_DIRECTORY ${bundle}/Contents/Resources)
+  set(copies)
   foreach(res ${C_RESOURCES})
     if(IS_DIRECTORY ${res})
-      add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E copy_directory ${res} ${bundle}/Contents/Resources)
+      file(GLOB_RECURSE files RELATIVE ${res} CONFIGURE_DEPENDS ${res}/*)
+      set(base ${res})
     else()
-      add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${res} ${bundle}/Contents/Resources/)
+      get_filename_component(files ${res} NAME)
+      get_filename_component(base ${res} DIRECTORY)
     endif()
+    foreach(f ${files})
+      set(dest ${bundle}/Contents/Resources/${f})
+      add_custom_command(OUTPUT ${dest}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${base}/${f} ${dest}
+        DEPENDS ${base}/${f}
+        VERBATIM)
+      list(APPEND copies ${dest})
+    endforeach()
   endforeach()
+  if(copies)
+    add_custom_target(${target}_resources DEPENDS ${copies})
+    add_dependencies(${target} ${target}_resources)
+  endif()
 endfunction()

@@ -10,12 +10,15 @@ namespace fx::svg {
 
 /** Parses the first `size` bytes of `data` (reading stops at a NUL byte). `units` names the unit
  *  of the returned coordinates ("px", "pt", "pc", "mm", "cm", "in"; null or unknown = "px");
- *  `dpi` converts physical units (and is used for "px" in the units argument's scale).
- *  Returns null for text that is not an SVG document; a damaged document gives what could be
- *  read before the damage. */
+ *  `dpi` is the number of pixels in an inch, converting the document's physical lengths (in, cm,
+ *  mm, pt, pc) to pixels and pixels to the units asked for (a dpi that is not a positive number
+ *  reads as 96). Returns null for text that is not an SVG document; a damaged document gives what
+ *  could be read before the damage. The work is bounded: elements nested deeper than 256 are
+ *  dropped, and an image stops growing at 100000 shapes or 2097152 points and gradient stops. */
 SVGImage* SVGParse(const char* data, size_t size, const char* units, float dpi);
 
-/** Reads a whole file and parses it; null when the file cannot be read. */
+/** Reads a file up to its first NUL byte and parses it; null when the file cannot be read or
+ *  holds more than 64 MiB of text. */
 SVGImage* SVGParseFile(const char* path, const char* units, float dpi);
 
 /** Frees an image from SVGParse / SVGParseFile; null is ignored. */

@@ -78,8 +78,8 @@ class Harness {
   int fbw = 0, fbh = 0;
 };
 
-// Writes an image as PNG under the build folder (ORBEX_BINARY_DIR or the working
-// directory); returns the path.
-std::string writePng(const std::string& name, const Image& img);
+// Writes an image as PNG into a folder under the build folder (ORBEX_BINARY_DIR, or beside
+// the test executable); returns the path.
+std::string writePng(const std::string& name, const Image& img, const std::string& folder = "metal_scenes");
 
 }  // namespace fx::gfx::test
