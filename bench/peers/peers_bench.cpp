@@ -4,11 +4,13 @@
 // limiting (input gain +12 dB, ceiling or threshold -0.1 dBFS), at 1x and at the oversampling
 // factors it offers (LSP: "Full" oversampling, three-lobe filters; Calf: 2x and 4x; x42-dpl has
 // none). Ours is the engine's block call with the float to double conversions a host's render
-// call adds. Only the block calls are timed, on the thread's CPU clock. The realtime factor is
-// audio seconds per CPU second; the table at the end gives each as a ratio to ours.
+// call adds. The contenders of one factor take turns block by block on the same material, so a
+// machine whose load drifts while measuring weighs on all of them alike; only the block calls
+// are timed, on the thread's CPU clock. The realtime factor is audio seconds per CPU second of
+// the median block call; the table at the end gives ours as a ratio to the fastest peer.
 //
-//   bench_peers                       everything (about half a minute)
-//   bench_peers --benchmark_filter=/4x
+//   bench_peers                        every factor (about ten seconds)
+//   bench_peers --benchmark_filter=os:2   4x only
 
 #include "bench/engine/Programme.h"
 #include "plugin/dsp/LimiterEngine.h"
@@ -18,10 +20,12 @@
 #include <lv2/atom/atom.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -62,66 +66,39 @@ std::map<int, std::map<std::string, double>>& Results()
   return r;
 }
 
-// Feeds blocks of the material to process(l, r, outL, outR) and times only that call.
-template <typename Process> void TimeBlocks(benchmark::State& state, const char* name, int factor, Process&& process)
+// Ours: the engine at an OS Mode, with a host's float conversions around the block call.
+class Ours
 {
-  const std::vector<float>& srcL = Material(0);
-  const std::vector<float>& srcR = Material(1);
-  std::vector<float> l(kBlock), r(kBlock), ol(kBlock), orr(kBlock);
-  size_t pos = 0;
-  double seconds = 0.0;
-  long blocks = 0;
-  for (auto _ : state)
+public:
+  explicit Ours(int osMode)
   {
-    if (pos + kBlock > srcL.size())
-      pos = 0;
-    std::memcpy(l.data(), srcL.data() + pos, kBlock * sizeof(float));
-    std::memcpy(r.data(), srcR.data() + pos, kBlock * sizeof(float));
-    pos += kBlock;
-    const double t0 = ThreadSeconds();
-    process(l.data(), r.data(), ol.data(), orr.data());
-    seconds += ThreadSeconds() - t0;
-    ++blocks;
-    benchmark::DoNotOptimize(ol.data());
+    mEngine.SetParam(kOSMode, osMode);
+    mEngine.SetParam(kGain, kGainDb);
+    mEngine.SetParam(kCeiling, kCeilingDb);
+    mOk = mEngine.Prepare(kRate, kBlock) == LimiterEngine::EStatus::kOK;
   }
-  const double realtime = seconds > 0.0 ? static_cast<double>(blocks) * kBlock / kRate / seconds : 0.0;
-  state.counters["realtime_x"] = realtime;
-  Results()[factor][name] = realtime;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Ours.
-
-void Ours(benchmark::State& state)
-{
-  const int osMode = static_cast<int>(state.range(0));
-  LimiterEngine e;
-  e.SetParam(kOSMode, osMode);
-  e.SetParam(kGain, kGainDb);
-  e.SetParam(kCeiling, kCeilingDb);
-  if (e.Prepare(kRate, kBlock) != LimiterEngine::EStatus::kOK)
+  bool Ok() const { return mOk; }
+  void Run(const float* l, const float* r, float* ol, float* orr)
   {
-    state.SkipWithError("configuration failed");
-    return;
-  }
-  std::vector<double> dl(kBlock), dr(kBlock);
-  TimeBlocks(state, "ORBEX9", LimiterEngine::FactorForOSMode(osMode), [&](const float* l, const float* r, float* ol,
-                                                                       float* orr) {
     for (int i = 0; i < kBlock; ++i)
     {
-      dl[static_cast<size_t>(i)] = l[i];
-      dr[static_cast<size_t>(i)] = r[i];
+      mL[static_cast<size_t>(i)] = l[i];
+      mR[static_cast<size_t>(i)] = r[i];
     }
-    double* io[2] = {dl.data(), dr.data()};
-    e.ProcessBlock(io, io, kBlock, 2, 2);
+    double* io[2] = {mL.data(), mR.data()};
+    mEngine.ProcessBlock(io, io, kBlock, 2, 2);
     for (int i = 0; i < kBlock; ++i)
     {
-      ol[i] = static_cast<float>(dl[static_cast<size_t>(i)]);
-      orr[i] = static_cast<float>(dr[static_cast<size_t>(i)]);
+      ol[i] = static_cast<float>(mL[static_cast<size_t>(i)]);
+      orr[i] = static_cast<float>(mR[static_cast<size_t>(i)]);
     }
-  });
-}
-BENCHMARK(Ours)->ArgName("os")->DenseRange(0, 3)->MinTime(0.5)->Unit(benchmark::kMicrosecond);
+  }
+
+private:
+  LimiterEngine mEngine;
+  bool mOk = false;
+  std::vector<double> mL = std::vector<double>(kBlock), mR = std::vector<double>(kBlock);
+};
 
 // ---------------------------------------------------------------------------------------------
 // LV2 peers.
@@ -262,56 +239,110 @@ private:
   LV2_URID mSequence = 0, mChunk = 0;
 };
 
-void RunPeer(benchmark::State& state, const char* name, int factor, const char* uri,
-             const std::map<std::string, float>& controls)
+std::unique_ptr<Peer> X42Dpl(int factor)
 {
-  Peer peer(uri, controls);
-  if (!peer.Ok())
-  {
-    state.SkipWithError("not installed (scripts/bootstrap-bench installs it)");
-    return;
-  }
-  TimeBlocks(state, name, factor,
-             [&](const float* l, const float* r, float* ol, float* orr) { peer.Run(l, r, ol, orr); });
+  if (factor != 1)
+    return nullptr;
+  return std::make_unique<Peer>("http://gareus.org/oss/lv2/dpl#stereo",
+                                std::map<std::string, float> {{"enable", 1.0f},
+                                                              {"gain", static_cast<float>(kGainDb)},
+                                                              {"threshold", static_cast<float>(kCeilingDb)},
+                                                              {"truepeak", 0.0f}});
 }
-
-void X42Dpl(benchmark::State& state)
-{
-  RunPeer(state, "x42-dpl", 1, "http://gareus.org/oss/lv2/dpl#stereo",
-          {{"enable", 1.0f}, {"gain", static_cast<float>(kGainDb)}, {"threshold", static_cast<float>(kCeilingDb)},
-           {"truepeak", 0.0f}});
-}
-BENCHMARK(X42Dpl)->MinTime(0.5)->Unit(benchmark::kMicrosecond);
 
 // LSP's "Full" oversampling with three-lobe filters: 12 for 2x, 16 for 4x, 20 for 8x.
-void Lsp(benchmark::State& state)
+std::unique_ptr<Peer> Lsp(int factor)
 {
-  const int factor = static_cast<int>(state.range(0));
   const float ovs = factor == 1 ? 0.0f : factor == 2 ? 12.0f : factor == 4 ? 16.0f : 20.0f;
-  RunPeer(state, "LSP", factor, "http://lsp-plug.in/plugins/lv2/limiter_stereo",
-          {{"enabled", 1.0f},
-           {"g_in", static_cast<float>(DbToLinear(kGainDb))},
-           {"th", static_cast<float>(DbToLinear(kCeilingDb))},
-           {"ovs", ovs},
-           {"dith", 0.0f}});
+  return std::make_unique<Peer>("http://lsp-plug.in/plugins/lv2/limiter_stereo",
+                                std::map<std::string, float> {{"enabled", 1.0f},
+                                                              {"g_in", static_cast<float>(DbToLinear(kGainDb))},
+                                                              {"th", static_cast<float>(DbToLinear(kCeilingDb))},
+                                                              {"ovs", ovs},
+                                                              {"dith", 0.0f}});
 }
-BENCHMARK(Lsp)->ArgName("x")->Arg(1)->Arg(2)->Arg(4)->Arg(8)->MinTime(0.5)->Unit(benchmark::kMicrosecond);
 
-void Calf(benchmark::State& state)
+std::unique_ptr<Peer> Calf(int factor)
 {
-  const int factor = static_cast<int>(state.range(0));
-  RunPeer(state, "Calf", factor, "http://calf.sourceforge.net/plugins/Limiter",
-          {{"bypass", 0.0f},
-           {"level_in", static_cast<float>(DbToLinear(kGainDb))},
-           {"limit", static_cast<float>(DbToLinear(kCeilingDb))},
-           {"oversampling", static_cast<float>(factor)}});
+  if (factor > 4)
+    return nullptr;
+  return std::make_unique<Peer>("http://calf.sourceforge.net/plugins/Limiter",
+                                std::map<std::string, float> {{"bypass", 0.0f},
+                                                              {"level_in", static_cast<float>(DbToLinear(kGainDb))},
+                                                              {"limit", static_cast<float>(DbToLinear(kCeilingDb))},
+                                                              {"oversampling", static_cast<float>(factor)}});
 }
-BENCHMARK(Calf)->ArgName("x")->Arg(1)->Arg(2)->Arg(4)->MinTime(0.5)->Unit(benchmark::kMicrosecond);
+
+// One limiter as the benchmark drives it.
+struct Contender
+{
+  std::string name;
+  std::function<void(const float*, const float*, float*, float*)> process;
+  std::vector<double> seconds; // of each block call
+};
+
+// Every contender of one oversampling factor, taking turns block by block.
+void Factor(benchmark::State& state)
+{
+  const int osMode = static_cast<int>(state.range(0));
+  const int factor = LimiterEngine::FactorForOSMode(osMode);
+  Ours ours(osMode);
+  if (!ours.Ok())
+  {
+    state.SkipWithError("configuration failed");
+    return;
+  }
+  std::vector<Contender> contenders;
+  contenders.push_back(
+    {"ORBEX9", [&ours](const float* l, const float* r, float* ol, float* orr) { ours.Run(l, r, ol, orr); }, {}});
+  std::vector<std::unique_ptr<Peer>> peers;
+  const std::pair<const char*, std::unique_ptr<Peer> (*)(int)> makers[] = {
+    {"x42-dpl", X42Dpl}, {"LSP", Lsp}, {"Calf", Calf}};
+  for (const auto& [name, make] : makers)
+  {
+    std::unique_ptr<Peer> p = make(factor);
+    if (!p || !p->Ok())
+      continue; // not offered at this factor, or not installed (scripts/bootstrap-bench)
+    Peer* raw = p.get();
+    peers.push_back(std::move(p));
+    contenders.push_back(
+      {name, [raw](const float* l, const float* r, float* ol, float* orr) { raw->Run(l, r, ol, orr); }, {}});
+  }
+
+  const std::vector<float>& srcL = Material(0);
+  const std::vector<float>& srcR = Material(1);
+  std::vector<float> ol(kBlock), orr(kBlock);
+  size_t pos = 0;
+  for (auto _ : state)
+  {
+    if (pos + kBlock > srcL.size())
+      pos = 0;
+    for (Contender& c : contenders)
+    {
+      const double t0 = ThreadSeconds();
+      c.process(srcL.data() + pos, srcR.data() + pos, ol.data(), orr.data());
+      c.seconds.push_back(ThreadSeconds() - t0);
+      benchmark::DoNotOptimize(ol.data());
+    }
+    pos += kBlock;
+  }
+  for (Contender& c : contenders)
+  {
+    // The median block: a shared machine's interruptions only ever lengthen a call, so the
+    // middle of the distribution is steadier than the mean.
+    std::nth_element(c.seconds.begin(), c.seconds.begin() + static_cast<long>(c.seconds.size() / 2), c.seconds.end());
+    const double median = c.seconds.empty() ? 0.0 : c.seconds[c.seconds.size() / 2];
+    const double realtime = median > 0.0 ? kBlock / kRate / median : 0.0;
+    state.counters[c.name] = realtime;
+    Results()[factor][c.name] = realtime;
+  }
+}
+BENCHMARK(Factor)->ArgName("os")->DenseRange(0, 3)->MinTime(2.0)->Unit(benchmark::kMillisecond);
 
 void PrintRatios()
 {
   const char* peers[] = {"x42-dpl", "LSP", "Calf"};
-  std::printf("\nRealtime factor (audio seconds per CPU second), 48 kHz stereo, block 512; ratio = ours / peer\n\n");
+  std::printf("\nRealtime factor (audio seconds per CPU second, median block), 48 kHz stereo, block 512\n\n");
   std::printf("| factor | ORBEX9 | x42-dpl | LSP | Calf | ours / fastest peer |\n|---|---|---|---|---|---|\n");
   for (const auto& [factor, row] : Results())
   {
