@@ -1,5 +1,7 @@
 #include "host/CommandLine.h"
 
+#include "host/MessageText.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -8,14 +10,9 @@ namespace orbexhost {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  const size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
-bool ParseInt(const std::string& text, long long lo, long long hi, long long& out) {
+// Numbers read alike with or without blanks around them.
+bool ParseInt(const std::string& given, long long lo, long long hi, long long& out) {
+  const std::string text = TrimBlanks(given);
   if (text.empty()) return false;
   errno = 0;
   char* end = nullptr;
@@ -25,7 +22,8 @@ bool ParseInt(const std::string& text, long long lo, long long hi, long long& ou
   return true;
 }
 
-bool ParseSeconds(const std::string& text, double& out) {
+bool ParseSeconds(const std::string& given, double& out) {
+  const std::string text = TrimBlanks(given);
   if (text.empty()) return false;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
@@ -39,10 +37,179 @@ bool ParseSeconds(const std::string& text, double& out) {
 bool SplitAssignment(const std::string& text, std::string& name, std::string& value) {
   const size_t eq = text.find('=');
   if (eq == std::string::npos) return false;
-  name = Trim(text.substr(0, eq));
-  value = Trim(text.substr(eq + 1));
+  name = TrimBlanks(text.substr(0, eq));
+  value = TrimBlanks(text.substr(eq + 1));
   return !name.empty() && !value.empty();
 }
+
+namespace {
+
+// The option being read: its name, and its value when given as --name=value.
+class OptionArg {
+public:
+  OptionArg(const std::vector<std::string>& args, size_t& i, std::string& error) : mArgs(args), mI(i), mError(error) {
+    name = args[i];
+    const size_t eq = name.find('=');
+    if (eq != std::string::npos) {
+      mValue = name.substr(eq + 1);
+      name = name.substr(0, eq);
+      mInline = true;
+    }
+  }
+  // The option's value (inline or the next argument). False with a message.
+  bool Value(std::string& out) {
+    if (mInline) {
+      out = mValue;
+      return true;
+    }
+    if (mI + 1 >= mArgs.size()) {
+      mError = "option " + name + " needs a value";
+      return false;
+    }
+    out = mArgs[++mI];
+    return true;
+  }
+  // A value that must not be empty; needs names what it is in the message.
+  bool Value(std::string& out, const char* needs) {
+    if (!Value(out)) return false;
+    if (!out.empty()) return true;
+    mError = "option " + name + " needs " + needs;
+    return false;
+  }
+  // An option that takes no value. False with a message when given one.
+  bool Flag() {
+    if (!mInline) return true;
+    mError = "option " + name + " takes no value";
+    return false;
+  }
+
+  std::string name;
+
+private:
+  const std::vector<std::string>& mArgs;
+  size_t& mI;
+  std::string& mError;
+  std::string mValue;
+  bool mInline = false;
+};
+
+enum class OptionResult { kTaken, kUnknown, kFailed };
+
+OptionResult Result(bool ok) { return ok ? OptionResult::kTaken : OptionResult::kFailed; }
+
+// Options every command takes.
+OptionResult CommonOption(OptionArg& opt, HostOptions& o) {
+  if (opt.name == "--json") {
+    o.json = true;
+    return Result(opt.Flag());
+  }
+  if (opt.name == "--entry") {
+    o.useEntry = true;
+    return Result(opt.Flag());
+  }
+  if (opt.name == "--component") return Result(opt.Value(o.componentPath, "a path"));
+  if (opt.name == "--host-name") return Result(opt.Value(o.hostName));
+  return OptionResult::kUnknown;
+}
+
+OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
+  std::string text;
+  if (opt.name == "--set") {
+    if (!opt.Value(text)) return OptionResult::kFailed;
+    ParamAssignment a;
+    if (!SplitAssignment(text, a.name, a.value)) {
+      error = "--set needs NAME=VALUE, got " + Quote(text);
+      return OptionResult::kFailed;
+    }
+    o.sets.push_back(a);
+    return OptionResult::kTaken;
+  }
+  if (opt.name == "--automate") {
+    if (!opt.Value(text)) return OptionResult::kFailed;
+    const size_t at = text.rfind('@');
+    AutomationPoint p;
+    if (at == std::string::npos || !SplitAssignment(text.substr(0, at), p.name, p.value) ||
+        !ParseSeconds(text.substr(at + 1), p.seconds)) {
+      error = "--automate needs NAME=VALUE@SECONDS with SECONDS >= 0, got " + Quote(text);
+      return OptionResult::kFailed;
+    }
+    o.automation.push_back(p);
+    return OptionResult::kTaken;
+  }
+  if (opt.name == "--preset") return Result(opt.Value(o.preset, "a name or number"));
+  if (opt.name == "--load-state") return Result(opt.Value(o.loadState, "a file"));
+  if (opt.name == "--save-state") return Result(opt.Value(o.saveState, "a file"));
+  if (opt.name == "--block") {
+    if (!opt.Value(text)) return OptionResult::kFailed;
+    long long n = 0;
+    if (TrimBlanks(text) == "random") {
+      o.randomBlocks = true;
+    } else if (ParseInt(text, 1, kMaxBlockSize, n)) {
+      o.randomBlocks = false;
+      o.blockSize = static_cast<int>(n);
+    } else {
+      error = "--block needs a size from 1 to " + std::to_string(kMaxBlockSize) + " or 'random', got " + Quote(text);
+      return OptionResult::kFailed;
+    }
+    return OptionResult::kTaken;
+  }
+  if (opt.name == "--seed") {
+    if (!opt.Value(text)) return OptionResult::kFailed;
+    long long n = 0;
+    if (!ParseInt(text, 0, (1LL << 62), n)) {
+      error = "--seed needs a non-negative whole number, got " + Quote(text);
+      return OptionResult::kFailed;
+    }
+    o.seed = static_cast<uint64_t>(n);
+    o.seedGiven = true;
+    return OptionResult::kTaken;
+  }
+  return OptionResult::kUnknown;
+}
+
+// What process needs once every argument is read.
+bool FinishProcess(HostOptions& o, const std::vector<std::string>& files, std::string& error) {
+  if (o.seedGiven && !o.randomBlocks) {
+    error = "--seed only applies with --block random";
+    return false;
+  }
+  if (files.size() < 2) {
+    error = "process needs IN and OUT files";
+    return false;
+  }
+  if (files.size() > 2) {
+    error = "unexpected argument " + Quote(files[2]);
+    return false;
+  }
+  o.inPath = files[0];
+  o.outPath = files[1];
+  if (o.inPath.empty() || o.outPath.empty()) {
+    error = "IN and OUT must not be empty";
+    return false;
+  }
+  return true;
+}
+
+bool FinishInfo(HostOptions&, const std::vector<std::string>& files, std::string& error) {
+  if (files.empty()) return true;
+  error = "unexpected argument " + Quote(files[0]);
+  return false;
+}
+
+// The commands: a new one adds a row, its own options (null for none beyond
+// the common ones) and its check of the whole line.
+struct CommandSpec {
+  const char* name;
+  HostOptions::Command command;
+  OptionResult (*option)(OptionArg&, HostOptions&, std::string&);
+  bool (*finish)(HostOptions&, const std::vector<std::string>& files, std::string& error);
+};
+constexpr CommandSpec kCommands[] = {
+    {"info", HostOptions::Command::Info, nullptr, FinishInfo},
+    {"process", HostOptions::Command::Process, ProcessOption, FinishProcess},
+};
+
+}  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std::string& error) {
   o = HostOptions();
@@ -59,161 +226,38 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
     o.command = HostOptions::Command::Version;
     return true;
   }
-  if (cmd == "info")
-    o.command = HostOptions::Command::Info;
-  else if (cmd == "process")
-    o.command = HostOptions::Command::Process;
-  else {
-    error = "unknown command '" + cmd + "' (commands: info, process)";
+  const CommandSpec* spec = nullptr;
+  std::string names;
+  for (const CommandSpec& c : kCommands) {
+    if (cmd == c.name) spec = &c;
+    names += (names.empty() ? "" : ", ") + std::string(c.name);
+  }
+  if (spec == nullptr) {
+    error = "unknown command " + Quote(cmd) + " (commands: " + names + ")";
     return false;
   }
-  const bool process = o.command == HostOptions::Command::Process;
-  std::vector<std::string> positional;
-  bool seedGiven = false;
+  o.command = spec->command;
+  std::vector<std::string> files;
   for (size_t i = 1; i < args.size(); ++i) {
-    std::string arg = args[i];
-    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0 || arg == "--") {
-      if (arg == "--") {
-        for (++i; i < args.size(); ++i) positional.push_back(args[i]);
-        break;
-      }
-      positional.push_back(arg);
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    }
+    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      files.push_back(arg);
       continue;
     }
-    std::string value;
-    bool inlineValue = false;
-    const size_t eq = arg.find('=');
-    if (eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      inlineValue = true;
-    }
-    auto takeValue = [&](std::string& out) {
-      if (inlineValue) {
-        out = value;
-        return true;
-      }
-      if (i + 1 >= args.size()) {
-        error = "option " + arg + " needs a value";
-        return false;
-      }
-      out = args[++i];
-      return true;
-    };
-    auto flag = [&]() {
-      if (inlineValue) {
-        error = "option " + arg + " takes no value";
-        return false;
-      }
-      return true;
-    };
-    if (arg == "--json") {
-      if (!flag()) return false;
-      o.json = true;
-    } else if (arg == "--entry") {
-      if (!flag()) return false;
-      o.useEntry = true;
-    } else if (arg == "--component") {
-      if (!takeValue(o.componentPath)) return false;
-      if (o.componentPath.empty()) {
-        error = "option --component needs a path";
-        return false;
-      }
-    } else if (arg == "--host-name") {
-      if (!takeValue(o.hostName)) return false;
-    } else if (!process) {
-      error = "unknown option '" + arg + "' for info";
-      return false;
-    } else if (arg == "--set") {
-      std::string text;
-      if (!takeValue(text)) return false;
-      ParamAssignment a;
-      if (!SplitAssignment(text, a.name, a.value)) {
-        error = "--set needs NAME=VALUE, got '" + text + "'";
-        return false;
-      }
-      o.sets.push_back(a);
-    } else if (arg == "--automate") {
-      std::string text;
-      if (!takeValue(text)) return false;
-      const size_t at = text.rfind('@');
-      AutomationPoint p;
-      if (at == std::string::npos || !SplitAssignment(text.substr(0, at), p.name, p.value) ||
-          !ParseSeconds(Trim(text.substr(at + 1)), p.seconds)) {
-        error = "--automate needs NAME=VALUE@SECONDS with SECONDS >= 0, got '" + text + "'";
-        return false;
-      }
-      o.automation.push_back(p);
-    } else if (arg == "--preset") {
-      if (!takeValue(o.preset)) return false;
-      if (o.preset.empty()) {
-        error = "option --preset needs a name or number";
-        return false;
-      }
-    } else if (arg == "--load-state") {
-      if (!takeValue(o.loadState)) return false;
-      if (o.loadState.empty()) {
-        error = "option --load-state needs a file";
-        return false;
-      }
-    } else if (arg == "--save-state") {
-      if (!takeValue(o.saveState)) return false;
-      if (o.saveState.empty()) {
-        error = "option --save-state needs a file";
-        return false;
-      }
-    } else if (arg == "--block") {
-      std::string text;
-      if (!takeValue(text)) return false;
-      long long n = 0;
-      if (text == "random") {
-        o.randomBlocks = true;
-      } else if (ParseInt(text, 1, kMaxBlockSize, n)) {
-        o.randomBlocks = false;
-        o.blockSize = static_cast<int>(n);
-      } else {
-        error = "--block needs a size from 1 to " + std::to_string(kMaxBlockSize) + " or 'random', got '" + text + "'";
-        return false;
-      }
-    } else if (arg == "--seed") {
-      std::string text;
-      if (!takeValue(text)) return false;
-      long long n = 0;
-      if (!ParseInt(text, 0, (1LL << 62), n)) {
-        error = "--seed needs a non-negative whole number, got '" + text + "'";
-        return false;
-      }
-      o.seed = static_cast<uint64_t>(n);
-      seedGiven = true;
-    } else {
-      error = "unknown option '" + arg + "' for process";
+    OptionArg opt(args, i, error);
+    OptionResult r = CommonOption(opt, o);
+    if (r == OptionResult::kUnknown && spec->option != nullptr) r = spec->option(opt, o, error);
+    if (r == OptionResult::kFailed) return false;
+    if (r == OptionResult::kUnknown) {
+      error = "unknown option " + Quote(opt.name) + " for " + spec->name;
       return false;
     }
   }
-  if (seedGiven && !o.randomBlocks) {
-    error = "--seed only applies with --block random";
-    return false;
-  }
-  if (process) {
-    if (positional.size() < 2) {
-      error = "process needs IN and OUT files";
-      return false;
-    }
-    if (positional.size() > 2) {
-      error = "unexpected argument '" + positional[2] + "'";
-      return false;
-    }
-    o.inPath = positional[0];
-    o.outPath = positional[1];
-    if (o.inPath.empty() || o.outPath.empty()) {
-      error = "IN and OUT must not be empty";
-      return false;
-    }
-  } else if (!positional.empty()) {
-    error = "unexpected argument '" + positional[0] + "'";
-    return false;
-  }
-  return true;
+  return spec->finish(o, files, error);
 }
 
 std::string UsageText() {

@@ -42,6 +42,7 @@ struct HostOptions {
   int blockSize = 512;                 // fixed block size
   bool randomBlocks = false;           // sizes 1 .. kMaxRandomBlock from the seed
   uint64_t seed = 1;
+  bool seedGiven = false;
   std::string hostName = "orbex9-host";
   std::string componentPath;           // empty: beside the host executable
   bool useEntry = false;               // Component Manager entry instead of the factory

@@ -1,6 +1,7 @@
 #include "host/ComponentLoader.h"
 
 #include "host/CFText.h"
+#include "host/MessageText.h"
 
 #include <CoreFoundation/CFBundleRegistry.h>
 #include <CoreFoundation/CoreFoundation.h>
@@ -85,14 +86,14 @@ bool LoadComponent(const std::string& rawPath, bool useEntry, LoadedComponent& o
   std::string path = rawPath;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (!IsFolder(path)) {
-    error = "cannot load the component '" + path + "': no such bundle folder";
+    error = "cannot load the component " + QuotePath(path) + ": no such bundle folder";
     return false;
   }
   char resolved[PATH_MAX];
   if (realpath(path.c_str(), resolved) != nullptr) path = resolved;
   CFBundleRef bundle = cfx::RegisterBundleAtPath(path);
   if (bundle == nullptr) {
-    error = "cannot load the component '" + path + "': Contents/Info.plist is missing or not a property list";
+    error = "cannot load the component " + QuotePath(path) + ": Contents/Info.plist is missing or not a property list";
     return false;
   }
   std::string exe;
@@ -102,13 +103,13 @@ bool LoadComponent(const std::string& rawPath, bool useEntry, LoadedComponent& o
     CFRelease(url);
   }
   if (exe.empty()) {
-    error = "cannot load the component '" + path + "': its Info.plist names no executable";
+    error = "cannot load the component " + QuotePath(path) + ": its Info.plist names no executable";
     return false;
   }
   void* lib = dlopen(exe.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (lib == nullptr) {
     const char* why = dlerror();
-    error = "cannot load the component '" + path + "': " + (why != nullptr ? why : "dlopen failed");
+    error = "cannot load the component " + QuotePath(path) + ": " + (why != nullptr ? why : "dlopen failed");
     return false;
   }
   // The library stays loaded for the life of the process, as on the platform.
@@ -150,7 +151,7 @@ bool LoadComponent(const std::string& rawPath, bool useEntry, LoadedComponent& o
   if (useEntry) {
     auto entry = reinterpret_cast<ComponentRoutineUPP>(dlsym(lib, kEntryName));
     if (entry == nullptr) {
-      error = "cannot load the component '" + path + "': it exports no " + kEntryName;
+      error = "cannot load the component " + QuotePath(path) + ": it exports no " + kEntryName;
       if (cfName) CFRelease(cfName);
       return false;
     }
@@ -158,7 +159,7 @@ bool LoadComponent(const std::string& rawPath, bool useEntry, LoadedComponent& o
   } else {
     auto factory = reinterpret_cast<AudioComponentFactoryFunction>(dlsym(lib, factoryName.c_str()));
     if (factory == nullptr) {
-      error = "cannot load the component '" + path + "': it exports no " + factoryName;
+      error = "cannot load the component " + QuotePath(path) + ": it exports no " + factoryName;
       if (cfName) CFRelease(cfName);
       return false;
     }
@@ -166,7 +167,7 @@ bool LoadComponent(const std::string& rawPath, bool useEntry, LoadedComponent& o
   }
   if (cfName) CFRelease(cfName);
   if (out.component == nullptr) {
-    error = "cannot load the component '" + path + "': it could not be registered";
+    error = "cannot load the component " + QuotePath(path) + ": it could not be registered";
     return false;
   }
   return true;

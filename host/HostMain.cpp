@@ -7,6 +7,7 @@
 #include <CoreFoundation/CFManualClock.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   PartialFile::RemoveOnSignals();
+  // A pipe whose reader goes away fails the write (exit 5) instead of
+  // killing the host.
+  std::signal(SIGPIPE, SIG_IGN);
   // Time on the main run loop advances only as the host lets it, so the
   // unit's timers run the same way on every render.
   cfx::UseManualClock(true, 0.0);

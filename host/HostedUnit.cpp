@@ -1,5 +1,7 @@
 #include "host/HostedUnit.h"
 
+#include "host/MessageText.h"
+
 #include <CoreFoundation/CFManualClock.h>
 
 #include <algorithm>
@@ -244,7 +246,8 @@ const ParamDesc* HostedUnit::FindParameter(const std::string& name) const {
   return nullptr;
 }
 
-bool HostedUnit::ParseValue(const ParamDesc& p, const std::string& text, double& value, std::string& error) const {
+bool HostedUnit::ParseValue(const ParamDesc& p, const std::string& given, double& value, std::string& error) const {
+  const std::string text = TrimBlanks(given);
   if (!p.valueStrings.empty()) {
     const std::string want = Lower(text);
     for (size_t i = 0; i < p.valueStrings.size(); ++i)
@@ -276,21 +279,21 @@ bool HostedUnit::ParseValue(const ParamDesc& p, const std::string& text, double&
     std::string items;
     for (size_t i = 0; i < p.valueStrings.size(); ++i) items += (i ? ", " : "") + p.valueStrings[i];
     if (!items.empty())
-      error = "'" + text + "' is not a value of " + p.name + " (one of " + items + ", or an index " +
+      error = Quote(text) + " is not a value of " + p.name + " (one of " + items + ", or an index " +
               NumberText(p.minValue) + " to " + NumberText(p.maxValue) + ")";
     else
-      error = "'" + text + "' is not a value of " + p.name + " (a whole number " + NumberText(p.minValue) + " to " +
+      error = Quote(text) + " is not a value of " + p.name + " (a whole number " + NumberText(p.minValue) + " to " +
               NumberText(p.maxValue) + ")";
     return false;
   }
   const std::string range = NumberText(p.minValue) + " to " + NumberText(p.maxValue) +
                             (p.unitText.empty() ? std::string() : " " + p.unitText);
   if (!isNumber) {
-    error = "'" + text + "' is not a number for " + p.name + " (range " + range + ")";
+    error = Quote(text) + " is not a number for " + p.name + " (range " + range + ")";
     return false;
   }
   if (v < p.minValue || v > p.maxValue) {
-    error = p.name + " " + text + " is out of range (" + range + ")";
+    error = p.name + " " + Quote(text) + " is out of range (" + range + ")";
     return false;
   }
   value = v;

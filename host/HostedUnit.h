@@ -61,8 +61,9 @@ public:
   // name matches exactly. Null when none.
   const ParamDesc* FindParameter(const std::string& name) const;
   // A value given as text: a number in the parameter's unit, or for an
-  // indexed parameter an item text or index, for a boolean on/off/true/false.
-  // False with a message naming the range or the items.
+  // indexed parameter an item text or index, for a boolean on/off/true/false;
+  // blanks around it do not count. False with a message naming the range or
+  // the items.
   bool ParseValue(const ParamDesc& p, const std::string& text, double& value, std::string& error) const;
   bool SetParameter(AudioUnitParameterID id, double value, UInt32 bufferOffset = 0);
   double GetParameter(AudioUnitParameterID id) const;

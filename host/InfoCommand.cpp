@@ -3,6 +3,7 @@
 #include "host/HostedUnit.h"
 #include "host/JsonText.h"
 #include "host/OfflineRender.h"
+#include "host/SoundFile.h"
 #include "host/StateFile.h"
 
 #include <cmath>
@@ -21,6 +22,12 @@ struct LatencyRow {
   double rate = 0.0;
   std::string osMode, lookAhead;
   int samples = 0;
+};
+
+// Rendered output nobody needs.
+class DiscardOutput : public RenderOutput {
+public:
+  bool Write(const float* const*, const float* const*, size_t, std::string&) override { return true; }
 };
 
 int Fail(int code, const std::string& message) {
@@ -44,7 +51,7 @@ std::string ItemText(const ParamDesc& p, double v) {
 // are put back afterwards.
 // Some hosts' units report a new latency only from an audio block, so one
 // block of silence is rendered before each reading.
-std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, AudioData& silence, int channels, std::string& error) {
+std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, InputSource& source, int channels, std::string& error) {
   std::vector<LatencyRow> rows;
   const ParamDesc* os = unit.FindParameter("OS Mode");
   const ParamDesc* la = unit.FindParameter("Look Ahead");
@@ -52,18 +59,25 @@ std::vector<LatencyRow> MeasureLatencies(HostedUnit& unit, AudioData& silence, i
   const double laWas = la ? unit.GetParameter(la->id) : 0.0;
   const int osCount = os ? static_cast<int>(os->maxValue - os->minValue) + 1 : 1;
   const int laCount = la ? static_cast<int>(la->maxValue - la->minValue) + 1 : 1;
+  AudioData silence;
+  silence.channels.assign(static_cast<size_t>(channels), std::vector<float>(512, 0.0f));
+  DiscardOutput discard;
   for (const double rate : kInfoRates) {
     if (!unit.ChangeSampleRate(rate, channels, error)) return {};
     silence.sampleRate = rate;
-    silence.channels.assign(static_cast<size_t>(channels), std::vector<float>(512, 0.0f));
     for (int a = 0; a < laCount; ++a)
       for (int m = 0; m < osCount; ++m) {
         if (os) unit.SetParameter(os->id, os->minValue + m);
         if (la) unit.SetParameter(la->id, la->minValue + a);
         unit.Idle(kSettleSeconds);
         RenderPlan plan;
+        plan.frames = static_cast<int64_t>(silence.NumFrames());
+        plan.channels = channels;
+        plan.sampleRate = rate;
+        MemoryInput in(silence);
+        OfflineRenderer renderer(plan, source, in, discard);
         RenderResult ignored;
-        if (!RenderOffline(unit, silence, plan, ignored, error)) return {};
+        if (renderer.Run(unit, 0, false, ignored, error) != RenderStatus::kDone) return {};
         LatencyRow r;
         r.rate = rate;
         r.osMode = os ? ItemText(*os, os->minValue + m) : "";
@@ -86,10 +100,7 @@ int RunInfo(const HostOptions& o, std::string& output) {
   if (!LoadComponent(o.componentPath.empty() ? DefaultComponentPath() : o.componentPath, o.useEntry, component, error))
     return Fail(kExitComponent, error);
   HostedUnit unit;
-  AudioData silence;
-  silence.sampleRate = 48000.0;
-  silence.channels.assign(2, {});
-  InputSource source{&silence};
+  InputSource source;
   if (!unit.Open(component.component, error) ||
       !unit.Configure(48000.0, 2, 512, InputCallback, &source, error) || !unit.Initialize(error) ||
       !unit.LoadParameters(error))
@@ -100,7 +111,7 @@ int RunInfo(const HostOptions& o, std::string& output) {
   const auto presets = unit.FactoryPresets();
   std::vector<std::string> defaultTexts;
   for (const ParamDesc& p : unit.Parameters()) defaultTexts.push_back(unit.DisplayText(p.id, p.defaultValue));
-  const auto latencies = MeasureLatencies(unit, silence, 2, error);
+  const auto latencies = MeasureLatencies(unit, source, 2, error);
   if (!error.empty()) return Fail(kExitFailure, error);
 
   std::string s;

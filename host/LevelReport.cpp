@@ -1,11 +1,11 @@
 #include "host/LevelReport.h"
 
 #include "host/JsonText.h"
-#include "host/TruePeakMeter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace orbexhost {
@@ -17,18 +17,7 @@ double ToDb(double linear) {
 
 namespace {
 
-double SamplePeak(const AudioData& data, int64_t* nonFinite) {
-  double peak = 0.0;
-  for (const auto& ch : data.channels)
-    for (const float s : ch) {
-      if (!std::isfinite(s)) {
-        if (nonFinite != nullptr) ++*nonFinite;
-        continue;
-      }
-      peak = std::max(peak, static_cast<double>(std::fabs(s)));
-    }
-  return peak;
-}
+constexpr float kLargestFloat = std::numeric_limits<float>::max();
 
 std::string DbText(double db) {
   if (std::isnan(db)) return "n/a";
@@ -38,63 +27,109 @@ std::string DbText(double db) {
   return buf;
 }
 
+std::string SourceText(const ParamSetting& s) {
+  if (s.source == "default") return "component default";
+  if (s.source == "default preset") return "default preset file " + s.origin;
+  if (s.source == "state") return "--load-state " + s.origin;
+  if (s.source == "preset") return "--preset " + s.origin;
+  return "--" + s.source;
+}
+
 }  // namespace
 
-double MaxGainReductionDb(const AudioData& in, const AudioData& out, const GainModel& gains) {
-  return MaxGainReductionDb(in, out, std::vector<GainSegment>{{0, gains}});
-}
+LevelMeter::LevelMeter(int channels, double sampleRate, std::vector<GainSegment> gains)
+    : mChannels(std::max(channels, 0)),
+      mSegments(std::move(gains)),
+      mWindowFrames(std::max<int64_t>(1, std::llround(kGainWindowSeconds * sampleRate))),
+      mWindows(static_cast<size_t>(mChannels)),
+      mTruePeak(mChannels) {}
 
-double MaxGainReductionDb(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& segments) {
-  double worst = 0.0;
-  const size_t nch = std::min(in.channels.size(), out.channels.size());
-  for (size_t c = 0; c < nch; ++c) {
-    const auto& x = in.channels[c];
-    const auto& y = out.channels[c];
-    const size_t n = std::min(x.size(), y.size());
-    GainModel gains;
-    size_t next = 0;
-    for (size_t i = 0; i < n; ++i) {
-      while (next < segments.size() && segments[next].fromFrame <= static_cast<int64_t>(i)) gains = segments[next++].gains;
-      const double limit = gains.limitLevel;
-      const double gained = std::fabs(static_cast<double>(x[i]) * gains.inputGain);
-      if (!std::isfinite(gained) || gained < limit || gained <= 0.0) continue;
-      const double o = std::fabs(static_cast<double>(y[i]));
-      if (!std::isfinite(o)) continue;
-      // Silence where the gained input was loud counts as the deepest reduction
-      // a float can show (about 150 dB below full scale).
-      const double ratio = gained * gains.outputGain / std::max(o, 1e-7 * limit);
-      worst = std::max(worst, 20.0 * std::log10(ratio));
+void LevelMeter::CloseWindows() {
+  for (Window& w : mWindows) {
+    if (w.limit > 0.0) {
+      // Silence where the gained input was loud counts as the deepest
+      // reduction a float can show (about 150 dB below the limit).
+      const double ratio = w.unlimited / std::max(w.out, 1e-7 * w.limit);
+      mWorstDb = std::max(mWorstDb, 20.0 * std::log10(ratio));
     }
+    w = Window();
   }
-  return worst;
+  mInWindow = 0;
 }
 
-LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const GainModel& gains) {
-  return MeasureLevels(in, out, std::vector<GainSegment>{{0, gains}});
+void LevelMeter::Add(const float* const* in, const float* const* out, size_t n) {
+  for (int c = 0; c < mChannels; ++c) mTruePeak.Process(c, out[c], n);
+  for (size_t i = 0; i < n;) {
+    while (mNextSegment < mSegments.size() && mSegments[mNextSegment].fromFrame <= mFrames)
+      mGains = mSegments[mNextSegment++].gains;
+    // A run of frames inside one window under one gain model.
+    int64_t run = std::min<int64_t>(static_cast<int64_t>(n - i), mWindowFrames - mInWindow);
+    if (mNextSegment < mSegments.size()) run = std::min(run, mSegments[mNextSegment].fromFrame - mFrames);
+    const double inputGain = mGains.inputGain, outputGain = mGains.outputGain, limit = mGains.limitLevel;
+    for (int c = 0; c < mChannels; ++c) {
+      const float* x = in[c] + i;
+      const float* y = out[c] + i;
+      Window& w = mWindows[static_cast<size_t>(c)];
+      double inPeak = 0.0, unlimited = 0.0, outPeak = 0.0;
+      int64_t nonFinite = 0;
+      bool reached = false;
+      // Branch-free, so the loop runs in vectors: a magnitude above the
+      // largest float (or a NaN, which compares false) is not finite.
+      for (int64_t k = 0; k < run; ++k) {
+        const float ax = std::fabs(x[k]), ay = std::fabs(y[k]);
+        const bool finite = ax <= kLargestFloat;
+        nonFinite += finite ? 0 : 1;
+        const double a = finite ? static_cast<double>(ax) : 0.0;
+        const double gained = a * inputGain;
+        inPeak = std::max(inPeak, a);
+        unlimited = std::max(unlimited, gained * outputGain);
+        reached |= gained >= limit && gained > 0.0;
+        outPeak = std::max(outPeak, ay <= kLargestFloat ? static_cast<double>(ay) : 0.0);
+      }
+      mNonFinite += nonFinite;
+      if (reached) w.limit = std::max(w.limit, limit);
+      mInPeak = std::max(mInPeak, inPeak);
+      mOutPeak = std::max(mOutPeak, outPeak);
+      w.unlimited = std::max(w.unlimited, unlimited);
+      w.out = std::max(w.out, outPeak);
+    }
+    i += static_cast<size_t>(run);
+    mFrames += run;
+    mInWindow += run;
+    if (mInWindow == mWindowFrames) CloseWindows();
+  }
 }
 
-LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& gains) {
+LevelReport LevelMeter::Finish() {
+  CloseWindows();
+  mTruePeak.Finish();
   LevelReport r;
-  r.inputPeakDb = ToDb(SamplePeak(in, &r.nonFiniteInputSamples));
-  r.outputPeakDb = ToDb(SamplePeak(out, nullptr));
-  TruePeakMeter meter(out.NumChannels());
-  for (int c = 0; c < out.NumChannels(); ++c)
-    meter.Process(c, out.channels[static_cast<size_t>(c)].data(), out.NumFrames());
-  meter.Finish();
-  r.outputTruePeakDb = ToDb(meter.Peak());
-  r.maxGainReductionDb = MaxGainReductionDb(in, out, gains);
-  r.frames = static_cast<int64_t>(in.NumFrames());
+  r.inputPeakDb = ToDb(mInPeak);
+  r.outputPeakDb = ToDb(mOutPeak);
+  r.outputTruePeakDb = ToDb(mTruePeak.Peak());
+  r.maxGainReductionDb = mWorstDb;
+  r.frames = mFrames;
+  r.nonFiniteInputSamples = mNonFinite;
   return r;
 }
 
 std::string ReportText(const LevelReport& r) {
-  char buf[1024];
+  std::string s;
+  char line[1024];
+  if (!r.settings.empty()) {
+    s += "settings at the start of the render:\n";
+    for (const ParamSetting& p : r.settings) {
+      std::snprintf(line, sizeof line, "  %-20s %-14s %s\n", p.name.c_str(), p.text.c_str(), SourceText(p).c_str());
+      s += line;
+    }
+    s += "\n";
+  }
   char speed[32];
   if (std::isfinite(r.realtimeFactor))
     std::snprintf(speed, sizeof speed, "%.1fx realtime", r.realtimeFactor);
   else
     std::snprintf(speed, sizeof speed, "too fast to time");
-  std::snprintf(buf, sizeof buf,
+  std::snprintf(line, sizeof line,
                 "input peak           %s dBFS\n"
                 "output peak          %s dBFS\n"
                 "output true peak     %s dBTP (4x oversampled)\n"
@@ -106,7 +141,7 @@ std::string ReportText(const LevelReport& r) {
                 DbText(r.inputPeakDb).c_str(), DbText(r.outputPeakDb).c_str(), DbText(r.outputTruePeakDb).c_str(),
                 DbText(r.maxGainReductionDb).c_str(), static_cast<long long>(r.latencySamples),
                 static_cast<long long>(r.frames), static_cast<long long>(r.nonFiniteInputSamples), speed);
-  return buf;
+  return s + line;
 }
 
 std::string ReportJson(const LevelReport& r) {
@@ -119,7 +154,15 @@ std::string ReportJson(const LevelReport& r) {
   s += ", \"frames\": " + std::to_string(r.frames);
   s += ", \"nonfinite_input_samples\": " + std::to_string(r.nonFiniteInputSamples);
   s += ", \"realtime_factor\": " + JsonNumber(r.realtimeFactor);
-  s += "}\n";
+  s += ", \"settings\": [";
+  for (size_t i = 0; i < r.settings.size(); ++i) {
+    const ParamSetting& p = r.settings[i];
+    s += std::string(i ? ", " : "") + "{\"name\": " + JsonString(p.name) + ", \"value\": " + JsonNumber(p.value) +
+         ", \"text\": " + JsonString(p.text) + ", \"source\": " + JsonString(p.source);
+    if (!p.origin.empty()) s += std::string(p.source == "preset" ? ", \"preset\": " : ", \"file\": ") + JsonString(p.origin);
+    s += "}";
+  }
+  s += "]}\n";
   return s;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// The report of a render: levels of IN and OUT, the true peak of OUT, the
+// The report of a render: the settings in effect when rendering starts and
+// where each came from, levels of IN and OUT, the true peak of OUT, the
 // largest gain reduction, latency, length, non-finite input samples and the
-// speed of the render calls; printed as text or as one JSON object.
+// speed of the render calls; printed as text or as one JSON object. The
+// levels are measured as OUT streams past, a block at a time.
 
-#include "host/SoundFile.h"
+#include "host/TruePeakMeter.h"
 
 #include <cstdint>
 #include <string>
@@ -28,7 +30,18 @@ struct GainSegment {
   GainModel gains;
 };
 
+// One parameter as rendering starts: its value, the unit's text for it and
+// where the value came from.
+struct ParamSetting {
+  std::string name;
+  double value = 0.0;
+  std::string text;    // the unit's display text, with the unit ("-0.30 dBFS")
+  std::string source;  // "default", "default preset", "state", "preset", "set" or "automate"
+  std::string origin;  // the file (default preset, state) or the preset's name; empty otherwise
+};
+
 struct LevelReport {
+  std::vector<ParamSetting> settings;
   double inputPeakDb = 0.0;        // -inf for silence
   double outputPeakDb = 0.0;
   double outputTruePeakDb = 0.0;
@@ -42,18 +55,46 @@ struct LevelReport {
 // Linear magnitude to dBFS (-inf for 0).
 double ToDb(double linear);
 
-// Fills every field but latency and the realtime factor. IN and OUT are
-// aligned sample for sample; non-finite samples count only in the
-// non-finite tally (and as silence for the peaks).
-LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const GainModel& gains);
-// The same with the gain model changing over time: segments sorted by
-// fromFrame; frames before the first segment use the default model.
-LevelReport MeasureLevels(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& gains);
+// Measures IN and OUT, aligned sample for sample, as they are added. The
+// gain reduction is the ratio of short peak envelopes (the largest gained
+// input and the largest output over each window of kGainWindowSeconds,
+// counted where the gained input reaches the limit level), so it measures
+// the limiter's gain and not the shape of single samples, which the
+// oversampling filters change: every OS Mode reads alike on the same
+// material. Non-finite samples count only in the non-finite tally (and as
+// silence for the peaks).
+class LevelMeter {
+public:
+  static constexpr double kGainWindowSeconds = 0.005;
 
-// Largest gain reduction in dB (>= 0): over every sample whose gained input
-// reaches the limit level, the ratio of the gained input to OUT.
-double MaxGainReductionDb(const AudioData& in, const AudioData& out, const GainModel& gains);
-double MaxGainReductionDb(const AudioData& in, const AudioData& out, const std::vector<GainSegment>& gains);
+  // gains: segments sorted by fromFrame; frames before the first use the
+  // default model.
+  LevelMeter(int channels, double sampleRate, std::vector<GainSegment> gains);
+  // n frames of IN and of OUT, one buffer per channel each.
+  void Add(const float* const* in, const float* const* out, size_t n);
+  // Every level field of the report (not the settings, latency or speed).
+  LevelReport Finish();
+
+private:
+  struct Window {
+    double unlimited = 0.0;  // largest gained input, scaled by the output gain
+    double out = 0.0;        // largest output
+    double limit = 0.0;      // largest limit level the gained input reached; 0 when it reached none
+  };
+  void CloseWindows();
+
+  int mChannels;
+  std::vector<GainSegment> mSegments;
+  size_t mNextSegment = 0;
+  GainModel mGains;
+  int64_t mWindowFrames;
+  int64_t mInWindow = 0;
+  std::vector<Window> mWindows;
+  TruePeakMeter mTruePeak;
+  int64_t mFrames = 0;
+  int64_t mNonFinite = 0;
+  double mInPeak = 0.0, mOutPeak = 0.0, mWorstDb = 0.0;
+};
 
 std::string ReportText(const LevelReport& report);
 std::string ReportJson(const LevelReport& report);

@@ -1,18 +1,20 @@
 #pragma once
-// Renders a whole file through a hosted unit: the unit pulls IN through the
-// host's render callback block by block (fixed or seeded random sizes, cut
-// at automation points so each change lands on its sample between two
-// render calls), the tail is flushed with silence, and OUT is taken from the
-// latency on so it lines up with IN sample for sample. Main thread.
+// Renders IN through a hosted unit as a stream: IN is read a block at a
+// time (fixed or seeded random sizes, cut at automation points so each
+// change lands on its sample between two render calls), the unit pulls the
+// block through the host's input callback, the tail is flushed with silence,
+// and OUT is handed on from the latency on, each frame with the IN frame it
+// lines up with. Memory does not grow with IN. Main thread.
 
 #include "host/HostedUnit.h"
-#include "host/SoundFile.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace orbexhost {
+
+struct AudioData;
 
 struct AutomationEvent {
   int64_t frame = 0;  // input frame at which the value applies
@@ -21,25 +23,55 @@ struct AutomationEvent {
 };
 
 struct RenderPlan {
+  int64_t frames = 0;      // IN's length
+  int channels = 1;
+  double sampleRate = 48000.0;
   int blockSize = 512;     // fixed size, or the largest random size
   bool randomBlocks = false;
   uint64_t seed = 1;
-  int latency = 0;         // frames to drop from the start of the unit's output
-  // Stop after the first render call when the unit then reports another
-  // latency (some hosts only learn it from the first audio block).
-  bool stopOnFirstLatencyChange = false;
   std::vector<AutomationEvent> events;  // sorted by frame (stable)
 };
 
-struct RenderResult {
-  AudioData output;        // aligned with IN, same length and channels
-  double cpuSeconds = 0.0; // CPU time spent in the render calls
-  int64_t renderedFrames = 0;
-  int reportedLatency = -1;  // set when the render stopped on a latency change
+// IN as the renderer reads it, from its first frame on.
+class RenderInput {
+public:
+  virtual ~RenderInput() = default;
+  // Reads the next n frames (at most) into one buffer per channel; got is
+  // less than n only at IN's end. False with a message when IN cannot be read.
+  virtual bool Read(float* const* channels, size_t n, size_t& got, std::string& error) = 0;
 };
 
-// The block sizes of a plan, in order, covering total frames (exposed for the
-// plan's own checks; the renderer also cuts at automation points).
+// Where OUT goes: n frames of OUT, one buffer per channel, with the frames
+// of IN they line up with. False with a message stops the render.
+class RenderOutput {
+public:
+  virtual ~RenderOutput() = default;
+  virtual bool Write(const float* const* in, const float* const* out, size_t n, std::string& error) = 0;
+};
+
+// IN held in memory.
+class MemoryInput : public RenderInput {
+public:
+  explicit MemoryInput(const AudioData& data) : mData(data) {}
+  bool Read(float* const* channels, size_t n, size_t& got, std::string& error) override;
+
+private:
+  const AudioData& mData;
+  size_t mPos = 0;
+};
+
+// The block the unit is rendering, as the input callback hands it over.
+// Configure the unit with InputCallback and a pointer to one of these.
+struct InputSource {
+  int64_t start = 0;  // IN frame of the block's first frame
+  size_t frames = 0;
+  std::vector<const float*> channels;
+};
+OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* ts, UInt32 bus,
+                       UInt32 frames, AudioBufferList* data);
+
+// The block sizes of a plan, in order (the renderer also cuts at automation
+// points).
 class BlockSizer {
 public:
   BlockSizer(int blockSize, bool random, uint64_t seed) : mSize(blockSize), mRandom(random), mState(seed) {}
@@ -51,15 +83,40 @@ private:
   uint64_t mState;
 };
 
-// Configure and initialise the unit before (Configure's callback must be
-// InputCallback with the InputSource passed as refCon).
-struct InputSource {
-  const AudioData* in = nullptr;
-};
-OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* ts, UInt32 bus,
-                       UInt32 frames, AudioBufferList* data);
+enum class RenderStatus { kDone, kLatencyChanged, kInputFailed, kOutputFailed, kUnitFailed };
 
-bool RenderOffline(HostedUnit& unit, const AudioData& in, const RenderPlan& plan, RenderResult& result,
-                   std::string& error);
+struct RenderResult {
+  double cpuSeconds = 0.0;    // CPU time spent in the render calls
+  int64_t renderedFrames = 0;
+  int reportedLatency = -1;   // set with kLatencyChanged
+};
+
+class OfflineRenderer {
+public:
+  OfflineRenderer(const RenderPlan& plan, InputSource& source, RenderInput& in, RenderOutput& out);
+
+  // Renders all of IN through unit, dropping latency frames from the start
+  // of its output. With stopOnLatencyChange, stops after the first render
+  // call when the unit then reports another latency (some hosts' units only
+  // learn it from the first audio block): kLatencyChanged, nothing handed to
+  // OUT. Run may then be called again, on a fresh unit with the new latency;
+  // IN starts over from its first frame.
+  RenderStatus Run(HostedUnit& unit, int latency, bool stopOnLatencyChange, RenderResult& result, std::string& error);
+
+private:
+  bool ReadIn(float* const* channels, size_t n, size_t& got, std::string& error);
+
+  const RenderPlan& mPlan;
+  InputSource& mSource;
+  RenderInput& mIn;
+  RenderOutput& mOut;
+  // One block per channel: IN as the unit pulls it, the unit's output.
+  std::vector<std::vector<float>> mBlockIn, mBlockOut;
+  std::vector<float*> mInPtrs, mRest;
+  // IN's first block, kept while a run may still start over, then replayed.
+  std::vector<std::vector<float>> mHead;
+  size_t mHeadFrames = 0, mHeadPos = 0;
+  bool mKeepHead = false;
+};
 
 }  // namespace orbexhost

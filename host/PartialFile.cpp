@@ -10,27 +10,43 @@ namespace orbexhost {
 
 namespace {
 
-// The file a signal removes; null when none is being written.
-std::atomic<const char*> g_partial{nullptr};
+// The files a signal removes (OUT and a saved state may be written at once);
+// null slots are free.
+constexpr int kSlots = 4;
+std::atomic<const char*> g_partial[kSlots] = {};
 std::atomic<bool> g_installed{false};
 
 extern "C" void RemovePartialAndStop(int sig) {
-  if (const char* path = g_partial.exchange(nullptr)) unlink(path);
+  for (auto& slot : g_partial)
+    if (const char* path = slot.exchange(nullptr)) unlink(path);
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }
 
 }  // namespace
 
-PartialFile::PartialFile(std::string path) : mPath(std::move(path)) { g_partial.store(mPath.c_str()); }
+PartialFile::PartialFile(std::string path) : mPath(std::move(path)) {
+  for (int i = 0; i < kSlots; ++i) {
+    const char* expected = nullptr;
+    if (g_partial[i].compare_exchange_strong(expected, mPath.c_str())) {
+      mSlot = i;
+      break;
+    }
+  }
+}
 
 PartialFile::~PartialFile() {
-  g_partial.store(nullptr);
+  Release();
   if (!mKept) std::remove(mPath.c_str());
 }
 
+void PartialFile::Release() {
+  if (mSlot >= 0) g_partial[mSlot].store(nullptr);
+  mSlot = -1;
+}
+
 void PartialFile::Keep() {
-  g_partial.store(nullptr);
+  Release();
   mKept = true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The temporary file a writer fills before renaming it into place. While one
-// is open, SIGINT, SIGTERM and SIGHUP remove it before the process ends, so
-// stopping the host never leaves a half-written file behind. Main thread.
+// is open (a few at once), SIGINT, SIGTERM and SIGHUP remove it before the
+// process ends, so stopping the host never leaves a half-written file behind.
+// Main thread.
 
 #include <string>
 
@@ -24,7 +25,10 @@ public:
   static void RemoveOnSignals();
 
 private:
+  void Release();
+
   std::string mPath;
+  int mSlot = -1;  // the signal handler's slot; -1 when none was free
   bool mKept = false;
 };
 

@@ -1,9 +1,14 @@
 #include "host/Commands.h"
 #include "host/ComponentLoader.h"
+#include "host/FilePaths.h"
 #include "host/HostedUnit.h"
 #include "host/LevelReport.h"
+#include "host/MessageText.h"
 #include "host/OfflineRender.h"
+#include "host/SettingSources.h"
 #include "host/SoundFile.h"
+#include "host/SoundReader.h"
+#include "host/SoundWriter.h"
 #include "host/StateFile.h"
 
 #include <algorithm>
@@ -38,9 +43,11 @@ bool FindPreset(const std::vector<PresetDesc>& presets, const std::string& want,
       out = p;
       return true;
     }
+  // A number reads alike with or without blanks around it.
+  const std::string number = TrimBlanks(want);
   char* end = nullptr;
-  const long n = std::strtol(want.c_str(), &end, 10);
-  if (end != want.c_str() && *end == '\0')
+  const long n = std::strtol(number.c_str(), &end, 10);
+  if (!number.empty() && end != number.c_str() && *end == '\0')
     for (const PresetDesc& p : presets)
       if (p.number == n) {
         out = p;
@@ -48,7 +55,7 @@ bool FindPreset(const std::vector<PresetDesc>& presets, const std::string& want,
       }
   std::string names;
   for (const PresetDesc& p : presets) names += (names.empty() ? "" : ", ") + std::to_string(p.number) + " '" + p.name + "'";
-  error = "unknown preset '" + want + "'" + (names.empty() ? " (the component has no factory presets)" : " (presets: " + names + ")");
+  error = "unknown preset " + Quote(want) + (names.empty() ? " (the component has no factory presets)" : " (presets: " + names + ")");
   return false;
 }
 
@@ -89,6 +96,40 @@ std::vector<GainSegment> GainsOf(const HostedUnit& unit, const std::vector<Autom
   return segments;
 }
 
+// IN as the renderer reads it: the file, a block at a time.
+class FileInput : public RenderInput {
+public:
+  explicit FileInput(SoundReader& reader) : mReader(reader) {}
+  bool Read(float* const* channels, size_t n, size_t& got, std::string& error) override {
+    return mReader.Read(channels, n, got, error);
+  }
+
+private:
+  SoundReader& mReader;
+};
+
+// OUT measured for the report and written, a block at a time.
+class MeasuredOutput : public RenderOutput {
+public:
+  MeasuredOutput(SoundWriter& writer, LevelMeter& meter) : mWriter(writer), mMeter(meter) {}
+  bool Write(const float* const* in, const float* const* out, size_t n, std::string& error) override {
+    mMeter.Add(in, out, n);
+    return mWriter.Write(out, n, error);
+  }
+
+private:
+  SoundWriter& mWriter;
+  LevelMeter& mMeter;
+};
+
+int RenderFailure(RenderStatus status) {
+  switch (status) {
+    case RenderStatus::kInputFailed: return kExitInput;
+    case RenderStatus::kOutputFailed: return kExitOutput;
+    default: return kExitFailure;
+  }
+}
+
 }  // namespace
 
 int RunProcess(const HostOptions& o, std::string& output) {
@@ -97,58 +138,70 @@ int RunProcess(const HostOptions& o, std::string& output) {
   // Refuse what would destroy a file the user still needs, and what cannot
   // be written, before any time goes into the render.
   if (SameFile(o.inPath, o.outPath))
-    return Fail(kExitOutput, "cannot write '" + o.outPath + "': it is IN itself; choose another name so IN is kept");
+    return Fail(kExitOutput,
+                "cannot write " + QuotePath(o.outPath) + ": it is IN itself; choose another name so IN is kept");
+  OutputFile stateFile;
   if (!o.saveState.empty()) {
     for (const std::string* other : {&o.inPath, &o.outPath})
       if (SameFile(o.saveState, *other))
-        return Fail(kExitOutput, "cannot write the state file '" + o.saveState + "': it is " +
+        return Fail(kExitOutput, "cannot write the state file " + QuotePath(o.saveState) + ": it is " +
                                      (other == &o.inPath ? "IN" : "OUT") + " itself");
-    if (const std::string why = OutputPathProblem(o.saveState); !why.empty())
-      return Fail(kExitOutput, "cannot write the state file '" + o.saveState + "': " + why);
+    if (!OpenStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
   }
 
-  AudioData in;
-  if (!ReadSoundFile(o.inPath, in, error)) return Fail(kExitInput, error);
-  if (!CheckCanWrite(o.outPath, in.sampleRate, in.NumChannels(), error)) return Fail(kExitOutput, error);
+  SoundReader reader;
+  if (!reader.Open(o.inPath, error)) return Fail(kExitInput, error);
+  const double rate = reader.SampleRate();
+  const int channels = reader.NumChannels();
+  // OUT is started now (a temporary file until the render is complete), so a
+  // place or type it cannot take fails before the render.
+  SoundWriter writer;
+  if (!writer.Open(o.outPath, rate, channels, error)) return Fail(kExitOutput, error);
 
   RegisterHostBundle(o.hostName);
   LoadedComponent component;
   if (!LoadComponent(o.componentPath.empty() ? DefaultComponentPath() : o.componentPath, o.useEntry, component, error))
     return Fail(kExitComponent, error);
 
-  InputSource source{&in};
+  InputSource source;
   const int maxFrames = o.randomBlocks ? kMaxRandomBlock : o.blockSize;
   auto unit = std::make_unique<HostedUnit>();
   auto openUnit = [&](HostedUnit& u) {
     return u.Open(component.component, error) &&
-           u.Configure(in.sampleRate, in.NumChannels(), maxFrames, InputCallback, &source, error) &&
-           u.Initialize(error) && u.LoadParameters(error);
+           u.Configure(rate, channels, maxFrames, InputCallback, &source, error) && u.Initialize(error) &&
+           u.LoadParameters(error);
   };
   if (!openUnit(*unit)) return Fail(kExitFailure, error);
   CompleteDescription(component, *unit);
+  SettingSources sources(*unit);
+  sources.NoteDefaultPreset(*unit, DefaultPresetPath(component.name));
 
   // Resolve every name and value before anything is applied.
   std::vector<std::pair<AudioUnitParameterID, double>> sets;
   for (const ParamAssignment& a : o.sets) {
     const ParamDesc* p = unit->FindParameter(a.name);
-    if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' (see 'orbex9-host info')");
+    if (p == nullptr) return Fail(kExitUsage, "unknown parameter " + Quote(a.name) + " (see 'orbex9-host info')");
     double v = 0.0;
     if (!unit->ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
     sets.emplace_back(p->id, v);
   }
   RenderPlan plan;
+  plan.frames = reader.NumFrames();
+  plan.channels = channels;
+  plan.sampleRate = rate;
   plan.blockSize = maxFrames;
   plan.randomBlocks = o.randomBlocks;
   plan.seed = o.seed;
-  const double duration = static_cast<double>(in.NumFrames()) / in.sampleRate;
+  const double duration = static_cast<double>(plan.frames) / rate;
   for (const AutomationPoint& a : o.automation) {
     const ParamDesc* p = unit->FindParameter(a.name);
-    if (p == nullptr) return Fail(kExitUsage, "unknown parameter '" + a.name + "' in --automate (see 'orbex9-host info')");
+    if (p == nullptr)
+      return Fail(kExitUsage, "unknown parameter " + Quote(a.name) + " in --automate (see 'orbex9-host info')");
     if (!p->automatable) return Fail(kExitUsage, p->name + " cannot be automated (set it with --set)");
     double v = 0.0;
     if (!unit->ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
-    const double frame = std::round(a.seconds * in.sampleRate);
-    if (frame > static_cast<double>(in.NumFrames())) {
+    const double frame = std::round(a.seconds * rate);
+    if (frame > static_cast<double>(plan.frames)) {
       char buf[160];
       std::snprintf(buf, sizeof buf, "--automate time %g s is past the end of IN (%.3f s)", a.seconds, duration);
       return Fail(kExitUsage, buf);
@@ -175,38 +228,50 @@ int RunProcess(const HostOptions& o, std::string& output) {
   };
   int code = kExitOk;
   if (!applySettings(*unit, code)) return Fail(code, error);
-  plan.latency = unit->LatencySamples(in.sampleRate);
-  if (!o.saveState.empty() && !SaveStateFile(*unit, o.saveState, error)) return Fail(kExitOutput, error);
-  const std::vector<GainSegment> gains = GainsOf(*unit, plan.events);
+  if (!o.loadState.empty()) sources.NoteAll("state", o.loadState);
+  if (!o.preset.empty()) sources.NoteAll("preset", preset.name);
+  for (const auto& set : sets) sources.Note(set.first, "set");
+  int latency = unit->LatencySamples(rate);
+  std::string state;
+  if (!o.saveState.empty() && !CaptureState(*unit, state, error)) return Fail(kExitOutput, error);
+  std::vector<ParamSetting> settings = sources.Describe(*unit, plan.events);
 
+  LevelMeter meter(channels, rate, GainsOf(*unit, plan.events));
+  FileInput input(reader);
+  MeasuredOutput measured(writer, meter);
+  OfflineRenderer renderer(plan, source, input, measured);
   // Some hosts' units report their latency only with the first audio block:
   // when that changes it, start again on a fresh instance that knows it.
   RenderResult result;
-  plan.stopOnFirstLatencyChange = true;
-  if (!RenderOffline(*unit, in, plan, result, error)) return Fail(kExitFailure, error);
-  if (result.reportedLatency >= 0) {
-    plan.latency = result.reportedLatency;
-    plan.stopOnFirstLatencyChange = false;
+  RenderStatus status = renderer.Run(*unit, latency, true, result, error);
+  if (status == RenderStatus::kLatencyChanged) {
+    latency = result.reportedLatency;
     unit.reset();
     unit = std::make_unique<HostedUnit>();
     if (!openUnit(*unit)) return Fail(kExitFailure, error);
     if (!applySettings(*unit, code)) return Fail(code, error);
-    if (!RenderOffline(*unit, in, plan, result, error)) return Fail(kExitFailure, error);
+    status = renderer.Run(*unit, latency, false, result, error);
   }
+  if (status != RenderStatus::kDone) return Fail(RenderFailure(status), error);
   unit->Idle(kSettleSeconds);
-  const int latencyAfter = unit->LatencySamples(in.sampleRate);
-  if (latencyAfter != plan.latency)
+  const int latencyAfter = unit->LatencySamples(rate);
+  if (latencyAfter != latency)
     std::fprintf(stderr,
                  "orbex9-host: note: the latency changed from %d to %d samples during the render; OUT is aligned "
                  "to the starting latency\n",
-                 plan.latency, latencyAfter);
+                 latency, latencyAfter);
 
-  if (!WriteSoundFile(o.outPath, result.output, error)) return Fail(kExitOutput, error);
+  // OUT is complete before the state is written, and put in place last, so
+  // a failure on the way leaves neither.
+  if (!writer.Finish(error)) return Fail(kExitOutput, error);
+  if (!o.saveState.empty() && !WriteStateFile(state, stateFile, o.saveState, error)) return Fail(kExitOutput, error);
+  if (!writer.Commit(error)) return Fail(kExitOutput, error);
 
-  LevelReport report = MeasureLevels(in, result.output, gains);
-  report.latencySamples = plan.latency;
+  LevelReport report = meter.Finish();
+  report.settings = std::move(settings);
+  report.latencySamples = latency;
   report.realtimeFactor = result.cpuSeconds > 0.0
-                              ? static_cast<double>(result.renderedFrames) / in.sampleRate / result.cpuSeconds
+                              ? static_cast<double>(result.renderedFrames) / rate / result.cpuSeconds
                               : std::numeric_limits<double>::infinity();
   output = o.json ? ReportJson(report) : ReportText(report);
   return kExitOk;

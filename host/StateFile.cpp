@@ -1,7 +1,6 @@
 #include "host/StateFile.h"
 
-#include "host/PartialFile.h"
-#include "host/SoundFile.h"
+#include "host/MessageText.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +40,24 @@ std::string FourCCText(UInt32 code) {
   return s;
 }
 
+// Whether a state's codes match the component's (a code the component
+// leaves open matches any).
+bool SameComponent(const AudioComponentDescription& d, UInt32 type, UInt32 subtype, UInt32 manufacturer) {
+  return (d.componentType == 0 || type == d.componentType) && (d.componentSubType == 0 || subtype == d.componentSubType) &&
+         (d.componentManufacturer == 0 || manufacturer == d.componentManufacturer);
+}
+
+// A component's three codes, as "'aufx' 'ORBX' 'Brmv'".
+std::string Identity(UInt32 type, UInt32 subtype, UInt32 manufacturer) {
+  std::string s;
+  for (const UInt32 code : {type, subtype, manufacturer}) {
+    s += s.empty() ? "'" : " '";
+    s += FourCCText(code);
+    s += '\'';
+  }
+  return s;
+}
+
 }  // namespace
 
 void CompleteDescription(LoadedComponent& component, const HostedUnit& unit) {
@@ -60,7 +77,7 @@ void CompleteDescription(LoadedComponent& component, const HostedUnit& unit) {
   CFRelease(plist);
 }
 
-bool SaveStateFile(const HostedUnit& unit, const std::string& path, std::string& error) {
+bool CaptureState(const HostedUnit& unit, std::string& bytes, std::string& error) {
   CFPropertyListRef plist = unit.CopyClassInfo();
   if (plist == nullptr) {
     error = "the component gave no state to save";
@@ -74,46 +91,42 @@ bool SaveStateFile(const HostedUnit& unit, const std::string& path, std::string&
     error = "the component's state could not be written as a property list";
     return false;
   }
-  // A device or pipe is written straight into; a file through a temporary
-  // file renamed into place.
-  const bool direct = IsSpecialFile(path);
-  PartialFile partial(direct ? std::string() : path + ".partial-" + std::to_string(static_cast<long>(getpid())));
-  const std::string& temp = direct ? path : partial.Path();
-  if (direct) partial.Keep();
-  bool ok = false;
-  if (FILE* f = std::fopen(temp.c_str(), "wb")) {
-    const size_t n = static_cast<size_t>(CFDataGetLength(data));
-    ok = std::fwrite(CFDataGetBytePtr(data), 1, n, f) == n;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && !direct && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (ok) partial.Keep();
-    if (!ok) {
-      error = "cannot write the state file '" + path + "': " + std::strerror(errno);
-    }
-  } else {
-    error = "cannot write the state file '" + path + "': " + std::strerror(errno);
-  }
+  bytes.assign(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), static_cast<size_t>(CFDataGetLength(data)));
   CFRelease(data);
-  return ok;
+  return true;
+}
+
+bool OpenStateFile(OutputFile& file, const std::string& path, std::string& error) {
+  std::string why;
+  if (file.Open(path, true, why)) return true;
+  error = "cannot write the state file " + QuotePath(path) + ": " + why;
+  return false;
+}
+
+bool WriteStateFile(const std::string& bytes, OutputFile& file, const std::string& path, std::string& error) {
+  std::string why;
+  if (file.WriteAll(bytes.data(), bytes.size(), why) && file.Commit(why)) return true;
+  error = "cannot write the state file " + QuotePath(path) + ": " + why;
+  return false;
 }
 
 bool LoadStateFile(HostedUnit& unit, const LoadedComponent& component, const std::string& path, std::string& error) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
-    error = "cannot open the state file '" + path + "': " + std::strerror(errno);
+    error = "cannot open the state file " + QuotePath(path) + ": " + std::strerror(errno);
     return false;
   }
   if (!S_ISREG(st.st_mode)) {
-    error = "cannot read the state file '" + path + "': not a file";
+    error = "cannot read the state file " + QuotePath(path) + ": not a file";
     return false;
   }
   if (st.st_size > kMaxStateFileBytes) {
-    error = "the state file '" + path + "' is too large to be a state";
+    error = "the state file " + QuotePath(path) + " is too large to be a state";
     return false;
   }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    error = "cannot read the state file '" + path + "': " + std::strerror(errno);
+    error = "cannot read the state file " + QuotePath(path) + ": " + std::strerror(errno);
     return false;
   }
   const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -124,11 +137,11 @@ bool LoadStateFile(HostedUnit& unit, const LoadedComponent& component, const std
   if (data != nullptr) CFRelease(data);
   if (cfError != nullptr) CFRelease(cfError);
   if (plist == nullptr) {
-    error = "the state file '" + path + "' is not an XML property list";
+    error = "the state file " + QuotePath(path) + " is not an XML property list";
     return false;
   }
   bool ok = false;
-  const std::string bad = "the state file '" + path + "' is not a saved state of this component: ";
+  const std::string bad = "the state file " + QuotePath(path) + " is not a saved state of this component: ";
   if (CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
     error = bad + "it holds no dictionary";
   } else {
@@ -143,14 +156,13 @@ bool LoadStateFile(HostedUnit& unit, const LoadedComponent& component, const std
       error = bad + "it has no name";
     } else if (payload == nullptr || CFGetTypeID(payload) != CFDataGetTypeID()) {
       error = bad + "it has no data";
-    } else if ((component.description.componentType != 0 &&
-                static_cast<UInt32>(type) != component.description.componentType) ||
-               (component.description.componentSubType != 0 &&
-                static_cast<UInt32>(subtype) != component.description.componentSubType) ||
-               (component.description.componentManufacturer != 0 &&
-                static_cast<UInt32>(manufacturer) != component.description.componentManufacturer)) {
-      error = bad + "it belongs to component '" + FourCCText(static_cast<UInt32>(subtype)) + "' of maker '" +
-              FourCCText(static_cast<UInt32>(manufacturer)) + "'";
+    } else if (!SameComponent(component.description, static_cast<UInt32>(type), static_cast<UInt32>(subtype),
+                              static_cast<UInt32>(manufacturer))) {
+      const AudioComponentDescription& d = component.description;
+      error = bad + "it belongs to the component " +
+              Identity(static_cast<UInt32>(type), static_cast<UInt32>(subtype), static_cast<UInt32>(manufacturer)) +
+              " (type, subtype, maker); " + (component.name.empty() ? std::string("this one") : component.name) +
+              " is " + Identity(d.componentType, d.componentSubType, d.componentManufacturer);
     } else {
       const OSStatus s = unit.SetClassInfo(plist);
       if (s == noErr)

@@ -4,17 +4,26 @@
 
 #include "host/ComponentLoader.h"
 #include "host/HostedUnit.h"
+#include "host/OutputFile.h"
 
 #include <string>
 
 namespace orbexhost {
 
-// Writes the unit's current class info to path (atomically). False with a
+// The unit's current class info as the bytes of its file. False with a
 // message.
-bool SaveStateFile(const HostedUnit& unit, const std::string& path, std::string& error);
+bool CaptureState(const HostedUnit& unit, std::string& bytes, std::string& error);
+
+// Opens path for a state (an OutputFile: written atomically, through links,
+// into a pipe only when something reads from it). False with a message.
+bool OpenStateFile(OutputFile& file, const std::string& path, std::string& error);
+// Writes captured state into the open file and puts it in place. False with
+// a message.
+bool WriteStateFile(const std::string& bytes, OutputFile& file, const std::string& path, std::string& error);
 
 // Reads path, checks that it is a class-info dictionary of this component
-// and hands it to the unit. False with a message.
+// and hands it to the unit. False with a message; a state of another
+// component names that component and this one.
 bool LoadStateFile(HostedUnit& unit, const LoadedComponent& component, const std::string& path, std::string& error);
 
 // Fills what the bundle did not say about the component (type, subtype,

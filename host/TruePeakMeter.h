@@ -2,8 +2,11 @@
 // Inter-sample peak meter: each channel is upsampled by 4 with a polyphase
 // Kaiser-windowed sinc filter whose zero phase is the identity (so the true
 // peak is never below the sample peak), and the largest magnitude of the
-// upsampled stream is kept. Blocks of any size give the same result as one
-// pass. Not thread safe; any one thread.
+// upsampled stream is kept. Samples are filtered a block at a time, eight
+// output instants per pass in vectors of doubles, the mirrored phases
+// sharing each pair of taps; every output is summed in a fixed order, so the
+// result does not depend on how the samples are split into calls. Not
+// thread safe; any one thread.
 
 #include <array>
 #include <cstddef>
@@ -30,15 +33,24 @@ public:
   // The filter of one phase (0 .. kFactor - 1), for inspection.
   const std::array<double, kTapsPerPhase>& Phase(int p) const { return mPhases[static_cast<size_t>(p)]; }
 
+  // Samples filtered per pass.
+  static constexpr int kBlock = 512;
+
 private:
+  static constexpr int kHistory = kTapsPerPhase - 1;
   struct ChannelState {
-    std::array<double, 2 * kTapsPerPhase> history{};  // ring, written twice for contiguous reads
-    int pos = 0;
+    // The kHistory samples before the block, then the block, oldest first.
+    std::vector<double> samples = std::vector<double>(kHistory + kBlock, 0.0);
     double peak = 0.0;
   };
-  void Push(ChannelState& s, double x);
+  void Filter(ChannelState& s, size_t n);
 
   std::array<std::array<double, kTapsPerPhase>, kFactor> mPhases{};
+  // Taps j < kTapsPerPhase / 2 of phase 2, and the even and odd halves of
+  // phase 1 (half the sum and half the difference of taps j and 31 - j).
+  struct Folded {
+    std::array<double, kTapsPerPhase / 2> c2{}, even{}, odd{};
+  } mFolded;
   std::vector<ChannelState> mChannels;
 };
 

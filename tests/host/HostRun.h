@@ -4,10 +4,12 @@
 // for the host, so the component's data folders and default preset never
 // come from the machine's own user.
 
+#include "ScratchDir.h"
 #include "host/SoundFile.h"
 
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +30,7 @@ namespace hosttest {
 struct RunResult {
   int exitCode = -1;
   std::string out, err;
+  long peakMemoryKb = 0;  // the host's largest resident set
 };
 
 inline std::string ReadAll(int fd) {
@@ -68,8 +71,10 @@ inline RunResult RunHost(const std::vector<std::string>& args, const std::string
   pid_t pid = 0;
   if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data()) == 0) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.peakMemoryKb = usage.ru_maxrss;
   }
   posix_spawn_file_actions_destroy(&fa);
   const int fo = open(outPath.c_str(), O_RDONLY), fe = open(errPath.c_str(), O_RDONLY);
@@ -125,21 +130,9 @@ inline void WriteOrFail(const std::string& path, const orbexhost::AudioData& d) 
   ASSERT_TRUE(orbexhost::WriteSoundFile(path, d, error)) << error;
 }
 
-class HostTest : public ::testing::Test {
+class HostTest : public ScratchDirTest {
 protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orbex9-host-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override {
-    const std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", dir.c_str());
-  }
-  std::string Path(const std::string& name) const { return dir + "/" + name; }
   RunResult Run(const std::vector<std::string>& args) const { return RunHost(args, dir); }
-
-  std::string dir;
 };
 
 }  // namespace hosttest

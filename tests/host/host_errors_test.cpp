@@ -3,6 +3,9 @@
 // counted.
 #include "HostRun.h"
 
+#include <poll.h>
+
+#include <cerrno>
 #include <fstream>
 #include <thread>
 #include <limits>
@@ -30,6 +33,18 @@ orbexhost::AudioData Tone(size_t frames, int channels, double rate = 48000.0) {
 std::string ReadText(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// Frames of a sound file counted by reading it (a stream's header may not say).
+int64_t CountFrames(const std::string& path) {
+  SF_INFO info{};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  if (f == nullptr) return -1;
+  std::vector<float> buf(4096 * static_cast<size_t>(info.channels));
+  int64_t frames = 0;
+  for (sf_count_t n; (n = sf_readf_float(f, buf.data(), 4096)) > 0;) frames += n;
+  sf_close(f);
+  return frames;
 }
 
 int CountLines(const std::string& s) {
@@ -160,8 +175,13 @@ TEST_F(HostErrors, BadStateFilesAreRefusedAndGoodOnesLoad) {
     s.replace(valueStart, valueEnd - valueStart, newValue);
     return s;
   };
+  // A state of another component names that component and this one.
   WriteText(Path("other.aupreset"), replaceValue("subtype", "1094861636"));  // 'ABCD'
-  ExpectFailure({"process", in, out, "--load-state", Path("other.aupreset")}, 4, "belongs to component 'ABCD'");
+  ExpectFailure({"process", in, out, "--load-state", Path("other.aupreset")}, 4,
+                "belongs to the component 'aufx' 'ABCD' 'BVQX' (type, subtype, maker); ORBEX9 is 'aufx' 'BV57' 'BVQX'");
+  WriteText(Path("instrument.aupreset"), replaceValue("type", "1635085685"));  // 'aumu'
+  ExpectFailure({"process", in, out, "--load-state", Path("instrument.aupreset")}, 4,
+                "belongs to the component 'aumu' 'BV57' 'BVQX'");
   WriteText(Path("baddata.aupreset"), replaceValue("data", "AAAAAAAAAAAAAAAAAAAAAAAA"));
   ExpectFailure({"process", in, out, "--load-state", Path("baddata.aupreset")}, 4, "refused it");
   const RunResult loaded = Run({"process", in, Path("b.wav"), "--load-state", Path("good.aupreset")});
@@ -231,26 +251,46 @@ TEST_F(HostErrors, NonFiniteInputIsProcessedAndCounted) {
 
 namespace {
 
-// Reads a named pipe to its end on a thread; Finish returns what came through
-// (and unblocks the reader when the host never opened the pipe).
+// Reads a named pipe to its end on a thread. The pipe is open for reading
+// from the start, so a writer that does not wait finds a reader; Finish
+// returns what came through (and ends the reading when no writer came).
 class PipeReader {
 public:
-  explicit PipeReader(std::string path) : mPath(std::move(path)), mThread([this] { Run(); }) {}
+  explicit PipeReader(std::string path)
+      : mPath(std::move(path)), mFd(open(mPath.c_str(), O_RDONLY | O_NONBLOCK)), mThread([this] { Run(); }) {}
+  ~PipeReader() {
+    if (mThread.joinable()) Finish();
+  }
   std::string Finish() {
     const int fd = open(mPath.c_str(), O_WRONLY | O_NONBLOCK);
     if (fd >= 0) close(fd);
     mThread.join();
+    if (mFd >= 0) close(mFd);
+    mFd = -1;
     return mData;
   }
 
 private:
   void Run() {
-    const int fd = open(mPath.c_str(), O_RDONLY);
-    if (fd < 0) return;
-    mData = ReadAll(fd);
-    close(fd);
+    if (mFd < 0) return;
+    char buf[4096];
+    for (;;) {
+      // A pipe no writer has opened yet reports nothing; one whose writers
+      // have all gone reports its end.
+      pollfd p{mFd, POLLIN, 0};
+      if (poll(&p, 1, -1) < 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      const ssize_t n = read(mFd, buf, sizeof buf);
+      if (n > 0)
+        mData.append(buf, static_cast<size_t>(n));
+      else if (n == 0 || errno != EAGAIN)
+        return;
+    }
   }
   std::string mPath;
+  int mFd;
   std::string mData;
   std::thread mThread;
 };
@@ -262,18 +302,32 @@ bool IsFifo(const std::string& path) {
 
 }  // namespace
 
-TEST_F(HostErrors, PipesAreWrittenIntoNeverReplaced) {
+TEST_F(HostErrors, PipesAreWrittenIntoOnlyWhenTheyCanBeFilled) {
   WriteOrFail(Path("in.wav"), Tone(4800, 2));
-  const std::string in = Path("in.wav"), pipe = Path("pipe.wav"), statePipe = Path("state.pipe");
-  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  ASSERT_EQ(mkfifo(statePipe.c_str(), 0600), 0);
+  const std::string in = Path("in.wav"), pipe = Path("pipe.wav"), flacPipe = Path("pipe.flac"),
+                    statePipe = Path("state.pipe");
+  for (const std::string& p : {pipe, flacPipe, statePipe}) ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
   {
-    // WAV needs to seek back to its header, so a pipe as OUT is refused with
-    // the writer's reason; the pipe stays a pipe.
+    // WAV goes back to its header when complete, so a pipe as OUT is refused
+    // before it is opened, reader or not; the pipe stays a pipe.
     PipeReader reader(pipe);
-    ExpectFailure({"process", in, pipe}, 5, "pipe");
-    reader.Finish();
+    ExpectFailure({"process", in, pipe}, 5, "it is a pipe, and this type of file cannot flow through one");
+    EXPECT_EQ(reader.Finish(), "");
     EXPECT_TRUE(IsFifo(pipe));
+  }
+  // Nothing reads: refused at once instead of waiting for ever.
+  ExpectFailure({"process", in, pipe}, 5, "cannot flow through one");
+  ExpectFailure({"process", in, flacPipe}, 5, "it is a pipe that nothing reads from");
+  ExpectFailure({"process", in, Path("out.wav"), "--save-state", statePipe}, 5, "it is a pipe that nothing reads from");
+  {
+    // FLAC flows through a pipe that something reads.
+    PipeReader reader(flacPipe);
+    const RunResult r = Run({"process", in, flacPipe});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string flac = reader.Finish();
+    EXPECT_EQ(flac.compare(0, 4, "fLaC"), 0);
+    WriteText(Path("got.flac"), flac);
+    EXPECT_EQ(CountFrames(Path("got.flac")), 4800);
   }
   {
     PipeReader reader(statePipe);
@@ -283,4 +337,67 @@ TEST_F(HostErrors, PipesAreWrittenIntoNeverReplaced) {
     EXPECT_TRUE(IsFifo(statePipe));
   }
   EXPECT_TRUE(Leftovers(dir).empty());
+}
+
+TEST_F(HostErrors, LinksAreWrittenThroughToTheirTarget) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav");
+  ASSERT_EQ(mkdir(Path("elsewhere").c_str(), 0700), 0);
+  WriteText(Path("elsewhere/take.wav"), "an older take");
+  WriteText(Path("elsewhere/s.aupreset"), "an older state");
+  ASSERT_EQ(symlink("elsewhere/take.wav", Path("linked.wav").c_str()), 0);
+  ASSERT_EQ(symlink(Path("elsewhere/s.aupreset").c_str(), Path("s.aupreset").c_str()), 0);
+  ASSERT_EQ(symlink("elsewhere/new.wav", Path("dangling.wav").c_str()), 0);
+  RunResult r = Run({"process", in, Path("linked.wav"), "--save-state", Path("s.aupreset")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // The links stay links; their targets hold the render and the state.
+  struct stat st {};
+  ASSERT_EQ(lstat(Path("linked.wav").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(lstat(Path("s.aupreset").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadOrFail(Path("elsewhere/take.wav")).NumFrames(), 4800u);
+  EXPECT_NE(ReadText(Path("elsewhere/s.aupreset")).find("<plist"), std::string::npos);
+  // A link to a file not made yet makes it.
+  r = Run({"process", in, Path("dangling.wav")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadOrFail(Path("elsewhere/new.wav")).NumFrames(), 4800u);
+  EXPECT_TRUE(Leftovers(dir).empty());
+  EXPECT_TRUE(Leftovers(Path("elsewhere")).empty());
+  // Links that go round in a loop are refused.
+  ASSERT_EQ(symlink("loop-b.wav", Path("loop-a.wav").c_str()), 0);
+  ASSERT_EQ(symlink("loop-a.wav", Path("loop-b.wav").c_str()), 0);
+  ExpectFailure({"process", in, Path("loop-a.wav")}, 5, "loop");
+}
+
+TEST_F(HostErrors, MessagesEchoArgumentsShortAndOnOneLine) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), out = Path("out.wav");
+  const std::string huge(100000, 'x');
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"process", in, out, "--set", huge + "=1"},
+        std::vector<std::string>{"process", in, out, "--set", "gain=" + huge}, std::vector<std::string>{huge},
+        std::vector<std::string>{"process", in, out, "--block", huge},
+        std::vector<std::string>{"process", in, out, "--preset", "line\nbreak"},
+        std::vector<std::string>{"process", in, Path(huge + ".wav")}}) {
+    const RunResult r = Run(args);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_EQ(CountLines(r.err), 1) << r.err.substr(0, 400);
+    EXPECT_LT(r.err.size(), 600u) << r.err.substr(0, 400);
+  }
+  ExpectFailure({"process", in, out, "--set", "gain=" + huge}, 2, "'" + std::string(64, 'x') + "...' is not a number");
+}
+
+TEST_F(HostErrors, NumbersReadAlikeWithBlanksAroundThem) {
+  WriteOrFail(Path("in.wav"), Tone(9600, 2));
+  const std::string in = Path("in.wav");
+  const RunResult plain = Run({"process", in, Path("a.wav"), "--block", "random", "--seed", "7", "--preset", "0",
+                               "--set", "gain=3", "--automate", "ceiling=-2@0.05"});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const RunResult blanks = Run({"process", in, Path("b.wav"), "--block", " random ", "--seed", " 7 ", "--preset", " 0 ",
+                                "--set", "gain= 3\t", "--automate", "ceiling = -2 @ 0.05 "});
+  ASSERT_EQ(blanks.exitCode, 0) << blanks.err;
+  EXPECT_EQ(ReadText(Path("a.wav")), ReadText(Path("b.wav")));
+  EXPECT_EQ(Run({"process", in, Path("c.wav"), "--block", "256 "}).exitCode, 0);
+  EXPECT_EQ(Run({"process", in, Path("c.wav"), "--block", " 256"}).exitCode, 0);
 }

@@ -8,7 +8,7 @@
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFDictionary.h>
 
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 
 namespace cfx {
 // The callbacks of containers holding CF objects.

@@ -3,7 +3,7 @@
 
 #include <CoreFoundation/CFError.h>
 
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 
 struct OpaqueCFError final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeError;

@@ -1,4 +1,4 @@
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -134,6 +134,10 @@ CFStringRef CFCopyTypeIDDescription(CFTypeID typeID) {
     case cfx::kTypeBundle: name = "CFBundle"; break;
     case cfx::kTypeRunLoop: name = "CFRunLoop"; break;
     case cfx::kTypeRunLoopTimer: name = "CFRunLoopTimer"; break;
+    case cfx::kTypeDataProvider: name = "CGDataProvider"; break;
+    case cfx::kTypeGraphicsFont: name = "CGFont"; break;
+    case cfx::kTypeFontDescriptor: name = "CTFontDescriptor"; break;
+    case cfx::kTypeFont: name = "CTFont"; break;
     default: break;
   }
   return CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);

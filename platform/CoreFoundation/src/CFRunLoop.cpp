@@ -12,7 +12,7 @@
 #include <CoreFoundation/CFManualClock.h>
 #include <CoreFoundation/CFRunLoop.h>
 
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 #include "CFStringImpl.h"
 
 struct OpaqueCFRunLoopTimer final : cfx::Object {

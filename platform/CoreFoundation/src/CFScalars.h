@@ -4,7 +4,7 @@
 #include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFNumber.h>
 
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 
 struct OpaqueCFBoolean final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeBoolean;

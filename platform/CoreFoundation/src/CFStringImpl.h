@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 
 struct OpaqueCFString final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeString;

@@ -3,7 +3,7 @@
 
 #include <CoreFoundation/CFURL.h>
 
-#include "CFObject.h"
+#include <CoreFoundation/CFObject.h>
 
 struct OpaqueCFURL final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeURL;

@@ -66,6 +66,21 @@ bool NSWorkspaceOpenFile(const std::string& path) {
   return ok;
 }
 
+bool NSWorkspaceRevealFile(const std::string& path, const std::string& root) {
+  if (path.empty()) return false;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Opened().push_back("reveal:" + path);
+  }
+  std::string folder = root;
+  if (folder.empty()) {
+    const size_t slash = path.find_last_of('/');
+    folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+  }
+  OpenOnDesktop(folder);
+  return true;
+}
+
 namespace nsx {
 
 std::vector<std::string> OpenedURLs() {

@@ -14,6 +14,8 @@ void CAMetalDrawable::present() { layer_->presented(texture_); }
 
 CAMetalLayer* CAMetalLayer::layer() { return new (std::nothrow) CAMetalLayer(); }
 
+CALayer* CALayer::layer() { return new (std::nothrow) CALayer(); }
+
 CAMetalLayer::~CAMetalLayer() {
   for (MTLTexture* t : ring_) MTLRelease(t);
   MTLRelease(presentedTexture_);

@@ -3,3 +3,4 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/Components.h>
+#include <CoreServices/Gestalt.h>

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include <CoreFoundation/CoreFoundation.h>
-
-typedef unsigned long NSUInteger;
-typedef long NSInteger;
+#include <Foundation/NSObjCRuntime.h>
 
 typedef NSUInteger NSSearchPathDirectory;
 enum : NSUInteger {

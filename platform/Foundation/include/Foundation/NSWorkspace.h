@@ -14,10 +14,15 @@
 bool NSWorkspaceOpenURL(CFURLRef url);
 // The same for a file or folder path.
 bool NSWorkspaceOpenFile(const std::string& path);
+// Shows path selected in a file-manager window of root (path's folder when
+// root is empty); recorded as "reveal:" and the path. The desktop is asked
+// to open that folder.
+bool NSWorkspaceRevealFile(const std::string& path, const std::string& root);
 
 namespace nsx {
 
-// Every URL text asked to open, oldest first (file paths as "file://" URLs).
+// Every URL text asked to open, oldest first (file paths as "file://" URLs,
+// revealed files as "reveal:" and the path).
 std::vector<std::string> OpenedURLs();
 void ClearOpenedURLs();
 // Off by default; a host application may switch real opening on.

@@ -9,6 +9,7 @@
 
 #include <Metal/Metal.h>
 #include <QuartzCore/CAGeometry.h>
+#include <QuartzCore/CALayer.h>
 
 class CAMetalLayer;
 
@@ -26,7 +27,7 @@ class CAMetalDrawable : public MTLDrawable {
   MTLTexture* texture_;
 };
 
-class CAMetalLayer : public MTLObject {
+class CAMetalLayer : public CALayer {
  public:
   // A new layer (one reference for the caller).
   static CAMetalLayer* layer();
@@ -37,15 +38,13 @@ class CAMetalLayer : public MTLObject {
   void setPixelFormat(MTLPixelFormat format);  // BGRA8Unorm (default) or RGBA8Unorm
   CGSize drawableSize() const { return drawableSize_; }
   void setDrawableSize(CGSize size) { drawableSize_ = size; }
-  bool isOpaque() const { return opaque_; }
-  void setOpaque(bool opaque) { opaque_ = opaque; }
   bool presentsWithTransaction() const { return presentsWithTransaction_; }
   void setPresentsWithTransaction(bool v) { presentsWithTransaction_ = v; }
   bool framebufferOnly() const { return framebufferOnly_; }
   void setFramebufferOnly(bool v) { framebufferOnly_ = v; }
-  CGFloat contentsScale() const { return contentsScale_; }
-  void setContentsScale(CGFloat s) { contentsScale_ = s; }
   NSUInteger maximumDrawableCount() const { return 3; }
+
+  CAMetalLayer* asMetalLayer() override { return this; }
 
   // A drawable (one reference for the caller); null without a device, with an empty or
   // oversized drawableSize, or when its texture cannot be made.
@@ -58,17 +57,15 @@ class CAMetalLayer : public MTLObject {
 
  private:
   friend class CAMetalDrawable;
-  CAMetalLayer() = default;
+  CAMetalLayer() { setOpaque(true); }
   ~CAMetalLayer() override;
   void presented(MTLTexture* texture);
 
   MTLDevice* device_ = nullptr;
   MTLPixelFormat pixelFormat_ = MTLPixelFormatBGRA8Unorm;
   CGSize drawableSize_{0, 0};
-  bool opaque_ = true;
   bool presentsWithTransaction_ = false;
   bool framebufferOnly_ = true;
-  CGFloat contentsScale_ = 1.0;
   MTLTexture* ring_[3] = {};
   unsigned ringNext_ = 0;
   mutable std::mutex presentLock_;

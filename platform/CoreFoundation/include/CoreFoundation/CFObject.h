@@ -1,5 +1,7 @@
 // Base of every object of the CoreFoundation layer: type, reference count
 // and the virtual equality, hash and description the generic calls use.
+// The layers built on this one (CoreGraphics, CoreText) derive their CF
+// types from it, so CFRetain, CFRelease and the live-object count cover them.
 #pragma once
 
 #include <atomic>
@@ -23,7 +25,12 @@ enum TypeID : CFTypeID {
   kTypeURL = 29,
   kTypeBundle = 31,
   kTypeRunLoop = 44,
-  kTypeRunLoopTimer = 45
+  kTypeRunLoopTimer = 45,
+  // Types of the layers above.
+  kTypeDataProvider = 60,
+  kTypeGraphicsFont = 61,
+  kTypeFontDescriptor = 62,
+  kTypeFont = 63
 };
 
 class Object {

@@ -1,0 +1,43 @@
+#include "host/MessageText.h"
+
+namespace orbexhost {
+
+namespace {
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// text between quotes, control characters shown as '?', with a mark of what
+// was cut off before or after it.
+std::string Quoted(const std::string& text, const char* before, const char* after) {
+  std::string out = "'";
+  out += before;
+  for (const char c : text) out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  out += after;
+  out += '\'';
+  return out;
+}
+
+}  // namespace
+
+std::string Quote(const std::string& text) {
+  if (text.size() <= kEchoBytes) return Quoted(text, "", "");
+  size_t cut = kEchoBytes;
+  while (cut > 0 && IsContinuation(text[cut])) --cut;  // never split a UTF-8 character
+  return Quoted(text.substr(0, cut), "", "...");
+}
+
+std::string QuotePath(const std::string& path) {
+  if (path.size() <= kPathEchoBytes) return Quoted(path, "", "");
+  size_t from = path.size() - kPathEchoBytes;
+  while (from < path.size() && IsContinuation(path[from])) ++from;
+  return Quoted(path.substr(from), "...", "");
+}
+
+std::string TrimBlanks(const std::string& text) {
+  static const char* const kBlanks = " \t\n\r\f\v";
+  const size_t b = text.find_first_not_of(kBlanks);
+  if (b == std::string::npos) return {};
+  return text.substr(b, text.find_last_not_of(kBlanks) - b + 1);
+}
+
+}  // namespace orbexhost

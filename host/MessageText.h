@@ -1,0 +1,24 @@
+#pragma once
+// What the host's one-line messages echo of the user's input: quoted, with
+// control characters shown as '?' so the message stays on one line, and cut
+// to a sensible length. Any thread.
+
+#include <cstddef>
+#include <string>
+
+namespace orbexhost {
+
+// Longest echo of a name or value, and of a path (whose end, the file's
+// name, is what it keeps).
+constexpr size_t kEchoBytes = 64;
+constexpr size_t kPathEchoBytes = 256;
+
+// 'text', its first kEchoBytes bytes followed by "..." when longer.
+std::string Quote(const std::string& text);
+// 'path', "..." and its last kPathEchoBytes bytes when longer.
+std::string QuotePath(const std::string& path);
+
+// text without the blanks (spaces, tabs, line ends) around it.
+std::string TrimBlanks(const std::string& text);
+
+}  // namespace orbexhost

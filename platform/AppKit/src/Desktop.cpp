@@ -1,0 +1,576 @@
+// The desktop window through SDL: one shown NSWindow, its picture composed
+// from the views' Metal layers and text fields, and the person's input
+// turned into NSEvents.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include <AppKit/NSControl.h>
+#include <AppKit/NSCursor.h>
+#include <AppKit/NSDesktop.h>
+#include <AppKit/NSPasteboard.h>
+#include <AppKit/NSScreen.h>
+#include <AppKit/NSColor.h>
+#include <AppKit/NSFont.h>
+#include <CoreFoundation/CFManualClock.h>
+#include <CoreGraphics/CGCursorRecord.h>
+#include <QuartzCore/CAMetalLayer.h>
+
+#include "AppKitInternal.h"
+#include "Desktop.h"
+
+namespace appkit {
+unsigned short KeyCodeOfScancode(int scancode);
+NSEventModifierFlags FlagsOfKeyMods(int mods);
+}  // namespace appkit
+
+namespace {
+
+using appkit::Canvas;
+using appkit::Rgba;
+
+struct Shown {
+  NSWindow* window = nullptr;  // retained
+  SDL_Window* sdl = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureW = 0, textureH = 0;
+  Canvas canvas;
+  bool closed = false;
+  NSSize content{0, 0};
+  // Tooltip: where the pointer rests since when.
+  double pointerX = -1, pointerY = -1;
+  double restSince = 0;
+  std::string tooltip;
+  double lastPresent = 0;
+  appkit::Overlay* overlay = nullptr;
+};
+
+bool g_videoReady = false;
+Shown* g_shown = nullptr;
+std::map<std::string, SDL_Cursor*>* g_cursors = nullptr;
+SDL_Cursor* g_imageCursor = nullptr;
+
+double Now() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+CGFloat Scale() { return NSScreen::mainScreen()->backingScaleFactor(); }
+
+bool InitVideo() {
+  if (g_videoReady) return true;
+  const char* headless = std::getenv("ORBEX_HEADLESS");
+  if (headless != nullptr && *headless != '\0') return false;
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0')) return false;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  g_videoReady = true;
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) == 0)
+    nsx::SetMainScreen(NSMakeSize(bounds.w, bounds.h), NSScreen::mainScreen()->backingScaleFactor());
+  return true;
+}
+
+// Where the window's content lies on the screen in desktop coordinates.
+void PlaceWindow(Shown& s) {
+  const NSRect f = s.window->frame();
+  const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
+  SDL_SetWindowPosition(s.sdl, static_cast<int>(f.origin.x), static_cast<int>(screenH - f.origin.y - f.size.height));
+}
+
+Rgba ColorOf(NSColor* c, Rgba fallback) {
+  if (c == nullptr) return fallback;
+  auto u = [](CGFloat v) { return static_cast<uint8_t>(std::lround(v * 255)); };
+  return Rgba{u(c->redComponent()), u(c->greenComponent()), u(c->blueComponent()), u(c->alphaComponent())};
+}
+
+// A view's rectangle in canvas pixels.
+SDL_Rect PixelRect(Shown& s, NSView* v, NSRect r) {
+  const NSRect base = v->convertRectToView(r, nullptr);
+  const CGFloat k = Scale();
+  const double top = s.content.height - (base.origin.y + base.size.height);
+  return SDL_Rect{static_cast<int>(std::floor(base.origin.x * k)), static_cast<int>(std::floor(top * k)),
+                  static_cast<int>(std::ceil(base.size.width * k)), static_cast<int>(std::ceil(base.size.height * k))};
+}
+
+void DrawMetalLayer(Shown& s, NSView* v, CAMetalLayer* layer) {
+  MTLTexture* t = layer->copyPresentedTexture();
+  if (t == nullptr) return;
+  const int w = static_cast<int>(t->width()), h = static_cast<int>(t->height());
+  std::vector<uint8_t> bytes(static_cast<size_t>(w) * h * 4);
+  t->getBytes(bytes.data(), static_cast<NSUInteger>(w) * 4, MTLRegionMake2D(0, 0, w, h), 0);
+  const bool rgba = t->pixelFormat() == MTLPixelFormatRGBA8Unorm;
+  MTLRelease(t);
+  const SDL_Rect r = PixelRect(s, v, v->bounds());
+  s.canvas.copy(bytes.data(), w, h, w * 4, rgba, r.x, r.y, r.w, r.h);
+}
+
+void DrawTextField(Shown& s, NSTextField* field) {
+  const SDL_Rect r = PixelRect(s, field, field->bounds());
+  const CGFloat k = Scale();
+  if (field->drawsBackground()) s.canvas.fill(r.x, r.y, r.w, r.h, ColorOf(field->backgroundColor(), Rgba{255, 255, 255, 255}));
+  if (field->isBezeled() || field->isBordered()) s.canvas.outline(r.x, r.y, r.w, r.h, appkit::kEdge);
+  NSText* editor = field->currentEditor();
+  const std::string text = editor != nullptr ? editor->string()->utf8() : field->stringValue()->utf8();
+  const int size = static_cast<int>(std::lround((field->font() != nullptr ? field->font()->pointSize() : 12.0) * k));
+  const NSRect area = editor != nullptr ? editor->frame() : field->cell()->drawingRectForBounds(field->bounds());
+  const SDL_Rect a = PixelRect(s, field, area);
+  const int width = Canvas::measure(text, size);
+  int x = a.x;
+  if (field->alignment() == NSTextAlignmentCenter) x = a.x + (a.w - width) / 2;
+  if (field->alignment() == NSTextAlignmentRight) x = a.x + a.w - width;
+  const int baseline = a.y + (a.h + Canvas::ascent(size)) / 2 - size / 10;
+  const Rgba ink = ColorOf(field->textColor(), appkit::kInk);
+  if (editor != nullptr) {
+    const NSRange sel = editor->selectedRange();
+    const size_t b0 = appkit::Utf8OffsetOfUnit(text, sel.location), b1 = appkit::Utf8OffsetOfUnit(text, NSMaxRange(sel));
+    const int x0 = x + Canvas::measure(text.substr(0, b0), size), x1 = x + Canvas::measure(text.substr(0, b1), size);
+    if (sel.length > 0) {
+      s.canvas.fill(x0, a.y + 1, x1 - x0, a.h - 2, Rgba{ink.r, ink.g, ink.b, 70});
+    } else {
+      NSColor* caret = editor->isKindOfClass(NSTextView::class_()) ? static_cast<NSTextView*>(editor)->insertionPointColor() : nullptr;
+      s.canvas.fill(x0, a.y + 2, std::max(1, static_cast<int>(k)), a.h - 4, ColorOf(caret, ink));
+    }
+  }
+  s.canvas.text(text, x, baseline, size, ink, r.x + r.w);
+}
+
+void DrawViews(Shown& s, NSView* v) {
+  if (v == nullptr || v->isHidden()) return;
+  if (CALayer* layer = v->layer())
+    if (CAMetalLayer* metal = layer->asMetalLayer()) DrawMetalLayer(s, v, metal);
+  if (v->isKindOfClass(NSTextField::class_())) DrawTextField(s, static_cast<NSTextField*>(v));
+  for (NSView* child : v->subviewList())
+    if (!child->isKindOfClass(NSText::class_())) DrawViews(s, child);
+}
+
+void DrawTooltip(Shown& s) {
+  if (s.tooltip.empty()) return;
+  const CGFloat k = Scale();
+  const int size = static_cast<int>(12 * k);
+  const int w = Canvas::measure(s.tooltip, size) + static_cast<int>(10 * k), h = static_cast<int>(20 * k);
+  int x = static_cast<int>((s.pointerX + 8) * k), y = static_cast<int>((s.pointerY + 18) * k);
+  x = std::max(0, std::min(x, s.canvas.width() - w));
+  y = std::max(0, std::min(y, s.canvas.height() - h));
+  s.canvas.fill(x, y, w, h, Rgba{255, 255, 225, 255});
+  s.canvas.outline(x, y, w, h, appkit::kEdge);
+  s.canvas.text(s.tooltip, x + static_cast<int>(5 * k), y + static_cast<int>(14 * k), size, appkit::kInk);
+}
+
+void Present(Shown& s) {
+  nsx::AutoreleasePool pool;
+  const CGFloat k = Scale();
+  const int pw = std::max(1, static_cast<int>(std::lround(s.content.width * k)));
+  const int ph = std::max(1, static_cast<int>(std::lround(s.content.height * k)));
+  if (s.canvas.width() != pw || s.canvas.height() != ph) s.canvas.resize(pw, ph);
+  s.canvas.clear(Rgba{236, 236, 236, 255});
+  DrawViews(s, s.window->contentView());
+  DrawTooltip(s);
+  if (s.overlay != nullptr) s.overlay->draw(s.canvas, k);
+  if (s.texture == nullptr || s.textureW != pw || s.textureH != ph) {
+    if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
+    s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pw, ph);
+    s.textureW = pw, s.textureH = ph;
+  }
+  if (s.texture == nullptr) return;
+  SDL_UpdateTexture(s.texture, nullptr, s.canvas.pixels(), pw * 4);
+  SDL_RenderClear(s.renderer);
+  SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
+  SDL_RenderPresent(s.renderer);
+  s.lastPresent = Now();
+}
+
+// Follows the NSWindow's content size.
+void SyncSize(Shown& s) {
+  const NSSize size = s.window->frame().size;
+  if (size.width == s.content.width && size.height == s.content.height) return;
+  s.content = size;
+  SDL_SetWindowSize(s.sdl, std::max(1, static_cast<int>(size.width)), std::max(1, static_cast<int>(size.height)));
+}
+
+NSPoint BaseOf(Shown& s, double x, double y) { return NSMakePoint(x, s.content.height - y); }
+
+void SendMouse(Shown& s, NSEventType type, double x, double y, int clicks) {
+  const NSEventModifierFlags flags = appkit::FlagsOfKeyMods(SDL_GetModState());
+  s.window->sendEvent(NSEvent::mouseEventWithType(type, BaseOf(s, x, y), flags, appkit::EventTime(),
+                                                  s.window->windowNumber(), nil, 0, clicks, 1.0f));
+}
+
+void SendKey(Shown& s, const SDL_KeyboardEvent& k) {
+  const unsigned short code = appkit::KeyCodeOfScancode(k.keysym.scancode);
+  const NSEventModifierFlags flags = appkit::FlagsOfKeyMods(k.keysym.mod);
+  if (code == kVK_Shift || code == kVK_RightShift || code == kVK_Control || code == kVK_RightControl ||
+      code == kVK_Option || code == kVK_RightOption || code == kVK_Command || code == kVK_CapsLock) {
+    s.window->sendEvent(NSEvent::keyEventWithType(NSEventTypeFlagsChanged, appkit::PointerInWindow(s.window), flags,
+                                                  appkit::EventTime(), s.window->windowNumber(), nil, nullptr, nullptr,
+                                                  NO, code));
+    return;
+  }
+  // The typed text arrives as its own event just after the key.
+  std::string typed;
+  SDL_Event next;
+  if (k.type == SDL_KEYDOWN && SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1)
+    typed = next.text.text;
+  NSString* characters = nullptr;
+  NSString* ignoring = nullptr;
+  if (!typed.empty()) {
+    characters = nsx::Str(typed);
+    ignoring = characters;
+  } else {
+    const nsx::KeyCharacters c = nsx::CharactersForKey(code, flags);
+    characters = NSString::stringWithCharacters(reinterpret_cast<const unichar*>(c.characters.data()), c.characters.size());
+    ignoring = NSString::stringWithCharacters(reinterpret_cast<const unichar*>(c.charactersIgnoringModifiers.data()),
+                                              c.charactersIgnoringModifiers.size());
+  }
+  s.window->sendEvent(NSEvent::keyEventWithType(k.type == SDL_KEYDOWN ? NSEventTypeKeyDown : NSEventTypeKeyUp,
+                                                appkit::PointerInWindow(s.window), flags, appkit::EventTime(),
+                                                s.window->windowNumber(), nil, characters, ignoring, k.repeat != 0,
+                                                code == 0xFFFF ? 0xFF : code));
+}
+
+void UpdateTooltip(Shown& s) {
+  if (s.overlay != nullptr || s.pointerX < 0 || SDL_GetMouseState(nullptr, nullptr) != 0) {
+    s.tooltip.clear();
+    return;
+  }
+  if (!s.tooltip.empty() || Now() - s.restSince < 0.8) return;
+  const NSPoint base = BaseOf(s, s.pointerX, s.pointerY);
+  NSView* hit = s.window->contentView() != nullptr ? s.window->contentView()->hitTest(base) : nullptr;
+  for (NSView* v = hit; v != nullptr; v = v->superview()) {
+    NSString* tip = v->toolTipAtPoint(v->convertPointFromView(base, nullptr));
+    if (tip != nullptr && !tip->utf8().empty()) {
+      s.tooltip = tip->utf8();
+      return;
+    }
+  }
+}
+
+// One desktop event, to the overlay when one runs.
+void Handle(Shown& s, const SDL_Event& e) {
+  appkit::Overlay* o = s.overlay;
+  switch (e.type) {
+    case SDL_QUIT: s.closed = true; break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) s.closed = true;
+      if (e.window.event == SDL_WINDOWEVENT_LEAVE && o == nullptr) {
+        s.window->pointerLeftWindow();
+        s.pointerX = -1;
+        s.tooltip.clear();
+      }
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) s.window->makeKeyWindow();
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) s.window->resignKeyWindow();
+      if (e.window.event == SDL_WINDOWEVENT_MOVED) {
+        const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
+        s.window->setFrameOrigin(NSMakePoint(e.window.data1, screenH - e.window.data2 - s.content.height));
+      }
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Present(s);
+      break;
+    case SDL_MOUSEMOTION: {
+      s.pointerX = e.motion.x, s.pointerY = e.motion.y, s.restSince = Now();
+      s.tooltip.clear();
+      if (o != nullptr) {
+        o->mouseMoved(e.motion.x, e.motion.y);
+        break;
+      }
+      const Uint32 b = e.motion.state;
+      const NSEventType type = (b & SDL_BUTTON_LMASK) ? NSEventTypeLeftMouseDragged
+                               : (b & SDL_BUTTON_RMASK) ? NSEventTypeRightMouseDragged
+                               : (b & SDL_BUTTON_MMASK) ? NSEventTypeOtherMouseDragged
+                                                        : NSEventTypeMouseMoved;
+      SendMouse(s, type, e.motion.x, e.motion.y, type == NSEventTypeMouseMoved ? 0 : 1);
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+      s.tooltip.clear();
+      if (o != nullptr) {
+        if (e.button.button == SDL_BUTTON_LEFT) {
+          if (down) o->mouseDown(e.button.x, e.button.y, e.button.clicks);
+          else o->mouseUp(e.button.x, e.button.y);
+        }
+        break;
+      }
+      NSEventType type;
+      if (e.button.button == SDL_BUTTON_LEFT) type = down ? NSEventTypeLeftMouseDown : NSEventTypeLeftMouseUp;
+      else if (e.button.button == SDL_BUTTON_RIGHT) type = down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp;
+      else type = down ? NSEventTypeOtherMouseDown : NSEventTypeOtherMouseUp;
+      SendMouse(s, type, e.button.x, e.button.y, e.button.clicks);
+      break;
+    }
+    case SDL_MOUSEWHEEL: {
+      const double sign = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0 : 1.0;
+      const double dy = e.wheel.preciseY * sign, dx = e.wheel.preciseX * sign;
+      if (o != nullptr) {
+        o->wheel(dy);
+        break;
+      }
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      s.window->sendEvent(nsx::ScrollWheelEvent(BaseOf(s, x, y), appkit::FlagsOfKeyMods(SDL_GetModState()),
+                                                s.window->windowNumber(), dx, dy, NO));
+      break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (o != nullptr) {
+        if (e.type == SDL_KEYDOWN) {
+          std::string typed;
+          SDL_Event next;
+          if (SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1) typed = next.text.text;
+          o->key(appkit::KeyCodeOfScancode(e.key.keysym.scancode), typed, appkit::FlagsOfKeyMods(e.key.keysym.mod));
+        }
+        break;
+      }
+      SendKey(s, e.key);
+      break;
+    case SDL_TEXTINPUT:  // text without a key (an input method)
+      if (o != nullptr) {
+        o->key(0xFFFF, e.text.text, 0);
+        break;
+      }
+      s.window->sendEvent(NSEvent::keyEventWithType(NSEventTypeKeyDown, appkit::PointerInWindow(s.window), 0,
+                                                    appkit::EventTime(), s.window->windowNumber(), nil,
+                                                    nsx::Str(e.text.text), nsx::Str(e.text.text), NO, 0xFF));
+      break;
+    case SDL_DROPFILE:
+      if (e.drop.file != nullptr) {
+        if (o == nullptr) {
+          int x = 0, y = 0;
+          SDL_GetMouseState(&x, &y);
+          s.window->dropFiles(NSArray::arrayWithObject(nsx::Str(e.drop.file)), BaseOf(s, x, y));
+        }
+        SDL_free(e.drop.file);
+      }
+      break;
+    default: break;
+  }
+}
+
+// Handles pending events, fires due timers and shows a new picture.
+void Step(Shown& s) {
+  nsx::AutoreleasePool pool;
+  s.window->retain();
+  SDL_Event e;
+  while (!s.closed && SDL_PollEvent(&e) == 1) Handle(s, e);
+  if (!s.closed) {
+    cfx::PumpMainRunLoop();
+    SyncSize(s);
+    UpdateTooltip(s);
+    if (Now() - s.lastPresent >= 1.0 / 60) Present(s);
+  }
+  s.window->release();
+}
+
+void CloseShown() {
+  Shown* s = g_shown;
+  if (s == nullptr) return;
+  g_shown = nullptr;
+  nsx::SetDesktopModalResponder(nullptr);
+  nsx::SetClipboardBridge(nullptr, nullptr);
+  if (s->texture != nullptr) SDL_DestroyTexture(s->texture);
+  if (s->renderer != nullptr) SDL_DestroyRenderer(s->renderer);
+  if (s->sdl != nullptr) SDL_DestroyWindow(s->sdl);
+  s->window->release();
+  delete s;
+}
+
+SDL_Cursor* SystemCursor(const std::string& kind) {
+  static const std::map<std::string, SDL_SystemCursor> kinds = {
+      {"ibeam", SDL_SYSTEM_CURSOR_IBEAM},          {"crosshair", SDL_SYSTEM_CURSOR_CROSSHAIR},
+      {"pointing-hand", SDL_SYSTEM_CURSOR_HAND},   {"open-hand", SDL_SYSTEM_CURSOR_HAND},
+      {"closed-hand", SDL_SYSTEM_CURSOR_HAND},     {"busy", SDL_SYSTEM_CURSOR_WAITARROW},
+      {"resize-n", SDL_SYSTEM_CURSOR_SIZENS},      {"resize-s", SDL_SYSTEM_CURSOR_SIZENS},
+      {"resize-ns", SDL_SYSTEM_CURSOR_SIZENS},     {"resize-up", SDL_SYSTEM_CURSOR_SIZENS},
+      {"resize-down", SDL_SYSTEM_CURSOR_SIZENS},   {"resize-up-down", SDL_SYSTEM_CURSOR_SIZENS},
+      {"resize-ew", SDL_SYSTEM_CURSOR_SIZEWE},     {"resize-left", SDL_SYSTEM_CURSOR_SIZEWE},
+      {"resize-right", SDL_SYSTEM_CURSOR_SIZEWE},  {"resize-left-right", SDL_SYSTEM_CURSOR_SIZEWE},
+      {"resize-nwse", SDL_SYSTEM_CURSOR_SIZENWSE}, {"resize-nesw", SDL_SYSTEM_CURSOR_SIZENESW},
+      {"not-allowed", SDL_SYSTEM_CURSOR_NO},       {"move", SDL_SYSTEM_CURSOR_SIZEALL}};
+  if (g_cursors == nullptr) g_cursors = new std::map<std::string, SDL_Cursor*>();
+  SDL_Cursor*& c = (*g_cursors)[kind];
+  if (c == nullptr) {
+    auto it = kinds.find(kind);
+    c = SDL_CreateSystemCursor(it != kinds.end() ? it->second : SDL_SYSTEM_CURSOR_ARROW);
+  }
+  return c;
+}
+
+void CursorChanged(NSCursor* cursor) {
+  if (g_shown == nullptr || cursor == nullptr) return;
+  if (cursor->kind() != "image") {
+    SDL_SetCursor(SystemCursor(cursor->kind()));
+    return;
+  }
+  NSBitmapImageRep* rep = cursor->image() != nullptr ? cursor->image()->bestBitmap() : nullptr;
+  if (rep == nullptr) {
+    SDL_SetCursor(SystemCursor("arrow"));
+    return;
+  }
+  const NSSize size = cursor->image()->size();
+  const double sx = size.width > 0 ? rep->pixelsWide() / size.width : 1.0;
+  const double sy = size.height > 0 ? rep->pixelsHigh() / size.height : 1.0;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<unsigned char*>(rep->pixels().data()), static_cast<int>(rep->pixelsWide()),
+      static_cast<int>(rep->pixelsHigh()), 32, static_cast<int>(rep->bytesPerRow()), SDL_PIXELFORMAT_ABGR8888);
+  if (surface == nullptr) return;
+  SDL_Cursor* made = SDL_CreateColorCursor(surface, static_cast<int>(cursor->hotSpot().x * sx),
+                                           static_cast<int>(cursor->hotSpot().y * sy));
+  SDL_FreeSurface(surface);
+  if (made == nullptr) return;
+  SDL_SetCursor(made);
+  if (g_imageCursor != nullptr) SDL_FreeCursor(g_imageCursor);
+  g_imageCursor = made;
+}
+
+void CursorRecordChanged(const cgx::CursorState& state) {
+  if (g_shown == nullptr) return;
+  SDL_ShowCursor(state.hideCount > 0 ? SDL_DISABLE : SDL_ENABLE);
+  static int warps = 0;
+  if (state.warps != warps) {
+    warps = state.warps;
+    const NSRect f = g_shown->window->frame();
+    const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
+    const double top = screenH - (f.origin.y + f.size.height);
+    SDL_WarpMouseInWindow(g_shown->sdl, static_cast<int>(state.position.x - f.origin.x),
+                          static_cast<int>(state.position.y - top));
+  }
+}
+
+std::string ReadClipboard() {
+  char* text = SDL_GetClipboardText();
+  std::string out = text != nullptr ? text : "";
+  SDL_free(text);
+  return out;
+}
+
+void WriteClipboard(const std::string& text) { SDL_SetClipboardText(text.c_str()); }
+
+}  // namespace
+
+namespace appkit {
+
+void DesktopWindowClosed(NSWindow* window) {
+  if (g_shown != nullptr && g_shown->window == window) g_shown->closed = true;
+}
+
+bool RunOverlay(Overlay& overlay) {
+  Shown* s = g_shown;
+  if (s == nullptr || s->closed) return false;
+  Overlay* previous = s->overlay;
+  s->overlay = &overlay;
+  s->window->retain();
+  Present(*s);
+  while (!overlay.done && !s->closed) {
+    Step(*s);
+    if (!overlay.done && !s->closed) SDL_WaitEventTimeout(nullptr, 10);
+  }
+  s->overlay = previous;
+  if (!s->closed) Present(*s);
+  s->window->release();
+  return true;
+}
+
+NSSize ShownContentSize() { return g_shown != nullptr ? g_shown->content : NSZeroSize; }
+
+NSPoint ShownPointOfBase(NSPoint base) {
+  return g_shown != nullptr ? NSMakePoint(base.x, g_shown->content.height - base.y) : base;
+}
+
+}  // namespace appkit
+
+namespace nsx {
+
+bool DesktopAvailable() { return InitVideo(); }
+
+bool ShowOnDesktop(NSWindow* window) {
+  if (window == nullptr || !InitVideo()) return false;
+  if (g_shown != nullptr && g_shown->window == window) return true;
+  CloseShown();
+  auto* s = new Shown();
+  s->window = static_cast<NSWindow*>(window->retain());
+  s->content = window->frame().size;
+  NSString* title = window->title();
+  s->sdl = SDL_CreateWindow(title != nullptr ? title->UTF8String() : "", SDL_WINDOWPOS_UNDEFINED,
+                            SDL_WINDOWPOS_UNDEFINED, std::max(1, static_cast<int>(s->content.width)),
+                            std::max(1, static_cast<int>(s->content.height)), SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, 0);
+  if (s->renderer == nullptr && s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, SDL_RENDERER_SOFTWARE);
+  if (s->renderer == nullptr) {
+    g_shown = s;
+    CloseShown();
+    return false;
+  }
+  g_shown = s;
+  PlaceWindow(*s);
+  nsx::SetDesktopModalResponder(&appkit::DesktopResponder());
+  nsx::SetClipboardBridge(&ReadClipboard, &WriteClipboard);
+  nsx::SetCursorChangedHook(&CursorChanged);
+  cgx::SetCursorObserver(&CursorRecordChanged);
+  window->makeKeyAndOrderFront(nil);
+  CursorChanged(NSCursor::currentCursor());
+  Present(*s);
+  return true;
+}
+
+void HideFromDesktop(NSWindow* window) {
+  if (g_shown != nullptr && g_shown->window == window) CloseShown();
+}
+
+bool IsOnDesktop(NSWindow* window) { return g_shown != nullptr && g_shown->window == window && !g_shown->closed; }
+
+bool PumpDesktop(int milliseconds, const std::function<bool()>& until) {
+  const double deadline = Now() + std::max(0, milliseconds) / 1000.0;
+  for (;;) {
+    if (until && until()) return true;
+    Shown* s = g_shown;
+    if (s == nullptr) return false;
+    if (s->closed) {
+      CloseShown();
+      return false;
+    }
+    Step(*s);
+    const double left = deadline - Now();
+    if (left <= 0) return until && until();
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(left * 1000.0, 8.0)) + 1);
+  }
+}
+
+void RunUntilClosed(NSWindow* window) {
+  while (IsOnDesktop(window)) PumpDesktop(1000);
+  HideFromDesktop(window);
+}
+
+unsigned long DesktopWindowId(NSWindow* window) {
+  if (g_shown == nullptr || g_shown->window != window) return 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(g_shown->sdl, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return 0;
+  return static_cast<unsigned long>(info.info.x11.window);
+}
+
+bool DesktopPicture(NSWindow* window, std::vector<uint8_t>& rgba, int& width, int& height) {
+  if (g_shown == nullptr || g_shown->window != window) return false;
+  const Canvas& c = g_shown->canvas;
+  width = c.width(), height = c.height();
+  rgba.resize(static_cast<size_t>(width) * height * 4);
+  for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+    const uint32_t p = c.pixels()[i];
+    rgba[4 * i] = static_cast<uint8_t>(p >> 16), rgba[4 * i + 1] = static_cast<uint8_t>(p >> 8);
+    rgba[4 * i + 2] = static_cast<uint8_t>(p), rgba[4 * i + 3] = 255;
+  }
+  return true;
+}
+
+}  // namespace nsx

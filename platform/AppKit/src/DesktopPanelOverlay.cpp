@@ -1,0 +1,420 @@
+// File panels, alerts and the colour panel drawn in the desktop window, and
+// the responder that runs them.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include <AppKit/NSMenu.h>
+
+#include "Desktop.h"
+
+namespace appkit {
+
+NSMenuItem* RunMenuOverlay(const nsx::MenuRequest& request);
+
+namespace {
+
+constexpr double kRow = 20, kFont = 13;
+
+int Px(double v, double k) { return static_cast<int>(v * k + 0.5); }
+
+struct Box {
+  double x, y, w, h;
+  bool contains(double px, double py) const { return px >= x && px < x + w && py >= y && py < y + h; }
+};
+
+void DrawBox(Canvas& c, const Box& b, double k) {
+  const NSSize area = ShownContentSize();
+  c.fill(0, 0, Px(area.width, k), Px(area.height, k), Rgba{0, 0, 0, 40});
+  c.fill(Px(b.x + 4, k), Px(b.y + 4, k), Px(b.w, k), Px(b.h, k), kShade);
+  c.fill(Px(b.x, k), Px(b.y, k), Px(b.w, k), Px(b.h, k), kPanel);
+  c.outline(Px(b.x, k), Px(b.y, k), Px(b.w, k), Px(b.h, k), kEdge);
+}
+
+void DrawButton(Canvas& c, const Box& b, const std::string& title, bool isDefault, double k) {
+  c.fill(Px(b.x, k), Px(b.y, k), Px(b.w, k), Px(b.h, k), isDefault ? kHighlight : Rgba{255, 255, 255, 255});
+  c.outline(Px(b.x, k), Px(b.y, k), Px(b.w, k), Px(b.h, k), kEdge);
+  const int size = Px(kFont, k);
+  const int tw = Canvas::measure(title, size);
+  c.text(title, Px(b.x, k) + (Px(b.w, k) - tw) / 2, Px(b.y + 15, k), size, isDefault ? kOnHighlight : kInk);
+}
+
+// Buttons in a row ending at the box's right edge, the first rightmost.
+std::vector<Box> ButtonRow(const Box& box, const std::vector<std::string>& titles) {
+  std::vector<Box> out;
+  double right = box.x + box.w - 12;
+  for (const auto& t : titles) {
+    const double w = std::max(72.0, Canvas::measure(t, static_cast<int>(kFont)) + 24.0);
+    out.push_back(Box{right - w, box.y + box.h - 34, w, 22});
+    right -= w + 8;
+  }
+  return out;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void PopLastCharacter(std::string& s) {
+  while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80) s.pop_back();
+  if (!s.empty()) s.pop_back();
+}
+
+class FilePanelOverlay final : public Overlay {
+ public:
+  explicit FilePanelOverlay(const nsx::FilePanelRequest& r) : request_(r), name_(r.fileName) {
+    std::error_code ec;
+    std::string dir = r.directory.empty() ? std::filesystem::current_path(ec).string() : r.directory;
+    if (!std::filesystem::is_directory(dir, ec)) dir = std::filesystem::current_path(ec).string();
+    enter(dir);
+  }
+  nsx::FilePanelAnswer answer;
+
+  void draw(Canvas& c, double k) override {
+    const Box b = box();
+    DrawBox(c, b, k);
+    const int size = Px(kFont, k);
+    const std::string title = !request_.title.empty() ? request_.title : request_.save ? "Save" : "Open";
+    c.text(title, Px(b.x + 12, k), Px(b.y + 22, k), Px(14, k), kInk);
+    c.text(dir_, Px(b.x + 12, k), Px(b.y + 42, k), size, kFaint, Px(b.x + b.w - 12, k));
+    const Box l = list();
+    c.fill(Px(l.x, k), Px(l.y, k), Px(l.w, k), Px(l.h, k), Rgba{255, 255, 255, 255});
+    c.outline(Px(l.x, k), Px(l.y, k), Px(l.w, k), Px(l.h, k), kEdge);
+    for (int row = 0; row < visibleRows(); ++row) {
+      const int i = first_ + row;
+      if (i >= static_cast<int>(entries_.size())) break;
+      const double y = l.y + 2 + row * kRow;
+      if (i == selected_) c.fill(Px(l.x + 1, k), Px(y, k), Px(l.w - 2, k), Px(kRow, k), kHighlight);
+      const Entry& e = entries_[i];
+      c.text(e.dir ? e.name + "/" : e.name, Px(l.x + 8, k), Px(y + 15, k), size,
+             i == selected_ ? kOnHighlight : (e.selectable ? kInk : kFaint), Px(l.x + l.w - 8, k));
+    }
+    if (request_.save) {
+      c.text("Name:", Px(b.x + 12, k), Px(b.y + b.h - 60, k), size, kInk);
+      const Box f = nameField();
+      c.fill(Px(f.x, k), Px(f.y, k), Px(f.w, k), Px(f.h, k), Rgba{255, 255, 255, 255});
+      c.outline(Px(f.x, k), Px(f.y, k), Px(f.w, k), Px(f.h, k), kHighlight);
+      const int w = c.text(name_, Px(f.x + 4, k), Px(f.y + 15, k), size, kInk, Px(f.x + f.w - 4, k));
+      c.fill(Px(f.x + 4, k) + w + 1, Px(f.y + 3, k), std::max(1, Px(1, k)), Px(f.h - 6, k), kInk);
+    }
+    const auto buttons = ButtonRow(b, buttonTitles());
+    for (size_t i = 0; i < buttons.size(); ++i) DrawButton(c, buttons[i], buttonTitles()[i], i == 0, k);
+  }
+
+  void mouseDown(double x, double y, int clicks) override {
+    const auto buttons = ButtonRow(box(), buttonTitles());
+    if (buttons[0].contains(x, y)) return confirm();
+    if (buttons[1].contains(x, y)) return cancel();
+    const Box l = list();
+    if (!l.contains(x, y)) return;
+    const int i = first_ + static_cast<int>((y - l.y - 2) / kRow);
+    if (i < 0 || i >= static_cast<int>(entries_.size())) return;
+    select(i);
+    if (clicks >= 2) activate(i);
+  }
+
+  void wheel(double dy) override { scrollBy(dy > 0 ? -3 : 3); }
+
+  void key(unsigned short code, const std::string& text, NSEventModifierFlags flags) override {
+    switch (code) {
+      case kVK_Escape: return cancel();
+      case kVK_Return: case kVK_ANSI_KeypadEnter:
+        if (request_.save && !name_.empty()) return confirm();
+        if (selected_ >= 0) return activate(selected_);
+        return confirm();
+      case kVK_DownArrow: return select(std::min(selected_ + 1, static_cast<int>(entries_.size()) - 1));
+      case kVK_UpArrow: return select(std::max(selected_ - 1, 0));
+      case kVK_Delete:
+        if (request_.save) PopLastCharacter(name_);
+        return;
+      default: break;
+    }
+    if (text.empty() || (flags & (NSEventModifierFlagCommand | NSEventModifierFlagControl)) != 0) return;
+    if (request_.save) {
+      if (text != "/") name_ += text;
+      return;
+    }
+    for (size_t i = 0; i < entries_.size(); ++i)  // type to find
+      if (Lower(entries_[i].name).rfind(Lower(text), 0) == 0) return select(static_cast<int>(i));
+  }
+
+ private:
+  struct Entry {
+    std::string name;
+    bool dir;
+    bool selectable;
+  };
+
+  std::vector<std::string> buttonTitles() const {
+    const bool folders = request_.canChooseDirectories && !request_.canChooseFiles;
+    return {request_.save ? "Save" : folders ? "Choose" : "Open", "Cancel"};
+  }
+
+  Box box() const {
+    const NSSize a = ShownContentSize();
+    const double w = std::min(560.0, a.width - 20), h = std::min(420.0, a.height - 20);
+    return Box{(a.width - w) / 2, (a.height - h) / 2, w, h};
+  }
+  Box list() const {
+    const Box b = box();
+    return Box{b.x + 12, b.y + 52, b.w - 24, b.h - 52 - (request_.save ? 84 : 48)};
+  }
+  Box nameField() const {
+    const Box b = box();
+    return Box{b.x + 60, b.y + b.h - 76, b.w - 72, 22};
+  }
+  int visibleRows() const { return std::max(1, static_cast<int>((list().h - 4) / kRow)); }
+
+  bool typeAllowed(const std::string& name) const {
+    if (request_.allowedTypes.empty() || request_.allowsOtherFileTypes) return true;
+    const size_t dot = name.rfind('.');
+    const std::string ext = dot == std::string::npos ? std::string() : Lower(name.substr(dot + 1));
+    for (const auto& t : request_.allowedTypes)
+      if (Lower(t) == ext) return true;
+    return false;
+  }
+
+  void enter(const std::string& dir) {
+    std::error_code ec;
+    dir_ = std::filesystem::weakly_canonical(dir, ec).string();
+    if (ec || dir_.empty()) dir_ = dir;
+    entries_.clear();
+    if (dir_ != "/") entries_.push_back(Entry{"..", true, true});
+    std::vector<Entry> dirs, files;
+    for (std::filesystem::directory_iterator it(dir_, std::filesystem::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (name.empty() || name[0] == '.') continue;
+      std::error_code e2;
+      if (it->is_directory(e2)) dirs.push_back(Entry{name, true, true});
+      else if (request_.canChooseFiles || request_.save) files.push_back(Entry{name, false, request_.canChooseFiles || request_.save});
+    }
+    auto byName = [](const Entry& a, const Entry& b) { return Lower(a.name) < Lower(b.name); };
+    std::sort(dirs.begin(), dirs.end(), byName);
+    std::sort(files.begin(), files.end(), byName);
+    for (auto& d : dirs) entries_.push_back(d);
+    for (auto& f : files)
+      if (request_.save || typeAllowed(f.name)) entries_.push_back(f);
+    selected_ = -1;
+    first_ = 0;
+  }
+
+  void select(int i) {
+    if (i < 0 || i >= static_cast<int>(entries_.size())) return;
+    selected_ = i;
+    if (request_.save && !entries_[i].dir) name_ = entries_[i].name;
+    if (i < first_) first_ = i;
+    if (i >= first_ + visibleRows()) first_ = i - visibleRows() + 1;
+  }
+
+  void scrollBy(int rows) {
+    first_ = std::clamp(first_ + rows, 0, std::max(0, static_cast<int>(entries_.size()) - visibleRows()));
+  }
+
+  void activate(int i) {
+    const Entry e = entries_[i];
+    const std::string path = e.name == ".." ? std::filesystem::path(dir_).parent_path().string()
+                                            : (std::filesystem::path(dir_) / e.name).string();
+    if (e.dir) return enter(path);
+    if (!request_.save && e.selectable) finish(path);
+    if (request_.save) confirm();
+  }
+
+  void confirm() {
+    if (request_.save) {
+      if (!name_.empty()) finish((std::filesystem::path(dir_) / name_).string());
+      return;
+    }
+    if (selected_ >= 0) {
+      const Entry& e = entries_[selected_];
+      const std::string path = (std::filesystem::path(dir_) / e.name).string();
+      if (e.dir && e.name != "..") {
+        if (request_.canChooseDirectories) return finish(path);
+        return enter(path);
+      }
+      if (!e.dir && request_.canChooseFiles) return finish(path);
+    }
+    if (request_.canChooseDirectories) finish(dir_);
+  }
+
+  void cancel() { done = true; }
+  void finish(const std::string& path) {
+    answer = nsx::FilePanelAnswer{true, path};
+    done = true;
+  }
+
+  nsx::FilePanelRequest request_;
+  std::string dir_, name_;
+  std::vector<Entry> entries_;
+  int selected_ = -1, first_ = 0;
+};
+
+// Words broken into lines no wider than width.
+std::vector<std::string> Wrap(const std::string& text, int size, int width) {
+  std::vector<std::string> lines;
+  std::string line, word;
+  auto flushWord = [&] {
+    if (word.empty()) return;
+    const std::string tried = line.empty() ? word : line + " " + word;
+    if (!line.empty() && Canvas::measure(tried, size) > width) {
+      lines.push_back(line);
+      line = word;
+    } else {
+      line = tried;
+    }
+    word.clear();
+  };
+  for (char ch : text) {
+    if (ch == '\n') {
+      flushWord();
+      lines.push_back(line);
+      line.clear();
+    } else if (ch == ' ') {
+      flushWord();
+    } else {
+      word += ch;
+    }
+  }
+  flushWord();
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+class AlertOverlay final : public Overlay {
+ public:
+  explicit AlertOverlay(const nsx::AlertRequest& r) : request_(r) {
+    if (request_.buttons.empty()) request_.buttons.push_back("OK");
+    lines_ = Wrap(request_.message, static_cast<int>(kFont), 380);
+  }
+  int pressed = -1;
+
+  void draw(Canvas& c, double k) override {
+    const Box b = box();
+    DrawBox(c, b, k);
+    c.text(request_.title, Px(b.x + 16, k), Px(b.y + 26, k), Px(14, k), kInk, Px(b.x + b.w - 12, k));
+    for (size_t i = 0; i < lines_.size(); ++i)
+      c.text(lines_[i], Px(b.x + 16, k), Px(b.y + 50 + 18 * i, k), Px(kFont, k), kInk, Px(b.x + b.w - 12, k));
+    const auto buttons = ButtonRow(b, request_.buttons);
+    for (size_t i = 0; i < buttons.size(); ++i) DrawButton(c, buttons[i], request_.buttons[i], i == 0, k);
+  }
+
+  void mouseDown(double x, double y, int) override {
+    const auto buttons = ButtonRow(box(), request_.buttons);
+    for (size_t i = 0; i < buttons.size(); ++i)
+      if (buttons[i].contains(x, y)) press(static_cast<int>(i));
+  }
+
+  void key(unsigned short code, const std::string&, NSEventModifierFlags) override {
+    if (code == kVK_Return || code == kVK_ANSI_KeypadEnter) press(0);
+    if (code == kVK_Escape)
+      for (size_t i = 0; i < request_.buttons.size(); ++i)
+        if (request_.buttons[i] == "Cancel") press(static_cast<int>(i));
+  }
+
+ private:
+  Box box() const {
+    const NSSize a = ShownContentSize();
+    const double w = std::min(420.0, a.width - 20), h = 96 + 18.0 * lines_.size();
+    return Box{(a.width - w) / 2, std::max(10.0, (a.height - h) / 3), w, h};
+  }
+  void press(int i) {
+    pressed = i;
+    done = true;
+  }
+  nsx::AlertRequest request_;
+  std::vector<std::string> lines_;
+};
+
+// A grid of hues and greys; each click picks a colour, Done closes.
+class ColorOverlay final : public Overlay {
+ public:
+  std::vector<nsx::Color> picks;
+
+  void draw(Canvas& c, double k) override {
+    const Box b = box();
+    DrawBox(c, b, k);
+    c.text("Colours", Px(b.x + 12, k), Px(b.y + 22, k), Px(14, k), kInk);
+    for (int row = 0; row < kRows; ++row)
+      for (int col = 0; col < kCols; ++col) {
+        const Box s = swatch(row, col);
+        const nsx::Color v = colorAt(row, col);
+        auto u = [](double x) { return static_cast<uint8_t>(x * 255 + 0.5); };
+        c.fill(Px(s.x, k), Px(s.y, k), Px(s.w, k), Px(s.h, k), Rgba{u(v.red), u(v.green), u(v.blue), 255});
+        c.outline(Px(s.x, k), Px(s.y, k), Px(s.w, k), Px(s.h, k), kEdge);
+      }
+    DrawButton(c, ButtonRow(b, {"Done"})[0], "Done", true, k);
+  }
+
+  void mouseDown(double x, double y, int) override {
+    if (ButtonRow(box(), {"Done"})[0].contains(x, y)) {
+      done = true;
+      return;
+    }
+    for (int row = 0; row < kRows; ++row)
+      for (int col = 0; col < kCols; ++col)
+        if (swatch(row, col).contains(x, y)) picks.push_back(colorAt(row, col));
+  }
+
+  void key(unsigned short code, const std::string&, NSEventModifierFlags) override {
+    if (code == kVK_Escape || code == kVK_Return) done = true;
+  }
+
+ private:
+  static constexpr int kRows = 5, kCols = 12;
+  Box box() const {
+    const NSSize a = ShownContentSize();
+    const double w = 12 * 26 + 24, h = 5 * 26 + 86;
+    return Box{(a.width - w) / 2, std::max(10.0, (a.height - h) / 2), w, h};
+  }
+  Box swatch(int row, int col) const {
+    const Box b = box();
+    return Box{b.x + 12 + col * 26, b.y + 36 + row * 26, 24, 24};
+  }
+  static nsx::Color colorAt(int row, int col) {
+    if (row == kRows - 1) {
+      const double g = col / double(kCols - 1);
+      return {g, g, g, 1};
+    }
+    const double h = col / double(kCols) * 6, light = 0.25 + row * 0.2;
+    const double x = 1 - std::abs(std::fmod(h, 2.0) - 1);
+    double r = 0, g = 0, bl = 0;
+    switch (static_cast<int>(h)) {
+      case 0: r = 1, g = x; break;
+      case 1: r = x, g = 1; break;
+      case 2: g = 1, bl = x; break;
+      case 3: g = x, bl = 1; break;
+      case 4: r = x, bl = 1; break;
+      default: r = 1, bl = x; break;
+    }
+    auto tone = [&](double v) { return light < 0.5 ? v * light * 2 : v + (1 - v) * (light - 0.5) * 2; };
+    return {tone(r), tone(g), tone(bl), 1};
+  }
+};
+
+class Responder final : public nsx::ModalResponder {
+ public:
+  NSMenuItem* popUpMenu(const nsx::MenuRequest& request) override { return RunMenuOverlay(request); }
+  nsx::FilePanelAnswer runFilePanel(const nsx::FilePanelRequest& request) override {
+    FilePanelOverlay overlay(request);
+    return RunOverlay(overlay) ? overlay.answer : nsx::FilePanelAnswer{};
+  }
+  int runAlert(const nsx::AlertRequest& request) override {
+    AlertOverlay overlay(request);
+    if (!RunOverlay(overlay) || overlay.pressed < 0) return nsx::UnattendedAlertButton(request);
+    return overlay.pressed;
+  }
+  std::vector<nsx::Color> colorPanelShown(const nsx::Color&) override {
+    ColorOverlay overlay;
+    return RunOverlay(overlay) ? overlay.picks : std::vector<nsx::Color>{};
+  }
+};
+
+}  // namespace
+
+nsx::ModalResponder& DesktopResponder() {
+  static Responder responder;
+  return responder;
+}
+
+}  // namespace appkit

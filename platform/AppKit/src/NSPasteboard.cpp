@@ -1,0 +1,120 @@
+#include <map>
+
+#include <AppKit/NSPasteboard.h>
+#include <AppKit/NSWorkspace.h>
+
+NS_IMPLEMENT_CLASS(NSPasteboard)
+NS_IMPLEMENT_CLASS(NSWorkspace)
+
+NSPasteboardType const NSPasteboardTypeString = nsx::ConstantString("public.utf8-plain-text");
+NSPasteboardType const NSStringPboardType = NSPasteboardTypeString;
+NSPasteboardType const NSFilenamesPboardType = nsx::ConstantString("NSFilenamesPboardType");
+NSPasteboardName const NSPasteboardNameGeneral = nsx::ConstantString("Apple CFPasteboard general");
+NSPasteboardName const NSPasteboardNameDrag = nsx::ConstantString("Apple CFPasteboard drag");
+
+namespace {
+std::string (*g_readClipboard)() = nullptr;
+void (*g_writeClipboard)(const std::string&) = nullptr;
+}  // namespace
+
+NSPasteboard* NSPasteboard::generalPasteboard() { return pasteboardWithName(NSPasteboardNameGeneral); }
+
+NSPasteboard* NSPasteboard::pasteboardWithName(NSPasteboardName name) {
+  static auto* boards = new std::map<std::string, NSPasteboard*>();
+  const std::string key = name != nullptr ? name->utf8() : std::string();
+  NSPasteboard*& b = (*boards)[key];
+  if (b == nullptr) {
+    b = alloc();
+    b->makeShared();
+    b->general_ = key == NSPasteboardNameGeneral->utf8();
+  }
+  return b;
+}
+
+NSPasteboard* NSPasteboard::pasteboardWithUniqueName() { return static_cast<NSPasteboard*>(alloc()->autorelease()); }
+
+NSInteger NSPasteboard::clearContents() {
+  for (auto& e : contents_) e.second->release();
+  contents_.clear();
+  return ++changeCount_;
+}
+
+NSInteger NSPasteboard::declareTypes(NSArray*, id) { return clearContents(); }
+
+BOOL NSPasteboard::setString(NSString* string, NSPasteboardType type) {
+  if (string == nullptr || type == nullptr) return NO;
+  NSString* copy = NSString::alloc()->initWithString(string);
+  id& slot = contents_[type->utf8()];
+  if (slot != nullptr) slot->release();
+  slot = copy;
+  ++changeCount_;
+  if (general_ && g_writeClipboard != nullptr && type->isEqualToString(NSPasteboardTypeString))
+    g_writeClipboard(copy->utf8());
+  return YES;
+}
+
+NSString* NSPasteboard::stringForType(NSPasteboardType type) {
+  if (type == nullptr) return nullptr;
+  if (general_ && g_readClipboard != nullptr && type->isEqualToString(NSPasteboardTypeString)) {
+    const std::string desktop = g_readClipboard();
+    if (!desktop.empty()) return nsx::Str(desktop);
+  }
+  auto it = contents_.find(type->utf8());
+  if (it == contents_.end() || !it->second->isKindOfClass(NSString::class_())) return nullptr;
+  return static_cast<NSString*>(it->second);
+}
+
+BOOL NSPasteboard::setPropertyList(id list, NSPasteboardType type) {
+  if (list == nullptr || type == nullptr) return NO;
+  id& slot = contents_[type->utf8()];
+  list->retain();
+  if (slot != nullptr) slot->release();
+  slot = list;
+  ++changeCount_;
+  return YES;
+}
+
+id NSPasteboard::propertyListForType(NSPasteboardType type) {
+  if (type == nullptr) return nil;
+  auto it = contents_.find(type->utf8());
+  return it != contents_.end() ? it->second : nil;
+}
+
+NSArray* NSPasteboard::types() {
+  std::vector<id> names;
+  for (const auto& e : contents_) names.push_back(nsx::Str(e.first));
+  return NSArray::arrayWithVector(names);
+}
+
+void NSPasteboard::dealloc() {
+  clearContents();
+  NSObject::dealloc();
+}
+
+namespace nsx {
+void SetClipboardBridge(std::string (*read)(), void (*write)(const std::string& text)) {
+  g_readClipboard = read;
+  g_writeClipboard = write;
+}
+}  // namespace nsx
+
+NSWorkspace* NSWorkspace::sharedWorkspace() {
+  static NSWorkspace* workspace = [] {
+    NSWorkspace* w = alloc();
+    w->makeShared();
+    return w;
+  }();
+  return workspace;
+}
+
+BOOL NSWorkspace::openURL(NSURL* url) { return url != nullptr && NSWorkspaceOpenURL(url->cfURL()); }
+
+BOOL NSWorkspace::openFile(NSString* path) {
+  if (path == nullptr || !NSFileManager::defaultManager()->fileExistsAtPath(path)) return NO;
+  return NSWorkspaceOpenFile(path->utf8());
+}
+
+BOOL NSWorkspace::selectFile(NSString* fullPath, NSString* rootFullPath) {
+  if (fullPath == nullptr || !NSFileManager::defaultManager()->fileExistsAtPath(fullPath)) return NO;
+  return NSWorkspaceRevealFile(fullPath->utf8(), rootFullPath != nullptr ? rootFullPath->utf8() : std::string());
+}

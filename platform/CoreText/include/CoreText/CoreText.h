@@ -1,0 +1,5 @@
+// Umbrella header of the CoreText layer: fonts and font descriptors.
+#pragma once
+
+#include <CoreText/CTFont.h>
+#include <CoreText/CTFontDescriptor.h>

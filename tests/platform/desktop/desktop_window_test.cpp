@@ -1,0 +1,231 @@
+// The desktop window under an X server started for the test (Xvfb), driven
+// by real X input (xdotool): clicks, double clicks, drags, the wheel, keys
+// and a menu chosen in the window reach the view as the platform's events,
+// and the frames presented to the view's Metal layer are what it shows.
+#include <AppKit/AppKit.h>
+#include <AppKit/NSDesktop.h>
+#include <QuartzCore/QuartzCore.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// Starts a program; -1 when it cannot be started.
+pid_t Spawn(std::vector<std::string> args, int keepFd = -1) {
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (keepFd < 0) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An X server on a free display, told by the server itself (-displayfd).
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                 fds[1]);
+    close(fds[1]);
+    if (pid_ > 0) {
+      std::string number;
+      pollfd p{fds[0], POLLIN, 0};
+      char c = 0;
+      while (poll(&p, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+      if (!number.empty()) name_ = ":" + number;
+    }
+    close(fds[0]);
+  }
+  ~VirtualDisplay() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      Wait(pid_);
+    }
+  }
+  const std::string& name() const { return name_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+class Picker : public NSObject {
+  NS_CLASS(Picker, NSObject)
+ public:
+  std::string picked;
+  void onPick(NSMenuItem* item) { picked = item->title()->utf8(); }
+};
+
+class TestView : public NSView {
+  NS_CLASS(TestView, NSView)
+ public:
+  std::vector<std::string> log;
+  Picker* picker = nullptr;
+  BOOL isFlipped() override { return YES; }
+  BOOL acceptsFirstResponder() override { return YES; }
+  BOOL acceptsFirstMouse(NSEvent*) override { return YES; }
+  void mouseDown(NSEvent* e) override { record("down", e); }
+  void mouseUp(NSEvent* e) override { record("up", e); }
+  void mouseDragged(NSEvent* e) override { record("drag", e); }
+  void scrollWheel(NSEvent* e) override { log.push_back(e->deltaY() > 0 ? "wheel up" : "wheel down"); }
+  void keyDown(NSEvent* e) override {
+    log.push_back("key " + std::to_string(e->keyCode()) + " " + e->characters()->utf8() +
+                  ((e->modifierFlags() & NSEventModifierFlagShift) ? " shift" : ""));
+  }
+  void rightMouseDown(NSEvent* e) override {
+    record("rdown", e);
+    NSMenu* menu = static_cast<NSMenu*>(NSMenu::alloc()->initWithTitle(NSSTR(""))->autorelease());
+    for (const char* t : {"First", "Second", "Third"})
+      menu->addItemWithTitle(nsx::Str(t), sel_registerName("onPick:"), NSSTR(""))->setTarget(picker);
+    menu->popUpMenuPositioningItem(nullptr, NSMakePoint(60, 60), this);
+  }
+  bool saw(const std::string& prefix) const {
+    return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+  }
+
+ private:
+  void record(const char* what, NSEvent* e) {
+    const NSPoint p = convertPointFromView(e->locationInWindow(), nullptr);
+    log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(p.x)) + "," +
+                  std::to_string(static_cast<int>(p.y)) + " x" + std::to_string(e->clickCount()));
+  }
+};
+
+}  // namespace
+
+NS_IMPLEMENT_CLASS(Picker, {nsx::method<&Picker::onPick>("onPick:")})
+NS_IMPLEMENT_CLASS(TestView)
+
+namespace {
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not start here; the desktop window is not tested";
+    setenv("DISPLAY", display_.name().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("ORBEX_HEADLESS");
+    ASSERT_TRUE(nsx::DesktopAvailable()) << "the X server on " << display_.name() << " did not answer";
+  }
+  // Runs xdotool with arguments and waits for it.
+  int Xdo(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    const pid_t pid = Spawn(args);
+    return pid > 0 ? Wait(pid) : -1;
+  }
+  VirtualDisplay display_;
+};
+
+TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
+  nsx::AutoreleasePool pool;
+  NSWindow* window = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 50, 320, 200), NSWindowStyleMaskTitled,
+                                                            NSBackingStoreBuffered, NO);
+  window->setTitle(NSSTR("ORBEX9 window test"));
+  TestView* view = static_cast<TestView*>(TestView::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 200)));
+  Picker* picker = Picker::alloc();
+  view->picker = picker;
+  window->setContentView(view);
+
+  // The view draws a frame into its Metal layer: red.
+  MTLDevice* device = MTLCreateSystemDefaultDevice();
+  CAMetalLayer* layer = CAMetalLayer::layer();
+  layer->setDevice(device);
+  layer->setDrawableSize(CGSizeMake(320, 200));
+  view->setWantsLayer(YES);
+  view->setLayer(layer);
+  MTLCommandQueue* queue = device->newCommandQueue();
+  CAMetalDrawable* drawable = layer->nextDrawable();
+  MTLCommandBuffer* cb = queue->commandBuffer();
+  MTLRenderPassDescriptor pass;
+  pass.colorAttachments[0].texture = drawable->texture();
+  pass.colorAttachments[0].loadAction = MTLLoadActionClear;
+  pass.colorAttachments[0].clearColor = MTLClearColorMake(1, 0, 0, 1);
+  cb->renderCommandEncoderWithDescriptor(pass)->endEncoding();
+  cb->presentDrawable(drawable);
+  cb->commit();
+  cb->waitUntilCompleted();
+
+  ASSERT_TRUE(nsx::ShowOnDesktop(window));
+  const unsigned long id = nsx::DesktopWindowId(window);
+  ASSERT_NE(id, 0u);
+  const std::string wid = std::to_string(id);
+  nsx::PumpDesktop(200);
+  ASSERT_EQ(Xdo({"windowfocus", "--sync", wid}), 0);
+  nsx::PumpDesktop(100);
+
+  std::vector<uint8_t> picture;
+  int w = 0, h = 0;
+  ASSERT_TRUE(nsx::DesktopPicture(window, picture, w, h));
+  ASSERT_EQ(w, 320);
+  ASSERT_EQ(h, 200);
+  const uint8_t* px = &picture[(100 * 320 + 160) * 4];
+  EXPECT_EQ(px[0], 255);
+  EXPECT_EQ(px[1], 0);
+  EXPECT_EQ(px[2], 0);
+
+  auto pumpUntil = [&](const std::string& prefix) {
+    return nsx::PumpDesktop(5000, [&] { return view->saw(prefix); });
+  };
+  ASSERT_EQ(Xdo({"mousemove", "--window", wid, "40", "30", "click", "1"}), 0);
+  EXPECT_TRUE(pumpUntil("up 40,30 x1"));
+  ASSERT_EQ(Xdo({"mousemove", "--window", wid, "70", "50", "click", "--repeat", "2", "--delay", "60", "1"}), 0);
+  EXPECT_TRUE(pumpUntil("down 70,50 x2"));
+  ASSERT_EQ(Xdo({"mousemove", "--window", wid, "100", "100", "mousedown", "1", "mousemove", "--window", wid, "140",
+                 "120", "mouseup", "1"}),
+            0);
+  EXPECT_TRUE(pumpUntil("up 140,120"));
+  EXPECT_TRUE(view->saw("drag 140,120"));
+  ASSERT_EQ(Xdo({"click", "4"}), 0);
+  EXPECT_TRUE(pumpUntil("wheel up"));
+  ASSERT_EQ(Xdo({"type", "ab"}), 0);
+  EXPECT_TRUE(pumpUntil("key 11 b"));
+  EXPECT_TRUE(view->saw("key 0 a"));
+  ASSERT_EQ(Xdo({"key", "shift+1", "Return"}), 0);
+  EXPECT_TRUE(pumpUntil("key 36 \r"));
+  EXPECT_TRUE(view->saw("key 18 ! shift"));
+
+  // A right click opens a menu in the window; the person clicks its second item.
+  const pid_t person = Spawn({"xdotool", "mousemove", "--window", wid, "60", "60", "click", "3", "sleep", "0.8",
+                              "mousemove", "--window", wid, "90", "94", "click", "1"});
+  ASSERT_GT(person, 0);
+  EXPECT_TRUE(nsx::PumpDesktop(8000, [&] { return !picker->picked.empty(); }));
+  EXPECT_EQ(Wait(person), 0);
+  EXPECT_EQ(picker->picked, "Second");
+
+  nsx::HideFromDesktop(window);
+  EXPECT_FALSE(nsx::IsOnDesktop(window));
+  drawable->release();
+  queue->release();
+  layer->release();
+  device->release();
+  view->release();
+  picker->release();
+  window->release();
+}
+
+}  // namespace
