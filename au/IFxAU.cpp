@@ -89,8 +89,6 @@ IFxAU::~IFxAU()
   mInBuses.Empty(true);
   mOutBuses.Empty(true);
   mClumpNames.Empty(false);
-  for (CFStringRef s : mUnitNames)
-    if (s) CFRelease(s);
 }
 
 // ---- Initialisation -------------------------------------------------------------------------
@@ -117,15 +115,15 @@ OSStatus IFxAU::InitializeUnit()
 
   if (!IsIOConfigLegal()) return badComponentSelector;
 
-  mActive = true;
   OnParamReset(static_cast<EParamSource>(0));
   OnActivate(true);
+  mActive.store(true, std::memory_order_release);
   return noErr;
 }
 
 void IFxAU::UninitializeUnit()
 {
-  mActive = false;
+  mActive.store(false, std::memory_order_release);
   OnActivate(false);
 }
 
@@ -264,14 +262,14 @@ bool IFxAU::IsChannelCountLegal(AudioUnitScope scope, AudioUnitElement element, 
   {
     const int others = CountHostChannelsExcept(mOutBuses, idx);
     const int nOuts = nChannels + std::max(others, 0);
-    const int nIns = mActive ? SumHostChannels(mInBuses) : -1;
+    const int nIns = IsActive() ? SumHostChannels(mInBuses) : -1;
     return IsLegalIO(nIns, nOuts);
   }
   if (scope == kAudioUnitScope_Input)
   {
     const int others = CountHostChannelsExcept(mInBuses, idx);
     const int nIns = nChannels + std::max(others, 0);
-    const int nOuts = mActive ? SumHostChannels(mOutBuses) : -1;
+    const int nOuts = IsActive() ? SumHostChannels(mOutBuses) : -1;
     return IsLegalIO(nIns, nOuts);
   }
   return false;
@@ -320,9 +318,11 @@ int IFxAU::CollectChannelLayoutTags(AudioUnitScope scope, AudioUnitElement eleme
 OSStatus IFxAU::AddPropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc, void* userData)
 {
   if (!proc) return kAudio_ParamError;
+  // Hosts register one procedure for many observers, told apart by their user data: each one
+  // is its own listener.
   const IAUPropertyWatcher watcher{propID, proc, userData};
   mPropertyListeners.AddUnless(watcher, [&](const IAUPropertyWatcher& w) {
-    return w.mPropID == propID && w.mListenerProc == proc;
+    return w.mPropID == propID && w.mListenerProc == proc && w.mProcArgs == userData;
   });
   return noErr;
 }
@@ -398,6 +398,7 @@ void IFxAU::InformHostOfParamChange(int paramIdx, double /*normalizedValue*/)
 
 void IFxAU::InformHostOfPresetChange()
 {
+  mHostPresetSet = false;  // the plug-in's own preset is the present one again
   NotifyPropertyListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global);
 }
 

@@ -96,6 +96,10 @@ public:
   void InformHostOfParamChange(int paramIdx, double normalizedValue) override;
   /** Any thread: stores the latency and tells the latency listeners. */
   void SetLatency(int samples) override;
+  /** Any thread. The latency, in samples, of the audio the unit renders now: what the latency
+   *  property reports. The stored latency by default; a product that tells the host of a change
+   *  later (from its idle timer) returns the new latency here as soon as it renders with it. */
+  virtual int LatencyInForce() const { return GetLatency(); }
   /** Render thread: MIDI and SysEx to the host's MIDI output callback; false without one. */
   bool SendMidiMsg(const IMidiMsg& msg) override;
   bool SendMidiMsgs(std::span<const IMidiMsg> msgs) override;
@@ -129,7 +133,7 @@ public:
 
   AudioComponentInstance GetComponentInstance() const { return mCI; }
   void SetComponentInstance(AudioComponentInstance ci) { mCI = ci; }
-  bool IsActive() const { return mActive; }
+  bool IsActive() const { return mActive.load(std::memory_order_acquire); }
   const char* GetCocoaViewName() const { return mCocoaViewName.Get(); }
   int NInputBuses() const { return mInBuses.GetSize(); }
   int NOutputBuses() const { return mOutBuses.GetSize(); }
@@ -139,8 +143,6 @@ private:
   static int SumHostChannels(const FxPtrList<IAUBusRecord>& buses);
   /** Clump number of a parameter's group (1-based, by first request), 0 for no group. */
   UInt32 ClumpIDForParam(const IParam& param);
-  /** The label as a CFString owned by the adapter; null for an empty one. */
-  CFStringRef UnitNameForParam(int paramIdx);
 
   OSStatus ReadParameterInfo(AudioUnitScope scope, AudioUnitElement element, void* pData);
   OSStatus ReadStreamFormat(AudioUnitScope scope, AudioUnitElement element, void* pData);
@@ -148,7 +150,11 @@ private:
   OSStatus WriteConnection(AudioUnitScope scope, const AudioUnitConnection& connection);
   OSStatus WriteSampleRate(double sampleRate, bool alwaysReset);
   OSStatus WriteBlockSize(UInt32 blockSize);
+  OSStatus WritePresentPreset(const AUPreset& preset);
 
+  /** Render thread: kAudio_ParamError unless the list has a buffer for every channel of the
+   *  bus's format and every buffer with memory holds the block. */
+  OSStatus CheckOutputBuffers(UInt32 outputBus, UInt32 nFrames, const AudioBufferList& list) const;
   OSStatus PullInputs(const AudioTimeStamp* pTimeStamp, UInt32 nFrames);
   void AttachOutputs(UInt32 outputBus, UInt32 nFrames, AudioBufferList* pBufferList);
   void FlushSysExFromEditor();
@@ -161,7 +167,8 @@ private:
   /** Updates the processor's time information from the host callbacks. */
   void UpdateTimeInfo();
 
-  bool mActive = false;
+  // Set by Initialize, cleared by Uninitialize (main thread); render refuses to run without it.
+  std::atomic<bool> mActive{false};
   double mLastPulledSampleTime = -1.0;  // render thread
   FxString mCocoaViewName;
   AudioComponentInstance mCI = nullptr;
@@ -179,7 +186,11 @@ private:
   IAUSnapshotList<AUMIDIOutputCallbackStruct> mMidiCallback;
   AudioTimeStamp mLastRenderTimeStamp{};
   FxPtrList<const char> mClumpNames;
-  std::vector<CFStringRef> mUnitNames;
+  // A preset the host names itself (a negative number, after loading a preset file of its own):
+  // the present preset until a preset of the plug-in is chosen or a state is restored.
+  bool mHostPresetSet = false;
+  SInt32 mHostPresetNumber = -1;
+  FxString mHostPresetName;
 };
 
 } // namespace fx

@@ -149,6 +149,7 @@ OSStatus IFxAU::SetClassInfo(CFPropertyListRef plist)
     if (haveSaved) UnserializeState(saved, 0);
     return kAudioUnitErr_InvalidPropertyValue;
   }
+  mHostPresetSet = false;  // the state now comes from the document
   OnRestoreState();
   return noErr;
 }

@@ -55,9 +55,10 @@ ComponentResult IFxAU::DispatchComponentCall(ComponentParameters* params)
     case kComponentCanDoSelect:
     {
       if (!need(1)) return kAudio_ParamError;
-      // The asked selector is the call's only argument.
+      // The asked selector is the call's only argument. Every selector served below is
+      // announced, so hosts that ask first use the one that removes a listener by its user data.
       const SInt16 s = args.S16(0);
-      const bool yes = (s >= 1 && s <= 7) || (s >= 9 && s <= 11) || (s >= 14 && s <= 17);
+      const bool yes = (s >= 1 && s <= 7) || (s >= 9 && s <= 11) || (s >= 14 && s <= 18);
       return yes ? 1 : 0;
     }
 

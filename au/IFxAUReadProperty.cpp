@@ -43,16 +43,6 @@ UInt32 IFxAU::ClumpIDForParam(const IParam& param)
   return static_cast<UInt32>(mClumpNames.GetSize());
 }
 
-CFStringRef IFxAU::UnitNameForParam(int paramIdx)
-{
-  const IParam* param = GetParam(paramIdx);
-  if (!param || !*param->GetLabel()) return nullptr;
-  if (mUnitNames.size() < static_cast<size_t>(NParams())) mUnitNames.resize(static_cast<size_t>(NParams()), nullptr);
-  CFStringRef& s = mUnitNames[static_cast<size_t>(paramIdx)];
-  if (!s) s = MakeCFString(param->GetLabel());
-  return s;
-}
-
 OSStatus IFxAU::ReadParameterInfo(AudioUnitScope scope, AudioUnitElement element, void* pData)
 {
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
@@ -64,6 +54,8 @@ OSStatus IFxAU::ReadParameterInfo(AudioUnitScope scope, AudioUnitElement element
   AudioUnitParameterInfo info;
   std::memset(&info, 0, sizeof(info));
 
+  // The release flag hands every string of the record to the host: each one is a new reference
+  // the host owns.
   std::strncpy(info.name, param.GetName(), sizeof(info.name) - 1);
   info.cfNameString = MakeCFString(param.GetName());
   info.clumpID = ClumpIDForParam(param);
@@ -81,7 +73,7 @@ OSStatus IFxAU::ReadParameterInfo(AudioUnitScope scope, AudioUnitElement element
       else if (code == kUnitCustom && *param.GetLabel())
       {
         info.unit = kAudioUnitParameterUnit_CustomUnit;
-        info.unitName = UnitNameForParam(idx);  // owned by the adapter, not released by the host
+        info.unitName = MakeCFString(param.GetLabel());
       }
       else
         info.unit = kAudioUnitParameterUnit_Generic;
@@ -216,7 +208,7 @@ OSStatus IFxAU::ReadProperty(AudioUnitPropertyID propID, AudioUnitScope scope, A
     {
       if (!global) return kAudioUnitErr_InvalidProperty;
       if (!describe(sizeof(Float64), false)) return kAudio_ParamError;
-      const double samples = propID == kAudioUnitProperty_Latency ? GetLatency() : GetTailSize();
+      const double samples = propID == kAudioUnitProperty_Latency ? LatencyInForce() : GetTailSize();
       const double rate = GetSampleRate();
       if (pData) store(static_cast<Float64>(rate > 0.0 ? samples / rate : 0.0));
       return noErr;
@@ -321,10 +313,18 @@ OSStatus IFxAU::ReadProperty(AudioUnitPropertyID propID, AudioUnitScope scope, A
     {
       if (!describe(sizeof(AUPreset), true)) return kAudio_ParamError;
       if (!pData) return noErr;
-      const int idx = GetCurrentPresetIdx();
       AUPreset preset{};
-      preset.presetNumber = idx;
-      preset.presetName = MakeCFString(GetPresetName(idx));
+      if (mHostPresetSet)
+      {
+        preset.presetNumber = mHostPresetNumber;
+        preset.presetName = MakeCFString(mHostPresetName.Get());
+      }
+      else
+      {
+        const int idx = GetCurrentPresetIdx();
+        preset.presetNumber = idx;
+        preset.presetName = MakeCFString(GetPresetName(idx));
+      }
       store(preset);
       return noErr;
     }

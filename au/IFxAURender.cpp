@@ -125,10 +125,29 @@ void IFxAU::AttachOutputs(UInt32 outputBus, UInt32 nFrames, AudioBufferList* pBu
   }
 }
 
+OSStatus IFxAU::CheckOutputBuffers(UInt32 outputBus, UInt32 nFrames, const AudioBufferList& list) const
+{
+  // One buffer per channel of the bus's format: with fewer, channels of the processed block
+  // would go nowhere while the host believes it has them all.
+  const IAUBusRecord* bus = mOutBuses.Get(static_cast<int>(outputBus));
+  const int formatChannels = bus->mHostChannels >= 0 ? bus->mHostChannels : bus->mPlugChannels;
+  if (list.mNumberBuffers < static_cast<UInt32>(formatChannels)) return kAudio_ParamError;
+  // Every host buffer must hold the block, or its memory is left to the adapter.
+  for (UInt32 j = 0; j < list.mNumberBuffers; ++j)
+  {
+    const AudioBuffer& b = list.mBuffers[j];
+    if (b.mData && b.mDataByteSize < nFrames * sizeof(float)) return kAudio_ParamError;
+  }
+  return noErr;
+}
+
 OSStatus IFxAU::RenderUnit(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTimeStamp* pTimeStamp, UInt32 outputBus,
                            UInt32 nFrames, AudioBufferList* pBufferList)
 {
   if (!pTimeStamp || !pBufferList) return kAudio_ParamError;
+  // Before Initialize (or after Uninitialize) the processing is not set up for the host's
+  // formats: nothing is pulled, notified or written.
+  if (!IsActive()) return kAudioUnitErr_Uninitialized;
   mLastRenderTimeStamp = *pTimeStamp;
 
   if (!(pTimeStamp->mFlags & kAudioTimeStampSampleTimeValid)) return kAudioUnitErr_InvalidPropertyValue;
@@ -139,12 +158,8 @@ OSStatus IFxAU::RenderUnit(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
   if (!midiEffect)
   {
     if (outputBus >= static_cast<UInt32>(nOutBuses)) return kAudioUnitErr_InvalidElement;
-    // Every host buffer must hold the block, or its memory is left to the adapter.
-    for (UInt32 j = 0; j < pBufferList->mNumberBuffers; ++j)
-    {
-      const AudioBuffer& b = pBufferList->mBuffers[j];
-      if (b.mData && b.mDataByteSize < nFrames * sizeof(float)) return kAudio_ParamError;
-    }
+    const OSStatus status = CheckOutputBuffers(outputBus, nFrames, *pBufferList);
+    if (status != noErr) return status;
   }
 
   IAUSnapshotList<IAURenderNotify>::Reader notifies(mRenderNotifies);

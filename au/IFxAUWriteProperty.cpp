@@ -57,6 +57,25 @@ OSStatus IFxAU::WriteBlockSize(UInt32 blockSize)
   return noErr;
 }
 
+OSStatus IFxAU::WritePresentPreset(const AUPreset& preset)
+{
+  if (preset.presetNumber < 0)
+  {
+    // A preset of the host's own, named by the host (it sets the state apart): the parameters
+    // stay as they are and the host reads the name back.
+    std::vector<char> name;
+    if (!CFStringToUTF8(preset.presetName, name)) return kAudioUnitErr_InvalidPropertyValue;
+    mHostPresetName.Set(name.data());
+    mHostPresetNumber = preset.presetNumber;
+    mHostPresetSet = true;
+    return noErr;
+  }
+  if (preset.presetNumber >= NPresets()) return kAudioUnitErr_InvalidPropertyValue;
+  mHostPresetSet = false;
+  RestorePreset(preset.presetNumber);
+  return noErr;
+}
+
 OSStatus IFxAU::WriteStreamFormat(AudioUnitScope scope, AudioUnitElement element,
                                   const AudioStreamBasicDescription& f)
 {
@@ -214,19 +233,7 @@ OSStatus IFxAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope, 
 
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
-      if (!sized(sizeof(AUPreset)))
-        status = kAudio_ParamError;
-      else
-      {
-        const SInt32 number = ReadRecord<AUPreset>(pData).presetNumber;
-        if (number < 0 || number >= NPresets())
-          status = kAudioUnitErr_InvalidPropertyValue;
-        else
-        {
-          RestorePreset(number);
-          status = noErr;
-        }
-      }
+      status = sized(sizeof(AUPreset)) ? WritePresentPreset(ReadRecord<AUPreset>(pData)) : kAudio_ParamError;
       break;
 
     case kAudioUnitProperty_OfflineRender:

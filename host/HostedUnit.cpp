@@ -215,6 +215,7 @@ bool HostedUnit::LoadParameters(std::string& error) {
       CFRelease(info.cfNameString);
     p.unit = info.unit;
     p.unitText = info.unit == kAudioUnitParameterUnit_CustomUnit ? CFStringText(info.unitName) : UnitText(info.unit);
+    if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.unitName != nullptr) CFRelease(info.unitName);
     p.minValue = info.minValue;
     p.maxValue = info.maxValue;
     p.defaultValue = info.defaultValue;

@@ -2,6 +2,8 @@
 
 #include "plugin/ORBEX9.h"
 
+#include "graphics/IGfx.h"
+
 #include <cstdlib>
 #include <ctime>
 

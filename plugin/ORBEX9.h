@@ -72,6 +72,9 @@ public:
   void OnReset() override;
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   double GetMeterValue() override { return mEngine.GetMeterValue(); }
+  /** The engine's latency as soon as it renders with it (the host may hear of it only at the
+   *  next idle tick); while bypassed, the delay the bypassed signal gets. */
+  int LatencyInForce() const override { return GetBypassed() ? GetLatency() : mEngine.WantedLatency(); }
 
   // ---- Construction steps ----
   void InitParameters();

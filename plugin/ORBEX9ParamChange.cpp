@@ -3,7 +3,7 @@
 #include "plugin/ORBEX9.h"
 
 #include "core/HostCode.h"
-#include "graphics/IGfx.h"
+#include "core/IGfxLink.h"
 
 #include <cmath>
 #include <cstring>
@@ -113,7 +113,7 @@ void ORBEX9::RunAction(int actionIdx)
       if (hasEditor) ScanPresets();
       break;
     case kActionScaleFromControl:
-      if (fx::gfx::IGfx* ui = GetUI())
+      if (fx::gfx::IGfxLink* ui = GetUI())
       {
         const double scale = ui->GetDrawScale();
         mGUIScale.store(scale, std::memory_order_relaxed);

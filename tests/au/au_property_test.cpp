@@ -288,7 +288,24 @@ TEST_F(AUTest, ParametersAreDescribedForTheHost)
     if (i != 5) { EXPECT_EQ(info.flags, expect[i].flags) << std::hex << info.flags << " param " << i; }
     EXPECT_TRUE(info.flags & kAudioUnitParameterFlag_CFNameRelease);
     if (i == 4) { EXPECT_EQ(Str(info.unitName), "qu"); }
-    CFRelease(info.cfNameString);  // the host releases the name, as the flag says
+    // The host releases the strings, as the flag says.
+    CFRelease(info.cfNameString);
+    if (info.unitName) CFRelease(info.unitName);
+  }
+
+  // Every read hands the host references of its own: a host that releases both strings each
+  // time, as the flag says, frees nothing the unit still uses (the fixture's balance and the
+  // address sanitizer see an over-release).
+  for (int round = 0; round < 3; ++round)
+  {
+    AudioUnitParameterInfo quant{};
+    ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 4, quant), noErr);
+    ASSERT_NE(quant.unitName, nullptr);
+    EXPECT_EQ(CFGetRetainCount(quant.unitName), 1);
+    EXPECT_EQ(CFGetRetainCount(quant.cfNameString), 1);
+    EXPECT_EQ(Str(quant.unitName), "qu");
+    CFRelease(quant.unitName);
+    CFRelease(quant.cfNameString);
   }
   AudioUnitParameterInfo meta{};
   ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 5, meta), noErr);
@@ -397,7 +414,7 @@ TEST_P(AUTestBothRoads, FactoryPresetsAndCurrentPreset)
   AudioUnitParameterValue gain = 0;
   ASSERT_EQ(AudioUnitGetParameter(unit, 0, kAudioUnitScope_Global, 0, &gain), noErr);
   EXPECT_EQ(gain, 6.0f);
-  for (SInt32 bad : {2, -1, 1 << 30})
+  for (SInt32 bad : {2, -1, 1 << 30})  // -1 without a name
   {
     AUPreset p{bad, nullptr};
     EXPECT_EQ(SetProp(unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, p),
@@ -463,24 +480,94 @@ TEST_F(AUTest, BusesChannelsLayoutsAndViews)
   CFRelease(midiInfo);
 }
 
-TEST_P(AUTestBothRoads, ListenersHearWritesAfterTheValueChanged)
+TEST_P(AUTestBothRoads, ListenersAreTheirProcedureWithTheirUserData)
 {
   AudioUnit unit = Make(GetParam());
+  const std::vector<AudioUnitPropertyID> rateWrite{kAudioUnitProperty_Latency, kAudioUnitProperty_SampleRate};
+  // Hosts register one procedure for every observer, told apart by the user data: each is a
+  // listener of its own, and the same three again add nothing.
   ListenerLog log, other;
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_SampleRate, &ListenerLog::Proc, &log), noErr);
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_SampleRate, &ListenerLog::Proc, &other), noErr);
+  for (ListenerLog* l : {&log, &other, &log})
+    for (AudioUnitPropertyID id : {kAudioUnitProperty_SampleRate, kAudioUnitProperty_Latency})
+      ASSERT_EQ(AudioUnitAddPropertyListener(unit, id, &ListenerLog::Proc, l), noErr);
+
+  // A new rate changes the test product's latency from its reset handler: both observers hear
+  // of the latency, then of the rate, once each, and read the new value.
   ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, Float64(22050)), noErr);
-  EXPECT_EQ(log.rateSeen, 22050);  // the listener reads the new value
-  EXPECT_EQ(log.ids.size(), 1u);
-  EXPECT_TRUE(other.ids.empty());  // same ID and proc: registered once
+  EXPECT_EQ(log.ids, rateWrite);
+  EXPECT_EQ(other.ids, rateWrite);
+  EXPECT_EQ(log.rateSeen, 22050);
+  EXPECT_EQ(other.rateSeen, 22050);
   // A refused write is announced too, and the value is unchanged.
   EXPECT_NE(SetProp(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, Float64(-1)), noErr);
-  EXPECT_EQ(log.ids.size(), 2u);
+  EXPECT_EQ(log.ids.size(), 3u);
   EXPECT_EQ(log.rateSeen, 22050);
-  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_SampleRate, &ListenerLog::Proc, &other),
-            noErr);  // never added: nothing changes
-  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_SampleRate, &ListenerLog::Proc, &log),
-            noErr);
+
+  // Removing one observer keeps the other; removing one that was never added changes nothing.
+  ListenerLog stranger;
+  for (ListenerLog* l : {&other, &stranger})
+    for (AudioUnitPropertyID id : {kAudioUnitProperty_SampleRate, kAudioUnitProperty_Latency})
+      ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, id, &ListenerLog::Proc, l), noErr);
+  log.ids.clear();
+  other.ids.clear();
   ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, Float64(44100)), noErr);
-  EXPECT_EQ(log.ids.size(), 2u);
+  EXPECT_EQ(log.ids, rateWrite);
+  EXPECT_TRUE(other.ids.empty());
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_Latency, &ListenerLog::Proc, &log),
+            noErr);
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, Float64(48000)), noErr);
+  EXPECT_EQ(log.ids.back(), kAudioUnitProperty_SampleRate);
+  EXPECT_EQ(log.ids.size(), 3u);
+}
+
+TEST_P(AUTestBothRoads, HostsOwnPresetKeepsTheParametersAndReadsBackItsName)
+{
+  AudioUnit unit = Make(GetParam());
+  ListenerLog log;
+  ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_PresentPreset, &ListenerLog::Proc, &log), noErr);
+  auto gain = [unit] {
+    AudioUnitParameterValue v = 0;
+    EXPECT_EQ(AudioUnitGetParameter(unit, 0, kAudioUnitScope_Global, 0, &v), noErr);
+    return v;
+  };
+  auto expectPresent = [unit](SInt32 number, const char* name) {
+    for (AudioUnitPropertyID id : {kAudioUnitProperty_PresentPreset, kAudioUnitProperty_CurrentPreset})
+    {
+      AUPreset p{};
+      ASSERT_EQ(GetProp(unit, id, kAudioUnitScope_Global, 0, p), noErr);
+      EXPECT_EQ(p.presetNumber, number) << id;
+      EXPECT_EQ(Str(p.presetName), name) << id;
+      if (p.presetName) CFRelease(p.presetName);
+    }
+  };
+
+  // After loading a preset file of its own, a host names it with a negative number: the
+  // parameters stay as they are and the name is read back, whatever negative number it uses.
+  ASSERT_EQ(AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, 3.5f, 0), noErr);
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, AUPreset{-1, CFSTR("Bright Master")}),
+            noErr);
+  EXPECT_EQ(gain(), 3.5f);
+  expectPresent(-1, "Bright Master");
+  EXPECT_EQ(log.ids, std::vector<AudioUnitPropertyID>{kAudioUnitProperty_PresentPreset});
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, AUPreset{-7, CFSTR("Ünïcode")}),
+            noErr);
+  expectPresent(-7, "Ünïcode");
+
+  // Without a name a negative number names nothing: refused, the present preset unchanged.
+  EXPECT_EQ(SetProp(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, AUPreset{-1, nullptr}),
+            kAudioUnitErr_InvalidPropertyValue);
+  expectPresent(-7, "Ünïcode");
+
+  // Choosing a factory preset, or restoring a state, ends the host's preset.
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, AUPreset{1, nullptr}), noErr);
+  expectPresent(1, "Loud");
+  EXPECT_EQ(gain(), 6.0f);
+  CFPropertyListRef state = nullptr;
+  ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, state), noErr);
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, AUPreset{-1, CFSTR("Mine")}),
+            noErr);
+  expectPresent(-1, "Mine");
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, state), noErr);
+  CFRelease(state);
+  expectPresent(1, "Loud");
 }

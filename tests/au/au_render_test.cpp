@@ -1,7 +1,9 @@
 // Rendering through the component's entry points: every input link type, refused render
-// calls, host buffers the unit must fill or leave silent, notifications and bypass.
+// calls (an uninitialised unit included), host buffers the unit must fill or leave silent,
+// notifications and bypass.
 #include "tests/au/AUTestHost.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -197,9 +199,18 @@ TEST_P(AUTestBothRoads, RefusedRenderCallsDoNothing)
   ASSERT_EQ(ConnectSource(unit, source), noErr);
   ASSERT_EQ(AudioUnitAddRenderNotify(unit, &NotifyLog::Proc, &log), noErr);
   ASSERT_EQ(SetProp(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, UInt32(512)), noErr);
-  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
-
   HostBuffers out(2, 1024);
+  auto untouched = [&out] {
+    for (UInt32 c = 0; c < 2; ++c)
+      for (UInt32 s = 0; s < 1024; ++s)
+        if (out.Channel(c)[s] != 9.f) return false;
+    return true;
+  };
+  for (UInt32 c = 0; c < 2; ++c) std::fill(out.Channel(c), out.Channel(c) + 1024, 9.f);
+
+  // Before Initialize the unit does not render.
+  EXPECT_EQ(Render(unit, 0, out, 256), kAudioUnitErr_Uninitialized);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
   AudioUnitRenderActionFlags flags = 0;
   AudioTimeStamp noSampleTime{};
   noSampleTime.mFlags = kAudioTimeStampHostTimeValid;
@@ -208,10 +219,26 @@ TEST_P(AUTestBothRoads, RefusedRenderCallsDoNothing)
   EXPECT_EQ(Render(unit, 0, out, 256, 1), kAudioUnitErr_InvalidElement);
   HostBuffers shortBuffers(2, 100);
   EXPECT_EQ(Render(unit, 0, shortBuffers, 256), kAudio_ParamError);
+  // One buffer for an output whose format (the plug-in's, the host set none) has two channels.
+  HostBuffers mono(1, 256);
+  EXPECT_EQ(Render(unit, 0, mono, 256), kAudio_ParamError);
   EXPECT_EQ(source.calls, 0);
   EXPECT_TRUE(log.flags.empty());
+  EXPECT_TRUE(untouched());
   EXPECT_EQ(Render(unit, 0, out, 512), noErr);
   EXPECT_EQ(log.flags, (std::vector<UInt32>{kAudioUnitRenderAction_PreRender, kAudioUnitRenderAction_PostRender}));
+
+  // After Uninitialize: refused again, nothing pulled, notified or written; initialised again,
+  // it renders as before.
+  ASSERT_EQ(AudioUnitUninitialize(unit), noErr);
+  for (UInt32 c = 0; c < 2; ++c) std::fill(out.Channel(c), out.Channel(c) + 1024, 9.f);
+  EXPECT_EQ(Render(unit, 512, out, 512), kAudioUnitErr_Uninitialized);
+  EXPECT_TRUE(untouched());
+  EXPECT_EQ(source.calls, 1);
+  EXPECT_EQ(log.flags.size(), 2u);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  ASSERT_EQ(Render(unit, 512, out, 512), noErr);
+  ExpectSignal(out, 2, 512, 1.f, 512);
 }
 
 TEST_P(AUTestBothRoads, InputsArePulledOncePerTimeStamp)

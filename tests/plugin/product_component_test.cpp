@@ -5,12 +5,12 @@
 // reported by the right road for its host.
 
 #include "plugin/ORBEX9Defs.h"
+#include "tests/au/AUBundleHost.h"
 #include "tests/au/AUTestHost.h"
 #include "tests/plugin/TempHome.h"
 
 #include <AudioToolbox/AudioToolbox.h>
 #include <AudioUnit/AudioUnit.h>
-#include <CoreFoundation/CFBundleRegistry.h>
 #include <CoreFoundation/CFManualClock.h>
 #include <CoreFoundation/CoreFoundation.h>
 
@@ -32,92 +32,17 @@ using autest::HostBuffers;
 using autest::RenderAt;
 using autest::SetProp;
 
-// What the bundle's Info.plist says about the component, as a host reads it before loading.
-struct BundleEntry
-{
-  std::string type, subtype, manufacturer, name, factoryFunction;
-  SInt64 version = 0;
-};
-
-std::string Text(CFTypeRef s)
-{
-  if (!s || CFGetTypeID(s) != CFStringGetTypeID()) return "";
-  char buf[256] = {};
-  CFStringGetCString(static_cast<CFStringRef>(s), buf, sizeof(buf), kCFStringEncodingUTF8);
-  return buf;
-}
-
-BundleEntry ReadBundleEntry(const std::string& bundlePath)
-{
-  BundleEntry e;
-  CFBundleRef bundle = cfx::RegisterBundleAtPath(bundlePath);
-  if (!bundle) return e;
-  CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
-  CFTypeRef list = info ? CFDictionaryGetValue(info, CFSTR("AudioComponents")) : nullptr;
-  if (!list || CFGetTypeID(list) != CFArrayGetTypeID() || CFArrayGetCount(static_cast<CFArrayRef>(list)) < 1)
-    return e;
-  CFTypeRef first = CFArrayGetValueAtIndex(static_cast<CFArrayRef>(list), 0);
-  if (!first || CFGetTypeID(first) != CFDictionaryGetTypeID()) return e;
-  auto dict = static_cast<CFDictionaryRef>(first);
-  e.type = Text(CFDictionaryGetValue(dict, CFSTR("type")));
-  e.subtype = Text(CFDictionaryGetValue(dict, CFSTR("subtype")));
-  e.manufacturer = Text(CFDictionaryGetValue(dict, CFSTR("manufacturer")));
-  e.name = Text(CFDictionaryGetValue(dict, CFSTR("name")));
-  e.factoryFunction = Text(CFDictionaryGetValue(dict, CFSTR("factoryFunction")));
-  CFTypeRef v = CFDictionaryGetValue(dict, CFSTR("version"));
-  if (v && CFGetTypeID(v) == CFNumberGetTypeID()) CFNumberGetValue(static_cast<CFNumberRef>(v), kCFNumberSInt64Type, &e.version);
-  return e;
-}
-
-OSType FourCCOf(const std::string& s)
-{
-  if (s.size() != 4) return 0;
-  OSType v = 0;
-  for (char c : s) v = (v << 8) | static_cast<unsigned char>(c);
-  return v;
-}
-
-struct Component
-{
-  void* handle = nullptr;
-  AudioComponent comp = nullptr;
-  BundleEntry entry;
-};
+const auto Text = &autest::CFText;
 
 // Loaded and registered once, the way a host does it: the description from the bundle, the
 // library by dlopen, the factory by the name the bundle gives.
-const Component& TheComponent()
+const autest::BundleComponent& TheComponent()
 {
-  static Component c = [] {
-    Component lc;
-    const std::string exe = ORBEX9_COMPONENT_PATH;
-    lc.entry = ReadBundleEntry(exe.substr(0, exe.rfind("/Contents/MacOS/")));
-    lc.handle = dlopen(exe.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!lc.handle || lc.entry.factoryFunction.empty()) return lc;
-    auto factory =
-      reinterpret_cast<AudioComponentFactoryFunction>(dlsym(lc.handle, lc.entry.factoryFunction.c_str()));
-    AudioComponentDescription desc {};
-    desc.componentType = FourCCOf(lc.entry.type);
-    desc.componentSubType = FourCCOf(lc.entry.subtype);
-    desc.componentManufacturer = FourCCOf(lc.entry.manufacturer);
-    CFStringRef name = CFStringCreateWithCString(nullptr, lc.entry.name.c_str(), kCFStringEncodingUTF8);
-    if (factory && name)
-      lc.comp = AudioComponentRegister(&desc, name, static_cast<UInt32>(lc.entry.version), factory);
-    if (name) CFRelease(name);
-    return lc;
-  }();
+  static const autest::BundleComponent c = autest::LoadBundleComponent(ORBEX9_COMPONENT_PATH);
   return c;
 }
 
-// The host's main bundle, whose identifier names the host when an instance initialises.
-void SetHostBundle(const char* identifier)
-{
-  cfx::BundleDescription d;
-  d.identifier = identifier;
-  d.bundlePath = std::string("/tmp/orbex9-host-") + (*identifier ? identifier : "none") + ".app";
-  d.info = {{"CFBundleVersion", "1.0.0"}};
-  cfx::RegisterBundle(d, true);
-}
+const auto SetHostBundle = &autest::RegisterHostBundle;
 
 // A loud, deterministic stereo source: the sample at time t depends on t only.
 OSStatus Source(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
@@ -143,7 +68,7 @@ protected:
   void SetUp() override
   {
     ASSERT_NE(TheComponent().handle, nullptr) << dlerror();
-    ASSERT_NE(TheComponent().comp, nullptr);
+    ASSERT_NE(TheComponent().viaFactory, nullptr);
     cfx::UseManualClock(true, 1000.0);
     SetHostBundle("");
   }
@@ -157,7 +82,7 @@ protected:
   AudioUnit Make()
   {
     AudioUnit unit = nullptr;
-    EXPECT_EQ(AudioComponentInstanceNew(TheComponent().comp, &unit), noErr);
+    EXPECT_EQ(AudioComponentInstanceNew(TheComponent().viaFactory, &unit), noErr);
     if (unit) mUnits.push_back(unit);
     return unit;
   }
@@ -222,7 +147,7 @@ struct ListenerLog
 
 TEST_F(ProductComponent, BundleDescribesTheEffect)
 {
-  const BundleEntry& e = TheComponent().entry;
+  const autest::BundleEntry& e = TheComponent().entry;
   EXPECT_EQ(e.type, "aufx");
   EXPECT_EQ(e.subtype, "BV57");
   EXPECT_EQ(e.manufacturer, "BVQX");
@@ -320,8 +245,9 @@ TEST_F(ProductComponent, HostSeesTheSixteenParametersWithRangesTextsAndFlags)
     {
       EXPECT_EQ(info.unit, kAudioUnitParameterUnit_Generic);
     }
-    // The name is handed over; the unit name stays the unit's.
+    // The flag hands both strings over to the host.
     if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.cfNameString) CFRelease(info.cfNameString);
+    if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.unitName) CFRelease(info.unitName);
   }
   AudioUnitParameterInfo beyond {};
   EXPECT_NE(GetProp(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, kNumParams, beyond), noErr);
