@@ -1,5 +1,6 @@
 #pragma once
-// Growable byte buffer (granularity 4096) for raw resources and layer pixel data. Single owner.
+// Growable byte buffer (granularity 4096) for raw resources and layer pixel data. Single owner;
+// any thread, one at a time.
 
 #include "core/FxHeapBuf.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Handle of a parsed SVG image, passed by value. The image belongs to the process-wide SVG
-// store; an empty handle (no image) reports size 0 x 0 and draws nothing.
+// store; an empty handle (no image) reports size 0 x 0 and draws nothing. Main thread.
 
 #include "graphics/svg/SVGImage.h"
 
