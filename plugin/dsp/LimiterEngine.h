@@ -6,10 +6,10 @@
 // parameter and meter calls here.
 //
 // Threads:
-// - Parameter setters: any thread. Values are stored in atomics; the derived
+// - SetParam: any thread. Values are stored in atomics; the derived
 //   coefficients are computed on the calling thread and handed to the audio
-//   thread as one whole set (taken at the next block start). SetOSMode and
-//   SetLookAhead rebuild the processing state under the processing mutex.
+//   thread as one whole set (taken at the next block start). OS Mode and
+//   Look Ahead rebuild the processing state under the processing mutex.
 // - Prepare, OnReset, ConfigureProcessing, ReconfigureAndReport,
 //   ResetProcessingState, SetLatencyHooks: configuration thread; they take
 //   the processing mutex themselves and may allocate.
