@@ -1,8 +1,8 @@
 // The engine's block processing: configuration checks, channel link, mono,
 // saturation, bad input, resets, latency reporting and meters.
 
-#include "tests/plugin/EngineTestSupport.h"
-#include "tests/plugin/ReferenceLimiter.h"
+#include "tests/plugin/dsp/EngineTestSupport.h"
+#include "tests/plugin/dsp/ReferenceLimiter.h"
 
 #include <gtest/gtest.h>
 
@@ -85,8 +85,8 @@ TEST(LimiterEngine, ChannelLinkFullAndOff)
   for (double link : {0.0, 100.0})
   {
     LimiterEngine e;
-    e.SetLimitMode(1);
-    e.SetChannelLink(link);
+    e.SetParam(kLimitMode, 1);
+    e.SetParam(kChLink, link);
     Configure(e);
     const Stereo out = RunBlocks(e, in, {512});
     for (int i = 1000; i < n; ++i)
@@ -105,10 +105,10 @@ TEST(LimiterEngine, MonoRunsBothStagesOnTheFirstChannel)
   const int n = 6000;
   const std::vector<double> x = HotNoise(5, n, 2.0);
   LimiterEngine mono;
-  mono.SetGain(6.0);
+  mono.SetParam(kGain, 6.0);
   Configure(mono);
   LimiterEngine stereo;
-  stereo.SetGain(6.0);
+  stereo.SetParam(kGain, 6.0);
   Configure(stereo);
   // The second channel pointer of a mono block is the host's scratch: its
   // contents are not processed into the first.
@@ -125,8 +125,8 @@ TEST(LimiterEngine, SaturationOnlyWithGain)
   Stereo in {HotNoise(7, n, 0.5), HotNoise(8, n, 0.5)};
   auto render = [&](double gain, int sat) {
     LimiterEngine e;
-    e.SetGain(gain);
-    e.SetSaturationMode(sat);
+    e.SetParam(kGain, gain);
+    e.SetParam(kSatMode, sat);
     Configure(e);
     return RunBlocks(e, in, {512});
   };
@@ -158,8 +158,8 @@ TEST(LimiterEngine, NonFiniteInputIsSilence)
     LimiterEngine a, b;
     for (LimiterEngine* e : {&a, &b})
     {
-      e->SetOSMode(os);
-      e->SetGain(6.0);
+      e->SetParam(kOSMode, os);
+      e->SetParam(kGain, 6.0);
       Configure(*e);
     }
     const Stereo x = RunBlocks(a, bad, {333}); // odd blocks: every copy path
@@ -186,9 +186,9 @@ TEST(LimiterEngine, ResetWithTheSameFormatClearsTheSignalState)
     LimiterEngine used, fresh;
     for (LimiterEngine* e : {&used, &fresh})
     {
-      e->SetOSMode(os);
-      e->SetGain(6.0);
-      e->SetAutoRelease(1);
+      e->SetParam(kOSMode, os);
+      e->SetParam(kGain, 6.0);
+      e->SetParam(kAutoRelease, 1);
       Configure(*e, 44100, 256);
     }
     RunBlocks(used, first, {256});
@@ -210,8 +210,8 @@ TEST(LimiterEngine, ResetProcessingStateRefillsTheRingsAndClearsOnlyTheMeters)
   // The rings go back to {0, 1, 0} and the meters to rest; followers,
   // polarity state, ring position and coefficients run on.
   LimiterEngine e;
-  e.SetGain(9.0);
-  e.SetCeiling(-1.0);
+  e.SetParam(kGain, 9.0);
+  e.SetParam(kCeiling, -1.0);
   Configure(e, 48000, 128);
   RunBlocks(e, Stereo {HotNoise(31, 3000, 1.0), HotNoise(32, 3000, 1.0)}, {128});
   const ILimiterStage& s = e.Stage(0);
@@ -260,7 +260,7 @@ TEST(LimiterEngine, LatencyIsReportedWhereItChanges)
   EXPECT_EQ(e.OnReset(48000, 512), LimiterEngine::EStatus::kOK);
   EXPECT_TRUE(reports.empty());
   // Look Ahead Long rebuilds; the reset with a new block size reports 2560.
-  e.SetLookAhead(1);
+  e.SetParam(kLookAhead, 1);
   EXPECT_EQ(e.WantedLatency(), 2560);
   EXPECT_TRUE(reports.empty());
   EXPECT_EQ(e.OnReset(48000, 1024), LimiterEngine::EStatus::kOK);
@@ -271,7 +271,7 @@ TEST(LimiterEngine, LatencyIsReportedWhereItChanges)
   EXPECT_EQ(reports.size(), 1u);
 
   // Host code 2 takes a changed latency from the block itself.
-  e.SetLookAhead(0);
+  e.SetParam(kLookAhead, 0);
   std::vector<double> l(32, 0.0), r(32, 0.0);
   double* io[2] = {l.data(), r.data()};
   e.ProcessBlock(io, io, 32, 2, 2);
@@ -289,13 +289,22 @@ TEST(LimiterEngine, LatencyIsReportedWhereItChanges)
 TEST(LimiterEngine, ParametersAreClampedAndNaNIgnored)
 {
   LimiterEngine e;
-  e.SetGain(100.0);
-  e.SetAttack(-5.0);
-  e.SetCeiling(std::numeric_limits<double>::quiet_NaN());
-  e.SetChannelLink(250.0);
-  e.SetOSMode(9);
-  e.SetCeilingMode(3);
+  e.SetParam(kGain, 100.0);
+  e.SetParam(kAttack, -5.0);
+  e.SetParam(kCeiling, std::numeric_limits<double>::quiet_NaN());
+  e.SetParam(kChLink, 250.0);
+  e.SetParam(kOSMode, 9);
+  e.SetParam(koutputmode, 3);
+  e.SetParam(kLimitMode, 0.9); // enums are truncated
+  e.SetParam(kSatMode, -std::numeric_limits<double>::infinity());
+  // Indices outside the table and the product's own settings change nothing.
+  e.SetParam(-1, 5.0);
+  e.SetParam(kNumParams, 5.0);
+  e.SetParam(kGUIScale, 2.0);
+  e.SetParam(kMeterMode, 2.0);
   const LimiterParams p = e.GetParams();
+  EXPECT_EQ(p.limitMode, 0);
+  EXPECT_EQ(p.satMode, 0);
   EXPECT_EQ(p.gain, 24.0);
   EXPECT_EQ(p.attack, 0.0);
   EXPECT_EQ(p.ceiling, 0.0);
@@ -307,7 +316,7 @@ TEST(LimiterEngine, ParametersAreClampedAndNaNIgnored)
 TEST(LimiterEngine, MetersAndRefreshPacing)
 {
   LimiterEngine e;
-  e.SetGain(12.0);
+  e.SetParam(kGain, 12.0);
   Configure(e, 48000, 512);
   EXPECT_EQ(e.RefreshPeriod(), 800);
   EXPECT_EQ(e.GetMeterValue(), 1.0);
@@ -383,17 +392,17 @@ TEST(LimiterEngine, MatchesThePlainReferenceChainAtTheBaseRate)
                                       << drive << " link " << link << " limit " << limit << " sat " << sat << " auto "
                                       << autoR << " volume " << ceilMode << " stereo " << stereo);
       LimiterEngine e;
-      e.SetLookAhead(lookAhead);
-      e.SetGain(gain);
-      e.SetAttack(attack);
-      e.SetRelease(release);
-      e.SetAutoRelease(autoR);
-      e.SetCeiling(ceiling);
-      e.SetDrive(drive);
-      e.SetChannelLink(link);
-      e.SetLimitMode(limit);
-      e.SetSaturationMode(sat);
-      e.SetCeilingMode(ceilMode);
+      e.SetParam(kLookAhead, lookAhead);
+      e.SetParam(kGain, gain);
+      e.SetParam(kAttack, attack);
+      e.SetParam(kRelease, release);
+      e.SetParam(kAutoRelease, autoR);
+      e.SetParam(kCeiling, ceiling);
+      e.SetParam(kDrive, drive);
+      e.SetParam(kChLink, link);
+      e.SetParam(kLimitMode, limit);
+      e.SetParam(kSatMode, sat);
+      e.SetParam(koutputmode, ceilMode);
       ASSERT_EQ(e.Prepare(fs, 300), LimiterEngine::EStatus::kOK);
       reference::RefEngine ref(fs, lookAhead, gain, attack, release, autoR, ceiling, drive, link, limit, sat, ceilMode);
 
@@ -438,7 +447,7 @@ TEST(LimiterEngine, ParameterChangesBetweenBlocksMatchTheReference)
       const double fs = trial % 2 ? 48000.0 : 88200.0;
       const int lookAhead = trial % 3 == 2 ? 1 : 0;
       LimiterEngine e;
-      e.SetLookAhead(lookAhead);
+      e.SetParam(kLookAhead, lookAhead);
       ASSERT_EQ(e.Prepare(fs, 256), LimiterEngine::EStatus::kOK);
       reference::RefEngine ref(fs, lookAhead, 0.0, 0.0, 0.0, 0, 0.0, 0.0, 100.0, 0, 0, 0);
       LimiterParams p = e.GetParams();
@@ -451,16 +460,16 @@ TEST(LimiterEngine, ParameterChangesBetweenBlocksMatchTheReference)
         {
           switch (rng() % 10)
           {
-            case 0: e.SetGain(p.gain = (rng() % 2400) / 100.0); break;
-            case 1: e.SetAttack(p.attack = (rng() % 200) / 100.0); break;
-            case 2: e.SetRelease(p.release = (rng() % 5000) / 100.0); break;
-            case 3: e.SetAutoRelease(p.autoRelease = 1 - p.autoRelease); break;
-            case 4: e.SetCeiling(p.ceiling = -static_cast<double>(rng() % 1200) / 100.0); break;
-            case 5: e.SetDrive(p.drive = (rng() % 600) / 100.0); break;
-            case 6: e.SetChannelLink(p.channelLink = static_cast<double>(rng() % 101)); break;
-            case 7: e.SetLimitMode(p.limitMode = 1 - p.limitMode); break;
-            case 8: e.SetSaturationMode(p.satMode = 1 - p.satMode); break;
-            default: e.SetCeilingMode(p.ceilingMode = 1 - p.ceilingMode); break;
+            case 0: e.SetParam(kGain, p.gain = (rng() % 2400) / 100.0); break;
+            case 1: e.SetParam(kAttack, p.attack = (rng() % 200) / 100.0); break;
+            case 2: e.SetParam(kRelease, p.release = (rng() % 5000) / 100.0); break;
+            case 3: e.SetParam(kAutoRelease, p.autoRelease = 1 - p.autoRelease); break;
+            case 4: e.SetParam(kCeiling, p.ceiling = -static_cast<double>(rng() % 1200) / 100.0); break;
+            case 5: e.SetParam(kDrive, p.drive = (rng() % 600) / 100.0); break;
+            case 6: e.SetParam(kChLink, p.channelLink = static_cast<double>(rng() % 101)); break;
+            case 7: e.SetParam(kLimitMode, p.limitMode = 1 - p.limitMode); break;
+            case 8: e.SetParam(kSatMode, p.satMode = 1 - p.satMode); break;
+            default: e.SetParam(koutputmode, p.ceilingMode = 1 - p.ceilingMode); break;
           }
           ref.SetParams(p.gain, p.attack, p.release, p.autoRelease, p.ceiling, p.drive, p.channelLink, p.limitMode,
                         p.satMode, p.ceilingMode);

@@ -1,6 +1,6 @@
 // Row-buffer helpers.
 
-#include "plugin/SampleBuffer2D.h"
+#include "plugin/dsp/SampleBuffer2D.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // steps the followers; at the end of every block it publishes their values
 // into atomics that the editor and idle handling read without a lock.
 
-#include "plugin/IPeakFollower.h"
+#include "plugin/dsp/IPeakFollower.h"
 
 #include <array>
 #include <atomic>

@@ -9,7 +9,7 @@
 //
 // Threads: audio thread, under the processing mutex (as the stages).
 
-#include "plugin/ILimiterStage.h"
+#include "plugin/dsp/ILimiterStage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,8 +47,10 @@ class LimiterStagePair
 {
 public:
   // True when both stages can run in lockstep: configured alike, at the same
-  // ring position and with full rings (always so after a configuration or
-  // clear, since the engine feeds them the same number of samples).
+  // ring position, with full rings (always so after a configuration or
+  // clear, since the engine feeds them the same number of samples) and at
+  // unit output scale (the only scale the limiter sets: the lanes skip the
+  // multiplications by it, which would change nothing).
   static bool CanPair(const ILimiterStage& a, const ILimiterStage& b) noexcept;
 
   // Auto-release coefficient of a stage for the level L (see ILimiterStage).
@@ -96,7 +98,6 @@ public:
     const __m128d inGain = pairsimd::Pair(a.inputGain, b.inputGain);
     const __m128d threshold = pairsimd::Pair(a.threshold, b.threshold);
     const __m128d ceilingGain = pairsimd::Pair(a.ceilingGain, b.ceilingGain);
-    const __m128d outScale = pairsimd::Pair(a.outputScale, b.outputScale);
     const int32_t maxCount = a.maxCount;
     const int32_t ringLength = a.ringLength;
     const int32_t clampA = a.silenceClamp;
@@ -208,7 +209,7 @@ public:
         gv = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(gv, hv), gc), hv));
       }
       const __m128d gainV = Mode == 2 ? gv : held;
-      sink(i, _mm_mul_pd(pairsimd::Pair(ringA[w], ringB[w]), outScale), gainV, _mm_mul_pd(gainV, outScale));
+      sink(i, pairsimd::Pair(ringA[w], ringB[w]), gainV, gainV);
     }
 
     // Back into the records.
@@ -242,8 +243,8 @@ public:
       const double* r = s.ring.get() + w;
       s.gain = Mode == 2 ? lane(gv) : lane(held);
       s.readGain = r[1];
-      s.outputSample = r[0] * s.outputScale;
-      s.scaledGain = s.gain * s.outputScale;
+      s.outputSample = r[0];
+      s.scaledGain = s.gain;
       s.writeIndex = w;
     }
     a.previousPolarity = static_cast<int32_t>(pairsimd::Lo(prevPol));

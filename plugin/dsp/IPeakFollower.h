@@ -5,7 +5,7 @@
 // Threads: a follower belongs to the audio thread while processing runs; the
 // configuration path sets it up under the processing mutex.
 
-#include "plugin/BranchFree.h"
+#include "plugin/dsp/BranchFree.h"
 
 #include <algorithm>
 #include <cmath>

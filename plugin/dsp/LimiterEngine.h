@@ -6,27 +6,30 @@
 // parameter and meter calls here.
 //
 // Threads:
-// - Parameter setters: any thread. Values are stored in atomics; the derived
+// - SetParam: any thread. Values are stored in atomics; the derived
 //   coefficients are computed on the calling thread and handed to the audio
-//   thread as one whole set (taken at the next block start). SetOSMode and
-//   SetLookAhead rebuild the processing state under the processing mutex.
+//   thread as one whole set (taken at the next block start). OS Mode and
+//   Look Ahead rebuild the processing state under the processing mutex.
 // - Prepare, OnReset, ConfigureProcessing, ReconfigureAndReport,
 //   ResetProcessingState, SetLatencyHooks: configuration thread; they take
 //   the processing mutex themselves and may allocate.
-// - ProcessBlock: audio thread; takes only the processing mutex, never
-//   allocates, throws or does I/O (a latency hook it calls must obey the same).
+// - ProcessBlock: audio thread; only tries the processing mutex (a block that
+//   finds it held is silence), never allocates, throws or does I/O (a
+//   latency hook it calls must obey the same).
 // - Meter reads, GetMeterValue, ConsumeRefresh, latency queries: any thread,
 //   lock-free.
 
-#include "plugin/ILimiterStage.h"
-#include "plugin/IOversampler.h"
-#include "plugin/ISaturator.h"
-#include "plugin/ISoftClipper.h"
-#include "plugin/LimiterCoeffSet.h"
-#include "plugin/LimiterMeters.h"
-#include "plugin/LimiterParams.h"
-#include "plugin/TripleBuffer.h"
+#include "plugin/dsp/ILimiterStage.h"
+#include "plugin/dsp/IOversampler.h"
+#include "plugin/dsp/ISaturator.h"
+#include "plugin/dsp/ISoftClipper.h"
+#include "plugin/dsp/LimiterCoeffSet.h"
+#include "plugin/dsp/LimiterMeters.h"
+#include "plugin/dsp/LimiterParamTable.h"
+#include "plugin/dsp/LimiterParams.h"
+#include "plugin/dsp/TripleBuffer.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -59,20 +62,12 @@ public:
   LimiterEngine(const LimiterEngine&) = delete;
   LimiterEngine& operator=(const LimiterEngine&) = delete;
 
-  // ---- Parameters (any thread). Out-of-range values are clamped to the
-  // parameter's range; NaN leaves the parameter unchanged.
-  void SetOSMode(int32_t index);    // 0..4; a change rebuilds under the mutex
-  void SetGain(double dB);          // 0..24
-  void SetAttack(double ms);        // 0..1000
-  void SetRelease(double ms);       // 0..1000
-  void SetAutoRelease(int32_t on);  // 0..1
-  void SetLookAhead(int32_t index); // 0..1; rebuilds under the mutex
-  void SetCeiling(double dB);       // -24..0
-  void SetDrive(double dB);         // 0..24
-  void SetChannelLink(double pct);  // 0..100
-  void SetLimitMode(int32_t mode);  // 0 Hard, 1 Soft
-  void SetSaturationMode(int32_t on);
-  void SetCeilingMode(int32_t mode); // 0 Ceiling, 1 Volume
+  // ---- Parameters (any thread), by the index of the parameter table
+  // (LimiterParamTable.h), whose row gives the range and what a change does.
+  // Values are clamped to the range, enums truncated; NaN, an index outside
+  // the table and the product's own settings (no engine effect) are ignored.
+  // OS Mode (when it changes) and Look Ahead rebuild under the mutex.
+  void SetParam(int paramIdx, double value);
   LimiterParams GetParams() const noexcept;
 
   // Recomputes every parameter-derived value and publishes it to the audio
@@ -122,7 +117,11 @@ public:
   // silence / is discarded); nIn and nOut are the connected channel counts
   // (1 or 2; mono runs both stages on channel 0 and writes channel 0).
   // Non-finite input samples are processed as silence. In place is allowed.
+  // Never waits: a block that meets a rebuild in progress is output as
+  // silence and leaves the meters as they were.
   void ProcessBlock(double** inputs, double** outputs, int nFrames, int nIn, int nOut) noexcept;
+  // Blocks output as silence because a rebuild held the processing state.
+  uint64_t SkippedBlocks() const noexcept { return mSkippedBlocks.load(std::memory_order_relaxed); }
 
   // ---- Meters (any thread).
   // max of the two fast gain-reduction meters' outputs (the larger gain).
@@ -171,19 +170,12 @@ private:
   void RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
                   bool stereo) noexcept;
 
-  // Parameters.
-  std::atomic<int32_t> mOSMode {0};
-  std::atomic<double> mGain {0.0};
-  std::atomic<double> mAttack {0.0};
-  std::atomic<double> mRelease {0.0};
-  std::atomic<int32_t> mAutoRelease {0};
-  std::atomic<int32_t> mLookAhead {0};
-  std::atomic<double> mCeiling {0.0};
-  std::atomic<double> mDrive {0.0};
-  std::atomic<double> mChannelLink {100.0};
-  std::atomic<int32_t> mLimitMode {0};
-  std::atomic<int32_t> mSatMode {0};
-  std::atomic<int32_t> mCeilingMode {0};
+  // Parameters, by table index (only those the engine uses are read).
+  std::array<std::atomic<double>, kNumParams> mValues;
+  int32_t IntParam(int paramIdx) const noexcept
+  {
+    return static_cast<int32_t>(mValues[static_cast<size_t>(paramIdx)].load(std::memory_order_relaxed));
+  }
 
   // Coefficient hand-over (writers serialised by mCoeffMutex).
   std::mutex mCoeffMutex;
@@ -221,6 +213,7 @@ private:
   int mRefreshPeriod = 0;
   int mRefreshCounter = 0;
   std::atomic<bool> mRefreshDue {false};
+  std::atomic<uint64_t> mSkippedBlocks {0};
 
   // Host.
   std::atomic<int32_t> mHostCode {-1};

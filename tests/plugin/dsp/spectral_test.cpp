@@ -1,6 +1,6 @@
 // Spectral helpers against brute-force transforms and window formulas.
 
-#include "plugin/SpectralUtility.h"
+#include "plugin/dsp/SpectralUtility.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 //
 // Threads: audio thread.
 
-#include "plugin/IPeakFollower.h"
+#include "plugin/dsp/IPeakFollower.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -78,10 +78,9 @@ inline void StepHoldRunPair(IPeakFollower& l, IPeakFollower& r, const double* v,
     }
     return;
   }
-  const __m128d one = _mm_set1_pd(1.0);
-  auto input = [one](__m128d x) {
+  auto input = [](__m128d x) {
     if constexpr (Invert)
-      return _mm_sub_pd(one, _mm_min_pd(x, one));
+      return _mm_sub_pd(_mm_set1_pd(1.0), _mm_min_pd(x, _mm_set1_pd(1.0)));
     else
       return x;
   };

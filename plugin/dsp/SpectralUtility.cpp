@@ -1,4 +1,4 @@
-#include "plugin/SpectralUtility.h"
+#include "plugin/dsp/SpectralUtility.h"
 
 #include <cmath>
 #include <numbers>

@@ -9,7 +9,7 @@
 // accessors run on the audio thread under the same mutex. CurrentFactor and
 // MeasuredLatency may be read from any thread.
 
-#include "plugin/AlignedRow.h"
+#include "plugin/dsp/AlignedRow.h"
 
 #include <array>
 #include <atomic>

@@ -1,7 +1,7 @@
-#include "plugin/LimiterEngine.h"
+#include "plugin/dsp/LimiterEngine.h"
 
-#include "plugin/FollowerPair.h"
-#include "plugin/LimiterStagePair.h"
+#include "plugin/dsp/FollowerPair.h"
+#include "plugin/dsp/LimiterStagePair.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,14 +30,6 @@ std::atomic<bool> gWideAllowed {true};
 template <typename T> T ClampTo(T v, T lo, T hi)
 {
   return v < lo ? lo : (v > hi ? hi : v);
-}
-
-bool StoreClamped(std::atomic<double>& a, double v, double lo, double hi)
-{
-  if (std::isnan(v))
-    return false;
-  a.store(ClampTo(v, lo, hi), std::memory_order_relaxed);
-  return true;
 }
 
 // Copies n samples, turning NaN and infinities into silence.
@@ -99,6 +91,8 @@ void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR
 
 LimiterEngine::LimiterEngine()
 {
+  for (int i = 0; i < kNumParams; ++i)
+    mValues[static_cast<size_t>(i)].store(limiterparams::Spec(i).defaultValue, std::memory_order_relaxed);
   UpdateCoefficients();
 }
 
@@ -111,100 +105,59 @@ int LimiterEngine::FactorForOSMode(int32_t index) noexcept
 
 // ---------------------------------------------------------------- parameters
 
-void LimiterEngine::SetOSMode(int32_t index)
+void LimiterEngine::SetParam(int paramIdx, double value)
 {
-  index = ClampTo<int32_t>(index, 0, 4);
-  if (index == mOSMode.load(std::memory_order_relaxed))
+  using namespace limiterparams;
+  if (!IsParam(paramIdx) || std::isnan(value))
     return;
-  std::lock_guard<std::mutex> lock(mMutex);
-  mOSMode.store(index, std::memory_order_relaxed);
-  if (mConfigured.load(std::memory_order_relaxed))
-    mOversampler.SetFactor(FactorForOSMode(index));
-  Reconfigure();
-}
-
-void LimiterEngine::SetLookAhead(int32_t index)
-{
-  std::lock_guard<std::mutex> lock(mMutex);
-  mLookAhead.store(ClampTo<int32_t>(index, 0, 1), std::memory_order_relaxed);
-  Reconfigure();
-}
-
-void LimiterEngine::SetGain(double dB)
-{
-  if (StoreClamped(mGain, dB, 0.0, 24.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetAttack(double ms)
-{
-  if (StoreClamped(mAttack, ms, 0.0, 1000.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetRelease(double ms)
-{
-  if (StoreClamped(mRelease, ms, 0.0, 1000.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetAutoRelease(int32_t on)
-{
-  mAutoRelease.store(ClampTo<int32_t>(on, 0, 1), std::memory_order_relaxed);
-  UpdateCoefficients();
-}
-
-void LimiterEngine::SetCeiling(double dB)
-{
-  if (StoreClamped(mCeiling, dB, -24.0, 0.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetDrive(double dB)
-{
-  if (StoreClamped(mDrive, dB, 0.0, 24.0))
-    UpdateCoefficients();
-}
-
-void LimiterEngine::SetChannelLink(double pct)
-{
-  if (StoreClamped(mChannelLink, pct, 0.0, 100.0))
-    PublishParams(false);
-}
-
-void LimiterEngine::SetLimitMode(int32_t mode)
-{
-  mLimitMode.store(ClampTo<int32_t>(mode, 0, 1), std::memory_order_relaxed);
-  PublishParams(false);
-}
-
-void LimiterEngine::SetSaturationMode(int32_t on)
-{
-  mSatMode.store(ClampTo<int32_t>(on, 0, 1), std::memory_order_relaxed);
-  PublishParams(false);
-}
-
-void LimiterEngine::SetCeilingMode(int32_t mode)
-{
-  mCeilingMode.store(ClampTo<int32_t>(mode, 0, 1), std::memory_order_relaxed);
-  UpdateCoefficients();
+  const ParamSpec& spec = Spec(paramIdx);
+  if (spec.engine == EEngine::kNone)
+    return;
+  value = ClampTo(value, spec.min, spec.max);
+  if (spec.kind == EKind::kEnum)
+    value = std::trunc(value);
+  std::atomic<double>& slot = mValues[static_cast<size_t>(paramIdx)];
+  switch (spec.engine)
+  {
+    case EEngine::kRebuild:
+    {
+      // An unchanged OS Mode keeps everything; a Look Ahead change always rebuilds.
+      if (paramIdx == kOSMode && value == slot.load(std::memory_order_relaxed))
+        return;
+      std::lock_guard<std::mutex> lock(mMutex);
+      slot.store(value, std::memory_order_relaxed);
+      if (paramIdx == kOSMode && mConfigured.load(std::memory_order_relaxed))
+        mOversampler.SetFactor(FactorForOSMode(static_cast<int32_t>(value)));
+      Reconfigure();
+      return;
+    }
+    case EEngine::kStageValues:
+      slot.store(value, std::memory_order_relaxed);
+      UpdateCoefficients();
+      return;
+    default:
+      slot.store(value, std::memory_order_relaxed);
+      PublishParams(false);
+      return;
+  }
 }
 
 LimiterParams LimiterEngine::GetParams() const noexcept
 {
   LimiterParams p;
-  p.osMode = mOSMode.load(std::memory_order_relaxed);
-  p.gain = mGain.load(std::memory_order_relaxed);
-  p.attack = mAttack.load(std::memory_order_relaxed);
-  p.release = mRelease.load(std::memory_order_relaxed);
-  p.autoRelease = mAutoRelease.load(std::memory_order_relaxed);
-  p.lookAhead = mLookAhead.load(std::memory_order_relaxed);
-  p.ceiling = mCeiling.load(std::memory_order_relaxed);
-  p.drive = mDrive.load(std::memory_order_relaxed);
-  p.channelLink = mChannelLink.load(std::memory_order_relaxed);
-  p.limitMode = mLimitMode.load(std::memory_order_relaxed);
-  p.satMode = mSatMode.load(std::memory_order_relaxed);
-  p.ceilingMode = mCeilingMode.load(std::memory_order_relaxed);
+  auto real = [this](int i) { return mValues[static_cast<size_t>(i)].load(std::memory_order_relaxed); };
+  p.osMode = IntParam(kOSMode);
+  p.gain = real(kGain);
+  p.attack = real(kAttack);
+  p.release = real(kRelease);
+  p.autoRelease = IntParam(kAutoRelease);
+  p.lookAhead = IntParam(kLookAhead);
+  p.ceiling = real(kCeiling);
+  p.drive = real(kDrive);
+  p.channelLink = real(kChLink);
+  p.limitMode = IntParam(kLimitMode);
+  p.satMode = IntParam(kSatMode);
+  p.ceilingMode = IntParam(koutputmode);
   return p;
 }
 
@@ -328,8 +281,8 @@ void LimiterEngine::Reconfigure()
 {
   const double fs = mSampleRate.load(std::memory_order_relaxed);
   const int blockSize = mBlockSize.load(std::memory_order_relaxed);
-  const int32_t osMode = mOSMode.load(std::memory_order_relaxed);
-  const int32_t lookAhead = mLookAhead.load(std::memory_order_relaxed);
+  const int32_t osMode = IntParam(kOSMode);
+  const int32_t lookAhead = IntParam(kLookAhead);
   const int factor = FactorForOSMode(osMode);
   const double fsF = fs * static_cast<double>(factor);
 
@@ -415,7 +368,7 @@ int LimiterEngine::ComputeLatency() const noexcept
   int m = current >= 2 ? mOversampler.MeasuredLatency(current) : 0;
   if (current == 8 || current == 32 || current == 64 || current == 128 || current == 256)
     m += 1;
-  const int32_t osMode = mOSMode.load(std::memory_order_relaxed);
+  const int32_t osMode = IntParam(kOSMode);
   const int F = FactorForOSMode(osMode);
   return (mMaxCount.load(std::memory_order_relaxed) - 1) / F + m + (osMode == 4 ? 1 : 0);
 }
@@ -439,7 +392,18 @@ double LimiterEngine::GetMeterValue() const noexcept
 void LimiterEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, int nIn,
                                  int nOut) noexcept
 {
-  std::lock_guard<std::mutex> lock(mMutex);
+  // The render thread never waits: while a rebuild (OS Mode, Look Ahead, a new
+  // format) holds the processing state, this block is silence, which keeps
+  // every sample under the ceiling, and the meters hold their values.
+  std::unique_lock<std::mutex> lock(mMutex, std::try_to_lock);
+  if (!lock.owns_lock())
+  {
+    for (int c = 0; c < 2 && outputs && nFrames > 0; ++c)
+      if (outputs[c])
+        std::memset(outputs[c], 0, static_cast<size_t>(nFrames) * sizeof(double));
+    mSkippedBlocks.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
 
   if (mHostCode.load(std::memory_order_relaxed) == kHostCodeReportsFromBlock)
   {
@@ -665,18 +629,26 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
   const __m128d clampHi = _mm_set_pd(cl1.clampHigh, cl0.clampHigh);
   const __m128d inFactor = _mm_set1_pd(mActive.inputMeterFactor);
   double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
+  const bool unitScale = st0.outputScale == 1.0 && st1.outputScale == 1.0;
   double* const s = mPairOut;
   double* const g = mPairGain;
   double* const sg = mPairScaled;
   for (int done = 0; done < n;)
   {
     const int len = std::min(n - done, kPairRun);
-    LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
-                                      [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
-                                        _mm_store_pd(s + 2 * j, out);
-                                        _mm_store_pd(g + 2 * j, gain);
-                                        _mm_store_pd(sg + 2 * j, scaled);
-                                      });
+    if (unitScale)
+      LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
+                                               [s, g](int j, __m128d out, __m128d gain, __m128d) {
+                                                 _mm_store_pd(s + 2 * j, out);
+                                                 _mm_store_pd(g + 2 * j, gain);
+                                               });
+    else
+      LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
+                                               [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
+                                                 _mm_store_pd(s + 2 * j, out);
+                                                 _mm_store_pd(g + 2 * j, gain);
+                                                 _mm_store_pd(sg + 2 * j, scaled);
+                                               });
     __m128d r = _mm_loadu_pd(ratio);
     FollowerPair<true, Blend> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
     FollowerPair<false, Blend> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
@@ -722,7 +694,8 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
         r = _mm_loadu_pd(rr);
       }
       // Gain-reduction meters see each stage's own gain.
-      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, _mm_load_pd(sg + 2 * j)), absMask);
+      // At unit output scale the scaled gain is the gain itself.
+      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, unitScale ? gv : _mm_load_pd(sg + 2 * j)), absMask);
       _mm_store_pd(sg + 2 * j, gr); // the hold meters take the whole stretch below
       grFast.Step(gr);
       if (volume)

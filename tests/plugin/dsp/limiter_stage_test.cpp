@@ -1,11 +1,11 @@
 // The limiter stage and its peak follower against a plain reference written
 // independently of the engine's code, plus the stage's documented edge cases.
 
-#include "plugin/ILimiterStage.h"
-#include "plugin/FollowerPair.h"
-#include "plugin/LimiterStagePair.h"
+#include "plugin/dsp/ILimiterStage.h"
+#include "plugin/dsp/FollowerPair.h"
+#include "plugin/dsp/LimiterStagePair.h"
 
-#include "tests/plugin/ReferenceLimiter.h"
+#include "tests/plugin/dsp/ReferenceLimiter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/SampleBuffer2D.h"
+#include "plugin/dsp/SampleBuffer2D.h"
 
 #include <cstring>
 #include <new>

@@ -12,7 +12,7 @@
 // configuration path; ApplyCoefficients runs on the audio thread when a new
 // coefficient set has been published.
 
-#include "plugin/IPeakFollower.h"
+#include "plugin/dsp/IPeakFollower.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Soft clipper, final clamp values and sine saturator.
 
-#include "plugin/ILimiterStage.h"
-#include "plugin/ISaturator.h"
-#include "plugin/ISoftClipper.h"
+#include "plugin/dsp/ILimiterStage.h"
+#include "plugin/dsp/ISaturator.h"
+#include "plugin/dsp/ISoftClipper.h"
 
 #include <gtest/gtest.h>
 

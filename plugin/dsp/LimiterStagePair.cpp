@@ -1,4 +1,4 @@
-#include "plugin/LimiterStagePair.h"
+#include "plugin/dsp/LimiterStagePair.h"
 
 bool LimiterStagePair::CanPair(const ILimiterStage& a, const ILimiterStage& b) noexcept
 {
@@ -6,7 +6,7 @@ bool LimiterStagePair::CanPair(const ILimiterStage& a, const ILimiterStage& b) n
          b.stride == ILimiterStage::kStride && a.ringLength == b.ringLength && a.maxCount == b.maxCount &&
          a.writeIndex == b.writeIndex && a.fillCount == a.ringLength && b.fillCount == b.ringLength &&
          a.G.attackCoeff == a.G.releaseCoeff && b.G.attackCoeff == b.G.releaseCoeff &&
-         a.ringLength == a.maxCount * ILimiterStage::kStride;
+         a.ringLength == a.maxCount * ILimiterStage::kStride && a.outputScale == 1.0 && b.outputScale == 1.0;
 }
 
 double LimiterStagePair::AutoReleaseCoeff(const ILimiterStage& s, double L) noexcept

@@ -1,4 +1,4 @@
-#include "plugin/LimiterMeters.h"
+#include "plugin/dsp/LimiterMeters.h"
 
 void LimiterMeters::Configure(double baseRate, double processingRate) noexcept
 {

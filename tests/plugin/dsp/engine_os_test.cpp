@@ -2,7 +2,7 @@
 // delay of an impulse, the ceiling on hot material, and block-split
 // invariance.
 
-#include "tests/plugin/EngineTestSupport.h"
+#include "tests/plugin/dsp/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@ TEST(LimiterEngineOS, ReportedLatencyEqualsTheImpulseDelay)
       {
         SCOPED_TRACE(testing::Message() << "fs " << fs << " look-ahead " << lookAhead << " os " << os);
         LimiterEngine e;
-        e.SetOSMode(os);
-        e.SetLookAhead(lookAhead);
-        e.SetLimitMode(1); // held gain: exactly 1 for a quiet signal
+        e.SetParam(kOSMode, os);
+        e.SetParam(kLookAhead, lookAhead);
+        e.SetParam(kLimitMode, 1); // held gain: exactly 1 for a quiet signal
         ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
         const int latency = e.WantedLatency();
         EXPECT_EQ(latency, e.ComputeLatency());
@@ -63,14 +63,14 @@ TEST(LimiterEngineOS, CeilingHoldsOnHotMaterial)
     for (const Setting& s : settings)
     {
       LimiterEngine e;
-      e.SetOSMode(os);
-      e.SetCeiling(s.ceiling);
-      e.SetGain(s.gain);
-      e.SetDrive(s.drive);
-      e.SetCeilingMode(s.ceilingMode);
-      e.SetLimitMode(s.limitMode);
-      e.SetSaturationMode(s.sat);
-      e.SetAutoRelease(s.autoRelease);
+      e.SetParam(kOSMode, os);
+      e.SetParam(kCeiling, s.ceiling);
+      e.SetParam(kGain, s.gain);
+      e.SetParam(kDrive, s.drive);
+      e.SetParam(koutputmode, s.ceilingMode);
+      e.SetParam(kLimitMode, s.limitMode);
+      e.SetParam(kSatMode, s.sat);
+      e.SetParam(kAutoRelease, s.autoRelease);
       ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
       const double limit = s.ceilingMode == 1 ? 1.0 : std::pow(10.0, s.ceiling / 20.0);
       for (const Stereo& in : signals)
@@ -98,10 +98,10 @@ TEST(LimiterEngineOS, RandomBlockSplitsEqualOneWholePass)
       LimiterEngine whole, split;
       for (LimiterEngine* e : {&whole, &split})
       {
-        e->SetOSMode(os);
-        e->SetGain(9.0);
-        e->SetAutoRelease(1);
-        e->SetLookAhead(os % 2);
+        e->SetParam(kOSMode, os);
+        e->SetParam(kGain, 9.0);
+        e->SetParam(kAutoRelease, 1);
+        e->SetParam(kLookAhead, os % 2);
         ASSERT_EQ(e->Prepare(44100, 1024), LimiterEngine::EStatus::kOK);
       }
       const Stereo a = RunBlocks(whole, in, {1024}, nIn, nIn);
@@ -123,11 +123,11 @@ TEST(LimiterEngineOS, FactorChangesRebuildAndNoAudioIsLostWhileFilling)
   LimiterEngine e;
   ASSERT_EQ(e.Prepare(48000, 256), LimiterEngine::EStatus::kOK);
   EXPECT_EQ(e.OversamplingFactor(), 1);
-  e.SetOSMode(3);
+  e.SetParam(kOSMode, 3);
   EXPECT_EQ(e.OversamplingFactor(), 8);
   EXPECT_DOUBLE_EQ(e.Stage(0).rate, 48000.0 * 8);
   EXPECT_EQ(e.WantedLatency(), 64 + e.Oversampler().MeasuredLatency(8) + 1);
-  e.SetOSMode(4);
+  e.SetParam(kOSMode, 4);
   EXPECT_EQ(e.WantedLatency(), 32 + e.Oversampler().MeasuredLatency(16) + 1);
 
   // A sine that starts at once comes out whole: from the latency on the
@@ -138,8 +138,8 @@ TEST(LimiterEngineOS, FactorChangesRebuildAndNoAudioIsLostWhileFilling)
   for (int os = 1; os <= 4; ++os)
   {
     LimiterEngine f;
-    f.SetOSMode(os);
-    f.SetLimitMode(1);
+    f.SetParam(kOSMode, os);
+    f.SetParam(kLimitMode, 1);
     ASSERT_EQ(f.Prepare(48000, 256), LimiterEngine::EStatus::kOK);
     const int latency = f.WantedLatency();
     const Stereo out = RunBlocks(f, in, {256});

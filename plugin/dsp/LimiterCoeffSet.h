@@ -3,10 +3,10 @@
 // from one parameter snapshot: stage values, clipper, clamp and saturator
 // values, and the per-block factors. Published whole through a TripleBuffer.
 
-#include "plugin/ILimiterStage.h"
-#include "plugin/ISaturator.h"
-#include "plugin/ISoftClipper.h"
-#include "plugin/LimiterParams.h"
+#include "plugin/dsp/ILimiterStage.h"
+#include "plugin/dsp/ISaturator.h"
+#include "plugin/dsp/ISoftClipper.h"
+#include "plugin/dsp/LimiterParams.h"
 
 struct LimiterCoeffSet
 {

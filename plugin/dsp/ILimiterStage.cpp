@@ -1,4 +1,4 @@
-#include "plugin/ILimiterStage.h"
+#include "plugin/dsp/ILimiterStage.h"
 
 #include <algorithm>
 #include <new>

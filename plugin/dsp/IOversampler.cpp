@@ -1,4 +1,4 @@
-#include "plugin/IOversampler.h"
+#include "plugin/dsp/IOversampler.h"
 
 #include "resampler/CDSPResampler.h"
 

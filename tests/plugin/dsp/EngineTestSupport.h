@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the engine tests: signal makers and a block runner.
 
-#include "plugin/LimiterEngine.h"
+#include "plugin/dsp/LimiterEngine.h"
 
 #include <algorithm>
 #include <cmath>
