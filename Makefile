@@ -26,7 +26,11 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-bench: build
+# The benchmarks also measure the open LV2 limiters; their packages are installed here only.
+bench: bootstrap
+	@scripts/bootstrap-bench
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/run-bench $(BUILD)
 
 asan: bootstrap

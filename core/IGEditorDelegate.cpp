@@ -1,12 +1,11 @@
 #include "core/IGEditorDelegate.h"
 
+#include "core/IControlLink.h"
 #include "core/IParam.h"
 #include "core/IStateChunk.h"
-#include "graphics/IGfx.h"
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace fx::gfx {
 
@@ -17,7 +16,9 @@ IGEditorDelegate::IGEditorDelegate(int nParams)
 
 IGEditorDelegate::~IGEditorDelegate()
 {
-  // The editor goes before the functions that made it and the parameters it shows.
+  // The editor goes before the functions that made it and the parameters it shows. The classes
+  // above this one are gone already, so the editor must not call back into the delegate.
+  mTearingDown = true;
   mGraphics.reset();
 }
 
@@ -25,7 +26,7 @@ void* IGEditorDelegate::OpenWindow(void* pParent)
 {
   if (mGraphics) ReleaseGraphics();
 
-  IGfx* graphics = CreateGraphics();
+  IGfxLink* graphics = CreateGraphics();
   if (!graphics) return nullptr;
   mGraphics.reset(graphics);
 
@@ -54,7 +55,7 @@ void IGEditorDelegate::ReleaseGraphics()
   mGraphics.reset();
 }
 
-IGfx* IGEditorDelegate::CreateGraphics()
+IGfxLink* IGEditorDelegate::CreateGraphics()
 {
   return mMakeGraphicsFunc ? mMakeGraphicsFunc() : nullptr;
 }
@@ -69,27 +70,13 @@ void IGEditorDelegate::SendControlValueFromDelegate(int ctrlTag, double normaliz
   // Not a number (say a meter fed by damaged audio) is no position: the control keeps its own.
   if (!mGraphics || std::isnan(normalizedValue)) return;
   // Reached from host and timer callbacks: an unknown tag is ignored, never thrown into them.
-  try
-  {
-    if (IControl* control = mGraphics->GetControlWithTag(ctrlTag))
-      control->SetValueFromDelegate(normalizedValue, 0);
-  }
-  catch (const std::out_of_range&)
-  {
-  }
+  if (IControlLink* control = mGraphics->FindControlWithTag(ctrlTag)) control->SetValueFromDelegate(normalizedValue, 0);
 }
 
 void IGEditorDelegate::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize, const void* pData)
 {
   if (!mGraphics) return;
-  try
-  {
-    if (IControl* control = mGraphics->GetControlWithTag(ctrlTag))
-      control->OnMsgFromDelegate(msgTag, dataSize, pData);
-  }
-  catch (const std::out_of_range&)
-  {
-  }
+  if (IControlLink* control = mGraphics->FindControlWithTag(ctrlTag)) control->OnMsgFromDelegate(msgTag, dataSize, pData);
 }
 
 void IGEditorDelegate::SendMidiMsgFromDelegate(const IMidiMsg& msg)
@@ -98,7 +85,7 @@ void IGEditorDelegate::SendMidiMsgFromDelegate(const IMidiMsg& msg)
   {
     for (int i = 0; i < mGraphics->NControls(); ++i)
     {
-      IControl* control = mGraphics->GetControl(i);
+      IControlLink* control = mGraphics->GetControl(i);
       if (control && control->GetWantsMidi()) control->OnMidi(msg);
     }
   }
@@ -118,7 +105,7 @@ void IGEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double value
 
     for (int i = 0; i < mGraphics->NControls(); ++i)
     {
-      IControl* control = mGraphics->GetControl(i);
+      IControlLink* control = mGraphics->GetControl(i);
       if (!control) continue;
       for (int v = 0; v < control->NVals(); ++v)
       {

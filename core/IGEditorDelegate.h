@@ -5,6 +5,7 @@
 // and scale with the plug-in state. Main thread only.
 
 #include "core/IEditorDelegate.h"
+#include "core/IGfxLink.h"
 
 #include <functional>
 #include <memory>
@@ -13,10 +14,12 @@ namespace fx::gfx {
 
 class IGfx;
 
+/** The editor is held through IGfxLink, the part of it the delegate drives; the factory returns
+ *  the new editor object (an IGfx converts to it) and the layout function receives the IGfx. */
 class IGEditorDelegate : public IEditorDelegate
 {
 public:
-  using MakeGraphicsFunc = std::function<IGfx*()>;
+  using MakeGraphicsFunc = std::function<IGfxLink*()>;
   using LayoutFunc = std::function<void(IGfx*)>;
 
   /** Size of the editor state written by SerializeEditorState. */
@@ -34,11 +37,12 @@ public:
   void CloseWindow() override;
 
   /** A new editor from the factory; null when none is installed. */
-  virtual IGfx* CreateGraphics();
-  /** Runs the layout function on the editor, when one is installed. */
+  virtual IGfxLink* CreateGraphics();
+  /** Runs the layout function on the editor, when one is installed. The back end calls it with
+   *  itself while it opens its window. */
   virtual void LayoutUI(IGfx* pGraphics);
   /** The editor while its window is ready, else null. */
-  virtual IGfx* GetUI() const { return mEditorReady ? mGraphics.get() : nullptr; }
+  virtual IGfxLink* GetUI() const { return mEditorReady ? mGraphics.get() : nullptr; }
 
   /** A value for the control with that tag (slot 0); unknown tags and NaN are ignored. */
   void SendControlValueFromDelegate(int ctrlTag, double normalizedValue) override;
@@ -68,7 +72,9 @@ public:
   bool GetEditorReady() const { return mEditorReady; }
 
   /** The editor object, whether or not its window is ready (null when none exists). */
-  IGfx* GetGraphics() const { return mGraphics.get(); }
+  IGfxLink* GetGraphics() const { return mGraphics.get(); }
+  /** True once the delegate is being destroyed: its editor must not call back into it. */
+  bool IsTearingDown() const { return mTearingDown; }
 
   int GetSavedWidth() const { return mSavedWidth; }
   int GetSavedHeight() const { return mSavedHeight; }
@@ -81,13 +87,14 @@ private:
 
   MakeGraphicsFunc mMakeGraphicsFunc;
   LayoutFunc mLayoutFunc;
-  std::unique_ptr<IGfx> mGraphics;
+  std::unique_ptr<IGfxLink> mGraphics;
   int mSavedWidth = 0;
   int mSavedHeight = 0;
   float mSavedScale = 0.f;
   bool mSizeSaved = false;
   bool mClosing = false;
   bool mEditorReady = false;
+  bool mTearingDown = false;
 };
 
 } // namespace fx::gfx

@@ -4,8 +4,8 @@
 #include "plugin/ORBEX9.h"
 
 #include "core/HostCode.h"
-#include "graphics/IGfx.h"
-#include "plugin/LimiterMeters.h"
+#include "core/IGfxLink.h"
+#include "plugin/dsp/LimiterMeters.h"
 
 #include <atomic>
 #include <cstdio>
@@ -54,7 +54,7 @@ void ORBEX9::OnIdle()
     if (GetLatency() != wanted) ReportLatency(wanted);
   }
 
-  fx::gfx::IGfx* ui = GetUI();
+  fx::gfx::IGfxLink* ui = GetUI();
   if (!mEditorOpen || !ui) return;
 
   if (mGUIScaleChanged.load(std::memory_order_relaxed) && !(mEditorLink && mEditorLink->IsPopupMenuOpen()))

@@ -213,7 +213,7 @@ TEST(APIBase, ExceptionsFromControlLookupsDoNotLeaveTheTimer)
     void OnIdle() override
     {
       ++idles;
-      if (GetGraphics()) GetGraphics()->GetControlWithTag(12345);  // throws std::out_of_range
+      if (GetGraphics()) static_cast<FakeGfx*>(GetGraphics())->GetControlWithTag(12345);  // throws std::out_of_range
     }
     int idles = 0;
   } p;

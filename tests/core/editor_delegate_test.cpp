@@ -88,7 +88,7 @@ TEST(EditorDelegate, NoFactoryGivesNoEditorAndReadyFlagGatesGetUI)
   EXPECT_EQ(p.CreateGraphics(), nullptr);
 
   TestPlugin q;
-  q.SetMakeGraphicsFunc([&q]() -> gfx::IGfx* {
+  q.SetMakeGraphicsFunc([&q]() -> gfx::IGfxLink* {
     auto* g = new FakeGfx(q, 400, 300, 1.f);
     g->drawContextReady = false;
     return g;

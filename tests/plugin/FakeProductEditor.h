@@ -3,8 +3,9 @@
 // records what the plug-in does to them, and a layout that records control positions and a
 // meter scale in the plug-in exactly as the real layout does.
 
+#include "core/IControlLink.h"
 #include "core/IGEditorDelegate.h"
-#include "graphics/IGfx.h"
+#include "core/IGfxLink.h"
 #include "plugin/ORBEX9.h"
 
 #include <memory>
@@ -13,17 +14,27 @@
 
 namespace producttest {
 
-class FakeControl : public fx::gfx::IControl
+class FakeControl : public fx::gfx::IControlLink
 {
 public:
-  explicit FakeControl(int paramIdx = -1) : IControl({paramIdx}) {}
+  explicit FakeControl(int paramIdx = -1) : mParamIdx(paramIdx) {}
   void SetValueFromDelegate(double value, int valIdx) override { SetValue(value, valIdx); }
+  int NVals() const override { return 1; }
+  int GetParamIdx(int valIdx = 0) const override { return valIdx == 0 ? mParamIdx : -1; }
+  bool GetWantsMidi() const override { return false; }
+  double GetValue(int valIdx = 0) const { return valIdx == 0 ? mValue : 0.0; }
+  void SetValue(double value, int valIdx = 0)
+  {
+    if (valIdx == 0) mValue = value;
+  }
+  int mParamIdx;
+  double mValue = 0.0;
   std::string mText;
   std::string mLabel;
   int mDirtyCount = 0;
 };
 
-class FakeGfx : public fx::gfx::IGfx
+class FakeGfx : public fx::gfx::IGfxLink
 {
 public:
   explicit FakeGfx(fx::gfx::IGEditorDelegate& delegate, float scale) : mDelegate(delegate), mScale(scale) {}
@@ -31,7 +42,7 @@ public:
   void* OpenWindow(void* /*pParent*/) override
   {
     mDelegate.SetEditorReady(true);
-    mDelegate.LayoutUI(this);
+    mDelegate.LayoutUI(nullptr); // not a full editor: the layout uses the one it made
     mDelegate.OnUIOpen();
     return this;
   }
@@ -51,13 +62,13 @@ public:
   bool OnKeyDown(float, float, const fx::gfx::IKeyPress&) override { return false; }
   bool OnKeyUp(float, float, const fx::gfx::IKeyPress&) override { return false; }
   int NControls() const override { return static_cast<int>(mControls.size()); }
-  fx::gfx::IControl* GetControl(int idx) const override
+  fx::gfx::IControlLink* GetControl(int idx) const override { return Control(idx); }
+  fx::gfx::IControlLink* FindControlWithTag(int /*tag*/) const override { return nullptr; }
+
+  FakeControl* Control(int idx) const
   {
     return (idx >= 0 && idx < NControls()) ? mControls[static_cast<size_t>(idx)].get() : nullptr;
   }
-  fx::gfx::IControl* GetControlWithTag(int /*tag*/) const override { return nullptr; }
-
-  FakeControl* Control(int idx) const { return static_cast<FakeControl*>(GetControl(idx)); }
   int Attach(int paramIdx = -1)
   {
     mControls.push_back(std::make_unique<FakeControl>(paramIdx));
@@ -142,8 +153,8 @@ struct FakeEditor
       mGfx = new FakeGfx(mPlug, static_cast<float>(mPlug.GetGUIScale()));
       return mGfx;
     });
-    plug.SetLayoutFunc([this](fx::gfx::IGfx* g) {
-      auto* gfx = static_cast<FakeGfx*>(g);
+    plug.SetLayoutFunc([this](fx::gfx::IGfx*) {
+      FakeGfx* gfx = mGfx;
       for (int i = 0; i < kCount; ++i) gfx->Attach(i == kCeiling ? static_cast<int>(::kCeiling) : -1);
       ORBEX9::ControlIndices& c = mPlug.GetControlIndices();
       c.ceilingKnob = kCeiling;

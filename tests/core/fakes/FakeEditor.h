@@ -4,9 +4,10 @@
 // the screen scale, calls LayoutUI and then OnUIOpen, and returns a view. It records what the
 // delegate asks of it.
 
+#include "core/IControlLink.h"
 #include "core/IGEditorDelegate.h"
+#include "core/IGfxLink.h"
 #include "core/IMidiMsg.h"
-#include "graphics/IGfx.h"
 #include "graphics/records/IKeyPress.h"
 
 #include <map>
@@ -17,13 +18,27 @@
 
 namespace fx::test {
 
-class FakeControl : public gfx::IControl
+class FakeControl : public gfx::IControlLink
 {
 public:
   explicit FakeControl(std::vector<int> paramIdxs = {-1}, bool wantsMidi = false)
-    : IControl(std::move(paramIdxs))
+    : mParamIdxs(std::move(paramIdxs)), mValues(mParamIdxs.size(), 0.0), mWantsMidi(wantsMidi)
   {
-    SetWantsMidi(wantsMidi);
+  }
+
+  int NVals() const override { return static_cast<int>(mParamIdxs.size()); }
+  int GetParamIdx(int valIdx = 0) const override
+  {
+    return (valIdx >= 0 && valIdx < NVals()) ? mParamIdxs[static_cast<size_t>(valIdx)] : -1;
+  }
+  bool GetWantsMidi() const override { return mWantsMidi; }
+  double GetValue(int valIdx = 0) const
+  {
+    return (valIdx >= 0 && valIdx < NVals()) ? mValues[static_cast<size_t>(valIdx)] : 0.0;
+  }
+  void SetValue(double value, int valIdx = 0)
+  {
+    if (valIdx >= 0 && valIdx < NVals()) mValues[static_cast<size_t>(valIdx)] = value;
   }
 
   void SetValueFromDelegate(double value, int valIdx) override
@@ -37,9 +52,14 @@ public:
   std::vector<std::pair<int, double>> values;  // (value slot, value) as received
   std::vector<std::pair<int, int>> msgs;       // (msgTag, dataSize)
   std::vector<IMidiMsg> midi;
+
+private:
+  std::vector<int> mParamIdxs;
+  std::vector<double> mValues;
+  bool mWantsMidi;
 };
 
-class FakeGfx : public gfx::IGfx
+class FakeGfx : public gfx::IGfxLink
 {
 public:
   struct ResizeCall
@@ -64,7 +84,7 @@ public:
     mOpen = true;
     mDelegate.SetEditorReady(drawContextReady);
     SetScreenScale(2.f);
-    mDelegate.LayoutUI(this);
+    mDelegate.LayoutUI(nullptr); // not a full editor: the layout finds it through GetGraphics
     mDelegate.OnUIOpen();
     return &mView;
   }
@@ -103,11 +123,17 @@ public:
   }
 
   int NControls() const override { return static_cast<int>(mControls.size()); }
-  gfx::IControl* GetControl(int idx) const override
+  gfx::IControlLink* GetControl(int idx) const override
   {
     return (idx >= 0 && idx < NControls()) ? mControls[static_cast<size_t>(idx)].get() : nullptr;
   }
-  gfx::IControl* GetControlWithTag(int tag) const override { return mTags.at(tag); }
+  gfx::IControlLink* FindControlWithTag(int tag) const override
+  {
+    auto it = mTags.find(tag);
+    return it == mTags.end() ? nullptr : it->second;
+  }
+  /** Throws std::out_of_range for an unknown tag, as the editor's own lookup does. */
+  gfx::IControlLink* GetControlWithTag(int tag) const { return mTags.at(tag); }
 
   FakeControl* Attach(FakeControl* control, int tag = -1)
   {
@@ -142,7 +168,7 @@ private:
   bool mOpen = false;
   int mView = 0;
   std::vector<std::unique_ptr<FakeControl>> mControls;
-  std::map<int, gfx::IControl*> mTags;
+  std::map<int, gfx::IControlLink*> mTags;
 };
 
 } // namespace fx::test

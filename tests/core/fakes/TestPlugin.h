@@ -58,13 +58,13 @@ public:
       GetParam(kActive)->InitBool("Active", true);
       GetParam(kSteps)->InitInt("Steps", 5, 0, 10);
     }
-    SetMakeGraphicsFunc([this]() -> gfx::IGfx* {
+    SetMakeGraphicsFunc([this]() -> gfx::IGfxLink* {
       ++graphicsMade;
       return new FakeGfx(*this, GetEditorWidth(), GetEditorHeight(), 1.f);
     });
-    SetLayoutFunc([this](gfx::IGfx* g) {
+    SetLayoutFunc([this](gfx::IGfx*) {
       ++layouts;
-      auto* fake = static_cast<FakeGfx*>(g);
+      auto* fake = static_cast<FakeGfx*>(GetGraphics());
       lastEditor = fake;
       if (layoutFunc) layoutFunc(*fake);
     });
