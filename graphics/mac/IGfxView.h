@@ -112,6 +112,7 @@ class IGfxView_vORBEX9_au : public NSView, public NSViewToolTipOwner, public NST
 
  private:
   void pointerMod(NSEvent* event, IMouseMod& mod);
+  void pressed(NSEvent* event, bool right);
   void dragged(NSEvent* event, bool right);
   void key(NSEvent* event, bool up);
   NSCursor* makeMoveCursor();

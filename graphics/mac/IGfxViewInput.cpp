@@ -113,16 +113,19 @@ void IGfxView_vORBEX9_au::mouseExited(NSEvent*)
     mGraphics->OnMouseOut();
 }
 
-void IGfxView_vORBEX9_au::mouseDown(NSEvent* event)
+void IGfxView_vORBEX9_au::pressed(NSEvent* event, bool right)
 {
-  const IMouseInfo info = getMouseLeft(event);
+  const IMouseInfo info = right ? getMouseRight(event) : getMouseLeft(event);
   if (!mGraphics) return;
+  // The second click of a double click (the fourth ...) is a double click.
   const NSInteger clicks = event->clickCount();
   if (clicks <= 1 || clicks % 2 == 1)
     mGraphics->OnMouseDown({info});
   else
     mGraphics->OnMouseDblClick(info.x, info.y, info.ms);
 }
+
+void IGfxView_vORBEX9_au::mouseDown(NSEvent* event) { pressed(event, false); }
 
 void IGfxView_vORBEX9_au::mouseUp(NSEvent* event)
 {
@@ -152,16 +155,7 @@ void IGfxView_vORBEX9_au::dragged(NSEvent* event, bool right)
 
 void IGfxView_vORBEX9_au::mouseDragged(NSEvent* event) { dragged(event, false); }
 
-void IGfxView_vORBEX9_au::rightMouseDown(NSEvent* event)
-{
-  const IMouseInfo info = getMouseRight(event);
-  if (!mGraphics) return;
-  const NSInteger clicks = event->clickCount();
-  if (clicks <= 1 || clicks % 2 == 1)
-    mGraphics->OnMouseDown({info});
-  else
-    mGraphics->OnMouseDblClick(info.x, info.y, info.ms);
-}
+void IGfxView_vORBEX9_au::rightMouseDown(NSEvent* event) { pressed(event, true); }
 
 void IGfxView_vORBEX9_au::rightMouseUp(NSEvent* event)
 {
