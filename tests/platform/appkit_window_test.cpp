@@ -107,7 +107,7 @@ TEST_F(WindowTest, MovesAndKeysGoToTheFirstResponderAndUnhandledKeysGoUp) {
   appkit_test::Key(window_, kVK_ANSI_A, NSEventModifierFlagShift);
   window_->sendEvent(nsx::ScrollWheelEvent(NSMakePoint(20, 110), 0, window_->windowNumber(), 0, -2, NO));
   EXPECT_EQ(inner->log, (std::vector<std::string>{"move 10,10", "wheel -2"}));  // the wheel: the view under it
-  EXPECT_EQ(view_->log, std::vector<std::string>{"key 0 A"});                   // the key came up from inner
+  EXPECT_EQ(view_->log, std::vector<std::string>{"key 0 A shift"});             // the key came up from inner
   // A view leaving the window stops being first responder.
   inner->removeFromSuperview();
   EXPECT_EQ(window_->firstResponder(), window_);
