@@ -158,6 +158,22 @@ TEST_F(WindowTest, DroppedFilesReachAViewThatRegisteredTheirType) {
   EXPECT_EQ(view_->log, std::vector<std::string>{"drop /tmp/song.wav"});
 }
 
+TEST_F(WindowTest, TheContentViewLeavesItsWindowWithEverythingInIt) {
+  Mouse(window_, NSEventTypeLeftMouseDown, 20, 110, 1);  // view_ is pressed and first responder
+  NSView* content = window_->contentView();
+  content->retain();
+  content->removeFromSuperview();
+  EXPECT_EQ(window_->contentView(), nullptr);
+  EXPECT_EQ(view_->window(), nullptr);
+  EXPECT_EQ(window_->firstResponder(), window_);
+  Mouse(window_, NSEventTypeLeftMouseUp, 20, 110, 1);  // reaches no one
+  Mouse(window_, NSEventTypeLeftMouseDown, 20, 110, 1);
+  EXPECT_EQ(view_->log, std::vector<std::string>{"down 10,10 x1"});
+  window_->setContentView(content);
+  content->release();
+  EXPECT_EQ(view_->window(), window_);
+}
+
 TEST_F(WindowTest, ThePointerOnTheScreenFollowsEventsAndWarps) {
   nsx::SetMainScreen(NSMakeSize(1920, 1080), 1.0);
   Mouse(window_, NSEventTypeMouseMoved, 20, 110, 0);
