@@ -5,9 +5,12 @@ JOBS      ?= $(shell nproc)
 BUILD     ?= build
 ASAN_DIR  ?= build-asan
 TSAN_DIR  ?= build-tsan
+FUZZ_DIR  ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_SMOKE_SECONDS ?= 4
 CMAKE_GEN := -G Ninja
 
-.PHONY: all bootstrap build run test bench asan tsan ci clean
+.PHONY: all bootstrap build run test bench asan tsan fuzz fuzz-smoke ci clean
 
 all: build
 
@@ -26,7 +29,11 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-bench: build
+# The benchmarks also measure the open LV2 limiters; their packages are installed here only.
+bench: bootstrap
+	@scripts/bootstrap-bench
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/run-bench $(BUILD)
 
 asan: bootstrap
@@ -44,7 +51,15 @@ tsan: bootstrap
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target $$targets && \
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -L threads
 
-ci: test asan tsan
+# Every fuzz target (fuzz/), built with clang in $(FUZZ_DIR): a few seconds each in CI,
+# longer on demand (make fuzz FUZZ_SECONDS=3600).
+fuzz-smoke: bootstrap
+	JOBS=$(JOBS) scripts/run-fuzz $(FUZZ_SMOKE_SECONDS) $(FUZZ_DIR)
+
+fuzz: bootstrap
+	JOBS=$(JOBS) scripts/run-fuzz $(FUZZ_SECONDS) $(FUZZ_DIR)
+
+ci: test asan tsan fuzz-smoke
 
 clean:
-	rm -rf $(BUILD) $(ASAN_DIR) $(TSAN_DIR) out
+	rm -rf $(BUILD) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) out

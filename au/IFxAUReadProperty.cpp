@@ -115,14 +115,9 @@ OSStatus IFxAU::ReadStreamFormat(AudioUnitScope scope, AudioUnitElement element,
   if (!bus) return kAudioUnitErr_InvalidProperty;
   if (!pData) return noErr;
   AudioStreamBasicDescription f{};
-  f.mSampleRate = GetSampleRate();
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = 4;
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = 4;
-  f.mChannelsPerFrame = static_cast<UInt32>(bus->mHostChannels >= 0 ? bus->mHostChannels : bus->mPlugChannels);
-  f.mBitsPerChannel = 32;
+  FillOutASBDForLPCM(f, GetSampleRate(),
+                     static_cast<UInt32>(bus->mHostChannels >= 0 ? bus->mHostChannels : bus->mPlugChannels), 32, 32,
+                     true, false, true);
   std::memcpy(pData, &f, sizeof(f));
   return noErr;
 }

@@ -33,7 +33,6 @@ public:
    *  OnUIOpen and returns null. */
   virtual void* OpenWindow(void* pParent);
   virtual void CloseWindow();
-  virtual void ReservedHook4() {}
   /** The editor opened: sends every parameter's normalised value to the editor. */
   virtual void OnUIOpen();
   virtual void OnUIClose() {}

@@ -62,8 +62,6 @@ public:
   virtual void BeginInformHostOfParamChange(int /*paramIdx*/) {}
   virtual void EndInformHostOfParamChange(int /*paramIdx*/) {}
   virtual void InformHostOfParamChange(int /*paramIdx*/, double /*normalizedValue*/) {}
-  virtual void ReservedHook69() {}
-  virtual void ReservedHook70() {}
 
   /** The UI's set path: stores the value from a normalised one (step-rounded, clamped, atomic
    *  exchange keeping the previous value), tells the host the normalised value as given, and with

@@ -42,31 +42,12 @@ public:
   /** True when every parameter's value equals data[startIndex + i] in single precision
    *  (difference below 1e-05); true without parameters. data must hold that many doubles. */
   virtual bool CompareState(const double* data, int startIndex) const;
-  virtual int ReservedQuery48() { return 0; }
-  virtual int ReservedQuery49() { return 0; }
   virtual void OnHostVersionKnown() {}
   /** Appends 0 .. count-1 when 1 <= count < number of parameters; otherwise nothing. */
   virtual void ListParamIndices(int count, std::vector<int>& list) const;
-  virtual bool ReservedQuery52() { return true; }
-  virtual void ReservedHook53() {}
-  virtual int ReservedQuery54(int /*a*/, int /*b*/, bool* pOut)
-  {
-    if (pOut) *pOut = false;
-    return 0;
-  }
   /** Main-thread idle work, called by the 20 ms timer. */
   virtual void OnIdle() {}
   virtual void LogBuildInfo() const {}
-  virtual void ReservedQuery58(int* pA, int* pB, int* pC) const
-  {
-    if (pA) *pA = 0;
-    if (pB) *pB = 0;
-    if (pC) *pC = 0;
-  }
-  virtual void ReservedHook59() {}
-  virtual int ReservedQuery60() { return 0; }
-  virtual void ReservedHook61() {}
-  virtual int ReservedQuery62() { return 0; }
 
   // --- Identity ---
   const char* GetPluginName() const { return mPluginName.Get(); }

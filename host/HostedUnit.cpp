@@ -149,14 +149,7 @@ bool HostedUnit::Configure(double sampleRate, int channels, int maxFrames, AURen
 
 bool HostedUnit::ChangeSampleRate(double sampleRate, int channels, std::string& error) {
   AudioStreamBasicDescription f{};
-  f.mSampleRate = sampleRate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = 4;
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = 4;
-  f.mChannelsPerFrame = static_cast<UInt32>(channels);
-  f.mBitsPerChannel = 32;
+  FillOutASBDForLPCM(f, sampleRate, static_cast<UInt32>(channels), 32, 32, true, false, true);
   for (const AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output}) {
     const OSStatus s = AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, scope, 0, &f, sizeof f);
     if (s != noErr) {

@@ -1,30 +1,32 @@
 #include "plugin/IXMLParameters.h"
 
 #include "core/IParam.h"
+#include "plugin/dsp/LimiterParamTable.h"
+
+#include <array>
 
 namespace {
 
-constexpr XMLParamDescriptor kTable[] = {
-  {"kGain", 3, XMLParamDescriptor::kKindReal, "%.2lf"},
-  {"kAttack", 4, XMLParamDescriptor::kKindReal, "%.2lf"},
-  {"kRelease", 5, XMLParamDescriptor::kKindReal, "%.2lf"},
-  {"kAutoRelease", 6, XMLParamDescriptor::kKindInt, "%d"},
-  {"kLookAhead", 7, XMLParamDescriptor::kKindInt, "%d"},
-  {"kCeiling", 8, XMLParamDescriptor::kKindReal, "%.2lf"},
-  {"kDrive", 9, XMLParamDescriptor::kKindReal, "%.2lf"},
-  {"kChLink", 10, XMLParamDescriptor::kKindReal, "%.1lf"},
-  {"kMeterMode", 11, XMLParamDescriptor::kKindInt, "%d"},
-  {"kLimitMode", 12, XMLParamDescriptor::kKindInt, "%d"},
-  {"kSatMode", 13, XMLParamDescriptor::kKindInt, "%d"},
-  {"koutputmode", 14, XMLParamDescriptor::kKindInt, "%d"},
-  {nullptr, XMLParamDescriptor::kEnd, 0, nullptr},
-};
+// The preset document's rows, in parameter order, from the parameter table.
+constexpr auto kTable = [] {
+  using namespace limiterparams;
+  std::array<XMLParamDescriptor, CountXmlKeys() + 1> t {};
+  size_t k = 0;
+  for (const ParamSpec& p : kParams)
+  {
+    if (!p.xmlKey) continue;
+    t[k++] = {p.xmlKey, p.index,
+              p.kind == EKind::kDouble ? XMLParamDescriptor::kKindReal : XMLParamDescriptor::kKindInt, p.xmlFormat};
+  }
+  t[k] = {nullptr, XMLParamDescriptor::kEnd, 0, nullptr};
+  return t;
+}();
 
 } // namespace
 
 const XMLParamDescriptor* IXMLParameters::ParamTable()
 {
-  return kTable;
+  return kTable.data();
 }
 
 bool IXMLParameters::TableSelects(const XMLParamDescriptor* table, int paramIdx, const fx::IParam* param)

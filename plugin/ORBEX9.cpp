@@ -97,34 +97,23 @@ ORBEX9::~ORBEX9()
 
 void ORBEX9::InitParameters()
 {
-  using fx::IParam;
-  GetParam(kGUIScale)->InitDouble("GUI Scale", GetGUIScale(), 0.5, 3.0, 0.01, "", fx::kFlagCannotAutomate, "GUI",
-                                  IParam::ShapeLinear(), fx::kUnitCustom);
-  GetParam(kTooltips)->InitEnum("Toggle Tooltips", mTooltips.load(), {"Off", "On"}, fx::kFlagCannotAutomate, "GUI");
-  GetParam(kOSMode)->InitEnum("OS Mode", mOSMode.load(), {"1x", "2x", "4x", "8x", "16x"}, fx::kFlagCannotAutomate,
-                              "Processing");
-  GetParam(kGain)->InitDouble("Gain", mGain.load(), 0.0, 24.0, 0.01, "dB", 0, "Processing", IParam::ShapePowCurve(2.0),
-                              fx::kUnitCustom);
-  GetParam(kAttack)->InitDouble("Attack", mAttack.load(), 0.0, 1000.0, 0.01, "ms", 0, "Processing",
-                                IParam::ShapePowCurve(2.0), fx::kUnitCustom);
-  GetParam(kRelease)->InitDouble("Release", mRelease.load(), 0.0, 1000.0, 0.01, "ms", 0, "Processing",
-                                 IParam::ShapePowCurve(2.0), fx::kUnitCustom);
-  GetParam(kAutoRelease)->InitEnum("Auto Release", mAutoRelease.load(), {"Off", "On"}, 0, "Processing");
-  GetParam(kLookAhead)->InitEnum("Look Ahead", mLookAhead.load(), {"Short", "Long"}, fx::kFlagCannotAutomate,
-                                 "Processing");
-  GetParam(kCeiling)->InitDouble("Ceiling", mCeiling.load(), -24.0, 0.0, 0.01, "dBFS", 0, "Processing",
-                                 IParam::ShapePowCurve(0.5), fx::kUnitCustom);
-  GetParam(kDrive)->InitDouble("Drive", mDrive.load(), 0.0, 24.0, 0.01, "dB", 0, "Processing",
-                               IParam::ShapePowCurve(2.0), fx::kUnitCustom);
-  GetParam(kChLink)->InitDouble("Channel Link", mChLink.load(), 0.0, 100.0, 1.0, "%", 0, "Processing",
-                                IParam::ShapeLinear(), fx::kUnitCustom);
-  GetParam(kMeterMode)->InitEnum("Meter Mode", mMeterMode.load(), {"IN", "GR", "OUT"}, 0, "GUI");
-  GetParam(kLimitMode)->InitEnum("Limit Mode", mLimitMode.load(), {"Hard", "Soft"}, fx::kFlagCannotAutomate,
-                                 "Processing");
-  GetParam(kSatMode)->InitEnum("Saturation Mode", mSatMode.load(), {"Off", "On"}, 0, "Processing");
-  GetParam(koutputmode)->InitEnum("Ceiling Mode", mCeilingMode.load(), {"Ceiling", "Volume"}, 0, "Processing");
-  GetParam(kUpdateCheck)->InitEnum("Online Update Check", mUpdateCheck.load(), {"Off", "On"},
-                                   fx::kFlagCannotAutomate, "GUI");
+  using namespace limiterparams;
+  for (const ParamSpec& spec : kParams)
+  {
+    fx::IParam* param = GetParam(spec.index);
+    const int flags = spec.automatable ? 0 : fx::kFlagCannotAutomate;
+    if (spec.kind == EKind::kEnum)
+    {
+      param->InitEnum(spec.name, static_cast<int>(spec.defaultValue), spec.nItems, spec.label, flags, spec.group);
+      for (int i = 0; i < spec.nItems; ++i) param->SetDisplayText(i, spec.items[i]);
+    }
+    else if (spec.shape == EShape::kPowCurve)
+      param->InitDouble(spec.name, spec.defaultValue, spec.min, spec.max, spec.step, spec.label, flags, spec.group,
+                        fx::IParam::ShapePowCurve(spec.exponent), fx::kUnitCustom);
+    else
+      param->InitDouble(spec.name, spec.defaultValue, spec.min, spec.max, spec.step, spec.label, flags, spec.group,
+                        fx::IParam::ShapeLinear(), fx::kUnitCustom);
+  }
 
   MakeFactoryPresets();
 

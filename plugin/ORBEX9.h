@@ -18,7 +18,7 @@
 #include "plugin/IMPlugPaths.h"
 #include "plugin/IXMLParameters.h"
 #include "plugin/IXMLPreset.h"
-#include "plugin/LimiterEngine.h"
+#include "plugin/dsp/LimiterEngine.h"
 #include "plugin/MeterScale.h"
 #include "plugin/ORBEX9Defs.h"
 #include "plugin/PresetLists.h"
@@ -143,30 +143,19 @@ private:
   // the hosts that need it.
   void LatencyTail();
   bool ReportsLatencyImmediately() const;
-  // Copies a parameter into its member and the engine.
+  // Hands a parameter to the engine (as its table row says) and to the product's own settings.
   void ApplyParam(int paramIdx, bool mayTouchEditor);
   void RunAction(int actionIdx);
   void SetScaleFromAction(double scale);
 
   LimiterEngine mEngine;
 
-  // Parameter members (any thread writes through OnParamChange; read on the main thread).
-  std::atomic<double> mGUIScale {1.0};
-  std::atomic<int32_t> mTooltips {1};
-  std::atomic<int32_t> mUpdateCheck {1};
-  std::atomic<int32_t> mOSMode {0};
-  std::atomic<double> mGain {0.0};
-  std::atomic<double> mAttack {0.0};
-  std::atomic<double> mRelease {0.0};
-  std::atomic<int32_t> mAutoRelease {0};
-  std::atomic<int32_t> mLookAhead {0};
-  std::atomic<double> mCeiling {0.0};
-  std::atomic<double> mDrive {0.0};
-  std::atomic<double> mChLink {100.0};
-  std::atomic<int32_t> mMeterMode {0};
-  std::atomic<int32_t> mLimitMode {0};
-  std::atomic<int32_t> mSatMode {0};
-  std::atomic<int32_t> mCeilingMode {0};
+  // The product's own settings (any thread writes through OnParamChange; read on the main
+  // thread). The processing parameters live in the engine only.
+  std::atomic<double> mGUIScale {limiterparams::Spec(kGUIScale).defaultValue};
+  std::atomic<int32_t> mTooltips {static_cast<int32_t>(limiterparams::Spec(kTooltips).defaultValue)};
+  std::atomic<int32_t> mUpdateCheck {static_cast<int32_t>(limiterparams::Spec(kUpdateCheck).defaultValue)};
+  std::atomic<int32_t> mMeterMode {static_cast<int32_t>(limiterparams::Spec(kMeterMode).defaultValue)};
 
   std::atomic<bool> mGUIScaleChanged {false};
   std::atomic<bool> mModeDisplaysDue {false};

@@ -1,5 +1,8 @@
 #pragma once
-// Identity, parameter indices and editor action indices of the limiter plug-in.
+// Identity and editor action indices of the limiter plug-in (its parameters are declared in
+// plugin/dsp/LimiterParamTable.h).
+
+#include "plugin/dsp/LimiterParamTable.h"
 
 #include <cstdint>
 
@@ -20,28 +23,6 @@ inline constexpr int kEditorHeight = 270;
 inline constexpr int kEditorFPS = 60;
 
 } // namespace orbex9
-
-/** The sixteen host parameters. */
-enum EParamIdx : int
-{
-  kGUIScale = 0,
-  kTooltips,
-  kOSMode,
-  kGain,
-  kAttack,
-  kRelease,
-  kAutoRelease,
-  kLookAhead,
-  kCeiling,
-  kDrive,
-  kChLink,
-  kMeterMode,
-  kLimitMode,
-  kSatMode,
-  koutputmode,
-  kUpdateCheck,
-  kNumParams
-};
 
 /** Actions the editor sends through the parameter-change entry, after the parameters. */
 enum EActionIdx : int

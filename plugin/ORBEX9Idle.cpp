@@ -5,7 +5,7 @@
 
 #include "core/HostCode.h"
 #include "core/IGfxLink.h"
-#include "plugin/LimiterMeters.h"
+#include "plugin/dsp/LimiterMeters.h"
 
 #include <atomic>
 #include <cstdio>

@@ -50,6 +50,9 @@ void ORBEX9::ApplyParam(int paramIdx, bool mayTouchEditor)
   if (!param) return;
   const double v = param->Value();
   const int iv = Truncated(v);
+  // The engine takes what its table row says it uses (an unchanged OS Mode changes nothing;
+  // OS Mode and Look Ahead rebuild under the processing mutex).
+  mEngine.SetParam(paramIdx, v);
 
   switch (paramIdx)
   {
@@ -71,33 +74,12 @@ void ORBEX9::ApplyParam(int paramIdx, bool mayTouchEditor)
         else if (GetUI() && mEditorLink) mEditorLink->EnableTooltips(iv > 0);
       }
       break;
-    case kOSMode:
-      if (iv != mOSMode.load(std::memory_order_relaxed))
-      {
-        mOSMode.store(iv, std::memory_order_relaxed);
-        mEngine.SetOSMode(iv); // rebuilds under the processing mutex
-      }
-      break;
-    case kGain: mGain.store(v); mEngine.SetGain(v); break;
-    case kAttack: mAttack.store(v); mEngine.SetAttack(v); break;
-    case kRelease: mRelease.store(v); mEngine.SetRelease(v); break;
-    case kCeiling: mCeiling.store(v); mEngine.SetCeiling(v); break;
-    case kDrive: mDrive.store(v); mEngine.SetDrive(v); break;
-    case kAutoRelease: mAutoRelease.store(iv); mEngine.SetAutoRelease(iv); break;
-    case kLookAhead: mLookAhead.store(iv); mEngine.SetLookAhead(iv); break;
-    case kChLink: mChLink.store(v); mEngine.SetChannelLink(v); break;
     case kMeterMode:
-      mMeterMode.store(iv);
+      mMeterMode.store(iv, std::memory_order_relaxed);
       UpdateModeDisplays(mayTouchEditor);
       break;
-    case kLimitMode: mLimitMode.store(iv); mEngine.SetLimitMode(iv); break;
-    case kSatMode: mSatMode.store(iv); mEngine.SetSaturationMode(iv); break;
-    case koutputmode:
-      mCeilingMode.store(iv);
-      UpdateModeDisplays(mayTouchEditor);
-      mEngine.SetCeilingMode(iv);
-      break;
-    case kUpdateCheck: mUpdateCheck.store(iv); break;
+    case koutputmode: UpdateModeDisplays(mayTouchEditor); break;
+    case kUpdateCheck: mUpdateCheck.store(iv, std::memory_order_relaxed); break;
     default: break;
   }
 }
@@ -227,6 +209,5 @@ void ORBEX9::UpdateModeDisplays(bool mayTouchEditor)
     if (link.GetControlValue(idx) != scaleValue) link.SetControlValue(idx, scaleValue);
   }
   if (mControls.ceilingKnob >= 0 && mControls.ceilingKnob < link.NControls())
-    link.SetControlLabel(mControls.ceilingKnob,
-                         mCeilingMode.load(std::memory_order_relaxed) == 1 ? "Volume" : "Ceiling");
+    link.SetControlLabel(mControls.ceilingKnob, mEngine.GetParams().ceilingMode == 1 ? "Volume" : "Ceiling");
 }

@@ -422,7 +422,8 @@ FstashGlyph* fstashGetGlyph(FstashContext* s, FstashFont* font, uint32_t codepoi
 
   const int stride = s->params.width;
   uint8_t* dst = &s->texData[(glyph->x0 + pad) + (glyph->y0 + pad) * stride];
-  fstashTtRenderGlyphBitmap(renderFont, dst, gw - pad * 2, gh - pad * 2, stride, scale, scale, g);
+  if (gw > pad * 2 && gh > pad * 2)
+    fstashTtRenderGlyphBitmap(renderFont, dst, gw - pad * 2, gh - pad * 2, stride, scale, scale, g);
 
   // Keep a one-texel empty border so that bilinear sampling never bleeds.
   dst = &s->texData[glyph->x0 + glyph->y0 * stride];

@@ -8,8 +8,10 @@
 
 #include <cstdint>
 
+#include "vector/FstashTtConfig.h"
 #include <stb_truetype.h>
 
+#include "vector/FstashFontCheck.h"
 #include "vector/VGTextAlign.h"
 
 namespace fx::gfx {
@@ -80,6 +82,7 @@ struct FstashFont {
   int32_t lut[FSTASH_HASH_LUT_SIZE];
   int32_t fallbacks[FSTASH_MAX_FALLBACKS];
   int32_t nfallbacks;
+  FstashFaceTables tables;  // what the font checks found, for the glyph checks
 };
 
 struct FstashState {

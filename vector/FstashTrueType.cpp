@@ -52,40 +52,20 @@ void fstashTtFree(void* ptr, void* uptr) {
   s->nheapBlocks--;
 }
 
-static uint32_t readU32(const unsigned char* p) {
-  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
-static uint32_t readU16(const unsigned char* p) { return (uint32_t(p[0]) << 8) | uint32_t(p[1]); }
-
-int fstashTtFaceOffset(const unsigned char* data, int dataSize, int fontIndex) {
-  if (data == nullptr || dataSize < 12 || fontIndex < 0) return -1;
-  const uint64_t size = static_cast<uint64_t>(dataSize);
-  uint64_t offset = 0;
-  if (std::memcmp(data, "ttcf", 4) == 0) {
-    const uint64_t n = readU32(data + 8);
-    if (static_cast<uint64_t>(fontIndex) >= n || 12 + 4 * n > size) return -1;
-    offset = readU32(data + 12 + 4 * static_cast<uint64_t>(fontIndex));
-  } else if (fontIndex != 0) {
-    return -1;
-  }
-  if (offset + 12 > size) return -1;
-  const uint64_t numTables = readU16(data + offset + 4);
-  if (offset + 12 + 16 * numTables > size) return -1;
-  for (uint64_t i = 0; i < numTables; i++) {
-    const unsigned char* rec = data + offset + 12 + 16 * i;
-    const uint64_t toff = readU32(rec + 8), tlen = readU32(rec + 12);
-    if (toff + tlen > size) return -1;
-  }
-  if (offset > 0x7FFFFFFF) return -1;
-  const int libOffset = stbtt_GetFontOffsetForIndex(data, fontIndex);
-  return libOffset == static_cast<int>(offset) ? libOffset : -1;
-}
-
 int fstashTtLoadFont(FstashContext* s, FstashFont* font, const unsigned char* data, int dataSize, int fontIndex) {
   font->font.userdata = s;
-  const int offset = fstashTtFaceOffset(data, dataSize, fontIndex);
-  if (offset < 0) return 0;
-  if (!stbtt_InitFont(&font->font, data, offset)) return 0;
+  FstashFaceTables& t = font->tables;
+  if (!fstashCheckFace(data, dataSize, fontIndex, &t) || stbtt_GetFontOffsetForIndex(data, fontIndex) != t.faceOffset)
+    return 0;
+  if (!stbtt_InitFont(&font->font, data, t.faceOffset)) return 0;
+  // The library must have found the tables that were checked.
+  const stbtt_fontinfo& f = font->font;
+  if (f.glyf != static_cast<int>(t.glyf) || f.loca != static_cast<int>(t.loca) || f.numGlyphs != t.numGlyphs ||
+      f.indexToLocFormat != t.locaFormat || f.cff.size != 0)
+    return 0;
+  // Damaged kerning tables are left unread: the text is drawn without that kerning.
+  if (!t.kernUsable) font->font.kern = 0;
+  if (!t.gposUsable) font->font.gpos = 0;
   font->font.userdata = s;
   return 1;
 }
@@ -102,14 +82,26 @@ float fstashTtGetPixelHeightScale(const FstashFont* font, float size) {
 }
 
 int fstashTtGetGlyphIndex(const FstashFont* font, int codepoint) {
-  return stbtt_FindGlyphIndex(&font->font, codepoint);
+  // A character map may name glyphs the font does not have: they are missing.
+  const int g = stbtt_FindGlyphIndex(&font->font, codepoint);
+  return g > 0 && g < font->font.numGlyphs ? g : 0;
 }
 
 int fstashTtBuildGlyphBitmap(const FstashFont* font, int glyph, float scale, int* advance, int* x0, int* y0,
                              int* x1, int* y1) {
   int lsb = 0, bx0 = 0, by0 = 0, bx1 = 0, by1 = 0;
+  *advance = 0;
+  if (glyph < 0 || glyph >= font->font.numGlyphs) glyph = 0;
   stbtt_GetGlyphHMetrics(&font->font, glyph, advance, &lsb);
-  if (!stbtt_GetGlyphBox(&font->font, glyph, &bx0, &by0, &bx1, &by1)) {
+  // A glyph whose outline is damaged, whose box is turned inside out, or whose box is
+  // many times the font's height (no real glyph is; rasterising it over and over would
+  // stall the drawing) keeps its advance and draws nothing.
+  int ascent = 0, descent = 0, gap = 0;
+  stbtt_GetFontVMetrics(&font->font, &ascent, &descent, &gap);
+  const long limit = kFstashMaxGlyphHeights * (static_cast<long>(ascent) - descent);
+  if (!fstashCheckGlyph(font->data, font->tables, glyph) ||
+      !stbtt_GetGlyphBox(&font->font, glyph, &bx0, &by0, &bx1, &by1) || bx0 > bx1 || by0 > by1 ||
+      static_cast<long>(bx1) - bx0 > limit || static_cast<long>(by1) - by0 > limit) {
     *x0 = *y0 = *x1 = *y1 = 0;
     return 0;
   }
@@ -122,6 +114,9 @@ int fstashTtBuildGlyphBitmap(const FstashFont* font, int glyph, float scale, int
 
 void fstashTtRenderGlyphBitmap(const FstashFont* font, unsigned char* output, int outWidth, int outHeight,
                                int outStride, float scaleX, float scaleY, int glyph) {
+  if (outWidth <= 0 || outHeight <= 0 || outStride < outWidth || glyph < 0 || glyph >= font->font.numGlyphs ||
+      !fstashCheckGlyph(font->data, font->tables, glyph))
+    return;
   stbtt_MakeGlyphBitmap(&font->font, output, outWidth, outHeight, outStride, scaleX, scaleY, glyph);
 }
 

@@ -13,15 +13,15 @@ namespace fx::gfx {
 void* fstashTtAlloc(size_t size, void* uptr);
 void fstashTtFree(void* ptr, void* uptr);
 
-// Checks that the face at fontIndex of the font file lies inside the data (header, table
-// directory and every table) and returns its offset, or -1.
-int fstashTtFaceOffset(const unsigned char* data, int dataSize, int fontIndex);
-
-// Initialises the font info of one face; 1 on success.
+// Checks the face at fontIndex (fstashCheckFace) and initialises the font info of it; 1 on
+// success.
 int fstashTtLoadFont(FstashContext* s, FstashFont* font, const unsigned char* data, int dataSize, int fontIndex);
 void fstashTtGetFontVMetrics(const FstashFont* font, int* ascent, int* descent, int* lineGap);
 float fstashTtGetPixelHeightScale(const FstashFont* font, float size);
 int fstashTtGetGlyphIndex(const FstashFont* font, int codepoint);
+// Glyph boxes wider or taller than this many times the font's height draw nothing.
+inline constexpr long kFstashMaxGlyphHeights = 8;
+
 // Advance in font units and the bitmap box at the scale; 1 when the glyph has a box.
 int fstashTtBuildGlyphBitmap(const FstashFont* font, int glyph, float scale, int* advance, int* x0, int* y0,
                              int* x1, int* y1);

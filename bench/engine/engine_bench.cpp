@@ -6,7 +6,8 @@
 //   bench_engine --benchmark_filter=Process/fs:48000
 //   bench_engine --benchmark_filter=ProcessBaseline    the per-sample pass without AVX2
 
-#include "plugin/LimiterEngine.h"
+#include "bench/engine/Programme.h"
+#include "plugin/dsp/LimiterEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,33 +22,6 @@ namespace {
 
 constexpr int kBlock = 512;
 
-// Ten seconds of programme-like material: noise shaped by a slow envelope,
-// with transients, peaking near full scale (12 dB of gain then pushes it
-// into about 12 dB of reduction).
-const std::vector<double>& Programme(int channel)
-{
-  static std::vector<double> data[2];
-  if (data[0].empty())
-  {
-    for (int c = 0; c < 2; ++c)
-    {
-      std::mt19937 rng(101u + static_cast<unsigned>(c));
-      std::normal_distribution<double> g(0.0, 1.0);
-      const int n = 48000 * 10;
-      data[c].resize(n);
-      double lp = 0.0;
-      for (int i = 0; i < n; ++i)
-      {
-        lp = 0.7 * lp + 0.3 * g(rng);
-        const double env = 0.5 + 0.4 * std::sin(2 * 3.141592653589793 * 0.7 * i / 48000.0);
-        const double hit = (i % 11025) < 200 ? 2.5 * std::exp(-(i % 11025) / 60.0) : 0.0;
-        data[c][i] = std::tanh(0.35 * env * lp + hit * g(rng) * 0.5);
-      }
-    }
-  }
-  return data[channel];
-}
-
 void Process(benchmark::State& state)
 {
   const double fs = static_cast<double>(state.range(0));
@@ -56,18 +30,18 @@ void Process(benchmark::State& state)
   const int autoRelease = static_cast<int>(state.range(3));
 
   LimiterEngine e;
-  e.SetOSMode(os);
-  e.SetLookAhead(lookAhead);
-  e.SetAutoRelease(autoRelease);
-  e.SetGain(12.0);
-  e.SetCeiling(-0.1);
+  e.SetParam(kOSMode, os);
+  e.SetParam(kLookAhead, lookAhead);
+  e.SetParam(kAutoRelease, autoRelease);
+  e.SetParam(kGain, 12.0);
+  e.SetParam(kCeiling, -0.1);
   if (e.Prepare(fs, kBlock) != LimiterEngine::EStatus::kOK)
   {
     state.SkipWithError("configuration failed");
     return;
   }
-  const std::vector<double>& srcL = Programme(0);
-  const std::vector<double>& srcR = Programme(1);
+  const std::vector<double>& srcL = benchsignal::Programme(0);
+  const std::vector<double>& srcR = benchsignal::Programme(1);
   std::vector<double> l(kBlock), r(kBlock);
   size_t pos = 0;
   double minGain = 1.0;

@@ -109,6 +109,7 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
   const MTLSamplerState* smp = span.samplers[0];
   const float* v = span.varyings;
   const float* d = span.dvdx;
+  const float* dy = span.dvdy;
   const float* pm = u.paintMat;
   const float feather = u.feather > 1e-6f ? u.feather : 1e-6f;
   const float invFeather = 1.0f / feather;
@@ -177,9 +178,11 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       const float x0 = v[0] + d[0] * float(first), y0 = v[1] + d[1] * float(first);
       const float u0 = (pm[0] * x0 + pm[4] * y0 + pm[8]) / ex, du = (pm[0] * d[0] + pm[4] * d[1]) / ex;
       const float v0 = (pm[1] * x0 + pm[5] * y0 + pm[9]) / ey, dv = (pm[1] * d[0] + pm[5] * d[1]) / ey;
-      mtlsw::sampleSpan(tex, smp, u0, du, v0, dv, n, planes);
+      const float dudy = (pm[0] * dy[0] + pm[4] * dy[1]) / ex, dvdy = (pm[1] * dy[0] + pm[5] * dy[1]) / ey;
+      mtlsw::sampleSpan(tex, smp, u0, du, v0, dv, n, planes, dudy, dvdy);
     } else {
-      mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes);
+      mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes,
+                        dy[2], dy[3]);
     }
     if (u.texType == MVG_TEX_STRAIGHT) {
       for (int i = 0; i < n; i++) r[i] *= a[i], g[i] *= a[i], b[i] *= a[i];

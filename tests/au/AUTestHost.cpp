@@ -41,14 +41,7 @@ AudioUnit NewUnit(Road road)
 AudioStreamBasicDescription FloatFormat(double sampleRate, UInt32 channels)
 {
   AudioStreamBasicDescription f{};
-  f.mSampleRate = sampleRate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = 4;
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = 4;
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
+  FillOutASBDForLPCM(f, sampleRate, channels, 32, 32, true, false, true);
   return f;
 }
 

@@ -701,3 +701,63 @@ TEST(MetalLayer, SpanSamplingMatchesPointSampling) {
 }
 
 }  // namespace
+
+namespace {
+
+// An 8 x 8 RGBA texture with its four levels filled with distinct greys (level L holds
+// 40 + 50 L in red), so a sample shows which level it came from.
+MTLTexture* levelTexture(Gpu& g) {
+  MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, 8, 8, true);
+  MTLTexture* t = g.device->newTextureWithDescriptor(d);
+  for (NSUInteger level = 0; level < t->mipmapLevelCount(); level++) {
+    const NSUInteger side = t->levelWidth(level);
+    std::vector<uint8_t> px(side * side * 4, uint8_t(40 + 50 * level));
+    t->replaceRegion(MTLRegionMake2D(0, 0, side, side), level, px.data(), side * 4);
+  }
+  return t;
+}
+
+float redAt(const MTLTexture* t, const MTLSamplerState* s, float du, float dv, float dudy, float dvdy) {
+  float r[4], g[4], b[4], a[4];
+  float* planes[4] = {r, g, b, a};
+  mtlsw::sampleSpan(t, s, 0.3f, du, 0.6f, dv, 2, planes, dudy, dvdy);
+  EXPECT_EQ(r[0], r[1]);  // one level along an affine run
+  return r[0] * 255.0f;
+}
+
+}  // namespace
+
+// The level comes from the longer side of a pixel's footprint in texels, along the row or
+// across rows: nearest picks the closest level, linear blends the two around the level of
+// detail, both stop at the smallest level, and a sampler without a mip filter (or a
+// magnified texture) reads level 0.
+TEST(MetalLayer, MipLevelsFollowTheFootprintAsTheMipFilterSays) {
+  Gpu g;
+  MTLTexture* t = levelTexture(g);
+  ASSERT_EQ(t->mipmapLevelCount(), 4u);
+  MTLSamplerDescriptor sd;
+  sd.minFilter = sd.magFilter = MTLSamplerMinMagFilterLinear;
+  MTLSamplerState* none = g.device->newSamplerStateWithDescriptor(sd);
+  sd.mipFilter = MTLSamplerMipFilterNearest;
+  MTLSamplerState* nearest = g.device->newSamplerStateWithDescriptor(sd);
+  sd.mipFilter = MTLSamplerMipFilterLinear;
+  MTLSamplerState* linear = g.device->newSamplerStateWithDescriptor(sd);
+  const float texel = 1.0f / 8.0f;
+  auto level = [](int l) { return 40.0f + 50.0f * float(l); };
+
+  EXPECT_NEAR(redAt(t, linear, texel * 0.5f, 0, 0, 0), level(0), 1e-3);   // magnified
+  EXPECT_NEAR(redAt(t, linear, texel * 2, 0, 0, 0), level(1), 1e-3);      // 2 texels a pixel
+  EXPECT_NEAR(redAt(t, linear, 0, texel * 4, 0, 0), level(2), 1e-3);      // along v
+  EXPECT_NEAR(redAt(t, linear, texel, 0, 0, texel * 4), level(2), 1e-3);  // across rows
+  EXPECT_NEAR(redAt(t, linear, texel * 64, 0, 0, 0), level(3), 1e-3);     // past the smallest
+  // 2^1.5 texels a pixel: halfway between levels 1 and 2, or the nearer one.
+  const float mid = texel * std::pow(2.0f, 1.5f);
+  EXPECT_NEAR(redAt(t, linear, mid, 0, 0, 0), (level(1) + level(2)) / 2, 0.05);
+  EXPECT_NEAR(redAt(t, nearest, texel * std::pow(2.0f, 1.4f), 0, 0, 0), level(1), 1e-3);
+  EXPECT_NEAR(redAt(t, nearest, texel * std::pow(2.0f, 1.6f), 0, 0, 0), level(2), 1e-3);
+  EXPECT_NEAR(redAt(t, none, texel * 4, 0, 0, 0), level(0), 1e-3);
+  // A footprint that is not a number reads level 0; an infinite one the smallest level.
+  EXPECT_NEAR(redAt(t, linear, NAN, 0, 0, 0), level(0), 1e-3);
+  EXPECT_NEAR(redAt(t, linear, INFINITY, 0, 0, 0), level(3), 1e-3);
+  for (MTLObject* o : std::initializer_list<MTLObject*>{none, nearest, linear, t}) o->release();
+}

@@ -6,7 +6,7 @@
 #include "ProductPlug.h"
 #include "ProductTestSupport.h"
 
-#include "plugin/LimiterMeters.h"
+#include "plugin/dsp/LimiterMeters.h"
 #include "plugin/ORBEX9.h"
 
 #include <Foundation/NSWorkspace.h>

@@ -467,3 +467,30 @@ TEST(ProductMeters, ScaleMappingAndLevels)
   EXPECT_NEAR(MeterDB(-0.5), -6.0206, 1e-4);
   EXPECT_DOUBLE_EQ(MeterDB(1.0), 0.0);
 }
+
+TEST(ProductDocument, KeysKindsAndFormatsOfTheParameterTable)
+{
+  // Stored preset files depend on these rows: parameters 3 to 14 in order, under their keys.
+  struct Row
+  {
+    const char* key;
+    int kind;
+    const char* format;
+  };
+  const Row expected[] = {{"kGain", 4, "%.2lf"},     {"kAttack", 4, "%.2lf"},  {"kRelease", 4, "%.2lf"},
+                          {"kAutoRelease", 2, "%d"}, {"kLookAhead", 2, "%d"},  {"kCeiling", 4, "%.2lf"},
+                          {"kDrive", 4, "%.2lf"},    {"kChLink", 4, "%.1lf"},  {"kMeterMode", 2, "%d"},
+                          {"kLimitMode", 2, "%d"},   {"kSatMode", 2, "%d"},    {"koutputmode", 2, "%d"}};
+  const XMLParamDescriptor* row = IXMLParameters::ParamTable();
+  for (size_t i = 0; i < std::size(expected); ++i, ++row)
+  {
+    EXPECT_STREQ(row->key, expected[i].key);
+    EXPECT_EQ(row->paramIdx, static_cast<int>(i) + 3);
+    EXPECT_EQ(row->kind, expected[i].kind);
+    EXPECT_STREQ(row->format, expected[i].format);
+  }
+  EXPECT_EQ(row->paramIdx, XMLParamDescriptor::kEnd);
+  EXPECT_EQ(row->key, nullptr);
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(IXMLParameters::TableSelects(IXMLParameters::ParamTable(), i, nullptr), i >= 3 && i <= 14) << i;
+}

@@ -200,14 +200,7 @@ OSStatus Transport(void*, Boolean* playing, Boolean* changed, Float64* sample, B
 AudioStreamBasicDescription FloatFormat(UInt32 channels)
 {
   AudioStreamBasicDescription f {};
-  f.mSampleRate = kRate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = sizeof(float);
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = sizeof(float);
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
+  FillOutASBDForLPCM(f, kRate, channels, 32, 32, true, false, true);
   return f;
 }
 

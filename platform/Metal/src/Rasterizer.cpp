@@ -141,6 +141,8 @@ struct DrawContext {
   float* planes[4] = {};
   unsigned char* discard = nullptr;
   unsigned char* pass = nullptr;
+  // Change of each varying per row in the triangle being drawn.
+  float dvdy[kMTLMaxVaryings] = {};
 };
 
 // Per-thread buffers reused from pass to pass. Reached once per pass: the draw context
@@ -210,7 +212,7 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
       stencilOps(face->desc->depthStencilPassOperation, st, n, nullptr, false, face->ref, face->desc->writeMask);
     return;
   }
-  MTLFragmentSpan span{x, y, n, vary, dvdx, dc.fragmentBuffers, dc.textures, dc.samplers};
+  MTLFragmentSpan span{x, y, n, vary, dvdx, dc.dvdy, dc.fragmentBuffers, dc.textures, dc.samplers};
   unsigned char* discard = dc.discard;
   // The flags are padded past the widest span: short spans clear a fixed 32 bytes.
   if (n <= 32)
@@ -368,6 +370,7 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
     ddy[k] = ((a2 - a0) * (x1 - x0) - (a1 - a0) * (x2 - x0)) / det;
     cst[k] = a0 - ddx[k] * x0 - ddy[k] * yy0;
     dvdx[k] = static_cast<float>(ddx[k]);
+    dc.dvdy[k] = static_cast<float>(ddy[k]);
   }
 
   // Each edge bounds the row on one side: x >= ceil((t - e0) / s) for s > 0, or

@@ -37,6 +37,33 @@ enum : UInt32 {
   kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked
 };
 
+// Format flags of linear PCM with the given sample layout: float or signed integer, the byte
+// order, packed when every bit of a sample is used (else aligned high), non-interleaved.
+constexpr UInt32 CalculateLPCMFlags(UInt32 inValidBitsPerChannel, UInt32 inTotalBitsPerChannel, bool inIsFloat,
+                                    bool inIsBigEndian, bool inIsNonInterleaved = false) {
+  return (inIsFloat ? kAudioFormatFlagIsFloat : kAudioFormatFlagIsSignedInteger) |
+         (inIsBigEndian ? kAudioFormatFlagIsBigEndian : 0u) |
+         (inValidBitsPerChannel == inTotalBitsPerChannel ? kAudioFormatFlagIsPacked : kAudioFormatFlagIsAlignedHigh) |
+         (inIsNonInterleaved ? kAudioFormatFlagIsNonInterleaved : 0u);
+}
+
+// Fills a linear PCM stream format: one frame per packet; a frame holds one sample of every
+// channel when interleaved, one sample of one channel's buffer when not.
+inline void FillOutASBDForLPCM(AudioStreamBasicDescription& outASBD, Float64 inSampleRate, UInt32 inChannelsPerFrame,
+                               UInt32 inValidBitsPerChannel, UInt32 inTotalBitsPerChannel, bool inIsFloat,
+                               bool inIsBigEndian, bool inIsNonInterleaved = false) {
+  outASBD.mSampleRate = inSampleRate;
+  outASBD.mFormatID = kAudioFormatLinearPCM;
+  outASBD.mFormatFlags =
+    CalculateLPCMFlags(inValidBitsPerChannel, inTotalBitsPerChannel, inIsFloat, inIsBigEndian, inIsNonInterleaved);
+  outASBD.mBytesPerPacket = (inIsNonInterleaved ? 1u : inChannelsPerFrame) * (inTotalBitsPerChannel / 8u);
+  outASBD.mFramesPerPacket = 1;
+  outASBD.mBytesPerFrame = outASBD.mBytesPerPacket;
+  outASBD.mChannelsPerFrame = inChannelsPerFrame;
+  outASBD.mBitsPerChannel = inValidBitsPerChannel;
+  outASBD.mReserved = 0;
+}
+
 // Time stamps.
 struct SMPTETime {
   SInt16 mSubframes;

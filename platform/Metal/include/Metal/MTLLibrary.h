@@ -38,11 +38,14 @@ struct MTLVertexOut {
 };
 
 // A run of pixels on one row that passed rasterisation and the stencil test. varyings
-// holds the interpolated values at the centre of pixel (x, y), dvdx their change per pixel.
+// holds the interpolated values at the centre of pixel (x, y), dvdx their change per pixel
+// along the row and dvdy per row (the screen-space derivatives a sampler's level of
+// detail comes from).
 struct MTLFragmentSpan {
   int x, y, count;
   const float* varyings;
   const float* dvdx;
+  const float* dvdy;
   const MTLShaderBuffer* buffers;                // fragment buffers by index
   const MTLTexture* const* textures;             // fragment textures by index (may be null)
   const MTLSamplerState* const* samplers;        // fragment samplers by index (may be null)

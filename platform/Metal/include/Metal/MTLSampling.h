@@ -1,9 +1,12 @@
 // Texture sampling for software shader programs: normalised coordinates, nearest or
-// bilinear filtering of level 0, clamp-to-edge or repeat addressing. Results are floats
-// in 0..1 as the format's channels read (R8: r, 0, 0, 1; BGRA is returned as RGBA).
+// bilinear filtering, clamp-to-edge or repeat addressing, and for runs of pixels the mip
+// level (or the two levels blended) that the sampler's mip filter picks from the run's
+// screen-space derivatives, as the device does. Results are floats in 0..1 as the
+// format's channels read (R8: r, 0, 0, 1; BGRA is returned as RGBA).
 // Thread: the execution thread of a command buffer.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -42,7 +45,8 @@ inline void fetchTexel(const MTLTexture* t, int x, int y, float* out) {
   }
 }
 
-// Samples texture t at normalised (u, v). A null texture reads transparent black.
+// Samples level 0 of texture t at normalised (u, v) with the magnification filter. A null
+// texture reads transparent black.
 inline void sample(const MTLTexture* t, const MTLSamplerState* s, float u, float v, float* out) {
   if (!t) {
     out[0] = out[1] = out[2] = out[3] = 0;
@@ -286,10 +290,11 @@ inline bool sampleHasAvx2() {
 #endif
 
 template <MTLPixelFormat kFormat, bool kLinear, bool kRepeatS, bool kRepeatT>
-void sampleRun(const MTLTexture* t, float u0, float du, float v0, float dv, int n, float* const* out) {
-  const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
-  const unsigned char* base = t->levelBytes(0);
-  const NSUInteger pitch = t->levelWidth(0);
+void sampleRun(const MTLTexture* t, NSUInteger level, float u0, float du, float v0, float dv, int n,
+               float* const* out) {
+  const int w = static_cast<int>(t->levelWidth(level)), h = static_cast<int>(t->levelHeight(level));
+  const unsigned char* base = t->levelBytes(level);
+  const NSUInteger pitch = t->levelWidth(level);
   auto clampf = [](float v) { return v != v ? 0.0f : (v < -1e8f ? -1e8f : (v > 1e8f ? 1e8f : v)); };
   float* __restrict o0 = out[0];
   float* __restrict o1 = out[1];
@@ -355,21 +360,53 @@ void sampleRun(const MTLTexture* t, float u0, float du, float v0, float dv, int 
 }
 
 template <MTLPixelFormat kFormat, bool kLinear>
-void sampleRun(const MTLTexture* t, const MTLSamplerDescriptor& d, float u0, float du, float v0, float dv, int n,
-               float* const* out) {
+void sampleRun(const MTLTexture* t, NSUInteger level, const MTLSamplerDescriptor& d, float u0, float du, float v0,
+               float dv, int n, float* const* out) {
   const bool rs = d.sAddressMode == MTLSamplerAddressModeRepeat, rt = d.tAddressMode == MTLSamplerAddressModeRepeat;
-  if (rs && rt) return sampleRun<kFormat, kLinear, true, true>(t, u0, du, v0, dv, n, out);
-  if (rs) return sampleRun<kFormat, kLinear, true, false>(t, u0, du, v0, dv, n, out);
-  if (rt) return sampleRun<kFormat, kLinear, false, true>(t, u0, du, v0, dv, n, out);
-  return sampleRun<kFormat, kLinear, false, false>(t, u0, du, v0, dv, n, out);
+  if (rs && rt) return sampleRun<kFormat, kLinear, true, true>(t, level, u0, du, v0, dv, n, out);
+  if (rs) return sampleRun<kFormat, kLinear, true, false>(t, level, u0, du, v0, dv, n, out);
+  if (rt) return sampleRun<kFormat, kLinear, false, true>(t, level, u0, du, v0, dv, n, out);
+  return sampleRun<kFormat, kLinear, false, false>(t, level, u0, du, v0, dv, n, out);
+}
+
+// One level, one filter.
+inline void sampleLevel(const MTLTexture* t, NSUInteger level, const MTLSamplerDescriptor& d, bool linear, float u0,
+                        float du, float v0, float dv, int n, float* const* out) {
+  switch (t->pixelFormat()) {
+    case MTLPixelFormatRGBA8Unorm:
+      return linear ? sampleRun<MTLPixelFormatRGBA8Unorm, true>(t, level, d, u0, du, v0, dv, n, out)
+                    : sampleRun<MTLPixelFormatRGBA8Unorm, false>(t, level, d, u0, du, v0, dv, n, out);
+    case MTLPixelFormatBGRA8Unorm:
+      return linear ? sampleRun<MTLPixelFormatBGRA8Unorm, true>(t, level, d, u0, du, v0, dv, n, out)
+                    : sampleRun<MTLPixelFormatBGRA8Unorm, false>(t, level, d, u0, du, v0, dv, n, out);
+    default:
+      return linear ? sampleRun<MTLPixelFormatR8Unorm, true>(t, level, d, u0, du, v0, dv, n, out)
+                    : sampleRun<MTLPixelFormatR8Unorm, false>(t, level, d, u0, du, v0, dv, n, out);
+  }
 }
 
 }  // namespace detail
 
+// Level of detail of a run of pixels: log2 of the longer side of one pixel's footprint in
+// level-0 texels, from the change of the normalised coordinates per pixel along the row
+// (du, dv) and per row (dudy, dvdy). Below 0 the texture is magnified. Coordinates that
+// are affine in the frame have the same level along the whole run.
+inline float levelOfDetail(const MTLTexture* t, float du, float dv, float dudy, float dvdy) {
+  const float w = float(t->levelWidth(0)), h = float(t->levelHeight(0));
+  const float ax = du * w, ay = dv * h, bx = dudy * w, by = dvdy * h;
+  const float rho2 = std::fmax(ax * ax + ay * ay, bx * bx + by * by);
+  if (!(rho2 > 0.0f) || !std::isfinite(rho2)) return rho2 > 0.0f ? 1e9f : -1e9f;
+  return 0.5f * std::log2(rho2);
+}
+
 // Samples n points along a line in texture space, (u0 + du*i, v0 + dv*i), into four
-// planes; the same results as sample() point by point. A null texture reads zeros.
+// planes; the coordinates change by (dudy, dvdy) from one row of pixels to the next. The
+// level of detail picks the filter (minification above 0, magnification otherwise) and,
+// for a mipmapped texture and a sampler with a mip filter, the level: the nearest one, or
+// the two around it blended by the fraction. Level 0 alone gives the same results as
+// sample() point by point. A null texture reads zeros.
 inline void sampleSpan(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv, int n,
-                       float* const* out) {
+                       float* const* out, float dudy = 0.0f, float dvdy = 0.0f) {
   if (!t) {
     for (int k = 0; k < 4; k++)
       for (int i = 0; i < n; i++) out[k][i] = 0.0f;
@@ -377,17 +414,29 @@ inline void sampleSpan(const MTLTexture* t, const MTLSamplerState* s, float u0, 
   }
   static const MTLSamplerDescriptor kDefault{};
   const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
-  const bool linear = d.magFilter != MTLSamplerMinMagFilterNearest;
-  switch (t->pixelFormat()) {
-    case MTLPixelFormatRGBA8Unorm:
-      return linear ? detail::sampleRun<MTLPixelFormatRGBA8Unorm, true>(t, d, u0, du, v0, dv, n, out)
-                    : detail::sampleRun<MTLPixelFormatRGBA8Unorm, false>(t, d, u0, du, v0, dv, n, out);
-    case MTLPixelFormatBGRA8Unorm:
-      return linear ? detail::sampleRun<MTLPixelFormatBGRA8Unorm, true>(t, d, u0, du, v0, dv, n, out)
-                    : detail::sampleRun<MTLPixelFormatBGRA8Unorm, false>(t, d, u0, du, v0, dv, n, out);
-    default:
-      return linear ? detail::sampleRun<MTLPixelFormatR8Unorm, true>(t, d, u0, du, v0, dv, n, out)
-                    : detail::sampleRun<MTLPixelFormatR8Unorm, false>(t, d, u0, du, v0, dv, n, out);
+  const float lod = levelOfDetail(t, du, dv, dudy, dvdy);
+  const bool linear = (lod > 0.0f ? d.minFilter : d.magFilter) != MTLSamplerMinMagFilterNearest;
+  const NSUInteger top = t->mipmapLevelCount() - 1;
+  if (d.mipFilter == MTLSamplerMipFilterNotMipmapped || top == 0 || !(lod > 0.0f))
+    return detail::sampleLevel(t, 0, d, linear, u0, du, v0, dv, n, out);
+  const float clamped = std::fmin(lod, float(top));
+  if (d.mipFilter == MTLSamplerMipFilterNearest) {
+    const NSUInteger level = clamped > 0.5f ? NSUInteger(std::ceil(clamped + 0.5f)) - 1 : 0;
+    return detail::sampleLevel(t, std::min(level, top), d, linear, u0, du, v0, dv, n, out);
+  }
+  const NSUInteger lo = NSUInteger(clamped);
+  const float frac = clamped - float(lo);
+  detail::sampleLevel(t, lo, d, linear, u0, du, v0, dv, n, out);
+  if (lo >= top || frac == 0.0f) return;
+  // The next level in chunks, blended into the planes.
+  constexpr int kChunk = 64;
+  float next[4][kChunk];
+  float* planes[4] = {next[0], next[1], next[2], next[3]};
+  for (int first = 0; first < n; first += kChunk) {
+    const int m = std::min(kChunk, n - first);
+    detail::sampleLevel(t, lo + 1, d, linear, u0 + du * float(first), du, v0 + dv * float(first), dv, m, planes);
+    for (int k = 0; k < 4; k++)
+      for (int i = 0; i < m; i++) out[k][first + i] += (next[k][i] - out[k][first + i]) * frac;
   }
 }
 

@@ -1,0 +1,201 @@
+// The engine at every oversampling factor: the reported latency against the
+// delay of an impulse, the ceiling on hot material, and block-split
+// invariance.
+
+#include "tests/plugin/dsp/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace enginetest;
+
+TEST(LimiterEngineOS, ReportedLatencyEqualsTheImpulseDelay)
+{
+  for (double fs : {44100.0, 48000.0})
+  {
+    for (int lookAhead : {0, 1})
+    {
+      for (int os = 0; os <= 4; ++os)
+      {
+        SCOPED_TRACE(testing::Message() << "fs " << fs << " look-ahead " << lookAhead << " os " << os);
+        LimiterEngine e;
+        e.SetParam(kOSMode, os);
+        e.SetParam(kLookAhead, lookAhead);
+        e.SetParam(kLimitMode, 1); // held gain: exactly 1 for a quiet signal
+        ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+        const int latency = e.WantedLatency();
+        EXPECT_EQ(latency, e.ComputeLatency());
+        const int n = 12000;
+        const int at = 5000;
+        Stereo in {std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
+        in.l[at] = 0.5;
+        in.r[at] = -0.5;
+        const Stereo out = RunBlocks(e, in, {512});
+        EXPECT_EQ(PeakIndex(out.l) - at, latency);
+        EXPECT_EQ(PeakIndex(out.r) - at, latency);
+        EXPECT_NEAR(out.l[at + latency], 0.47, 0.04); // band-limited: a little below the impulse
+      }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, CeilingHoldsOnHotMaterial)
+{
+  const double fs = 48000;
+  const int n = 9000;
+  const std::vector<Stereo> signals = {
+    {HotNoise(21, n, 4.0), HotNoise(22, n, 4.0)},
+    {Sine(997, fs, 2.0, n), Sine(61, fs, 3.0, n)},
+    {Square(24, 1.0, n), Square(7, 1.0, n)},
+  };
+  struct Setting
+  {
+    double ceiling, gain, drive;
+    int ceilingMode, limitMode, sat, autoRelease;
+  };
+  const Setting settings[] = {
+    {0.0, 12.0, 0.0, 0, 0, 0, 0},  {-0.1, 6.0, 3.0, 0, 1, 1, 1}, {-6.0, 24.0, 0.0, 0, 0, 0, 1},
+    {-24.0, 0.0, 24.0, 0, 1, 0, 0}, {-3.0, 12.0, 6.0, 1, 0, 1, 1},
+  };
+  for (int os = 0; os <= 4; ++os)
+  {
+    for (const Setting& s : settings)
+    {
+      LimiterEngine e;
+      e.SetParam(kOSMode, os);
+      e.SetParam(kCeiling, s.ceiling);
+      e.SetParam(kGain, s.gain);
+      e.SetParam(kDrive, s.drive);
+      e.SetParam(koutputmode, s.ceilingMode);
+      e.SetParam(kLimitMode, s.limitMode);
+      e.SetParam(kSatMode, s.sat);
+      e.SetParam(kAutoRelease, s.autoRelease);
+      ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+      const double limit = s.ceilingMode == 1 ? 1.0 : std::pow(10.0, s.ceiling / 20.0);
+      for (const Stereo& in : signals)
+      {
+        const Stereo out = RunBlocks(e, in, {512});
+        for (int i = 0; i < n; ++i)
+        {
+          ASSERT_LE(std::fabs(out.l[i]), limit) << "os " << os << " ceiling " << s.ceiling << " at " << i;
+          ASSERT_LE(std::fabs(out.r[i]), limit) << "os " << os << " ceiling " << s.ceiling << " at " << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, RandomBlockSplitsEqualOneWholePass)
+{
+  const int n = 7000;
+  Stereo in {HotNoise(31, n, 2.0), HotNoise(32, n, 2.0)};
+  for (int os = 0; os <= 4; ++os)
+  {
+    for (int nIn : {1, 2})
+    {
+      SCOPED_TRACE(testing::Message() << "os " << os << " channels " << nIn);
+      LimiterEngine whole, split;
+      for (LimiterEngine* e : {&whole, &split})
+      {
+        e->SetParam(kOSMode, os);
+        e->SetParam(kGain, 9.0);
+        e->SetParam(kAutoRelease, 1);
+        e->SetParam(kLookAhead, os % 2);
+        ASSERT_EQ(e->Prepare(44100, 1024), LimiterEngine::EStatus::kOK);
+      }
+      const Stereo a = RunBlocks(whole, in, {1024}, nIn, nIn);
+      const Stereo b = RunBlocks(split, in, RandomSizes(40u + static_cast<unsigned>(os), 1024), nIn, nIn);
+      for (int i = 0; i < n; ++i)
+      {
+        ASSERT_NEAR(a.l[i], b.l[i], 1e-12) << i;
+        if (nIn == 2)
+        {
+          ASSERT_NEAR(a.r[i], b.r[i], 1e-12) << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, FactorChangesRebuildAndNoAudioIsLostWhileFilling)
+{
+  LimiterEngine e;
+  ASSERT_EQ(e.Prepare(48000, 256), LimiterEngine::EStatus::kOK);
+  EXPECT_EQ(e.OversamplingFactor(), 1);
+  e.SetParam(kOSMode, 3);
+  EXPECT_EQ(e.OversamplingFactor(), 8);
+  EXPECT_DOUBLE_EQ(e.Stage(0).rate, 48000.0 * 8);
+  EXPECT_EQ(e.WantedLatency(), 64 + e.Oversampler().MeasuredLatency(8) + 1);
+  e.SetParam(kOSMode, 4);
+  EXPECT_EQ(e.WantedLatency(), 32 + e.Oversampler().MeasuredLatency(16) + 1);
+
+  // A sine that starts at once comes out whole: from the latency on the
+  // output follows the input, with no block of silence while the converters
+  // fill (the first partial block of every factor is checked here).
+  const int n = 4000;
+  Stereo in {Sine(1000, 48000, 0.5, n), Sine(1000, 48000, 0.5, n)};
+  for (int os = 1; os <= 4; ++os)
+  {
+    LimiterEngine f;
+    f.SetParam(kOSMode, os);
+    f.SetParam(kLimitMode, 1);
+    ASSERT_EQ(f.Prepare(48000, 256), LimiterEngine::EStatus::kOK);
+    const int latency = f.WantedLatency();
+    const Stereo out = RunBlocks(f, in, {256});
+    for (int i = latency + 8; i < n; ++i)
+      ASSERT_NEAR(out.l[i], in.l[i - latency], 2e-3) << "os " << os << " at " << i;
+  }
+}
+
+TEST(Oversampler, SetupFactorsAndRefusedRequests)
+{
+  IOversampler o;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(o.Setup(2, 512, 256, 2, 2, 2, 44100.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 0, 2, 2, 2, 44100.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 256, 0, 2, 2, 44100.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 256, 2, 2, 2, nan), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_EQ(o.Setup(2, 16, 256, 2, 2, 2, -48000.0), IOversampler::EStatus::kInvalidArgument);
+  EXPECT_FALSE(o.IsBuilt());
+  EXPECT_EQ(o.CurrentFactor(), -1);
+  o.Release(); // safe on an empty set
+
+  ASSERT_EQ(o.Setup(1, 16, 256, 2, 2, 2, 44100.0), IOversampler::EStatus::kOK);
+  EXPECT_EQ(o.CurrentFactor(), 1);
+  EXPECT_EQ(o.MeasuredLatency(1), 0);
+  for (int k : {2, 4, 8, 16})
+    EXPECT_GT(o.MeasuredLatency(k), 0) << k;
+  EXPECT_EQ(o.MeasuredLatency(32), 0); // never selectable, never built
+  const int narrowBand = o.MeasuredLatency(2);
+
+  // Channels that do not exist and over-long runs give nothing.
+  double* where = o.UpInputRow(0);
+  EXPECT_NE(where, nullptr);
+  EXPECT_EQ(o.UpInputRow(2), nullptr);
+  EXPECT_EQ(o.DownInputRow(-1), nullptr);
+  EXPECT_EQ(o.Up(2, 16, where), 0);
+  EXPECT_EQ(where, nullptr);
+  where = o.UpInputRow(0);
+  EXPECT_EQ(o.Up(0, 257, where), 0);
+  EXPECT_EQ(o.Up(-1, 16, where), 0);
+  EXPECT_EQ(o.Down(0, 16 * 256 + 1, where), 0);
+  EXPECT_EQ(o.Down(5, 16, where), 0);
+  EXPECT_EQ(o.Up(0, -3, where), 0);
+
+  o.SetFactor(32); // above the max factor: nothing changes
+  EXPECT_EQ(o.CurrentFactor(), 1);
+  o.SetFactor(8);
+  EXPECT_EQ(o.CurrentFactor(), 8);
+  // Same rate (in whole Hz) and block length: only the factor switches.
+  ASSERT_EQ(o.Setup(4, 16, 256, 2, 2, 2, 44100.4), IOversampler::EStatus::kOK);
+  EXPECT_EQ(o.CurrentFactor(), 4);
+  EXPECT_EQ(o.SampleRate(), 44100.0);
+
+  // Above 44.1 kHz the wider band makes shorter filters and less delay.
+  ASSERT_EQ(o.Setup(2, 16, 256, 2, 2, 2, 48000.0), IOversampler::EStatus::kOK);
+  EXPECT_LT(o.MeasuredLatency(2), narrowBand);
+  o.Release();
+  EXPECT_FALSE(o.IsBuilt());
+  EXPECT_EQ(o.CurrentFactor(), -1);
+}
