@@ -71,20 +71,6 @@ TEST(BitmapControl, EmptyBitmapDrawsNothingAndBackgroundIsARealBitmapControl)
   EXPECT_EQ(f.gfx->GetControl(3), c);
 }
 
-TEST(PanelControl, FillsItsBoundsAndFrames)
-{
-  EditorFixture f;
-  IPanelControl panel(IRECT(5, 5, 50, 30), IPattern(kColorBlue), true);
-  panel.SetGraphics(f.gfx.get());
-  panel.Draw(*f.gfx);
-  const std::vector<Call> fills = f.gfx->All("PathFill");
-  ASSERT_EQ(fills.size(), 1u);
-  EXPECT_EQ(fills[0].a[6], 255); // blue
-  const Call* frame = f.gfx->Find("PathStroke");
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(frame->a[4], 240); // light grey
-}
-
 TEST(SVGControl, LayerIsKeptUntilTheBoundsOrTheScaleChange)
 {
   EditorFixture f;

@@ -17,9 +17,7 @@ struct VControl : IControl, IVectorBase
     AttachIControl(this);
   }
   void Draw(IGfx&) override {}
-  using IVectorBase::mLabelBounds;
   using IVectorBase::mStyle;
-  using IVectorBase::mValueBounds;
 };
 
 /** The fills recorded, as (A, R, G, B). */
@@ -124,31 +122,6 @@ TEST(VectorBase, SplashDrawsWhileAnimatingClippedToTheShape)
   EXPECT_EQ(FillColors(*f.gfx).size(), 3u); // shadow, face, splash
 }
 
-TEST(VectorBase, LabelAndValueDrawOnlyWhenShownAndSet)
-{
-  EditorFixture f;
-  VControl v(IRECT(0, 0, 100, 100));
-  v.SetGraphics(f.gfx.get());
-  v.SetLabelStr("Gain");
-  v.SetValueStr("1.0 dB");
-  v.DrawLabel(*f.gfx); // no label rectangle yet
-  v.DrawValue(*f.gfx, false);
-  EXPECT_EQ(f.gfx->Count("DoDrawText"), 1);
-  v.mLabelBounds = IRECT(0, 0, 100, 20);
-  v.mValueBounds = IRECT(0, 80, 100, 100);
-  f.gfx->Clear();
-  v.DrawLabel(*f.gfx);
-  v.DrawValue(*f.gfx, true);
-  EXPECT_EQ(f.gfx->Count("DoDrawText"), 2);
-  EXPECT_EQ(FillColors(*f.gfx), (std::vector<IColor>{IColor(10, 0, 0, 0)}));
-  v.mStyle.showLabel = false;
-  v.mStyle.showValue = false;
-  f.gfx->Clear();
-  v.DrawLabel(*f.gfx);
-  v.DrawValue(*f.gfx, false);
-  EXPECT_EQ(f.gfx->Count("DoDrawText"), 0);
-}
-
 TEST(FPSDisplay, StartsAtZeroCyclesModesAndAverages)
 {
   EditorFixture f;
@@ -187,11 +160,6 @@ TEST(FPSDisplay, StartsAtZeroCyclesModesAndAverages)
   EXPECT_FLOAT_EQ(lines[0].a[0], 10.f);
   EXPECT_NEAR(lines[0].a[1], 60.0 - 50.0 / 80.0 * 50.0, 0.05);
   EXPECT_FLOAT_EQ(lines[99].a[0], 210.f);
-  const std::vector<Call> texts = f.gfx->All("DoDrawText");
-  ASSERT_EQ(texts.size(), 4u);
-  EXPECT_EQ(texts[0].s, "Recording");
-  EXPECT_EQ(texts[1].s, "Frame Time");
-  EXPECT_EQ(texts[2].s, "50.00 FPS");
 }
 
 } // namespace
