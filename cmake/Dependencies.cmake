@@ -8,6 +8,9 @@ find_path(STB_INCLUDE_DIR stb_truetype.h PATH_SUFFIXES stb REQUIRED)
 add_library(orbex_stb INTERFACE)
 target_include_directories(orbex_stb SYSTEM INTERFACE ${STB_INCLUDE_DIR})
 
+# libjpeg-turbo decodes the editor's JPEG bitmaps (vector/VGJpeg.cpp).
+find_package(JPEG REQUIRED)
+
 find_path(TINYXML_INCLUDE_DIR tinyxml.h REQUIRED)
 find_library(TINYXML_LIBRARY tinyxml REQUIRED)
 add_library(orbex_tinyxml INTERFACE)

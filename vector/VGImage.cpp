@@ -1,18 +1,20 @@
 // Images decoded from files and memory (8-bit RGBA) and handed to the back end.
 //
-// Editor bitmaps are PNG or JPEG files; only those two decoders are built. An image's
-// size is read from its header and checked before anything is decoded, so a damaged or
-// hostile file cannot make the decoder allocate without bound, and an image without
-// pixels never reaches the back end.
+// Editor bitmaps are PNG or JPEG files: PNG through the image-decoding dependency (only its
+// PNG decoder is built), JPEG through libjpeg-turbo (VGJpeg.h). An image's size is read
+// from its header and checked before anything is decoded, so a damaged or hostile file
+// cannot make a decoder allocate without bound, and an image without pixels never reaches
+// the back end.
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "vector/VGContext.h"
 #include "vector/VGImageCheck.h"
+#include "vector/VGJpeg.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -37,6 +39,13 @@ int createImageRGBA(VGcontext* ctx, int w, int h, int imageFlags, const unsigned
 // Decodes an encoded image that passed vgrCheckEncodedImage into a texture.
 int decodeToTexture(VGcontext* ctx, int imageFlags, const unsigned char* data, int ndata) {
   int w = 0, h = 0, n = 0;
+  if (vgrImageFormat(data, size_t(ndata)) == VGImageFormat::kJPEG) {
+    unsigned char* img = vgrDecodeJpeg(data, size_t(ndata), &w, &h);
+    if (img == nullptr) return 0;
+    const int image = createImageRGBA(ctx, w, h, imageFlags, img);
+    std::free(img);
+    return image;
+  }
   unsigned char* img = stbi_load_from_memory(data, ndata, &w, &h, &n, 4);
   if (img == nullptr) return 0;
   const int image = createImageRGBA(ctx, w, h, imageFlags, img);
