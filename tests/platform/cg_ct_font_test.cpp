@@ -60,7 +60,7 @@ class FontLayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cf_ = cfx::LiveObjectCount();
-    sfnt_test::FaceSpec regular, bold, book;
+    sfnt_test::TestFace regular, bold, book;
     bold.style = "Bold";
     bold.postScriptName = "TestSans-Bold";
     book.family = "Other Serif";
@@ -199,7 +199,7 @@ TEST_F(FontLayerTest, TheInstalledDejaVuSansIsFoundInTheSystemFolders) {
 }
 
 TEST(SfntReaderTest, DamagedFilesAreRefusedWithoutReadingOutsideThem) {
-  sfnt_test::FaceSpec a, b;
+  sfnt_test::TestFace a, b;
   b.style = "Bold";
   const std::vector<uint8_t> good = sfnt_test::BuildCollection({a, b});
   cgx::SfntFace face;

@@ -14,7 +14,7 @@
 #include "tests/platform/TempFolder.h"
 
 using namespace fx::gfx;
-using sfnt_test::FaceSpec;
+using sfnt_test::TestFace;
 
 namespace {
 
@@ -22,15 +22,15 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-FaceSpec Face(const char* style, const char* ps) {
-  FaceSpec f;
+TestFace Face(const char* style, const char* ps) {
+  TestFace f;
   f.style = style;
   f.postScriptName = ps;
   return f;
 }
 
 TEST(FontFileReaderTest, ASingleFontGivesItsNamesAndMetrics) {
-  FaceSpec f;
+  TestFace f;
   f.unitsPerEm = 2048, f.ascender = 1900, f.descender = -500, f.lineGap = 67, f.macStyle = 1;
   const std::vector<uint8_t> bytes = sfnt_test::BuildFont(f);
   const FontFileReader r(bytes.data(), bytes.size(), 0);
@@ -51,12 +51,12 @@ TEST(FontFileReaderTest, ASingleFontGivesItsNamesAndMetrics) {
 }
 
 TEST(FontFileReaderTest, NamesComeFromWindowsRecordsThenMacintoshOnes) {
-  FaceSpec mac;
+  TestFace mac;
   mac.windowsNames = false, mac.macNames = true, mac.family = "Mac Only";
   std::vector<uint8_t> bytes = sfnt_test::BuildFont(mac);
   EXPECT_STREQ(FontFileReader(bytes.data(), bytes.size(), 0).mFamilyName.Get(), "Mac Only");
   // Six letters: a Windows record of length 12 holds six UTF-16 units.
-  FaceSpec six;
+  TestFace six;
   six.style = "Italic";
   six.family = "Sixsix";
   bytes = sfnt_test::BuildFont(six);
@@ -83,18 +83,18 @@ TEST(FontFileReaderTest, CollectionFacesAreFoundByStyle) {
 }
 
 TEST(FontFileReaderTest, MissingTablesAndZeroDivisorsMakeTheFaceUnusable) {
-  FaceSpec noHhea;
+  TestFace noHhea;
   noHhea.hhea = false;
   std::vector<uint8_t> bytes = sfnt_test::BuildFont(noHhea);
   const FontFileReader r(bytes.data(), bytes.size(), 0);
   EXPECT_FALSE(r.IsValid());
   EXPECT_TRUE(r.mFamilyName.Empty());  // the reader stops before the names
-  FaceSpec flat;
+  TestFace flat;
   flat.ascender = 0, flat.descender = 0;  // no line height to divide by
   bytes = sfnt_test::BuildFont(flat);
   EXPECT_FALSE(FontFileReader(bytes.data(), bytes.size(), 0).IsValid());
   EXPECT_EQ(FontFileReader(bytes.data(), bytes.size(), 0).EMRatio(), 0.0);
-  FaceSpec noEm;
+  TestFace noEm;
   noEm.unitsPerEm = 0;
   bytes = sfnt_test::BuildFont(noEm);
   EXPECT_FALSE(FontFileReader(bytes.data(), bytes.size(), 0).IsValid());
@@ -178,7 +178,7 @@ TEST_F(PlatformFontTest, FilesAndMemoryGiveFaceZeroAndAllTheirBytes) {
 }
 
 TEST_F(PlatformFontTest, TheCacheKeepsTheFirstDescriptorOfAnIdWithItsEMRatio) {
-  FaceSpec tall = Face("Regular", "Tall");
+  TestFace tall = Face("Regular", "Tall");
   tall.unitsPerEm = 1000, tall.ascender = 800, tall.descender = -200;
   const std::vector<uint8_t> a = sfnt_test::BuildFont(Face("Regular", "A"));
   const std::vector<uint8_t> b = sfnt_test::BuildFont(tall);
@@ -195,7 +195,7 @@ TEST_F(PlatformFontTest, TheCacheKeepsTheFirstDescriptorOfAnIdWithItsEMRatio) {
   EXPECT_DOUBLE_EQ(FindCachedFontDescriptor("Tall", cache)->emRatio, 1.0);
   EXPECT_EQ(FindCachedFontDescriptor("Other", cache), nullptr);
   // A font whose face gives no sizes is not cached.
-  FaceSpec flat = Face("Regular", "Flat");
+  TestFace flat = Face("Regular", "Flat");
   flat.ascender = flat.descender = 100;
   const std::vector<uint8_t> f = sfnt_test::BuildFont(flat);
   CoreTextFontPtr flatFont = LoadCoreTextFontFromMemory("Flat", f.data(), static_cast<int>(f.size()));
