@@ -272,7 +272,11 @@ TEST_F(GfxVGTest, LayerShadowsFallBehindTheirContent)
     ILayerPtr patch = g.EndLayer();
     RawBitmapData red;
     red.Resize(10 * 10 * 4);
-    for (int i = 0; i < 100; ++i) red.Bytes()[i * 4] = 255, red.Bytes()[i * 4 + 3] = 255;
+    for (int i = 0; i < 100; ++i)
+    {
+      uint8_t* p = red.Bytes() + i * 4;
+      p[0] = 255, p[1] = 0, p[2] = 0, p[3] = 255;
+    }
     g.SetLayerData(patch, red);
     g.DrawLayer(patch);
   });
