@@ -58,9 +58,12 @@ void CopyFinite(const double* src, double* dst, int n) noexcept
 // vector pairs, both pairs in one loop so that their updates overlap; the
 // levels are kept in short scratch rows, over which the hold meters then take
 // whole runs.
-void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR, double factor,
-                     const double* outL, const double* outR, int n, double* scratchIn, double* scratchOut,
-                     int scratchFrames) noexcept
+// Compiled twice, as the limiter pass is (see LimiterEngine::Kernels).
+__attribute__((always_inline)) inline void StepLevelMetersBody(LimiterMeters& meters, const double* inL,
+                                                               const double* inR, double factor,
+                                                               const double* outL, const double* outR, int n,
+                                                               double* scratchIn, double* scratchOut,
+                                                               int scratchFrames) noexcept
 {
   const __m128d f = _mm_set1_pd(factor);
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
@@ -87,6 +90,25 @@ void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR
                          meters[LimiterMeters::kOutLHold], meters[LimiterMeters::kOutRHold], scratchOut, len);
     done += len;
   }
+}
+
+__attribute__((target("avx2"), flatten)) void StepLevelMetersWide(LimiterMeters& meters, const double* inL,
+                                                                  const double* inR, double factor,
+                                                                  const double* outL, const double* outR,
+                                                                  int n, double* scratchIn, double* scratchOut,
+                                                                  int scratchFrames) noexcept
+{
+  StepLevelMetersBody(meters, inL, inR, factor, outL, outR, n, scratchIn, scratchOut, scratchFrames);
+}
+
+void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR, double factor,
+                     const double* outL, const double* outR, int n, double* scratchIn, double* scratchOut,
+                     int scratchFrames) noexcept
+{
+  if (LimiterEngine::WideKernelsActive())
+    StepLevelMetersWide(meters, inL, inR, factor, outL, outR, n, scratchIn, scratchOut, scratchFrames);
+  else
+    StepLevelMetersBody(meters, inL, inR, factor, outL, outR, n, scratchIn, scratchOut, scratchFrames);
 }
 
 } // namespace
