@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #if !defined(__SSE2__)
 #error "the engine is written for x86-64 (SSE2)"
@@ -683,62 +684,65 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
     const double* const bd = b + done;
     double* const o0d = o0 + done;
     double* const o1d = o1 + done;
-    int lastAbove = 0;
-    {
-    FollowerPair<true, false> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
-    FollowerPair<false, false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
-    FollowerPair<false, false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
-    auto sample = [&](int j, __m128d sv, __m128d gv, __m128d sgv) {
-      // Channel link: m = min(g0, g1) * l; y = s * (m + (1 - l) * g).
-      // min(g1, g0) with the swapped pair first: g1 < g0 ? g1 : g0 in the
-      // low lane, exactly std::min(g0, g1); the high lane holds the same value.
-      const __m128d m = _mm_mul_pd(_mm_min_pd(_mm_shuffle_pd(gv, gv, 1), gv), linkV);
-      __m128d y = _mm_mul_pd(sv, _mm_add_pd(m, _mm_mul_pd(unlinked, gv)));
-      if (saturate)
-      {
-        const double y0 = mSaturators[0].Process(_mm_cvtsd_f64(y));
-        const double y1 = mSaturators[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
-        y = _mm_set_pd(y1, y0);
-      }
-      // Soft clipper: only samples at or above the threshold need the tanh
-      // and the clip ratio z / u; below it z = u and the ratio is exactly 1.
-      const __m128d u = _mm_mul_pd(y, preGain);
-      const int above = _mm_movemask_pd(_mm_cmpge_pd(_mm_and_pd(u, absMask), threshold));
-      lastAbove = above;
-      __m128d z = u;
-      // Gain-reduction meters see each stage's own (scaled) gain times the
-      // clip ratio (1 * g is g itself).
-      __m128d gr = sgv;
-      if (above) [[unlikely]]
-      {
-        const Clipped c = ClipPair(y, above, z, gr);
-        z = c.z;
-        gr = c.gr;
-      }
-      gr = _mm_and_pd(gr, absMask);
-      _mm_store_pd(grLevels + 2 * j, gr);
-      grFast.Step(gr);
-      if (volume)
-        z = _mm_mul_pd(z, volumeGain);
-      if constexpr (Finish)
-      {
-        z = _mm_max_pd(_mm_min_pd(z, clampHi), clampLo);
-        const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(bd[j], ad[j]), inFactor), absMask);
-        const __m128d vo = _mm_and_pd(z, absMask);
-        _mm_store_pd(inLevels + 2 * j, vi);
-        _mm_store_pd(outLevels + 2 * j, vo);
-        inFast.Step(vi);
-        outFast.Step(vo);
-      }
-      if (stereo)
-      {
-        _mm_storel_pd(o0d + j, z);
-        _mm_storeh_pd(o1d + j, z);
-      }
-      else
-        _mm_storeh_pd(o0d + j, z);
-    };
-      if (paired)
+    // One instance for paired stages and one for the fallback, so that the
+    // paired loop's followers and flags are its own and stay in registers
+    // (the fallback hands its per-sample work to a call).
+    auto stretch = [&](auto paired) __attribute__((always_inline)) {
+      int lastAbove = 0;
+      FollowerPair<true, false> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
+      FollowerPair<false, false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
+      FollowerPair<false, false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
+      auto sample = [&](int j, __m128d sv, __m128d gv, __m128d sgv) {
+        // Channel link: m = min(g0, g1) * l; y = s * (m + (1 - l) * g).
+        // min(g1, g0) with the swapped pair first: g1 < g0 ? g1 : g0 in the
+        // low lane, exactly std::min(g0, g1); the high lane holds the same value.
+        const __m128d m = _mm_mul_pd(_mm_min_pd(_mm_shuffle_pd(gv, gv, 1), gv), linkV);
+        __m128d y = _mm_mul_pd(sv, _mm_add_pd(m, _mm_mul_pd(unlinked, gv)));
+        if (saturate)
+        {
+          const double y0 = mSaturators[0].Process(_mm_cvtsd_f64(y));
+          const double y1 = mSaturators[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+          y = _mm_set_pd(y1, y0);
+        }
+        // Soft clipper: only samples at or above the threshold need the tanh
+        // and the clip ratio z / u; below it z = u and the ratio is exactly 1.
+        const __m128d u = _mm_mul_pd(y, preGain);
+        const int above = _mm_movemask_pd(_mm_cmpge_pd(_mm_and_pd(u, absMask), threshold));
+        lastAbove = above;
+        __m128d z = u;
+        // Gain-reduction meters see each stage's own (scaled) gain times the
+        // clip ratio (1 * g is g itself).
+        __m128d gr = sgv;
+        if (above) [[unlikely]]
+        {
+          const Clipped c = ClipPair(y, above, z, gr);
+          z = c.z;
+          gr = c.gr;
+        }
+        gr = _mm_and_pd(gr, absMask);
+        _mm_store_pd(grLevels + 2 * j, gr);
+        grFast.Step(gr);
+        if (volume)
+          z = _mm_mul_pd(z, volumeGain);
+        if constexpr (Finish)
+        {
+          z = _mm_max_pd(_mm_min_pd(z, clampHi), clampLo);
+          const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(bd[j], ad[j]), inFactor), absMask);
+          const __m128d vo = _mm_and_pd(z, absMask);
+          _mm_store_pd(inLevels + 2 * j, vi);
+          _mm_store_pd(outLevels + 2 * j, vo);
+          inFast.Step(vi);
+          outFast.Step(vo);
+        }
+        if (stereo)
+        {
+          _mm_storel_pd(o0d + j, z);
+          _mm_storeh_pd(o1d + j, z);
+        }
+        else
+          _mm_storeh_pd(o0d + j, z);
+      };
+      if constexpr (decltype(paired)::value)
       {
         LimiterStagePair::Measure<Mode, Auto>(st0, st1, ad, bd, len, mRows);
         LimiterStagePair::Gains<Mode> gains(st0, st1);
@@ -750,7 +754,9 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
       }
       else
         LimiterStagePair::Run<Mode, Auto>(st0, st1, ad, bd, len, sample);
-    }
+      return lastAbove;
+    };
+    const int lastAbove = paired ? stretch(std::true_type {}) : stretch(std::false_type {});
     // The clip ratio of the last sample stays with each clipper.
     if (!(lastAbove & 1))
       cl0.lastClipRatio = 1.0;
