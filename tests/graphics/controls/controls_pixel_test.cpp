@@ -8,6 +8,7 @@
 #include "graphics/controls/IBButtonControl.h"
 #include "graphics/controls/IBKnobControl.h"
 #include "graphics/controls/IBSliderControl.h"
+#include "graphics/controls/IBTextControl.h"
 #include "graphics/controls/IControlLibrary.h"
 #include "graphics/controls/IPopupMenuControl.h"
 #include "graphics/controls/ISVGControls.h"
@@ -416,6 +417,16 @@ TEST_F(ControlPixels, BitmapControlsShowTheFrameOfTheirValue)
   IBButtonControl* button = nullptr;
   IBSliderControl* slider = nullptr;
   IBKnobRotaterControl* rotater = nullptr;
+  IBTextControl* text = nullptr;
+  // A bitmap font of 96 cells 8 × 16, stacked: cell k holds a bar k % 15 + 1 rows high.
+  Image font;
+  font.w = 8;
+  font.h = 16 * 96;
+  font.px.assign(static_cast<size_t>(font.w) * font.h * 4, 0);
+  for (int k = 0; k < 96; ++k)
+    for (int y = 16 - (k % 15 + 1); y < 16; ++y)
+      for (int x = 1; x < 7; ++x) font.px[(static_cast<size_t>(k * 16 + y) * font.w + x) * 4 + 3] = 255;
+  const std::string fontPath = writePng("bitmap-font", font, "controls_gallery");
   Open(400, 120, [&](IGfx& g) {
     const IBitmap strip = g.LoadBitmap(Resource("Knob_small.png").c_str(), 51);
     knob = Add(g, new IBKnobControl(IRECT(10, 10, 60, 60), strip, kGain));
@@ -427,11 +438,16 @@ TEST_F(ControlPixels, BitmapControlsShowTheFrameOfTheirValue)
     slider->SetHideCursorOnDrag(false);
     rotater = Add(g, new IBKnobRotaterControl(IRECT(320, 20, 370, 70), g.LoadBitmap(Resource("VULabel.png").c_str(), 1)));
     rotater->SetValue(0.0);
+    text = Add(g, new IBTextControl(IRECT(10, 80, 110, 110), g.LoadBitmap(fontPath.c_str(), 96), IText(), "AB", 8, 16,
+                                    0, false, true));
   });
   ASSERT_TRUE(knob->GetBitmap().IsValid());
   const Image rest = Shot("bitmap-rest");
   EXPECT_GT(Marked(rest, knob->GetRECT()), 100);
   EXPECT_GT(Marked(rest, sw->GetRECT()), 50);
+  // "AB" centred: two cells of 8 from x = 52, A's bar 4 rows high, B's 5, both 6 wide.
+  EXPECT_EQ(Marked(rest, IRECT(52, 87, 60, 103)), 4 * 6);
+  EXPECT_EQ(Marked(rest, IRECT(60, 87, 68, 103)), 5 * 6);
 
   Drag(35, 35, 35, -40);
   Click(sw->GetRECT().MW(), sw->GetRECT().MH());
