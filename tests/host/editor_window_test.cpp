@@ -1,8 +1,8 @@
-// `orbex9-host editor` with a display: the limiter's editor in a real window
-// on an X server of the test's own (Xvfb), a knob dragged with real X input
+// `orbex9-host editor` with a display: the editor in a real window on an X
+// server of the test's own (Xvfb), a control dragged with real X input
 // (xdotool), the window closed as a window manager closes it; the host then
-// saves the state and reports the values the knob set. Skipped with a clear
-// message where Xvfb cannot start.
+// saves the state and reports the value the control set. Skipped with a
+// clear message where Xvfb cannot start.
 #include "HostRun.h"
 #include "tests/platform/DesktopTest.h"
 
@@ -11,15 +11,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 namespace {
 
 using namespace hosttest;
-
-// The Gain knob's centre in editor units (the editor opens at scale 1).
-constexpr int kGainX = 101, kGainY = 145;
 
 class EditorWindowTest : public xtest::DesktopTest {
 protected:
@@ -38,8 +36,17 @@ protected:
   unsigned long FindWindow(const std::string& name) {
     int fds[2];
     if (pipe(fds) != 0) return 0;
-    const pid_t pid =
-        xtest::Spawn({"timeout", "20", "xdotool", "search", "--sync", "--onlyvisible", "--name", name}, fds[1]);
+    std::vector<std::string> args = {"timeout", "20", "xdotool", "search", "--sync", "--onlyvisible", "--name", name};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     const std::string out = ReadAll(fds[0]);
     close(fds[0]);
@@ -83,29 +90,45 @@ protected:
     return r;
   }
 
+  // Opens the editor of the component at bundle in a window titled title,
+  // drags from (x, y) by dy with the mouse and closes the window; the host's
+  // report and whether it saved the state.
+  RunResult DragInWindow(const std::string& bundle, const std::string& title, int x, int y, int dy, bool& saved) {
+    const std::string state = dir_ + "/state.aupreset";
+    std::vector<std::string> args = {"editor", "--save-state", state, "--json"};
+    if (!bundle.empty()) args.insert(args.end(), {"--component", bundle});
+    const pid_t host = StartHost(args, dir_);
+    EXPECT_GT(host, 0);
+    const unsigned long window = FindWindow(title);
+    if (window == 0) {
+      kill(host, SIGKILL);
+      FinishBounded(host);
+      ADD_FAILURE() << "the editor's window did not appear";
+      return RunResult();
+    }
+    const std::string wid = std::to_string(window), sx = std::to_string(x);
+    EXPECT_EQ(Xdo({"mousemove", "--window", wid, sx, std::to_string(y), "mousedown", "1", "mousemove", "--window",
+                   wid, sx, std::to_string(y + dy / 2), "mousemove", "--window", wid, sx, std::to_string(y + dy),
+                   "mouseup", "1"}),
+              0);
+    EXPECT_TRUE(CloseWindow(window));
+    const RunResult r = FinishBounded(host);
+    saved = Exists(state);
+    return r;
+  }
+
   std::string dir_;
 };
 
-TEST_F(EditorWindowTest, AKnobDraggedWithTheMouseIsSavedAtClose) {
-  const std::string state = dir_ + "/state.aupreset";
-  const pid_t host = StartHost({"editor", "--save-state", state, "--json"}, dir_);
-  ASSERT_GT(host, 0);
-  const unsigned long window = FindWindow("ORBEX9");
-  if (window == 0) {
-    kill(host, SIGKILL);
-    FinishBounded(host);
-    FAIL() << "the editor's window did not appear";
-  }
-  const std::string wid = std::to_string(window);
-  EXPECT_EQ(Xdo({"mousemove", "--window", wid, std::to_string(kGainX), std::to_string(kGainY), "mousedown", "1",
-                 "mousemove", "--window", wid, std::to_string(kGainX), std::to_string(kGainY - 20), "mousemove",
-                 "--window", wid, std::to_string(kGainX), std::to_string(kGainY - 40), "mouseup", "1"}),
-            0);
-  EXPECT_TRUE(CloseWindow(window));
-  const RunResult r = FinishBounded(host);
+TEST_F(EditorWindowTest, AFaderDraggedWithTheMouseIsSavedAtClose) {
+  // FxEditorTest's level fader runs from y = 20 to 180, at 0.5 to begin with.
+  const std::string bundle =
+      std::filesystem::path(FXEDITOR_COMPONENT_PATH).parent_path().parent_path().parent_path().string();
+  bool saved = false;
+  const RunResult r = DragInWindow(bundle, "FxEditorTest", 40, 100, -40, saved);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
-  EXPECT_TRUE(Exists(state));
+  EXPECT_NEAR(JsonField(r.out, "Level"), 0.75, 0.02) << r.out;
+  EXPECT_TRUE(saved);
 }
 
 }  // namespace
