@@ -6,7 +6,6 @@
 #include <AppKit/AppKit.h>
 #include <CoreServices/Gestalt.h>
 
-#include <cmath>
 
 #include "core/IGEditorDelegate.h"
 #include "graphics/mac/CoreTextFont.h"

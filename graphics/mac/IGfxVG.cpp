@@ -8,7 +8,6 @@
 
 #include <QuartzCore/CAMetalLayer.h>
 
-#include <algorithm>
 
 namespace fx::gfx {
 
@@ -27,13 +26,11 @@ IGfxVG::IGfxVG(IGEditorDelegate& dlg, int width, int height, int fps, float scal
 
 IGfxVG::~IGfxVG()
 {
-  ReleaseFontStore();
   // The platform half closes its view first; a context still alive here is freed with what it
-  // holds (the controls, deleted by the graphics core, hold no framebuffers by then).
+  // holds (the controls, deleted by the graphics core, hold no framebuffers by then), before
+  // the font bytes it may point at.
   ReleaseContext();
-  DrainReleaseStack();
-  FxMutexLock lock(mBitmapStore.Mutex());
-  mBitmapStore.Clear();
+  ReleaseFontStore();
 }
 
 // ---------------------------------------------------------------------------------- Context

@@ -258,6 +258,35 @@ TEST_F(GfxVGTest, BitmapsAndLayersDrawTheirPixels)
   EXPECT_FALSE(Near(img.at(25, 25), 0, 0, 0, 2)); // the background bitmap is not black
 }
 
+TEST_F(GfxVGTest, LayerShadowsFallBehindTheirContent)
+{
+  const Image img = DrawOnce([](IGfx& g, const IRECT&) {
+    g.FillRect(kColorWhite, IRECT(0, 0, 100, 100));
+    g.StartLayer(nullptr, IRECT(0, 0, 100, 100));
+    g.FillRect(IColor(255, 0, 0, 255), IRECT(20, 20, 50, 50));
+    ILayerPtr layer = g.EndLayer();
+    g.ApplyLayerDropShadow(layer, IShadow(IPattern(kColorBlack), 0.f, 20.f, 20.f, 1.f));
+    g.DrawLayer(layer);
+    // Pixels written into a layer are drawn as they are.
+    g.StartLayer(nullptr, IRECT(80, 80, 90, 90));
+    ILayerPtr patch = g.EndLayer();
+    RawBitmapData red;
+    red.Resize(10 * 10 * 4);
+    for (int i = 0; i < 100; ++i)
+    {
+      uint8_t* p = red.Bytes() + i * 4;
+      p[0] = 255, p[1] = 0, p[2] = 0, p[3] = 255;
+    }
+    g.SetLayerData(patch, red);
+    g.DrawLayer(patch);
+  });
+  EXPECT_TRUE(Near(img.at(30, 30), 0, 0, 255));   // the content
+  EXPECT_TRUE(Near(img.at(60, 60), 0, 0, 0, 20)); // its shadow, 20 right and down
+  EXPECT_TRUE(Near(img.at(45, 60), 0, 0, 0, 20));
+  EXPECT_TRUE(Near(img.at(10, 60), 255, 255, 255)); // nothing else
+  EXPECT_TRUE(Near(img.at(85, 85), 255, 0, 0));
+}
+
 TEST_F(GfxVGTest, FontDataIsLoadedOncePerProcessAndFreedWithTheLastEditor)
 {
   struct CountingFont : PlatformFont

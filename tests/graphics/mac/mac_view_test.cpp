@@ -120,6 +120,45 @@ TEST_F(MacViewTest, AHiddenLockedCursorStaysWhereItWasHidden)
   EXPECT_EQ(NSEvent::mouseLocation().y, hiddenAt.y);
 }
 
+TEST_F(MacViewTest, TheViewFollowsTheScreenScaleAndTheEditorSize)
+{
+  OpenWithControl(600, 200, 1.f);
+  IGfxView_vORBEX9_au* view = gfx->GetView();
+  EXPECT_EQ(view->metalLayer()->drawableSize().width, 600);
+  nsx::SetMainScreen(NSMakeSize(1920, 1080), 2.0); // the window moves to a denser screen
+  EXPECT_EQ(gfx->GetScreenScale(), 2.f);
+  EXPECT_EQ(MainPixels().w, 1200);
+  EXPECT_EQ(view->metalLayer()->drawableSize().width, 1200);
+  gfx->Resize(700, 300, 1.5f, true);
+  EXPECT_EQ(view->frame().size.width, 1050);
+  EXPECT_EQ(view->frame().size.height, 450);
+  EXPECT_EQ(view->metalLayer()->drawableSize().height, 900);
+  EXPECT_EQ(MainPixels().h, 900);
+}
+
+TEST_F(MacViewTest, TheWindowLosingFocusEndsTheDrag)
+{
+  OpenWithControl();
+  Send(NSEventTypeLeftMouseDown, 50, 50);
+  EXPECT_TRUE(gfx->ControlIsCaptured());
+  window->resignKeyWindow();
+  EXPECT_FALSE(gfx->ControlIsCaptured());
+  EXPECT_NE(std::find(dlg.log.begin(), dlg.log.end(), "end 0"), dlg.log.end()); // the host gesture ended
+}
+
+TEST_F(MacViewTest, TheCursorMovesInEditorUnits)
+{
+  OpenWithControl(300, 200, 2.f);
+  gfx->MoveMouseCursor(25, 40);
+  float x = 0, y = 0;
+  gfx->GetMouseLocation(x, y);
+  EXPECT_FLOAT_EQ(x, 25.f);
+  EXPECT_FLOAT_EQ(y, 40.f);
+  // The window's content starts at (100, 100) on the screen, bottom-left origin.
+  EXPECT_EQ(NSEvent::mouseLocation().x, 150);
+  EXPECT_EQ(NSEvent::mouseLocation().y, 100 + 400 - 80);
+}
+
 TEST_F(MacViewTest, KeysAreMappedAndGoToTheEditorAtThePointer)
 {
   OpenWithControl();
