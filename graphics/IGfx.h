@@ -313,6 +313,8 @@ public:
   void StartResizeGesture() { mResizingInProcess = true; }
   bool GetResizingInProcess() const { return mResizingInProcess; }
   EResizerMode GetResizerMode() const { return mResizerMode; }
+  /** How the next corner-resizer drag acts (a resizer of the product's picks it at each press). */
+  void SetResizerMode(EResizerMode mode) { mResizerMode = mode; }
   bool CursorIsHidden() const { return mCursorHidden; }
   bool CursorIsLocked() const { return mCursorLock; }
   ECursor GetCursorType() const { return mCursorType; }

@@ -165,6 +165,19 @@ int ORBEX9::MakeFactoryPresets()
   return 5;
 }
 
+bool ORBEX9::CopyPresetToSlot(const fx::IPreset* record, int slot)
+{
+  fx::IPreset* preset = GetPreset(slot);
+  if (!record || !preset) return false;
+  if (preset != record)
+  {
+    preset->mChunk = record->mChunk;
+    preset->SetName(record->mName);
+  }
+  preset->mInitialized = true;
+  return true;
+}
+
 void ORBEX9::InitPlugControls()
 {
   SetMakeGraphicsFunc([this]() {

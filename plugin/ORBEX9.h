@@ -126,6 +126,9 @@ public:
   /** "Fixed GUI Scale" (tag 29), or null for another tag. */
   fx::IParam* GetExtraParam(int tag) const { return tag == mExtraParamTag ? mExtraParams.Get(0) : nullptr; }
   PresetLists& GetPresetLists() { return mPresetLists; }
+  /** Copies the record's state and name into the preset of that index and marks it initialised;
+   *  false for a missing record or index. */
+  bool CopyPresetToSlot(const fx::IPreset* record, int slot);
   bool AboutRequested() const { return mAboutRequested; }
   bool UpdatePageRequested() const { return mUpdatePageRequested; }
 
