@@ -78,33 +78,38 @@ void RegisterEditorResources()
   });
 }
 
-ProductEditor::ProductEditor()
+ProductHome::ProductHome()
 {
   RegisterEditorResources();
   fx::IAUCreateInfo info;
   info.mCocoaViewName.Set("ORBEX9_View");
   plug = std::make_unique<LoggingPlug>(info);
-  plug->SetMakeGraphicsFunc([this]() -> fx::gfx::IGfxLink* {
-    auto* g = new EditorTestGfx(*plug, orbex9::kEditorWidth, orbex9::kEditorHeight, orbex9::kEditorFPS,
-                                static_cast<float>(plug->GetGUIScale()));
+}
+
+EditorDriver::EditorDriver(ORBEX9& plug) : mPlug(plug)
+{
+  RegisterEditorResources();
+  mPlug.SetMakeGraphicsFunc([this]() -> fx::gfx::IGfxLink* {
+    auto* g = new EditorTestGfx(mPlug, orbex9::kEditorWidth, orbex9::kEditorHeight, orbex9::kEditorFPS,
+                                static_cast<float>(mPlug.GetGUIScale()));
     g->SetClock(clock.Func());
     g->SetBundleID(orbex9::kBundleID);
+    g->ready = drawContextReady;
     return g;
   });
 }
 
-ProductEditor::~ProductEditor() { Close(); }
+EditorDriver::~EditorDriver() { Close(); }
 
-void ProductEditor::Open()
+void EditorDriver::Open()
 {
-  plug->OpenWindow(nullptr);
-  gfx = dynamic_cast<EditorTestGfx*>(plug->GetGraphics());
+  mPlug.OpenWindow(nullptr);
+  gfx = dynamic_cast<EditorTestGfx*>(mPlug.GetGraphics());
 }
 
-void ProductEditor::Close()
+void EditorDriver::Close()
 {
-  if (!plug) return;
-  plug->CloseWindow();
+  mPlug.CloseWindow();
   gfx = nullptr;
 }
 
@@ -123,33 +128,33 @@ IMouseInfo Point(float x, float y, const IMouseMod& mod, float dX = 0.f, float d
 
 } // namespace
 
-void ProductEditor::Down(float x, float y, const IMouseMod& mod) { gfx->OnMouseDown({Point(x, y, mod)}); }
-void ProductEditor::Up(float x, float y, const IMouseMod& mod) { gfx->OnMouseUp({Point(x, y, mod)}); }
+void EditorDriver::Down(float x, float y, const IMouseMod& mod) { gfx->OnMouseDown({Point(x, y, mod)}); }
+void EditorDriver::Up(float x, float y, const IMouseMod& mod) { gfx->OnMouseUp({Point(x, y, mod)}); }
 
-void ProductEditor::Click(float x, float y, const IMouseMod& mod)
+void EditorDriver::Click(float x, float y, const IMouseMod& mod)
 {
   Down(x, y, mod);
   Up(x, y, mod);
 }
 
-void ProductEditor::DblClick(float x, float y, const IMouseMod& mod)
+void EditorDriver::DblClick(float x, float y, const IMouseMod& mod)
 {
   gfx->OnMouseDblClick(x, y, mod);
   Up(x, y, mod);
 }
 
-void ProductEditor::Drag(float x, float y, float dX, float dY, const IMouseMod& mod)
+void EditorDriver::Drag(float x, float y, float dX, float dY, const IMouseMod& mod)
 {
   Down(x, y, mod);
   gfx->OnMouseDrag({Point(x + dX, y + dY, mod, dX, dY)});
   Up(x + dX, y + dY, mod);
 }
 
-void ProductEditor::Move(float x, float y) { gfx->OnMouseOver(x, y, IMouseMod()); }
+void EditorDriver::Move(float x, float y) { gfx->OnMouseOver(x, y, IMouseMod()); }
 
-void ProductEditor::Wheel(float x, float y, float delta, const IMouseMod& mod) { gfx->OnMouseWheel(x, y, mod, delta); }
+void EditorDriver::Wheel(float x, float y, float delta, const IMouseMod& mod) { gfx->OnMouseWheel(x, y, mod, delta); }
 
-bool ProductEditor::Frame()
+bool EditorDriver::Frame()
 {
   IRECTList rects;
   if (!gfx->IsDirty(rects)) return false;

@@ -54,6 +54,20 @@ public:
   void PromptForFile(fx::FxString& fileName, fx::FxString& path, fx::gfx::EFilePromptAction action,
                      const char* ext) override;
 
+  void Clear()
+  {
+    RecordingGfx::Clear();
+    texts.clear();
+  }
+  /** The styles of the texts drawn, with the texts (DoDrawText records the rest). */
+  std::vector<std::pair<fx::gfx::IText, std::string>> texts;
+  void DoDrawText(const fx::gfx::IText& text, const char* str, const IRECT& bounds,
+                  const fx::gfx::IBlend* blend) override
+  {
+    texts.emplace_back(text, str ? str : "");
+    RecordingGfx::DoDrawText(text, str, bounds, blend);
+  }
+
   /** DrawBitmap calls of the named resource since the last Clear. */
   std::vector<fx::gfx::test::Call> Bitmaps(const std::string& name) const;
 
@@ -77,12 +91,14 @@ public:
 /** The editor resources registered as the bundle of the plug-in (once per process). */
 void RegisterEditorResources();
 
-/** A plug-in whose editor opens on the recording back end, in a temporary home. */
-class ProductEditor
+/** Opens the editor of a plug-in on the recording back end and drives it. */
+class EditorDriver
 {
 public:
-  ProductEditor();
-  ~ProductEditor();
+  explicit EditorDriver(ORBEX9& plug);
+  ~EditorDriver();
+  EditorDriver(const EditorDriver&) = delete;
+  EditorDriver& operator=(const EditorDriver&) = delete;
 
   /** Opens the editor through the delegate, as a host's view request does. */
   void Open();
@@ -107,10 +123,28 @@ public:
   /** Draws every dirty control (one frame); returns whether any was dirty. */
   bool Frame();
 
-  producttest::TempHome home;
   fx::gfx::test::ManualClock clock;
-  std::unique_ptr<LoggingPlug> plug;
+  /** Whether the editors made from now on can draw. */
+  bool drawContextReady = true;
   EditorTestGfx* gfx = nullptr; // the delegate's
+
+private:
+  ORBEX9& mPlug;
+};
+
+/** The logging plug-in in a temporary home. */
+struct ProductHome
+{
+  ProductHome();
+  producttest::TempHome home;
+  std::unique_ptr<LoggingPlug> plug;
+};
+
+/** A plug-in in a temporary home whose editor opens on the recording back end. */
+class ProductEditor : public ProductHome, public EditorDriver
+{
+public:
+  ProductEditor() : EditorDriver(*plug) {}
 };
 
 } // namespace editortest
