@@ -44,8 +44,13 @@ void IDirBrowseControlBase::SetUpMenu()
 void IDirBrowseControlBase::ScanDirectory(const char* path, IPopupMenu& menu)
 {
   std::error_code ec;
+  const std::string resolved = fs::canonical(path, ec).string();
+  if (ec || static_cast<int>(mWalking.size()) >= kMaxDepth ||
+      std::find(mWalking.begin(), mWalking.end(), resolved) != mWalking.end())
+    return;
   fs::directory_iterator it(path, ec);
   if (ec) return;
+  mWalking.push_back(resolved);
   const std::string ext = mExtension.Get();
   for (const fs::directory_entry& entry : it)
   {
@@ -66,6 +71,7 @@ void IDirBrowseControlBase::ScanDirectory(const char* path, IPopupMenu& menu)
       if (menu.AddItem(item, IPopupMenu::kSorted)) mFiles.emplace_back(full.c_str());
     }
   }
+  mWalking.pop_back();
 }
 
 void IDirBrowseControlBase::CollectSortedItems(IPopupMenu* menu)

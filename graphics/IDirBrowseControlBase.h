@@ -8,6 +8,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IPopupMenu.h"
 
+#include <string>
 #include <vector>
 
 namespace fx::gfx {
@@ -34,8 +35,11 @@ public:
   bool GetSelectedFile(FxString& path) const;
 
 protected:
-  /** Adds the folder's files and sub-folders to menu. */
+  /** Adds the folder's files and sub-folders to menu. A folder that is already being walked
+   *  (a link back up the tree) is skipped, and the walk goes no deeper than kMaxDepth. */
   void ScanDirectory(const char* path, IPopupMenu& menu);
+
+  static constexpr int kMaxDepth = 32;
 
   IPopupMenu mMainMenu;
   std::vector<FxString> mPaths;
@@ -43,6 +47,7 @@ protected:
   std::vector<FxString> mFiles;
   std::vector<IPopupMenu::Item*> mItems;
   FxString mExtension;
+  std::vector<std::string> mWalking; // the folders of the walk in progress, resolved
   int mSelectedItemIndex = -1;
 };
 

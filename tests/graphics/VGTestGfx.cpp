@@ -257,6 +257,7 @@ float VGTestGfx::DoMeasureText(const IText& text, const char* str, IRECT& bounds
   IRECT r = bounds;
   float x = 0, y = 0;
   PrepareText(text, str, r, x, y);
+  MeasureRotatedTextBounds(text, bounds, r);
   bounds = r;
   return r.W();
 }
@@ -267,11 +268,20 @@ void VGTestGfx::DoDrawText(const IText& text, const char* str, const IRECT& boun
   IRECT r = bounds;
   float x = 0, y = 0;
   PrepareText(text, str, r, x, y);
+  PathTransformSave();
+  if (text.mAngle != 0.f)
+  {
+    double tx = 0.0, ty = 0.0;
+    CalculateRotatedTextBounds(text, bounds, r, tx, ty);
+    PathTransformTranslate(static_cast<float>(tx), static_cast<float>(ty));
+    PathTransformRotate(text.mAngle);
+  }
   VGcontext* vg = mHarness.vg;
   vgrSetFillColor(vg, Color(text.mFGColor, blend));
   vgrSetCompositeOperation(vg, blend ? blend->mMethod : 0);
   vgrDrawText(vg, x, y, str, nullptr);
   vgrSetCompositeOperation(vg, 0);
+  PathTransformRestore();
 }
 
 } // namespace fx::gfx::test

@@ -199,6 +199,14 @@ TEST(DirBrowseControlBase, MenusTheFilesOfItsFoldersSorted)
   EXPECT_STREQ(two.GetMenu().GetItemText(1), "User");
   EXPECT_EQ(two.GetMenu().GetItem(1)->GetSubmenu()->NItems(), 1);
   EXPECT_EQ(two.GetMenu().GetItem(2)->GetSubmenu()->NItems(), 0);
+
+  // A link back up the tree is not followed round and round.
+  fs::create_directory_symlink(root / "a", root / "a" / "Sub" / "loop");
+  one.SetUpMenu();
+  IPopupMenu* sub = one.GetMenu().GetItem(1)->GetSubmenu();
+  ASSERT_EQ(sub->NItems(), 2);
+  EXPECT_STREQ(sub->GetItemText(1), "loop");
+  EXPECT_EQ(sub->GetItem(1)->GetSubmenu()->NItems(), 0);
   fs::remove_all(root);
 }
 

@@ -44,7 +44,8 @@ class LogView : public NSView, public NSViewToolTipOwner {
       NSView::keyDown(e);
       return;
     }
-    log.push_back("key " + std::to_string(e->keyCode()) + " " + e->characters()->utf8());
+    log.push_back("key " + std::to_string(e->keyCode()) + " " + e->characters()->utf8() +
+                  ((e->modifierFlags() & NSEventModifierFlagShift) ? " shift" : ""));
   }
   bool passKeys = false;
   void updateTrackingAreas() override {
@@ -73,8 +74,13 @@ class LogView : public NSView, public NSViewToolTipOwner {
     if (area != nullptr) area->release();
     NSView::dealloc();
   }
+  bool saw(const std::string& prefix) const {
+    for (const std::string& l : log)
+      if (l.rfind(prefix, 0) == 0) return true;
+    return false;
+  }
 
- private:
+ protected:
   void record(const char* what, NSEvent* e) {
     const NSPoint p = convertPointFromView(e->locationInWindow(), nullptr);
     char text[96];

@@ -10,7 +10,7 @@
 
 namespace sfnt_test {
 
-struct FaceSpec {
+struct TestFace {
   std::string family = "Test Sans";
   std::string style = "Regular";
   std::string typographicFamily;  // name 16, left out when empty
@@ -36,7 +36,7 @@ inline void Set32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   b[at + 2] = static_cast<uint8_t>(v >> 8), b[at + 3] = static_cast<uint8_t>(v);
 }
 
-inline std::vector<uint8_t> HeadTable(const FaceSpec& f) {
+inline std::vector<uint8_t> HeadTable(const TestFace& f) {
   std::vector<uint8_t> t(54, 0);
   t[1] = 1;                                       // version 1.0
   Set32(t, 12, 0x5F0F3CF5);                       // magic
@@ -45,7 +45,7 @@ inline std::vector<uint8_t> HeadTable(const FaceSpec& f) {
   return t;
 }
 
-inline std::vector<uint8_t> HheaTable(const FaceSpec& f) {
+inline std::vector<uint8_t> HheaTable(const TestFace& f) {
   std::vector<uint8_t> t(36, 0);
   t[1] = 1;
   auto s16 = [&](size_t at, int16_t v) {
@@ -55,7 +55,7 @@ inline std::vector<uint8_t> HheaTable(const FaceSpec& f) {
   return t;
 }
 
-inline std::vector<uint8_t> NameTable(const FaceSpec& f) {
+inline std::vector<uint8_t> NameTable(const TestFace& f) {
   struct Rec {
     uint16_t platform, encoding, language, id;
     std::vector<uint8_t> bytes;
@@ -85,13 +85,13 @@ inline std::vector<uint8_t> NameTable(const FaceSpec& f) {
 }
 
 // faces' directories one after the other, then every table (4-byte aligned).
-inline std::vector<uint8_t> Build(const std::vector<FaceSpec>& faces, bool collection) {
+inline std::vector<uint8_t> Build(const std::vector<TestFace>& faces, bool collection) {
   struct Table {
     uint32_t tag;
     std::vector<uint8_t> bytes;
   };
   std::vector<std::vector<Table>> tables;
-  for (const FaceSpec& f : faces) {
+  for (const TestFace& f : faces) {
     std::vector<Table> t;
     if (f.head) t.push_back({0x68656164, HeadTable(f)});
     if (f.hhea) t.push_back({0x68686561, HheaTable(f)});
@@ -123,7 +123,7 @@ inline std::vector<uint8_t> Build(const std::vector<FaceSpec>& faces, bool colle
   return out;
 }
 
-inline std::vector<uint8_t> BuildFont(const FaceSpec& face) { return Build({face}, false); }
-inline std::vector<uint8_t> BuildCollection(const std::vector<FaceSpec>& faces) { return Build(faces, true); }
+inline std::vector<uint8_t> BuildFont(const TestFace& face) { return Build({face}, false); }
+inline std::vector<uint8_t> BuildCollection(const std::vector<TestFace>& faces) { return Build(faces, true); }
 
 }  // namespace sfnt_test

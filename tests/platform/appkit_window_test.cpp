@@ -107,7 +107,7 @@ TEST_F(WindowTest, MovesAndKeysGoToTheFirstResponderAndUnhandledKeysGoUp) {
   appkit_test::Key(window_, kVK_ANSI_A, NSEventModifierFlagShift);
   window_->sendEvent(nsx::ScrollWheelEvent(NSMakePoint(20, 110), 0, window_->windowNumber(), 0, -2, NO));
   EXPECT_EQ(inner->log, (std::vector<std::string>{"move 10,10", "wheel -2"}));  // the wheel: the view under it
-  EXPECT_EQ(view_->log, std::vector<std::string>{"key 0 A"});                   // the key came up from inner
+  EXPECT_EQ(view_->log, std::vector<std::string>{"key 0 A shift"});             // the key came up from inner
   // A view leaving the window stops being first responder.
   inner->removeFromSuperview();
   EXPECT_EQ(window_->firstResponder(), window_);
@@ -156,6 +156,22 @@ TEST_F(WindowTest, DroppedFilesReachAViewThatRegisteredTheirType) {
   view_->registerForDraggedTypes(NSArray::arrayWithObject(NSFilenamesPboardType));
   EXPECT_TRUE(window_->dropFiles(files, NSMakePoint(20, 110)));
   EXPECT_EQ(view_->log, std::vector<std::string>{"drop /tmp/song.wav"});
+}
+
+TEST_F(WindowTest, TheContentViewLeavesItsWindowWithEverythingInIt) {
+  Mouse(window_, NSEventTypeLeftMouseDown, 20, 110, 1);  // view_ is pressed and first responder
+  NSView* content = window_->contentView();
+  content->retain();
+  content->removeFromSuperview();
+  EXPECT_EQ(window_->contentView(), nullptr);
+  EXPECT_EQ(view_->window(), nullptr);
+  EXPECT_EQ(window_->firstResponder(), window_);
+  Mouse(window_, NSEventTypeLeftMouseUp, 20, 110, 1);  // reaches no one
+  Mouse(window_, NSEventTypeLeftMouseDown, 20, 110, 1);
+  EXPECT_EQ(view_->log, std::vector<std::string>{"down 10,10 x1"});
+  window_->setContentView(content);
+  content->release();
+  EXPECT_EQ(view_->window(), window_);
 }
 
 TEST_F(WindowTest, ThePointerOnTheScreenFollowsEventsAndWarps) {

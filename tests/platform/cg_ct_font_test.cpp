@@ -60,7 +60,7 @@ class FontLayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cf_ = cfx::LiveObjectCount();
-    sfnt_test::FaceSpec regular, bold, book;
+    sfnt_test::TestFace regular, bold, book;
     bold.style = "Bold";
     bold.postScriptName = "TestSans-Bold";
     book.family = "Other Serif";
@@ -172,6 +172,19 @@ TEST_F(FontLayerTest, AFontsDescriptorNamesItAndItsFile) {
   EXPECT_EQ(Text(style), "Regular");
   CTFontRef again = CTFontCreateWithFontDescriptor(d, 30, nullptr);
   EXPECT_EQ(CTFontGetSize(again), 30);
+  // A descriptor of nothing but the file's URL describes its first face.
+  const void* keys[] = {kCTFontURLAttribute};
+  const void* values[] = {url};
+  CFDictionaryRef byURL = CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                                             &kCFTypeDictionaryValueCallBacks);
+  CTFontDescriptorRef fileDescriptor = CTFontDescriptorCreateWithAttributes(byURL);
+  CFTypeRef fileFamily = CTFontDescriptorCopyAttribute(fileDescriptor, kCTFontFamilyNameAttribute);
+  EXPECT_EQ(Text(fileFamily), "Test Sans");
+  CTFontRef fromFile = CTFontCreateWithFontDescriptor(fileDescriptor, 10, nullptr);
+  ASSERT_NE(fromFile, nullptr);
+  for (CFTypeRef o : {static_cast<CFTypeRef>(fromFile), fileFamily, static_cast<CFTypeRef>(fileDescriptor),
+                      static_cast<CFTypeRef>(byURL)})
+    CFRelease(o);
   for (CFTypeRef o : {copiedURL, style, static_cast<CFTypeRef>(again), static_cast<CFTypeRef>(d),
                       static_cast<CFTypeRef>(font), static_cast<CFTypeRef>(graphics), static_cast<CFTypeRef>(provider),
                       static_cast<CFTypeRef>(url), static_cast<CFTypeRef>(path)})
@@ -186,7 +199,7 @@ TEST_F(FontLayerTest, TheInstalledDejaVuSansIsFoundInTheSystemFolders) {
 }
 
 TEST(SfntReaderTest, DamagedFilesAreRefusedWithoutReadingOutsideThem) {
-  sfnt_test::FaceSpec a, b;
+  sfnt_test::TestFace a, b;
   b.style = "Bold";
   const std::vector<uint8_t> good = sfnt_test::BuildCollection({a, b});
   cgx::SfntFace face;

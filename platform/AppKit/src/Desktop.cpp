@@ -201,10 +201,13 @@ void SyncSize(Shown& s) {
 
 NSPoint BaseOf(Shown& s, double x, double y) { return NSMakePoint(x, s.content.height - y); }
 
-void SendMouse(Shown& s, NSEventType type, double x, double y, int clicks) {
+// dx, dy: the movement since the last event (y growing downward), for moves and drags.
+void SendMouse(Shown& s, NSEventType type, double x, double y, int clicks, double dx = 0, double dy = 0) {
   const NSEventModifierFlags flags = appkit::FlagsOfKeyMods(SDL_GetModState());
-  s.window->sendEvent(NSEvent::mouseEventWithType(type, BaseOf(s, x, y), flags, appkit::EventTime(),
-                                                  s.window->windowNumber(), nil, 0, clicks, 1.0f));
+  NSEvent* e = NSEvent::mouseEventWithType(type, BaseOf(s, x, y), flags, appkit::EventTime(), s.window->windowNumber(),
+                                           nil, 0, clicks, 1.0f);
+  appkit::SetEventDelta(e, dx, dy);
+  s.window->sendEvent(e);
 }
 
 void SendKey(Shown& s, const SDL_KeyboardEvent& k) {
@@ -288,7 +291,7 @@ void Handle(Shown& s, const SDL_Event& e) {
                                : (b & SDL_BUTTON_RMASK) ? NSEventTypeRightMouseDragged
                                : (b & SDL_BUTTON_MMASK) ? NSEventTypeOtherMouseDragged
                                                         : NSEventTypeMouseMoved;
-      SendMouse(s, type, e.motion.x, e.motion.y, type == NSEventTypeMouseMoved ? 0 : 1);
+      SendMouse(s, type, e.motion.x, e.motion.y, type == NSEventTypeMouseMoved ? 0 : 1, e.motion.xrel, e.motion.yrel);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:

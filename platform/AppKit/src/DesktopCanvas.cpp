@@ -10,16 +10,9 @@
 
 #define STBTT_STATIC
 #define STB_TRUETYPE_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
+#include "StbBegin.h"
 #include <stb_truetype.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "StbEnd.h"
 
 namespace appkit {
 namespace {

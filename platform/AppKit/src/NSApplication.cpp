@@ -27,11 +27,7 @@ NSAppearance* g_systemAppearance = nullptr;
 BOOL NSApplicationLoad() { return YES; }
 
 NSApplication* NSApplication::sharedApplication() {
-  static NSApplication* app = [] {
-    NSApplication* a = alloc();
-    a->makeShared();
-    return a;
-  }();
+  static NSApplication* app = allocShared<NSApplication>();
   return app;
 }
 
@@ -65,9 +61,8 @@ NSAppearance* NSAppearance::appearanceNamed(NSAppearanceName name) {
   if (known == nullptr) return nullptr;
   NSAppearance*& a = (*shared)[known->utf8()];
   if (a == nullptr) {
-    a = alloc();
+    a = allocShared<NSAppearance>();
     a->name_ = known;
-    a->makeShared();
   }
   return a;
 }
@@ -75,11 +70,7 @@ NSAppearance* NSAppearance::appearanceNamed(NSAppearanceName name) {
 NSAppearance* NSAppearance::currentAppearance() { return NSApp->effectiveAppearance(); }
 
 NSScreen* NSScreen::mainScreen() {
-  static NSScreen* screen = [] {
-    NSScreen* s = alloc();
-    s->makeShared();
-    return s;
-  }();
+  static NSScreen* screen = allocShared<NSScreen>();
   return screen;
 }
 
@@ -92,11 +83,7 @@ CGFloat NSScreen::backingScaleFactor() const { return g_backingScale; }
 void NSAnimationContext::beginGrouping() {}
 void NSAnimationContext::endGrouping() {}
 NSAnimationContext* NSAnimationContext::currentContext() {
-  static NSAnimationContext* context = [] {
-    NSAnimationContext* c = alloc();
-    c->makeShared();
-    return c;
-  }();
+  static NSAnimationContext* context = allocShared<NSAnimationContext>();
   return context;
 }
 

@@ -16,15 +16,6 @@ NSNotificationName const NSControlTextDidEndEditingNotification =
     nsx::ConstantString("NSControlTextDidEndEditingNotification");
 NSNotificationName const NSControlTextDidChangeNotification = nsx::ConstantString("NSControlTextDidChangeNotification");
 
-namespace {
-template <class T>
-void Assign(T*& slot, T* value) {
-  if (value != nullptr) value->retain();
-  if (slot != nullptr) slot->release();
-  slot = value;
-}
-}  // namespace
-
 // Cells.
 
 NSCell* NSCell::initTextCell(NSString* string) {
@@ -33,9 +24,9 @@ NSCell* NSCell::initTextCell(NSString* string) {
 }
 
 void NSCell::dealloc() {
-  Assign<NSString>(string_, nullptr);
-  Assign<NSFormatter>(formatter_, nullptr);
-  Assign<NSFont>(font_, nullptr);
+  nsx::SetRetained<NSString>(string_, nullptr);
+  nsx::SetRetained<NSFormatter>(formatter_, nullptr);
+  nsx::SetRetained<NSFont>(font_, nullptr);
   NSObject::dealloc();
 }
 
@@ -45,8 +36,8 @@ void NSCell::setStringValue(NSString* string) {
   string_ = copy;
 }
 
-void NSCell::setFormatter(NSFormatter* formatter) { Assign(formatter_, formatter); }
-void NSCell::setFont(NSFont* font) { Assign(font_, font); }
+void NSCell::setFormatter(NSFormatter* formatter) { nsx::SetRetained(formatter_, formatter); }
+void NSCell::setFont(NSFont* font) { nsx::SetRetained(font_, font); }
 
 NSSize NSCell::cellSize() {
   const CGFloat size = font_ != nullptr ? font_->pointSize() : 12.0;
@@ -87,14 +78,14 @@ void NSCell::endEditing(NSText* textObj) {
   textObj->removeFromSuperview();
 }
 
-void NSTextFieldCell::setTextColor(NSColor* color) { Assign(textColor_, color); }
-void NSTextFieldCell::setBackgroundColor(NSColor* color) { Assign(backgroundColor_, color); }
-void NSTextFieldCell::setPlaceholderString(NSString* string) { Assign(placeholder_, string); }
+void NSTextFieldCell::setTextColor(NSColor* color) { nsx::SetRetained(textColor_, color); }
+void NSTextFieldCell::setBackgroundColor(NSColor* color) { nsx::SetRetained(backgroundColor_, color); }
+void NSTextFieldCell::setPlaceholderString(NSString* string) { nsx::SetRetained(placeholder_, string); }
 
 void NSTextFieldCell::dealloc() {
-  Assign<NSColor>(textColor_, nullptr);
-  Assign<NSColor>(backgroundColor_, nullptr);
-  Assign<NSString>(placeholder_, nullptr);
+  nsx::SetRetained<NSColor>(textColor_, nullptr);
+  nsx::SetRetained<NSColor>(backgroundColor_, nullptr);
+  nsx::SetRetained<NSString>(placeholder_, nullptr);
   NSCell::dealloc();
 }
 
@@ -120,12 +111,8 @@ void NSControl::dealloc() {
 
 void NSControl::setCell(NSCell* cell) {
   if (cell == cell_) return;
-  if (cell != nullptr) {
-    cell->retain();
-    cell->setControlView(this);
-  }
-  if (cell_ != nullptr) cell_->release();
-  cell_ = cell;
+  if (cell != nullptr) cell->setControlView(this);
+  nsx::SetRetained(cell_, cell);
 }
 
 NSString* NSControl::stringValue() const {

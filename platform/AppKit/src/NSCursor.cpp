@@ -27,9 +27,8 @@ NSCursor* NSCursor::standard(const char* kind) {
   static auto* cursors = new std::map<std::string, NSCursor*>();
   NSCursor*& c = (*cursors)[kind];
   if (c == nullptr) {
-    c = alloc();
+    c = allocShared<NSCursor>();
     c->kind_ = kind;
-    c->makeShared();
   }
   return c;
 }
@@ -76,10 +75,7 @@ NSCursor* NSCursor::initWithImage(NSImage* image, NSPoint hotSpot) {
 
 void NSCursor::set() {
   if (g_current == this) return;
-  retain();
-  NSCursor* old = g_current;
-  g_current = this;
-  if (old != nullptr) old->release();
+  nsx::SetRetained(g_current, this);
   if (g_hook != nullptr) g_hook(this);
 }
 

@@ -31,9 +31,7 @@ struct NSEventAccess {
   }
   static void setDrag(NSEvent* e, CGFloat dx, CGFloat dy) { e->deltaX_ = dx, e->deltaY_ = dy; }
   static void setTrackingArea(NSEvent* e, NSTrackingArea* area) {
-    if (area != nullptr) area->retain();
-    if (e->trackingArea_ != nullptr) e->trackingArea_->release();
-    e->trackingArea_ = area;
+    nsx::SetRetained(e->trackingArea_, area);
   }
 };
 

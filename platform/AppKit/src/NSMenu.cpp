@@ -175,8 +175,4 @@ void NSMenuItem::setSubmenu(NSMenu* submenu) {
   submenu_ = submenu;
 }
 
-void NSMenuItem::setRepresentedObject(id object) {
-  if (object != nullptr) object->retain();
-  if (represented_ != nullptr) represented_->release();
-  represented_ = object;
-}
+void NSMenuItem::setRepresentedObject(id object) { nsx::SetRetained(represented_, object); }

@@ -12,12 +12,6 @@ NS_IMPLEMENT_CLASS(NSColorPanel)
 
 namespace {
 
-template <class T>
-void Assign(T*& slot, T* value) {
-  if (value != nullptr) value->retain();
-  if (slot != nullptr) slot->release();
-  slot = value;
-}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -55,21 +49,21 @@ nsx::Color ColorOf(NSColor* c) {
 
 NSSavePanel* NSSavePanel::savePanel() { return static_cast<NSSavePanel*>(alloc()->init()->autorelease()); }
 
-void NSSavePanel::setTitle(NSString* title) { Assign(title_, title); }
-void NSSavePanel::setMessage(NSString* message) { Assign(message_, message); }
-void NSSavePanel::setAllowedFileTypes(NSArray* types) { Assign(allowedTypes_, types); }
-void NSSavePanel::setDirectoryURL(NSURL* url) { Assign(directory_, url); }
-void NSSavePanel::setNameFieldStringValue(NSString* name) { Assign(name_, name); }
+void NSSavePanel::setTitle(NSString* title) { nsx::SetRetained(title_, title); }
+void NSSavePanel::setMessage(NSString* message) { nsx::SetRetained(message_, message); }
+void NSSavePanel::setAllowedFileTypes(NSArray* types) { nsx::SetRetained(allowedTypes_, types); }
+void NSSavePanel::setDirectoryURL(NSURL* url) { nsx::SetRetained(directory_, url); }
+void NSSavePanel::setNameFieldStringValue(NSString* name) { nsx::SetRetained(name_, name); }
 
 NSString* NSSavePanel::filename() const { return url_ != nullptr ? url_->path() : nullptr; }
 
 void NSSavePanel::dealloc() {
-  Assign<NSString>(title_, nullptr);
-  Assign<NSString>(message_, nullptr);
-  Assign<NSArray>(allowedTypes_, nullptr);
-  Assign<NSURL>(directory_, nullptr);
-  Assign<NSString>(name_, nullptr);
-  Assign<NSURL>(url_, nullptr);
+  nsx::SetRetained<NSString>(title_, nullptr);
+  nsx::SetRetained<NSString>(message_, nullptr);
+  nsx::SetRetained<NSArray>(allowedTypes_, nullptr);
+  nsx::SetRetained<NSURL>(directory_, nullptr);
+  nsx::SetRetained<NSString>(name_, nullptr);
+  nsx::SetRetained<NSURL>(url_, nullptr);
   NSObject::dealloc();
 }
 
@@ -104,7 +98,7 @@ bool NSSavePanel::accept(nsx::FilePanelAnswer& answer) const {
 
 void NSSavePanel::setChosen(const std::string& path) {
   NSURL* url = NSURL::fileURLWithPath(nsx::Str(path));
-  Assign(url_, url);
+  nsx::SetRetained(url_, url);
 }
 
 NSModalResponse NSSavePanel::runModal() {
@@ -180,8 +174,8 @@ NSInteger NSRunAlertPanel(NSString* title, NSString* message, NSString* defaultB
                                                                     : NSAlertErrorReturn;
 }
 
-void NSAlert::setMessageText(NSString* text) { Assign(message_, text); }
-void NSAlert::setInformativeText(NSString* text) { Assign(informative_, text); }
+void NSAlert::setMessageText(NSString* text) { nsx::SetRetained(message_, text); }
+void NSAlert::setInformativeText(NSString* text) { nsx::SetRetained(informative_, text); }
 void NSAlert::addButtonWithTitle(NSString* title) { buttons_.push_back(title != nullptr ? title->utf8() : std::string()); }
 
 NSModalResponse NSAlert::runModal() {
@@ -194,8 +188,8 @@ NSModalResponse NSAlert::runModal() {
 }
 
 void NSAlert::dealloc() {
-  Assign<NSString>(message_, nullptr);
-  Assign<NSString>(informative_, nullptr);
+  nsx::SetRetained<NSString>(message_, nullptr);
+  nsx::SetRetained<NSString>(informative_, nullptr);
   NSObject::dealloc();
 }
 
@@ -204,10 +198,7 @@ NSColorPanel* g_colorPanel = nullptr;
 }  // namespace
 
 NSColorPanel* NSColorPanel::sharedColorPanel() {
-  if (g_colorPanel == nullptr) {
-    g_colorPanel = alloc();
-    g_colorPanel->makeShared();
-  }
+  if (g_colorPanel == nullptr) g_colorPanel = allocShared<NSColorPanel>();
   return g_colorPanel;
 }
 

@@ -24,8 +24,7 @@ NSPasteboard* NSPasteboard::pasteboardWithName(NSPasteboardName name) {
   const std::string key = name != nullptr ? name->utf8() : std::string();
   NSPasteboard*& b = (*boards)[key];
   if (b == nullptr) {
-    b = alloc();
-    b->makeShared();
+    b = allocShared<NSPasteboard>();
     b->general_ = key == NSPasteboardNameGeneral->utf8();
   }
   return b;
@@ -44,9 +43,8 @@ NSInteger NSPasteboard::declareTypes(NSArray*, id) { return clearContents(); }
 BOOL NSPasteboard::setString(NSString* string, NSPasteboardType type) {
   if (string == nullptr || type == nullptr) return NO;
   NSString* copy = NSString::alloc()->initWithString(string);
-  id& slot = contents_[type->utf8()];
-  if (slot != nullptr) slot->release();
-  slot = copy;
+  nsx::SetRetained(contents_[type->utf8()], static_cast<id>(copy));
+  copy->release();
   ++changeCount_;
   if (general_ && g_writeClipboard != nullptr && type->isEqualToString(NSPasteboardTypeString))
     g_writeClipboard(copy->utf8());
@@ -66,10 +64,7 @@ NSString* NSPasteboard::stringForType(NSPasteboardType type) {
 
 BOOL NSPasteboard::setPropertyList(id list, NSPasteboardType type) {
   if (list == nullptr || type == nullptr) return NO;
-  id& slot = contents_[type->utf8()];
-  list->retain();
-  if (slot != nullptr) slot->release();
-  slot = list;
+  nsx::SetRetained(contents_[type->utf8()], list);
   ++changeCount_;
   return YES;
 }
@@ -99,11 +94,7 @@ void SetClipboardBridge(std::string (*read)(), void (*write)(const std::string& 
 }  // namespace nsx
 
 NSWorkspace* NSWorkspace::sharedWorkspace() {
-  static NSWorkspace* workspace = [] {
-    NSWorkspace* w = alloc();
-    w->makeShared();
-    return w;
-  }();
+  static NSWorkspace* workspace = allocShared<NSWorkspace>();
   return workspace;
 }
 

@@ -81,17 +81,9 @@ void NSText::setSelectedRange(NSRange range) {
   anchor_ = loc;
 }
 
-void NSText::setFont(NSFont* font) {
-  if (font != nullptr) font->retain();
-  if (font_ != nullptr) font_->release();
-  font_ = font;
-}
+void NSText::setFont(NSFont* font) { nsx::SetRetained(font_, font); }
 
-void NSText::setTextColor(NSColor* color) {
-  if (color != nullptr) color->retain();
-  if (textColor_ != nullptr) textColor_->release();
-  textColor_ = color;
-}
+void NSText::setTextColor(NSColor* color) { nsx::SetRetained(textColor_, color); }
 
 bool NSText::replaceSelection(const std::u16string& text) {
   if (!editable_) {
@@ -320,11 +312,7 @@ NSTextView* NSTextView::initWithFrame(NSRect frame) {
   return this;
 }
 
-void NSTextView::setInsertionPointColor(NSColor* color) {
-  if (color != nullptr) color->retain();
-  if (insertionPointColor_ != nullptr) insertionPointColor_->release();
-  insertionPointColor_ = color;
-}
+void NSTextView::setInsertionPointColor(NSColor* color) { nsx::SetRetained(insertionPointColor_, color); }
 
 void NSTextView::dealloc() {
   if (insertionPointColor_ != nullptr) insertionPointColor_->release();

@@ -241,9 +241,7 @@ NSString* NSView::toolTipAtPoint(NSPoint point) {
 
 void NSView::setAppearance(NSAppearance* appearance) {
   if (appearance == appearance_) return;
-  if (appearance != nullptr) appearance->retain();
-  if (appearance_ != nullptr) appearance_->release();
-  appearance_ = appearance;
+  nsx::SetRetained(appearance_, appearance);
   appkit::ForEachView(this, [](NSView* v) { v->viewDidChangeEffectiveAppearance(); });
 }
 
@@ -253,11 +251,7 @@ NSAppearance* NSView::effectiveAppearance() const {
   return window_ != nullptr ? window_->effectiveAppearance() : NSApp->effectiveAppearance();
 }
 
-void NSView::registerForDraggedTypes(NSArray* types) {
-  if (types != nullptr) types->retain();
-  if (draggedTypes_ != nullptr) draggedTypes_->release();
-  draggedTypes_ = types;
-}
+void NSView::registerForDraggedTypes(NSArray* types) { nsx::SetRetained(draggedTypes_, types); }
 
 void NSView::unregisterDraggedTypes() { registerForDraggedTypes(nullptr); }
 

@@ -129,11 +129,7 @@ void NSWindow::setFrameOrigin(NSPoint origin) { frame_.origin = origin; }
 
 void NSWindow::setContentSize(NSSize size) { setFrame(NSMakeRect(frame_.origin.x, frame_.origin.y, size.width, size.height), YES); }
 
-void NSWindow::setTitle(NSString* title) {
-  if (title != nullptr) title->retain();
-  if (title_ != nullptr) title_->release();
-  title_ = title;
-}
+void NSWindow::setTitle(NSString* title) { nsx::SetRetained(title_, title); }
 
 NSScreen* NSWindow::screen() const { return NSScreen::mainScreen(); }
 CGFloat NSWindow::backingScaleFactor() const { return NSScreen::mainScreen()->backingScaleFactor(); }
@@ -222,9 +218,7 @@ NSText* NSWindow::fieldEditor(BOOL createFlag, id) {
 
 void NSWindow::setAppearance(NSAppearance* appearance) {
   if (appearance == appearance_) return;
-  if (appearance != nullptr) reinterpret_cast<NSObject*>(appearance)->retain();
-  if (appearance_ != nullptr) appearance_->release();
-  appearance_ = appearance;
+  nsx::SetRetained(appearance_, appearance);
   appkit::ForEachView(contentView_, [](NSView* v) { v->viewDidChangeEffectiveAppearance(); });
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <CoreFoundation/CFObject.h>
+#include <CoreFoundation/CFUnicode.h>
 
 struct OpaqueCFString final : cfx::Object {
   static constexpr CFTypeID kType = cfx::kTypeString;
@@ -21,12 +22,6 @@ struct OpaqueCFString final : cfx::Object {
 
 namespace cfx {
 
-// Decodes UTF-8; false when the bytes are not well-formed UTF-8.
-bool Utf8ToUtf16(const char* bytes, size_t length, std::u16string& out);
-// Appends one code point (at most U+10FFFF, not a surrogate) as UTF-8.
-void AppendUtf8(std::string& out, char32_t cp);
-// Encodes UTF-16; unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(const std::u16string& text);
 
 // A new string from UTF-8 bytes; null when they are not valid UTF-8.
 CFStringRef NewString(const std::string& utf8);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include <CoreFoundation/CFUnicode.h>
 #include <CoreGraphics/CGSfnt.h>
 
 namespace cgx {
@@ -76,45 +77,15 @@ struct TableSpan {
   bool found = false;
 };
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | cp >> 18);
-    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // UTF-16BE to UTF-8, ending at the first zero; unpaired surrogates become U+FFFD.
 std::string Utf16BE(const uint8_t* p, size_t bytes) {
-  std::string out;
-  const size_t n = bytes / 2;
-  for (size_t i = 0; i < n; ++i) {
-    uint32_t c = U16(p + 2 * i);
+  std::u16string units;
+  for (size_t i = 0; i + 1 < bytes; i += 2) {
+    const char16_t c = static_cast<char16_t>(U16(p + i));
     if (c == 0) break;
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < n) {
-      const uint32_t lo = U16(p + 2 * (i + 1));
-      if (lo >= 0xDC00 && lo < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-        ++i;
-      } else {
-        c = 0xFFFD;
-      }
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;
-    }
-    AppendUtf8(out, c);
+    units += c;
   }
-  return out;
+  return cfx::Utf16ToUtf8(units);
 }
 
 // Single-byte Macintosh names: ASCII kept, other bytes as U+FFFD.
@@ -124,7 +95,7 @@ std::string MacBytes(const uint8_t* p, size_t bytes) {
     if (p[i] < 0x80)
       out += static_cast<char>(p[i]);
     else
-      AppendUtf8(out, 0xFFFD);
+      cfx::AppendUtf8(out, 0xFFFD);
   }
   return out;
 }

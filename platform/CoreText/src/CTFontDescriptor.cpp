@@ -25,6 +25,14 @@ OpaqueCTFontDescriptor::~OpaqueCTFontDescriptor() {
 const std::optional<ctx::InstalledFace>& OpaqueCTFontDescriptor::match() const {
   std::call_once(matched_, [this] {
     if (font != nullptr || attributes == nullptr) return;
+    // A descriptor naming a file describes that file's first face.
+    const auto url = static_cast<CFURLRef>(CFDictionaryGetValue(attributes, kCTFontURLAttribute));
+    UInt8 path[4096];
+    if (url != nullptr && CFGetTypeID(url) == CFURLGetTypeID() &&
+        CFURLGetFileSystemRepresentation(url, true, path, sizeof path)) {
+      match_ = ctx::FileFace(reinterpret_cast<const char*>(path));
+      return;
+    }
     match_ = ctx::MatchInstalledFace(ctx::Text(CFDictionaryGetValue(attributes, kCTFontNameAttribute)),
                                      ctx::Text(CFDictionaryGetValue(attributes, kCTFontFamilyNameAttribute)),
                                      ctx::Text(CFDictionaryGetValue(attributes, kCTFontStyleNameAttribute)));

@@ -125,6 +125,13 @@ std::optional<InstalledFace> MatchInstalledFace(const std::string& name, const s
   return std::nullopt;
 }
 
+std::optional<InstalledFace> FileFace(const std::string& path) {
+  const cgx::SfntFile file(path);
+  cgx::SfntFace face;
+  if (!file.isOpen() || !cgx::SfntReadFace(file, 0, face)) return std::nullopt;
+  return InstalledFace{path, 0, face.family, face.style, face.postScriptName, face.fullName};
+}
+
 std::string Text(CFTypeRef string) {
   if (string == nullptr || CFGetTypeID(string) != CFStringGetTypeID()) return std::string();
   const auto s = static_cast<CFStringRef>(string);

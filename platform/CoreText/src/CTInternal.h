@@ -42,6 +42,9 @@ namespace ctx {
 std::optional<InstalledFace> MatchInstalledFace(const std::string& name, const std::string& family,
                                                 const std::string& style);
 
+// The first face of the font file at path, or empty when it is not a font.
+std::optional<InstalledFace> FileFace(const std::string& path);
+
 // Helpers between CF strings and UTF-8.
 std::string Text(CFTypeRef string);
 CFStringRef NewText(const std::string& text);  // null for empty text

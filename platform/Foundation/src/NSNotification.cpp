@@ -19,11 +19,7 @@ void NSNotification::dealloc() {
 }
 
 NSNotificationCenter* NSNotificationCenter::defaultCenter() {
-  static NSNotificationCenter* center = [] {
-    NSNotificationCenter* c = alloc();
-    c->makeShared();
-    return c;
-  }();
+  static NSNotificationCenter* center = allocShared<NSNotificationCenter>();
   return center;
 }
 
@@ -54,12 +50,16 @@ void NSNotificationCenter::removeObserver(id observer, NSNotificationName name, 
 void NSNotificationCenter::postNotification(NSNotification* notification) {
   if (notification == nullptr) return;
   const std::string name = notification->name() != nullptr ? notification->name()->utf8() : std::string();
+  // Each observer is retained while it is called, so one removed and
+  // released on another thread meanwhile stays alive until the call ends.
   std::vector<std::shared_ptr<Entry>> targets;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& e : entries_)
-      if ((e->name.empty() || e->name == name) && (e->object == nullptr || e->object == notification->object()))
+      if ((e->name.empty() || e->name == name) && (e->object == nullptr || e->object == notification->object())) {
+        e->observer->retain();
         targets.push_back(e);
+      }
   }
   notification->retain();
   for (const auto& e : targets) {
@@ -69,6 +69,7 @@ void NSNotificationCenter::postNotification(NSNotification* notification) {
       removed = e->removed;
     }
     if (!removed) e->observer->performSelector(e->selector, notification);
+    e->observer->release();
   }
   notification->release();
 }

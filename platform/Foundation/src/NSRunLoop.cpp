@@ -21,9 +21,8 @@ NSRunLoop* NSRunLoop::forLoop(CFRunLoopRef loop) {
   std::lock_guard<std::mutex> lock(mutex);
   NSRunLoop*& r = (*loops)[loop];
   if (r == nullptr) {
-    r = alloc();
+    r = allocShared<NSRunLoop>();
     r->loop_ = loop;
-    r->makeShared();
   }
   return r;
 }

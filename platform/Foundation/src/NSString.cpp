@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include <CoreFoundation/CFUnicode.h>
 #include <Foundation/NSArray.h>
 #include <Foundation/NSPathUtilities.h>
 #include <Foundation/NSString.h>
@@ -19,34 +20,6 @@ std::u16string Units(CFStringRef s) {
   const CFIndex n = CFStringGetLength(s);
   std::u16string out(static_cast<size_t>(n), u'\0');
   if (n > 0) CFStringGetCharacters(s, CFRangeMake(0, n), reinterpret_cast<UniChar*>(out.data()));
-  return out;
-}
-
-std::string Utf8Of(const std::u16string& u) {
-  std::string out;
-  for (size_t i = 0; i < u.size(); ++i) {
-    char32_t c = u[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (u[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
   return out;
 }
 
@@ -133,7 +106,7 @@ NSString* NSString::initWithBytes(const void* bytes, NSUInteger length, NSString
   }
   if (cf_ != nullptr) CFRelease(cf_);
   cf_ = cf;
-  utf8_ = Utf8Of(Units(cf));  // also keeps text holding a zero character whole
+  utf8_ = cfx::Utf16ToUtf8(Units(cf));  // also keeps text holding a zero character whole
   return this;
 }
 

@@ -11,16 +11,16 @@ namespace nsx {
 namespace {
 
 template <class T>
-void Append(std::string& out, const std::string& spec, T value) {
+void Append(std::string& out, const std::string& directive, T value) {
   char small[128];
-  const int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+  const int n = std::snprintf(small, sizeof small, directive.c_str(), value);
   if (n < 0) return;
   if (static_cast<size_t>(n) < sizeof small) {
     out.append(small, static_cast<size_t>(n));
     return;
   }
   std::string big(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  std::snprintf(big.data(), big.size(), directive.c_str(), value);
   out.append(big.data(), static_cast<size_t>(n));
 }
 
@@ -41,21 +41,21 @@ std::string FormatText(const char* format, va_list arguments) {
       out += '%';
       continue;
     }
-    std::string spec = "%";
-    while (*p != '\0' && std::strchr("-+ #0'", *p) != nullptr) spec += *p++;
+    std::string directive = "%";
+    while (*p != '\0' && std::strchr("-+ #0'", *p) != nullptr) directive += *p++;
     if (*p == '*') {
-      spec += std::to_string(va_arg(args, int));
+      directive += std::to_string(va_arg(args, int));
       ++p;
     } else {
-      while (*p >= '0' && *p <= '9') spec += *p++;
+      while (*p >= '0' && *p <= '9') directive += *p++;
     }
     if (*p == '.') {
-      spec += *p++;
+      directive += *p++;
       if (*p == '*') {
-        spec += std::to_string(va_arg(args, int));
+        directive += std::to_string(va_arg(args, int));
         ++p;
       } else {
-        while (*p >= '0' && *p <= '9') spec += *p++;
+        while (*p >= '0' && *p <= '9') directive += *p++;
       }
     }
     std::string length;
@@ -66,12 +66,12 @@ std::string FormatText(const char* format, va_list arguments) {
       break;
     }
     if (length == "q") length = "ll";
-    const std::string full = spec + length + conversion;
+    const std::string full = directive + length + conversion;
     switch (conversion) {
       case '@': {
         id object = va_arg(args, id);
         NSString* text = object != nullptr ? object->description() : nullptr;
-        Append(out, spec + "s", text != nullptr ? text->UTF8String() : "(null)");
+        Append(out, directive + "s", text != nullptr ? text->UTF8String() : "(null)");
         break;
       }
       case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c':
@@ -88,10 +88,10 @@ std::string FormatText(const char* format, va_list arguments) {
         break;
       case 's': {
         const char* s = va_arg(args, const char*);
-        Append(out, spec + "s", s != nullptr ? s : "(null)");
+        Append(out, directive + "s", s != nullptr ? s : "(null)");
         break;
       }
-      case 'p': Append(out, spec + "p", va_arg(args, void*)); break;
+      case 'p': Append(out, directive + "p", va_arg(args, void*)); break;
       default: out.append(start, p + 1); break;  // unknown: kept as text, no argument taken
     }
   }

@@ -65,11 +65,7 @@ void NSURL::dealloc() {
 }
 
 NSFileManager* NSFileManager::defaultManager() {
-  static NSFileManager* manager = [] {
-    NSFileManager* m = alloc();
-    m->makeShared();
-    return m;
-  }();
+  static NSFileManager* manager = allocShared<NSFileManager>();
   return manager;
 }
 
@@ -91,8 +87,7 @@ NSCharacterSet* NSCharacterSet::characterSetWithCharactersInString(NSString* cha
 
 NSCharacterSet* NSCharacterSet::alphanumericCharacterSet() {
   static NSCharacterSet* set = [] {
-    NSCharacterSet* s = alloc();
-    s->makeShared();
+    NSCharacterSet* s = allocShared<NSCharacterSet>();
     static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
     s->test_ = [](unichar c) {
       if (c < 0x80) return std::isalnum(c) != 0;
@@ -105,8 +100,7 @@ NSCharacterSet* NSCharacterSet::alphanumericCharacterSet() {
 
 NSCharacterSet* NSCharacterSet::decimalDigitCharacterSet() {
   static NSCharacterSet* set = [] {
-    NSCharacterSet* s = alloc();
-    s->makeShared();
+    NSCharacterSet* s = allocShared<NSCharacterSet>();
     s->test_ = [](unichar c) { return c >= '0' && c <= '9'; };
     return s;
   }();

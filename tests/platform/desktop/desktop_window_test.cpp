@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/AppKitTestViews.h"
+
 extern char** environ;
 
 namespace {
@@ -81,22 +83,11 @@ class Picker : public NSObject {
   void onPick(NSMenuItem* item) { picked = item->title()->utf8(); }
 };
 
-class TestView : public NSView {
-  NS_CLASS(TestView, NSView)
+// Opens a menu on a right click.
+class TestView : public appkit_test::LogView {
+  NS_CLASS(TestView, appkit_test::LogView)
  public:
-  std::vector<std::string> log;
   Picker* picker = nullptr;
-  BOOL isFlipped() override { return YES; }
-  BOOL acceptsFirstResponder() override { return YES; }
-  BOOL acceptsFirstMouse(NSEvent*) override { return YES; }
-  void mouseDown(NSEvent* e) override { record("down", e); }
-  void mouseUp(NSEvent* e) override { record("up", e); }
-  void mouseDragged(NSEvent* e) override { record("drag", e); }
-  void scrollWheel(NSEvent* e) override { log.push_back(e->deltaY() > 0 ? "wheel up" : "wheel down"); }
-  void keyDown(NSEvent* e) override {
-    log.push_back("key " + std::to_string(e->keyCode()) + " " + e->characters()->utf8() +
-                  ((e->modifierFlags() & NSEventModifierFlagShift) ? " shift" : ""));
-  }
   void rightMouseDown(NSEvent* e) override {
     record("rdown", e);
     NSMenu* menu = static_cast<NSMenu*>(NSMenu::alloc()->initWithTitle(NSSTR(""))->autorelease());
@@ -104,21 +95,13 @@ class TestView : public NSView {
       menu->addItemWithTitle(nsx::Str(t), sel_registerName("onPick:"), NSSTR(""))->setTarget(picker);
     menu->popUpMenuPositioningItem(nullptr, NSMakePoint(60, 60), this);
   }
-  bool saw(const std::string& prefix) const {
-    return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-  }
-
- private:
-  void record(const char* what, NSEvent* e) {
-    const NSPoint p = convertPointFromView(e->locationInWindow(), nullptr);
-    log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(p.x)) + "," +
-                  std::to_string(static_cast<int>(p.y)) + " x" + std::to_string(e->clickCount()));
-  }
 };
 
 }  // namespace
 
 NS_IMPLEMENT_CLASS(Picker, {nsx::method<&Picker::onPick>("onPick:")})
+using appkit_test::LogView;
+NS_IMPLEMENT_CLASS(LogView)
 NS_IMPLEMENT_CLASS(TestView)
 
 namespace {
@@ -132,9 +115,9 @@ class DesktopTest : public ::testing::Test {
     unsetenv("ORBEX_HEADLESS");
     ASSERT_TRUE(nsx::DesktopAvailable()) << "the X server on " << display_.name() << " did not answer";
   }
-  // Runs xdotool with arguments and waits for it.
+  // Runs xdotool with arguments and waits for it (at most 20 s).
   int Xdo(std::vector<std::string> args) {
-    args.insert(args.begin(), "xdotool");
+    args.insert(args.begin(), {"timeout", "20", "xdotool"});
     const pid_t pid = Spawn(args);
     return pid > 0 ? Wait(pid) : -1;
   }
@@ -201,7 +184,7 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   EXPECT_TRUE(pumpUntil("up 140,120"));
   EXPECT_TRUE(view->saw("drag 140,120"));
   ASSERT_EQ(Xdo({"click", "4"}), 0);
-  EXPECT_TRUE(pumpUntil("wheel up"));
+  EXPECT_TRUE(pumpUntil("wheel 1"));
   ASSERT_EQ(Xdo({"type", "ab"}), 0);
   EXPECT_TRUE(pumpUntil("key 11 b"));
   EXPECT_TRUE(view->saw("key 0 a"));
@@ -210,7 +193,7 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   EXPECT_TRUE(view->saw("key 18 ! shift"));
 
   // A right click opens a menu in the window; the person clicks its second item.
-  const pid_t person = Spawn({"xdotool", "mousemove", "--window", wid, "60", "60", "click", "3", "sleep", "0.8",
+  const pid_t person = Spawn({"timeout", "20", "xdotool", "mousemove", "--window", wid, "60", "60", "click", "3", "sleep", "0.8",
                               "mousemove", "--window", wid, "90", "94", "click", "1"});
   ASSERT_GT(person, 0);
   EXPECT_TRUE(nsx::PumpDesktop(8000, [&] { return !picker->picked.empty(); }));

@@ -1,7 +1,8 @@
 // Font descriptors: a set of attributes that names a font. A descriptor
 // made from attributes is matched against the installed fonts (the layer's
-// font folders, CTFontFolders.h) when an attribute it does not hold, such
-// as the URL, is asked for. CF objects. Any thread.
+// font folders, CTFontFolders.h) by name, or by family and style, when an
+// attribute it does not hold, such as the URL, is asked for; one holding a
+// URL describes the first face of that file. CF objects. Any thread.
 #pragma once
 
 #include <CoreFoundation/CFDictionary.h>

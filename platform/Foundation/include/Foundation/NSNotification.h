@@ -1,8 +1,10 @@
-// Notifications and the notification center. Observers are not retained: an
-// observer removes itself before it is freed. A notification is delivered to
-// each observer registered for its name (nil: any name) and object (nil: any
-// object) when it is posted, on the posting thread; an observer removed
-// while a notification is delivered is not called after that. Any thread.
+// Notifications and the notification center. Observers are not retained
+// while registered: an observer removes itself before it is freed. A
+// notification is delivered to each observer registered for its name (nil:
+// any name) and object (nil: any object) when it is posted, on the posting
+// thread, which retains the observer for the call; an observer removed
+// while a notification is being delivered is not called after that.
+// Any thread.
 #pragma once
 
 #include <memory>

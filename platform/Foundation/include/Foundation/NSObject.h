@@ -63,6 +63,13 @@ class NSObject {
   virtual ~NSObject();
   // Makes a process-wide object: not counted, retain and release do nothing.
   void makeShared();
+  // A new process-wide object of class T.
+  template <class T>
+  static T* allocShared() {
+    T* object = T::alloc();
+    object->makeShared();
+    return object;
+  }
 
  private:
   std::atomic<long> refs_{1};
@@ -73,6 +80,14 @@ namespace nsx {
 
 // Objects of the runtime alive now (shared objects not counted).
 long LiveObjectCount();
+
+// Stores value in slot, retaining it and releasing what slot held.
+template <class T>
+void SetRetained(T*& slot, T* value) {
+  if (value != nullptr) value->retain();
+  if (slot != nullptr) slot->release();
+  slot = value;
+}
 
 // object seen through the protocol P (a class with a static kProtocolName)
 // when its class adopts it, else null.
