@@ -107,6 +107,12 @@ void EditorDriver::Open()
   gfx = dynamic_cast<EditorTestGfx*>(mPlug.GetGraphics());
 }
 
+void EditorDriver::OpenEmpty()
+{
+  mPlug.SetLayoutFunc([](IGfx*) {});
+  Open();
+}
+
 void EditorDriver::Close()
 {
   mPlug.CloseWindow();

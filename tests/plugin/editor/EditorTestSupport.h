@@ -102,6 +102,8 @@ public:
 
   /** Opens the editor through the delegate, as a host's view request does. */
   void Open();
+  /** Opens an editor the layout leaves empty (tests that attach their own controls). */
+  void OpenEmpty();
   void Close();
 
   fx::gfx::IControl* Control(int idx) const { return gfx ? gfx->GetControl(idx) : nullptr; }

@@ -22,7 +22,7 @@ class EditorControls : public ::testing::Test
 protected:
   void SetUp() override
   {
-    ed.Open();
+    ed.OpenEmpty();
     ASSERT_NE(ed.gfx, nullptr);
     ed.gfx->EnableMouseOver(true);
     ed.plug->actions.clear();

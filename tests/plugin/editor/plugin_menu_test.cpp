@@ -32,7 +32,7 @@ class PluginMenu : public ::testing::Test
 protected:
   void SetUp() override
   {
-    ed.Open();
+    ed.OpenEmpty();
     ASSERT_NE(ed.gfx, nullptr);
     ed.gfx->EnableMouseOver(true);
   }

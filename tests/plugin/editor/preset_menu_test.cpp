@@ -25,7 +25,7 @@ class PresetMenu : public ::testing::Test
 protected:
   void SetUp() override
   {
-    ed.Open();
+    ed.OpenEmpty();
     ASSERT_NE(ed.gfx, nullptr);
     ed.gfx->EnableMouseOver(true);
     const IBitmap prev = ed.gfx->LoadBitmap("button_previous.png", 2);
