@@ -1,0 +1,140 @@
+#include "graphics/controls/IVKnobControl.h"
+
+#include "graphics/IGfx.h"
+#include "graphics/controls/IVControlSupport.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fx::gfx {
+
+IVKnobControl::IVKnobControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
+                             bool valueIsEditable, bool valueInWidget, float a1, float a2, float aAnchor,
+                             EDirection direction, double gearing, float trackSize)
+  : IKnobControlBase(bounds, paramIdx, nullptr, direction, gearing), IVectorBase(style, false, valueInWidget),
+    mAngle1(a1), mAngle2(a2), mAnchorAngle(aAnchor), mValueIsEditable(valueIsEditable)
+{
+  AttachIControl(this);
+  mHideCursorOnDrag = style.hideCursor;
+  mTrackSize = trackSize;
+  mShape = kVShapeEllipse;
+  DisablePrompt(!valueIsEditable);
+  mText = style.valueText;
+  SetLabelStr(label);
+}
+
+IVKnobControl::IVKnobControl(const IRECT& bounds, IActionFunction action, const char* label, const IVStyle& style,
+                             bool valueIsEditable, bool valueInWidget, float a1, float a2, float aAnchor,
+                             EDirection direction, double gearing, float trackSize)
+  : IVKnobControl(bounds, -1, label, style, valueIsEditable, valueInWidget, a1, a2, aAnchor, direction, gearing,
+                  trackSize)
+{
+  SetActionFunction(std::move(action));
+}
+
+IRECT IVKnobControl::GetKnobDragBounds()
+{
+  const IRECT& r = mWidgetBounds;
+  const float w = r.W(), h = r.H();
+  float dw = 0.f, dh = 0.f;
+  if (w > h)
+  {
+    dw = std::max(1.f, h / 2.f);
+    dh = h;
+  }
+  else
+  {
+    dw = std::max(1.f, w);
+    dh = w / 2.f > 0.f ? w / 2.f : dw;
+  }
+  return IRECT(r.MW() - dw / 2.f, r.MH() - dh / 2.f, r.MW() + dw / 2.f, r.MH() + dh / 2.f);
+}
+
+void IVKnobControl::Draw(IGfx& g)
+{
+  DrawBackground(g, mRECT);
+  DrawLabel(g);
+  DrawWidget(g);
+  DrawValue(g, mValueMouseOver);
+}
+
+float IVKnobControl::GetHandleDiameter() const
+{
+  const float r = std::min(mWidgetBounds.W(), mWidgetBounds.H()) / 2.f - mTrackSize / 2.f;
+  return std::max(1.f, 2.f * (r - mTrackToHandleDistance));
+}
+
+void IVKnobControl::DrawWidget(IGfx& g)
+{
+  const float cx = mWidgetBounds.MW(), cy = mWidgetBounds.MH();
+  const float radius = std::min(mWidgetBounds.W(), mWidgetBounds.H()) / 2.f - mTrackSize / 2.f;
+  const float d = GetHandleDiameter();
+  const float angle = GetAngle();
+  DrawKnobTrack(g, angle, cx, cy, radius);
+  const IRECT handle(cx - d / 2.f, cy - d / 2.f, cx + d / 2.f, cy + d / 2.f);
+  DrawPressableShape(g, kVShapeEllipse, handle, mMouseDown, mMouseIsOver, IsDisabled());
+  DrawKnobPointer(g, angle, cx, cy, d / 2.f);
+}
+
+void IVKnobControl::DrawKnobTrack(IGfx& g, float angle, float cx, float cy, float radius)
+{
+  if (mTrackSize > 0.f)
+    g.DrawArc(GetColor(kExtra1), cx, cy, radius, std::min(angle, mAnchorAngle), std::max(angle, mAnchorAngle), &mBlend,
+              mTrackSize);
+}
+
+void IVKnobControl::DrawKnobPointer(IGfx& g, float angle, float cx, float cy, float radius)
+{
+  const float theta = (angle - 90.f) / 180.f * 3.1415927f;
+  const float c = std::cos(theta), s = std::sin(theta);
+  g.DrawLine(GetColor(kFrame), cx + c * radius * mInnerPointerFrac, cy + s * radius * mInnerPointerFrac,
+             cx + c * radius * mOuterPointerFrac, cy + s * radius * mOuterPointerFrac, &mBlend, mPointerThickness);
+}
+
+void IVKnobControl::OnInit() { InitVectorTexts(*this, *this); }
+
+void IVKnobControl::OnResize() { LayoutVectorControl(*this, *this, false); }
+
+void IVKnobControl::OnMouseDown(float x, float y, const IMouseMod& mod)
+{
+  if (mStyle.showValue && mValueBounds.Contains(x, y)) PromptUserInput(mValueBounds, 0);
+  else IKnobControlBase::OnMouseDown(x, y, mod);
+  SetDirty(false);
+}
+
+void IVKnobControl::OnMouseUp(float x, float y, const IMouseMod& mod)
+{
+  IKnobControlBase::OnMouseUp(x, y, mod);
+  SetDirty(true);
+}
+
+void IVKnobControl::OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod)
+{
+  if (mMouseDown) IKnobControlBase::OnMouseDrag(x, y, dX, dY, mod);
+}
+
+void IVKnobControl::OnMouseOver(float x, float y, const IMouseMod& mod)
+{
+  if (mStyle.showValue && !GetPromptDisabled()) mValueMouseOver = mValueBounds.Contains(x, y);
+  IKnobControlBase::OnMouseOver(x, y, mod);
+  SetDirty(false);
+}
+
+void IVKnobControl::OnMouseOut()
+{
+  mValueMouseOver = false;
+  IKnobControlBase::OnMouseOut();
+}
+
+void IVKnobControl::SetDirty(bool triggerAction, int valIdx)
+{
+  IKnobControlBase::SetDirty(triggerAction, valIdx);
+  SyncValueStr(*this, *this);
+}
+
+bool IVKnobControl::IsHit(float x, float y) const
+{
+  return mWidgetBounds.Contains(x, y) || (mValueIsEditable && mValueBounds.Contains(x, y));
+}
+
+} // namespace fx::gfx
