@@ -46,7 +46,9 @@ bool IGfxView_vORBEX9_au::getMouseXY(NSEvent* event, float& x, float& y)
   if (!mGraphics || !event) return false;
   const NSPoint p = convertPointFromView(event->locationInWindow(), nullptr);
   const float scale = mGraphics->GetDrawScale();
-  mGraphics->DoCursorLock(static_cast<float>(p.x) / scale, static_cast<float>(p.y) / scale, mPrevX, mPrevY);
+  mMeasuredX = static_cast<float>(p.x) / scale;
+  mMeasuredY = static_cast<float>(p.y) / scale;
+  mGraphics->DoCursorLock(mMeasuredX, mMeasuredY, mPrevX, mPrevY);
   x = mPrevX;
   y = mPrevY;
   mGraphics->SetTabletInput(event->subtype() == NSEventSubtypeTabletPoint);
@@ -148,8 +150,11 @@ void IGfxView_vORBEX9_au::dragged(NSEvent* event, bool right)
   const bool typing = right ? mTextFieldView != nullptr
                             : (mGraphics->GetControlInTextEntry() && !mGraphics->GetTextEntryControl());
   if (typing) return;
-  info.dX = info.x - prevX;
-  info.dY = info.y - prevY;
+  // The movement is measured from where the previous event left the pointer: a locked cursor
+  // was put back at its lock point then, and reports that point again now, so its own
+  // position would never show a movement.
+  info.dX = mMeasuredX - prevX;
+  info.dY = mMeasuredY - prevY;
   mGraphics->OnMouseDrag({info});
 }
 

@@ -5,7 +5,6 @@
 #include "core/EParamSource.h"
 #include "core/IGEditorDelegate.h"
 #include "graphics/IControl.h"
-#include "graphics/IGfx.h"
 #include "graphics/records/IBitmap.h"
 #include "graphics/records/IRECT.h"
 
@@ -24,16 +23,6 @@ inline fx::gfx::IRECT FrameRectIn(const fx::gfx::IRECT& r, const fx::gfx::IBitma
   const float w = static_cast<float>(bitmap.FW()), h = static_cast<float>(bitmap.FH());
   const float l = r.MW() - w / 2.f, t = r.MH() - h / 2.f;
   return fx::gfx::IRECT(l, t, l + w, t + h);
-}
-
-/** Fetches a control's bitmap again for the editor's new draw scale; one that cannot be found
- *  again (made from memory, or its file gone) is kept. */
-inline void ReloadForScale(const fx::gfx::IControl& control, fx::gfx::IBitmap& bitmap)
-{
-  fx::gfx::IGfx* ui = control.GetUI();
-  if (!ui || bitmap.GetResourceName().Empty()) return;
-  const fx::gfx::IBitmap reloaded = ui->ReloadBitmap(bitmap);
-  if (reloaded.IsValid()) bitmap = reloaded;
 }
 
 /** Sends the action index as an editor change (source UI, no sample offset); a negative index

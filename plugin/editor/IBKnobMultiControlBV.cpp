@@ -22,13 +22,11 @@ IBKnobMultiControlBV::IBKnobMultiControlBV(int x, int y, int paramIdx, const IBi
                                            bool disablePrompt, bool showOnHover, bool appendLabel,
                                            int valueBoxPosition, bool alwaysShow, bool drawBoxBackground,
                                            double gearing, float valueBoxExtraBottom)
-  : IKnobControlBase(editorbv::FrameRectAt(static_cast<float>(x), static_cast<float>(y), bitmap), paramIdx, nullptr,
-                     direction, gearing),
-    IBitmapBase(bitmap), mAppendLabel(appendLabel), mShowOnHover(showOnHover), mAlwaysShow(alwaysShow),
+  : IBKnobControl(static_cast<float>(x), static_cast<float>(y), bitmap, paramIdx, direction, gearing),
+    mAppendLabel(appendLabel), mShowOnHover(showOnHover), mAlwaysShow(alwaysShow),
     mDrawBoxBackground(drawBoxBackground), mValueBoxColour(valueBoxColour), mValueBoxPosition(valueBoxPosition),
     mValueBoxTemplate(static_cast<size_t>(std::max(valueChars, 0)), '0'), mValueBoxExtraBottom(valueBoxExtraBottom)
 {
-  AttachIControl(this);
   mText = text;
   mTextEntryLength = valueChars;
   mDisablePrompt = disablePrompt;
@@ -135,8 +133,6 @@ void IBKnobMultiControlBV::SetValueFromUserInput(double value, int valIdx)
   IControl::SetValueFromUserInput(value, valIdx);
   ui->SetMouseOverIdx(saved);
 }
-
-void IBKnobMultiControlBV::OnRescale() { editorbv::ReloadForScale(*this, mBitmap); }
 
 IRECT IBKnobMultiControlBV::GetValueBoxRect() const
 {

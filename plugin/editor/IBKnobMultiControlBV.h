@@ -5,14 +5,13 @@
 // While the pointer is over it (or always, if so made) a box shows the parameter's value, and a
 // double-click opens a value prompt over that box. Main thread only.
 
-#include "graphics/IBitmapBase.h"
-#include "graphics/IKnobControlBase.h"
+#include "graphics/controls/IBKnobControl.h"
 #include "graphics/records/IColor.h"
 #include "graphics/records/IText.h"
 
 #include <string>
 
-class IBKnobMultiControlBV : public fx::gfx::IKnobControlBase, public fx::gfx::IBitmapBase
+class IBKnobMultiControlBV : public fx::gfx::IBKnobControl
 {
 public:
   /** valueBoxPosition: 0 the knob's top edge, 1 centred, 2 its bottom edge, else the measured
@@ -34,8 +33,6 @@ public:
   /** The prompt's answer is committed as if the pointer were still where it was when the prompt
    *  opened. */
   void SetValueFromUserInput(double value, int valIdx = 0) override;
-  /** Fetches the bitmap again for the new draw scale. */
-  void OnRescale() override;
   void Draw(fx::gfx::IGfx& g) override;
 
   /** The value box: the template's measured size, centred horizontally on the knob. */

@@ -6,21 +6,20 @@
 using namespace fx::gfx;
 
 IBSwitchControlBV::IBSwitchControlBV(float x, float y, const IBitmap& bitmap, int paramIdx)
-  : ISwitchControlBase(editorbv::FrameRectAt(x, y, bitmap), paramIdx, nullptr, bitmap.N()), IBitmapBase(bitmap)
+  : IBSwitchControl(x, y, bitmap, paramIdx)
 {
-  AttachIControl(this);
 }
 
 void IBSwitchControlBV::OnMouseDown(float x, float y, const IMouseMod& mod)
 {
   mMod = mod;
-  ISwitchControlBase::OnMouseDown(x, y, mod);
+  IBSwitchControl::OnMouseDown(x, y, mod);
 }
 
 void IBSwitchControlBV::OnMouseUp(float x, float y, const IMouseMod& mod)
 {
   mMod = IMouseMod();
-  ISwitchControlBase::OnMouseUp(x, y, mod);
+  IBSwitchControl::OnMouseUp(x, y, mod);
 }
 
 void IBSwitchControlBV::OnMouseOver(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)
@@ -34,8 +33,6 @@ void IBSwitchControlBV::OnMouseOut()
   mMouseOver = false;
   SetDirty(false);
 }
-
-void IBSwitchControlBV::OnRescale() { editorbv::ReloadForScale(*this, mBitmap); }
 
 void IBSwitchControlBV::Draw(IGfx& g)
 {

@@ -3,23 +3,19 @@
 // state, and while the pointer is over it a soft highlight may be drawn behind the frame.
 // Main thread only.
 
-#include "graphics/IBitmapBase.h"
-#include "graphics/ISwitchControlBase.h"
+#include "graphics/controls/IBButtonControl.h"
 #include "graphics/records/IColor.h"
 
-class IBSwitchControlBV : public fx::gfx::ISwitchControlBase, public fx::gfx::IBitmapBase
+class IBSwitchControlBV : public fx::gfx::IBSwitchControl
 {
 public:
-  /** One frame of the bitmap at (x, y); as many states as the bitmap has frames until the
-   *  parameter's range says otherwise. */
+  /** One frame of the bitmap at (x, y). */
   IBSwitchControlBV(float x, float y, const fx::gfx::IBitmap& bitmap, int paramIdx);
 
   void OnMouseDown(float x, float y, const fx::gfx::IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const fx::gfx::IMouseMod& mod) override;
   void OnMouseOver(float x, float y, const fx::gfx::IMouseMod& mod) override;
   void OnMouseOut() override;
-  /** Fetches the bitmap again for the new draw scale. */
-  void OnRescale() override;
   void Draw(fx::gfx::IGfx& g) override;
 
   bool GetHovered() const { return mMouseOver; }

@@ -5,6 +5,7 @@
 #include "plugin/ORBEX9.h"
 
 #include "graphics/IGfx.h"
+#include "graphics/controls/IControlLibrary.h"
 #include "plugin/editor/IBBitmapControlBV.h"
 #include "plugin/editor/IBCornerResizerControlBV.h"
 #include "plugin/editor/IBInfoMenuBV.h"
@@ -67,6 +68,7 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
   g.LoadFont("Roboto-Regular", "Roboto-Regular.ttf");
   g.LoadFont("Verdana Normal", "verdana.ttf");
   g.LoadFont("Verdana Bold", "verdanab.ttf");
+  RegisterControlLibrary(); // the in-editor text field
   g.AttachTextEntryControl();
   g.EnableMouseOver(true);
   g.EnableMultiTouch(false);
