@@ -157,6 +157,7 @@ TEST_F(ProductEditorHost, AHostOpensDrawsAndDrivesTheEditor)
     HostedEditor host;
     ASSERT_NE(host.ui, nullptr);
     EXPECT_EQ(autest::CFText(host.info.mCocoaAUViewClass[0]), "ORBEX9_View");
+    EXPECT_EQ(host.factory->description()->utf8(), "ORBEX9 View");
     NSView* view = host.ui->uiViewForAudioUnit(host.unit, NSMakeSize(10, 10));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->frame().size.width, 1000);
