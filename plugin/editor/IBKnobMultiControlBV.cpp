@@ -69,8 +69,9 @@ void IBKnobMultiControlBV::OnMouseDrag(float /*x*/, float /*y*/, float dX, float
   const fx::IParam* p = GetParam();
   if (HasUsableStep(p))
   {
-    double real = v * p->GetRange() + p->GetMin();
-    real -= std::fmod(real, p->GetStep());
+    // Whole steps toward zero; a value a rounding error short of a step counts as that step.
+    const double steps = (v * p->GetRange() + p->GetMin()) / p->GetStep();
+    const double real = std::trunc(steps + std::copysign(1e-9, steps)) * p->GetStep();
     v = (real - p->GetMin()) / p->GetRange();
   }
   SetValue(v);

@@ -199,3 +199,31 @@ TEST(EditorLayout, LaterControlsAreDrawnOverAndHitBeforeEarlierOnes)
   EXPECT_EQ(ed.gfx->GetMouseControl(400.f, 150.f, false), ed.Control(27)); // the left glass
   EXPECT_EQ(ed.gfx->GetMouseControl(20.f, 250.f, false), ed.Control(3));
 }
+
+TEST(EditorLayout, TheHeaderMenusAnswerAtTheirItemPositions)
+{
+  ProductEditor ed;
+  ed.Open();
+  // The plugin menu: item 15 is "Fixed GUI Scale", whose item 4 is 150 %; the editor takes the
+  // scale at the next idle tick.
+  ed.gfx->menuPath = {15, 4};
+  ed.Click(95, 25);
+  ASSERT_FALSE(ed.gfx->menus.empty());
+  const IPopupMenu& info = *ed.gfx->menus.back();
+  ASSERT_EQ(info.NItems(), 16);
+  EXPECT_STREQ(info.GetItem(15)->GetText(), "Fixed GUI Scale");
+  EXPECT_STREQ(info.GetItem(15)->GetSubmenu()->GetItem(4)->GetText(), "150%");
+  EXPECT_STREQ(info.GetItem(10)->GetText(), "Tooltips");
+  EXPECT_STREQ(info.GetItem(12)->GetText(), "Reset GUI scale");
+  ed.plug->OnIdle();
+  EXPECT_FLOAT_EQ(ed.gfx->GetDrawScale(), 1.5f);
+
+  // The preset menu: item 8 is the factory list.
+  ed.gfx->menuPath = {};
+  ed.Click(500, 19);
+  const IPopupMenu& presets = *ed.gfx->menus.back();
+  ASSERT_GE(presets.NItems(), 9);
+  EXPECT_STREQ(presets.GetItem(2)->GetText(), "Load preset ...");
+  EXPECT_STREQ(presets.GetItem(5)->GetText(), "Save preset ...");
+  EXPECT_STREQ(presets.GetItem(8)->GetText(), "Factory");
+}
