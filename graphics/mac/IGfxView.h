@@ -125,9 +125,6 @@ class IGfxView_vORBEX9_au : public NSView, public NSViewToolTipOwner, public NST
   BOOL mMoveCursorTried = NO;
   float mPrevX = 0.f;
   float mPrevY = 0.f;
-  // The last event's position as measured, before a locked cursor's position replaced it.
-  float mMeasuredX = 0.f;
-  float mMeasuredY = 0.f;
   BOOL mMouseOutDuringDrag = NO;
   IRECTList mDirtyRects;
   ColorPickerFunc mColorPickerFunc;

@@ -2,6 +2,8 @@
 // presses (odd click counts) and double clicks (even ones), drags with their movement, the
 // mouse-out deferred until a drag ends, the wheel, and keys through the key map.
 
+#include <cmath>
+
 #include "graphics/mac/IGfxView.h"
 
 #include "graphics/mac/IGfxMac.h"
@@ -46,9 +48,7 @@ bool IGfxView_vORBEX9_au::getMouseXY(NSEvent* event, float& x, float& y)
   if (!mGraphics || !event) return false;
   const NSPoint p = convertPointFromView(event->locationInWindow(), nullptr);
   const float scale = mGraphics->GetDrawScale();
-  mMeasuredX = static_cast<float>(p.x) / scale;
-  mMeasuredY = static_cast<float>(p.y) / scale;
-  mGraphics->DoCursorLock(mMeasuredX, mMeasuredY, mPrevX, mPrevY);
+  mGraphics->DoCursorLock(static_cast<float>(p.x) / scale, static_cast<float>(p.y) / scale, mPrevX, mPrevY);
   x = mPrevX;
   y = mPrevY;
   mGraphics->SetTabletInput(event->subtype() == NSEventSubtypeTabletPoint);
@@ -150,11 +150,20 @@ void IGfxView_vORBEX9_au::dragged(NSEvent* event, bool right)
   const bool typing = right ? mTextFieldView != nullptr
                             : (mGraphics->GetControlInTextEntry() && !mGraphics->GetTextEntryControl());
   if (typing) return;
-  // The movement is measured from where the previous event left the pointer: a locked cursor
-  // was put back at its lock point then, and reports that point again now, so its own
-  // position would never show a movement.
-  info.dX = mMeasuredX - prevX;
-  info.dY = mMeasuredY - prevY;
+  if (mGraphics->CursorIsHidden() && mGraphics->CursorIsLocked() && !mGraphics->GetTabletInput())
+  {
+    // The locked cursor is put back after every move, so the position no longer moves: the
+    // movement is the event's own, in editor units.
+    const float scale = mGraphics->GetDrawScale();
+    const double dx = event->deltaX(), dy = event->deltaY();
+    info.dX = std::isfinite(dx) ? static_cast<float>(dx) / scale : 0.f;
+    info.dY = std::isfinite(dy) ? static_cast<float>(dy) / scale : 0.f;
+  }
+  else
+  {
+    info.dX = info.x - prevX;
+    info.dY = info.y - prevY;
+  }
   mGraphics->OnMouseDrag({info});
 }
 

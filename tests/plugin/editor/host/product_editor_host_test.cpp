@@ -8,8 +8,6 @@
 #include <AudioUnit/AUCocoaUIView.h>
 #include <AudioUnit/AudioUnit.h>
 #include <CoreFoundation/CFManualClock.h>
-#include <CoreGraphics/CGDirectDisplay.h>
-#include <CoreGraphics/CGRemoteOperation.h>
 #include <QuartzCore/CAMetalLayer.h>
 #include <gtest/gtest.h>
 
@@ -130,13 +128,6 @@ protected:
     window->sendEvent(NSEvent::mouseEventWithType(type, view->convertPointToView(NSMakePoint(x, y), nullptr), 0, 0,
                                                   window->windowNumber(), nullptr, 0, clicks, 1.f));
   }
-  // Puts the system's pointer on a point of the view (what a real pointer's press would find).
-  void PointerAt(NSWindow* window, NSView* view, double x, double y)
-  {
-    const NSPoint inWindow = view->convertPointToView(NSMakePoint(x, y), nullptr);
-    const NSPoint screen = window->convertRectToScreen(NSMakeRect(inWindow.x, inWindow.y, 0, 0)).origin;
-    CGWarpMouseCursorPosition(CGPoint{screen.x, static_cast<CGFloat>(CGDisplayPixelsHigh(CGMainDisplayID())) - screen.y});
-  }
   Image Frame(CAMetalLayer* layer)
   {
     const unsigned long before = layer->presentCount();
@@ -185,13 +176,11 @@ TEST_F(ProductEditorHost, AHostOpensDrawsAndDrivesTheEditor)
     Send(window, view, NSEventTypeLeftMouseDown, 174, 86);
     Send(window, view, NSEventTypeLeftMouseUp, 174, 86);
     EXPECT_EQ(host.Param(kSatModeParam), 1.0);
-    // The knob hides and holds the pointer while it is dragged: each movement arrives from the
-    // point where it was pressed, as the system puts a held pointer back after every event.
-    PointerAt(window, view, 101, 145);
+    // The knob hides and holds the pointer while it is dragged; it turns by the hand's movement.
     Send(window, view, NSEventTypeLeftMouseDown, 101, 145);
     Send(window, view, NSEventTypeLeftMouseDragged, 101, 125);
-    Send(window, view, NSEventTypeLeftMouseDragged, 101, 124);
-    Send(window, view, NSEventTypeLeftMouseUp, 101, 145);
+    Send(window, view, NSEventTypeLeftMouseDragged, 101, 104);
+    Send(window, view, NSEventTypeLeftMouseUp, 101, 104);
     EXPECT_NEAR(host.Param(kGainParam), 24.0 * 0.125 * 0.125, 0.01); // an eighth of the range, power 2
     // The third OS Mode button and the GR meter button.
     Send(window, view, NSEventTypeLeftMouseDown, 502, 238);
