@@ -10,6 +10,7 @@
 #include "graphics/IGfx.h"
 #include "tests/graphics/RecordingGfx.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,6 +155,24 @@ public:
   int draws = 0;
   IRECT drawClip;
   bool* deleted = nullptr;
+};
+
+/** A control that draws through a function of the test. */
+class DrawingControl : public TestControl
+{
+public:
+  DrawingControl(const IRECT& r, std::function<void(IGfx&, const IRECT&)> draw, int paramIdx = -1)
+    : TestControl(r, paramIdx), mDraw(std::move(draw))
+  {
+  }
+  void Draw(IGfx& g) override
+  {
+    TestControl::Draw(g);
+    if (mDraw) mDraw(g, GetRECT());
+  }
+
+private:
+  std::function<void(IGfx&, const IRECT&)> mDraw;
 };
 
 /** A steady clock the test advances. */

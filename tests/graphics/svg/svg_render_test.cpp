@@ -1,4 +1,5 @@
-// Our SVG images drawn by the reader and the renderer chain, against the same files rendered by
+// Our SVG images drawn by the reader and the editor's drawing API (IGfx::DrawSVG on the vector
+// renderer's binding, through the Metal renderer), against the same files rendered by
 // rsvg-convert. Both are drawn over white; each image is held to a mean absolute difference and
 // a share of pixels differing by more than kPixelTolerance in some channel. The PNGs of both
 // renderings and of their difference are written to <build>/svg_compare for a person to see.
@@ -16,8 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "graphics/mac/IGfxMac.h"
 #include "graphics/svg/SVGParser.h"
-#include "tests/graphics/svg/SVGDrawVG.h"
+#include "tests/graphics/GfxTestSupport.h"
 #include "tests/metal/Harness.h"
 
 namespace fx::svg {
@@ -80,14 +82,31 @@ Image reference(const Case& c, const std::string& text) {
   return img;
 }
 
+// One frame of an editor of the image's size whose one control draws the image over white.
 Image ours(const std::string& text, int w, int h) {
   std::unique_ptr<SVGImage, decltype(&SVGDeleteImage)> image(SVGParse(text.data(), text.size(), "px", 96.f),
                                                               SVGDeleteImage);
   if (!image) return Image();
-  gfx::test::Harness harness;
-  return harness.render(
-      w, h, [&](gfx::VGcontext* vg) { test::drawSVG(vg, *image, 0, 0, float(w), float(h)); },
-      gfx::test::rgba(1, 1, 1, 1));
+  const gfx::ISVG svg(image.get());
+  gfx::test::TestDelegate delegate;
+  gfx::IGfxMac editor(delegate, w, h, 60, 1.f);
+  delegate.SetLayoutFunc([&](gfx::IGfx* g) {
+    g->AttachControl(new gfx::test::DrawingControl(g->GetBounds(), [&](gfx::IGfx& gg, const gfx::IRECT& r) {
+      gg.FillRect(gfx::kColorWhite, r);
+      gg.DrawSVG(svg, r);
+    }));
+  });
+  editor.OpenWindow(nullptr);
+  gfx::IRECTList dirty;
+  if (editor.IsDirty(dirty)) editor.DrawDirtyRects(dirty);
+  Image img;
+  auto* vg = static_cast<gfx::VGcontext*>(editor.GetDrawContext());
+  if (!vg || !editor.GetMainFramebuffer()) return img;
+  img.w = w, img.h = h;
+  img.px.resize(size_t(w) * h * 4);
+  gfx::mvgrReadPixels(vg, editor.GetMainFramebuffer()->image, 0, 0, w, h, img.px.data());
+  editor.CloseWindow();
+  return img;
 }
 
 struct Difference {

@@ -6,12 +6,6 @@
 #include <AppKit/NSDesktop.h>
 #include <QuartzCore/QuartzCore.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -19,62 +13,12 @@
 #include <vector>
 
 #include "tests/platform/AppKitTestViews.h"
-
-extern char** environ;
+#include "tests/platform/DesktopTest.h"
 
 namespace {
 
-// Starts a program; -1 when it cannot be started.
-pid_t Spawn(std::vector<std::string> args, int keepFd = -1) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (keepFd < 0) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// An X server on a free display, told by the server itself (-displayfd).
-class VirtualDisplay {
- public:
-  VirtualDisplay() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                 fds[1]);
-    close(fds[1]);
-    if (pid_ > 0) {
-      std::string number;
-      pollfd p{fds[0], POLLIN, 0};
-      char c = 0;
-      while (poll(&p, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-      if (!number.empty()) name_ = ":" + number;
-    }
-    close(fds[0]);
-  }
-  ~VirtualDisplay() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      Wait(pid_);
-    }
-  }
-  const std::string& name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
+using xtest::Spawn;
+using xtest::Wait;
 
 class Picker : public NSObject {
   NS_CLASS(Picker, NSObject)
@@ -106,23 +50,7 @@ NS_IMPLEMENT_CLASS(TestView)
 
 namespace {
 
-class DesktopTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not start here; the desktop window is not tested";
-    setenv("DISPLAY", display_.name().c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
-    unsetenv("ORBEX_HEADLESS");
-    ASSERT_TRUE(nsx::DesktopAvailable()) << "the X server on " << display_.name() << " did not answer";
-  }
-  // Runs xdotool with arguments and waits for it (at most 20 s).
-  int Xdo(std::vector<std::string> args) {
-    args.insert(args.begin(), {"timeout", "20", "xdotool"});
-    const pid_t pid = Spawn(args);
-    return pid > 0 ? Wait(pid) : -1;
-  }
-  VirtualDisplay display_;
-};
+using DesktopTest = xtest::DesktopTest;
 
 TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   nsx::AutoreleasePool pool;
