@@ -8,6 +8,13 @@
 
 namespace fx::gfx {
 
+IRECT IBitmapBase::FrameRect(const IBitmap& bitmap, const IRECT& area)
+{
+  const float fw = static_cast<float>(bitmap.FW()), fh = static_cast<float>(bitmap.FH());
+  const float l = area.MW() - fw / 2.f, t = area.MH() - fh / 2.f;
+  return IRECT(l, t, l + fw, t + fh);
+}
+
 int IBitmapBase::GetFrame() const
 {
   const int n = mBitmap.N();
@@ -23,9 +30,7 @@ void IBitmapBase::DrawBitmap(IGfx& g)
   if (!mControl || !mBitmap.IsValid()) return;
   const int n = std::max(1, mBitmap.N());
   const int frame = GetFrame();
-  const float fw = static_cast<float>(mBitmap.FW()), fh = static_cast<float>(mBitmap.FH());
-  const IRECT& r = mControl->GetRECT();
-  const IRECT dest(r.MW() - fw / 2.f, r.MH() - fh / 2.f, r.MW() + fw / 2.f, r.MH() + fh / 2.f);
+  const IRECT dest = FrameRect(mBitmap, mControl->GetRECT());
   int srcX = 0, srcY = 0;
   if (frame >= 2)
   {
@@ -33,6 +38,14 @@ void IBitmapBase::DrawBitmap(IGfx& g)
     else srcY = (frame - 1) * mBitmap.H() / n;
   }
   g.DrawBitmap(mBitmap, dest, srcX, srcY, &mControl->GetBlend());
+}
+
+void IBitmapBase::RescaleBitmap()
+{
+  IGfx* ui = mControl ? mControl->GetUI() : nullptr;
+  if (!ui || mBitmap.GetResourceName().Empty()) return;
+  const IBitmap reloaded = ui->ReloadBitmap(mBitmap);
+  if (reloaded.IsValid()) mBitmap = reloaded;
 }
 
 } // namespace fx::gfx

@@ -4,6 +4,7 @@
 // only.
 
 #include "graphics/records/IBitmap.h"
+#include "graphics/records/IRECT.h"
 
 namespace fx::gfx {
 
@@ -20,11 +21,18 @@ public:
   void AttachIControl(IControl* control) { mControl = control; }
   IControl* GetIControl() const { return mControl; }
 
+  /** A rectangle of one frame of bitmap, centred in area. */
+  static IRECT FrameRect(const IBitmap& bitmap, const IRECT& area);
+
   /** The frame (1-based) the owner's value selects: 1 for fewer than two frames or a value at or
    *  below 0, the last frame for 1 and above. */
   int GetFrame() const;
   /** Draws that frame; an empty bitmap draws nothing. */
   void DrawBitmap(IGfx& g);
+
+  /** The same bitmap loaded again for the editor's screen scale; kept when it cannot be found
+   *  again (made from memory, or its file gone). */
+  void RescaleBitmap();
 
   const IBitmap& GetBitmap() const { return mBitmap; }
   void SetBitmap(const IBitmap& bitmap) { mBitmap = bitmap; }

@@ -12,12 +12,6 @@ IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int para
   mBlend = IBlend(blendMethod, 1.f);
 }
 
-void IBitmapControl::OnRescale()
-{
-  if (!GetUI() || mBitmap.GetResourceName().Empty()) return;
-  // A bitmap that cannot be found again (made from memory, or its file gone) is kept.
-  const IBitmap reloaded = GetUI()->ReloadBitmap(mBitmap);
-  if (reloaded.IsValid()) mBitmap = reloaded;
-}
+void IBitmapControl::OnRescale() { RescaleBitmap(); }
 
 } // namespace fx::gfx

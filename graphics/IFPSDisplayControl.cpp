@@ -12,9 +12,9 @@ IFPSDisplayControl::IFPSDisplayControl(const IRECT& bounds, int mode, const char
 {
   AttachIControl(this);
   mLabelStr.Set(mLabel.Get());
-  mStyle.colorSpec.SetColor(kBG, kColorWhite);
+  mStyle.colors.SetColor(kBackground, kColorWhite);
   mText = IText(14.f);
-  const IColor& textColor = GetColor(kFR);
+  const IColor& textColor = GetColor(kFrame);
   mAPIText = IText(14.f, textColor, nullptr, kAlignNear, kVAlignTop);
   mPrimaryText = IText(18.f, textColor, nullptr, kAlignFar, kVAlignTop);
   mSecondaryText = IText(15.f, textColor, nullptr, kAlignFar, kVAlignBottom);
@@ -51,7 +51,7 @@ void IFPSDisplayControl::GetFigures(FxString& main, FxString& second) const
 
 void IFPSDisplayControl::Draw(IGfx& g)
 {
-  g.FillRect(GetColor(kBG), mRECT);
+  g.FillRect(GetColor(kBackground), mRECT);
   g.DrawRect(kColorBlack, mRECT, nullptr, 1.f);
 
   double fullScale = 100.0;
@@ -74,7 +74,7 @@ void IFPSDisplayControl::Draw(IGfx& g)
   }
   g.PathLineTo(mRECT.R, mRECT.B);
   g.PathClose();
-  g.PathFill(IPattern(GetColor(kFG)));
+  g.PathFill(IPattern(GetColor(kForeground)));
 
   g.DrawText(mAPIText, g.GetDrawingAPIName(), mRECT);
   if (!mLabel.Empty()) g.DrawText(mText, mLabel.Get(), mRECT);

@@ -260,7 +260,7 @@ void IGfx::AttachPopupMenuControl(const IText& text, const IRECT& bounds)
 void IGfx::RemovePopupMenuControl()
 {
   if (!mPopupControl) return;
-  ClearCaptureOf(mPopupControl.get());
+  ForgetControl(mPopupControl.get());
   mPopupControl.reset();
 }
 
@@ -275,7 +275,8 @@ void IGfx::AttachTextEntryControl()
 void IGfx::RemoveTextEntryControl()
 {
   if (!mTextEntryControl) return;
-  ClearCaptureOf(mTextEntryControl.get());
+  // Nothing keeps pointing at the field (the pointer, its own edit menu's pending result).
+  ForgetControl(mTextEntryControl.get());
   // An entry open in the field can no longer finish.
   if (mTextEntryControl->GetEditing()) mInTextEntry = nullptr;
   mTextEntryControl.reset();

@@ -119,6 +119,9 @@ void IGfx::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bou
 
 void IGfx::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx, bool isContext)
 {
+  // The in-editor menu takes one request at a time: one arriving while a menu is open or closing
+  // is refused here, before it could take the open menu's result from its requester.
+  if (mPopupControl && mPopupControl->GetState() != IPopupMenuControlBase::kCollapsed) return;
   ReleaseMouseCapture();
   mInPopupMenu = &control;
   mPopupMenuValIdx = valIdx;

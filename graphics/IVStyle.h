@@ -10,17 +10,17 @@
 namespace fx::gfx {
 
 /** Colour roles of IVColorSpec. */
-enum EVColor : int
+enum EVColorRole : int
 {
-  kBG = 0, // background
-  kFG,     // foreground
-  kPR,     // pressed
-  kFR,     // frame
-  kHL,     // highlight
-  kSH,     // shadow
-  kX1,     // extra 1
-  kX2,     // extra 2
-  kX3,     // extra 3
+  kBackground = 0, // fill behind the whole control
+  kForeground,     // a pressable widget at rest, an ordinary track handle
+  kPressed,        // a pressable widget while pressed
+  kFrame,          // outlines, frames, pointers, peaks
+  kHighlight,      // the overlay under the pointer
+  kShadow,         // drop shadows, unfilled tracks, grids
+  kExtra1,         // value arcs, filled tracks
+  kExtra2,         // free for custom drawing
+  kExtra3,         // free for custom drawing
   kNumVColors
 };
 
@@ -52,8 +52,8 @@ struct IVColorSpec
     }
   }
 
-  const IColor& GetColor(EVColor role) const { return mColors[role]; }
-  void SetColor(EVColor role, const IColor& color) { mColors[role] = color; }
+  const IColor& GetColor(EVColorRole role) const { return mColors[role]; }
+  void SetColor(EVColorRole role, const IColor& color) { mColors[role] = color; }
   const IColor& operator[](int i) const { return mColors[i]; }
   IColor& operator[](int i) { return mColors[i]; }
 };
@@ -73,13 +73,13 @@ struct IVStyle
   float roundness = 0.f;      // corner radius as a fraction of half the shorter side
   float frameThickness = 1.f;
   float shadowOffset = 3.f;
-  float widgetFrac = 1.f;
+  float widgetFraction = 1.f;
   float angle = 0.f;          // direction of a triangular widget, degrees
-  IVColorSpec colorSpec;
+  IVColorSpec colors;
   IText labelText = DefaultLabelText();
   IText valueText = DefaultValueText();
 
-  const IColor& GetColor(EVColor role) const { return colorSpec.GetColor(role); }
+  const IColor& GetColor(EVColorRole role) const { return colors.GetColor(role); }
 };
 
 /** The style a vector control gets when its creator gives none. */

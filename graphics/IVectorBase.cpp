@@ -27,7 +27,7 @@ const IBlend* IVectorBase::ControlBlend() const { return mControl ? &mControl->G
 
 bool IVectorBase::Animating() const { return mControl && mControl->GetAnimating(); }
 
-void IVectorBase::DrawBackground(IGfx& g, const IRECT& rect) { g.FillRect(GetColor(kBG), rect, ControlBlend()); }
+void IVectorBase::DrawBackground(IGfx& g, const IRECT& rect) { g.FillRect(GetColor(kBackground), rect, ControlBlend()); }
 
 void IVectorBase::DrawLabel(IGfx& g)
 {
@@ -73,7 +73,7 @@ IRECT IVectorBase::GetPressableFaceBounds(const IRECT& bounds) const
   return r;
 }
 
-IColor IVectorBase::GetFaceColor(EVColor role, bool disabled) const
+IColor IVectorBase::GetFaceColor(EVColorRole role, bool disabled) const
 {
   IColor c = GetColor(role);
   if (!disabled) return c;
@@ -96,24 +96,24 @@ void IVectorBase::DrawPressableRectangle(IGfx& g, const IRECT& bounds, bool pres
 
   if (pressed)
   {
-    g.FillRoundRect(GetFaceColor(kPR, disabled), r, tl, tr, bl, br, blend);
+    g.FillRoundRect(GetFaceColor(kPressed, disabled), r, tl, tr, bl, br, blend);
   }
   else if (mStyle.emboss)
   {
     // A lit rim, a shadowed inner edge, then the face.
     const IRECT inner(r.L + o, r.T + o, r.R - o, r.B - o);
-    g.FillRoundRect(GetFaceColor(kPR, disabled), r, tl, tr, bl, br, blend);
-    g.FillRoundRect(GetColor(kSH), Shifted(inner, o / 2.f), tl, tr, bl, br, blend);
-    g.FillRoundRect(GetFaceColor(kFG, disabled), inner, tl, tr, bl, br, blend);
+    g.FillRoundRect(GetFaceColor(kPressed, disabled), r, tl, tr, bl, br, blend);
+    g.FillRoundRect(GetColor(kShadow), Shifted(inner, o / 2.f), tl, tr, bl, br, blend);
+    g.FillRoundRect(GetFaceColor(kForeground, disabled), inner, tl, tr, bl, br, blend);
   }
   else
   {
-    if (mStyle.drawShadows) g.FillRoundRect(GetColor(kSH), Shifted(r, o), tl, tr, bl, br, blend);
-    g.FillRoundRect(GetFaceColor(kFG, disabled), r, tl, tr, bl, br, blend);
+    if (mStyle.drawShadows) g.FillRoundRect(GetColor(kShadow), Shifted(r, o), tl, tr, bl, br, blend);
+    g.FillRoundRect(GetFaceColor(kForeground, disabled), r, tl, tr, bl, br, blend);
   }
-  if (mouseOver) g.FillRoundRect(GetColor(kHL), r, tl, tr, bl, br, blend);
+  if (mouseOver) g.FillRoundRect(GetColor(kHighlight), r, tl, tr, bl, br, blend);
   if (Animating()) DrawSplash(g, r);
-  if (mStyle.drawFrame) g.DrawRoundRect(GetColor(kFR), r, tl, tr, bl, br, blend, mStyle.frameThickness);
+  if (mStyle.drawFrame) g.DrawRoundRect(GetColor(kFrame), r, tl, tr, bl, br, blend, mStyle.frameThickness);
 }
 
 void IVectorBase::DrawPressableEllipse(IGfx& g, const IRECT& bounds, bool pressed, bool mouseOver, bool disabled)
@@ -124,23 +124,23 @@ void IVectorBase::DrawPressableEllipse(IGfx& g, const IRECT& bounds, bool presse
 
   if (pressed)
   {
-    g.FillEllipse(GetFaceColor(kPR, disabled), r, blend);
+    g.FillEllipse(GetFaceColor(kPressed, disabled), r, blend);
   }
   else if (mStyle.emboss)
   {
     const IRECT inner(r.L + o, r.T + o, r.R - o, r.B - o);
-    g.FillEllipse(GetFaceColor(kPR, disabled), r, blend);
-    g.FillEllipse(GetColor(kSH), Shifted(inner, o / 2.f), blend);
-    g.FillEllipse(GetFaceColor(kFG, disabled), inner, blend);
+    g.FillEllipse(GetFaceColor(kPressed, disabled), r, blend);
+    g.FillEllipse(GetColor(kShadow), Shifted(inner, o / 2.f), blend);
+    g.FillEllipse(GetFaceColor(kForeground, disabled), inner, blend);
   }
   else
   {
-    if (mStyle.drawShadows) g.FillEllipse(GetColor(kSH), Shifted(r, o), blend);
-    g.FillEllipse(GetFaceColor(kFG, disabled), r, blend);
+    if (mStyle.drawShadows) g.FillEllipse(GetColor(kShadow), Shifted(r, o), blend);
+    g.FillEllipse(GetFaceColor(kForeground, disabled), r, blend);
   }
-  if (mouseOver) g.FillEllipse(GetColor(kHL), r, blend);
+  if (mouseOver) g.FillEllipse(GetColor(kHighlight), r, blend);
   if (Animating()) DrawSplash(g, r);
-  if (mStyle.drawFrame) g.DrawEllipse(GetColor(kFR), r, blend, mStyle.frameThickness);
+  if (mStyle.drawFrame) g.DrawEllipse(GetColor(kFrame), r, blend, mStyle.frameThickness);
 }
 
 void IVectorBase::DrawPressableTriangle(IGfx& g, const IRECT& bounds, bool pressed, bool mouseOver, bool disabled,
@@ -166,22 +166,22 @@ void IVectorBase::DrawPressableTriangle(IGfx& g, const IRECT& bounds, bool press
 
   if (pressed)
   {
-    fill(GetFaceColor(kPR, disabled), 0.f);
+    fill(GetFaceColor(kPressed, disabled), 0.f);
   }
   else
   {
-    if (mStyle.drawShadows) fill(GetColor(kSH), o);
-    fill(GetFaceColor(kFG, disabled), 0.f);
+    if (mStyle.drawShadows) fill(GetColor(kShadow), o);
+    fill(GetFaceColor(kForeground, disabled), 0.f);
   }
-  if (mouseOver) fill(GetColor(kHL), 0.f);
+  if (mouseOver) fill(GetColor(kHighlight), 0.f);
   if (Animating()) DrawSplash(g, r);
-  if (mStyle.drawFrame) g.DrawTriangle(GetColor(kFR), x[0], y[0], x[1], y[1], x[2], y[2], blend, mStyle.frameThickness);
+  if (mStyle.drawFrame) g.DrawTriangle(GetColor(kFrame), x[0], y[0], x[1], y[1], x[2], y[2], blend, mStyle.frameThickness);
 }
 
 void IVectorBase::DrawSplash(IGfx& g, const IRECT& clipRect)
 {
   g.PathClipRegion(clipRect);
-  g.FillCircle(GetColor(kHL), mSplashX, mSplashY, mSplashRadius);
+  g.FillCircle(GetColor(kHighlight), mSplashX, mSplashY, mSplashRadius);
   g.PathClipRegion();
 }
 

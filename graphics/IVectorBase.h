@@ -38,7 +38,7 @@ public:
   /** Copies the whole style. */
   virtual void SetStyle(const IVStyle& style) { mStyle = style; }
   const IVStyle& GetStyle() const { return mStyle; }
-  const IColor& GetColor(EVColor role) const { return mStyle.GetColor(role); }
+  const IColor& GetColor(EVColorRole role) const { return mStyle.GetColor(role); }
 
   /** Colour 0 over rect, with the control's blend. */
   virtual void DrawBackground(IGfx& g, const IRECT& rect);
@@ -64,10 +64,15 @@ public:
   /** The splash circle, clipped to clipRect. */
   void DrawSplash(IGfx& g, const IRECT& clipRect);
 
+  /** Splits parent into the label, widget and value rectangles and returns the clickable area
+   *  (parent less the label). hasHandle: the widget is one pressable area, kept clear of the
+   *  frame and the drop shadow. Text is measured through the owner's editor. */
+  IRECT IVectorBaseLayout(const IRECT& parent, bool hasHandle);
+
   /** What is left of bounds once the frame and the shadow are allowed for. */
   IRECT GetPressableFaceBounds(const IRECT& bounds) const;
   /** A colour of the style with the disabled shift (-63 on red, green and blue, clamped). */
-  IColor GetFaceColor(EVColor role, bool disabled) const;
+  IColor GetFaceColor(EVColorRole role, bool disabled) const;
 
   void SetSplashPoint(float x, float y)
   {
@@ -86,6 +91,11 @@ public:
   const char* GetValueStr() const { return mValueStr.Get(); }
   void SetShape(int shape) { mShape = shape; }
   int GetShape() const { return mShape; }
+  float GetTrackSize() const { return mTrackSize; }
+  void SetTrackSize(float size) { mTrackSize = size; }
+  float GetValueDisplayFraction() const { return mValueDisplayFrac; }
+  bool GetLabelInWidget() const { return mLabelInWidget; }
+  bool GetValueInWidget() const { return mValueInWidget; }
   const IRECT& GetWidgetBounds() const { return mWidgetBounds; }
   const IRECT& GetLabelBounds() const { return mLabelBounds; }
   const IRECT& GetValueBounds() const { return mValueBounds; }

@@ -112,7 +112,8 @@ OptionResult CommonOption(OptionArg& opt, HostOptions& o) {
   return OptionResult::kUnknown;
 }
 
-OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
+// Options of the commands that set up a unit before using it.
+OptionResult SettingOption(OptionArg& opt, HostOptions& o, std::string& error) {
   std::string text;
   if (opt.name == "--set") {
     if (!opt.Value(text)) return OptionResult::kFailed;
@@ -124,6 +125,16 @@ OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
     o.sets.push_back(a);
     return OptionResult::kTaken;
   }
+  if (opt.name == "--preset") return Result(opt.Value(o.preset, "a name or number"));
+  if (opt.name == "--load-state") return Result(opt.Value(o.loadState, "a file"));
+  if (opt.name == "--save-state") return Result(opt.Value(o.saveState, "a file"));
+  return OptionResult::kUnknown;
+}
+
+OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
+  const OptionResult setting = SettingOption(opt, o, error);
+  if (setting != OptionResult::kUnknown) return setting;
+  std::string text;
   if (opt.name == "--automate") {
     if (!opt.Value(text)) return OptionResult::kFailed;
     const size_t at = text.rfind('@');
@@ -136,9 +147,6 @@ OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
     o.automation.push_back(p);
     return OptionResult::kTaken;
   }
-  if (opt.name == "--preset") return Result(opt.Value(o.preset, "a name or number"));
-  if (opt.name == "--load-state") return Result(opt.Value(o.loadState, "a file"));
-  if (opt.name == "--save-state") return Result(opt.Value(o.saveState, "a file"));
   if (opt.name == "--block") {
     if (!opt.Value(text)) return OptionResult::kFailed;
     long long n = 0;
@@ -167,6 +175,39 @@ OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
   return OptionResult::kUnknown;
 }
 
+// Largest editor scale taken on the command line (the editor has its own limits).
+constexpr double kMaxScale = 16.0;
+
+OptionResult EditorOption(OptionArg& opt, HostOptions& o, std::string& error) {
+  const OptionResult setting = SettingOption(opt, o, error);
+  if (setting != OptionResult::kUnknown) return setting;
+  std::string text;
+  if (opt.name == "--png") return Result(opt.Value(o.pngPath, "a file"));
+  if (opt.name == "--events") return Result(opt.Value(o.eventsPath, "a file or -"));
+  if (opt.name == "--input") return Result(opt.Value(o.inPath, "a file"));
+  if (opt.name == "--scale") {
+    if (!opt.Value(text)) return OptionResult::kFailed;
+    const std::string t = TrimBlanks(text);
+    char* end = nullptr;
+    const double v = std::strtod(t.c_str(), &end);
+    if (t.empty() || *end != '\0' || !std::isfinite(v) || v <= 0.0 || v > kMaxScale) {
+      error = "--scale needs a number above 0 (1 is the editor's own size), got " + Quote(text);
+      return OptionResult::kFailed;
+    }
+    o.scale = v;
+    return OptionResult::kTaken;
+  }
+  if (opt.name == "--at") {
+    if (!opt.Value(text)) return OptionResult::kFailed;
+    if (!ParseSeconds(text, o.atSeconds)) {
+      error = "--at needs SECONDS >= 0, got " + Quote(text);
+      return OptionResult::kFailed;
+    }
+    return OptionResult::kTaken;
+  }
+  return OptionResult::kUnknown;
+}
+
 // What process needs once every argument is read.
 bool FinishProcess(HostOptions& o, const std::vector<std::string>& files, std::string& error) {
   if (o.seedGiven && !o.randomBlocks) {
@@ -190,6 +231,18 @@ bool FinishProcess(HostOptions& o, const std::vector<std::string>& files, std::s
   return true;
 }
 
+bool FinishEditor(HostOptions& o, const std::vector<std::string>& files, std::string& error) {
+  if (!files.empty()) {
+    error = "unexpected argument " + Quote(files[0]) + " (the editor reads audio with --input FILE)";
+    return false;
+  }
+  if (o.atSeconds >= 0.0 && o.inPath.empty()) {
+    error = "--at only applies with --input";
+    return false;
+  }
+  return true;
+}
+
 bool FinishInfo(HostOptions&, const std::vector<std::string>& files, std::string& error) {
   if (files.empty()) return true;
   error = "unexpected argument " + Quote(files[0]);
@@ -207,6 +260,7 @@ struct CommandSpec {
 constexpr CommandSpec kCommands[] = {
     {"info", HostOptions::Command::Info, nullptr, FinishInfo},
     {"process", HostOptions::Command::Process, ProcessOption, FinishProcess},
+    {"editor", HostOptions::Command::Editor, EditorOption, FinishEditor},
 };
 
 }  // namespace
@@ -264,6 +318,7 @@ std::string UsageText() {
   return "usage:\n"
          "  orbex9-host info [--json]\n"
          "  orbex9-host process IN OUT [options]\n"
+         "  orbex9-host editor [options]\n"
          "\n"
          "process options:\n"
          "  --set NAME=VALUE            a parameter by name; enums take an item or an index (repeatable)\n"
@@ -274,6 +329,16 @@ std::string UsageText() {
          "  --seed S                    seed of --block random (default 1)\n"
          "  --automate NAME=VALUE@SEC   a parameter change at that time (repeatable)\n"
          "  --json                      the report as one JSON object on stdout\n"
+         "\n"
+         "editor options (and --set, --preset, --load-state, --save-state of process):\n"
+         "  --png FILE                  headless: draw the editor and write it as PNG\n"
+         "  --scale S                   the editor's scale, set as a person would (1 = its own size)\n"
+         "  --input FILE [--at SEC]     render FILE through the unit first (up to SEC), so the meters show it\n"
+         "  --events FILE|-             a script of pointer, key, menu, panel, wait and png events\n"
+         "  --json                      the final parameter values as one JSON object on stdout\n"
+         "  (without --png and --events the editor opens in a window until it is closed;\n"
+         "   --save-state then saves the state at close)\n"
+         "\n"
          "common options:\n"
          "  --host-name TEXT            the host name the component sees\n"
          "  --component PATH            the component bundle (default: ORBEX9.component beside the host)\n"

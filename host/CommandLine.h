@@ -1,7 +1,7 @@
 #pragma once
-// The host's command line: `info [--json]` and `process IN OUT [options]`,
-// parsed into HostOptions without touching any file or component. Errors
-// are one line each.
+// The host's command line: `info [--json]`, `process IN OUT [options]` and
+// `editor [options]`, parsed into HostOptions without touching any file or
+// component. Errors are one line each.
 
 #include <cstdint>
 #include <string>
@@ -32,7 +32,7 @@ struct AutomationPoint {
 };
 
 struct HostOptions {
-  enum class Command { None, Help, Version, Info, Process };
+  enum class Command { None, Help, Version, Info, Process, Editor };
   Command command = Command::None;
   std::string inPath, outPath;
   std::vector<ParamAssignment> sets;
@@ -47,6 +47,11 @@ struct HostOptions {
   std::string componentPath;           // empty: beside the host executable
   bool useEntry = false;               // Component Manager entry instead of the factory
   bool json = false;
+  // editor: inPath is --input (empty: none).
+  std::string pngPath;                 // --png: headless, the drawn editor as PNG
+  std::string eventsPath;              // --events: a script file, "-" for standard input
+  double scale = 0.0;                  // --scale: the editor's scale; 0 keeps the unit's
+  double atSeconds = -1.0;             // --at: render --input up to here; < 0: all of it
 };
 
 constexpr int kMaxBlockSize = 16384;

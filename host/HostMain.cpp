@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
       case HostOptions::Command::Version: output = "orbex9-host 1.0.0\n"; code = kExitOk; break;
       case HostOptions::Command::Info: code = RunInfo(options, output); break;
       case HostOptions::Command::Process: code = RunProcess(options, output); break;
+      case HostOptions::Command::Editor: code = RunEditor(options, output); break;
       case HostOptions::Command::None: break;
     }
   } catch (const std::bad_alloc&) {

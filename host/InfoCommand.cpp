@@ -2,6 +2,7 @@
 #include "host/ComponentLoader.h"
 #include "host/HostedUnit.h"
 #include "host/JsonText.h"
+#include "host/MessageText.h"
 #include "host/OfflineRender.h"
 #include "host/SoundFile.h"
 #include "host/StateFile.h"
@@ -23,17 +24,6 @@ struct LatencyRow {
   std::string osMode, lookAhead;
   int samples = 0;
 };
-
-// Rendered output nobody needs.
-class DiscardOutput : public RenderOutput {
-public:
-  bool Write(const float* const*, const float* const*, size_t, std::string&) override { return true; }
-};
-
-int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "orbex9-host: %s\n", message.c_str());
-  return code;
-}
 
 std::string Num(double v) {
   char buf[32];

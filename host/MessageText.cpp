@@ -1,5 +1,7 @@
 #include "host/MessageText.h"
 
+#include <cstdio>
+
 namespace orbexhost {
 
 namespace {
@@ -38,6 +40,11 @@ std::string TrimBlanks(const std::string& text) {
   const size_t b = text.find_first_not_of(kBlanks);
   if (b == std::string::npos) return {};
   return text.substr(b, text.find_last_not_of(kBlanks) - b + 1);
+}
+
+int Fail(int code, const std::string& message) {
+  std::fprintf(stderr, "orbex9-host: %s\n", message.c_str());
+  return code;
 }
 
 }  // namespace orbexhost

@@ -18,6 +18,10 @@ std::string Quote(const std::string& text);
 // 'path', "..." and its last kPathEchoBytes bytes when longer.
 std::string QuotePath(const std::string& path);
 
+// Prints "orbex9-host: message" as one line on stderr; returns code (a
+// command's exit code).
+int Fail(int code, const std::string& message);
+
 // text without the blanks (spaces, tabs, line ends) around it.
 std::string TrimBlanks(const std::string& text);
 

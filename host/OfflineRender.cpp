@@ -1,6 +1,7 @@
 #include "host/OfflineRender.h"
 
 #include "host/SoundFile.h"
+#include "host/SoundReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -67,6 +68,10 @@ private:
 };
 
 }  // namespace
+
+bool FileInput::Read(float* const* channels, size_t n, size_t& got, std::string& error) {
+  return mReader.Read(channels, n, got, error);
+}
 
 bool MemoryInput::Read(float* const* channels, size_t n, size_t& got, std::string&) {
   got = std::min(n, mData.NumFrames() - std::min(mPos, mData.NumFrames()));

@@ -15,6 +15,7 @@
 namespace orbexhost {
 
 struct AudioData;
+class SoundReader;
 
 struct AutomationEvent {
   int64_t frame = 0;  // input frame at which the value applies
@@ -47,6 +48,22 @@ class RenderOutput {
 public:
   virtual ~RenderOutput() = default;
   virtual bool Write(const float* const* in, const float* const* out, size_t n, std::string& error) = 0;
+};
+
+// IN as a file, read a block at a time.
+class FileInput : public RenderInput {
+public:
+  explicit FileInput(SoundReader& reader) : mReader(reader) {}
+  bool Read(float* const* channels, size_t n, size_t& got, std::string& error) override;
+
+private:
+  SoundReader& mReader;
+};
+
+// Rendered output nobody needs.
+class DiscardOutput : public RenderOutput {
+public:
+  bool Write(const float* const*, const float* const*, size_t, std::string&) override { return true; }
 };
 
 // IN held in memory.

@@ -10,6 +10,7 @@
 #include "host/SoundReader.h"
 #include "host/SoundWriter.h"
 #include "host/StateFile.h"
+#include "host/UnitSetup.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,38 +27,6 @@ namespace {
 
 // Lets the unit's idle timer run a few ticks so a latency change reaches the host.
 constexpr double kSettleSeconds = 0.1;
-
-int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "orbex9-host: %s\n", message.c_str());
-  return code;
-}
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
-bool FindPreset(const std::vector<PresetDesc>& presets, const std::string& want, PresetDesc& out, std::string& error) {
-  for (const PresetDesc& p : presets)
-    if (Lower(p.name) == Lower(want)) {
-      out = p;
-      return true;
-    }
-  // A number reads alike with or without blanks around it.
-  const std::string number = TrimBlanks(want);
-  char* end = nullptr;
-  const long n = std::strtol(number.c_str(), &end, 10);
-  if (!number.empty() && end != number.c_str() && *end == '\0')
-    for (const PresetDesc& p : presets)
-      if (p.number == n) {
-        out = p;
-        return true;
-      }
-  std::string names;
-  for (const PresetDesc& p : presets) names += (names.empty() ? "" : ", ") + std::to_string(p.number) + " '" + p.name + "'";
-  error = "unknown preset " + Quote(want) + (names.empty() ? " (the component has no factory presets)" : " (presets: " + names + ")");
-  return false;
-}
 
 // The gain the unit applies on purpose, from its Gain, Drive, Ceiling and
 // Ceiling Mode values (value(name, fallback) gives each one).
@@ -95,18 +64,6 @@ std::vector<GainSegment> GainsOf(const HostedUnit& unit, const std::vector<Autom
   }
   return segments;
 }
-
-// IN as the renderer reads it: the file, a block at a time.
-class FileInput : public RenderInput {
-public:
-  explicit FileInput(SoundReader& reader) : mReader(reader) {}
-  bool Read(float* const* channels, size_t n, size_t& got, std::string& error) override {
-    return mReader.Read(channels, n, got, error);
-  }
-
-private:
-  SoundReader& mReader;
-};
 
 // OUT measured for the report and written, a block at a time.
 class MeasuredOutput : public RenderOutput {
@@ -177,14 +134,8 @@ int RunProcess(const HostOptions& o, std::string& output) {
   sources.NoteDefaultPreset(*unit, DefaultPresetPath(component.name));
 
   // Resolve every name and value before anything is applied.
-  std::vector<std::pair<AudioUnitParameterID, double>> sets;
-  for (const ParamAssignment& a : o.sets) {
-    const ParamDesc* p = unit->FindParameter(a.name);
-    if (p == nullptr) return Fail(kExitUsage, "unknown parameter " + Quote(a.name) + " (see 'orbex9-host info')");
-    double v = 0.0;
-    if (!unit->ParseValue(*p, a.value, v, error)) return Fail(kExitUsage, error);
-    sets.emplace_back(p->id, v);
-  }
+  UnitSetup setup;
+  if (!setup.Resolve(o, *unit, error)) return Fail(kExitUsage, error);
   RenderPlan plan;
   plan.frames = reader.NumFrames();
   plan.channels = channels;
@@ -210,27 +161,13 @@ int RunProcess(const HostOptions& o, std::string& output) {
   }
   std::stable_sort(plan.events.begin(), plan.events.end(),
                    [](const AutomationEvent& a, const AutomationEvent& b) { return a.frame < b.frame; });
-  PresetDesc preset;
-  if (!o.preset.empty() && !FindPreset(unit->FactoryPresets(), o.preset, preset, error)) return Fail(kExitUsage, error);
-
   // State first, then the preset, then single parameters; then let the unit's
   // idle timer report its latency.
-  auto applySettings = [&](HostedUnit& u, int& code) {
-    if (!o.loadState.empty() && !LoadStateFile(u, component, o.loadState, error)) return code = kExitState, false;
-    if (!o.preset.empty() && !u.ApplyPreset(preset, error)) return code = kExitFailure, false;
-    for (const auto& [id, v] : sets)
-      if (!u.SetParameter(id, v)) {
-        error = "the component refused the value " + std::to_string(v) + " for parameter " + std::to_string(id);
-        return code = kExitFailure, false;
-      }
-    u.Idle(kSettleSeconds);
-    return true;
-  };
   int code = kExitOk;
-  if (!applySettings(*unit, code)) return Fail(code, error);
+  if (!setup.Apply(*unit, component, code, error)) return Fail(code, error);
   if (!o.loadState.empty()) sources.NoteAll("state", o.loadState);
-  if (!o.preset.empty()) sources.NoteAll("preset", preset.name);
-  for (const auto& set : sets) sources.Note(set.first, "set");
+  if (!o.preset.empty()) sources.NoteAll("preset", setup.Preset().name);
+  for (const auto& set : setup.Values()) sources.Note(set.first, "set");
   int latency = unit->LatencySamples(rate);
   std::string state;
   if (!o.saveState.empty() && !CaptureState(*unit, state, error)) return Fail(kExitOutput, error);
@@ -249,7 +186,7 @@ int RunProcess(const HostOptions& o, std::string& output) {
     unit.reset();
     unit = std::make_unique<HostedUnit>();
     if (!openUnit(*unit)) return Fail(kExitFailure, error);
-    if (!applySettings(*unit, code)) return Fail(code, error);
+    if (!setup.Apply(*unit, component, code, error)) return Fail(code, error);
     status = renderer.Run(*unit, latency, false, result, error);
   }
   if (status != RenderStatus::kDone) return Fail(RenderFailure(status), error);

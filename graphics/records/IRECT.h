@@ -59,6 +59,12 @@ struct IRECT
   }
 
   constexpr IRECT GetPadded(float d) const { return IRECT(L - d, T - d, R + d, B + d); }
+  // Each half-extent multiplied by frac about the centre.
+  constexpr IRECT GetScaledAboutCentre(float frac) const
+  {
+    const float hw = W() / 2.f * frac, hh = H() / 2.f * frac;
+    return IRECT(MW() - hw, MH() - hh, MW() + hw, MH() + hh);
+  }
   // Outward to whole pixels at the given scale; a scale that is not a positive number leaves
   // the rectangle as it is.
   IRECT GetPixelAligned(float scale) const

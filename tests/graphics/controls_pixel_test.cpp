@@ -329,8 +329,8 @@ TEST(ControlPixels, PressableShapesRoundTheirCorners)
   style.roundness = 1.f;
   style.drawShadows = false;
   style.drawFrame = false;
-  style.colorSpec.SetColor(kFG, kColorBlack);
-  style.colorSpec.SetColor(kPR, IColor(255, 100, 150, 200));
+  style.colors.SetColor(kForeground, kColorBlack);
+  style.colors.SetColor(kPressed, IColor(255, 100, 150, 200));
   f.gfx->AttachControl(new VShapes(IRECT(5, 10, 195, 50), style));
   const Image img = f.Frame("pressable-shapes");
   EXPECT_TRUE(White(img, 6, 11));            // rounded top-left

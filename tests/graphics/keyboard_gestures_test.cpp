@@ -127,13 +127,13 @@ TEST(EditorDefaults, StyleAllVectorControlsAndColourSets)
   EXPECT_FLOAT_EQ(vector->GetStyle().roundness, 0.5f);
 
   const IVColorSpec two{kColorRed, kColorBlue};
-  EXPECT_EQ(two[kBG], kColorRed);
-  EXPECT_EQ(two[kFG], kColorBlue);
-  EXPECT_EQ(two[kPR], IColor(255, 240, 240, 240));
-  EXPECT_EQ(two[kX3], IColor(255, 0, 0, 255));
+  EXPECT_EQ(two[kBackground], kColorRed);
+  EXPECT_EQ(two[kForeground], kColorBlue);
+  EXPECT_EQ(two[kPressed], IColor(255, 240, 240, 240));
+  EXPECT_EQ(two[kExtra3], IColor(255, 0, 0, 255));
   const IVColorSpec none{};
-  EXPECT_EQ(none[kBG], IColor(0, 0, 0, 0));
-  EXPECT_EQ(none[kSH], IColor(60, 0, 0, 0));
+  EXPECT_EQ(none[kBackground], IColor(0, 0, 0, 0));
+  EXPECT_EQ(none[kShadow], IColor(60, 0, 0, 0));
 
   EXPECT_TRUE(IVStyleDefault.hideCursor && IVStyleDefault.showLabel && IVStyleDefault.drawFrame);
   EXPECT_FALSE(IVStyleDefault.emboss);

@@ -38,12 +38,12 @@ TEST(VectorStyle, DefaultIsTheLibraryDefault)
   EXPECT_EQ(s.roundness, 0.f);
   EXPECT_EQ(s.frameThickness, 1.f);
   EXPECT_EQ(s.shadowOffset, 3.f);
-  EXPECT_EQ(s.widgetFrac, 1.f);
+  EXPECT_EQ(s.widgetFraction, 1.f);
   EXPECT_EQ(s.angle, 0.f);
   const IColor expected[kNumVColors] = {IColor(0, 0, 0, 0),     IColor(255, 200, 200, 200), IColor(255, 240, 240, 240),
                                         IColor(255, 70, 70, 70), IColor(10, 0, 0, 0),        IColor(60, 0, 0, 0),
                                         IColor(255, 0, 0, 0),    IColor(255, 0, 255, 0),     IColor(255, 0, 0, 255)};
-  for (int i = 0; i < kNumVColors; ++i) EXPECT_EQ(s.colorSpec[i], expected[i]) << i;
+  for (int i = 0; i < kNumVColors; ++i) EXPECT_EQ(s.colors[i], expected[i]) << i;
   EXPECT_STREQ(s.labelText.mFont, "Roboto-Regular");
   EXPECT_EQ(s.labelText.mSize, 19.f);
   EXPECT_EQ(s.labelText.mVAlign, kVAlignTop);
@@ -94,7 +94,7 @@ TEST(VectorBase, PressedHoveredAndDisabledColours)
   EXPECT_EQ(f.gfx->Count("PathStroke"), 1); // the frame
 
   f.gfx->Clear();
-  v.mStyle.colorSpec.SetColor(kPR, IColor(255, 30, 100, 250));
+  v.mStyle.colors.SetColor(kPressed, IColor(255, 30, 100, 250));
   v.DrawPressableShape(*f.gfx, kVShapeEllipse, IRECT(0, 0, 40, 20), true, false, true);
   EXPECT_EQ(FillColors(*f.gfx), (std::vector<IColor>{IColor(255, 0, 37, 187)})); // clamped at 0, no shadow
 
@@ -129,7 +129,7 @@ TEST(FPSDisplay, StartsAtZeroCyclesModesAndAverages)
   auto* d = dynamic_cast<IFPSDisplayControl*>(f.gfx->GetPerfDisplay());
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(d->IsDirty());
-  EXPECT_EQ(d->GetColor(kBG), kColorWhite);
+  EXPECT_EQ(d->GetColor(kBackground), kColorWhite);
   FxString main, second;
   d->GetFigures(main, second);
   EXPECT_STREQ(main.Get(), "0.00 FPS");

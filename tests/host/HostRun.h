@@ -44,9 +44,9 @@ inline std::string ReadAll(int fd) {
   return s;
 }
 
-// Runs the host with args; stdout and stderr go to files in dir.
-inline RunResult RunHost(const std::vector<std::string>& args, const std::string& dir) {
-  RunResult r;
+// Starts the host with args; stdout and stderr go to files in dir. -1 when
+// it cannot be started.
+inline pid_t StartHost(const std::vector<std::string>& args, const std::string& dir) {
   const std::string outPath = dir + "/.stdout", errPath = dir + "/.stderr";
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
@@ -69,18 +69,30 @@ inline RunResult RunHost(const std::vector<std::string>& args, const std::string
   for (auto& e : envStore) envp.push_back(e.data());
   envp.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data()) == 0) {
+  if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&fa);
+  return pid;
+}
+
+// Waits for a host started in dir and reads what it printed.
+inline RunResult FinishHost(pid_t pid, const std::string& dir) {
+  RunResult r;
+  if (pid > 0) {
     int status = 0;
     rusage usage {};
     wait4(pid, &status, 0, &usage);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     r.peakMemoryKb = usage.ru_maxrss;
   }
-  posix_spawn_file_actions_destroy(&fa);
-  const int fo = open(outPath.c_str(), O_RDONLY), fe = open(errPath.c_str(), O_RDONLY);
+  const int fo = open((dir + "/.stdout").c_str(), O_RDONLY), fe = open((dir + "/.stderr").c_str(), O_RDONLY);
   if (fo >= 0) r.out = ReadAll(fo), close(fo);
   if (fe >= 0) r.err = ReadAll(fe), close(fe);
   return r;
+}
+
+// Runs the host with args; stdout and stderr go to files in dir.
+inline RunResult RunHost(const std::vector<std::string>& args, const std::string& dir) {
+  return FinishHost(StartHost(args, dir), dir);
 }
 
 // A number from the host's one-object JSON report (NaN when absent or null).

@@ -6,11 +6,14 @@ CAMetalDrawable::CAMetalDrawable(CAMetalLayer* layer, MTLTexture* texture)
     : layer_(MTLRetain(layer)), texture_(MTLRetain(texture)) {}
 
 CAMetalDrawable::~CAMetalDrawable() {
+  if (!presented_.exchange(true)) layer_->dropped();
   MTLRelease(texture_);
   MTLRelease(layer_);
 }
 
-void CAMetalDrawable::present() { layer_->presented(texture_); }
+void CAMetalDrawable::present() {
+  if (!presented_.exchange(true)) layer_->presented(texture_);
+}
 
 CAMetalLayer* CAMetalLayer::layer() { return new (std::nothrow) CAMetalLayer(); }
 
@@ -52,7 +55,12 @@ CAMetalDrawable* CAMetalLayer::nextDrawable() {
     slot = device_->newTextureWithDescriptor(d);
     if (!slot) return nullptr;
   }
-  return new (std::nothrow) CAMetalDrawable(this, slot);
+  auto* drawable = new (std::nothrow) CAMetalDrawable(this, slot);
+  if (drawable) {
+    std::lock_guard<std::mutex> lock(presentLock_);
+    inFlight_++;
+  }
+  return drawable;
 }
 
 void CAMetalLayer::presented(MTLTexture* texture) {
@@ -61,6 +69,12 @@ void CAMetalLayer::presented(MTLTexture* texture) {
   MTLRelease(presentedTexture_);
   presentedTexture_ = texture;
   presentCount_++;
+  if (inFlight_ > 0) inFlight_--;
+}
+
+void CAMetalLayer::dropped() {
+  std::lock_guard<std::mutex> lock(presentLock_);
+  if (inFlight_ > 0) inFlight_--;
 }
 
 MTLTexture* CAMetalLayer::copyPresentedTexture() const {
@@ -71,4 +85,9 @@ MTLTexture* CAMetalLayer::copyPresentedTexture() const {
 unsigned long CAMetalLayer::presentCount() const {
   std::lock_guard<std::mutex> lock(presentLock_);
   return presentCount_;
+}
+
+unsigned long CAMetalLayer::drawablesInFlight() const {
+  std::lock_guard<std::mutex> lock(presentLock_);
+  return inFlight_;
 }

@@ -5,6 +5,7 @@
 // execution thread when presented through presentDrawable).
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 #include <Metal/Metal.h>
@@ -25,6 +26,7 @@ class CAMetalDrawable : public MTLDrawable {
   ~CAMetalDrawable() override;
   CAMetalLayer* layer_;
   MTLTexture* texture_;
+  std::atomic<bool> presented_{false};  // presented, or counted as dropped
 };
 
 class CAMetalLayer : public CALayer {
@@ -54,12 +56,16 @@ class CAMetalLayer : public CALayer {
   // number of presents so far.
   MTLTexture* copyPresentedTexture() const;
   unsigned long presentCount() const;
+  // Drawables handed out that are neither presented nor released yet: frames still on
+  // their way to the layer (a host that reads the layer's pixels waits for 0).
+  unsigned long drawablesInFlight() const;
 
  private:
   friend class CAMetalDrawable;
   CAMetalLayer() { setOpaque(true); }
   ~CAMetalLayer() override;
   void presented(MTLTexture* texture);
+  void dropped();
 
   MTLDevice* device_ = nullptr;
   MTLPixelFormat pixelFormat_ = MTLPixelFormatBGRA8Unorm;
@@ -71,4 +77,5 @@ class CAMetalLayer : public CALayer {
   mutable std::mutex presentLock_;
   MTLTexture* presentedTexture_ = nullptr;
   unsigned long presentCount_ = 0;
+  unsigned long inFlight_ = 0;
 };

@@ -1,0 +1,48 @@
+#pragma once
+// Plays an editor script on an open editor as a person would use it: the
+// pointer, wheel and keys through the editor's window, the answers of the
+// next menus and file panels given in advance (the layer's scripted
+// responder, installed while the player lives), waits on the main run
+// loop's clock and pictures of the editor written as PNG. Each line's
+// effect is complete before the next line runs. Main thread only.
+
+#include "host/EditorScript.h"
+
+#include <AppKit/NSModalResponder.h>
+
+#include <string>
+
+namespace orbexhost {
+
+class EditorView;
+
+// What a script needs of the files it names, found before it runs: a file
+// to open must exist, the folder of a file to save must exist, a picture
+// must be writable. False with the exit code and a message naming the line.
+bool CheckScriptFiles(const EditorScript& script, int& code, std::string& error);
+
+class ScriptPlayer {
+public:
+  explicit ScriptPlayer(EditorView& view);
+  ~ScriptPlayer();
+  ScriptPlayer(const ScriptPlayer&) = delete;
+  ScriptPlayer& operator=(const ScriptPlayer&) = delete;
+
+  // Plays every line in order. False with the exit code and a message
+  // naming the line that failed.
+  bool Play(const EditorScript& script, int& code, std::string& error);
+  // Menu and panel answers given but not asked for.
+  size_t UnusedAnswers() const { return mResponder.pending(); }
+
+private:
+  bool PlayEvent(const ScriptEvent& e, int& code, std::string& why);
+  void Button(bool down, const ScriptEvent& e, double x, double y, double scale, int clickCount);
+  void Key(const ScriptEvent& e);
+  void TypeCharacter(char32_t c, unsigned modifiers);
+
+  EditorView& mView;
+  nsx::ScriptedResponder mResponder;
+  bool mLeftDown = false, mRightDown = false;
+};
+
+}  // namespace orbexhost

@@ -1,0 +1,60 @@
+#pragma once
+// What the editor tests need around a host run: a script written into the
+// scratch folder, the pictures the host wrote, read back.
+#include "HostRun.h"
+
+#include <stb_image.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace hosttest {
+
+struct Picture {
+  int w = 0, h = 0;
+  std::vector<unsigned char> px;  // RGBA
+  const unsigned char* at(int x, int y) const { return &px[(static_cast<size_t>(y) * w + x) * 4]; }
+};
+
+inline Picture ReadPicture(const std::string& path) {
+  Picture p;
+  int n = 0;
+  unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &n, 4);
+  if (data == nullptr) {
+    ADD_FAILURE() << "cannot read the picture " << path;
+    return Picture();
+  }
+  p.px.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
+  stbi_image_free(data);
+  return p;
+}
+
+inline bool Near(const unsigned char* p, const int (&rgb)[3], int tolerance = 6) {
+  return std::abs(p[0] - rgb[0]) <= tolerance && std::abs(p[1] - rgb[1]) <= tolerance &&
+         std::abs(p[2] - rgb[2]) <= tolerance;
+}
+
+// Pixels that differ by more than tolerance in any channel, inside x0..x1, y0..y1.
+inline int DifferentPixels(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1, int tolerance = 8) {
+  int n = 0;
+  for (int y = y0; y < y1 && y < a.h && y < b.h; ++y)
+    for (int x = x0; x < x1 && x < a.w && x < b.w; ++x)
+      for (int c = 0; c < 3; ++c)
+        if (std::abs(a.at(x, y)[c] - b.at(x, y)[c]) > tolerance) {
+          ++n;
+          break;
+        }
+  return n;
+}
+
+class EditorHostTest : public HostTest {
+protected:
+  std::string Script(const std::string& name, const std::string& text) const {
+    const std::string path = Path(name);
+    std::ofstream(path) << text;
+    return path;
+  }
+};
+
+}  // namespace hosttest

@@ -1,0 +1,139 @@
+// `orbex9-host editor` on a small component with an editor (a level fader
+// and a bypass switch): the picture it draws, a script's clicks and drags
+// seen in the unit's values, its saved state and its pictures, and bad
+// scripts and options stopped before anything is written.
+#define STB_IMAGE_IMPLEMENTATION
+#include "EditorRun.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using namespace hosttest;
+
+// FxEditorTest's editor: 300 x 200, a fader (20..60, 20..180) for "Level" and
+// a switch (100..180, 20..60) for "Bypass".
+constexpr int kBackground[3] = {20, 30, 60};
+constexpr int kFaderOn[3] = {40, 200, 90};
+constexpr int kSwitchOn[3] = {220, 40, 40};
+
+std::string Bundle() {
+  return std::filesystem::path(FXEDITOR_COMPONENT_PATH).parent_path().parent_path().parent_path().string();
+}
+
+class EditorCommandTest : public EditorHostTest {
+protected:
+  RunResult Editor(std::vector<std::string> args) const {
+    args.insert(args.begin(), {"editor", "--component", Bundle()});
+    return Run(args);
+  }
+};
+
+TEST_F(EditorCommandTest, DrawsTheEditorAsAPicture) {
+  const RunResult r = Editor({"--png", Path("editor.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  const Picture p = ReadPicture(Path("editor.png"));
+  ASSERT_EQ(p.w, 300);
+  ASSERT_EQ(p.h, 200);
+  EXPECT_TRUE(Near(p.at(250, 190), kBackground));
+  EXPECT_TRUE(Near(p.at(40, 150), kFaderOn));  // level 0.5: the lower half lit
+  EXPECT_FALSE(Near(p.at(40, 60), kFaderOn));
+  EXPECT_FALSE(Near(p.at(140, 40), kSwitchOn));
+}
+
+TEST_F(EditorCommandTest, AScriptDrivesTheEditorAndTheUnitSeesIt) {
+  const std::string script = Script("events.txt",
+                                    "# the switch, then the fader from its middle up by a quarter\n"
+                                    "png " + Path("before.png") + "\n"
+                                    "click 140 40\n"
+                                    "drag 40 100 40 60\n"
+                                    "png " + Path("after.png") + "\n");
+  const RunResult r = Editor({"--events", script, "--json", "--save-state", Path("state.aupreset")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(JsonField(r.out, "Bypass"), 1.0) << r.out;
+  EXPECT_NEAR(JsonField(r.out, "Level"), 0.75, 1e-3) << r.out;
+
+  const Picture before = ReadPicture(Path("before.png")), after = ReadPicture(Path("after.png"));
+  EXPECT_FALSE(Near(before.at(140, 40), kSwitchOn));
+  EXPECT_TRUE(Near(after.at(140, 40), kSwitchOn));
+  EXPECT_FALSE(Near(before.at(40, 70), kFaderOn));
+  EXPECT_TRUE(Near(after.at(40, 70), kFaderOn));
+
+  // The state is saved after the script, as the editor left the unit.
+  std::ifstream f(Path("state.aupreset"));
+  const std::string saved((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find("<key>data</key>"), std::string::npos);
+}
+
+TEST_F(EditorCommandTest, SettingsApplyBeforeTheEditorOpens) {
+  const RunResult r = Editor({"--set", "level=1", "--set", "bypass=on", "--png", Path("set.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Picture p = ReadPicture(Path("set.png"));
+  EXPECT_TRUE(Near(p.at(40, 25), kFaderOn));
+  EXPECT_TRUE(Near(p.at(140, 40), kSwitchOn));
+}
+
+TEST_F(EditorCommandTest, ABadScriptStopsBeforeAnythingIsWritten) {
+  const struct {
+    const char* script;
+    const char* message;
+  } cases[] = {
+      {"click 140 40\nclik 1 2\n", "line 2: unknown event 'clik'"},
+      {"click 140 40\n\nmove 1 y\n", "line 3: Y of move is not a number: 'y'"},
+      {"open /nonexistent/preset.qvs\n", "line 1: no file '/nonexistent/preset.qvs' to open"},
+      {"save /nonexistent/folder/preset.qvs\n", "line 1: no folder"},
+  };
+  for (const auto& c : cases) {
+    const std::string script = Script("bad.txt", c.script);
+    const RunResult r =
+        Editor({"--events", script, "--png", Path("never.png"), "--save-state", Path("never.aupreset"), "--json"});
+    EXPECT_EQ(r.exitCode, 2) << c.script;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(Exists(Path("never.png")));
+    EXPECT_FALSE(Exists(Path("never.aupreset")));
+    EXPECT_TRUE(Leftovers(dir).empty());
+  }
+  const RunResult missing = Editor({"--events", Path("missing.txt"), "--png", Path("never.png")});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.err.find("cannot read the events file"), std::string::npos) << missing.err;
+  EXPECT_FALSE(Exists(Path("never.png")));
+}
+
+TEST_F(EditorCommandTest, PicturesThatCannotBeWrittenStopTheScriptFirst) {
+  const std::string script = Script("events.txt", "click 140 40\npng " + Path("no/such/folder/a.png") + "\n");
+  const RunResult r = Editor({"--events", script, "--save-state", Path("never.aupreset")});
+  EXPECT_EQ(r.exitCode, 5);
+  EXPECT_NE(r.err.find("line 2: cannot write"), std::string::npos) << r.err;
+  EXPECT_FALSE(Exists(Path("never.aupreset")));
+  const RunResult png = Editor({"--png", dir});
+  EXPECT_EQ(png.exitCode, 5);
+  EXPECT_NE(png.err.find("it is a folder"), std::string::npos) << png.err;
+}
+
+TEST_F(EditorCommandTest, OptionsAreChecked) {
+  EXPECT_EQ(Editor({"--at", "2", "--png", Path("a.png")}).exitCode, 2);  // --at without --input
+  EXPECT_EQ(Editor({"--scale", "-1", "--png", Path("a.png")}).exitCode, 2);
+  EXPECT_EQ(Editor({"extra", "--png", Path("a.png")}).exitCode, 2);
+  EXPECT_EQ(Editor({"--set", "nonesuch=1", "--png", Path("a.png")}).exitCode, 2);
+  EXPECT_FALSE(Exists(Path("a.png")));
+  // A scale the editor cannot take (this one has no corner resizer).
+  const RunResult r = Editor({"--scale", "2", "--png", Path("a.png")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("did not take the scale 2"), std::string::npos) << r.err;
+}
+
+TEST_F(EditorCommandTest, AnswersNobodyAskedForAreReported) {
+  const std::string script = Script("events.txt", "menu 3\ncancel\nclick 140 40\n");
+  const RunResult r = Editor({"--events", script, "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("2 menu or file-panel answer(s) of the script were never asked for"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(JsonField(r.out, "Bypass"), 1.0);
+}
+
+}  // namespace
