@@ -1,6 +1,6 @@
-// The controls drawn to real pixels through the vector renderer and the Metal renderer, as a
-// person would see them after clicks and drags. Each test writes its frames as PNG files under
-// <build>/controls_pixels.
+// The controls drawn to real pixels by an editor on the macOS back end (vector renderer and
+// Metal renderer) opened headless, as a person would see them after clicks and drags. Each test
+// writes its frames as PNG files under <build>/controls_pixels.
 
 #include "graphics/IBitmapControl.h"
 #include "graphics/IBubbleControl.h"
@@ -18,28 +18,47 @@
 #include "graphics/IURLControl.h"
 #include "graphics/IVectorBase.h"
 #include "graphics/PlaceHolder.h"
-#include "tests/graphics/GfxTestSupport.h"
-#include "tests/graphics/VGTestGfx.h"
-
-#include <gtest/gtest.h>
+#include "tests/graphics/mac/MacEditorFixture.h"
 
 #include <cstdlib>
 
 namespace fx::gfx::test {
 namespace {
 
-/** An editor drawing real pixels, with a delegate and a manual clock. */
-struct PixelFixture
+/** An editor opened headless on a white background with Roboto loaded; the test attaches its
+ *  controls, sends input to the editor and reads back the frames the view draws. */
+class ControlPixels : public MacEditorTest
 {
-  explicit PixelFixture(int w = 200, int h = 120) : gfx(std::make_unique<VGTestGfx>(dlg, w, h))
+protected:
+  void Open(int w = 200, int h = 120)
   {
-    gfx->SetClock(clock.Func());
+    layout = [this](IGfx& g) {
+      const char* src = std::getenv("ORBEX_SOURCE_DIR");
+      const std::string font = std::string(src ? src : ".") + "/resources/editor/Roboto-Regular.ttf";
+      hasFont = g.LoadFont("Roboto-Regular", font.c_str());
+      g.AttachPanelBackground(kColorWhite);
+    };
+    OpenHeadless(w, h);
   }
-  Image Frame(const std::string& name)
+  void TearDown() override
   {
-    Image img = gfx->DrawAll();
+    // The bitmaps' images belong to the editor's renderer: freed before it goes.
+    bitmaps.clear();
+    MacEditorTest::TearDown();
+  }
+  /** The next frame the view draws, also written as <name>.png. */
+  Image Shot(const std::string& name)
+  {
+    Frame();
+    Image img = MainPixels();
     writePng(name, img, "controls_pixels");
     return img;
+  }
+  /** Moves the editor's clock on by ms and lets the view draw the frame that follows. */
+  void Advance(double ms)
+  {
+    clock.now += ms;
+    Frame();
   }
   IMouseInfo Point(float x, float y, float dX = 0.f, float dY = 0.f, bool shift = false) const
   {
@@ -51,10 +70,16 @@ struct PixelFixture
     p.ms = IMouseMod(true, false, shift);
     return p;
   }
+  /** A bitmap of w × h RGBA pixels (top row first) in the editor's renderer, held by the test. */
+  IBitmap MakeBitmap(int w, int h, const std::vector<uint8_t>& rgba, int nFrames = 1)
+  {
+    bitmaps.push_back(std::make_unique<IGfxVG::Bitmap>(static_cast<VGcontext*>(gfx->GetDrawContext()), w, h,
+                                                       rgba.data(), 1.f, 1.f));
+    return IBitmap(bitmaps.back().get(), w, h, nFrames, false, "made");
+  }
 
-  TestDelegate dlg;
-  ManualClock clock;
-  std::unique_ptr<VGTestGfx> gfx;
+  bool hasFont = false;
+  std::vector<std::unique_ptr<IGfxVG::Bitmap>> bitmaps;
 };
 
 bool Near(const Image& img, int x, int y, int r, int g, int b, int tolerance = 24)
@@ -96,60 +121,58 @@ struct Bar : Base
   }
 };
 
-TEST(ControlPixels, KnobDragRaisesItsBarByTheGearing)
+TEST_F(ControlPixels, KnobDragRaisesItsBarByTheGearing)
 {
-  PixelFixture f;
+  Open();
   auto* k = new Bar<IKnobControlBase>(IRECT(20, 10, 40, 110), kGain, nullptr, kVertical, 4.0);
-  f.gfx->AttachControl(k);
-  f.gfx->OnMouseDown({f.Point(30, 60)});
-  f.gfx->OnMouseDrag({f.Point(30, 60, 0, -100)});
-  f.gfx->OnMouseUp({f.Point(30, 60)});
-  const Image img = f.Frame("knob-dragged");
+  gfx->AttachControl(k);
+  gfx->OnMouseDown({Point(30, 60)});
+  gfx->OnMouseDrag({Point(30, 60, 0, -100)});
+  gfx->OnMouseUp({Point(30, 60)});
+  const Image img = Shot("knob-dragged");
   EXPECT_NEAR(DarkRows(img, 30, 0, 120), 25, 1);
 }
 
-TEST(ControlPixels, SliderPressJumpsToThePointer)
+TEST_F(ControlPixels, SliderPressJumpsToThePointer)
 {
-  PixelFixture f;
+  Open();
   auto* s = new Bar<ISliderControlBase>(IRECT(20, 10, 40, 110), kGain, kVertical);
-  f.gfx->AttachControl(s);
-  f.gfx->OnMouseDown({f.Point(30, 30)});
-  f.gfx->OnMouseUp({f.Point(30, 30)});
-  const Image img = f.Frame("slider-pressed");
+  gfx->AttachControl(s);
+  gfx->OnMouseDown({Point(30, 30)});
+  gfx->OnMouseUp({Point(30, 30)});
+  const Image img = Shot("slider-pressed");
   EXPECT_NEAR(DarkRows(img, 30, 0, 120), 80, 1);
 }
 
-TEST(ControlPixels, ButtonShowsItsPressForTheClickAnimation)
+TEST_F(ControlPixels, ButtonShowsItsPressForTheClickAnimation)
 {
-  PixelFixture f;
+  Open();
   auto* b = new Bar<IButtonControlBase>(IRECT(20, 10, 40, 110));
-  f.gfx->AttachControl(b);
-  f.gfx->OnMouseDown({f.Point(30, 60)});
-  f.gfx->OnMouseUp({f.Point(30, 60)});
-  EXPECT_EQ(DarkRows(f.Frame("button-pressed"), 30, 0, 120), 100);
-  f.clock.now += 150.0;
-  IRECTList rects;
-  f.gfx->IsDirty(rects);
-  EXPECT_EQ(DarkRows(f.Frame("button-released"), 30, 0, 120), 0);
+  gfx->AttachControl(b);
+  gfx->OnMouseDown({Point(30, 60)});
+  gfx->OnMouseUp({Point(30, 60)});
+  EXPECT_EQ(DarkRows(Shot("button-pressed"), 30, 0, 120), 100);
+  Advance(150.0);
+  EXPECT_EQ(DarkRows(Shot("button-released"), 30, 0, 120), 0);
 }
 
-TEST(ControlPixels, SwitchStepsThroughItsStates)
+TEST_F(ControlPixels, SwitchStepsThroughItsStates)
 {
-  PixelFixture f;
+  Open();
   auto* s = new Bar<ISwitchControlBase>(IRECT(20, 10, 40, 110), kMode, nullptr, 2);
-  f.gfx->AttachControl(s);
+  gfx->AttachControl(s);
   EXPECT_EQ(s->GetNumStates(), 3);
-  f.gfx->OnMouseDown({f.Point(30, 60)});
-  f.gfx->OnMouseUp({f.Point(30, 60)});
-  EXPECT_NEAR(DarkRows(f.Frame("switch-state-1"), 30, 0, 120), 50, 1);
+  gfx->OnMouseDown({Point(30, 60)});
+  gfx->OnMouseUp({Point(30, 60)});
+  EXPECT_NEAR(DarkRows(Shot("switch-state-1"), 30, 0, 120), 50, 1);
 }
 
-TEST(ControlPixels, TextOnItsBackground)
+TEST_F(ControlPixels, TextOnItsBackground)
 {
-  PixelFixture f;
-  ASSERT_TRUE(f.gfx->HasFont());
-  f.gfx->AttachControl(new ITextControl(IRECT(10, 10, 190, 50), "Limiter", IText(24.f), IColor(255, 255, 255, 0)));
-  const Image img = f.Frame("text");
+  Open();
+  ASSERT_TRUE(hasFont);
+  gfx->AttachControl(new ITextControl(IRECT(10, 10, 190, 50), "Limiter", IText(24.f), IColor(255, 255, 255, 0)));
+  const Image img = Shot("text");
   EXPECT_TRUE(Near(img, 12, 12, 255, 255, 0));
   int dark = 0;
   for (int x = 10; x < 190; ++x) dark += DarkRows(img, x, 10, 50);
@@ -157,15 +180,15 @@ TEST(ControlPixels, TextOnItsBackground)
   EXPECT_TRUE(White(img, 100, 80));
 }
 
-TEST(ControlPixels, LinkIsUnderlinedBelowTopAlignedText)
+TEST_F(ControlPixels, LinkIsUnderlinedBelowTopAlignedText)
 {
-  PixelFixture f;
+  Open();
   auto* link = new IURLControl(IRECT(10, 10, 190, 60), "manual", "https://example.org",
                                IText(20.f, kColorBlue, nullptr, kAlignNear, kVAlignTop));
-  f.gfx->AttachControl(link);
-  const Image img = f.Frame("link");
+  gfx->AttachControl(link);
+  const Image img = Shot("link");
   IRECT m;
-  f.gfx->MeasureText(link->GetText(), "manual", m);
+  gfx->MeasureText(link->GetText(), "manual", m);
   const int underline = static_cast<int>(10 + m.H());
   int blue = 0;
   for (int x = 12; x < 10 + static_cast<int>(m.W()) - 2; ++x) blue += img.b(x, underline) > 200 && img.r(x, underline) < 160;
@@ -174,23 +197,23 @@ TEST(ControlPixels, LinkIsUnderlinedBelowTopAlignedText)
   EXPECT_EQ(Marked(img, 10, 0, 190, 9), 0);
 }
 
-TEST(ControlPixels, ToggleTextChangesWithItsValue)
+TEST_F(ControlPixels, ToggleTextChangesWithItsValue)
 {
-  PixelFixture f;
-  f.gfx->AttachControl(new ITextToggleControl(IRECT(10, 10, 190, 60), kOn, "OFF", "ON", IText(24.f)));
-  const Image off = f.Frame("toggle-off");
-  f.gfx->OnMouseDown({f.Point(100, 30)});
-  f.gfx->OnMouseUp({f.Point(100, 30)});
-  const Image on = f.Frame("toggle-on");
+  Open();
+  gfx->AttachControl(new ITextToggleControl(IRECT(10, 10, 190, 60), kOn, "OFF", "ON", IText(24.f)));
+  const Image off = Shot("toggle-off");
+  gfx->OnMouseDown({Point(100, 30)});
+  gfx->OnMouseUp({Point(100, 30)});
+  const Image on = Shot("toggle-on");
   EXPECT_LT(Marked(on, 10, 10, 190, 60), Marked(off, 10, 10, 190, 60)); // "ON" is narrower than "OFF"
   EXPECT_GT(Marked(on, 10, 10, 190, 60), 50);
 }
 
-TEST(ControlPixels, CaptionOfAnEnumerationHasItsMarker)
+TEST_F(ControlPixels, CaptionOfAnEnumerationHasItsMarker)
 {
-  PixelFixture f;
-  f.gfx->AttachControl(new ICaptionControl(IRECT(10, 10, 110, 30), kMode, IText(14.f), kColorWhite, false));
-  const Image img = f.Frame("caption");
+  Open();
+  gfx->AttachControl(new ICaptionControl(IRECT(10, 10, 110, 30), kMode, IText(14.f), kColorWhite, false));
+  const Image img = Shot("caption");
   // The triangle at 50 % black around (100, 20), the middle of the right fifth: mid grey at its
   // wide top, nothing below its tip.
   EXPECT_TRUE(Near(img, 100, 18, 128, 128, 128, 40));
@@ -198,19 +221,19 @@ TEST(ControlPixels, CaptionOfAnEnumerationHasItsMarker)
   EXPECT_GT(Marked(img, 40, 10, 80, 30), 10); // "B"
 }
 
-TEST(ControlPixels, PlaceHolderCrossesItsBox)
+TEST_F(ControlPixels, PlaceHolderCrossesItsBox)
 {
-  PixelFixture f;
-  f.gfx->AttachControl(new PlaceHolder(IRECT(20, 20, 180, 100), ""));
-  const Image img = f.Frame("placeholder");
+  Open();
+  gfx->AttachControl(new PlaceHolder(IRECT(20, 20, 180, 100), ""));
+  const Image img = Shot("placeholder");
   // The diagonal from (20, 20) to (180, 100), half-strength red over white.
   EXPECT_TRUE(Near(img, 170, 95, 255, 128, 128, 40));
   EXPECT_TRUE(White(img, 170, 40));
 }
 
-TEST(ControlPixels, BitmapFrameFollowsTheValue)
+TEST_F(ControlPixels, BitmapFrameFollowsTheValue)
 {
-  PixelFixture f;
+  Open();
   // Three 10 x 10 frames stacked: red, green, blue.
   std::vector<uint8_t> px(10 * 30 * 4);
   for (int y = 0; y < 30; ++y)
@@ -220,35 +243,36 @@ TEST(ControlPixels, BitmapFrameFollowsTheValue)
       p[y / 10] = 255;
       p[3] = 255;
     }
-  const IBitmap bitmap = f.gfx->MakeBitmap(10, 30, px, 3);
+  const IBitmap bitmap = MakeBitmap(10, 30, px, 3);
   auto* c = new IBitmapControl(50, 50, bitmap, kGain);
-  f.gfx->AttachControl(c);
+  gfx->AttachControl(c);
   const int expected[3][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
   const double values[3] = {0.0, 0.5, 1.0};
   for (int i = 0; i < 3; ++i)
   {
-    c->SetValue(values[i]);
-    const Image img = f.Frame("bitmap-frame-" + std::to_string(i + 1));
+    c->SetValueFromDelegate(values[i]);
+    const Image img = Shot("bitmap-frame-" + std::to_string(i + 1));
     EXPECT_TRUE(Near(img, 55, 55, expected[i][0], expected[i][1], expected[i][2], 4)) << i;
     EXPECT_TRUE(White(img, 55, 62));
   }
 }
 
-TEST(ControlPixels, SVGWithAndWithoutItsLayer)
+TEST_F(ControlPixels, SVGWithAndWithoutItsLayer)
 {
-  PixelFixture f;
+  Open();
   static const char kShape[] = "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='20'>"
                                "<rect x='0' y='0' width='10' height='20' fill='#ff0000'/></svg>";
-  const ISVG svg = f.gfx->LoadSVG("half", static_cast<const void*>(kShape), static_cast<int>(sizeof(kShape) - 1));
+  const ISVG svg = gfx->LoadSVG("half", static_cast<const void*>(kShape), static_cast<int>(sizeof(kShape) - 1));
   ASSERT_TRUE(svg.IsValid());
   auto* direct = new ISVGControl(IRECT(10, 10, 50, 50), svg, false);
   auto* cached = new ISVGControl(IRECT(110, 10, 150, 50), svg, true);
-  f.gfx->AttachControl(direct);
-  f.gfx->AttachControl(cached);
+  gfx->AttachControl(direct);
+  gfx->AttachControl(cached);
   const ILayer* layer = nullptr;
   for (int pass = 0; pass < 2; ++pass)
   {
-    const Image img = f.Frame("svg-pass-" + std::to_string(pass + 1));
+    gfx->SetAllControlsDirty();
+    const Image img = Shot("svg-pass-" + std::to_string(pass + 1));
     EXPECT_TRUE(Near(img, 20, 30, 255, 0, 0, 4)) << pass;
     EXPECT_TRUE(White(img, 40, 30)) << pass;
     EXPECT_TRUE(Near(img, 120, 30, 255, 0, 0, 4)) << pass;
@@ -259,47 +283,42 @@ TEST(ControlPixels, SVGWithAndWithoutItsLayer)
   }
 }
 
-TEST(ControlPixels, PanelFillsAndFrames)
+TEST_F(ControlPixels, PanelFillsAndFrames)
 {
-  PixelFixture f;
-  f.gfx->AttachControl(new IPanelControl(IRECT(20.5f, 20.5f, 100.5f, 80.5f), IPattern(kColorBlue), true));
-  const Image img = f.Frame("panel");
+  Open();
+  gfx->AttachControl(new IPanelControl(IRECT(20.5f, 20.5f, 100.5f, 80.5f), IPattern(kColorBlue), true));
+  const Image img = Shot("panel");
   EXPECT_TRUE(Near(img, 60, 50, 0, 0, 255, 4));
   EXPECT_TRUE(Near(img, 60, 20, 240, 240, 240, 40) || Near(img, 60, 20, 120, 120, 248, 60));
   EXPECT_TRUE(White(img, 60, 90));
 }
 
-TEST(ControlPixels, CornerResizerTriangleInTheCorner)
+TEST_F(ControlPixels, CornerResizerTriangleInTheCorner)
 {
-  PixelFixture f;
-  f.gfx->AttachCornerResizer(kResizerScale, false, kColorRed, kColorGreen, kColorBlue, 20.f);
-  const Image img = f.Frame("resizer");
+  Open();
+  gfx->AttachCornerResizer(kResizerScale, false, kColorRed, kColorGreen, kColorBlue, 20.f);
+  const Image img = Shot("resizer");
   EXPECT_TRUE(Near(img, 197, 117, 255, 0, 0, 8));
   EXPECT_TRUE(White(img, 183, 103));
   // Hovered, it turns to the mouse-over colour.
-  f.gfx->EnableMouseOver(true);
-  f.gfx->OnMouseOver(197, 117, IMouseMod());
-  EXPECT_TRUE(Near(f.Frame("resizer-hover"), 197, 117, 0, 255, 0, 8));
+  gfx->EnableMouseOver(true);
+  gfx->OnMouseOver(197, 117, IMouseMod());
+  EXPECT_TRUE(Near(Shot("resizer-hover"), 197, 117, 0, 255, 0, 8));
 }
 
-TEST(ControlPixels, BubbleFadesInBesideItsControl)
+TEST_F(ControlPixels, BubbleFadesInBesideItsControl)
 {
-  PixelFixture f(300, 120);
-  f.gfx->AttachBubbleControl(IText(14.f));
+  Open(300, 120);
+  gfx->AttachBubbleControl(IText(14.f));
   auto* knob = new Bar<IKnobControlBase>(IRECT(20, 30, 40, 90), kGain, ShowBubbleHorizontalActionFunc);
-  f.gfx->AttachControl(knob);
-  f.gfx->OnMouseDown({f.Point(30, 60)});
-  f.gfx->OnMouseDrag({f.Point(30, 50, 0, -10)});
-  IRECTList rects;
-  for (int i = 0; i < 25; ++i)
-  {
-    f.clock.now += 10.0;
-    f.gfx->IsDirty(rects);
-  }
-  auto* bubble = dynamic_cast<IBubbleControl*>(f.gfx->GetBubbleControl(0));
+  gfx->AttachControl(knob);
+  gfx->OnMouseDown({Point(30, 60)});
+  gfx->OnMouseDrag({Point(30, 50, 0, -10)});
+  for (int i = 0; i < 25; ++i) Advance(10.0);
+  auto* bubble = dynamic_cast<IBubbleControl*>(gfx->GetBubbleControl(0));
   ASSERT_NE(bubble, nullptr);
   ASSERT_EQ(bubble->GetState(), IBubbleControl::kShowing);
-  const Image img = f.Frame("bubble");
+  const Image img = Shot("bubble");
   const IRECT& b = bubble->GetBubbleRECT();
   // Its white inside (at 95 % over white) and its dark outline on the box's top edge.
   EXPECT_TRUE(White(img, static_cast<int>(b.MW()), static_cast<int>(b.T + 12)));
@@ -322,17 +341,17 @@ struct VShapes : IControl, IVectorBase
   }
 };
 
-TEST(ControlPixels, PressableShapesRoundTheirCorners)
+TEST_F(ControlPixels, PressableShapesRoundTheirCorners)
 {
-  PixelFixture f;
+  Open();
   IVStyle style;
   style.roundness = 1.f;
   style.drawShadows = false;
   style.drawFrame = false;
   style.colors.SetColor(kForeground, kColorBlack);
   style.colors.SetColor(kPressed, IColor(255, 100, 150, 200));
-  f.gfx->AttachControl(new VShapes(IRECT(5, 10, 195, 50), style));
-  const Image img = f.Frame("pressable-shapes");
+  gfx->AttachControl(new VShapes(IRECT(5, 10, 195, 50), style));
+  const Image img = Shot("pressable-shapes");
   EXPECT_TRUE(White(img, 6, 11));            // rounded top-left
   EXPECT_TRUE(White(img, 6, 48));            // rounded bottom-left
   EXPECT_TRUE(White(img, 56, 11));           // rounded-ends: top corner rounded
@@ -341,11 +360,11 @@ TEST(ControlPixels, PressableShapesRoundTheirCorners)
   EXPECT_EQ(Marked(img, 155, 10, 195, 50), 0);     // shape 5: nothing
 }
 
-TEST(ControlPixels, FrameRateDisplayOnWhite)
+TEST_F(ControlPixels, FrameRateDisplayOnWhite)
 {
-  PixelFixture f(240, 80);
-  f.gfx->ShowFPSDisplay(true);
-  const Image img = f.Frame("fps-display");
+  Open(240, 80);
+  gfx->ShowFPSDisplay(true);
+  const Image img = Shot("fps-display");
   EXPECT_LT(img.r(9, 35), 200); // the black frame, half over the white outside
   // A fresh display plots every point at the top: the plot fills the display.
   EXPECT_TRUE(Near(img, 100, 30, 200, 200, 200, 8));
