@@ -33,9 +33,7 @@ protected:
   void Open(int w = 200, int h = 120)
   {
     layout = [this](IGfx& g) {
-      const char* src = std::getenv("ORBEX_SOURCE_DIR");
-      const std::string font = std::string(src ? src : ".") + "/resources/editor/Roboto-Regular.ttf";
-      hasFont = g.LoadFont("Roboto-Regular", font.c_str());
+      hasFont = g.LoadFont("Roboto-Regular", EditorResource("Roboto-Regular.ttf").c_str());
       g.AttachPanelBackground(kColorWhite);
     };
     OpenHeadless(w, h);

@@ -36,12 +36,6 @@
 namespace fx::gfx::test {
 namespace {
 
-std::string Resource(const char* name)
-{
-  const char* s = std::getenv("ORBEX_SOURCE_DIR");
-  return std::string(s ? s : ".") + "/resources/editor/" + name;
-}
-
 // Colours the gallery's styles use, far enough apart to tell every role from its neighbours.
 constexpr IColor kFace(255, 90, 140, 220);    // at rest
 constexpr IColor kPress(255, 250, 160, 40);   // pressed
@@ -105,7 +99,7 @@ protected:
   {
     layout = [build](IGfx& g) {
       RegisterControlLibrary();
-      g.LoadFont("Roboto-Regular", Resource("Roboto-Regular.ttf").c_str());
+      g.LoadFont("Roboto-Regular", EditorResource("Roboto-Regular.ttf").c_str());
       g.EnableMouseOver(true);
       g.AttachPanelBackground(kEditorBG);
       g.AttachTextEntryControl();
@@ -428,15 +422,15 @@ TEST_F(ControlPixels, BitmapControlsShowTheFrameOfTheirValue)
       for (int x = 1; x < 7; ++x) font.px[(static_cast<size_t>(k * 16 + y) * font.w + x) * 4 + 3] = 255;
   const std::string fontPath = writePng("bitmap-font", font, "controls_gallery");
   Open(400, 120, [&](IGfx& g) {
-    const IBitmap strip = g.LoadBitmap(Resource("Knob_small.png").c_str(), 51);
+    const IBitmap strip = g.LoadBitmap(EditorResource("Knob_small.png").c_str(), 51);
     knob = Add(g, new IBKnobControl(IRECT(10, 10, 60, 60), strip, kGain));
     knob->SetHideCursorOnDrag(false);
-    sw = Add(g, new IBSwitchControl(80, 20, g.LoadBitmap(Resource("switch_toggle1.png").c_str(), 2), kOn));
-    button = Add(g, new IBButtonControl(140, 20, g.LoadBitmap(Resource("buttonOS.png").c_str(), 2)));
-    slider = Add(g, new IBSliderControl(180, 20, 120, g.LoadBitmap(Resource("button_next.png").c_str(), 2), IBitmap(),
+    sw = Add(g, new IBSwitchControl(80, 20, g.LoadBitmap(EditorResource("switch_toggle1.png").c_str(), 2), kOn));
+    button = Add(g, new IBButtonControl(140, 20, g.LoadBitmap(EditorResource("buttonOS.png").c_str(), 2)));
+    slider = Add(g, new IBSliderControl(180, 20, 120, g.LoadBitmap(EditorResource("button_next.png").c_str(), 2), IBitmap(),
                                         kSteps, kHorizontal, 1.0));
     slider->SetHideCursorOnDrag(false);
-    rotater = Add(g, new IBKnobRotaterControl(IRECT(320, 20, 370, 70), g.LoadBitmap(Resource("VULabel.png").c_str(), 1)));
+    rotater = Add(g, new IBKnobRotaterControl(IRECT(320, 20, 370, 70), g.LoadBitmap(EditorResource("VULabel.png").c_str(), 1)));
     rotater->SetValue(0.0);
     text = Add(g, new IBTextControl(IRECT(10, 80, 110, 110), g.LoadBitmap(fontPath.c_str(), 96), IText(), "AB", 8, 16,
                                     0, false, true));

@@ -9,6 +9,7 @@
 #include <QuartzCore/CAMetalLayer.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,13 @@
 #include "tests/metal/Harness.h"
 
 namespace fx::gfx::test {
+
+/** A file of the editor's resources in the source tree (ctest passes its folder). */
+inline std::string EditorResource(const char* name)
+{
+  const char* s = std::getenv("ORBEX_SOURCE_DIR");
+  return std::string(s ? s : ".") + "/resources/editor/" + name;
+}
 
 class MacEditorTest : public ::testing::Test
 {

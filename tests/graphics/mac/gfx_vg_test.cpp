@@ -11,12 +11,6 @@
 namespace fx::gfx::test {
 namespace {
 
-std::string ResourcePath(const char* name)
-{
-  const char* s = std::getenv("ORBEX_SOURCE_DIR");
-  return std::string(s ? s : ".") + "/resources/editor/" + name;
-}
-
 const MVGcontext_vORBEX9_au* Renderer(IGfx& g)
 {
   return static_cast<const MVGcontext_vORBEX9_au*>(static_cast<VGcontext*>(g.GetDrawContext())->params.userPtr);
@@ -218,18 +212,18 @@ TEST_F(GfxVGTest, BitmapsAreStoredPerEditorAtTheScaleFound)
 {
   nsx::SetMainScreen(NSMakeSize(1920, 1080), 2.0);
   OpenHeadless(100, 100);
-  const IBitmap knob = gfx->LoadBitmap(ResourcePath("Knob_small.png").c_str(), 1, false, 0);
+  const IBitmap knob = gfx->LoadBitmap(EditorResource("Knob_small.png").c_str(), 1, false, 0);
   ASSERT_TRUE(knob.IsValid());
   EXPECT_EQ(knob.GetAPIBitmap()->GetScale(), 2.f); // the @2x file for a screen of scale 2
-  const IBitmap again = gfx->LoadBitmap(ResourcePath("Knob_small.png").c_str(), 1, false, 0);
+  const IBitmap again = gfx->LoadBitmap(EditorResource("Knob_small.png").c_str(), 1, false, 0);
   EXPECT_EQ(again.GetAPIBitmap(), knob.GetAPIBitmap());
   EXPECT_EQ(gfx->NStoredBitmaps(), 1);
   // A scale of which no file exists loads the nearest, once.
-  gfx->LoadBitmap(ResourcePath("Knob_small.png").c_str(), 1, false, 4);
-  gfx->LoadBitmap(ResourcePath("Knob_small.png").c_str(), 1, false, 4);
+  gfx->LoadBitmap(EditorResource("Knob_small.png").c_str(), 1, false, 4);
+  gfx->LoadBitmap(EditorResource("Knob_small.png").c_str(), 1, false, 4);
   EXPECT_EQ(gfx->NStoredBitmaps(), 2);
-  EXPECT_FALSE(gfx->LoadBitmap(ResourcePath("missing.png").c_str(), 1, false, 0).IsValid());
-  EXPECT_FALSE(gfx->LoadBitmap(ResourcePath("DejaVu-LICENSE.txt").c_str(), 1, false, 0).IsValid());
+  EXPECT_FALSE(gfx->LoadBitmap(EditorResource("missing.png").c_str(), 1, false, 0).IsValid());
+  EXPECT_FALSE(gfx->LoadBitmap(EditorResource("DejaVu-LICENSE.txt").c_str(), 1, false, 0).IsValid());
   EXPECT_TRUE(gfx->BitmapExtSupported("PnG"));
   EXPECT_TRUE(gfx->BitmapExtSupported("xjpegx"));
   EXPECT_FALSE(gfx->BitmapExtSupported("gif"));
@@ -242,7 +236,7 @@ TEST_F(GfxVGTest, BitmapsAndLayersDrawTheirPixels)
 {
   std::vector<uint8_t> readBack;
   const Image img = DrawOnce([&](IGfx& g, const IRECT&) {
-    const IBitmap bg = g.LoadBitmap(ResourcePath("background.png").c_str(), 1, false, 1);
+    const IBitmap bg = g.LoadBitmap(EditorResource("background.png").c_str(), 1, false, 1);
     g.DrawBitmap(bg, IRECT(0, 0, 50, 50), 0, 0);
     g.StartLayer(nullptr, IRECT(50, 50, 100, 100));
     g.FillRect(IColor(255, 0, 255, 0), IRECT(50, 50, 100, 100));
@@ -301,7 +295,7 @@ TEST_F(GfxVGTest, FontDataIsLoadedOncePerProcessAndFreedWithTheLastEditor)
   OpenHeadless(100, 100);
   IGfxMac second(dlg, 100, 100, 60, 1.f);
   EXPECT_EQ(IGfxVG::FontStoreUsers(), 2);
-  EXPECT_TRUE(gfx->LoadFont("Roboto-Regular", ResourcePath("Roboto-Regular.ttf").c_str()));
+  EXPECT_TRUE(gfx->LoadFont("Roboto-Regular", EditorResource("Roboto-Regular.ttf").c_str()));
   EXPECT_EQ(IGfxVG::NStoredFonts(), 1);
   IRECT bounds(0, 0, 100, 20);
   EXPECT_GT(gfx->MeasureText(IText(14.f), "Hello", bounds), 10.f);
@@ -313,7 +307,7 @@ TEST_F(GfxVGTest, FontDataIsLoadedOncePerProcessAndFreedWithTheLastEditor)
   EXPECT_FALSE(gfx->LoadAPIFont("Other", counting)); // no data: refused
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(gfx->LoadAPIFont("nothing", nullptr));
-  EXPECT_FALSE(gfx->LoadFont("Broken", ResourcePath("DejaVu-LICENSE.txt").c_str()));
+  EXPECT_FALSE(gfx->LoadFont("Broken", EditorResource("DejaVu-LICENSE.txt").c_str()));
   EXPECT_EQ(IGfxVG::NStoredFonts(), 1);
   CloseEditor();
   EXPECT_EQ(IGfxVG::NStoredFonts(), 1); // the second editor still counts
@@ -322,7 +316,7 @@ TEST_F(GfxVGTest, FontDataIsLoadedOncePerProcessAndFreedWithTheLastEditor)
 TEST_F(GfxVGTest, TheLastEditorEmptiesTheFontStore)
 {
   OpenHeadless(100, 100);
-  EXPECT_TRUE(gfx->LoadFont("Roboto-Regular", ResourcePath("Roboto-Regular.ttf").c_str()));
+  EXPECT_TRUE(gfx->LoadFont("Roboto-Regular", EditorResource("Roboto-Regular.ttf").c_str()));
   EXPECT_EQ(IGfxVG::NStoredFonts(), 1);
   CloseEditor();
   EXPECT_EQ(IGfxVG::FontStoreUsers(), 0);
