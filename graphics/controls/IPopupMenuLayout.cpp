@@ -86,7 +86,12 @@ IPopupMenuControl::MenuPanel::MenuPanel(IPopupMenuControl& control, IPopupMenu& 
     mCells.clear();
     if (n < mMaxCells)
     {
-      top = y + inset + cellHeight - n * cellHeight;
+      // The column rises from the panel's origin, but never beyond the maximum bounds, where its
+      // items could be neither seen nor chosen.
+      float height = (n - 1) * gap;
+      for (int k = 0; k < n; ++k) height += heightOf(k);
+      top = std::max(maxBounds.T + control.mDropShadowSize + inset,
+                     std::min(y + inset + cellHeight - n * cellHeight, maxBounds.B - inset - height));
       for (int k = 0; k < n; ++k)
       {
         mCells.emplace_back(x + inset, top, x + inset + w, top + heightOf(k));

@@ -11,16 +11,10 @@ namespace fx::gfx {
 IVKnobControl::IVKnobControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
                              bool valueIsEditable, bool valueInWidget, float a1, float a2, float aAnchor,
                              EDirection direction, double gearing, float trackSize)
-  : IKnobControlBase(bounds, paramIdx, nullptr, direction, gearing), IVectorBase(style, false, valueInWidget),
-    mAngle1(a1), mAngle2(a2), mAnchorAngle(aAnchor), mValueIsEditable(valueIsEditable)
+  : IVEditableValueBase(style, valueInWidget, label, valueIsEditable, trackSize, bounds, paramIdx, nullptr, direction,
+                        gearing),
+    mAngle1(a1), mAngle2(a2), mAnchorAngle(aAnchor)
 {
-  AttachIControl(this);
-  mHideCursorOnDrag = style.hideCursor;
-  mTrackSize = trackSize;
-  mShape = kVShapeEllipse;
-  DisablePrompt(!valueIsEditable);
-  mText = style.valueText;
-  SetLabelStr(label);
 }
 
 IVKnobControl::IVKnobControl(const IRECT& bounds, IActionFunction action, const char* label, const IVStyle& style,
@@ -48,14 +42,6 @@ IRECT IVKnobControl::GetKnobDragBounds()
     dh = w / 2.f > 0.f ? w / 2.f : dw;
   }
   return IRECT(r.MW() - dw / 2.f, r.MH() - dh / 2.f, r.MW() + dw / 2.f, r.MH() + dh / 2.f);
-}
-
-void IVKnobControl::Draw(IGfx& g)
-{
-  DrawBackground(g, mRECT);
-  DrawLabel(g);
-  DrawWidget(g);
-  DrawValue(g, mValueMouseOver);
 }
 
 float IVKnobControl::GetHandleDiameter() const
@@ -91,50 +77,12 @@ void IVKnobControl::DrawKnobPointer(IGfx& g, float angle, float cx, float cy, fl
              cx + c * radius * mOuterPointerFrac, cy + s * radius * mOuterPointerFrac, &mBlend, mPointerThickness);
 }
 
-void IVKnobControl::OnInit() { InitVectorTexts(*this, *this); }
-
 void IVKnobControl::OnResize() { LayoutVectorControl(*this, *this, false); }
 
 void IVKnobControl::OnMouseDown(float x, float y, const IMouseMod& mod)
 {
-  if (mStyle.showValue && mValueBounds.Contains(x, y)) PromptUserInput(mValueBounds, 0);
-  else IKnobControlBase::OnMouseDown(x, y, mod);
+  IVEditableValueBase::OnMouseDown(x, y, mod);
   SetDirty(false);
-}
-
-void IVKnobControl::OnMouseUp(float x, float y, const IMouseMod& mod)
-{
-  IKnobControlBase::OnMouseUp(x, y, mod);
-  SetDirty(true);
-}
-
-void IVKnobControl::OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod)
-{
-  if (mMouseDown) IKnobControlBase::OnMouseDrag(x, y, dX, dY, mod);
-}
-
-void IVKnobControl::OnMouseOver(float x, float y, const IMouseMod& mod)
-{
-  if (mStyle.showValue && !GetPromptDisabled()) mValueMouseOver = mValueBounds.Contains(x, y);
-  IKnobControlBase::OnMouseOver(x, y, mod);
-  SetDirty(false);
-}
-
-void IVKnobControl::OnMouseOut()
-{
-  mValueMouseOver = false;
-  IKnobControlBase::OnMouseOut();
-}
-
-void IVKnobControl::SetDirty(bool triggerAction, int valIdx)
-{
-  IKnobControlBase::SetDirty(triggerAction, valIdx);
-  SyncValueStr(*this, *this);
-}
-
-bool IVKnobControl::IsHit(float x, float y) const
-{
-  return mWidgetBounds.Contains(x, y) || (mValueIsEditable && mValueBounds.Contains(x, y));
 }
 
 } // namespace fx::gfx

@@ -5,11 +5,11 @@
 // thread only.
 
 #include "graphics/IKnobControlBase.h"
-#include "graphics/IVectorBase.h"
+#include "graphics/controls/IVEditableValueBase.h"
 
 namespace fx::gfx {
 
-class IVKnobControl : public IKnobControlBase, public IVectorBase
+class IVKnobControl : public IVEditableValueBase<IKnobControlBase>
 {
 public:
   IVKnobControl(const IRECT& bounds, int paramIdx, const char* label = "", const IVStyle& style = IVStyleDefault,
@@ -23,23 +23,14 @@ public:
 
   /** A strip across the widget whose extent gives the drag its full range. */
   IRECT GetKnobDragBounds() override;
-  void Draw(IGfx& g) override;
   void DrawWidget(IGfx& g) override;
   /** The value arc from the anchor to the value's angle (none for a track size of 0). */
   virtual void DrawKnobTrack(IGfx& g, float angle, float cx, float cy, float radius);
   virtual void DrawKnobPointer(IGfx& g, float angle, float cx, float cy, float radius);
 
-  void OnInit() override;
   void OnResize() override;
+  /** As every editable value control, then a redraw. */
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
-  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
-  /** Only a drag that a press on the knob started turns it. */
-  void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
-  void OnMouseOver(float x, float y, const IMouseMod& mod) override;
-  void OnMouseOut() override;
-  void SetDirty(bool triggerAction = true, int valIdx = -1) override;
-  /** The widget, or an editable value's text. */
-  bool IsHit(float x, float y) const override;
 
   /** The angle the value shows. */
   float GetAngle() const { return mAngle1 + (mAngle2 - mAngle1) * static_cast<float>(GetValue()); }
@@ -54,8 +45,6 @@ protected:
   float mAngle1;
   float mAngle2;
   float mAnchorAngle;
-  bool mValueMouseOver = false;
-  bool mValueIsEditable;
 };
 
 } // namespace fx::gfx

@@ -1,7 +1,6 @@
 #include "graphics/controls/IVSliderControl.h"
 
 #include "graphics/IGfx.h"
-#include "graphics/controls/IVControlSupport.h"
 
 #include <algorithm>
 
@@ -10,16 +9,10 @@ namespace fx::gfx {
 IVSliderControl::IVSliderControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
                                  bool valueIsEditable, EDirection direction, bool handleInsideTrack, double gearing,
                                  float handleSize, float trackSize)
-  : ISliderControlBase(bounds, paramIdx, direction, gearing, handleSize), IVectorBase(style),
-    mHandleInsideTrack(handleInsideTrack), mValueIsEditable(valueIsEditable)
+  : IVEditableValueBase(style, false, label, valueIsEditable, trackSize, bounds, paramIdx, direction, gearing,
+                        handleSize),
+    mHandleInsideTrack(handleInsideTrack)
 {
-  AttachIControl(this);
-  mHideCursorOnDrag = style.hideCursor;
-  mTrackSize = trackSize;
-  mShape = kVShapeEllipse;
-  DisablePrompt(!valueIsEditable);
-  mText = style.valueText;
-  SetLabelStr(label);
 }
 
 IVSliderControl::IVSliderControl(const IRECT& bounds, IActionFunction action, const char* label, const IVStyle& style,
@@ -29,14 +22,6 @@ IVSliderControl::IVSliderControl(const IRECT& bounds, IActionFunction action, co
                     trackSize)
 {
   SetActionFunction(std::move(action));
-}
-
-void IVSliderControl::Draw(IGfx& g)
-{
-  DrawBackground(g, mRECT);
-  DrawLabel(g);
-  DrawWidget(g);
-  DrawValue(g, mValueMouseOver);
 }
 
 IRECT IVSliderControl::GetFilledArea() const
@@ -88,8 +73,6 @@ void IVSliderControl::DrawSliderHandle(IGfx& g, const IRECT& bounds)
   DrawPressableShape(g, mShape, bounds, mMouseDown, mMouseIsOver, IsDisabled());
 }
 
-void IVSliderControl::OnInit() { InitVectorTexts(*this, *this); }
-
 void IVSliderControl::OnResize()
 {
   SetTargetRECT(IVectorBaseLayout(mRECT, false));
@@ -97,47 +80,6 @@ void IVSliderControl::OnResize()
   if (mDirection == kVertical) mTrack = IRECT(w.MW() - mTrackSize, w.T, w.MW() + mTrackSize, w.B);
   else mTrack = IRECT(w.L, w.MH() - mTrackSize, w.R, w.MH() + mTrackSize);
   SetDirty(false);
-}
-
-void IVSliderControl::OnMouseDown(float x, float y, const IMouseMod& mod)
-{
-  if (mStyle.showValue && mValueBounds.Contains(x, y)) PromptUserInput(mValueBounds, 0);
-  else ISliderControlBase::OnMouseDown(x, y, mod);
-}
-
-void IVSliderControl::OnMouseUp(float x, float y, const IMouseMod& mod)
-{
-  ISliderControlBase::OnMouseUp(x, y, mod);
-  SetDirty(true);
-}
-
-void IVSliderControl::OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod)
-{
-  if (mMouseDown) ISliderControlBase::OnMouseDrag(x, y, dX, dY, mod);
-}
-
-void IVSliderControl::OnMouseOver(float x, float y, const IMouseMod& mod)
-{
-  if (mStyle.showValue && !GetPromptDisabled()) mValueMouseOver = mValueBounds.Contains(x, y);
-  ISliderControlBase::OnMouseOver(x, y, mod);
-  SetDirty(false);
-}
-
-void IVSliderControl::OnMouseOut()
-{
-  mValueMouseOver = false;
-  ISliderControlBase::OnMouseOut();
-}
-
-void IVSliderControl::SetDirty(bool triggerAction, int valIdx)
-{
-  ISliderControlBase::SetDirty(triggerAction, valIdx);
-  SyncValueStr(*this, *this);
-}
-
-bool IVSliderControl::IsHit(float x, float y) const
-{
-  return mWidgetBounds.Contains(x, y) || (mValueIsEditable && mValueBounds.Contains(x, y));
 }
 
 } // namespace fx::gfx

@@ -5,11 +5,11 @@
 // Main thread only.
 
 #include "graphics/ISliderControlBase.h"
-#include "graphics/IVectorBase.h"
+#include "graphics/controls/IVEditableValueBase.h"
 
 namespace fx::gfx {
 
-class IVSliderControl : public ISliderControlBase, public IVectorBase
+class IVSliderControl : public IVEditableValueBase<ISliderControlBase>
 {
 public:
   IVSliderControl(const IRECT& bounds, int paramIdx, const char* label = "", const IVStyle& style = IVStyleDefault,
@@ -20,24 +20,14 @@ public:
                   EDirection direction = kVertical, bool handleInsideTrack = false, double gearing = 4.0,
                   float handleSize = 8.f, float trackSize = 2.f);
 
-  void Draw(IGfx& g) override;
   void DrawWidget(IGfx& g) override;
   /** The track in the shadow colour, the filled part in extra 1, the frame. */
   virtual void DrawSliderTrack(IGfx& g, const IRECT& filledArea);
   virtual void DrawSliderHandle(IGfx& g, const IRECT& bounds);
 
-  void OnInit() override;
   /** Layout, then the track: a strip 2 × track size wide down the middle of the widget, inset
    *  by the handle size. */
   void OnResize() override;
-  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
-  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
-  /** Only a drag that a press on the slider started moves it. */
-  void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
-  void OnMouseOver(float x, float y, const IMouseMod& mod) override;
-  void OnMouseOut() override;
-  void SetDirty(bool triggerAction = true, int valIdx = -1) override;
-  bool IsHit(float x, float y) const override;
 
   /** The part of the track up to the value. */
   IRECT GetFilledArea() const;
@@ -46,8 +36,6 @@ public:
 
 protected:
   bool mHandleInsideTrack;
-  bool mValueMouseOver = false;
-  bool mValueIsEditable;
 };
 
 } // namespace fx::gfx

@@ -2,6 +2,8 @@
 // presses (odd click counts) and double clicks (even ones), drags with their movement, the
 // mouse-out deferred until a drag ends, the wheel, and keys through the key map.
 
+#include <cmath>
+
 #include "graphics/mac/IGfxView.h"
 
 #include "graphics/mac/IGfxMac.h"
@@ -148,8 +150,20 @@ void IGfxView_vORBEX9_au::dragged(NSEvent* event, bool right)
   const bool typing = right ? mTextFieldView != nullptr
                             : (mGraphics->GetControlInTextEntry() && !mGraphics->GetTextEntryControl());
   if (typing) return;
-  info.dX = info.x - prevX;
-  info.dY = info.y - prevY;
+  if (mGraphics->CursorIsHidden() && mGraphics->CursorIsLocked() && !mGraphics->GetTabletInput())
+  {
+    // The locked cursor is put back after every move, so the position no longer moves: the
+    // movement is the event's own, in editor units.
+    const float scale = mGraphics->GetDrawScale();
+    const double dx = event->deltaX(), dy = event->deltaY();
+    info.dX = std::isfinite(dx) ? static_cast<float>(dx) / scale : 0.f;
+    info.dY = std::isfinite(dy) ? static_cast<float>(dy) / scale : 0.f;
+  }
+  else
+  {
+    info.dX = info.x - prevX;
+    info.dY = info.y - prevY;
+  }
   mGraphics->OnMouseDrag({info});
 }
 

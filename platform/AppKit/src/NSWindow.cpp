@@ -318,6 +318,12 @@ void NSWindow::sendEvent(NSEvent* event) {
   const bool pointer = IsPress(type) || IsRelease(type) || IsDrag(type) || type == NSEventTypeMouseMoved ||
                        type == NSEventTypeScrollWheel || type == NSEventTypeTabletPoint;
   if (pointer) {
+    // A drag made without its movement (a program's event rather than the device's) gets the
+    // movement since the last pointer event, y growing downward, as the device would give it.
+    if (IsDrag(type) && hasLastPointer_ && event->deltaX() == 0 && event->deltaY() == 0)
+      appkit::SetEventDelta(event, base.x - lastPointer_.x, lastPointer_.y - base.y);
+    lastPointer_ = base;
+    hasLastPointer_ = true;
     const NSPoint screen = convertPointToScreen(base);
     cgx::PointerMoved(CGPointMake(screen.x, NSScreen::mainScreen()->frame().size.height - screen.y));
   }

@@ -284,6 +284,22 @@ TEST_F(ScrollingMenu, ArrowCellsChooseNothingAndItemsUnderThemAreHidden)
   EXPECT_EQ(tall.GetChosenItemIdx(), -1);
 }
 
+TEST_F(PopupMenu, ColumnLimitWithScrollingKeepsEveryItemInsideTheEditor)
+{
+  // A short menu whose column limit calls for a second column lays out as one column rising
+  // from its origin; near the editor's top it stops a margin below it.
+  popup->SetMaxColumnItems(3);
+  IPopupMenu five{"", 0, false, {"A", "B", "C", "D", "E"}};
+  Open(*owner, five, IRECT(100, 5, 140, 25));
+  const IPopupMenuControl::MenuPanel& p = *popup->GetPanel(0);
+  ASSERT_EQ(p.NCells(), 5);
+  EXPECT_FALSE(p.mScroller);
+  EXPECT_FLOAT_EQ(p.GetCell(0).T, 15.f);
+  EXPECT_LE(p.GetCell(4).B, 300.f);
+  PressCell(0, 0);
+  EXPECT_EQ(five.GetChosenItemIdx(), 0);
+}
+
 TEST_F(PopupMenu, PanelGeometryFollowsTheMeasuredItems)
 {
   Open(*owner, menu);

@@ -113,6 +113,8 @@ TEST_F(MacViewTest, AHiddenLockedCursorStaysWhereItWasHidden)
   EXPECT_EQ(NSEvent::mouseLocation().y, hiddenAt.y);
   EXPECT_FLOAT_EQ(gfx->GetView()->prevX(), 40.f);
   EXPECT_FLOAT_EQ(gfx->GetView()->prevY(), 40.f);
+  // The drag still carries the hand's movement, from the event itself.
+  EXPECT_EQ(control->Count("drag 50,80"), 1);
   Send(NSEventTypeLeftMouseUp, 90, 120);
   gfx->HideMouseCursor(false, false);
   EXPECT_EQ(cgx::Cursor().hideCount, 0);

@@ -117,6 +117,8 @@ class NSWindow : public NSResponder {
   bool visible_ = false;
   NSView* mouseDownView_ = nullptr;  // retained during a press
   NSUInteger buttonsDown_ = 0;
+  NSPoint lastPointer_{0, 0};  // base coordinates of the last pointer event
+  bool hasLastPointer_ = false;
   std::vector<NSTrackingArea*> inside_;  // retained
   bool trackingDeferred_ = false;
   NSTextView* fieldEditor_ = nullptr;
