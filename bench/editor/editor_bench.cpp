@@ -1,13 +1,18 @@
 // Frames of an editor laid out like the product's (a 1000 x 270 background bitmap, ten knobs
 // from film strips with their value texts, two VU meters with needles and glass, eight
-// switches), opened headless in its Cocoa view: a full redraw (every control dirty) and a
-// one-control redraw (one knob), each through the graphics core, the vector renderer, the
-// Metal renderer and the copy presented to the drawable, waited for until the frame is done.
-// At draw scale 1 (1000 x 270 pixels) and 2 (2000 x 540).
+// switches), opened headless in its Cocoa view: a full redraw (every control dirty), a
+// one-control redraw (one knob) and a meters-only redraw (both needles move), each through
+// the graphics core, the vector renderer, the Metal renderer and the copy presented to the
+// drawable, waited for until the frame is done. At draw scale 1 (1000 x 270 pixels) and 2
+// (2000 x 540).
+//
+// ORBEX_BENCH_ITERATIONS=N runs every benchmark exactly N times (for instruction counts
+// under callgrind: the difference between two counts over the difference of N is one frame).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,6 +101,7 @@ struct Editor
   std::unique_ptr<IGfxMac> gfx;
   IGfxView_vORBEX9_au* view = nullptr;
   IControl* oneKnob = nullptr;
+  std::vector<IControl*> meters;
 
   explicit Editor(float scale)
   {
@@ -115,7 +121,8 @@ struct Editor
       const IBitmap base = g->LoadBitmap(Resource("VUbase.png").c_str());
       const IBitmap needle = g->LoadBitmap(Resource("VUneedle.png").c_str(), 51);
       const IBitmap glass = g->LoadBitmap(Resource("VUglass.png").c_str());
-      for (float x : {20.f, 792.f}) g->AttachControl(new Meter(IRECT(x, 75, x + 188, 195), base, needle, glass));
+      for (float x : {20.f, 792.f})
+        meters.push_back(g->AttachControl(new Meter(IRECT(x, 75, x + 188, 195), base, needle, glass)));
       const IBitmap button = g->LoadBitmap(Resource("buttonOS.png").c_str(), 2);
       for (int i = 0; i < 8; ++i)
       {
@@ -164,8 +171,34 @@ void BM_OneControlRedraw(benchmark::State& state)
   state.SetLabel(std::to_string(1000 * state.range(0)) + "x" + std::to_string(270 * state.range(0)));
 }
 
-BENCHMARK(BM_FullRedraw)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_OneControlRedraw)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+void BM_MetersRedraw(benchmark::State& state)
+{
+  Editor editor(static_cast<float>(state.range(0)));
+  editor.Frame();
+  double v = 0.0;
+  for (auto _ : state)
+  {
+    v = v > 0.9 ? 0.0 : v + 0.05;
+    for (IControl* meter : editor.meters)
+    {
+      meter->SetValue(v);
+      meter->SetDirty(false);
+    }
+    editor.Frame();
+  }
+  state.SetLabel(std::to_string(1000 * state.range(0)) + "x" + std::to_string(270 * state.range(0)));
+}
+
+void Configure(benchmark::internal::Benchmark* b)
+{
+  b->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+  if (const char* n = std::getenv("ORBEX_BENCH_ITERATIONS"))
+    if (std::atoi(n) > 0) b->Iterations(std::atoi(n));
+}
+
+BENCHMARK(BM_FullRedraw)->Apply(Configure);
+BENCHMARK(BM_OneControlRedraw)->Apply(Configure);
+BENCHMARK(BM_MetersRedraw)->Apply(Configure);
 
 } // namespace
 

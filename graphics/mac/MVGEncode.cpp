@@ -1,5 +1,7 @@
 // Flush: one render pass per frame into a framebuffer image or the layer's drawable;
 // pipelines and the stencil-then-cover passes of each recorded call.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -7,6 +9,47 @@
 #include "graphics/mac/MVGRenderer.h"
 
 namespace fx::gfx {
+
+namespace {
+
+// A source of zero leaves the destination as it is under these destination factors.
+bool keepsDestinationUnderZero(MTLBlendFactor f) {
+  return f == MTLBlendFactorOne || f == MTLBlendFactorOneMinusSourceAlpha || f == MTLBlendFactorOneMinusSourceColor;
+}
+
+// The pixels of a target of tw x th a call can change, when its scissor limits them: outside
+// the scissor rectangle widened by half a fringe the fragment programs give a coverage of
+// exactly zero, and under a blend that keeps the destination for a zero source those pixels
+// stay as they are. (ppx, ppy): pixels per view point. False: the whole target.
+bool scissorPixelRect(const MVGfragUniforms& u, const MVGblend& blend, double ppx, double ppy, unsigned tw,
+                      unsigned th, MTLScissorRect* out) {
+  if (!keepsDestinationUnderZero(blend.dstRGB) || !keepsDestinationUnderZero(blend.dstAlpha)) return false;
+  const float* m = u.scissorMat;
+  if (m[0] == 0 && m[1] == 0 && m[4] == 0 && m[5] == 0 && m[8] == 0 && m[9] == 0) return false;  // no scissor
+  const double sx = u.scissorScale[0], sy = u.scissorScale[1];
+  if (!(sx > 0.0) || !(sy > 0.0)) return false;
+  // Scissor space to view points: the inverse of the record's matrix.
+  const double det = double(m[0]) * m[5] - double(m[4]) * m[1];
+  if (!(std::fabs(det) > 1e-12)) return false;
+  const double hx = std::fabs(double(u.scissorExt[0])) + 0.5 / sx, hy = std::fabs(double(u.scissorExt[1])) + 0.5 / sy;
+  double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+  for (int corner = 0; corner < 4; corner++) {
+    const double lx = (corner & 1 ? hx : -hx) - m[8], ly = (corner & 2 ? hy : -hy) - m[9];
+    const double x = (m[5] * lx - m[4] * ly) / det * ppx, y = (m[0] * ly - m[1] * lx) / det * ppy;
+    x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+  }
+  if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1)) return false;
+  // A pixel of margin on every side, against rounding in the programs.
+  const auto pixel = [](double v, unsigned limit) {
+    return unsigned(std::clamp(v, 0.0, double(limit)));
+  };
+  const unsigned px0 = pixel(std::floor(x0) - 1, tw), px1 = pixel(std::ceil(x1) + 1, tw);
+  const unsigned py0 = pixel(std::floor(y0) - 1, th), py1 = pixel(std::ceil(y1) + 1, th);
+  *out = MTLScissorRect{px0, py0, px1 - px0, py1 - py0};
+  return true;
+}
+
+}  // namespace
 
 bool MVGcontext_vORBEX9_au::updateStencilTextureToSize(unsigned width, unsigned height) {
   MVGbuffers_vORBEX9_au* b = buffers;
@@ -226,9 +269,27 @@ void MVGcontext_vORBEX9_au::renderFlush() {
   // Enqueued only once the frame will be committed: an enqueued buffer holds its place in
   // the queue, and one dropped uncommitted would hold back every later frame.
   cb->enqueue();
+  // View points to target pixels, as the vertex program and the viewport map them.
+  float viewSize[2] = {0, 0};
+  std::memcpy(viewSize, set->viewSizeBuffer->contents(), sizeof(viewSize));
+  const double ppx = viewSize[0] > 0 ? double(viewPortSize[0]) / viewSize[0] : 0;
+  const double ppy = viewSize[1] > 0 ? double(viewPortSize[1]) / viewSize[1] : 0;
+  bool clipped = false;
+  MTLScissorRect clip{};
   for (int i = 0; i < set->ncalls; i++) {
     const MVGcall& call = set->calls[i];
     updateRenderPipelineStatesForBlend(call.blend, target->pixelFormat());
+    // Each call's draws limited to what its scissor lets through.
+    MTLScissorRect r{};
+    if (ppx > 0 && ppy > 0 && scissorPixelRect(*fragUniformAtIndex(call.uniformOffset), call.blend, ppx, ppy, tw, th, &r)) {
+      if (!clipped || r.x != clip.x || r.y != clip.y || r.width != clip.width || r.height != clip.height)
+        renderEncoder->setScissorRect(r);
+      clipped = true;
+      clip = r;
+    } else if (clipped) {
+      renderEncoder->setScissorRect(MTLScissorRect{0, 0, tw, th});
+      clipped = false;
+    }
     switch (call.type) {
       case MVG_FILL: fill(call); break;
       case MVG_CONVEXFILL: convexFill(call); break;

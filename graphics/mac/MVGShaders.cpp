@@ -54,7 +54,22 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
     const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
     const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
     const float vx = v[0], vy = v[1], dx = d[0], dy = d[1];
-    for (int i = 0; i < n; i++) {
+    // Distances outside the rectangle (in fringes) at the chunk's ends, with a bound on
+    // their rounding. Along a row they are convex, so when both ends lie clearly inside,
+    // every pixel between does and keeps a coverage of exactly 1.
+    auto outside = [&](int i, float& bound) {
+      const float fi = float(first + i);
+      const float x = vx + dx * fi, y = vy + dy * fi;
+      const float px = m0 * x + m4 * y + m8, py = m1 * x + m5 * y + m9;
+      const float bx = (std::fabs(m0 * x) + std::fabs(m4 * y) + std::fabs(m8) + std::fabs(ex)) * sx;
+      const float by = (std::fabs(m1 * x) + std::fabs(m5 * y) + std::fabs(m9) + std::fabs(ey)) * sy;
+      bound = 4e-6f * maxf(bx, by);
+      return maxf((std::fabs(px) - ex) * sx, (std::fabs(py) - ey) * sy);
+    };
+    float b0 = 0, b1 = 0;
+    const float o0 = outside(0, b0), o1 = outside(n - 1, b1);
+    const bool inside = maxf(o0, o1) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
+    for (int i = 0; i < n && !inside; i++) {
       const float fi = float(first + i);
       const float x = vx + dx * fi, y = vy + dy * fi;
       const float ax = std::fabs(m0 * x + m4 * y + m8) - ex;
@@ -96,6 +111,13 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
   return true;
 }
 
+// Every pixel of the chunk kept at full coverage.
+bool fullCoverage(const float* cov, const unsigned char* discard, int n) {
+  for (int i = 0; i < n; i++)
+    if (cov[i] != 1.0f || discard[i] != 0) return false;
+  return true;
+}
+
 template <bool kAntiAlias>
 void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard) {
   const MTLShaderBuffer& ub = span.buffers[0];
@@ -117,6 +139,9 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
   const bool solid = u.type == MVG_SHADER_FILLGRAD && u.innerCol[0] == u.outerCol[0] &&
                      u.innerCol[1] == u.outerCol[1] && u.innerCol[2] == u.outerCol[2] &&
                      u.innerCol[3] == u.outerCol[3];
+  // An image whose texels the paint passes on as they are.
+  const bool imageUnchanged = u.type == MVG_SHADER_FILLIMG && u.texType != MVG_TEX_ALPHA && u.innerCol[0] == 1.0f &&
+                              u.innerCol[1] == 1.0f && u.innerCol[2] == 1.0f && u.innerCol[3] == 1.0f;
   float cov[kChunk], t[kChunk];
   for (int first = 0; first < span.count; first += kChunk) {
     const int n = std::min(kChunk, span.count - first);
@@ -179,6 +204,12 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       const float u0 = (pm[0] * x0 + pm[4] * y0 + pm[8]) / ex, du = (pm[0] * d[0] + pm[4] * d[1]) / ex;
       const float v0 = (pm[1] * x0 + pm[5] * y0 + pm[9]) / ey, dv = (pm[1] * d[0] + pm[5] * d[1]) / ey;
       const float dudy = (pm[0] * dy[0] + pm[4] * dy[1]) / ex, dvdy = (pm[1] * dy[0] + pm[5] * dy[1]) / ey;
+      // Texels that reach the pixel unchanged (full coverage, white paint) are handed over
+      // as they are: a bitmap drawn at its own size, a framebuffer copied to the drawable.
+      if (span.texels && imageUnchanged && fullCoverage(cov, discard + first, n) &&
+          mtlsw::texelsAtCentres(tex, smp, u0, du, v0, dv, n, dudy, dvdy, u.texType == MVG_TEX_PREMULT,
+                                 span.zeroKeeps, span.texels + first, discard + first))
+        continue;
       mtlsw::sampleSpan(tex, smp, u0, du, v0, dv, n, planes, dudy, dvdy);
     } else {
       mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes,

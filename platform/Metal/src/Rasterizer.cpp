@@ -46,12 +46,13 @@ inline unsigned char toByte(float v) {
   return static_cast<unsigned char>(v * 255.0f + 0.5f);
 }
 
-// Stencil operation on the pixels of a run whose flag is set (whenSet) or clear (all
-// when flags is null); the operation is chosen once per run, not per pixel.
+// Stencil operation on the pixels of a run whose flag is 1 (whenSet) or not 1 (all when
+// flags is null): stencil-test results, or fragment flags where 1 is a discard. The
+// operation is chosen once per run, not per pixel.
 template <typename F>
 inline void stencilLoop(unsigned char* st, int n, const unsigned char* flags, bool whenSet, uint32_t writeMask, F f) {
   for (int i = 0; i < n; i++) {
-    if (flags && (flags[i] != 0) != whenSet) continue;
+    if (flags && (flags[i] == 1) != whenSet) continue;
     const uint32_t v = st[i];
     st[i] = static_cast<unsigned char>(((v & ~writeMask) | (f(v) & writeMask)) & 0xFF);
   }
@@ -141,6 +142,8 @@ struct DrawContext {
   float* planes[4] = {};
   unsigned char* discard = nullptr;
   unsigned char* pass = nullptr;
+  uint32_t* texels = nullptr;  // offered to the program when an opaque texel may replace a pixel
+  bool zeroKeeps = false;
   // Change of each varying per row in the triangle being drawn.
   float dvdy[kMTLMaxVaryings] = {};
 };
@@ -150,29 +153,49 @@ struct DrawContext {
 struct Scratch {
   std::vector<float> rgba;
   std::vector<unsigned char> discard, pass;
+  std::vector<uint32_t> texels;
   std::vector<ScreenVertex> verts;
   std::vector<uint32_t> indices;
 };
+
+// Texels given by the program, as the target stores them.
+void copyTexels(unsigned char* d, const uint32_t* texels, int n, bool bgra) {
+  if (!bgra) {
+    std::memcpy(d, texels, size_t(n) * 4);
+    return;
+  }
+  for (int i = 0; i < n; i++) {
+    const uint32_t t = texels[i];
+    const uint32_t s = (t & 0xFF00FF00u) | ((t & 0xFFu) << 16) | ((t >> 16) & 0xFFu);
+    std::memcpy(d + 4 * i, &s, 4);
+  }
+}
+
+// End of the run of pixels flagged f from i + 1: sixteen flags at a time, then one by one.
+inline int runEnd(const unsigned char* flags, int i, int n, unsigned char f) {
+  int j = i + 1;
+#if defined(__SSE2__)
+  const __m128i want = _mm_set1_epi8(static_cast<char>(f));
+  for (; j + 16 <= n; j += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(flags + j));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)) != 0xFFFF) break;
+  }
+#endif
+  while (j < n && flags[j] == f) j++;
+  return j;
+}
 
 void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const unsigned char* discard) {
   unsigned char* d = dc.color + static_cast<NSUInteger>(y) * dc.colorPitch + static_cast<NSUInteger>(x) * 4;
   const int ri = dc.bgra ? 2 : 0, bi = dc.bgra ? 0 : 2;
   if (dc.srcOver) {
     for (int i = 0; i < n;) {
-      if (discard[i]) {
-        i++;
-        continue;
-      }
-      // End of the run of kept pixels: sixteen flags at a time, then one by one.
-      int j = i + 1;
-#if defined(__SSE2__)
-      for (; j + 16 <= n; j += 16) {
-        const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(discard + j));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(f, _mm_setzero_si128())) != 0xFFFF) break;
-      }
-#endif
-      while (j < n && !discard[j]) j++;
-      sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
+      const unsigned char f = discard[i];
+      const int j = runEnd(discard, i, n, f);
+      if (f == kMTLFragmentShaded)
+        sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
+      else if (f == kMTLFragmentTexel)
+        copyTexels(d + 4 * i, dc.texels + i, j - i, dc.bgra);
       i = j;
     }
     return;
@@ -182,6 +205,10 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
   const bool wr = mask & MTLColorWriteMaskRed, wg = mask & MTLColorWriteMaskGreen,
              wb = mask & MTLColorWriteMaskBlue, wa = mask & MTLColorWriteMaskAlpha;
   for (int i = 0; i < n; i++, d += 4) {
+    if (discard[i] == kMTLFragmentTexel) {
+      copyTexels(d, dc.texels + i, 1, dc.bgra);
+      continue;
+    }
     if (discard[i]) continue;
     const float s[4] = {src[0][i], src[1][i], src[2][i], src[3][i]};
     float out[4];
@@ -212,7 +239,9 @@ void shadeRun(DrawContext& dc, int x, int y, int n, const float* vary, const flo
       stencilOps(face->desc->depthStencilPassOperation, st, n, nullptr, false, face->ref, face->desc->writeMask);
     return;
   }
-  MTLFragmentSpan span{x, y, n, vary, dvdx, dc.dvdy, dc.fragmentBuffers, dc.textures, dc.samplers};
+  MTLFragmentSpan span{x,          y,           n,           vary,          dvdx,
+                       dc.dvdy,    dc.fragmentBuffers, dc.textures, dc.samplers, dc.texels,
+                       dc.zeroKeeps};
   unsigned char* discard = dc.discard;
   // The flags are padded past the widest span: short spans clear a fixed 32 bytes.
   if (n <= 32)
@@ -351,6 +380,9 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
     const bool topLeft = e[i].dy < 0 || (e[i].dy == 0 && e[i].dx > 0);
     e[i].t = topLeft ? 0 : 1;
   }
+  // Nothing to do when every pixel the triangle could cover lies left or right of the clip.
+  const int64_t minX = std::min({a->X, b->X, c->X}), maxX = std::max({a->X, b->X, c->X});
+  if (floorDiv(maxX - kSub / 2, kSub) < dc.clipX0 || ceilDiv(minX - kSub / 2, kSub) > dc.clipX1 - 1) return;
   const int64_t minY = std::min({a->Y, b->Y, c->Y}), maxY = std::max({a->Y, b->Y, c->Y});
   const int64_t y0 = std::max<int64_t>(dc.clipY0, ceilDiv(minY - kSub / 2, kSub));
   const int64_t y1 = std::min<int64_t>(dc.clipY1 - 1, floorDiv(maxY - kSub / 2, kSub));
@@ -529,6 +561,7 @@ void executeRenderPass(const MTLRecordedPass& pass) {
   scratch.rgba.resize(planeLen * 4);
   scratch.discard.resize(tw + 32);
   scratch.pass.resize(tw + 8);
+  scratch.texels.resize(tw + 8);
   DrawContext dc;
   for (int c = 0; c < 4; c++) dc.planes[c] = scratch.rgba.data() + c * planeLen;
   dc.discard = scratch.discard.data();
@@ -572,6 +605,10 @@ void executeRenderPass(const MTLRecordedPass& pass) {
                  ca.sourceRGBBlendFactor == MTLBlendFactorOne && ca.sourceAlphaBlendFactor == MTLBlendFactorOne &&
                  ca.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
                  ca.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
+    // An opaque source replaces the pixel under source-over and without blending.
+    const bool replaces = dc.srcOver || (!ca.blendingEnabled && ca.writeMask == MTLColorWriteMaskAll);
+    dc.texels = dc.color && replaces ? scratch.texels.data() : nullptr;
+    dc.zeroKeeps = dc.color && dc.srcOver;
     dc.stencil = stencil ? stencil->levelBytes(0) : nullptr;
     dc.stencilPitch = stencil ? stencil->levelPitch(0) : 0;
     const MTLViewport& vp = st.viewport;
@@ -580,6 +617,14 @@ void executeRenderPass(const MTLRecordedPass& pass) {
     dc.clipY0 = static_cast<int>(std::clamp(std::floor(vp.originY), 0.0, double(th)));
     dc.clipX1 = static_cast<int>(std::clamp(std::ceil(vp.originX + vp.width), 0.0, double(tw)));
     dc.clipY1 = static_cast<int>(std::clamp(std::ceil(vp.originY + vp.height), 0.0, double(th)));
+    if (st.hasScissor) {
+      const MTLScissorRect& r = st.scissor;
+      const NSUInteger x0 = std::min(r.x, tw), y0 = std::min(r.y, th);
+      dc.clipX0 = std::max(dc.clipX0, static_cast<int>(x0));
+      dc.clipY0 = std::max(dc.clipY0, static_cast<int>(y0));
+      dc.clipX1 = std::min(dc.clipX1, static_cast<int>(x0 + std::min(r.width, tw - x0)));
+      dc.clipY1 = std::min(dc.clipY1, static_cast<int>(y0 + std::min(r.height, th - y0)));
+    }
     if (dc.clipX0 >= dc.clipX1 || dc.clipY0 >= dc.clipY1) continue;
 
     MTLShaderBuffer vbufs[kMTLMaxBufferBindings];

@@ -65,6 +65,12 @@ class MTLRenderCommandEncoder : public MTLCommandEncoder {
     state_.stencilRefBack = back;
   }
   void setViewport(MTLViewport viewport) { state_.viewport = viewport; }
+  // Draws are limited to the rectangle (clipped to the attachments); the whole target
+  // until set.
+  void setScissorRect(MTLScissorRect rect) {
+    state_.scissor = rect;
+    state_.hasScissor = true;
+  }
   void setVertexBuffer(MTLBuffer* buffer, NSUInteger offset, NSUInteger index);
   void setVertexBufferOffset(NSUInteger offset, NSUInteger index);
   void setFragmentBuffer(MTLBuffer* buffer, NSUInteger offset, NSUInteger index);
@@ -84,6 +90,8 @@ class MTLRenderCommandEncoder : public MTLCommandEncoder {
     MTLWinding winding = MTLWindingClockwise;
     uint32_t stencilRefFront = 0, stencilRefBack = 0;
     MTLViewport viewport{0, 0, 0, 0, 0, 1};
+    MTLScissorRect scissor{0, 0, 0, 0};
+    bool hasScissor = false;
     MTLBuffer* vertexBuffers[kMTLMaxBufferBindings] = {};
     NSUInteger vertexOffsets[kMTLMaxBufferBindings] = {};
     MTLBuffer* fragmentBuffers[kMTLMaxBufferBindings] = {};

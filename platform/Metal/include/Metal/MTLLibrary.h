@@ -6,6 +6,7 @@
 // uint8 type (1 vertex, 2 fragment) and a NUL-terminated name. Integers little-endian.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,25 @@ struct MTLFragmentSpan {
   const MTLShaderBuffer* buffers;                // fragment buffers by index
   const MTLTexture* const* textures;             // fragment textures by index (may be null)
   const MTLSamplerState* const* samplers;        // fragment samplers by index (may be null)
+  // Offered where an opaque colour replaces the pixel (source-over or no blending), else
+  // null: a program whose colour for pixel i is an opaque texel as a sampler reads it may
+  // put the texel's bytes (R, G, B, A in memory) in texels[i] and flag the pixel
+  // kMTLFragmentTexel instead of filling the planes.
+  uint32_t* texels;
+  // True where a transparent black colour leaves the pixel as it is (source-over): such a
+  // pixel may be flagged kMTLFragmentKeep. It still counts as drawn for the stencil.
+  bool zeroKeeps;
 };
 
+// Per-pixel flags of a fragment program's output.
+inline constexpr unsigned char kMTLFragmentShaded = 0;   // colour in the planes
+inline constexpr unsigned char kMTLFragmentDiscard = 1;  // discarded
+inline constexpr unsigned char kMTLFragmentTexel = 2;    // colour in texels[i]
+inline constexpr unsigned char kMTLFragmentKeep = 3;     // transparent black over the pixel
+
 // Vertex program: one vertex. Fragment program: premultiplied colour of the span as four
-// planes (rgba[0][i] red of pixel i, ... rgba[3][i] alpha) and a discard flag per pixel
-// (cleared before the call).
+// planes (rgba[0][i] red of pixel i, ... rgba[3][i] alpha) and a flag per pixel (cleared
+// before the call; kMTLFragmentDiscard discards the pixel).
 typedef void (*MTLVertexProgram)(const MTLVertexIn& in, MTLVertexOut& out);
 typedef void (*MTLFragmentProgram)(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard);
 

@@ -7,13 +7,16 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
 #endif
 
+#include <Metal/MTLLibrary.h>
 #include <Metal/MTLResource.h>
 
 namespace mtlsw {
@@ -438,6 +441,85 @@ inline void sampleSpan(const MTLTexture* t, const MTLSamplerState* s, float u0, 
     for (int k = 0; k < 4; k++)
       for (int i = 0; i < m; i++) out[k][first + i] += (next[k][i] - out[k][first + i]) * frac;
   }
+}
+
+// Where sampleSpan, at the n points (u0 + du*i, v0), reads texels x0, x0 + 1, ... of one
+// row of level 0 of an RGBA texture, one texel per point with all but a negligible weight
+// (nearest filtering, or bilinear within 3e-4 of the texel centres on both axes: the
+// filtered colour, premultiplied and blended, stays within 0.46 of a step of the texel's,
+// so it rounds to the texel's own bytes), and those texels are all
+// opaque, or fully transparent when transparentKeeps (premultiplied: every byte 0;
+// straight: alpha 0): texels[i] gets texel x0 + i's bytes (R, G, B, A) and flags[i]
+// kMTLFragmentTexel for an opaque texel, kMTLFragmentKeep for a transparent one; true.
+// Otherwise false with flags untouched. The coordinates are computed exactly as
+// sampleSpan computes them, point by point.
+inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv,
+                            int n, float dudy, float dvdy, bool premultiplied, bool transparentKeeps,
+                            uint32_t* texels, unsigned char* flags) {
+  if (!t || n <= 0 || dv != 0.0f || !std::isfinite(du) || t->pixelFormat() != MTLPixelFormatRGBA8Unorm) return false;
+  static const MTLSamplerDescriptor kDefault{};
+  const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
+  const float lod = levelOfDetail(t, du, dv, dudy, dvdy);
+  if (d.mipFilter != MTLSamplerMipFilterNotMipmapped && t->mipmapLevelCount() > 1 && lod > 0.0f) return false;
+  const bool linear = (lod > 0.0f ? d.minFilter : d.magFilter) != MTLSamplerMinMagFilterNearest;
+  const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
+  constexpr float kNear = 3e-4f;
+  auto clampf = [](float v) { return v != v ? 0.0f : (v < -1e8f ? -1e8f : (v > 1e8f ? 1e8f : v)); };
+  // The texel index a coordinate reads, before addressing, or INT_MIN when its weight is spread.
+  auto index = [&](float f) {
+    if (!linear) return detail::floorInt(f);
+    f -= 0.5f;
+    const int i0 = detail::floorInt(f);
+    const float a = f - float(i0);
+    return a <= kNear ? i0 : (a >= 1.0f - kNear ? i0 + 1 : INT_MIN);
+  };
+  const int row = index(clampf(v0 * float(h)));
+  const int x0 = index(clampf(u0 * float(w)));
+  // Indices inside the texture read themselves under every addressing mode.
+  if (row < 0 || row >= h || x0 < 0 || x0 > w - n) return false;
+  int i = 1;
+#if defined(__SSE2__)
+  {
+    const __m128 vu0 = _mm_set1_ps(u0), vdu = _mm_set1_ps(du), fw = _mm_set1_ps(float(w));
+    const __m128 lo = _mm_set1_ps(-1e8f), hi = _mm_set1_ps(1e8f), shift = _mm_set1_ps(linear ? 0.5f : 0.0f);
+    const __m128 nearLo = _mm_set1_ps(kNear), nearHi = _mm_set1_ps(1.0f - kNear);
+    for (; i + 4 <= n; i += 4) {
+      const __m128i lane = _mm_setr_epi32(i, i + 1, i + 2, i + 3);
+      __m128 f = _mm_mul_ps(_mm_add_ps(vu0, _mm_mul_ps(vdu, _mm_cvtepi32_ps(lane))), fw);
+      f = _mm_and_ps(f, _mm_cmpord_ps(f, f));
+      f = _mm_sub_ps(_mm_min_ps(_mm_max_ps(f, lo), hi), shift);
+      const __m128i t0 = _mm_cvttps_epi32(f);
+      const __m128i i0 = _mm_add_epi32(t0, _mm_castps_si128(_mm_cmplt_ps(f, _mm_cvtepi32_ps(t0))));
+      __m128i ix = i0;
+      if (linear) {
+        const __m128 a = _mm_sub_ps(f, _mm_cvtepi32_ps(i0));
+        const __m128 up = _mm_cmpge_ps(a, nearHi);
+        if (_mm_movemask_ps(_mm_or_ps(_mm_cmple_ps(a, nearLo), up)) != 0xF) return false;
+        ix = _mm_sub_epi32(i0, _mm_castps_si128(up));
+      }
+      const __m128i want = _mm_add_epi32(_mm_set1_epi32(x0), lane);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(ix, want)) != 0xFFFF) return false;
+    }
+  }
+#endif
+  for (; i < n; i++)
+    if (index(clampf((u0 + du * float(i)) * float(w))) != x0 + i) return false;
+  const unsigned char* src = t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+  std::memcpy(texels, src, size_t(n) * 4);
+  constexpr uint32_t kAlpha = 0xFF000000u;
+  bool allOpaque = true;
+  for (int k = 0; k < n; k++) allOpaque &= (texels[k] & kAlpha) == kAlpha;
+  if (allOpaque) {
+    std::memset(flags, kMTLFragmentTexel, size_t(n));
+    return true;
+  }
+  if (!transparentKeeps) return false;
+  for (int k = 0; k < n; k++) {
+    const uint32_t a = texels[k] & kAlpha;
+    if (a != kAlpha && (premultiplied ? texels[k] != 0 : a != 0)) return false;
+  }
+  for (int k = 0; k < n; k++) flags[k] = (texels[k] & kAlpha) == kAlpha ? kMTLFragmentTexel : kMTLFragmentKeep;
+  return true;
 }
 
 }  // namespace mtlsw

@@ -170,6 +170,11 @@ struct MTLViewport {
   double originX, originY, width, height, znear, zfar;
 };
 
+// Pixels outside the scissor rectangle are not drawn.
+struct MTLScissorRect {
+  NSUInteger x, y, width, height;
+};
+
 // Largest texture side and buffer length the device accepts.
 inline constexpr NSUInteger kMTLMaxTextureSide = 16384;
 inline constexpr NSUInteger kMTLMaxBufferLength = NSUInteger(1) << 30;
