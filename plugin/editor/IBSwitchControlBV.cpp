@@ -37,6 +37,7 @@ void IBSwitchControlBV::OnMouseOut()
 void IBSwitchControlBV::Draw(IGfx& g)
 {
   if (!mVisible) return;
-  if (mHoverHighlight && mMouseOver) g.FillRoundRect(mHighlightColour, editorbv::FrameRectIn(mRECT, mBitmap), 2.f, &mBlend);
+  if (mHoverHighlight && mMouseOver)
+    g.FillRoundRect(mHighlightColour, editorbv::FrameRectIn(mRECT, mBitmap), 2.f, &mBlend);
   DrawBitmap(g);
 }

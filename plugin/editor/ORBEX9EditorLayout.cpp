@@ -6,6 +6,7 @@
 
 #include "graphics/IGfx.h"
 #include "graphics/controls/IControlLibrary.h"
+#include "plugin/editor/EditorControlSupport.h"
 #include "plugin/editor/IBBitmapControlBV.h"
 #include "plugin/editor/IBCornerResizerControlBV.h"
 #include "plugin/editor/IBInfoMenuBV.h"
@@ -23,6 +24,7 @@
 #include <vector>
 
 using namespace fx::gfx;
+using editorbv::FrameRectAt;
 
 namespace {
 
@@ -32,12 +34,6 @@ constexpr const char* kShortCode = "orbx";
 IText Style(const char* font, float size, const IColor& colour, int32_t align)
 {
   return IText(size, colour, font, align, kVAlignMiddle, 0.f, IColor(255, 255, 255, 255), IColor(255, 0, 0, 0));
-}
-
-// The rectangle of one frame at (x, y).
-IRECT FrameAt(float x, float y, const IBitmap& bitmap)
-{
-  return IRECT(x, y, x + static_cast<float>(bitmap.FW()), y + static_cast<float>(bitmap.FH()));
 }
 
 // The group's bounds: from the first button's origin to the largest right and bottom edges.
@@ -65,6 +61,18 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
   }
   if (g.NControls() > 0) return; // laid out already (a resize lays out again)
 
+  // Attaches a control with its tooltip and returns its position in the list; a control the
+  // editor could not take is deleted and gives -1.
+  auto attach = [&g](IControl* control, const char* tooltip = nullptr, int tag = -1) {
+    if (!g.AttachControl(control, tag))
+    {
+      delete control;
+      return -1;
+    }
+    if (tooltip) control->SetTooltip(tooltip);
+    return g.NControls() - 1;
+  };
+
   g.LoadFont("Roboto-Regular", "Roboto-Regular.ttf");
   g.LoadFont("Verdana Normal", "verdana.ttf");
   g.LoadFont("Verdana Bold", "verdanab.ttf");
@@ -73,9 +81,9 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
   g.EnableMouseOver(true);
   g.EnableMultiTouch(false);
 
-  g.AttachControl(new IVParameterControlHiddenBV(kGUIScale));
-  g.AttachControl(new IVParameterControlHiddenBV(kTooltips));
-  g.AttachControl(new IVParameterControlHiddenBV(kUpdateCheck));
+  attach(new IVParameterControlHiddenBV(kGUIScale));
+  attach(new IVParameterControlHiddenBV(kTooltips));
+  attach(new IVParameterControlHiddenBV(kUpdateCheck));
 
   const IBitmap resize = g.LoadBitmap("button_resize.png", 2);
   g.AttachCornerResizer(new IBCornerResizerControlBV(g.GetBounds(), resize, -1, -1, kActionScaleFromControl,
@@ -90,14 +98,7 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
   const IText presetName = Style("Verdana Normal", 17.f, IColor(255, 211, 212, 213), kAlignCenter);
   const IColor valueBox(223, 36, 36, 36);
 
-  // The last attached control's position in the list.
-  auto last = [&g] { return g.NControls() - 1; };
-  auto attach = [&g](IControl* control, const char* tooltip = nullptr, int tag = -1) {
-    g.AttachControl(control, tag);
-    if (tooltip) control->SetTooltip(tooltip);
-  };
-
-  g.AttachControl(new IBBitmapControlBV(0, 0, g.LoadBitmap("background.png", 1)));
+  attach(new IBBitmapControlBV(0, 0, g.LoadBitmap("background.png", 1)));
 
   const IBitmap bigKnob = g.LoadBitmap("Knob_big.png", 51);
   const IBitmap smallKnobBitmap = g.LoadBitmap("Knob_small.png", 51);
@@ -106,8 +107,7 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
                                     false, true, 4.0, 0.f);
   };
   attach(knob(60, 104, kGain, bigKnob, largeKnob, 6), "Gain");
-  attach(knob(858, 104, kCeiling, bigKnob, largeKnob, 6), "Ceiling");
-  mControls.ceilingKnob = last();
+  mControls.ceilingKnob = attach(knob(858, 104, kCeiling, bigKnob, largeKnob, 6), "Ceiling");
   attach(knob(163, 132, kAttack, smallKnobBitmap, smallKnob, 8), "Attack");
   attach(knob(232, 132, kRelease, smallKnobBitmap, smallKnob, 8), "Release");
   attach(knob(718, 132, kDrive, smallKnobBitmap, smallKnob, 6), "Drive");
@@ -121,13 +121,13 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
   attach(new IBSwitchControlBV(864, 76, g.LoadBitmap("outputmode.png", 2), koutputmode), "Ceiling/volume mode");
 
   const IBitmap vu = g.LoadBitmap("buttonVU.png", 2);
-  const std::vector<IRECT> vuButtons = {FrameAt(459, 62, vu), FrameAt(485, 62, vu), FrameAt(511, 62, vu)};
+  const std::vector<IRECT> vuButtons = {FrameRectAt(459, 62, vu), FrameRectAt(485, 62, vu), FrameRectAt(511, 62, vu)};
   attach(new IBRadioButtonsControl3(GroupBounds(vuButtons), kMeterMode, vuButtons[0], vu, vuButtons[1], vu,
                                     vuButtons[2], vu, false),
          "Meter mode: IN/GR/OUT");
   const IBitmap os = g.LoadBitmap("buttonOS.png", 2);
-  const std::vector<IRECT> osButtons = {FrameAt(441, 231, os), FrameAt(466, 231, os), FrameAt(491, 231, os),
-                                        FrameAt(516, 231, os), FrameAt(541, 231, os)};
+  const std::vector<IRECT> osButtons = {FrameRectAt(441, 231, os), FrameRectAt(466, 231, os), FrameRectAt(491, 231, os),
+                                        FrameRectAt(516, 231, os), FrameRectAt(541, 231, os)};
   attach(new IBRadioButtonsControl5(GroupBounds(osButtons), kOSMode, osButtons[0], os, osButtons[1], os, osButtons[2],
                                     os, osButtons[3], os, osButtons[4], os, false),
          "Oversampling: 1x-16x");
@@ -141,40 +141,37 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
   // the next layer.
   constexpr int kMeterX[2] = {307, 505};
   const IBitmap face = g.LoadBitmap("VUbase.png", 1);
-  for (int x : kMeterX) g.AttachControl(new IBBitmapControlBV(x, 94, face));
+  for (int x : kMeterX) attach(new IBBitmapControlBV(x, 94, face));
   for (int m = 0; m < 2; ++m)
   {
     const float x = static_cast<float>(kMeterX[m] + 10);
     auto* text = new IVTextControlBV(IRECT(x, 186, x + 44, 198), "-144.0", readout, IColor(0, 0, 0, 0), false);
     text->SetIgnoreMouse(true);
-    g.AttachControl(text);
-    mControls.readouts[m] = last();
+    mControls.readouts[m] = attach(text);
   }
   const IBitmap label = g.LoadBitmap("VULabel.png", 2);
   for (int m = 0; m < 2; ++m)
   {
-    g.AttachControl(new IBBitmapControlBV(kMeterX[m] + 78, 160, label));
-    mControls.meterScaleLabels[m] = last();
+    mControls.meterScaleLabels[m] = attach(new IBBitmapControlBV(kMeterX[m] + 78, 160, label));
   }
   // needles: left level, left held level, right level, right held level
   const IBitmap held = g.LoadBitmap("VUneedle1.png", 51);
   for (int m = 0; m < 2; ++m)
   {
-    g.AttachControl(new IBBitmapControlBV(kMeterX[m], 94, held));
-    mControls.needles[2 * m + 1] = last();
+    mControls.needles[2 * m + 1] = attach(new IBBitmapControlBV(kMeterX[m], 94, held));
   }
   const IBitmap level = g.LoadBitmap("VUneedle.png", 51);
   for (int m = 0; m < 2; ++m)
   {
-    g.AttachControl(new IBBitmapControlBV(kMeterX[m], 94, level));
-    mControls.needles[2 * m] = last();
+    mControls.needles[2 * m] = attach(new IBBitmapControlBV(kMeterX[m], 94, level));
   }
   const IBitmap glass = g.LoadBitmap("VUglass.png", 1);
-  for (int x : kMeterX) g.AttachControl(new IBBitmapControlBV(x, 94, glass));
+  for (int x : kMeterX) attach(new IBBitmapControlBV(x, 94, glass));
 
   const IRECT nameRect(400, 8, 600, 30), textRect(404, 8, 576, 30);
   const IBitmap previous = g.LoadBitmap("button_previous.png", 2), next = g.LoadBitmap("button_next.png", 2);
-  const IRECT presetBounds = nameRect.Union(textRect).Union(FrameAt(604, 8, previous)).Union(FrameAt(626, 8, next));
+  const IRECT presetBounds =
+    nameRect.Union(textRect).Union(FrameRectAt(604, 8, previous)).Union(FrameRectAt(626, 8, next));
   attach(new IBPresetMenuBV(this, presetBounds, nameRect, textRect, 604, 8, previous, 626, 8, next, presetName,
                             kActionLoadPreset, kActionSavePreset, kActionSaveDefault, kActionScanPresets, -1, -1,
                             &mPresetLists, fx::FxString(GetDataFolder()), "qvs", 20, true, false),
@@ -189,8 +186,8 @@ void ORBEX9::LayoutEditor(IGfx* pGraphics)
                           kActionScaleFromParam, {}, {}, {}, menuParams, kActionFixedScale),
          "Plugin info and options", kInfoMenuTag);
 
-  g.AttachControl(new IBUpdateControlBV(279, 18, g.LoadBitmap("iconupdateavailable.png", 2), kActionUpdateCheck));
-  mControls.updateIcon = last();
+  mControls.updateIcon =
+    attach(new IBUpdateControlBV(279, 18, g.LoadBitmap("iconupdateavailable.png", 2), kActionUpdateCheck));
 
   mControlsCreated = true;
   UpdateModeDisplays();
