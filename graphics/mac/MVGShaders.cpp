@@ -69,8 +69,7 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
       return maxf((std::fabs(px) - ex) * sx, (std::fabs(py) - ey) * sy);
     };
     float b0 = 0, b1 = 0;
-    const float o0 = outside(0, b0), o1 = outside(n - 1, b1);
-    const bool inside = maxf(o0, o1) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
+    const bool inside = n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
     full = inside;
     for (int i = 0; i < n && !inside; i++) {
       const float fi = float(first + i);

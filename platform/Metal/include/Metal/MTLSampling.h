@@ -499,6 +499,8 @@ inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float
                             int n, float dudy, float dvdy, bool premultiplied, bool transparentKeeps,
                             uint32_t* texels, unsigned char* flags) {
   if (!t || n <= 0 || dv != 0.0f || !std::isfinite(du) || t->pixelFormat() != MTLPixelFormatRGBA8Unorm) return false;
+  // Runs that step by anything but one texel per pixel are turned away at once.
+  if (n > 1 && !(std::fabs(du * float(t->levelWidth(0)) - 1.0f) <= 1e-3f)) return false;
   static const MTLSamplerDescriptor kDefault{};
   const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
   const float lod = levelOfDetail(t, du, dv, dudy, dvdy);
