@@ -117,6 +117,7 @@ OSStatus IFxAU::InitializeUnit()
 
   OnParamReset(static_cast<EParamSource>(0));
   OnActivate(true);
+  mForgetPulledTime.store(true, std::memory_order_release);
   mActive.store(true, std::memory_order_release);
   return noErr;
 }
@@ -124,10 +125,15 @@ OSStatus IFxAU::InitializeUnit()
 void IFxAU::UninitializeUnit()
 {
   mActive.store(false, std::memory_order_release);
+  mForgetPulledTime.store(true, std::memory_order_release);
   OnActivate(false);
 }
 
-void IFxAU::ResetUnit() { OnReset(); }
+void IFxAU::ResetUnit()
+{
+  mForgetPulledTime.store(true, std::memory_order_release);
+  OnReset();
+}
 
 bool IFxAU::IsIOConfigLegal() const
 {

@@ -19,6 +19,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 
 #include <atomic>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -169,7 +170,12 @@ private:
 
   // Set by Initialize, cleared by Uninitialize (main thread); render refuses to run without it.
   std::atomic<bool> mActive{false};
-  double mLastPulledSampleTime = -1.0;  // render thread
+  // The sample time the inputs were last pulled for: the output buses of one render cycle
+  // share one pull. Render thread; Initialize, Uninitialize and Reset only ask, through the
+  // flag, for it to be forgotten before the next render, so a host that starts again at the
+  // same sample time is asked for its new input.
+  double mLastPulledSampleTime = std::numeric_limits<double>::quiet_NaN();
+  std::atomic<bool> mForgetPulledTime{false};
   FxString mCocoaViewName;
   AudioComponentInstance mCI = nullptr;
   // Host callbacks and MIDI output callback: set on the main thread, read by the render thread

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace fx {
 
@@ -167,6 +168,8 @@ OSStatus IFxAU::RenderUnit(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
 
   if (!midiEffect)
   {
+    if (mForgetPulledTime.exchange(false, std::memory_order_acq_rel))
+      mLastPulledSampleTime = std::numeric_limits<double>::quiet_NaN();
     if (!SameSampleTime(pTimeStamp->mSampleTime, mLastPulledSampleTime))
     {
       const OSStatus status = PullInputs(pTimeStamp, nFrames);

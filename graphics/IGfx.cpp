@@ -131,6 +131,13 @@ void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize, 
   if (mLayoutOnResize) mDelegate->LayoutUI(this);
 }
 
+void IGfx::SetScaleConstraints(float scaleA, float scaleB)
+{
+  if (!UsableScale(scaleA) || !UsableScale(scaleB)) return;
+  mMinScale = std::min(scaleA, scaleB);
+  mMaxScale = std::max(scaleA, scaleB);
+}
+
 void IGfx::SetStrictDrawing(bool strict)
 {
   mStrict = strict;

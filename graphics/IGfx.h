@@ -87,6 +87,9 @@ public:
   float GetScreenScale() const { return mScreenScale; }
   float GetMinScale() const { return mMinScale; }
   float GetMaxScale() const { return mMaxScale; }
+  /** The draw scale's limits become the smaller and the larger of the two; a limit that is not a
+   *  positive number leaves both as they were. */
+  void SetScaleConstraints(float scaleA, float scaleB);
   /** Screen scale × draw scale. */
   virtual float GetTotalScale() const { return mScreenScale * mDrawScale; }
 
@@ -303,6 +306,9 @@ public:
   /** The touches that hold the control. */
   std::vector<uint64_t> GetTouchesForControl(const IControl* control) const;
   int GetMouseOverIdx() const { return mMouseOverIdx; }
+  /** Overrides the reported mouse-over index (a control that commits a prompt it opened while
+   *  the pointer was elsewhere); the mouse-over control itself is unchanged. */
+  void SetMouseOverIdx(int idx) { mMouseOverIdx = idx; }
   IControl* GetMouseOver() const { return mMouseOver; }
   void GetLastMouseDownPoint(float& x, float& y) const
   {
@@ -313,6 +319,8 @@ public:
   void StartResizeGesture() { mResizingInProcess = true; }
   bool GetResizingInProcess() const { return mResizingInProcess; }
   EResizerMode GetResizerMode() const { return mResizerMode; }
+  /** How the next corner-resizer drag acts (a resizer of the product's picks it at each press). */
+  void SetResizerMode(EResizerMode mode) { mResizerMode = mode; }
   bool CursorIsHidden() const { return mCursorHidden; }
   bool CursorIsLocked() const { return mCursorLock; }
   ECursor GetCursorType() const { return mCursorType; }

@@ -87,7 +87,6 @@ ORBEX9::ORBEX9(const fx::IAUCreateInfo& info)
 
 ORBEX9::~ORBEX9()
 {
-  mEditorLink.reset();
   mExtraParams.Empty(true);
   mPresetLists.mFactory.Empty(true);
   mPresetLists.mScanned.Empty(true);
@@ -165,6 +164,19 @@ int ORBEX9::MakeFactoryPresets()
   return 5;
 }
 
+bool ORBEX9::CopyPresetToSlot(const fx::IPreset* record, int slot)
+{
+  fx::IPreset* preset = GetPreset(slot);
+  if (!record || !preset) return false;
+  if (preset != record)
+  {
+    preset->mChunk = record->mChunk;
+    preset->SetName(record->mName);
+  }
+  preset->mInitialized = true;
+  return true;
+}
+
 void ORBEX9::InitPlugControls()
 {
   SetMakeGraphicsFunc([this]() {
@@ -184,8 +196,23 @@ void ORBEX9::OnUIClose()
 {
   mEditorOpen = false;
   mControlsCreated = false;
-  mEditorLink.reset();
   fx::IFxAU::OnUIClose();
+}
+
+fx::gfx::IGfx* ORBEX9::GetEditor() const { return dynamic_cast<fx::gfx::IGfx*>(GetUI()); }
+
+fx::gfx::IControl* ORBEX9::EditorControl(int idx) const
+{
+  fx::gfx::IGfx* ui = GetEditor();
+  return ui ? ui->GetControl(idx) : nullptr;
+}
+
+void ORBEX9::ShowControlValue(int idx, double value) const
+{
+  fx::gfx::IControl* control = EditorControl(idx);
+  if (!control || control->GetValue() == value) return;
+  control->SetValue(value);
+  control->SetDirty(true);
 }
 
 void ORBEX9::OnHostIdentified()

@@ -13,7 +13,6 @@
 #include "core/FxPtrList.h"
 #include "core/IParam.h"
 #include "plugin/ICMessageBox.h"
-#include "plugin/IEditorLinkBV.h"
 #include "plugin/IExtPDCHandler.h"
 #include "plugin/IMPlugPaths.h"
 #include "plugin/IXMLParameters.h"
@@ -29,6 +28,7 @@
 #include <utility>
 
 namespace fx::gfx {
+class IControl;
 class IGfx;
 }
 
@@ -52,6 +52,9 @@ public:
   };
 
   static constexpr int kFixedGUIScaleTag = 29;
+  /** Tags of the editor's preset menu and plugin menu. */
+  static constexpr int kPresetMenuTag = 3;
+  static constexpr int kInfoMenuTag = 1;
   static constexpr const char* kUpdateCheckURLFormat =
     "https://www.brimvaldex.com/productversioncheck?product=%s&version=%s";
 
@@ -98,6 +101,8 @@ public:
 
   // ---- Idle helpers ----
   void UpdateMeterReadouts();
+  /** The update icon shows whether an update is available (it is redrawn only on a change). */
+  void UpdateUpdateIcon();
   /** Builds the about text and shows it in the editor's message box titled "About". */
   void MakeAboutText();
   /** The about text itself (lines ended by line feeds). */
@@ -108,14 +113,14 @@ public:
   static const char* HostDisplayName(int hostCode);
 
   // ---- Editor hooks ----
-  /** The editor object for this plug-in; supplied by the product editor (null without one). */
+  /** The editor object for this plug-in (null when none can be made). */
   fx::gfx::IGfx* CreateEditorGraphics(fx::IEditorDelegate* pDelegate, int width, int height, int fps, float scale);
-  /** Builds and attaches the editor's controls; supplied by the product editor. */
+  /** Builds and attaches the editor's controls, once per editor object; an editor that cannot
+   *  draw gets none and the plug-in stops offering an editor. */
   void LayoutEditor(fx::gfx::IGfx* pGraphics);
-  /** The layout hands over its link to the editor it built; dropped when the editor closes. */
-  void SetEditorLink(std::unique_ptr<IEditorLinkBV> link) { mEditorLink = std::move(link); }
-  IEditorLinkBV* GetEditorLink() const { return mEditorLink.get(); }
-  ControlIndices& GetControlIndices() { return mControls; }
+  /** The editor while its window is open, else null. */
+  fx::gfx::IGfx* GetEditor() const;
+  const ControlIndices& GetControlIndices() const { return mControls; }
   MeterScale& GetMeterScale() { return mMeterScale; }
   void AddMeterCalibrationPoint(double dB, double position) { mMeterScale.AddPoint(dB, position); }
   void SetControlsCreated(bool created) { mControlsCreated = created; }
@@ -126,6 +131,9 @@ public:
   /** "Fixed GUI Scale" (tag 29), or null for another tag. */
   fx::IParam* GetExtraParam(int tag) const { return tag == mExtraParamTag ? mExtraParams.Get(0) : nullptr; }
   PresetLists& GetPresetLists() { return mPresetLists; }
+  /** Copies the record's state and name into the preset of that index and marks it initialised;
+   *  false for a missing record or index. */
+  bool CopyPresetToSlot(const fx::IPreset* record, int slot);
   bool AboutRequested() const { return mAboutRequested; }
   bool UpdatePageRequested() const { return mUpdatePageRequested; }
 
@@ -136,6 +144,8 @@ public:
   static bool UpdateCheckDone();
   /** Forgets the process-wide update flags (tests). */
   static void ResetUpdateFlags();
+  /** Marks an update as available or not, as a finished version check does (tests). */
+  static void SetUpdateAvailable(bool available);
 
 private:
   static fx::IFxConfig MakeConfig();
@@ -171,7 +181,11 @@ private:
   fx::FxPtrList<fx::IParam> mExtraParams;
   int mExtraParamTag = -1;
 
+  // The editor's control at a kept position; null without an open editor or such a control.
+  fx::gfx::IControl* EditorControl(int idx) const;
+  // Sets a control's value and marks it dirty, unless it already shows that value.
+  void ShowControlValue(int idx, double value) const;
+
   ControlIndices mControls;
   MeterScale mMeterScale;
-  std::unique_ptr<IEditorLinkBV> mEditorLink;
 };

@@ -4,7 +4,8 @@
 #include "plugin/ORBEX9.h"
 
 #include "core/HostCode.h"
-#include "core/IGfxLink.h"
+#include "graphics/IGfx.h"
+#include "graphics/ITextControl.h"
 #include "plugin/dsp/LimiterMeters.h"
 
 #include <atomic>
@@ -39,6 +40,7 @@ const char* ORBEX9::HostDisplayName(int hostCode)
 
 bool ORBEX9::UpdateAvailable() { return sUpdateAvailable.load(); }
 bool ORBEX9::UpdateCheckDone() { return sUpdateCheckDone.load(); }
+void ORBEX9::SetUpdateAvailable(bool available) { sUpdateAvailable.store(available); }
 void ORBEX9::ResetUpdateFlags()
 {
   sUpdateCheckDone.store(false);
@@ -54,10 +56,11 @@ void ORBEX9::OnIdle()
     if (GetLatency() != wanted) ReportLatency(wanted);
   }
 
-  fx::gfx::IGfxLink* ui = GetUI();
+  fx::gfx::IGfx* ui = GetEditor();
   if (!mEditorOpen || !ui) return;
 
-  if (mGUIScaleChanged.load(std::memory_order_relaxed) && !(mEditorLink && mEditorLink->IsPopupMenuOpen()))
+  const fx::gfx::IPopupMenuControlBase* popup = ui->GetPopupMenuControl();
+  if (mGUIScaleChanged.load(std::memory_order_relaxed) && !(popup && popup->GetState() > 0))
   {
     mGUIScaleChanged.store(false, std::memory_order_relaxed);
     ui->Resize(orbex9::kEditorWidth, orbex9::kEditorHeight, static_cast<float>(GetGUIScale()), true);
@@ -79,27 +82,31 @@ void ORBEX9::OnIdle()
 
   if (mModeDisplaysDue.exchange(false, std::memory_order_relaxed)) UpdateModeDisplays(true);
 
-  if (mEditorLink)
-  {
-    IEditorLinkBV& link = *mEditorLink;
-    const int icon = mControls.updateIcon;
-    if (icon >= 0 && icon < link.NControls())
-    {
-      const double v = link.GetControlValue(icon);
-      const bool available = sUpdateAvailable.load();
-      if (available && v == 0.0) link.SetControlValue(icon, 1.0);
-      else if (v == 1.0 && !available) link.SetControlValue(icon, 0.0);
-    }
-    if (TakePendingMessage()) link.ShowMessageBox(GetMessageText(), GetMessageCaption());
-  }
+  UpdateUpdateIcon();
+  if (TakePendingMessage()) ui->ShowMessageBox(GetMessageText(), GetMessageCaption(), fx::gfx::kMB_OK);
 
   if (mEngine.ConsumeRefresh()) UpdateMeterReadouts();
 }
 
+void ORBEX9::UpdateUpdateIcon()
+{
+  fx::gfx::IControl* icon = EditorControl(mControls.updateIcon);
+  if (!icon) return;
+  const double v = icon->GetValue();
+  const bool available = sUpdateAvailable.load();
+  double target = v;
+  if (available && v == 0.0) target = 1.0;
+  else if (v == 1.0 && !available) target = 0.0;
+  if (target == v) return;
+  icon->SetValue(target);
+  // The icon may keep its own value (it ignores values from outside): redraw only what changed,
+  // not the same picture on every tick.
+  if (icon->GetValue() != v) icon->SetDirty(false);
+}
+
 void ORBEX9::UpdateMeterReadouts()
 {
-  if (!mEditorLink) return;
-  IEditorLinkBV& link = *mEditorLink;
+  if (!GetEditor()) return;
 
   // Left fast, left hold, right fast, right hold of the selected source.
   static constexpr int kSources[3][4] = {
@@ -111,23 +118,17 @@ void ORBEX9::UpdateMeterReadouts()
   for (int k = 0; k < 4; ++k)
     dB[k] = (mode >= 0 && mode <= 2) ? MeterDB(mEngine.MeterOutput(kSources[mode][k])) : -100.0;
 
-  for (int k = 0; k < 4; ++k)
-  {
-    const int idx = mControls.needles[k];
-    if (idx < 0 || idx >= link.NControls()) continue;
-    const double position = mMeterScale.Map(dB[k]);
-    if (link.GetControlValue(idx) != position) link.SetControlValue(idx, position);
-  }
+  for (int k = 0; k < 4; ++k) ShowControlValue(mControls.needles[k], mMeterScale.Map(dB[k]));
 
   const double holds[2] = {dB[1], dB[3]};
   for (int k = 0; k < 2; ++k)
   {
-    const int idx = mControls.readouts[k];
-    if (idx < 0 || idx >= link.NControls()) continue;
+    auto* readout = dynamic_cast<fx::gfx::ITextControl*>(EditorControl(mControls.readouts[k]));
+    if (!readout) continue;
     char text[64];
     if (holds[k] <= -144.0) std::snprintf(text, sizeof(text), "-INF");
     else std::snprintf(text, sizeof(text), "%.2lf", holds[k]);
-    link.SetControlText(idx, text);
+    readout->SetStr(text);
   }
 }
 
@@ -155,18 +156,19 @@ void ORBEX9::MakeAboutText()
 {
   fx::FxString text;
   GetAboutText(text);
-  if (mEditorLink) mEditorLink->ShowMessageBox(text.Get(), "About");
+  if (fx::gfx::IGfx* ui = GetEditor()) ui->ShowMessageBox(text.Get(), "About", fx::gfx::kMB_OK);
 }
 
 bool ORBEX9::OpenUpdateCheck(const char* productName, const char* version, const char* urlFormat)
 {
   std::string product(productName ? productName : "");
   if (product.size() >= 5 && product.compare(product.size() - 5, 5, "nogpu") == 0) product.resize(product.size() - 5);
-  if (!urlFormat || !mEditorLink) return false;
+  fx::gfx::IGfx* ui = GetEditor();
+  if (!urlFormat || !ui) return false;
 
   char url[1024];
   std::snprintf(url, sizeof(url), urlFormat, product.c_str(), version ? version : "");
-  mEditorLink->OpenURL(url);
-  mEditorLink->ReleaseMouseCapture();
+  ui->OpenURL(url);
+  ui->ReleaseMouseCapture();
   return false;
 }

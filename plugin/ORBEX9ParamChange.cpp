@@ -3,7 +3,8 @@
 #include "plugin/ORBEX9.h"
 
 #include "core/HostCode.h"
-#include "core/IGfxLink.h"
+#include "graphics/IGfx.h"
+#include "plugin/editor/IBPresetMenuBV.h"
 
 #include <cmath>
 #include <cstring>
@@ -71,7 +72,7 @@ void ORBEX9::ApplyParam(int paramIdx, bool mayTouchEditor)
       {
         mTooltips.store(iv, std::memory_order_relaxed);
         if (!mayTouchEditor) mModeDisplaysDue.store(true, std::memory_order_relaxed);
-        else if (GetUI() && mEditorLink) mEditorLink->EnableTooltips(iv > 0);
+        else if (fx::gfx::IGfx* ui = GetEditor()) ui->EnableTooltips(iv > 0);
       }
       break;
     case kMeterMode:
@@ -98,12 +99,12 @@ void ORBEX9::RunAction(int actionIdx)
     case kActionLoadPreset:
     case kActionSavePreset:
     {
-      if (!hasEditor || !mEditorLink) break;
-      fx::FxString path;
-      mEditorLink->GetPresetMenuPath(path);
-      if (path.Empty()) break;
-      if (actionIdx == kActionLoadPreset) LoadPresetFile(path.Get());
-      else WritePresetFile(path.Get(), PresetNameFromPath(path.Get()).c_str());
+      fx::gfx::IGfx* ui = GetEditor();
+      const auto* menu = ui ? dynamic_cast<const IBPresetMenuBV*>(ui->FindControlWithTag(kPresetMenuTag)) : nullptr;
+      if (!menu || !*menu->GetFilePath()) break;
+      const std::string path = menu->GetFilePath();
+      if (actionIdx == kActionLoadPreset) LoadPresetFile(path.c_str());
+      else WritePresetFile(path.c_str(), PresetNameFromPath(path.c_str()).c_str());
       break;
     }
     case kActionSaveDefault:
@@ -198,16 +199,12 @@ void ORBEX9::UpdateModeDisplays(bool mayTouchEditor)
     mModeDisplaysDue.store(true, std::memory_order_relaxed);
     return;
   }
-  if (!GetUI() || !mEditorLink || !mControlsCreated || mEditorLink->NControls() < 1) return;
-  IEditorLinkBV& link = *mEditorLink;
-  link.EnableTooltips(mTooltips.load(std::memory_order_relaxed) >= 1);
+  fx::gfx::IGfx* ui = GetEditor();
+  if (!ui || !mControlsCreated || ui->NControls() < 1) return;
+  ui->EnableTooltips(mTooltips.load(std::memory_order_relaxed) >= 1);
 
   const double scaleValue = mMeterMode.load(std::memory_order_relaxed) != 1 ? 1.0 : 0.0;
-  for (int idx : mControls.meterScaleLabels)
-  {
-    if (idx < 0 || idx >= link.NControls()) continue;
-    if (link.GetControlValue(idx) != scaleValue) link.SetControlValue(idx, scaleValue);
-  }
-  if (mControls.ceilingKnob >= 0 && mControls.ceilingKnob < link.NControls())
-    link.SetControlLabel(mControls.ceilingKnob, mEngine.GetParams().ceilingMode == 1 ? "Volume" : "Ceiling");
+  for (int idx : mControls.meterScaleLabels) ShowControlValue(idx, scaleValue);
+  if (fx::gfx::IControl* ceiling = EditorControl(mControls.ceilingKnob))
+    ceiling->SetTooltip(mEngine.GetParams().ceilingMode == 1 ? "Volume" : "Ceiling");
 }

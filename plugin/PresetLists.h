@@ -20,4 +20,6 @@ struct PresetLists
   fx::IPreset mDefault;
   fx::FxPtrList<fx::IPreset> mFactory;
   fx::FxPtrList<fx::IPreset> mScanned;
+  /** Up while the editor's preset menu applies a factory or user preset. */
+  bool mLoading = false;
 };

@@ -20,7 +20,7 @@ VGpaint IGfxVG::MakeGradientPaint(const IPattern& pattern, const IBlend* blend)
   const IMatrix& m = pattern.mTransform;
   // The inverse maps the gradient's own space back to drawing space. A singular (or
   // non-finite) transform has none: the identity stands in, so no NaN reaches the paint.
-  double a = 1.0, b = 0.0, c = 0.0, d = 1.0, e = 0.0, f = 0.0;
+  double a = 1.0, c = 0.0, d = 1.0, e = 0.0, f = 0.0;
   const double det = m.mXX * m.mYY - m.mYX * m.mXY;
   if (std::isfinite(det) && std::fabs(det) >= 1e-6)
   {
@@ -28,7 +28,7 @@ VGpaint IGfxVG::MakeGradientPaint(const IPattern& pattern, const IBlend* blend)
     const double ie = -(ia * m.mTX + ic * m.mTY), iff = -(ib * m.mTX + id * m.mTY);
     if (std::isfinite(ie) && std::isfinite(iff))
     {
-      a = ia, b = ib, c = ic, d = id, e = ie, f = iff;
+      a = ia, c = ic, d = id, e = ie, f = iff;
     }
   }
   const VGcolor inner = VGColor(FirstStop(pattern).mColor, blend);

@@ -255,6 +255,51 @@ TEST_P(AUTestBothRoads, InputsArePulledOncePerTimeStamp)
   EXPECT_EQ(source.calls, 2);
 }
 
+// A host that stops, resets and plays something else from the same sample time (a loop
+// restarted, a take replaced) is asked for the new input, not given the last block again.
+TEST_P(AUTestBothRoads, ResetAndReinitialiseForgetTheLastPulledTime)
+{
+  struct Take
+  {
+    float value = 0.f;
+    int calls = 0;
+    static OSStatus Render(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 nFrames,
+                           AudioBufferList* list)
+    {
+      auto* take = static_cast<Take*>(refCon);
+      ++take->calls;
+      for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
+        std::fill_n(static_cast<float*>(list->mBuffers[c].mData), nFrames, take->value);
+      return noErr;
+    }
+  } take;
+  AudioUnit unit = Make(GetParam());
+  AURenderCallbackStruct cb{&Take::Render, &take};
+  ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  HostBuffers out(2, kFrames);
+  auto playsTake = [&](double t, float value) {
+    take.value = value;
+    const int before = take.calls;
+    EXPECT_EQ(Render(unit, t, out), noErr);
+    EXPECT_EQ(take.calls, before + 1);
+    EXPECT_EQ(out.Channel(0)[0], value);
+    EXPECT_EQ(out.Channel(1)[kFrames - 1], value);
+  };
+
+  playsTake(-1.0, 0.1f);  // a pre-roll that starts before zero is pulled too
+  playsTake(0.0, 0.2f);
+  ASSERT_EQ(AudioUnitReset(unit, kAudioUnitScope_Global, 0), noErr);
+  playsTake(0.0, 0.3f);
+  ASSERT_EQ(AudioUnitUninitialize(unit), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  playsTake(0.0, 0.4f);
+  // Within one cycle the same time stamp still shares one pull.
+  take.value = 0.5f;
+  ASSERT_EQ(Render(unit, 0.0, out), noErr);
+  EXPECT_EQ(out.Channel(0)[0], 0.4f);
+}
+
 TEST_P(AUTestBothRoads, HostBuffersWithoutMemoryReceiveTheAdaptersOutput)
 {
   AudioUnit unit = Make(GetParam());

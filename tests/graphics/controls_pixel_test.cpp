@@ -254,7 +254,7 @@ TEST(ControlPixels, SVGWithAndWithoutItsLayer)
     EXPECT_TRUE(Near(img, 120, 30, 255, 0, 0, 4)) << pass;
     EXPECT_TRUE(White(img, 140, 30)) << pass;
     ASSERT_TRUE(cached->GetLayer());
-    if (pass == 1) EXPECT_EQ(cached->GetLayer().get(), layer); // drawn again, not rebuilt
+    if (pass == 1) { EXPECT_EQ(cached->GetLayer().get(), layer); } // drawn again, not rebuilt
     layer = cached->GetLayer().get();
   }
 }

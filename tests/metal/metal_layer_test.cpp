@@ -62,6 +62,16 @@ struct Gpu {
     return device->newTextureWithDescriptor(d);
   }
 
+  void generateMipmaps(MTLTexture* t) {
+    MTLCommandBuffer* cb = queue->commandBuffer();
+    MTLBlitCommandEncoder* blit = cb->blitCommandEncoder();
+    blit->generateMipmapsForTexture(t);
+    blit->endEncoding();
+    cb->commit();
+    cb->waitUntilCompleted();
+    cb->release();
+  }
+
   MTLRenderPipelineState* pipeline(bool colour, MTLBlendFactor sRGB = MTLBlendFactorOne,
                                    MTLBlendFactor dRGB = MTLBlendFactorZero, MTLBlendFactor sA = MTLBlendFactorOne,
                                    MTLBlendFactor dA = MTLBlendFactorZero, bool blending = true) {
@@ -436,13 +446,7 @@ TEST(MetalLayer, TextureRegionsMipmapsAndSampling) {
   std::vector<uint8_t> level0(16);
   for (int i = 0; i < 16; i++) level0[i] = uint8_t(i * 10);
   mip->replaceRegion(MTLRegionMake2D(0, 0, 4, 4), 0, level0.data(), 4);
-  MTLCommandBuffer* cb = g.queue->commandBuffer();
-  MTLBlitCommandEncoder* blit = cb->blitCommandEncoder();
-  blit->generateMipmapsForTexture(mip);
-  blit->endEncoding();
-  cb->commit();
-  cb->waitUntilCompleted();
-  cb->release();
+  g.generateMipmaps(mip);
   uint8_t l1[4], l2;
   mip->getBytes(l1, 2, MTLRegionMake2D(0, 0, 2, 2), 1);
   mip->getBytes(&l2, 1, MTLRegionMake2D(0, 0, 1, 1), 2);
@@ -451,6 +455,71 @@ TEST(MetalLayer, TextureRegionsMipmapsAndSampling) {
   EXPECT_EQ(l2, (l1[0] + l1[1] + l1[2] + l1[3] + 2) / 4);
 
   for (auto* o : std::initializer_list<MTLObject*>{t, nearest, linear, repeat, bgra, r8, mip}) o->release();
+}
+
+// Odd sides halve rounding down, and each texel of the smaller level averages the whole
+// area it covers above: the last row and column are never dropped and every level keeps
+// the brightness of level 0.
+TEST(MetalLayer, MipLevelsOfOddSidesAverageEveryTexelAbove) {
+  Gpu g;
+  auto mipmapped = [&](MTLPixelFormat f, NSUInteger w, NSUInteger h, const std::vector<uint8_t>& px) {
+    MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(f, w, h, true);
+    MTLTexture* t = g.device->newTextureWithDescriptor(d);
+    t->replaceRegion(MTLRegionMake2D(0, 0, w, h), 0, px.data(), w * t->texelBytes());
+    g.generateMipmaps(t);
+    return t;
+  };
+  auto levelMean = [](MTLTexture* t, NSUInteger level, NSUInteger channel) {
+    const NSUInteger w = t->levelWidth(level), h = t->levelHeight(level), n = t->texelBytes();
+    std::vector<uint8_t> px(w * h * n);
+    t->getBytes(px.data(), w * n, MTLRegionMake2D(0, 0, w, h), level);
+    double sum = 0;
+    for (NSUInteger i = channel; i < px.size(); i += n) sum += px[i];
+    return sum / double(w * h);
+  };
+
+  // One lit texel at the end of a row of five: the second texel of the next level takes
+  // two fifths of it.
+  MTLTexture* row = mipmapped(MTLPixelFormatR8Unorm, 5, 1, {0, 0, 0, 0, 255});
+  ASSERT_EQ(row->mipmapLevelCount(), 3u);
+  uint8_t l1[2] = {1, 1}, l2 = 0;
+  row->getBytes(l1, 2, MTLRegionMake2D(0, 0, 2, 1), 1);
+  row->getBytes(&l2, 1, MTLRegionMake2D(0, 0, 1, 1), 2);
+  EXPECT_EQ(l1[0], 0);
+  EXPECT_EQ(l1[1], 102);
+  EXPECT_EQ(l2, 51);  // a fifth of the lit texel, as level 0 holds
+
+  // 13 x 11 -> 6 x 5 -> 3 x 2 -> 1 x 1: odd and even sides on both axes. Red is dark but
+  // for the last column and row; green is noise; blue lights the last column only.
+  const NSUInteger w = 13, h = 11;
+  std::vector<uint8_t> px(w * h * 4);
+  std::mt19937 rng(7);
+  for (NSUInteger y = 0; y < h; y++)
+    for (NSUInteger x = 0; x < w; x++) {
+      uint8_t* p = &px[(y * w + x) * 4];
+      p[0] = (x == w - 1 || y == h - 1) ? 255 : 0;
+      p[1] = uint8_t(rng() & 0xFF);
+      p[2] = x == w - 1 ? 200 : 0;
+      p[3] = 255;
+    }
+  MTLTexture* t = mipmapped(MTLPixelFormatRGBA8Unorm, w, h, px);
+  ASSERT_EQ(t->mipmapLevelCount(), 4u);
+  const NSUInteger sizes[4][2] = {{13, 11}, {6, 5}, {3, 2}, {1, 1}};
+  for (NSUInteger level = 0; level < 4; level++) {
+    EXPECT_EQ(t->levelWidth(level), sizes[level][0]);
+    EXPECT_EQ(t->levelHeight(level), sizes[level][1]);
+    for (NSUInteger c = 0; c < 4; c++)
+      EXPECT_NEAR(levelMean(t, level, c), levelMean(t, 0, c), 0.5 * double(level) + 1e-9)
+          << "level " << level << " channel " << c;
+  }
+  // The lit edge of level 0 is the lit edge of level 1, at the weight of its share.
+  uint8_t edge[6 * 5 * 4];
+  t->getBytes(edge, 6 * 4, MTLRegionMake2D(0, 0, 6, 5), 1);
+  EXPECT_EQ(edge[(0 * 6 + 5) * 4 + 2], 92);   // 200 * 6 / 13
+  EXPECT_EQ(edge[(0 * 6 + 4) * 4 + 2], 0);
+  EXPECT_EQ(edge[(4 * 6 + 0) * 4 + 0], 116);  // 255 * 5 / 11
+  EXPECT_EQ(edge[(3 * 6 + 0) * 4 + 0], 0);
+  for (MTLObject* o : std::initializer_list<MTLObject*>{row, t}) o->release();
 }
 
 TEST(MetalLayer, BlitCopiesFromBuffersWithinBounds) {

@@ -2,9 +2,9 @@
 // trips with identical audio, preset files through the editor's actions, settings, the
 // parameter-change handler.
 
-#include "FakeProductEditor.h"
 #include "ProductPlug.h"
 #include "ProductTestSupport.h"
+#include "tests/plugin/editor/EditorTestSupport.h"
 
 #include "core/IParamShape.h"
 #include "plugin/ORBEX9.h"
@@ -266,26 +266,28 @@ TEST(ProductClass, PresetFileActionsThroughTheEditor)
 {
   TempHome home;
   auto plug = MakePlug();
-  FakeEditor editor(*plug);
+  editortest::EditorDriver editor(*plug);
+  // The preset menu's file dialog answers path (empty: cancelled) for its item at pos.
+  auto throughMenu = [&](int pos, const std::string& path) {
+    editor.gfx->fileAnswer = path;
+    editor.gfx->menuPath = {pos};
+    editor.Click(450, 20);
+  };
+  constexpr int kLoadItem = 2, kSaveItem = 5;
 
   // Without an editor the file actions do nothing.
-  editor.mLog.presetPath = home.Product() + "/none.qvs";
   plug->OnParamChange(kActionSavePreset, fx::kUI);
-  EXPECT_FALSE(std::filesystem::exists(editor.mLog.presetPath));
   editor.Open();
   ASSERT_TRUE(plug->IsEditorOpen());
 
   // Save: the preset takes the file's name up to its last dot, blanks kept.
   plug->GetParam(kGain)->Set(4.5);
   plug->OnParamChange(kGain, fx::kUI);
-  editor.mLog.presetPath = home.Product() + "/my.preset.qvs";
-  plug->OnParamChange(kActionSavePreset, fx::kUI);
-  EXPECT_NE(ReadFile(editor.mLog.presetPath).find("<Preset name=\"my.preset\">"), std::string::npos);
-  editor.mLog.presetPath = home.Product() + "/with blanks .qvs";
-  plug->OnParamChange(kActionSavePreset, fx::kUI);
-  EXPECT_NE(ReadFile(editor.mLog.presetPath).find("<Preset name=\"with blanks \">"), std::string::npos);
-  editor.mLog.presetPath.clear();
-  plug->OnParamChange(kActionSavePreset, fx::kUI); // empty path: nothing
+  throughMenu(kSaveItem, home.Product() + "/my.preset.qvs");
+  EXPECT_NE(ReadFile(home.Product() + "/my.preset.qvs").find("<Preset name=\"my.preset\">"), std::string::npos);
+  throughMenu(kSaveItem, home.Product() + "/with blanks .qvs");
+  EXPECT_NE(ReadFile(home.Product() + "/with blanks .qvs").find("<Preset name=\"with blanks \">"), std::string::npos);
+  throughMenu(kSaveItem, ""); // cancelled: nothing
 
   // Scan: the data folder's files in order, the AU folder's default preset not among them.
   plug->OnParamChange(kActionSaveDefault, fx::kUI);
@@ -306,8 +308,7 @@ TEST(ProductClass, PresetFileActionsThroughTheEditor)
     plug->GetParam(i)->Set(before[i]);
     plug->OnParamChange(i, fx::kUI);
   }
-  editor.mLog.presetPath = home.Product() + "/a-gain.qvs";
-  plug->OnParamChange(kActionLoadPreset, fx::kUI);
+  throughMenu(kLoadItem, home.Product() + "/a-gain.qvs");
   for (int i = 0; i < kNumParams; ++i)
   {
     const double expected = i == kGain ? 9.0 : (i <= kOSMode || i == kUpdateCheck) ? before[i]
@@ -321,9 +322,8 @@ TEST(ProductClass, PresetFileActionsThroughTheEditor)
 
   // A broken file changes nothing.
   WriteFile(home.Product() + "/broken.qvs", "<PresetXMLTree>");
-  editor.mLog.presetPath = home.Product() + "/broken.qvs";
   plug->GetParam(kAttack)->Set(70.0);
-  plug->OnParamChange(kActionLoadPreset, fx::kUI);
+  throughMenu(kLoadItem, home.Product() + "/broken.qvs");
   EXPECT_DOUBLE_EQ(plug->GetParam(kAttack)->Value(), 70.0);
   EXPECT_DOUBLE_EQ(plug->GetParam(kGain)->Value(), 9.0);
   editor.Close();

@@ -1,15 +1,16 @@
 // The limiter plug-in's idle handling and editor hooks: latency reports by host, mode
-// displays, GUI scale changes, about box, update page, message box and meter readouts, with a
-// fake editor.
+// displays, GUI scale changes, about box, update page, message box and meter readouts, with its
+// editor open on the recording back end.
 
-#include "FakeProductEditor.h"
 #include "ProductPlug.h"
 #include "ProductTestSupport.h"
+#include "tests/plugin/editor/EditorTestSupport.h"
+
+#include "graphics/ITextControl.h"
 
 #include "plugin/dsp/LimiterMeters.h"
 #include "plugin/ORBEX9.h"
 
-#include <Foundation/NSWorkspace.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace producttest;
+using editortest::EditorDriver;
 
 namespace {
 
@@ -48,6 +50,12 @@ void SetParam(ORBEX9& plug, int idx, double value, fx::EParamSource source = fx:
 {
   plug.GetParam(idx)->Set(value);
   plug.OnParamChange(idx, source);
+}
+
+const char* Text(const EditorDriver& editor, int idx)
+{
+  const auto* text = dynamic_cast<const fx::gfx::ITextControl*>(editor.Control(idx));
+  return text ? text->GetStr() : "(none)";
 }
 
 } // namespace
@@ -101,41 +109,42 @@ TEST(ProductIdle, ModeDisplaysFollowTheParametersOnTheMainThread)
 {
   TempHome home;
   auto plug = MakePlug();
-  FakeEditor editor(*plug);
+  EditorDriver editor(*plug);
   editor.Open();
   ASSERT_TRUE(plug->IsEditorOpen());
   ASSERT_TRUE(plug->GetControlsCreated());
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 1.0);
-  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Ceiling");
-  EXPECT_TRUE(editor.mLog.tooltips);
+  const ORBEX9::ControlIndices& c = plug->GetControlIndices();
+  EXPECT_DOUBLE_EQ(editor.Control(c.meterScaleLabels[0])->GetValue(), 1.0);
+  EXPECT_STREQ(editor.Control(c.ceilingKnob)->GetTooltip(), "Ceiling");
+  EXPECT_TRUE(editor.gfx->TooltipsEnabled());
 
   SetParam(*plug, kMeterMode, 1);
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 0.0);
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleR)->GetValue(), 0.0);
-  const int dirty = editor.Control(FakeEditor::kScaleL)->mDirtyCount;
+  EXPECT_DOUBLE_EQ(editor.Control(c.meterScaleLabels[0])->GetValue(), 0.0);
+  EXPECT_DOUBLE_EQ(editor.Control(c.meterScaleLabels[1])->GetValue(), 0.0);
+  editor.Control(c.meterScaleLabels[0])->SetClean();
   SetParam(*plug, kMeterMode, 1); // unchanged value: the control is left alone
-  EXPECT_EQ(editor.Control(FakeEditor::kScaleL)->mDirtyCount, dirty);
+  EXPECT_FALSE(editor.Control(c.meterScaleLabels[0])->IsDirty());
   SetParam(*plug, koutputmode, 1);
-  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Volume");
+  EXPECT_STREQ(editor.Control(c.ceilingKnob)->GetTooltip(), "Volume");
   SetParam(*plug, kTooltips, 0);
-  EXPECT_FALSE(editor.mLog.tooltips);
+  EXPECT_FALSE(editor.gfx->TooltipsEnabled());
 
   // A host change may come on the audio thread: the editor follows at the next idle tick.
   SetParam(*plug, kMeterMode, 2, fx::kHost);
   SetParam(*plug, koutputmode, 0, fx::kHost);
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 0.0);
-  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Volume");
+  EXPECT_DOUBLE_EQ(editor.Control(c.meterScaleLabels[0])->GetValue(), 0.0);
+  EXPECT_STREQ(editor.Control(c.ceilingKnob)->GetTooltip(), "Volume");
   plug->OnIdle();
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kScaleL)->GetValue(), 1.0);
-  EXPECT_EQ(editor.Control(FakeEditor::kCeiling)->mLabel, "Ceiling");
+  EXPECT_DOUBLE_EQ(editor.Control(c.meterScaleLabels[0])->GetValue(), 1.0);
+  EXPECT_STREQ(editor.Control(c.ceilingKnob)->GetTooltip(), "Ceiling");
 
   // Opening sends every parameter's normalised value to its controls.
   SetParam(*plug, kCeiling, -6.0);
   editor.Close();
   EXPECT_FALSE(plug->IsEditorOpen());
-  EXPECT_EQ(plug->GetEditorLink(), nullptr);
+  EXPECT_EQ(plug->GetEditor(), nullptr);
   editor.Open();
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kCeiling)->GetValue(), plug->GetParam(kCeiling)->GetNormalized());
+  EXPECT_DOUBLE_EQ(editor.Control(c.ceilingKnob)->GetValue(), plug->GetParam(kCeiling)->GetNormalized());
   editor.Close();
 }
 
@@ -143,7 +152,7 @@ TEST(ProductIdle, GUIScaleActionsResizeWhenTheEditorIsFree)
 {
   TempHome home;
   auto plug = MakePlug();
-  FakeEditor editor(*plug);
+  EditorDriver editor(*plug);
 
   // Requested while closed: stays pending, applied on the first tick after opening.
   plug->GetExtraParam(ORBEX9::kFixedGUIScaleTag)->Set(0);
@@ -153,36 +162,39 @@ TEST(ProductIdle, GUIScaleActionsResizeWhenTheEditorIsFree)
   plug->OnIdle();
   EXPECT_TRUE(plug->GUIScaleChangePending());
   editor.Open();
-  const int resizes = editor.mGfx->mResizes;
   plug->OnIdle();
   EXPECT_FALSE(plug->GUIScaleChangePending());
-  EXPECT_EQ(editor.mGfx->mResizes, resizes + 1);
-  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 0.5f);
-  EXPECT_EQ(editor.mGfx->Width(), 1000);
+  EXPECT_FLOAT_EQ(editor.gfx->GetDrawScale(), 0.5f);
+  EXPECT_EQ(editor.gfx->Width(), 1000);
 
-  // While the popup menu is open the change waits.
-  editor.mLog.popupOpen = true;
+  // While the in-editor popup menu is open the change waits.
+  editor.gfx->AttachPopupMenuControl();
+  ASSERT_NE(editor.gfx->GetPopupMenuControl(), nullptr);
+  fx::gfx::IPopupMenu menu("", 0, false, {"one", "two"});
+  editor.gfx->CreatePopupMenu(*editor.Control(0), menu, fx::gfx::IRECT(10, 10, 20, 20));
+  ASSERT_GT(editor.gfx->GetPopupMenuControl()->GetState(), 0);
   plug->GetExtraParam(ORBEX9::kFixedGUIScaleTag)->Set(10);
   plug->OnParamChange(kActionFixedScale, fx::kUI);
   plug->OnIdle();
-  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 0.5f);
-  editor.mLog.popupOpen = false;
+  EXPECT_FLOAT_EQ(editor.gfx->GetDrawScale(), 0.5f);
+  editor.gfx->RemovePopupMenuControl();
   plug->OnIdle();
-  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 3.0f);
+  EXPECT_FLOAT_EQ(editor.gfx->GetDrawScale(), 3.0f);
 
   plug->OnParamChange(kActionResetScale, fx::kUI);
   plug->OnIdle();
-  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 1.0f);
+  EXPECT_FLOAT_EQ(editor.gfx->GetDrawScale(), 1.0f);
   plug->OnParamChange(kActionScaleFromParam, fx::kUI);
   plug->OnIdle();
-  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 0.5f);
-  editor.mGfx->mScale = 1.75f; // the editor was resized by its corner
-  plug->OnParamChange(kActionScaleFromControl, fx::kUI);
+  EXPECT_FLOAT_EQ(editor.gfx->GetDrawScale(), 0.5f);
+  // The editor resized by its corner: the plug-in takes its scale.
+  editor.gfx->Resize(1000, 270, 1.75f, true);
   EXPECT_DOUBLE_EQ(plug->GetParam(kGUIScale)->Value(), 1.75);
+  EXPECT_DOUBLE_EQ(plug->GetGUIScale(), 1.75);
   // A GUI Scale parameter change from the host resizes at the next tick.
   SetParam(*plug, kGUIScale, 2.0, fx::kHost);
   plug->OnIdle();
-  EXPECT_FLOAT_EQ(editor.mGfx->GetDrawScale(), 2.0f);
+  EXPECT_FLOAT_EQ(editor.gfx->GetDrawScale(), 2.0f);
   editor.Close();
 }
 
@@ -190,9 +202,8 @@ TEST(ProductIdle, AboutBoxUpdatePageAndMessages)
 {
   TempHome home;
   ORBEX9::ResetUpdateFlags();
-  nsx::ClearOpenedURLs();
   auto plug = MakePlug();
-  FakeEditor editor(*plug);
+  EditorDriver editor(*plug);
 
   // Requests need an open editor.
   plug->OnParamChange(kActionAbout, fx::kUI);
@@ -206,9 +217,10 @@ TEST(ProductIdle, AboutBoxUpdatePageAndMessages)
   plug->OnParamChange(kActionAbout, fx::kUI);
   plug->OnParamChange(kActionAbout, fx::kUI); // served once
   plug->OnIdle();
-  ASSERT_EQ(editor.mLog.messages.size(), 1u);
-  const std::string& about = editor.mLog.messages[0].first;
-  EXPECT_EQ(editor.mLog.messages[0].second, "About");
+  auto messages = editor.gfx->All("ShowMessageBox");
+  ASSERT_EQ(messages.size(), 1u);
+  const std::string about = messages[0].s;
+  EXPECT_EQ(about.substr(about.size() - 6), "|About");
   for (const char* line : {"Manufacturer: Brimvaldex\n", "Plugin name: ORBEX9\n", "Version: 2.1.17\n",
                            "Format: AU x64 (INTEL, VG, METAL)\n", "Host: Unknown\n", "Channels: 2-2 (2-2)\n",
                            "Sample Rate: 44100.00 Hz\n", "Block Size: 512 smp\n", "\nTrademarks:\n",
@@ -221,70 +233,84 @@ TEST(ProductIdle, AboutBoxUpdatePageAndMessages)
   EXPECT_EQ(ORBEX9::HostDisplayName(68), std::string("Unknown"));
   EXPECT_EQ(ORBEX9::HostDisplayName(-1), std::string("Unknown"));
 
-  // The update page opens through the platform's URL call; no update is flagged.
+  // The update page opens through the editor, which lets go of the pointer; no update is
+  // flagged.
   EXPECT_TRUE(ORBEX9::UpdateCheckDone()); // the first open tick marked the check done
+  editor.gfx->GetMouseControl(500.f, 135.f, true);
+  ASSERT_TRUE(editor.gfx->ControlIsCaptured());
   plug->OnParamChange(kActionUpdateCheck, fx::kUI);
   plug->OnIdle();
-  ASSERT_EQ(editor.mLog.urls.size(), 1u);
-  const std::string url = editor.mLog.urls[0];
-  EXPECT_EQ(url.rfind("https://", 0), 0u);
-  EXPECT_NE(url.find("/productversioncheck?product=ORBEX9&version=2.1.17"), std::string::npos);
-  EXPECT_EQ(editor.mLog.captureReleases, 1);
-  const std::vector<std::string> opened = nsx::OpenedURLs();
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0], url);
+  auto urls = editor.gfx->All("OpenURL");
+  ASSERT_EQ(urls.size(), 1u);
+  EXPECT_EQ(urls[0].s.rfind("https://", 0), 0u);
+  EXPECT_NE(urls[0].s.find("/productversioncheck?product=ORBEX9&version=2.1.17"), std::string::npos);
+  EXPECT_FALSE(editor.gfx->ControlIsCaptured());
   EXPECT_FALSE(ORBEX9::UpdateAvailable());
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kUpdate)->GetValue(), 0.0);
   EXPECT_FALSE(plug->OpenUpdateCheck("ORBEX9nogpu", "1.0", ORBEX9::kUpdateCheckURLFormat));
-  EXPECT_NE(editor.mLog.urls.back().find("product=ORBEX9&version=1.0"), std::string::npos);
-
-  // The update icon hides itself when no update is flagged.
-  editor.mGfx->Control(FakeEditor::kUpdate)->SetValue(1.0);
-  plug->OnIdle();
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kUpdate)->GetValue(), 0.0);
+  EXPECT_NE(editor.gfx->All("OpenURL").back().s.find("product=ORBEX9&version=1.0"), std::string::npos);
 
   // A posted message shows once.
   plug->PostMessageBox("Something happened", "Note");
   plug->OnIdle();
   plug->OnIdle();
-  ASSERT_EQ(editor.mLog.messages.size(), 2u);
-  EXPECT_EQ(editor.mLog.messages[1], std::make_pair(std::string("Something happened"), std::string("Note")));
+  messages = editor.gfx->All("ShowMessageBox");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].s, "Something happened|Note");
   editor.Close();
-  nsx::ClearOpenedURLs();
+}
+
+TEST(ProductIdle, UpdateIconRedrawsOnlyWhenTheOutcomeChanges)
+{
+  TempHome home;
+  auto plug = MakePlug();
+  EditorDriver editor(*plug);
+  editor.Open();
+  fx::gfx::IControl* icon = editor.Control(plug->GetControlIndices().updateIcon);
+  ASSERT_NE(icon, nullptr);
+  ORBEX9::SetUpdateAvailable(true);
+  icon->SetClean();
+  plug->OnIdle();
+  plug->OnIdle();
+  // The icon keeps its own value, so the plug-in's wish to show 1.0 changes no picture.
+  EXPECT_DOUBLE_EQ(icon->GetValue(), 0.0);
+  EXPECT_FALSE(icon->IsDirty());
+  ORBEX9::ResetUpdateFlags();
+  editor.Close();
 }
 
 TEST(ProductIdle, MeterReadoutsMapLevelsToNeedlesAndText)
 {
   TempHome home;
   auto plug = MakePlug();
-  FakeEditor editor(*plug);
+  EditorDriver editor(*plug);
   Prepare(*plug);
   editor.Open();
+  const ORBEX9::ControlIndices& c = plug->GetControlIndices();
 
-  // Silence in IN mode: "-INF" and the needles at the scale's lowest point.
+  // Silence in IN mode: "-INF" and the needles at rest.
   plug->UpdateMeterReadouts();
-  EXPECT_EQ(editor.Control(FakeEditor::kReadoutL)->mText, "-INF");
-  EXPECT_EQ(editor.Control(FakeEditor::kReadoutR)->mText, "-INF");
-  for (int k = 0; k < 4; ++k) EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kNeedle0 + k)->GetValue(), 0.0);
+  EXPECT_STREQ(Text(editor, c.readouts[0]), "-INF");
+  EXPECT_STREQ(Text(editor, c.readouts[1]), "-INF");
+  for (int k = 0; k < 4; ++k) EXPECT_DOUBLE_EQ(editor.Control(c.needles[k])->GetValue(), 0.0);
 
-  // GR mode without reduction: 0 dB, printed with two decimals, needles at the top.
+  // GR mode without reduction: 0 dB, printed with two decimals; the needle at the 0 dB mark.
   SetParam(*plug, kMeterMode, 1);
   plug->UpdateMeterReadouts();
-  EXPECT_EQ(editor.Control(FakeEditor::kReadoutL)->mText, "0.00");
-  EXPECT_DOUBLE_EQ(editor.Control(FakeEditor::kNeedle0 + 1)->GetValue(), 1.0);
+  EXPECT_STREQ(Text(editor, c.readouts[0]), "0.00");
+  EXPECT_DOUBLE_EQ(editor.Control(c.needles[1])->GetValue(), 0.78);
 
-  // A steady level of 0.5 reads -6.02 dB and puts the needle on the scale between its points.
+  // A steady level of 0.5 reads -6.02 dB and puts the needle between the scale's points.
   SetParam(*plug, kMeterMode, 0);
   ProcessConstant(*plug, 0.5, 48000);
   ASSERT_TRUE(plug->Engine().RefreshDue());
   plug->OnIdle(); // the refresh is due after a second of audio
   EXPECT_FALSE(plug->Engine().RefreshDue());
-  EXPECT_EQ(editor.Control(FakeEditor::kReadoutL)->mText, "-6.02");
-  EXPECT_EQ(editor.Control(FakeEditor::kReadoutR)->mText, "-6.02");
+  EXPECT_STREQ(Text(editor, c.readouts[0]), "-6.02");
+  EXPECT_STREQ(Text(editor, c.readouts[1]), "-6.02");
   const double expected = plug->GetMeterScale().Map(MeterDB(0.5));
-  EXPECT_NEAR(editor.Control(FakeEditor::kNeedle0 + 1)->GetValue(), expected, 1e-6);
-  EXPECT_GT(expected, 0.5);
-  EXPECT_LT(expected, 1.0);
+  EXPECT_NEAR(editor.Control(c.needles[1])->GetValue(), expected, 1e-6);
+  EXPECT_GT(expected, 0.26); // between the -7 and -6 dB marks
+  EXPECT_LT(expected, 0.335);
   editor.Close();
   // Without an editor the readouts are not touched (and nothing crashes).
   plug->UpdateMeterReadouts();

@@ -1,9 +1,9 @@
 // The limiter plug-in under concurrent use: host automation on one thread, rendering on
 // another, idle ticks and editor actions on the main thread.
 
-#include "FakeProductEditor.h"
 #include "ProductPlug.h"
 #include "ProductTestSupport.h"
+#include "tests/plugin/editor/EditorTestSupport.h"
 
 #include "plugin/ORBEX9.h"
 
@@ -25,7 +25,7 @@ TEST(ProductThreads, AutomationRenderingAndIdleTogether)
   plug->SetHost("Logic Pro", 0x000A0000); // reports latency at once from the automation thread
   Prepare(*plug, 48000.0, 128);
   if (HasFatalFailure()) return;
-  FakeEditor editor(*plug);
+  editortest::EditorDriver editor(*plug);
   editor.Open();
 
   std::atomic<bool> stop {false};

@@ -8,7 +8,7 @@
 // Look Ahead, bypass) happens disarmed: those are main-thread calls that may allocate.
 
 #include "plugin/ORBEX9.h"
-#include "tests/plugin/FakeProductEditor.h"
+#include "tests/plugin/editor/EditorTestSupport.h"
 #include "tests/plugin/ProductPlug.h"
 
 #include <gtest/gtest.h>
@@ -314,10 +314,10 @@ TEST_F(RtAlloc, RenderAndAutomationAllocateNothing)
     Source source;
     auto plug = Make(channels, source);
     ASSERT_TRUE(plug);
-    std::unique_ptr<producttest::FakeEditor> editor;
+    std::unique_ptr<editortest::EditorDriver> editor;
     if (run == 2)
     {
-      editor = std::make_unique<producttest::FakeEditor>(*plug);
+      editor = std::make_unique<editortest::EditorDriver>(*plug);
       editor->Open();
     }
     std::vector<int> automatable;

@@ -1,6 +1,7 @@
 // Device objects: buffers, textures, samplers, states, libraries and pipelines.
 #include <Metal/MTLDevice.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -117,20 +118,59 @@ void MTLTexture::getBytes(void* bytes, NSUInteger bytesPerRow, MTLRegion r, NSUI
     std::memcpy(dst + y * bytesPerRow, &l.bytes[((r.origin.y + y) * l.width + r.origin.x) * texelBytes_], rowBytes);
 }
 
+namespace {
+
+// The texels of one axis of the level above that make up one texel of the next level, with
+// whole-number weights over a common denominator. A level halves each side rounding down,
+// so an odd side of 2n + 1 texels spreads over n texels: each covers 2 + 1/n source texels,
+// two partly and one whole, and every source texel is read with the share it gives.
+struct AxisTaps {
+  NSUInteger first = 0;
+  unsigned weight[3] = {0, 0, 0};
+};
+
+unsigned axisTaps(NSUInteger srcSize, NSUInteger dstSize, std::vector<AxisTaps>& taps) {
+  taps.assign(dstSize, AxisTaps{});
+  if (srcSize == 1) {
+    taps[0].weight[0] = 1;
+    return 1;
+  }
+  const bool odd = srcSize & 1;
+  for (NSUInteger i = 0; i < dstSize; i++) {
+    AxisTaps& t = taps[i];
+    t.first = 2 * i;
+    if (odd) {
+      t.weight[0] = static_cast<unsigned>(dstSize - i);
+      t.weight[1] = static_cast<unsigned>(dstSize);
+      t.weight[2] = static_cast<unsigned>(i + 1);
+    } else {
+      t.weight[0] = t.weight[1] = 1;
+    }
+  }
+  return odd ? static_cast<unsigned>(srcSize) : 2u;
+}
+
+}  // namespace
+
 void MTLTexture::generateMipmaps() {
+  std::vector<AxisTaps> xs, ys;
   for (size_t i = 1; i < levels_.size(); i++) {
     const Level& s = levels_[i - 1];
     Level& d = levels_[i];
+    const uint64_t scale = uint64_t(axisTaps(s.width, d.width, xs)) * axisTaps(s.height, d.height, ys);
     for (NSUInteger y = 0; y < d.height; y++) {
-      const NSUInteger y0 = y * 2 < s.height ? y * 2 : s.height - 1, y1 = y * 2 + 1 < s.height ? y * 2 + 1 : y0;
+      const AxisTaps& ty = ys[y];
       for (NSUInteger x = 0; x < d.width; x++) {
-        const NSUInteger x0 = x * 2 < s.width ? x * 2 : s.width - 1, x1 = x * 2 + 1 < s.width ? x * 2 + 1 : x0;
+        const AxisTaps& tx = xs[x];
         for (NSUInteger c = 0; c < texelBytes_; c++) {
-          const unsigned sum = s.bytes[(y0 * s.width + x0) * texelBytes_ + c] +
-                               s.bytes[(y0 * s.width + x1) * texelBytes_ + c] +
-                               s.bytes[(y1 * s.width + x0) * texelBytes_ + c] +
-                               s.bytes[(y1 * s.width + x1) * texelBytes_ + c];
-          d.bytes[(y * d.width + x) * texelBytes_ + c] = static_cast<unsigned char>((sum + 2) / 4);
+          uint64_t sum = 0;
+          for (int j = 0; j < 3 && ty.weight[j]; j++) {
+            const unsigned char* row = &s.bytes[(ty.first + j) * s.width * texelBytes_ + c];
+            uint64_t rowSum = 0;
+            for (int k = 0; k < 3 && tx.weight[k]; k++) rowSum += uint64_t(tx.weight[k]) * row[(tx.first + k) * texelBytes_];
+            sum += rowSum * ty.weight[j];
+          }
+          d.bytes[(y * d.width + x) * texelBytes_ + c] = static_cast<unsigned char>((sum + scale / 2) / scale);
         }
       }
     }

@@ -27,8 +27,9 @@ void expectFinite(const SVGImage& img) {
     ASSERT_TRUE(std::isfinite(s.strokeWidth) && std::isfinite(s.strokeDashOffset) && std::isfinite(s.opacity));
     for (int i = 0; i < 4; i++) ASSERT_TRUE(std::isfinite(s.bounds[i]));
     for (const SVGPaint* p : {&s.fill, &s.stroke})
-      if (p->gradient)
+      if (p->gradient) {
         for (float v : p->gradient->xform) ASSERT_TRUE(std::isfinite(v));
+      }
     for (const SVGPath& p : s.paths)
       for (float v : p.pts) ASSERT_TRUE(std::isfinite(v));
   }

@@ -14,8 +14,6 @@ namespace {
 using test::parse;
 using test::parseBody;
 
-constexpr double kPi = 3.14159265358979323846;
-
 // The on-curve points of a path (start and every segment's end).
 std::vector<std::pair<float, float>> ends(const SVGPath& p) {
   std::vector<std::pair<float, float>> out;

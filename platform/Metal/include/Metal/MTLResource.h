@@ -65,7 +65,9 @@ class MTLTexture : public MTLObject {
   const unsigned char* levelBytes(NSUInteger level) const { return levels_[level].bytes.data(); }
   NSUInteger texelBytes() const { return texelBytes_; }
 
-  // Rebuilds levels 1.. from level 0 with a 2x2 box filter (blit encoder).
+  // Rebuilds levels 1.. from level 0 (blit encoder): each texel is the average of the area
+  // it covers in the level above, 2 x 2 texels on even sides, and on an odd side the three
+  // it overlaps weighted by their shares, so no row or column is left out.
   void generateMipmaps();
 
  private:

@@ -189,20 +189,6 @@ TEST_F(EditorHostTest, AHostOpensDrawsDrivesAndClosesTheEditor)
   window->release();
 }
 
-#ifdef ORBEX9_COMPONENT_PATH
-TEST_F(EditorHostTest, TheProductWithoutItsEditorOffersAFactoryButNoView)
-{
-  static const autest::BundleComponent product = autest::LoadBundleComponent(ORBEX9_COMPONENT_PATH);
-  ASSERT_NE(product.viaFactory, nullptr);
-  nsx::AutoreleasePool pool;
-  HostedEditor host(product);
-  ASSERT_NE(host.ui, nullptr);
-  EXPECT_EQ(autest::CFText(host.info.mCocoaAUViewClass[0]), "ORBEX9_View");
-  EXPECT_EQ(host.factory->description()->utf8(), "ORBEX9 View");
-  EXPECT_EQ(host.ui->uiViewForAudioUnit(host.unit, NSMakeSize(1000, 270)), nullptr);
-}
-#endif
-
 using EditorDesktopTest = xtest::DesktopTest;
 
 TEST_F(EditorDesktopTest, TheEditorRunsInARealWindow)
