@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #if !defined(__SSE2__)
 #error "the engine is written for x86-64 (SSE2)"
@@ -58,9 +59,12 @@ void CopyFinite(const double* src, double* dst, int n) noexcept
 // vector pairs, both pairs in one loop so that their updates overlap; the
 // levels are kept in short scratch rows, over which the hold meters then take
 // whole runs.
-void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR, double factor,
-                     const double* outL, const double* outR, int n, double* scratchIn, double* scratchOut,
-                     int scratchFrames) noexcept
+// Compiled twice, as the limiter pass is (see LimiterEngine::Kernels).
+__attribute__((always_inline)) inline void StepLevelMetersBody(LimiterMeters& meters, const double* inL,
+                                                               const double* inR, double factor,
+                                                               const double* outL, const double* outR, int n,
+                                                               double* scratchIn, double* scratchOut,
+                                                               int scratchFrames) noexcept
 {
   const __m128d f = _mm_set1_pd(factor);
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
@@ -68,8 +72,8 @@ void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR
   {
     const int len = std::min(n - done, scratchFrames);
     {
-      FollowerPair<false> inFast(meters[LimiterMeters::kInLFast], meters[LimiterMeters::kInRFast]);
-      FollowerPair<false> outFast(meters[LimiterMeters::kOutLFast], meters[LimiterMeters::kOutRFast]);
+      FollowerPair<false, false> inFast(meters[LimiterMeters::kInLFast], meters[LimiterMeters::kInRFast]);
+      FollowerPair<false, false> outFast(meters[LimiterMeters::kOutLFast], meters[LimiterMeters::kOutRFast]);
       for (int j = 0; j < len; ++j)
       {
         const int i = done + j;
@@ -81,10 +85,31 @@ void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR
         outFast.Step(vo);
       }
     }
-    StepHoldRunPair<false>(meters[LimiterMeters::kInLHold], meters[LimiterMeters::kInRHold], scratchIn, len);
-    StepHoldRunPair<false>(meters[LimiterMeters::kOutLHold], meters[LimiterMeters::kOutRHold], scratchOut, len);
+    StepLevelRuns<false>(meters[LimiterMeters::kInLFast], meters[LimiterMeters::kInRFast],
+                         meters[LimiterMeters::kInLHold], meters[LimiterMeters::kInRHold], scratchIn, len);
+    StepLevelRuns<false>(meters[LimiterMeters::kOutLFast], meters[LimiterMeters::kOutRFast],
+                         meters[LimiterMeters::kOutLHold], meters[LimiterMeters::kOutRHold], scratchOut, len);
     done += len;
   }
+}
+
+__attribute__((target("avx2"), flatten)) void StepLevelMetersWide(LimiterMeters& meters, const double* inL,
+                                                                  const double* inR, double factor,
+                                                                  const double* outL, const double* outR,
+                                                                  int n, double* scratchIn, double* scratchOut,
+                                                                  int scratchFrames) noexcept
+{
+  StepLevelMetersBody(meters, inL, inR, factor, outL, outR, n, scratchIn, scratchOut, scratchFrames);
+}
+
+void StepLevelMeters(LimiterMeters& meters, const double* inL, const double* inR, double factor,
+                     const double* outL, const double* outR, int n, double* scratchIn, double* scratchOut,
+                     int scratchFrames) noexcept
+{
+  if (LimiterEngine::WideKernelsActive())
+    StepLevelMetersWide(meters, inL, inR, factor, outL, outR, n, scratchIn, scratchOut, scratchFrames);
+  else
+    StepLevelMetersBody(meters, inL, inR, factor, outL, outR, n, scratchIn, scratchOut, scratchFrames);
 }
 
 } // namespace
@@ -529,6 +554,24 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
                   kPairRun);
 }
 
+LimiterEngine::Clipped LimiterEngine::ClipPair(__m128d y, int above, __m128d z, __m128d gr) noexcept
+{
+  double zz[2];
+  double rr[2] = {1.0, 1.0};
+  _mm_storeu_pd(zz, z);
+  if (above & 1)
+  {
+    zz[0] = mClippers[0].Process(_mm_cvtsd_f64(y));
+    rr[0] = mClippers[0].lastClipRatio;
+  }
+  if (above & 2)
+  {
+    zz[1] = mClippers[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+    rr[1] = mClippers[1].lastClipRatio;
+  }
+  return {_mm_loadu_pd(zz), _mm_mul_pd(_mm_loadu_pd(rr), gr)};
+}
+
 void LimiterEngine::AllowWideKernels(bool allow) noexcept
 {
   gWideAllowed.store(allow, std::memory_order_relaxed);
@@ -550,14 +593,14 @@ struct LimiterEngine::Kernels
   static void Portable(LimiterEngine& e, const double* a, const double* b, double* o0, double* o1, int n,
                        bool stereo) noexcept
   {
-    e.RunLimiter<Mode, Auto, Finish, false>(a, b, o0, o1, n, stereo);
+    e.RunLimiter<Mode, Auto, Finish>(a, b, o0, o1, n, stereo);
   }
 
   template <int Mode, bool Auto, bool Finish>
   __attribute__((target("avx2"), flatten)) static void Wide(LimiterEngine& e, const double* a, const double* b,
                                                             double* o0, double* o1, int n, bool stereo) noexcept
   {
-    e.RunLimiter<Mode, Auto, Finish, true>(a, b, o0, o1, n, stereo);
+    e.RunLimiter<Mode, Auto, Finish>(a, b, o0, o1, n, stereo);
   }
 
   template <int Mode, bool Auto, bool Finish>
@@ -601,9 +644,9 @@ void LimiterEngine::ProcessLimiter(const double* const* inputs, double* const* o
                 : Kernels::Run<1, false, false>(*this, a, b, o0, o1, nFrames, stereo);
 }
 
-template <int Mode, bool Auto, bool Finish, bool Blend>
-__attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
-                               bool stereo) noexcept
+template <int Mode, bool Auto, bool Finish>
+__attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const double* a, const double* b, double* o0,
+                                                                     double* o1, int n, bool stereo) noexcept
 {
   ILimiterStage& st0 = mStages[0];
   ILimiterStage& st1 = mStages[1];
@@ -617,116 +660,117 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
   const __m128d volumeGain = _mm_set1_pd(mActive.volumeGain);
   const __m128d preGain = _mm_set_pd(cl1.preGain, cl0.preGain);
   const __m128d threshold = _mm_set_pd(cl1.threshold, cl0.threshold);
-  const __m128d one = _mm_set1_pd(1.0);
   const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-
-  // The stages run over a stretch into small interleaved arrays first; the
-  // link, clipper and meter pass then reads them (two short loops keep more
-  // in registers than one long one).
-  // With Finish (stereo at the base rate) the clamp and the level meters are
-  // done here too, so that all the meters' updates share one loop.
   const __m128d clampLo = _mm_set_pd(cl1.clampLow, cl0.clampLow);
   const __m128d clampHi = _mm_set_pd(cl1.clampHigh, cl0.clampHigh);
   const __m128d inFactor = _mm_set1_pd(mActive.inputMeterFactor);
-  double ratio[2] = {cl0.lastClipRatio, cl1.lastClipRatio};
-  const bool unitScale = st0.outputScale == 1.0 && st1.outputScale == 1.0;
-  double* const s = mPairOut;
-  double* const g = mPairGain;
-  double* const sg = mPairScaled;
+
+  // Stretch by stretch: the stages measure it (LimiterStagePair::Measure),
+  // leaving what their read-outs find in rows; a second loop then takes each
+  // sample through the gains, the channel link, saturation and clipper,
+  // steps the gain-reduction meters and writes the output. With Finish
+  // (stereo at the base rate) the clamp and the level meters are done there
+  // too, so that all the meters' updates share one loop. The levels go to
+  // rows over which the hold meters and the followers' running maxima then
+  // take whole runs.
+  double* const grLevels = mPairGain;
+  double* const inLevels = mPairScaled;
+  double* const outLevels = mPairOut;
+  const bool paired = LimiterStagePair::CanPair(st0, st1);
   for (int done = 0; done < n;)
   {
     const int len = std::min(n - done, kPairRun);
-    if (unitScale)
-      LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
-                                               [s, g](int j, __m128d out, __m128d gain, __m128d) {
-                                                 _mm_store_pd(s + 2 * j, out);
-                                                 _mm_store_pd(g + 2 * j, gain);
-                                               });
-    else
-      LimiterStagePair::Run<Mode, Auto, Blend>(st0, st1, a + done, b + done, len,
-                                               [s, g, sg](int j, __m128d out, __m128d gain, __m128d scaled) {
-                                                 _mm_store_pd(s + 2 * j, out);
-                                                 _mm_store_pd(g + 2 * j, gain);
-                                                 _mm_store_pd(sg + 2 * j, scaled);
-                                               });
-    __m128d r = _mm_loadu_pd(ratio);
-    FollowerPair<true, Blend> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
-    FollowerPair<false, Blend> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
-    FollowerPair<false, Blend> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
-    for (int j = 0; j < len; ++j)
-    {
-      const int i = done + j;
-      const __m128d sv = _mm_load_pd(s + 2 * j);
-      const __m128d gv = _mm_load_pd(g + 2 * j);
-      // Channel link: m = min(g0, g1) * l; y = s * (m + (1 - l) * g).
-      // min(g1, g0) with the swapped pair first: g1 < g0 ? g1 : g0 in the
-      // low lane, exactly std::min(g0, g1); the high lane holds the same value.
-      const __m128d m = _mm_mul_pd(_mm_min_pd(_mm_shuffle_pd(gv, gv, 1), gv), linkV);
-      __m128d y = _mm_mul_pd(sv, _mm_add_pd(m, _mm_mul_pd(unlinked, gv)));
-      if (saturate)
-      {
-        const double y0 = mSaturators[0].Process(_mm_cvtsd_f64(y));
-        const double y1 = mSaturators[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
-        y = _mm_set_pd(y1, y0);
-      }
-      // Soft clipper: only samples at or above the threshold need the tanh
-      // and the clip ratio z / u; below it z = u and the ratio is exactly 1.
-      const __m128d u = _mm_mul_pd(y, preGain);
-      const int above = _mm_movemask_pd(_mm_cmpge_pd(_mm_and_pd(u, absMask), threshold));
-      __m128d z = u;
-      r = one;
-      if (above)
-      {
-        double zz[2];
-        double rr[2] = {1.0, 1.0};
-        _mm_storeu_pd(zz, u);
-        if (above & 1)
+    const double* const ad = a + done;
+    const double* const bd = b + done;
+    double* const o0d = o0 + done;
+    double* const o1d = o1 + done;
+    // One instance for paired stages and one for the fallback, so that the
+    // paired loop's followers and flags are its own and stay in registers
+    // (the fallback hands its per-sample work to a call).
+    auto stretch = [&](auto paired) __attribute__((always_inline)) {
+      int lastAbove = 0;
+      FollowerPair<true, false> grFast(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast]);
+      FollowerPair<false, false> inFast(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast]);
+      FollowerPair<false, false> outFast(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast]);
+      auto sample = [&](int j, __m128d sv, __m128d gv, __m128d sgv) {
+        // Channel link: m = min(g0, g1) * l; y = s * (m + (1 - l) * g).
+        // min(g1, g0) with the swapped pair first: g1 < g0 ? g1 : g0 in the
+        // low lane, exactly std::min(g0, g1); the high lane holds the same value.
+        const __m128d m = _mm_mul_pd(_mm_min_pd(_mm_shuffle_pd(gv, gv, 1), gv), linkV);
+        __m128d y = _mm_mul_pd(sv, _mm_add_pd(m, _mm_mul_pd(unlinked, gv)));
+        if (saturate)
         {
-          zz[0] = cl0.Process(_mm_cvtsd_f64(y));
-          rr[0] = cl0.lastClipRatio;
+          const double y0 = mSaturators[0].Process(_mm_cvtsd_f64(y));
+          const double y1 = mSaturators[1].Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+          y = _mm_set_pd(y1, y0);
         }
-        if (above & 2)
+        // Soft clipper: only samples at or above the threshold need the tanh
+        // and the clip ratio z / u; below it z = u and the ratio is exactly 1.
+        const __m128d u = _mm_mul_pd(y, preGain);
+        const int above = _mm_movemask_pd(_mm_cmpge_pd(_mm_and_pd(u, absMask), threshold));
+        lastAbove = above;
+        __m128d z = u;
+        // Gain-reduction meters see each stage's own (scaled) gain times the
+        // clip ratio (1 * g is g itself).
+        __m128d gr = sgv;
+        if (above) [[unlikely]]
         {
-          zz[1] = cl1.Process(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
-          rr[1] = cl1.lastClipRatio;
+          const Clipped c = ClipPair(y, above, z, gr);
+          z = c.z;
+          gr = c.gr;
         }
-        z = _mm_loadu_pd(zz);
-        r = _mm_loadu_pd(rr);
-      }
-      // Gain-reduction meters see each stage's own gain.
-      // At unit output scale the scaled gain is the gain itself.
-      const __m128d gr = _mm_and_pd(_mm_mul_pd(r, unitScale ? gv : _mm_load_pd(sg + 2 * j)), absMask);
-      _mm_store_pd(sg + 2 * j, gr); // the hold meters take the whole stretch below
-      grFast.Step(gr);
-      if (volume)
-        z = _mm_mul_pd(z, volumeGain);
-      if constexpr (Finish)
+        gr = _mm_and_pd(gr, absMask);
+        _mm_store_pd(grLevels + 2 * j, gr);
+        grFast.Step(gr);
+        if (volume)
+          z = _mm_mul_pd(z, volumeGain);
+        if constexpr (Finish)
+        {
+          z = _mm_max_pd(_mm_min_pd(z, clampHi), clampLo);
+          const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(bd[j], ad[j]), inFactor), absMask);
+          const __m128d vo = _mm_and_pd(z, absMask);
+          _mm_store_pd(inLevels + 2 * j, vi);
+          _mm_store_pd(outLevels + 2 * j, vo);
+          inFast.Step(vi);
+          outFast.Step(vo);
+        }
+        if (stereo)
+        {
+          _mm_storel_pd(o0d + j, z);
+          _mm_storeh_pd(o1d + j, z);
+        }
+        else
+          _mm_storeh_pd(o0d + j, z);
+      };
+      if constexpr (decltype(paired)::value)
       {
-        z = _mm_max_pd(_mm_min_pd(z, clampHi), clampLo);
-        const __m128d vi = _mm_and_pd(_mm_mul_pd(_mm_set_pd(b[i], a[i]), inFactor), absMask);
-        const __m128d vo = _mm_and_pd(z, absMask);
-        _mm_store_pd(s + 2 * j, vi);
-        _mm_store_pd(g + 2 * j, vo);
-        inFast.Step(vi);
-        outFast.Step(vo);
-      }
-      if (stereo)
-      {
-        o0[i] = _mm_cvtsd_f64(z);
-        o1[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
+        LimiterStagePair::Measure<Mode, Auto>(st0, st1, ad, bd, len, mRows);
+        LimiterStagePair::Gains<Mode> gains(st0, st1);
+        for (int j = 0; j < len; ++j)
+        {
+          const __m128d g = gains.Step(mRows[j]);
+          sample(j, mRows[j].sample, g, g);
+        }
       }
       else
-        o0[i] = _mm_cvtsd_f64(_mm_unpackhi_pd(z, z));
-    }
-    _mm_storeu_pd(ratio, r);
-    StepHoldRunPair<true>(mMeters[LimiterMeters::kGrLHold], mMeters[LimiterMeters::kGrRHold], sg, len);
+        LimiterStagePair::Run<Mode, Auto>(st0, st1, ad, bd, len, sample);
+      return lastAbove;
+    };
+    const int lastAbove = paired ? stretch(std::true_type {}) : stretch(std::false_type {});
+    // The clip ratio of the last sample stays with each clipper.
+    if (!(lastAbove & 1))
+      cl0.lastClipRatio = 1.0;
+    if (!(lastAbove & 2))
+      cl1.lastClipRatio = 1.0;
+    StepLevelRuns<true>(mMeters[LimiterMeters::kGrLFast], mMeters[LimiterMeters::kGrRFast],
+                       mMeters[LimiterMeters::kGrLHold], mMeters[LimiterMeters::kGrRHold], grLevels, len);
     if constexpr (Finish)
     {
-      StepHoldRunPair<false>(mMeters[LimiterMeters::kInLHold], mMeters[LimiterMeters::kInRHold], s, len);
-      StepHoldRunPair<false>(mMeters[LimiterMeters::kOutLHold], mMeters[LimiterMeters::kOutRHold], g, len);
+      StepLevelRuns<false>(mMeters[LimiterMeters::kInLFast], mMeters[LimiterMeters::kInRFast],
+                       mMeters[LimiterMeters::kInLHold], mMeters[LimiterMeters::kInRHold], inLevels, len);
+      StepLevelRuns<false>(mMeters[LimiterMeters::kOutLFast], mMeters[LimiterMeters::kOutRFast],
+                       mMeters[LimiterMeters::kOutLHold], mMeters[LimiterMeters::kOutRHold], outLevels, len);
     }
     done += len;
   }
-  cl0.lastClipRatio = ratio[0];
-  cl1.lastClipRatio = ratio[1];
 }

@@ -27,7 +27,10 @@
 #include "plugin/dsp/LimiterMeters.h"
 #include "plugin/dsp/LimiterParamTable.h"
 #include "plugin/dsp/LimiterParams.h"
+#include "plugin/dsp/LimiterStagePair.h"
 #include "plugin/dsp/TripleBuffer.h"
+
+#include <emmintrin.h>
 
 #include <array>
 #include <atomic>
@@ -166,7 +169,14 @@ private:
   // base rate, where all of that runs at the limiter's rate).
   void ProcessLimiter(const double* const* inputs, double* const* outputs, int nFrames, int nIn,
                       int nOut, bool finish) noexcept;
-  template <int Mode, bool Auto, bool Finish, bool Blend>
+  // The soft clipper of samples at or above its threshold (lanes in the bits
+  // of above): z with those lanes clipped, gr times their clip ratios.
+  struct Clipped
+  {
+    __m128d z, gr;
+  };
+  __attribute__((noinline, cold)) Clipped ClipPair(__m128d y, int above, __m128d z, __m128d gr) noexcept;
+  template <int Mode, bool Auto, bool Finish>
   void RunLimiter(const double* a, const double* b, double* o0, double* o1, int n,
                   bool stereo) noexcept;
 
@@ -201,12 +211,13 @@ private:
   ISoftClipper mClippers[2];
   ISaturator mSaturators[2];
   LimiterMeters mMeters;
-  // Stage results of one stretch of the pair (sample, gain, scaled gain; the
-  // two channels interleaved).
-  static constexpr int kPairRun = 256;
+  // Level rows of one stretch (the two channels interleaved), over which
+  // the hold meters take whole runs: input, output and gain reduction.
+  static constexpr int kPairRun = LimiterStagePair::kMaxStretch;
   alignas(64) double mPairOut[2 * kPairRun] {};
   alignas(64) double mPairGain[2 * kPairRun] {};
   alignas(64) double mPairScaled[2 * kPairRun] {};
+  LimiterStagePair::ReadRow mRows[kPairRun] {}; // what the stages' read-outs find
   AlignedRow mDiscard[2]; // stands in for a missing output channel
   double mRefreshRate = 60.0;
   double mRefreshPeriodMs = 16.666666666666668;

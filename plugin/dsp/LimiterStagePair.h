@@ -3,9 +3,23 @@
 // stage. The arithmetic is the stage's own, operation for operation, so the
 // results equal those of ILimiterStage::Run sample by sample; the lanes only
 // let the two independent stages share instructions, and the state lives in
-// registers for a whole run instead of in the records. The caller's sink
-// receives each sample's results in the same loop, so its own per-sample work
-// overlaps with the stages'.
+// registers for a whole stretch instead of in the records.
+//
+// A stretch goes in two loops. Measure does steps 1 to 6 of the stage and
+// the ring accesses of the read-out: for every sample it copies what the
+// read-out finds (delayed sample, stored gain, the smoother coefficient of
+// the stored count) into a row. Its level
+// follower's step is a long chain of dependent operations, so the loop is
+// kept short. The caller's second loop then takes the rows sample by sample
+// through Gains (the held gain and the gain smoother, step 7) and does its
+// own per-sample work in the same loop, where the remaining chains are short.
+// The running maxima of the followers, which nothing reads per sample, are
+// taken over the stretch after it.
+//
+// Written with the compiler's vector operations: a comparison gives a mask of
+// whole lanes and "mask ? a : b" selects lane by lane, which the compiler
+// turns into compares and blends (with memory operands where a value need not
+// live in a register) in each instruction set it builds for.
 //
 // Threads: audio thread, under the processing mutex (as the stages).
 
@@ -13,56 +27,130 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <emmintrin.h>
 
 namespace pairsimd {
 
-// mask ? a : b for masks of whole lanes (all ones or all zeros), exact
-// either way. Baseline: b ^ ((a ^ b) & mask), one register copy fewer than
-// the and / and-not / or form. Blend: one vblendvpd, for code that only runs
-// in the AVX2 build (written as assembly so that the baseline build, which
-// contains but never runs it, compiles).
-template <bool Blend = false> inline __m128d Sel(__m128d mask, __m128d a, __m128d b) noexcept
-{
-  if constexpr (Blend)
-  {
-    __m128d r;
-    __asm__("vblendvpd %3, %2, %1, %0" : "=x"(r) : "x"(b), "x"(a), "x"(mask));
-    return r;
-  }
-  else
-    return _mm_xor_pd(b, _mm_and_pd(_mm_xor_pd(a, b), mask));
-}
-inline __m128d Pair(double lo, double hi) noexcept { return _mm_set_pd(hi, lo); }
-inline double Lo(__m128d v) noexcept { return _mm_cvtsd_f64(v); }
-inline double Hi(__m128d v) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); }
-inline __m128d MaskOf(bool lo, bool hi) noexcept
-{
-  return _mm_castsi128_pd(_mm_set_epi64x(-static_cast<long long>(hi), -static_cast<long long>(lo)));
-}
+using V = __m128d;
+// Two 64-bit integer lanes: masks, polarities (-1, 0, 1), ring indices.
+using Lanes = long long __attribute__((vector_size(16)));
+
+inline V Abs(V v) noexcept { return V(Lanes(v) & 0x7fffffffffffffffLL); }
+// The followers' flush of tiny values: v < 1e-8 ? 0 : v.
+inline V FlushTiny(V v) noexcept { return v < V {1e-8, 1e-8} ? V {0.0, 0.0} : v; }
 
 } // namespace pairsimd
 
 class LimiterStagePair
 {
 public:
-  // True when both stages can run in lockstep: configured alike, at the same
-  // ring position, with full rings (always so after a configuration or
-  // clear, since the engine feeds them the same number of samples) and at
-  // unit output scale (the only scale the limiter sets: the lanes skip the
-  // multiplications by it, which would change nothing).
+  using V = pairsimd::V;
+
+  // Longest stretch of one Measure.
+  static constexpr int kMaxStretch = 256;
+
+  // What the read-out of one sample finds in the two rings (stage a in the
+  // low lane): the delayed sample, the stored gain (-1 for none) and, in
+  // mode 2, the smoother coefficient of the count stored with it.
+  struct alignas(16) ReadRow
+  {
+    V sample, gain, coeff;
+  };
+
+  // True when both stages can run in lockstep: configured alike (one rate,
+  // one look-ahead), at the same ring position, with full rings (always so
+  // after a configuration or clear, since the engine feeds them the same
+  // number of samples), at unit output scale (the only scale the limiter
+  // sets: the lanes skip the multiplications by it, which would change
+  // nothing) and with a positive threshold and a finite, non-negative
+  // ceiling gain (always so), which keep every segment gain non-negative.
   static bool CanPair(const ILimiterStage& a, const ILimiterStage& b) noexcept;
 
   // Auto-release coefficient of a stage for the level L (see ILimiterStage).
   static double AutoReleaseCoeff(const ILimiterStage& s, double L) noexcept;
+
+  // Largest |x[i] * gain| over n samples (0 for none): a level follower's
+  // running maximum over a stretch.
+  static double LargestLevel(const double* x, int n, double gain) noexcept;
+
+  // Step 7 of both stages, sample by sample over the rows Measure left:
+  // the held gain, and in mode 2 the gain smoother. Loads the state at
+  // construction and stores it back when destroyed, after the last row.
+  template <int Mode> class Gains
+  {
+  public:
+    Gains(ILimiterStage& a, ILimiterStage& b) noexcept
+      : mA(a), mB(b), mHeld {a.heldGain, b.heldGain}, mValue {a.G.value, b.G.value},
+        mMax {a.G.runningMax, b.G.runningMax}, mCoeff {a.G.attackCoeff, b.G.attackCoeff},
+        mTable(a.smootherTable.get())
+    {
+    }
+    ~Gains()
+    {
+      ILimiterStage* st[2] = {&mA, &mB};
+      for (int k = 0; k < 2; ++k)
+      {
+        ILimiterStage& s = *st[k];
+        s.heldGain = mHeld[k];
+        if constexpr (Mode == 2)
+        {
+          s.G.value = mValue[k];
+          s.G.runningMax = mMax[k];
+          s.G.attackCoeff = mCoeff[k];
+          s.G.releaseCoeff = mCoeff[k];
+          s.G.holdSamples = 0;
+        }
+        s.gain = Mode == 2 ? mValue[k] : mHeld[k];
+        s.scaledGain = s.gain;
+      }
+    }
+    Gains(const Gains&) = delete;
+    Gains& operator=(const Gains&) = delete;
+
+    // The gains of the sample a row was read for (stage a in the low lane).
+    V Step(const ReadRow& r) noexcept { return StepWith(r.gain, r.coeff); }
+    // The same from the two ring entries read out.
+    V Step(const double* ea, const double* eb) noexcept { return Step(V {ea[1], eb[1]}, ea[2], eb[2]); }
+
+  private:
+    V Step(V gain, double countA, double countB) noexcept
+    {
+      // Both stages run at one rate with one max count, so their smoother
+      // tables are equal: one serves both lanes.
+      if constexpr (Mode == 2)
+        return StepWith(gain, V {mTable[static_cast<ptrdiff_t>(countA)], mTable[static_cast<ptrdiff_t>(countB)]});
+      else
+        return StepWith(gain, gain);
+    }
+    V StepWith(V gain, V c) noexcept
+    {
+      const auto has = gain >= V {0.0, 0.0};
+      mHeld = has ? gain : mHeld;
+      if constexpr (Mode == 2)
+      {
+        mCoeff = has ? c : mCoeff;
+        const V hv = pairsimd::Abs(mHeld);
+        mMax = _mm_max_pd(hv, mMax);
+        mValue = pairsimd::FlushTiny((mValue - hv) * mCoeff + hv);
+        return mValue;
+      }
+      else
+        return mHeld;
+    }
+
+    ILimiterStage& mA;
+    ILimiterStage& mB;
+    V mHeld, mValue, mMax, mCoeff;
+    const double* mTable;
+  };
 
   // Modes 1 and 2, auto release on or off. Stage a runs on xa, stage b on
   // xb, n samples; for each sample i, sink(i, out, gain, scaledGain) gets the
   // two stages' results (stage a in the low lane). The stage records hold
   // the final state afterwards. Stages that cannot pair run one after the
   // other through ILimiterStage::Run, sample by sample.
-  // Blend: selections as vblendvpd (only for callers in the AVX2 build).
-  template <int Mode, bool Auto, bool Blend = false, typename Sink>
+  template <int Mode, bool Auto, typename Sink>
   static void Run(ILimiterStage& a, ILimiterStage& b, const double* xa, const double* xb, int n,
                   Sink&& sink) noexcept
   {
@@ -73,8 +161,8 @@ public:
     {
       if (!a.ring || !b.ring) // a stage that is not configured gives silence at unity gain
       {
-        const __m128d zero = _mm_setzero_pd();
-        const __m128d one = _mm_set1_pd(1.0);
+        const V zero = {0.0, 0.0};
+        const V one = {1.0, 1.0};
         for (int i = 0; i < n; ++i)
           sink(i, zero, one, one);
         return;
@@ -83,175 +171,165 @@ public:
       {
         const double oa = a.Run<Mode, Auto>(xa[i]);
         const double ob = b.Run<Mode, Auto>(xb[i]);
-        sink(i, pairsimd::Pair(oa, ob), pairsimd::Pair(a.gain, b.gain),
-             pairsimd::Pair(a.scaledGain, b.scaledGain));
+        sink(i, V {oa, ob}, V {a.gain, b.gain}, V {a.scaledGain, b.scaledGain});
       }
       return;
     }
-    const __m128d zero = _mm_setzero_pd();
-    const __m128d one = _mm_set1_pd(1.0);
-    const __m128d tiny = _mm_set1_pd(1e-8);
-    const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-    auto flush = [&](__m128d v) { return _mm_andnot_pd(_mm_cmplt_pd(v, tiny), v); };
+    Gains<Mode> gains(a, b);
+    Stages<Mode, Auto>(a, b, xa, xb, n, [&](int i, const double* ea, const double* eb) {
+      const V g = gains.Step(ea, eb);
+      sink(i, V {ea[0], eb[0]}, g, g);
+    });
+  }
 
-    // Constants of the run.
-    const __m128d inGain = pairsimd::Pair(a.inputGain, b.inputGain);
-    const __m128d threshold = pairsimd::Pair(a.threshold, b.threshold);
-    const __m128d ceilingGain = pairsimd::Pair(a.ceilingGain, b.ceilingGain);
+  // Steps 1 to 6 of paired stages (CanPair) over n <= kMaxStretch samples,
+  // and the read-out's ring accesses: rows[i] receives what the read-out of
+  // sample i finds. Step the rows through Gains, in order, before the next
+  // Measure.
+  template <int Mode, bool Auto>
+  static void Measure(ILimiterStage& a, ILimiterStage& b, const double* xa, const double* xb, int n,
+                      ReadRow* rows) noexcept
+  {
+    const double* const tab = a.smootherTable.get();
+    Stages<Mode, Auto>(a, b, xa, xb, n, [&](int i, const double* ea, const double* eb) {
+      rows[i].sample = V {ea[0], eb[0]};
+      rows[i].gain = V {ea[1], eb[1]};
+      if constexpr (Mode == 2)
+        rows[i].coeff = V {tab[static_cast<ptrdiff_t>(ea[2])], tab[static_cast<ptrdiff_t>(eb[2])]};
+    });
+  }
+
+  // Steps 1 to 6 of paired stages over n samples; for each sample,
+  // readOut(i, ea, eb) gets the two entries the read-out takes (in place:
+  // the next sample writes over them).
+  template <int Mode, bool Auto, typename ReadOut>
+  static void Stages(ILimiterStage& a, ILimiterStage& b, const double* xa, const double* xb, int n,
+                     ReadOut&& readOut) noexcept
+  {
+    static_assert(Mode == 1 || Mode == 2, "the pair runs the modes the limiter uses");
+    using pairsimd::Lanes;
+    using pairsimd::Abs;
+    using pairsimd::FlushTiny;
+    const V zero = {0.0, 0.0};
+    const V one = {1.0, 1.0};
+
+    // Constants of the stretch.
+    const V inGain = {a.inputGain, b.inputGain};
+    const V threshold = {a.threshold, b.threshold};
+    const V ceilingGain = {a.ceilingGain, b.ceilingGain};
     const int32_t maxCount = a.maxCount;
-    const int32_t ringLength = a.ringLength;
-    const int32_t clampA = a.silenceClamp;
-    const int32_t clampB = b.silenceClamp;
+    const ptrdiff_t ringLength = a.ringLength;
     double* const ringA = a.ring.get();
     double* const ringB = b.ring.get();
-    const double* const tabA = a.smootherTable.get();
-    const double* const tabB = b.smootherTable.get();
+    const V maxCountV = {static_cast<double>(maxCount), static_cast<double>(maxCount)};
+    const V clampV = {static_cast<double>(a.silenceClamp), static_cast<double>(b.silenceClamp)};
+    const V noGain = {-1.0, 0.0}; // {gain -1, count 0}
+    const Lanes spare = {ringLength + 1, ringLength + 1}; // gain field of the spare entry
 
     // State.
-    __m128d pv = pairsimd::Pair(a.P.value, b.P.value);
-    __m128d pmax = pairsimd::Pair(a.P.runningMax, b.P.runningMax);
-    __m128d patt = pairsimd::Pair(a.P.attackCoeff, b.P.attackCoeff);
-    __m128d prel = pairsimd::Pair(a.P.releaseCoeff, b.P.releaseCoeff);
-    __m128d qv = pairsimd::Pair(a.Q.value, b.Q.value);
-    __m128d qmax = pairsimd::Pair(a.Q.runningMax, b.Q.runningMax);
-    const __m128d qatt = pairsimd::Pair(a.Q.attackCoeff, b.Q.attackCoeff);
-    const __m128d qrel = pairsimd::Pair(a.Q.releaseCoeff, b.Q.releaseCoeff);
-    __m128d gv = pairsimd::Pair(a.G.value, b.G.value);
-    __m128d gmax = pairsimd::Pair(a.G.runningMax, b.G.runningMax);
-    __m128d gc = pairsimd::Pair(a.G.attackCoeff, b.G.attackCoeff);
-    __m128d peak = pairsimd::Pair(a.segmentPeak, b.segmentPeak);
-    __m128d held = pairsimd::Pair(a.heldGain, b.heldGain);
-    __m128d prevS = pairsimd::Pair(a.previousSample, b.previousSample);
-    // Polarities and counts ride in the lanes as doubles (small whole
-    // numbers, exact), so the segment bookkeeping is vector work too.
-    __m128d prevPol = pairsimd::Pair(a.previousPolarity, b.previousPolarity);
-    __m128d count = pairsimd::Pair(a.segmentCount, b.segmentCount);
-    const __m128d maxCountV = _mm_set1_pd(maxCount);
-    const __m128d clampV = pairsimd::Pair(clampA, clampB);
-    const __m128d ringLengthV = _mm_set1_pd(ringLength);
-    const __m128d noGain = _mm_set_pd(0.0, -1.0); // {gain -1, count 0}
-    int32_t w = a.writeIndex;
-    // Where the current segments began (index of the first entry): the gain
-    // of a segment goes to that entry's gain field. Derived from the counts;
-    // irrelevant for segments of max count or more, which store nothing.
+    V pv = {a.P.value, b.P.value};
+    V patt = {a.P.attackCoeff, b.P.attackCoeff};
+    V prel = {a.P.releaseCoeff, b.P.releaseCoeff};
+    V qv = {a.Q.value, b.Q.value};
+    const V qatt = {a.Q.attackCoeff, b.Q.attackCoeff};
+    const V qrel = {a.Q.releaseCoeff, b.Q.releaseCoeff};
+    V peak = {a.segmentPeak, b.segmentPeak};
+    V prevS = {a.previousSample, b.previousSample};
+    // Counts ride in the lanes as doubles (whole numbers, exact); the
+    // polarities and ring indices as integers.
+    V count = {static_cast<double>(a.segmentCount), static_cast<double>(b.segmentCount)};
+    Lanes prevPol = {a.previousPolarity, b.previousPolarity};
+    ptrdiff_t w = a.writeIndex;
+    // Gain field of the current segments' first entries: a segment's gain
+    // goes there. Derived from the counts; irrelevant for segments of max
+    // count or more, which store nothing.
     auto startOf = [&](int32_t c) {
-      int32_t p = w - ILimiterStage::kStride * (std::min(c, maxCount) + 1);
-      return p < 0 ? p + ringLength : p;
+      const ptrdiff_t p = w - ILimiterStage::kStride * (std::min(c, maxCount) + 1);
+      return static_cast<long long>(p < 0 ? p + ringLength : p) + 1;
     };
-    __m128d segStart = pairsimd::Pair(startOf(a.segmentCount), startOf(b.segmentCount));
+    Lanes segStart = {startOf(a.segmentCount), startOf(b.segmentCount)};
     if constexpr (Auto)
-      patt = pairsimd::Pair(a.autoAttack, b.autoAttack);
+      patt = V {a.autoAttack, b.autoAttack};
 
     for (int i = 0; i < n; ++i)
     {
       // 1. Input gain.
-      const __m128d x = _mm_mul_pd(pairsimd::Pair(xa[i], xb[i]), inGain);
-      // 2. Polarity.
-      const __m128d d = Mode == 2 ? _mm_sub_pd(x, prevS) : x;
-      const __m128d pol =
-        _mm_sub_pd(_mm_and_pd(_mm_cmpgt_pd(d, zero), one), _mm_and_pd(_mm_cmplt_pd(d, zero), one));
-      // 3. Segment bookkeeping: a segment end that stores nothing writes into
-      // the spare entry behind the ring.
-      const __m128d g = pairsimd::Sel<Blend>(_mm_cmpgt_pd(peak, threshold), _mm_div_pd(ceilingGain, peak), one);
-      const __m128d same = _mm_cmpeq_pd(pol, prevPol);
-      const __m128d store = _mm_andnot_pd(
-        same, _mm_and_pd(_mm_and_pd(_mm_cmpneq_pd(prevPol, zero), _mm_cmpge_pd(g, zero)),
-                         _mm_cmplt_pd(count, maxCountV)));
-      const __m128i at = _mm_cvttpd_epi32(pairsimd::Sel<Blend>(store, _mm_add_pd(segStart, one), ringLengthV));
-      const int32_t atA = _mm_cvtsi128_si32(at);
-      const int32_t atB = _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1));
-      _mm_storeu_pd(ringA + atA, _mm_unpacklo_pd(g, count));
-      _mm_storeu_pd(ringB + atB, _mm_unpackhi_pd(g, count));
-      const __m128d limit = pairsimd::Sel<Blend>(_mm_cmpeq_pd(pol, zero), clampV, maxCountV);
-      count = _mm_and_pd(same, _mm_min_pd(_mm_add_pd(count, one), limit));
-      segStart = pairsimd::Sel<Blend>(same, segStart, _mm_set1_pd(w));
+      const V x = V {xa[i], xb[i]} * inGain;
+      // 2. Polarity -1, 0 or 1, as the mask of d < 0 minus the mask of d > 0.
+      const V d = Mode == 2 ? x - prevS : x;
+      const Lanes pol = (d < zero) - (d > zero);
+      // 3. Segment bookkeeping. A segment that ends stores its gain when it
+      // had a polarity and is shorter than max count (its gain is never
+      // negative: see CanPair); segment ends that store nothing write into the spare entry behind
+      // the ring.
+      const Lanes same = pol == prevPol;
+      const V g = peak > threshold ? ceilingGain / peak : one;
+      const Lanes store = ~(same | (prevPol == 0)) & (count < maxCountV);
+      const Lanes at = store ? segStart : spare;
+      _mm_storeu_pd(ringA + at[0], _mm_unpacklo_pd(g, count));
+      _mm_storeu_pd(ringB + at[1], _mm_unpackhi_pd(g, count));
+      const V limit = pol == 0 ? clampV : maxCountV;
+      count = same ? _mm_min_pd(count + one, limit) : zero;
+      const Lanes here = {w + 1, w + 1};
+      segStart = same ? segStart : here;
       prevPol = pol;
-      peak = _mm_and_pd(same, peak);
+      peak = same ? peak : zero;
       prevS = x;
       // 4. Level.
-      const __m128d av = _mm_and_pd(x, absMask);
+      const V av = Abs(x);
       if constexpr (Auto)
       {
-        const __m128d qc = pairsimd::Sel<Blend>(_mm_cmpgt_pd(av, qv), qatt, qrel);
-        qmax = _mm_max_pd(av, qmax);
-        qv = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(qv, av), qc), av));
-        const __m128d L = _mm_and_pd(qv, absMask);
-        prel = pairsimd::Pair(AutoReleaseCoeff(a, pairsimd::Lo(L)), AutoReleaseCoeff(b, pairsimd::Hi(L)));
+        const V qc = av > qv ? qatt : qrel;
+        qv = FlushTiny((qv - av) * qc + av);
+        const V L = Abs(qv);
+        prel = V {AutoReleaseCoeff(a, L[0]), AutoReleaseCoeff(b, L[1])};
       }
       {
-        pmax = _mm_max_pd(av, pmax);
-        const __m128d c1 = pairsimd::Sel<Blend>(_mm_cmpgt_pd(av, pv), patt, prel);
-        const __m128d p1 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(pv, av), c1), av));
-        const __m128d c2 = pairsimd::Sel<Blend>(_mm_cmpgt_pd(av, p1), patt, prel);
-        const __m128d p2 = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(p1, av), c2), av));
-        const __m128d keep = _mm_cmpgt_pd(peak, p1);
-        pv = pairsimd::Sel<Blend>(keep, p1, p2);
-        peak = pairsimd::Sel<Blend>(keep, peak, p2);
+        const V c1 = av > pv ? patt : prel;
+        const V p1 = FlushTiny((pv - av) * c1 + av);
+        const V c2 = av > p1 ? patt : prel;
+        const V p2 = FlushTiny((p1 - av) * c2 + av);
+        const auto keep = peak > p1;
+        pv = keep ? p1 : p2;
+        peak = keep ? peak : p2;
       }
       // 5. Write.
-      ringA[w] = pairsimd::Lo(x);
+      _mm_storel_pd(ringA + w, x);
       _mm_storeu_pd(ringA + w + 1, noGain);
-      ringB[w] = pairsimd::Hi(x);
+      _mm_storeh_pd(ringB + w, x);
       _mm_storeu_pd(ringB + w + 1, noGain);
       w += ILimiterStage::kStride;
       if (w >= ringLength)
         w = 0;
-      // 6. Fill.
-      const __m128d stored = pairsimd::Pair(ringA[w + 1], ringB[w + 1]);
-      const __m128d has = _mm_cmpge_pd(stored, zero);
-      held = pairsimd::Sel<Blend>(has, stored, held);
-      if constexpr (Mode == 2)
-      {
-        const __m128d c = pairsimd::Pair(tabA[static_cast<int32_t>(ringA[w + 2])], tabB[static_cast<int32_t>(ringB[w + 2])]);
-        gc = pairsimd::Sel<Blend>(has, c, gc);
-        const __m128d hv = _mm_and_pd(held, absMask);
-        gmax = _mm_max_pd(hv, gmax);
-        gv = flush(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(gv, hv), gc), hv));
-      }
-      const __m128d gainV = Mode == 2 ? gv : held;
-      sink(i, pairsimd::Pair(ringA[w], ringB[w]), gainV, gainV);
+      // 6. Fill: the rings are full. 7. The read-out's entry, the oldest.
+      readOut(i, ringA + w, ringB + w);
     }
 
     // Back into the records.
     ILimiterStage* st[2] = {&a, &b};
+    const double* xs[2] = {xa, xb};
     for (int k = 0; k < 2; ++k)
     {
-      auto lane = [k](__m128d v) { return k == 0 ? pairsimd::Lo(v) : pairsimd::Hi(v); };
       ILimiterStage& s = *st[k];
-      s.P.value = lane(pv);
-      s.P.runningMax = lane(pmax);
+      s.P.value = pv[k];
+      s.P.runningMax = std::max(LargestLevel(xs[k], n, s.inputGain), s.P.runningMax);
       if constexpr (Auto)
       {
-        s.P.attackCoeff = lane(patt);
-        s.P.releaseCoeff = lane(prel);
+        s.P.attackCoeff = patt[k];
+        s.P.releaseCoeff = prel[k];
         s.P.holdSamples = 0;
-        s.Q.value = lane(qv);
-        s.Q.runningMax = lane(qmax);
+        s.Q.value = qv[k];
+        s.Q.runningMax = std::max(LargestLevel(xs[k], n, s.inputGain), s.Q.runningMax);
       }
-      if constexpr (Mode == 2)
-      {
-        s.G.value = lane(gv);
-        s.G.runningMax = lane(gmax);
-        s.G.attackCoeff = lane(gc);
-        s.G.releaseCoeff = lane(gc);
-        s.G.holdSamples = 0;
-      }
-      s.segmentPeak = lane(peak);
-      s.heldGain = lane(held);
-      s.previousSample = lane(prevS);
-      // The last read-out entry is still in the ring at the write index.
-      const double* r = s.ring.get() + w;
-      s.gain = Mode == 2 ? lane(gv) : lane(held);
-      s.readGain = r[1];
-      s.outputSample = r[0];
-      s.scaledGain = s.gain;
-      s.writeIndex = w;
+      s.segmentPeak = peak[k];
+      s.previousSample = prevS[k];
+      s.previousPolarity = static_cast<int32_t>(prevPol[k]);
+      s.polarity = s.previousPolarity; // the last sample's polarity
+      s.segmentCount = static_cast<int32_t>(count[k]);
+      s.writeIndex = static_cast<int32_t>(w);
+      // The last read-out's entry is still in the ring at the write index.
+      s.readGain = s.ring[w + 1];
+      s.outputSample = s.ring[w];
     }
-    a.previousPolarity = static_cast<int32_t>(pairsimd::Lo(prevPol));
-    b.previousPolarity = static_cast<int32_t>(pairsimd::Hi(prevPol));
-    a.polarity = a.previousPolarity; // the last sample's polarity
-    b.polarity = b.previousPolarity;
-    a.segmentCount = static_cast<int32_t>(pairsimd::Lo(count));
-    b.segmentCount = static_cast<int32_t>(pairsimd::Hi(count));
   }
 };
