@@ -13,7 +13,7 @@
 #include "core/FxString.h"
 #include "core/IControlLink.h"
 #include "graphics/IDrawStyles.h"
-#include "graphics/IGraphicsEnums.h"
+#include "graphics/IGfxEnums.h"
 #include "graphics/records/IColor.h"
 #include "graphics/records/IMouseMod.h"
 #include "graphics/records/IRECT.h"

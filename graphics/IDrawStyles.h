@@ -2,7 +2,7 @@
 // The options of every stroke and fill and the blend applied to every drawing call.
 // Plain values; any thread.
 
-#include "graphics/IGraphicsEnums.h"
+#include "graphics/IGfxEnums.h"
 
 #include <cstdint>
 

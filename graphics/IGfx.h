@@ -17,7 +17,7 @@
 #include "graphics/IByteBuffer.h"
 #include "graphics/IControl.h"
 #include "graphics/IDrawStyles.h"
-#include "graphics/IGraphicsEnums.h"
+#include "graphics/IGfxEnums.h"
 #include "graphics/ILayer.h"
 #include "graphics/IMatrix.h"
 #include "graphics/IPattern.h"

@@ -131,12 +131,26 @@ NSPoint EditorView::WindowPoint(double x, double y, double scale) {
   return mView->convertPointToView(NSMakePoint(vx, vy), nullptr);
 }
 
+NSPoint EditorView::PointerAt(double scale) const {
+  if (!mView || !(scale > 0)) return NSMakePoint(0, 0);
+  NSPoint p = mView->convertPointFromView(mWindow->mouseLocationOutsideOfEventStream(), nullptr);
+  if (!mView->isFlipped()) p.y = mView->frame().size.height - p.y;
+  return NSMakePoint(p.x / scale, p.y / scale);
+}
+
 void EditorView::Mouse(NSEventType type, double x, double y, double scale, unsigned modifiers, int clickCount) {
   if (!mView) return;
   nsx::AutoreleasePool pool;
   mWindow->sendEvent(NSEvent::mouseEventWithType(type, WindowPoint(x, y, scale), Flags(modifiers),
                                                  CFAbsoluteTimeGetCurrent(), mWindow->windowNumber(), nullptr, 0,
                                                  clickCount, clickCount > 0 ? 1.f : 0.f));
+}
+
+void EditorView::Move(NSEventType type, double x, double y, double scale, unsigned modifiers, double dx, double dy) {
+  if (!mView) return;
+  nsx::AutoreleasePool pool;
+  mWindow->sendEvent(nsx::MouseMoveEvent(type, WindowPoint(x, y, scale), Flags(modifiers), mWindow->windowNumber(),
+                                         dx * scale, dy * scale));
 }
 
 void EditorView::Wheel(double x, double y, double scale, double lines, unsigned modifiers) {

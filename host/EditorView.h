@@ -45,6 +45,11 @@ public:
   // A pointer event at (x, y) in editor units, placed with scale (view
   // points per editor unit). modifiers are ScriptModifier bits.
   void Mouse(NSEventType type, double x, double y, double scale, unsigned modifiers, int clickCount);
+  // A move or drag to (x, y) carrying the hand's movement (dx, dy), in editor
+  // units, as a device gives it.
+  void Move(NSEventType type, double x, double y, double scale, unsigned modifiers, double dx, double dy);
+  // Where the pointer is now, in editor units at scale.
+  NSPoint PointerAt(double scale) const;
   // The wheel turned by lines (positive: away from the person) at (x, y).
   void Wheel(double x, double y, double scale, double lines, unsigned modifiers);
   // A key pressed and released: the key code with the characters it types.

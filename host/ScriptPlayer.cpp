@@ -103,6 +103,25 @@ bool ScriptPlayer::Play(const EditorScript& script, int& code, std::string& erro
   return true;
 }
 
+void ScriptPlayer::Hand(double x, double y, double scale, double& px, double& py, double& dx, double& dy) {
+  dx = x - mLastX;
+  dy = y - mLastY;
+  px = x;
+  py = y;
+  if (mLeftDown || mRightDown) {
+    const NSPoint now = mView.PointerAt(scale);
+    px = now.x + dx;
+    py = now.y + dy;
+  }
+  mLastX = x;
+  mLastY = y;
+}
+
+void ScriptPlayer::Hand(double x, double y, double scale, double& px, double& py) {
+  double dx = 0, dy = 0;
+  Hand(x, y, scale, px, py, dx, dy);
+}
+
 void ScriptPlayer::Button(bool down, const ScriptEvent& e, double x, double y, double scale, int clickCount) {
   const bool right = (e.modifiers & kModRight) != 0;
   const NSEventType type = right ? (down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp)
@@ -138,40 +157,55 @@ void ScriptPlayer::Key(const ScriptEvent& e) {
 bool ScriptPlayer::PlayEvent(const ScriptEvent& e, int& code, std::string& why) {
   // Editor units become view points at the scale the editor has now.
   const double scale = mView.Scale();
+  double x = 0, y = 0;
   switch (e.kind) {
     case Kind::kMove: {
       const NSEventType type = mLeftDown    ? NSEventTypeLeftMouseDragged
                                : mRightDown ? NSEventTypeRightMouseDragged
                                             : NSEventTypeMouseMoved;
-      mView.Mouse(type, e.x, e.y, scale, e.modifiers, 0);
+      double dx = 0, dy = 0;
+      Hand(e.x, e.y, scale, x, y, dx, dy);
+      mView.Move(type, x, y, scale, e.modifiers, dx, dy);
       break;
     }
-    case Kind::kDown: Button(true, e, e.x, e.y, scale, 1); break;
-    case Kind::kUp: Button(false, e, e.x, e.y, scale, 1); break;
-    case Kind::kClick:
-      Button(true, e, e.x, e.y, scale, 1);
-      Button(false, e, e.x, e.y, scale, 1);
+    case Kind::kDown:
+      Hand(e.x, e.y, scale, x, y);
+      Button(true, e, x, y, scale, 1);
       break;
+    case Kind::kUp:
+      Hand(e.x, e.y, scale, x, y);
+      Button(false, e, x, y, scale, 1);
+      break;
+    case Kind::kClick:
     case Kind::kDoubleClick:
-      for (int clicks = 1; clicks <= 2; ++clicks) {
-        Button(true, e, e.x, e.y, scale, clicks);
-        Button(false, e, e.x, e.y, scale, clicks);
+      for (int clicks = 1; clicks <= (e.kind == Kind::kClick ? 1 : 2); ++clicks) {
+        Hand(e.x, e.y, scale, x, y);
+        Button(true, e, x, y, scale, clicks);
+        Hand(e.x, e.y, scale, x, y);
+        Button(false, e, x, y, scale, clicks);
       }
       break;
     case Kind::kDrag: {
-      Button(true, e, e.x, e.y, scale, 1);
+      Hand(e.x, e.y, scale, x, y);
+      Button(true, e, x, y, scale, 1);
       const double dx = e.x2 - e.x, dy = e.y2 - e.y;
       const int steps =
           std::clamp(static_cast<int>(std::ceil(std::hypot(dx, dy) * scale / kDragStepPoints)), 1, kMaxDragSteps);
       const NSEventType type = (e.modifiers & kModRight) ? NSEventTypeRightMouseDragged : NSEventTypeLeftMouseDragged;
       for (int i = 1; i <= steps; ++i) {
         const double t = static_cast<double>(i) / steps;
-        mView.Mouse(type, e.x + dx * t, e.y + dy * t, scale, e.modifiers, 0);
+        double stepX = 0, stepY = 0;
+        Hand(e.x + dx * t, e.y + dy * t, scale, x, y, stepX, stepY);
+        mView.Move(type, x, y, scale, e.modifiers, stepX, stepY);
       }
-      Button(false, e, e.x2, e.y2, scale, 1);
+      Hand(e.x2, e.y2, scale, x, y);
+      Button(false, e, x, y, scale, 1);
       break;
     }
-    case Kind::kWheel: mView.Wheel(e.x, e.y, scale, e.amount, e.modifiers); break;
+    case Kind::kWheel:
+      Hand(e.x, e.y, scale, x, y);
+      mView.Wheel(x, y, scale, e.amount, e.modifiers);
+      break;
     case Kind::kKey: Key(e); break;
     case Kind::kType:
       for (const char32_t c : e.typed) TypeCharacter(c, 0);

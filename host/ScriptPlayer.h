@@ -37,12 +37,20 @@ public:
 private:
   bool PlayEvent(const ScriptEvent& e, int& code, std::string& why);
   void Button(bool down, const ScriptEvent& e, double x, double y, double scale, int clickCount);
+  // Where a pointer event for the script's point (x, y) goes, in editor
+  // units: the point itself while no button is held; while one is, the
+  // hand's movement since the previous point, from where the pointer is now
+  // (an editor that holds a hidden pointer puts it back after each event).
+  // The hand's movement since the previous point goes to (dx, dy).
+  void Hand(double x, double y, double scale, double& px, double& py);
+  void Hand(double x, double y, double scale, double& px, double& py, double& dx, double& dy);
   void Key(const ScriptEvent& e);
   void TypeCharacter(char32_t c, unsigned modifiers);
 
   EditorView& mView;
   nsx::ScriptedResponder mResponder;
   bool mLeftDown = false, mRightDown = false;
+  double mLastX = 0, mLastY = 0;  // the script's previous pointer point
 };
 
 }  // namespace orbexhost

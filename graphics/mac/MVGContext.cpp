@@ -299,8 +299,13 @@ void MVGcontext_vORBEX9_au::renderViewport(float width, float height, float devi
     return;
   }
   recording = true;
-  MTLRelease(buffers->viewSizeBuffer);
+  // The set is idle here, so its view-size buffer is free to be written again.
   const float size[2] = {width, height};
+  if (buffers->viewSizeBuffer && buffers->viewSizeBuffer->contents() && buffers->viewSizeBuffer->length() >= sizeof(size)) {
+    std::memcpy(buffers->viewSizeBuffer->contents(), size, sizeof(size));
+    return;
+  }
+  MTLRelease(buffers->viewSizeBuffer);
   buffers->viewSizeBuffer = device()->newBufferWithBytes(size, sizeof(size), MTLResourceStorageModeShared);
 }
 

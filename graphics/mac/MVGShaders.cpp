@@ -43,13 +43,15 @@ inline float clamp01(float v) { return minf(maxf(v, 0.0f), 1.0f); }
 constexpr int kChunk = 64;
 
 // Coverage of a chunk of pixels: scissor mask times (with anti-aliasing) the fringe
-// coverage from (u, v). Returns false when every pixel of the chunk is discarded.
+// coverage from (u, v). Returns false when every pixel of the chunk is discarded; full
+// tells that every pixel is kept at a coverage of exactly 1.
 template <bool kAntiAlias>
 bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int first, int n, float* cov,
-              unsigned char* discard) {
+              unsigned char* discard, bool& full) {
   const float* m = u.scissorMat;
   const bool scissored = m[0] != 0 || m[1] != 0 || m[4] != 0 || m[5] != 0 || m[8] != 0 || m[9] != 0;
   for (int i = 0; i < n; i++) cov[i] = 1.0f;
+  full = true;
   if (scissored) {
     const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
     const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
@@ -67,8 +69,8 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
       return maxf((std::fabs(px) - ex) * sx, (std::fabs(py) - ey) * sy);
     };
     float b0 = 0, b1 = 0;
-    const float o0 = outside(0, b0), o1 = outside(n - 1, b1);
-    const bool inside = maxf(o0, o1) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
+    const bool inside = n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
+    full = inside;
     for (int i = 0; i < n && !inside; i++) {
       const float fi = float(first + i);
       const float x = vx + dx * fi, y = vy + dy * fi;
@@ -84,12 +86,16 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
       const float a = minf(1.0f, (1.0f - std::fabs(vu * 2.0f - 1.0f)) * mult) * minf(1.0f, vv);
       if (a < thr) {
         std::memset(discard, 1, size_t(n));
+        full = false;
         return false;
       }
-      if (a != 1.0f)
+      if (a != 1.0f) {
         for (int i = 0; i < n; i++) cov[i] *= a;
+        full = false;
+      }
       return true;
     }
+    full = false;
     float fringe[kChunk];
     int below = 0;
     for (int i = 0; i < n; i++) {
@@ -108,13 +114,6 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
     }
     return any;
   }
-  return true;
-}
-
-// Every pixel of the chunk kept at full coverage.
-bool fullCoverage(const float* cov, const unsigned char* discard, int n) {
-  for (int i = 0; i < n; i++)
-    if (cov[i] != 1.0f || discard[i] != 0) return false;
   return true;
 }
 
@@ -150,8 +149,9 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
     float* __restrict b = rgba[2] + first;
     float* __restrict a = rgba[3] + first;
     // Glyph quads carry atlas coordinates in (u, v), not fringe coverage.
-    const bool covered = u.type == MVG_SHADER_IMG ? coverage<false>(u, v, d, first, n, cov, discard + first)
-                                                   : coverage<kAntiAlias>(u, v, d, first, n, cov, discard + first);
+    bool full = false;
+    const bool covered = u.type == MVG_SHADER_IMG ? coverage<false>(u, v, d, first, n, cov, discard + first, full)
+                                                   : coverage<kAntiAlias>(u, v, d, first, n, cov, discard + first, full);
     if (!covered) continue;
     if (u.type == MVG_SHADER_FILLGRAD) {
       const float c0 = u.innerCol[0], c1 = u.innerCol[1], c2 = u.innerCol[2], c3 = u.innerCol[3];
@@ -206,7 +206,7 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       const float dudy = (pm[0] * dy[0] + pm[4] * dy[1]) / ex, dvdy = (pm[1] * dy[0] + pm[5] * dy[1]) / ey;
       // Texels that reach the pixel unchanged (full coverage, white paint) are handed over
       // as they are: a bitmap drawn at its own size, a framebuffer copied to the drawable.
-      if (span.texels && imageUnchanged && fullCoverage(cov, discard + first, n) &&
+      if (span.texels && imageUnchanged && full &&
           mtlsw::texelsAtCentres(tex, smp, u0, du, v0, dv, n, dudy, dvdy, u.texType == MVG_TEX_PREMULT,
                                  span.zeroKeeps, span.texels + first, discard + first))
         continue;

@@ -131,4 +131,15 @@ TEST_F(EditorWindowTest, AFaderDraggedWithTheMouseIsSavedAtClose) {
   EXPECT_TRUE(saved);
 }
 
+TEST_F(EditorWindowTest, TheLimitersGainKnobDraggedUpIsSavedAtClose) {
+  // The Gain knob's centre in editor units; the editor opens at scale 1 and Gain at 0 dB. The
+  // knob hides the pointer and puts it back after each move, so how far it turns depends on
+  // when the X server moved the pointer back: only the direction is certain.
+  bool saved = false;
+  const RunResult r = DragInWindow("", "ORBEX9", 101, 145, -40, saved);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
+  EXPECT_TRUE(saved);
+}
+
 }  // namespace

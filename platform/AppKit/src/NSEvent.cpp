@@ -135,6 +135,13 @@ NSEvent* ScrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSIntege
   return e;
 }
 
+NSEvent* MouseMoveEvent(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber,
+                        CGFloat deltaX, CGFloat deltaY) {
+  NSEvent* e = NSEvent::mouseEventWithType(type, location, flags, appkit::EventTime(), windowNumber, nil, 0, 0, 0.0f);
+  if (e != nullptr) NSEventAccess::setDrag(e, std::isfinite(deltaX) ? deltaX : 0, std::isfinite(deltaY) ? deltaY : 0);
+  return e;
+}
+
 NSEvent* MouseEventWithSubtype(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber,
                                NSInteger clickCount, NSEventSubtype subtype) {
   NSEvent* e = NSEvent::mouseEventWithType(type, location, flags, appkit::EventTime(), windowNumber, nil, 0,

@@ -382,7 +382,7 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
   }
   // Nothing to do when every pixel the triangle could cover lies left or right of the clip.
   const int64_t minX = std::min({a->X, b->X, c->X}), maxX = std::max({a->X, b->X, c->X});
-  if (floorDiv(maxX - kSub / 2, kSub) < dc.clipX0 || ceilDiv(minX - kSub / 2, kSub) > dc.clipX1 - 1) return;
+  if (maxX < dc.clipX0 * kSub || minX > dc.clipX1 * kSub) return;
   const int64_t minY = std::min({a->Y, b->Y, c->Y}), maxY = std::max({a->Y, b->Y, c->Y});
   const int64_t y0 = std::max<int64_t>(dc.clipY0, ceilDiv(minY - kSub / 2, kSub));
   const int64_t y1 = std::min<int64_t>(dc.clipY1 - 1, floorDiv(maxY - kSub / 2, kSub));

@@ -183,6 +183,11 @@ namespace nsx {
 // away from the person).
 NSEvent* ScrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber, CGFloat deltaX,
                           CGFloat deltaY, BOOL precise);
+// A drag or move as the device makes it, carrying its own movement (points,
+// y growing downward): what an application reads while the pointer is held
+// in place.
+NSEvent* MouseMoveEvent(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber,
+                        CGFloat deltaX, CGFloat deltaY);
 // A mouse event with a subtype (NSEventSubtypeTabletPoint for a pen).
 NSEvent* MouseEventWithSubtype(NSEventType type, NSPoint location, NSEventModifierFlags flags,
                                NSInteger windowNumber, NSInteger clickCount, NSEventSubtype subtype);

@@ -443,6 +443,48 @@ inline void sampleSpan(const MTLTexture* t, const MTLSamplerState* s, float u0, 
   }
 }
 
+namespace detail {
+
+#if defined(MTLSW_SAMPLE_AVX2)
+// Points from i on, eight at a time, that read texel x0 + i (see texelsAtCentres): where it
+// stopped, or -1 when a point reads another texel or spreads its weight.
+__attribute__((target("avx2"))) inline int centresAvx2(float u0, float du, int w, bool linear, float near, int x0,
+                                                       int i, int n) {
+  const __m256 vu0 = _mm256_set1_ps(u0), vdu = _mm256_set1_ps(du), fw = _mm256_set1_ps(float(w));
+  const __m256 lo = _mm256_set1_ps(-1e8f), hi = _mm256_set1_ps(1e8f), shift = _mm256_set1_ps(linear ? 0.5f : 0.0f);
+  const __m256 nearLo = _mm256_set1_ps(near), nearHi = _mm256_set1_ps(1.0f - near);
+  const __m256i step = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  int result = i;
+  for (; result + 8 <= n; result += 8) {
+    const __m256i lane = _mm256_add_epi32(_mm256_set1_epi32(result), step);
+    __m256 f = _mm256_mul_ps(_mm256_add_ps(vu0, _mm256_mul_ps(vdu, _mm256_cvtepi32_ps(lane))), fw);
+    f = _mm256_and_ps(f, _mm256_cmp_ps(f, f, _CMP_ORD_Q));
+    f = _mm256_sub_ps(_mm256_min_ps(_mm256_max_ps(f, lo), hi), shift);
+    const __m256i t0 = _mm256_cvttps_epi32(f);
+    const __m256i i0 = _mm256_add_epi32(t0, _mm256_castps_si256(_mm256_cmp_ps(f, _mm256_cvtepi32_ps(t0), _CMP_LT_OQ)));
+    __m256i ix = i0;
+    if (linear) {
+      const __m256 a = _mm256_sub_ps(f, _mm256_cvtepi32_ps(i0));
+      const __m256 up = _mm256_cmp_ps(a, nearHi, _CMP_GE_OQ);
+      if (_mm256_movemask_ps(_mm256_or_ps(_mm256_cmp_ps(a, nearLo, _CMP_LE_OQ), up)) != 0xFF) {
+        result = -1;
+        break;
+      }
+      ix = _mm256_sub_epi32(i0, _mm256_castps_si256(up));
+    }
+    const __m256i want = _mm256_add_epi32(_mm256_set1_epi32(x0), lane);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(ix, want)) != -1) {
+      result = -1;
+      break;
+    }
+  }
+  _mm256_zeroupper();
+  return result;
+}
+#endif
+
+}  // namespace detail
+
 // Where sampleSpan, at the n points (u0 + du*i, v0), reads texels x0, x0 + 1, ... of one
 // row of level 0 of an RGBA texture, one texel per point with all but a negligible weight
 // (nearest filtering, or bilinear within 3e-4 of the texel centres on both axes: the
@@ -457,6 +499,8 @@ inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float
                             int n, float dudy, float dvdy, bool premultiplied, bool transparentKeeps,
                             uint32_t* texels, unsigned char* flags) {
   if (!t || n <= 0 || dv != 0.0f || !std::isfinite(du) || t->pixelFormat() != MTLPixelFormatRGBA8Unorm) return false;
+  // Runs that step by anything but one texel per pixel are turned away at once.
+  if (n > 1 && !(std::fabs(du * float(t->levelWidth(0)) - 1.0f) <= 1e-3f)) return false;
   static const MTLSamplerDescriptor kDefault{};
   const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
   const float lod = levelOfDetail(t, du, dv, dudy, dvdy);
@@ -478,6 +522,12 @@ inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float
   // Indices inside the texture read themselves under every addressing mode.
   if (row < 0 || row >= h || x0 < 0 || x0 > w - n) return false;
   int i = 1;
+#if defined(MTLSW_SAMPLE_AVX2)
+  if (n >= 9 && detail::sampleHasAvx2()) {
+    i = detail::centresAvx2(u0, du, w, linear, kNear, x0, i, n);
+    if (i < 0) return false;
+  }
+#endif
 #if defined(__SSE2__)
   {
     const __m128 vu0 = _mm_set1_ps(u0), vdu = _mm_set1_ps(du), fw = _mm_set1_ps(float(w));
@@ -507,18 +557,25 @@ inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float
   const unsigned char* src = t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
   std::memcpy(texels, src, size_t(n) * 4);
   constexpr uint32_t kAlpha = 0xFF000000u;
-  bool allOpaque = true;
-  for (int k = 0; k < n; k++) allOpaque &= (texels[k] & kAlpha) == kAlpha;
-  if (allOpaque) {
+  int k = 0;
+#if defined(__SSE2__)
+  const __m128i alpha = _mm_set1_epi32(int(kAlpha));
+  for (; k + 4 <= n; k += 4) {
+    const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + k)), alpha);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) != 0xFFFF) break;
+  }
+#endif
+  while (k < n && (texels[k] & kAlpha) == kAlpha) k++;
+  if (k == n) {
     std::memset(flags, kMTLFragmentTexel, size_t(n));
     return true;
   }
   if (!transparentKeeps) return false;
-  for (int k = 0; k < n; k++) {
+  for (; k < n; k++) {
     const uint32_t a = texels[k] & kAlpha;
     if (a != kAlpha && (premultiplied ? texels[k] != 0 : a != 0)) return false;
   }
-  for (int k = 0; k < n; k++) flags[k] = (texels[k] & kAlpha) == kAlpha ? kMTLFragmentTexel : kMTLFragmentKeep;
+  for (k = 0; k < n; k++) flags[k] = (texels[k] & kAlpha) == kAlpha ? kMTLFragmentTexel : kMTLFragmentKeep;
   return true;
 }
 
