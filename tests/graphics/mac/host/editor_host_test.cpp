@@ -20,73 +20,22 @@
 
 #include "tests/au/AUBundleHost.h"
 #include "tests/graphics/mac/host/EditorTestPlugin.h"
+#include "tests/graphics/mac/host/HostedEditor.h"
 #include "tests/metal/Harness.h"
 #include "tests/platform/DesktopTest.h"
 
 namespace {
 
+using fx::gfx::test::HostedEditor;
 using fx::gfx::test::Image;
+using fx::gfx::test::Presented;
+using fx::gfx::test::WaitForPresents;
 using namespace fx::test;
 
 const autest::BundleComponent& Component()
 {
   static const autest::BundleComponent c = autest::LoadBundleComponent(FXEDITOR_COMPONENT_PATH);
   return c;
-}
-
-// The editor's view as a host gets it: property 31, the class by name, its view.
-struct HostedEditor
-{
-  AudioComponentInstance unit = nullptr;
-  AudioUnitCocoaViewInfo info{};
-  NSObject* factory = nullptr;
-  AUCocoaUIBase* ui = nullptr;
-
-  explicit HostedEditor(const autest::BundleComponent& c)
-  {
-    if (AudioComponentInstanceNew(c.viaFactory, &unit) != noErr) return;
-    UInt32 size = sizeof(info);
-    if (AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) != noErr)
-      return;
-    Class cls = objc_getClass(autest::CFText(info.mCocoaAUViewClass[0]).c_str());
-    factory = cls ? cls->alloc()->init() : nullptr;
-    ui = nsx::ProtocolCast<AUCocoaUIBase>(factory);
-  }
-  ~HostedEditor()
-  {
-    if (factory) factory->release();
-    if (info.mCocoaAUViewBundleLocation) CFRelease(info.mCocoaAUViewBundleLocation);
-    if (info.mCocoaAUViewClass[0]) CFRelease(info.mCocoaAUViewClass[0]);
-    if (unit) AudioComponentInstanceDispose(unit);
-  }
-  double Param(AudioUnitParameterID id) const
-  {
-    AudioUnitParameterValue v = -1;
-    AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v);
-    return v;
-  }
-};
-
-// The picture last presented to the layer, as RGBA rows top down.
-Image Presented(CAMetalLayer* layer)
-{
-  Image img;
-  MTLTexture* texture = layer->copyPresentedTexture();
-  if (!texture) return img;
-  img.w = static_cast<int>(texture->width()), img.h = static_cast<int>(texture->height());
-  img.px.resize(static_cast<size_t>(img.w) * img.h * 4);
-  texture->getBytes(img.px.data(), img.w * 4, MTLRegionMake2D(0, 0, img.w, img.h), 0);
-  MTLRelease(texture);
-  for (size_t i = 0; i < img.px.size(); i += 4) std::swap(img.px[i], img.px[i + 2]); // BGRA
-  return img;
-}
-
-// Presenting ends on Metal's thread: wait (bounded) until the layer has shown n frames.
-bool WaitForPresents(CAMetalLayer* layer, unsigned long n)
-{
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (layer->presentCount() < n && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-  return layer->presentCount() >= n;
 }
 
 bool Near(const uint8_t* p, const int (&rgb)[3], int tolerance = 6)

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "tests/au/AUBundleHost.h"
+#include "tests/graphics/mac/host/HostedEditor.h"
 #include "tests/metal/Harness.h"
 
 #define STB_IMAGE_STATIC
@@ -27,6 +28,9 @@
 namespace {
 
 using fx::gfx::test::Image;
+using fx::gfx::test::Presented;
+using fx::gfx::test::WaitForPresents;
+using fx::gfx::test::HostedEditor;
 
 // Parameter indices of the product.
 constexpr AudioUnitParameterID kGainParam = 3, kSatModeParam = 13, kOSModeParam = 2, kMeterModeParam = 11;
@@ -37,51 +41,6 @@ const autest::BundleComponent& Product()
   return c;
 }
 
-struct HostedEditor
-{
-  AudioComponentInstance unit = nullptr;
-  AudioUnitCocoaViewInfo info{};
-  NSObject* factory = nullptr;
-  AUCocoaUIBase* ui = nullptr;
-
-  HostedEditor()
-  {
-    if (AudioComponentInstanceNew(Product().viaFactory, &unit) != noErr) return;
-    UInt32 size = sizeof(info);
-    if (AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) != noErr)
-      return;
-    Class cls = objc_getClass(autest::CFText(info.mCocoaAUViewClass[0]).c_str());
-    factory = cls ? cls->alloc()->init() : nullptr;
-    ui = nsx::ProtocolCast<AUCocoaUIBase>(factory);
-  }
-  ~HostedEditor()
-  {
-    if (factory) factory->release();
-    if (info.mCocoaAUViewBundleLocation) CFRelease(info.mCocoaAUViewBundleLocation);
-    if (info.mCocoaAUViewClass[0]) CFRelease(info.mCocoaAUViewClass[0]);
-    if (unit) AudioComponentInstanceDispose(unit);
-  }
-  double Param(AudioUnitParameterID id) const
-  {
-    AudioUnitParameterValue v = -1;
-    AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v);
-    return v;
-  }
-};
-
-Image Presented(CAMetalLayer* layer)
-{
-  Image img;
-  MTLTexture* texture = layer->copyPresentedTexture();
-  if (!texture) return img;
-  img.w = static_cast<int>(texture->width()), img.h = static_cast<int>(texture->height());
-  img.px.resize(static_cast<size_t>(img.w) * img.h * 4);
-  texture->getBytes(img.px.data(), img.w * 4, MTLRegionMake2D(0, 0, img.w, img.h), 0);
-  MTLRelease(texture);
-  for (size_t i = 0; i < img.px.size(); i += 4) std::swap(img.px[i], img.px[i + 2]); // BGRA
-  return img;
-}
-
 bool ReadPng(const std::string& path, Image& img)
 {
   int n = 0;
@@ -90,13 +49,6 @@ bool ReadPng(const std::string& path, Image& img)
   img.px.assign(px, px + static_cast<size_t>(img.w) * img.h * 4);
   stbi_image_free(px);
   return true;
-}
-
-bool WaitForPresents(CAMetalLayer* layer, unsigned long n)
-{
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (layer->presentCount() < n && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-  return layer->presentCount() >= n;
 }
 
 // The mean difference per channel between the picture and the artwork's own pixels of a region
@@ -145,7 +97,7 @@ TEST_F(ProductEditorHost, AHostOpensDrawsAndDrivesTheEditor)
   window->makeKeyAndOrderFront(nullptr);
   {
     nsx::AutoreleasePool inner;
-    HostedEditor host;
+    HostedEditor host(Product());
     ASSERT_NE(host.ui, nullptr);
     EXPECT_EQ(autest::CFText(host.info.mCocoaAUViewClass[0]), "ORBEX9_View");
     EXPECT_EQ(host.factory->description()->utf8(), "ORBEX9 View");
