@@ -711,6 +711,32 @@ TEST(MetalLayer, SourceOverUnitsAgreeWithTheBlend) {
   EXPECT_GT(checked, 0);
 }
 
+// Premultiplied colours given as bytes blend to the very bytes the float blend gives for
+// bytes / 255: every alpha against every destination value, colour channels at and below
+// alpha (and one above, which clamps), RGBA and BGRA, spans not a multiple of four.
+TEST(MetalLayer, ByteColoursBlendAsTheirFloats) {
+  for (const bool bgra : {false, true}) {
+    for (int sa = 0; sa < 256; sa++) {
+      constexpr int n = 257;
+      std::vector<uint32_t> src(n);
+      std::vector<float> p[4];
+      for (auto& v : p) v.assign(n + 8, 0.0f);
+      std::vector<unsigned char> dst(4 * n);
+      for (int i = 0; i < n; i++) {
+        const int r = (i * 37) % (sa + 1), g = (i * 11 + sa) % (sa + 1), b = i == n - 1 ? std::min(255, sa + 9) : sa;
+        src[i] = uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16 | uint32_t(sa) << 24;
+        const int rgba[4] = {r, g, b, sa};
+        for (int c = 0; c < 4; c++) p[c][i] = rgba[c] / 255.0f;
+        for (int c = 0; c < 4; c++) dst[4 * i + c] = static_cast<unsigned char>((i + 64 * c) % 256);
+      }
+      std::vector<unsigned char> want = dst, got = dst;
+      mtlsw::sourceOverSpan(want.data(), p[0].data(), p[1].data(), p[2].data(), p[3].data(), n, bgra);
+      mtlsw::sourceOverTexels(got.data(), src.data(), n, bgra);
+      ASSERT_EQ(got, want) << "alpha " << sa << (bgra ? " bgra" : " rgba");
+    }
+  }
+}
+
 // Sampling a run of pixels gives, bit for bit, what sampling each of its pixels alone
 // gives (the vector path against the one-pixel path), and what sample() gives to within
 // rounding: every format, both filters, both address modes, points inside, across and

@@ -196,6 +196,8 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
         sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
       else if (f == kMTLFragmentTexel)
         copyTexels(d + 4 * i, dc.texels + i, j - i, dc.bgra);
+      else if (f == kMTLFragmentTexelOver)
+        sourceOverTexels(d + 4 * i, dc.texels + i, j - i, dc.bgra);
       i = j;
     }
     return;

@@ -4,6 +4,7 @@
 #include "SourceOver.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -167,6 +168,44 @@ void sourceOverSpan(unsigned char* d, const float* r, const float* g, const floa
   if (n <= 0) return;
   if (bgra) std::swap(r, b);
   kernel(d, r, g, b, a, n);
+}
+
+void sourceOverTexels(unsigned char* d, const uint32_t* s, int n, bool bgra) {
+  int i = 0;
+#if defined(__SSE2__)
+  // Two pixels per 16-bit lane group: x = d * (255 - sa), round(x / 255) = (x + 128 +
+  // ((x + 128) >> 8)) >> 8 for every x up to 255 * 255.
+  const __m128i zero = _mm_setzero_si128(), k255 = _mm_set1_epi16(255), k128 = _mm_set1_epi16(128);
+  auto two = [&](__m128i src, __m128i dst) {
+    __m128i a = _mm_shufflelo_epi16(src, 0xFF);
+    a = _mm_shufflehi_epi16(a, 0xFF);
+    __m128i x = _mm_add_epi16(_mm_mullo_epi16(dst, _mm_sub_epi16(k255, a)), k128);
+    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+  };
+  for (; i + 4 <= n; i += 4) {
+    __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    if (bgra) {
+      // R and B change places; alpha and green stay.
+      const __m128i rb = _mm_and_si128(src, _mm_set1_epi32(0x00FF00FF));
+      src = _mm_or_si128(_mm_and_si128(src, _mm_set1_epi32(int(0xFF00FF00u))),
+                         _mm_or_si128(_mm_slli_epi32(rb, 16), _mm_srli_epi32(rb, 16)));
+    }
+    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * i));
+    const __m128i lo = two(_mm_unpacklo_epi8(src, zero), _mm_unpacklo_epi8(px, zero));
+    const __m128i hi = two(_mm_unpackhi_epi8(src, zero), _mm_unpackhi_epi8(px, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), _mm_adds_epu8(src, _mm_packus_epi16(lo, hi)));
+  }
+#endif
+  for (; i < n; i++) {
+    uint32_t t = s[i];
+    if (bgra) t = (t & 0xFF00FF00u) | ((t & 0xFFu) << 16) | ((t >> 16) & 0xFFu);
+    const int inv = 255 - int(t >> 24);
+    for (int c = 0; c < 4; c++) {
+      const int x = d[4 * i + c] * inv + 128;
+      const int v = int((t >> (8 * c)) & 0xFFu) + ((x + (x >> 8)) >> 8);
+      d[4 * i + c] = static_cast<unsigned char>(v > 255 ? 255 : v);
+    }
+  }
 }
 
 bool sourceOverSpanOn(SourceOverUnit unit, unsigned char* d, const float* r, const float* g, const float* b,

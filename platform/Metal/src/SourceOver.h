@@ -3,6 +3,8 @@
 // Thread: the execution thread of a command buffer.
 #pragma once
 
+#include <cstdint>
+
 namespace mtlsw {
 
 // d[i] = src[i] + d[i] * (1 - a[i]) for n pixels of four bytes (R, G, B, A in memory, or
@@ -12,6 +14,12 @@ namespace mtlsw {
 // depend on the width of the vector unit chosen at run time.
 void sourceOverSpan(unsigned char* d, const float* r, const float* g, const float* b, const float* a, int n,
                     bool bgra);
+
+// The same blend of premultiplied colours given as bytes (R, G, B, A in memory): each
+// channel becomes s + round(d * (255 - sa) / 255), clamped to 255. Equal, byte for byte,
+// to sourceOverSpan with planes holding s / 255 (no float result of that blend lies
+// within its rounding error of a half step).
+void sourceOverTexels(unsigned char* d, const uint32_t* s, int n, bool bgra);
 
 enum class SourceOverUnit { Best, Scalar, Sse2, Avx2 };
 

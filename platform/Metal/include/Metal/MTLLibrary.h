@@ -56,7 +56,10 @@ struct MTLFragmentSpan {
   // kMTLFragmentTexel instead of filling the planes.
   uint32_t* texels;
   // True where a transparent black colour leaves the pixel as it is (source-over): such a
-  // pixel may be flagged kMTLFragmentKeep. It still counts as drawn for the stencil.
+  // pixel may be flagged kMTLFragmentKeep. It still counts as drawn for the stencil. Then
+  // (and only then) a program may also put any premultiplied colour as bytes (R, G, B, A
+  // in memory) in texels[i] and flag the pixel kMTLFragmentTexelOver: it is blended over
+  // the pixel exactly as the same colour given in the planes as bytes / 255 would be.
   bool zeroKeeps;
 };
 
@@ -65,6 +68,7 @@ inline constexpr unsigned char kMTLFragmentShaded = 0;   // colour in the planes
 inline constexpr unsigned char kMTLFragmentDiscard = 1;  // discarded
 inline constexpr unsigned char kMTLFragmentTexel = 2;    // colour in texels[i]
 inline constexpr unsigned char kMTLFragmentKeep = 3;     // transparent black over the pixel
+inline constexpr unsigned char kMTLFragmentTexelOver = 4;  // premultiplied colour in texels[i], blended over
 
 // Vertex program: one vertex. Fragment program: premultiplied colour of the span as four
 // planes (rgba[0][i] red of pixel i, ... rgba[3][i] alpha) and a flag per pixel (cleared
