@@ -6,6 +6,7 @@
 // sampler 0. The AA variant fades by the fringe coverage in (u, v) and discards below the
 // record's stroke threshold.
 #include <Metal/MTLSampling.h>
+#include <Metal/MTLTexelBytes.h>
 
 #include <algorithm>
 #include <cmath>
@@ -71,12 +72,18 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
     float b0 = 0, b1 = 0;
     const bool inside = n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
     full = inside;
-    for (int i = 0; i < n && !inside; i++) {
-      const float fi = float(first + i);
-      const float x = vx + dx * fi, y = vy + dy * fi;
-      const float ax = std::fabs(m0 * x + m4 * y + m8) - ex;
-      const float ay = std::fabs(m1 * x + m5 * y + m9) - ey;
-      cov[i] = clamp01(0.5f - ax * sx) * clamp01(0.5f - ay * sy);
+    if (!inside) {
+      // Pixels on the rectangle's inner edge are whole too.
+      bool whole = true;
+      for (int i = 0; i < n; i++) {
+        const float fi = float(first + i);
+        const float x = vx + dx * fi, y = vy + dy * fi;
+        const float ax = std::fabs(m0 * x + m4 * y + m8) - ex;
+        const float ay = std::fabs(m1 * x + m5 * y + m9) - ey;
+        cov[i] = clamp01(0.5f - ax * sx) * clamp01(0.5f - ay * sy);
+        whole &= cov[i] == 1.0f;
+      }
+      full = whole;
     }
   }
   if constexpr (kAntiAlias) {
@@ -205,10 +212,11 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       const float v0 = (pm[1] * x0 + pm[5] * y0 + pm[9]) / ey, dv = (pm[1] * d[0] + pm[5] * d[1]) / ey;
       const float dudy = (pm[0] * dy[0] + pm[4] * dy[1]) / ex, dvdy = (pm[1] * dy[0] + pm[5] * dy[1]) / ey;
       // Texels that reach the pixel unchanged (full coverage, white paint) are handed over
-      // as they are: a bitmap drawn at its own size, a framebuffer copied to the drawable.
+      // as bytes: a bitmap drawn at its own size or twice it, a framebuffer copied to the
+      // drawable.
       if (span.texels && imageUnchanged && full &&
-          mtlsw::texelsAtCentres(tex, smp, u0, du, v0, dv, n, dudy, dvdy, u.texType == MVG_TEX_PREMULT,
-                                 span.zeroKeeps, span.texels + first, discard + first))
+          mtlsw::texelBytes(tex, smp, u0, du, v0, dv, n, dudy, dvdy, u.texType == MVG_TEX_PREMULT, span.zeroKeeps,
+                            span.texels + first, discard + first))
         continue;
       mtlsw::sampleSpan(tex, smp, u0, du, v0, dv, n, planes, dudy, dvdy);
     } else {
