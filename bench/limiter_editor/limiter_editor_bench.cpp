@@ -4,8 +4,12 @@
 // the drawable (closing it is not counted); a full frame (every control dirty); a meters-only
 // frame (what one idle tick moves after a block of loud audio: the needles and readouts). Each
 // frame runs through the graphics core, the vector renderer, the Metal renderer and the copy
-// presented to the view's drawable, waited for until done. At scale 1 (1000 x 270) and 2.
+// presented to the view's drawable, waited for until done. At scale 1 (1000 x 270) and 2 on a
+// backing-scale-1 screen (at 2 the 1x artwork is magnified), and at scale 1 on a Retina screen
+// (backing scale 2: 2000 x 540 pixels, the @2x artwork drawn at its own size).
 #include <benchmark/benchmark.h>
+
+#include <AppKit/NSScreen.h>
 
 #include <CoreFoundation/CFBundleRegistry.h>
 #include <CoreFoundation/CFManualClock.h>
@@ -76,9 +80,18 @@ struct OpenEditor
 
 std::string SizeLabel(int scale) { return std::to_string(1000 * scale) + "x" + std::to_string(270 * scale); }
 
-void BM_OpenEditor(benchmark::State& state)
+// The main screen for one benchmark: Retina (backing scale 2) while it lives, then back to 1.
+struct RetinaScreen
 {
-  auto plug = MakePlug(static_cast<double>(state.range(0)));
+  RetinaScreen() { nsx::SetMainScreen(NSMakeSize(1920, 1080), 2.0); }
+  ~RetinaScreen() { nsx::SetMainScreen(NSMakeSize(1920, 1080), 1.0); }
+};
+
+constexpr const char* kRetinaLabel = "retina: scale 1 on backing scale 2, 2000x540 pixels, @2x art";
+
+void OpenEditorRuns(benchmark::State& state, int scale)
+{
+  auto plug = MakePlug(static_cast<double>(scale));
   for (auto _ : state)
   {
     auto* view = static_cast<IGfxView_vORBEX9_au*>(plug->OpenWindow(nullptr));
@@ -93,12 +106,11 @@ void BM_OpenEditor(benchmark::State& state)
     plug->CloseWindow();
     state.ResumeTiming();
   }
-  state.SetLabel(SizeLabel(static_cast<int>(state.range(0))));
 }
 
-void BM_FullFrame(benchmark::State& state)
+void FullFrameRuns(benchmark::State& state, int scale)
 {
-  auto plug = MakePlug(static_cast<double>(state.range(0)));
+  auto plug = MakePlug(static_cast<double>(scale));
   OpenEditor editor(*plug);
   if (!editor.Valid()) return state.SkipWithError("the editor did not open");
   Frame(editor.view, editor.gfx);
@@ -107,13 +119,12 @@ void BM_FullFrame(benchmark::State& state)
     editor.gfx->SetAllControlsDirty();
     Frame(editor.view, editor.gfx);
   }
-  state.SetLabel(SizeLabel(static_cast<int>(state.range(0))));
 }
 
 // Loud audio, then one idle tick that moves the meters; the frame draws what they changed.
-void BM_MetersOnlyFrame(benchmark::State& state)
+void MetersOnlyFrameRuns(benchmark::State& state, int scale)
 {
-  auto plug = MakePlug(static_cast<double>(state.range(0)));
+  auto plug = MakePlug(static_cast<double>(scale));
   OpenEditor editor(*plug);
   if (!editor.Valid()) return state.SkipWithError("the editor did not open");
   Frame(editor.view, editor.gfx);
@@ -136,12 +147,53 @@ void BM_MetersOnlyFrame(benchmark::State& state)
     state.ResumeTiming();
     Frame(editor.view, editor.gfx);
   }
+}
+
+void BM_OpenEditor(benchmark::State& state)
+{
+  OpenEditorRuns(state, static_cast<int>(state.range(0)));
   state.SetLabel(SizeLabel(static_cast<int>(state.range(0))));
+}
+
+void BM_FullFrame(benchmark::State& state)
+{
+  FullFrameRuns(state, static_cast<int>(state.range(0)));
+  state.SetLabel(SizeLabel(static_cast<int>(state.range(0))));
+}
+
+void BM_MetersOnlyFrame(benchmark::State& state)
+{
+  MetersOnlyFrameRuns(state, static_cast<int>(state.range(0)));
+  state.SetLabel(SizeLabel(static_cast<int>(state.range(0))));
+}
+
+void BM_RetinaOpenEditor(benchmark::State& state)
+{
+  RetinaScreen screen;
+  OpenEditorRuns(state, 1);
+  state.SetLabel(kRetinaLabel);
+}
+
+void BM_RetinaFullFrame(benchmark::State& state)
+{
+  RetinaScreen screen;
+  FullFrameRuns(state, 1);
+  state.SetLabel(kRetinaLabel);
+}
+
+void BM_RetinaMetersOnlyFrame(benchmark::State& state)
+{
+  RetinaScreen screen;
+  MetersOnlyFrameRuns(state, 1);
+  state.SetLabel(kRetinaLabel);
 }
 
 BENCHMARK(BM_OpenEditor)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FullFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MetersOnlyFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RetinaOpenEditor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RetinaFullFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RetinaMetersOnlyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
