@@ -166,6 +166,15 @@ TEST(MetalTexelBytes, TwiceMagnifiedRunsWithinOneStepOfTheSampledColour) {
         bool took = false, opaqueSame = false;
         worst = std::max(worst, compare(r, rng, true, took, opaqueSame));
         taken += took, tried++;
+        // The vector units give the same bytes.
+        const size_t count = static_cast<size_t>(n);
+        std::vector<uint32_t> best(count), sse2(count);
+        std::vector<unsigned char> bestFlags(count), sse2Flags(count);
+        const bool b = mtlsw::texelBytesMagnified2x(t, s, r.u0, r.du, r.v0, 0, n, 0, r.dvdy, !straight, true,
+                                                    best.data(), bestFlags.data());
+        EXPECT_EQ(b, mtlsw::texelBytesMagnified2x(t, s, r.u0, r.du, r.v0, 0, n, 0, r.dvdy, !straight, true,
+                                                  sse2.data(), sse2Flags.data(), mtlsw::TexelBytesUnit::Sse2));
+        EXPECT_TRUE(!b || (best == sse2 && bestFlags == sse2Flags));
         // Without blending, runs with any colour not opaque are refused.
         EXPECT_LE(compare(r, rng, false, took, opaqueSame), 1);
       }

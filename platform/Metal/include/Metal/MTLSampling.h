@@ -402,6 +402,13 @@ inline float levelOfDetail(const MTLTexture* t, float du, float dv, float dudy, 
   return 0.5f * std::log2(rho2);
 }
 
+// Whether levelOfDetail is above 0 (the texture minified), without the logarithm.
+inline bool minified(const MTLTexture* t, float du, float dv, float dudy, float dvdy) {
+  const float w = float(t->levelWidth(0)), h = float(t->levelHeight(0));
+  const float ax = du * w, ay = dv * h, bx = dudy * w, by = dvdy * h;
+  return std::fmax(ax * ax + ay * ay, bx * bx + by * by) > 1.0f;
+}
+
 // Samples n points along a line in texture space, (u0 + du*i, v0 + dv*i), into four
 // planes; the coordinates change by (dudy, dvdy) from one row of pixels to the next. The
 // level of detail picks the filter (minification above 0, magnification otherwise) and,
@@ -498,9 +505,9 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
   if (n > 1 && !(std::fabs(du * float(t->levelWidth(0)) - 1.0f) <= 1e-3f)) return nullptr;
   static const MTLSamplerDescriptor kDefault{};
   const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
-  const float lod = levelOfDetail(t, du, dv, dudy, dvdy);
-  if (d.mipFilter != MTLSamplerMipFilterNotMipmapped && t->mipmapLevelCount() > 1 && lod > 0.0f) return nullptr;
-  const bool linear = (lod > 0.0f ? d.minFilter : d.magFilter) != MTLSamplerMinMagFilterNearest;
+  const bool minifies = minified(t, du, dv, dudy, dvdy);
+  if (d.mipFilter != MTLSamplerMipFilterNotMipmapped && t->mipmapLevelCount() > 1 && minifies) return nullptr;
+  const bool linear = (minifies ? d.minFilter : d.magFilter) != MTLSamplerMinMagFilterNearest;
   const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
   constexpr float kNear = 3e-4f;
   auto clampf = [](float v) { return v != v ? 0.0f : (v < -1e8f ? -1e8f : (v > 1e8f ? 1e8f : v)); };

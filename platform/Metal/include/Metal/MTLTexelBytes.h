@@ -32,9 +32,11 @@ bool texelBytesAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0
 // clamp-to-edge addressing: half a texel per pixel along the row (du * width == 0.5, dv
 // == 0), its points a quarter of a texel from texel centres on both axes, as pixel
 // centres fall when a texture is drawn at twice its size from a whole pixel.
+// unit: the widest vector unit the processor has, or (to hold the two to each other) SSE2.
+enum class TexelBytesUnit { Best, Sse2 };
 bool texelBytesMagnified2x(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv,
                            int n, float dudy, float dvdy, bool premultiplied, bool blendOver, uint32_t* texels,
-                           unsigned char* flags);
+                           unsigned char* flags, TexelBytesUnit unit = TexelBytesUnit::Best);
 
 // The first of the two that takes the run.
 inline bool texelBytes(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv, int n,
