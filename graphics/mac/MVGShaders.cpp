@@ -6,6 +6,7 @@
 // sampler 0. The AA variant fades by the fringe coverage in (u, v) and discards below the
 // record's stroke threshold.
 #include <Metal/MTLSampling.h>
+#include <Metal/MTLTexelBytes.h>
 
 #include <algorithm>
 #include <cmath>
@@ -42,48 +43,65 @@ inline float clamp01(float v) { return minf(maxf(v, 0.0f), 1.0f); }
 
 constexpr int kChunk = 64;
 
+inline bool scissored(const MVGfragUniforms& u) {
+  const float* m = u.scissorMat;
+  return m[0] != 0 || m[1] != 0 || m[4] != 0 || m[5] != 0 || m[8] != 0 || m[9] != 0;
+}
+
+// Whether the pixels first .. first + n - 1 of the span lie clearly inside the scissor
+// rectangle (a mask of exactly 1). Distances outside the rectangle (in fringes) at the
+// run's ends, with a bound on their rounding: along a row they are convex, so when both
+// ends lie clearly inside, every pixel between does.
+bool insideScissor(const MVGfragUniforms& u, const float* v, const float* d, int first, int n) {
+  const float* m = u.scissorMat;
+  const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
+  const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
+  auto outside = [&](int i, float& bound) {
+    const float fi = float(first + i);
+    const float x = v[0] + d[0] * fi, y = v[1] + d[1] * fi;
+    const float px = m0 * x + m4 * y + m8, py = m1 * x + m5 * y + m9;
+    const float bx = (std::fabs(m0 * x) + std::fabs(m4 * y) + std::fabs(m8) + std::fabs(ex)) * sx;
+    const float by = (std::fabs(m1 * x) + std::fabs(m5 * y) + std::fabs(m9) + std::fabs(ey)) * sy;
+    bound = 4e-6f * maxf(bx, by);
+    return maxf((std::fabs(px) - ex) * sx, (std::fabs(py) - ey) * sy);
+  };
+  float b0 = 0, b1 = 0;
+  return n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
+}
+
+// Fringe coverage of a span along which (u, v) do not change (fill interiors and cover quads).
+inline float flatFringe(const MVGfragUniforms& u, const float* v) {
+  return minf(1.0f, (1.0f - std::fabs(v[2] * 2.0f - 1.0f)) * u.strokeMult) * minf(1.0f, v[3]);
+}
+
 // Coverage of a chunk of pixels: scissor mask times (with anti-aliasing) the fringe
 // coverage from (u, v). Returns false when every pixel of the chunk is discarded; full
 // tells that every pixel is kept at a coverage of exactly 1.
 template <bool kAntiAlias>
 bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int first, int n, float* cov,
               unsigned char* discard, bool& full) {
-  const float* m = u.scissorMat;
-  const bool scissored = m[0] != 0 || m[1] != 0 || m[4] != 0 || m[5] != 0 || m[8] != 0 || m[9] != 0;
   for (int i = 0; i < n; i++) cov[i] = 1.0f;
   full = true;
-  if (scissored) {
+  if (scissored(u) && !insideScissor(u, v, d, first, n)) {
+    const float* m = u.scissorMat;
     const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
     const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
-    const float vx = v[0], vy = v[1], dx = d[0], dy = d[1];
-    // Distances outside the rectangle (in fringes) at the chunk's ends, with a bound on
-    // their rounding. Along a row they are convex, so when both ends lie clearly inside,
-    // every pixel between does and keeps a coverage of exactly 1.
-    auto outside = [&](int i, float& bound) {
+    // Pixels on the rectangle's inner edge are whole too.
+    bool whole = true;
+    for (int i = 0; i < n; i++) {
       const float fi = float(first + i);
-      const float x = vx + dx * fi, y = vy + dy * fi;
-      const float px = m0 * x + m4 * y + m8, py = m1 * x + m5 * y + m9;
-      const float bx = (std::fabs(m0 * x) + std::fabs(m4 * y) + std::fabs(m8) + std::fabs(ex)) * sx;
-      const float by = (std::fabs(m1 * x) + std::fabs(m5 * y) + std::fabs(m9) + std::fabs(ey)) * sy;
-      bound = 4e-6f * maxf(bx, by);
-      return maxf((std::fabs(px) - ex) * sx, (std::fabs(py) - ey) * sy);
-    };
-    float b0 = 0, b1 = 0;
-    const bool inside = n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
-    full = inside;
-    for (int i = 0; i < n && !inside; i++) {
-      const float fi = float(first + i);
-      const float x = vx + dx * fi, y = vy + dy * fi;
+      const float x = v[0] + d[0] * fi, y = v[1] + d[1] * fi;
       const float ax = std::fabs(m0 * x + m4 * y + m8) - ex;
       const float ay = std::fabs(m1 * x + m5 * y + m9) - ey;
       cov[i] = clamp01(0.5f - ax * sx) * clamp01(0.5f - ay * sy);
+      whole &= cov[i] == 1.0f;
     }
+    full = whole;
   }
   if constexpr (kAntiAlias) {
     const float vu = v[2], vv = v[3], du = d[2], dv = d[3], mult = u.strokeMult, thr = u.strokeThr;
     if (du == 0.0f && dv == 0.0f) {
-      // Constant along the span (fill interiors and cover quads).
-      const float a = minf(1.0f, (1.0f - std::fabs(vu * 2.0f - 1.0f)) * mult) * minf(1.0f, vv);
+      const float a = flatFringe(u, v);
       if (a < thr) {
         std::memset(discard, 1, size_t(n));
         full = false;
@@ -117,6 +135,28 @@ bool coverage(const MVGfragUniforms& u, const float* v, const float* d, int firs
   return true;
 }
 
+// Texture coordinates of an image paint from pixel first of a span on. Paint space is
+// affine in the frame, so they run linearly along the span.
+struct ImageRun {
+  float u0, du, v0, dv, dudy, dvdy;
+};
+
+ImageRun imageRun(const MVGfragUniforms& u, const float* v, const float* d, const float* dy, int first) {
+  const float* pm = u.paintMat;
+  const float ex = u.extent[0] != 0.0f ? u.extent[0] : 1.0f, ey = u.extent[1] != 0.0f ? u.extent[1] : 1.0f;
+  const float x0 = v[0] + d[0] * float(first), y0 = v[1] + d[1] * float(first);
+  return {(pm[0] * x0 + pm[4] * y0 + pm[8]) / ex,    (pm[0] * d[0] + pm[4] * d[1]) / ex,
+          (pm[1] * x0 + pm[5] * y0 + pm[9]) / ey,    (pm[1] * d[0] + pm[5] * d[1]) / ey,
+          (pm[0] * dy[0] + pm[4] * dy[1]) / ex, (pm[1] * dy[0] + pm[5] * dy[1]) / ey};
+}
+
+// The image's texels for n pixels from first handed over as bytes, where they can be.
+bool handOver(const MTLFragmentSpan& span, const MVGfragUniforms& u, const ImageRun& r, int n, int first,
+              unsigned char* discard) {
+  return mtlsw::texelBytes(span.textures[0], span.samplers[0], r.u0, r.du, r.v0, r.dv, n, r.dudy, r.dvdy,
+                           u.texType == MVG_TEX_PREMULT, span.zeroKeeps, span.texels + first, discard + first);
+}
+
 template <bool kAntiAlias>
 void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard) {
   const MTLShaderBuffer& ub = span.buffers[0];
@@ -134,13 +174,18 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
   const float* pm = u.paintMat;
   const float feather = u.feather > 1e-6f ? u.feather : 1e-6f;
   const float invFeather = 1.0f / feather;
-  const float ex = u.extent[0] != 0.0f ? u.extent[0] : 1.0f, ey = u.extent[1] != 0.0f ? u.extent[1] : 1.0f;
   const bool solid = u.type == MVG_SHADER_FILLGRAD && u.innerCol[0] == u.outerCol[0] &&
                      u.innerCol[1] == u.outerCol[1] && u.innerCol[2] == u.outerCol[2] &&
                      u.innerCol[3] == u.outerCol[3];
   // An image whose texels the paint passes on as they are.
   const bool imageUnchanged = u.type == MVG_SHADER_FILLIMG && u.texType != MVG_TEX_ALPHA && u.innerCol[0] == 1.0f &&
                               u.innerCol[1] == 1.0f && u.innerCol[2] == 1.0f && u.innerCol[3] == 1.0f;
+  // A run whose every pixel is wholly covered goes in one piece where it can (no chunks).
+  if (span.texels && imageUnchanged &&
+      (!kAntiAlias || (d[2] == 0.0f && d[3] == 0.0f && flatFringe(u, v) == 1.0f && !(1.0f < u.strokeThr))) &&
+      (!scissored(u) || insideScissor(u, v, d, 0, span.count)) &&
+      handOver(span, u, imageRun(u, v, d, dy, 0), span.count, 0, discard))
+    return;
   float cov[kChunk], t[kChunk];
   for (int first = 0; first < span.count; first += kChunk) {
     const int n = std::min(kChunk, span.count - first);
@@ -199,18 +244,12 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
     }
     float* planes[4] = {r, g, b, a};
     if (u.type == MVG_SHADER_FILLIMG) {
-      // Paint space is affine in the frame, so texture coordinates run linearly along the span.
-      const float x0 = v[0] + d[0] * float(first), y0 = v[1] + d[1] * float(first);
-      const float u0 = (pm[0] * x0 + pm[4] * y0 + pm[8]) / ex, du = (pm[0] * d[0] + pm[4] * d[1]) / ex;
-      const float v0 = (pm[1] * x0 + pm[5] * y0 + pm[9]) / ey, dv = (pm[1] * d[0] + pm[5] * d[1]) / ey;
-      const float dudy = (pm[0] * dy[0] + pm[4] * dy[1]) / ex, dvdy = (pm[1] * dy[0] + pm[5] * dy[1]) / ey;
+      const ImageRun run = imageRun(u, v, d, dy, first);
       // Texels that reach the pixel unchanged (full coverage, white paint) are handed over
-      // as they are: a bitmap drawn at its own size, a framebuffer copied to the drawable.
-      if (span.texels && imageUnchanged && full &&
-          mtlsw::texelsAtCentres(tex, smp, u0, du, v0, dv, n, dudy, dvdy, u.texType == MVG_TEX_PREMULT,
-                                 span.zeroKeeps, span.texels + first, discard + first))
-        continue;
-      mtlsw::sampleSpan(tex, smp, u0, du, v0, dv, n, planes, dudy, dvdy);
+      // as bytes: a bitmap drawn at its own size or twice it, a framebuffer copied to the
+      // drawable.
+      if (span.texels && imageUnchanged && full && handOver(span, u, run, n, first, discard)) continue;
+      mtlsw::sampleSpan(tex, smp, run.u0, run.du, run.v0, run.dv, n, planes, run.dudy, run.dvdy);
     } else {
       mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes,
                         dy[2], dy[3]);

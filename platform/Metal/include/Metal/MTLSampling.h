@@ -402,6 +402,13 @@ inline float levelOfDetail(const MTLTexture* t, float du, float dv, float dudy, 
   return 0.5f * std::log2(rho2);
 }
 
+// Whether levelOfDetail is above 0 (the texture minified), without the logarithm.
+inline bool minified(const MTLTexture* t, float du, float dv, float dudy, float dvdy) {
+  const float w = float(t->levelWidth(0)), h = float(t->levelHeight(0));
+  const float ax = du * w, ay = dv * h, bx = dudy * w, by = dvdy * h;
+  return std::fmax(ax * ax + ay * ay, bx * bx + by * by) > 1.0f;
+}
+
 // Samples n points along a line in texture space, (u0 + du*i, v0 + dv*i), into four
 // planes; the coordinates change by (dudy, dvdy) from one row of pixels to the next. The
 // level of detail picks the filter (minification above 0, magnification otherwise) and,
@@ -488,24 +495,19 @@ __attribute__((target("avx2"))) inline int centresAvx2(float u0, float du, int w
 // Where sampleSpan, at the n points (u0 + du*i, v0), reads texels x0, x0 + 1, ... of one
 // row of level 0 of an RGBA texture, one texel per point with all but a negligible weight
 // (nearest filtering, or bilinear within 3e-4 of the texel centres on both axes: the
-// filtered colour, premultiplied and blended, stays within 0.46 of a step of the texel's,
-// so it rounds to the texel's own bytes), and those texels are all
-// opaque, or fully transparent when transparentKeeps (premultiplied: every byte 0;
-// straight: alpha 0): texels[i] gets texel x0 + i's bytes (R, G, B, A) and flags[i]
-// kMTLFragmentTexel for an opaque texel, kMTLFragmentKeep for a transparent one; true.
-// Otherwise false with flags untouched. The coordinates are computed exactly as
-// sampleSpan computes them, point by point.
-inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv,
-                            int n, float dudy, float dvdy, bool premultiplied, bool transparentKeeps,
-                            uint32_t* texels, unsigned char* flags) {
-  if (!t || n <= 0 || dv != 0.0f || !std::isfinite(du) || t->pixelFormat() != MTLPixelFormatRGBA8Unorm) return false;
+// filtered colour, premultiplied and blended, stays within 0.46 of a step of the texel's):
+// texel x0's bytes, the others following them; null otherwise. The coordinates are computed
+// exactly as sampleSpan computes them, point by point.
+inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0,
+                                         float dv, int n, float dudy, float dvdy) {
+  if (!t || n <= 0 || dv != 0.0f || !std::isfinite(du) || t->pixelFormat() != MTLPixelFormatRGBA8Unorm) return nullptr;
   // Runs that step by anything but one texel per pixel are turned away at once.
-  if (n > 1 && !(std::fabs(du * float(t->levelWidth(0)) - 1.0f) <= 1e-3f)) return false;
+  if (n > 1 && !(std::fabs(du * float(t->levelWidth(0)) - 1.0f) <= 1e-3f)) return nullptr;
   static const MTLSamplerDescriptor kDefault{};
   const MTLSamplerDescriptor& d = s ? s->descriptor() : kDefault;
-  const float lod = levelOfDetail(t, du, dv, dudy, dvdy);
-  if (d.mipFilter != MTLSamplerMipFilterNotMipmapped && t->mipmapLevelCount() > 1 && lod > 0.0f) return false;
-  const bool linear = (lod > 0.0f ? d.minFilter : d.magFilter) != MTLSamplerMinMagFilterNearest;
+  const bool minifies = minified(t, du, dv, dudy, dvdy);
+  if (d.mipFilter != MTLSamplerMipFilterNotMipmapped && t->mipmapLevelCount() > 1 && minifies) return nullptr;
+  const bool linear = (minifies ? d.minFilter : d.magFilter) != MTLSamplerMinMagFilterNearest;
   const int w = static_cast<int>(t->levelWidth(0)), h = static_cast<int>(t->levelHeight(0));
   constexpr float kNear = 3e-4f;
   auto clampf = [](float v) { return v != v ? 0.0f : (v < -1e8f ? -1e8f : (v > 1e8f ? 1e8f : v)); };
@@ -520,12 +522,12 @@ inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float
   const int row = index(clampf(v0 * float(h)));
   const int x0 = index(clampf(u0 * float(w)));
   // Indices inside the texture read themselves under every addressing mode.
-  if (row < 0 || row >= h || x0 < 0 || x0 > w - n) return false;
+  if (row < 0 || row >= h || x0 < 0 || x0 > w - n) return nullptr;
   int i = 1;
 #if defined(MTLSW_SAMPLE_AVX2)
   if (n >= 9 && detail::sampleHasAvx2()) {
     i = detail::centresAvx2(u0, du, w, linear, kNear, x0, i, n);
-    if (i < 0) return false;
+    if (i < 0) return nullptr;
   }
 #endif
 #if defined(__SSE2__)
@@ -544,17 +546,30 @@ inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float
       if (linear) {
         const __m128 a = _mm_sub_ps(f, _mm_cvtepi32_ps(i0));
         const __m128 up = _mm_cmpge_ps(a, nearHi);
-        if (_mm_movemask_ps(_mm_or_ps(_mm_cmple_ps(a, nearLo), up)) != 0xF) return false;
+        if (_mm_movemask_ps(_mm_or_ps(_mm_cmple_ps(a, nearLo), up)) != 0xF) return nullptr;
         ix = _mm_sub_epi32(i0, _mm_castps_si128(up));
       }
       const __m128i want = _mm_add_epi32(_mm_set1_epi32(x0), lane);
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(ix, want)) != 0xFFFF) return false;
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(ix, want)) != 0xFFFF) return nullptr;
     }
   }
 #endif
   for (; i < n; i++)
-    if (index(clampf((u0 + du * float(i)) * float(w))) != x0 + i) return false;
-  const unsigned char* src = t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+    if (index(clampf((u0 + du * float(i)) * float(w))) != x0 + i) return nullptr;
+  return t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+}
+
+// Texels at the centres of the points (centresOfRow) that are all opaque, or fully
+// transparent when transparentKeeps (premultiplied: every byte 0; straight: alpha 0): such
+// a texel, premultiplied and blended, rounds to its own bytes (or leaves the pixel as it
+// is). texels[i] gets texel x0 + i's bytes (R, G, B, A) and flags[i] kMTLFragmentTexel for
+// an opaque texel, kMTLFragmentKeep for a transparent one; true. Otherwise false with flags
+// untouched.
+inline bool texelsAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv,
+                            int n, float dudy, float dvdy, bool premultiplied, bool transparentKeeps,
+                            uint32_t* texels, unsigned char* flags) {
+  const unsigned char* src = centresOfRow(t, s, u0, du, v0, dv, n, dudy, dvdy);
+  if (!src) return false;
   std::memcpy(texels, src, size_t(n) * 4);
   constexpr uint32_t kAlpha = 0xFF000000u;
   int k = 0;
