@@ -523,6 +523,19 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
   const int x0 = index(clampf(u0 * float(w)));
   // Indices inside the texture read themselves under every addressing mode.
   if (row < 0 || row >= h || x0 < 0 || x0 > w - n) return nullptr;
+  const unsigned char* texels = t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+  if (linear) {
+    // The points' exact coordinates (u0 + du i) w - 0.5 lie on a line, so their distances
+    // from the texel centres x0 + i are largest at the run's ends; each point's float
+    // rounding stays below (X + n) 2^-24 for X the largest coordinate. Ends that close
+    // in within kNear with twice that to spare hold every point there, as the point by
+    // point test below would find.
+    const double wd = double(w), last = double(n - 1);
+    const double g0 = double(u0) * wd, g1 = (double(u0) + double(du) * last) * wd;
+    const double c = std::fmax(std::fabs(g0 - 0.5 - double(x0)), std::fabs(g1 - 0.5 - double(x0) - last));
+    const double rounding = (std::fmax(std::fabs(g0), std::fabs(g1)) + double(n) + 1.0) * 0x1p-23;
+    if (c + rounding <= 0.99 * double(kNear)) return texels;
+  }
   int i = 1;
 #if defined(MTLSW_SAMPLE_AVX2)
   if (n >= 9 && detail::sampleHasAvx2()) {
@@ -556,7 +569,7 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
 #endif
   for (; i < n; i++)
     if (index(clampf((u0 + du * float(i)) * float(w))) != x0 + i) return nullptr;
-  return t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+  return texels;
 }
 
 // Texels at the centres of the points (centresOfRow) that are all opaque, or fully
