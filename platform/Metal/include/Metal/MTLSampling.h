@@ -526,14 +526,18 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
   const unsigned char* texels = t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
   if (linear) {
     // The points' exact coordinates (u0 + du i) w - 0.5 lie on a line, so their distances
-    // from the texel centres x0 + i are largest at the run's ends; each point's float
-    // rounding stays below (X + n) 2^-24 for X the largest coordinate. Ends that close
-    // in within kNear with twice that to spare hold every point there, as the point by
+    // from the texel centres x0 + i are largest at the run's ends. Each point is computed
+    // with three roundings (du i, u0 + du i, times w), each by at most half the spacing of
+    // floats at the largest magnitude it takes along the run. Ends that close to the
+    // centres, with all three to spare, hold every point within kNear, as the point by
     // point test below would find.
-    const double wd = double(w), last = double(n - 1);
-    const double g0 = double(u0) * wd, g1 = (double(u0) + double(du) * last) * wd;
+    auto halfSpacing = [](double a) { return std::ldexp(1.0, std::ilogb(a * (1.0 + 0x1p-20) + 0x1p-126) - 24); };
+    const double wd = double(w), last = double(n - 1), ul = double(u0) + double(du) * last;
+    const double g0 = double(u0) * wd, g1 = ul * wd;
     const double c = std::fmax(std::fabs(g0 - 0.5 - double(x0)), std::fabs(g1 - 0.5 - double(x0) - last));
-    const double rounding = (std::fmax(std::fabs(g0), std::fabs(g1)) + double(n) + 1.0) * 0x1p-23;
+    const double rounding = (halfSpacing(std::fabs(double(du)) * last) +
+                             halfSpacing(std::fmax(std::fabs(double(u0)), std::fabs(ul)))) * wd +
+                            halfSpacing(std::fmax(std::fabs(g0), std::fabs(g1)));
     if (c + rounding <= 0.99 * double(kNear)) return texels;
   }
   int i = 1;
