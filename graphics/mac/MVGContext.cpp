@@ -1,6 +1,8 @@
 // Creation, images, buffer sets and frames of the Metal renderer.
 #include "graphics/mac/MVGContext.h"
 
+#include "graphics/mac/MVGCopy.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -55,6 +57,7 @@ int MVGcontext_vORBEX9_au::renderCreate() {
   fragmentFunction = library->newFunctionWithName((flags & MVG_ANTIALIAS) ? "fragmentShaderAA" : "fragmentShader");
   library->release();
   if (!vertexFunction || !fragmentFunction) return 0;
+  texelCopyFunction = mvgNewTexelCopyFunction(dev);  // optional: without it every draw samples
 
   commandQueue = dev->newCommandQueue();
   if (!commandQueue) return 0;
@@ -437,12 +440,14 @@ void MVGcontext_vORBEX9_au::renderDelete() {
   for (MTLObject* o : std::initializer_list<MTLObject*>{
            defaultStencilState, fillShapeStencilState, fillAntiAliasStencilState, fillStencilState,
            strokeShapeStencilState, strokeAntiAliasStencilState, strokeClearStencilState, fragmentFunction,
-           vertexFunction, pipelineState, stencilOnlyPipelineState, pseudoSampler, pseudoTexture, commandQueue})
+           vertexFunction, pipelineState, stencilOnlyPipelineState, texelCopyFunction, copyPipelineState,
+           pseudoSampler, pseudoTexture, commandQueue})
     MTLRelease(o);
   defaultStencilState = fillShapeStencilState = fillAntiAliasStencilState = fillStencilState = nullptr;
   strokeShapeStencilState = strokeAntiAliasStencilState = strokeClearStencilState = nullptr;
   fragmentFunction = vertexFunction = nullptr;
-  pipelineState = stencilOnlyPipelineState = nullptr;
+  pipelineState = stencilOnlyPipelineState = copyPipelineState = nullptr;
+  texelCopyFunction = nullptr;
   pseudoSampler = nullptr;
   pseudoTexture = nullptr;
   commandQueue = nullptr;

@@ -52,6 +52,10 @@ class MVGcontext_vORBEX9_au {
   MTLPixelFormat piplelinePixelFormat = MTLPixelFormatInvalid;
   MTLRenderPipelineState* pipelineState = nullptr;
   MTLRenderPipelineState* stencilOnlyPipelineState = nullptr;
+  // The texel-copy program (MVGCopy.h) and its source-over pipeline for copyPipelineFormat.
+  MTLFunction* texelCopyFunction = nullptr;
+  MTLRenderPipelineState* copyPipelineState = nullptr;
+  MTLPixelFormat copyPipelineFormat = MTLPixelFormatInvalid;
   MTLSamplerState* pseudoSampler = nullptr;
   MTLTexture* pseudoTexture = nullptr;
   MTLVertexDescriptor vertexDescriptor{};
@@ -96,7 +100,8 @@ class MVGcontext_vORBEX9_au {
   void updateRenderPipelineStatesForBlend(const MVGblend& blend, MTLPixelFormat pixelFormat);
   void setUniforms(int uniformOffset, int image);
   void fill(const MVGcall& call);
-  void convexFill(const MVGcall& call);
+  void convexFill(const MVGcall& call, bool texelCopy = false);
+  MTLRenderPipelineState* texelCopyPipeline(MTLPixelFormat pixelFormat);
   void stroke(const MVGcall& call);
   void triangles(const MVGcall& call);
   void checkError(MTLError* error, const char* message) const;

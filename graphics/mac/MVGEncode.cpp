@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "graphics/mac/MVGContext.h"
+#include "graphics/mac/MVGCopy.h"
 #include "graphics/mac/MVGRenderer.h"
 
 namespace fx::gfx {
@@ -126,6 +127,31 @@ void MVGcontext_vORBEX9_au::updateRenderPipelineStatesForBlend(const MVGblend& b
   *blendFunc = blend;
 }
 
+MTLRenderPipelineState* MVGcontext_vORBEX9_au::texelCopyPipeline(MTLPixelFormat pixelFormat) {
+  if (!texelCopyFunction) return nullptr;
+  if (copyPipelineState && copyPipelineFormat == pixelFormat) return copyPipelineState;
+  MTLRelease(copyPipelineState);
+  copyPipelineState = nullptr;
+  MTLRenderPipelineDescriptor d;
+  d.colorAttachments[0].pixelFormat = pixelFormat;
+  d.colorAttachments[0].blendingEnabled = true;
+  d.colorAttachments[0].sourceRGBBlendFactor = MTLBlendFactorOne;
+  d.colorAttachments[0].sourceAlphaBlendFactor = MTLBlendFactorOne;
+  d.colorAttachments[0].destinationRGBBlendFactor = MTLBlendFactorOneMinusSourceAlpha;
+  d.colorAttachments[0].destinationAlphaBlendFactor = MTLBlendFactorOneMinusSourceAlpha;
+  d.stencilAttachmentPixelFormat = MTLPixelFormatStencil8;
+  d.vertexFunction = vertexFunction;
+  d.fragmentFunction = texelCopyFunction;
+  d.vertexDescriptor = vertexDescriptor;
+  d.hasVertexDescriptor = true;
+  MTLError* error = nullptr;
+  copyPipelineState = device()->newRenderPipelineStateWithDescriptor(d, &error);
+  checkError(error, "init texel copy pipeline state");
+  MTLRelease(error);
+  copyPipelineFormat = pixelFormat;
+  return copyPipelineState;
+}
+
 void MVGcontext_vORBEX9_au::setUniforms(int uniformOffset, int image) {
   renderEncoder->setFragmentBufferOffset(NSUInteger(uniformOffset), 0);
   const MVGtexture_vORBEX9_au* tex = image != 0 ? findTexture(image) : nullptr;
@@ -161,13 +187,16 @@ void MVGcontext_vORBEX9_au::fill(const MVGcall& call) {
   e->setDepthStencilState(defaultStencilState);
 }
 
-void MVGcontext_vORBEX9_au::convexFill(const MVGcall& call) {
+void MVGcontext_vORBEX9_au::convexFill(const MVGcall& call, bool texelCopy) {
   MTLRenderCommandEncoder* e = renderEncoder;
   setUniforms(call.uniformOffset, call.image);
-  e->setRenderPipelineState(pipelineState);
+  // The inside is covered in full: where the image lands texel on pixel, its texels are copied.
+  MTLRenderPipelineState* copy = texelCopy ? texelCopyPipeline(piplelinePixelFormat) : nullptr;
+  e->setRenderPipelineState(copy ? copy : pipelineState);
   if (call.indexCount > 0)
     e->drawIndexedPrimitives(MTLPrimitiveTypeTriangle, NSUInteger(call.indexCount), MTLIndexTypeUInt32,
                              buffers->indexBuffer, NSUInteger(call.indexOffset) * NSUInteger(indexSize));
+  if (copy) e->setRenderPipelineState(pipelineState);
   if (call.strokeCount >= 1)
     e->drawPrimitives(MTLPrimitiveTypeTriangleStrip, NSUInteger(call.strokeOffset), NSUInteger(call.strokeCount));
 }
@@ -292,7 +321,12 @@ void MVGcontext_vORBEX9_au::renderFlush() {
     }
     switch (call.type) {
       case MVG_FILL: fill(call); break;
-      case MVG_CONVEXFILL: convexFill(call); break;
+      case MVG_CONVEXFILL: {
+        const MVGtexture_vORBEX9_au* tex = call.image != 0 ? findTexture(call.image) : nullptr;
+        convexFill(call, tex && mvgTexelCopyApplies(*fragUniformAtIndex(call.uniformOffset), *tex, call.blend, ppx,
+                                                    ppy, tw, th));
+        break;
+      }
       case MVG_STROKE: stroke(call); break;
       case MVG_TRIANGLES: triangles(call); break;
       default: break;

@@ -321,6 +321,83 @@ TEST(MetalLayer, StencilOperationsAndComparisons) {
   pipe->release();
 }
 
+// A stencil target kept from pass to pass: a clear rewrites only the rows drawn since the last
+// clear to the same value, so every row it must restore is restored.
+TEST(MetalLayer, StencilClearsRestoreEveryRowWrittenSince) {
+  Gpu g;
+  constexpr int kSide = 8;
+  MTLTexture* stencil = g.texture(MTLPixelFormatStencil8, kSide, kSide);
+  MTLTexture* color = g.texture(MTLPixelFormatRGBA8Unorm, kSide, kSide);
+  MTLRenderPipelineState* pipe = g.pipeline(false);
+  MTLDepthStencilDescriptor replace;
+  replace.frontFaceStencil.depthStencilPassOperation = MTLStencilOperationReplace;
+  replace.backFaceStencil = replace.frontFaceStencil;
+  MTLDepthStencilState* writes = g.device->newDepthStencilStateWithDescriptor(replace);
+  const float size[2] = {float(kSide), float(kSide)};
+  MTLBuffer* sizeBuffer = g.device->newBufferWithBytes(size, sizeof(size), 0);
+  // One pass: cleared to clearValue (or loaded when clearValue < 0), then rows [y0, y1) set to ref.
+  auto pass = [&](int clearValue, int y0 = 0, int y1 = 0, uint32_t ref = 0) {
+    MTLCommandBuffer* cb = g.queue->commandBuffer();
+    MTLRenderPassDescriptor d;
+    d.colorAttachments[0].texture = color;
+    d.stencilAttachment.texture = stencil;
+    d.stencilAttachment.loadAction = clearValue >= 0 ? MTLLoadActionClear : MTLLoadActionLoad;
+    d.stencilAttachment.clearStencil = uint32_t(std::max(clearValue, 0));
+    MTLRenderCommandEncoder* enc = cb->renderCommandEncoderWithDescriptor(d);
+    MTLBuffer* quad = nullptr;
+    if (y1 > y0) {
+      const float xy[8] = {0, float(y0), 0, float(y1), float(kSide), float(y0), float(kSide), float(y1)};
+      quad = g.device->newBufferWithBytes(xy, sizeof(xy), 0);
+      enc->setRenderPipelineState(pipe);
+      enc->setDepthStencilState(writes);
+      enc->setStencilReferenceValue(ref);
+      enc->setVertexBuffer(quad, 0, 0);
+      enc->setVertexBuffer(sizeBuffer, 0, 1);
+      enc->drawPrimitives(MTLPrimitiveTypeTriangleStrip, 0, 4);
+    }
+    enc->endEncoding();
+    cb->commit();
+    cb->waitUntilCompleted();
+    cb->release();
+    MTLRelease(quad);
+  };
+  // The stencil rows as one value each (-1 where a row is not uniform).
+  auto rows = [&] {
+    std::vector<uint8_t> b(size_t(kSide) * kSide);
+    stencil->getBytes(b.data(), kSide, MTLRegionMake2D(0, 0, kSide, kSide), 0);
+    std::vector<int> out;
+    for (int y = 0; y < kSide; y++) {
+      const bool same = std::all_of(b.begin() + y * kSide, b.begin() + (y + 1) * kSide,
+                                    [&](uint8_t v) { return v == b[size_t(y) * kSide]; });
+      out.push_back(same ? b[size_t(y) * kSide] : -1);
+    }
+    return out;
+  };
+  const std::vector<int> zeros(kSide, 0);
+  pass(0, 2, 4, 9);
+  EXPECT_EQ(rows(), (std::vector<int>{0, 0, 9, 9, 0, 0, 0, 0}));
+  pass(0);
+  EXPECT_EQ(rows(), zeros);
+  pass(-1, 5, 7, 3);  // loaded: drawn on top of the cleared rows
+  pass(-1, 1, 2, 6);
+  EXPECT_EQ(rows(), (std::vector<int>{0, 6, 0, 0, 0, 3, 3, 0}));
+  pass(0);
+  EXPECT_EQ(rows(), zeros);
+  // Written from outside the pipeline: nothing is known of it any more.
+  const std::vector<uint8_t> four(kSide, 4);
+  stencil->replaceRegion(MTLRegionMake2D(0, 7, kSide, 1), 0, four.data(), kSide);
+  pass(0);
+  EXPECT_EQ(rows(), zeros);
+  // Another value, then rows drawn in that pass.
+  pass(7, 0, 1, 1);
+  EXPECT_EQ(rows(), (std::vector<int>{1, 7, 7, 7, 7, 7, 7, 7}));
+  pass(7);
+  EXPECT_EQ(rows(), std::vector<int>(kSide, 7));
+  pass(0);
+  EXPECT_EQ(rows(), zeros);
+  for (MTLObject* o : std::initializer_list<MTLObject*>{stencil, color, pipe, writes, sizeBuffer}) o->release();
+}
+
 TEST(MetalLayer, BlendFactorsMatchTheirDefinitions) {
   Gpu g;
   const float src[4] = {0.3f, 0.1f, 0.7f, 0.8f};

@@ -3,6 +3,7 @@
 // edge cover each pixel exactly once), the stencil test and operations per face, the
 // fragment program per run of surviving pixels, and colour blending.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -146,6 +147,8 @@ struct DrawContext {
   bool zeroKeeps = false;
   // Change of each varying per row in the triangle being drawn.
   float dvdy[kMTLMaxVaryings] = {};
+  // Rows of the stencil target the pass may have written: [stencilTop, stencilBottom).
+  int stencilTop = INT_MAX, stencilBottom = 0;
 };
 
 // Per-thread buffers reused from pass to pass. Reached once per pass: the draw context
@@ -263,6 +266,8 @@ void shadeSpan(DrawContext& dc, int x, int y, int n, const float* vary, const fl
     return;
   }
   unsigned char* st = dc.stencil + static_cast<NSUInteger>(y) * dc.stencilPitch + x;
+  dc.stencilTop = std::min(dc.stencilTop, y);
+  dc.stencilBottom = std::max(dc.stencilBottom, y + 1);
   const MTLStencilDescriptor& s = *face.desc;
   const uint32_t rm = s.readMask, ref = face.ref & rm;
   unsigned char* pass = dc.pass;
@@ -536,9 +541,24 @@ void clearPass(const MTLRenderPassDescriptor& d) {
     std::memset(ca.texture->levelBytes(0), toByte(float(ca.clearColor.red)),
                 ca.texture->width() * ca.texture->height() * ca.texture->texelBytes());
   }
-  const MTLRenderPassStencilAttachmentDescriptor& sa = d.stencilAttachment;
-  if (sa.texture && sa.loadAction == MTLLoadActionClear)
-    std::memset(sa.texture->levelBytes(0), int(sa.clearStencil & 0xFF), sa.texture->width() * sa.texture->height());
+}
+
+// Clears the stencil target when the pass asks for it: only the rows written since it was last
+// cleared to the same value. Returns what is known of it before the pass draws.
+MTLTexture::ClearedRows clearStencil(const MTLRenderPassStencilAttachmentDescriptor& sa) {
+  MTLTexture* t = sa.texture;
+  const MTLTexture::ClearedRows known = t->clearedRows();
+  if (sa.loadAction != MTLLoadActionClear) return known;
+  const int value = int(sa.clearStencil & 0xFF);
+  unsigned char* p = t->levelBytes(0);
+  const NSUInteger w = t->width(), h = t->height();
+  if (known.value == value) {
+    const NSUInteger top = std::min(known.top, h), bottom = std::min(known.bottom, h);
+    if (bottom > top) std::memset(p + top * w, value, (bottom - top) * w);
+  } else {
+    std::memset(p, value, w * h);
+  }
+  return MTLTexture::ClearedRows{value, 0, 0};
 }
 
 }  // namespace
@@ -550,7 +570,15 @@ void executeRenderPass(const MTLRecordedPass& pass) {
   MTLTexture* stencil = d.stencilAttachment.texture;
   if (color && color->pixelFormat() != MTLPixelFormatRGBA8Unorm && color->pixelFormat() != MTLPixelFormatBGRA8Unorm)
     color = nullptr;
-  if (stencil && stencil->pixelFormat() != MTLPixelFormatStencil8) stencil = nullptr;
+  if (stencil && stencil->pixelFormat() != MTLPixelFormatStencil8) {
+    if (d.stencilAttachment.loadAction == MTLLoadActionClear)
+      std::memset(stencil->levelBytes(0), int(d.stencilAttachment.clearStencil & 0xFF),
+                  stencil->width() * stencil->height());
+    stencil = nullptr;
+  }
+  // What is known of the stencil target after the pass: its value outside the rows drawn.
+  MTLTexture::ClearedRows stencilRows;
+  if (stencil) stencilRows = clearStencil(d.stencilAttachment);
   if (!color && !stencil) return;
   // The render area is the intersection of the attachments.
   NSUInteger tw = color ? color->width() : stencil->width(), th = color ? color->height() : stencil->height();
@@ -685,6 +713,15 @@ void executeRenderPass(const MTLRecordedPass& pass) {
           rasterTriangle(dc, st, vtx(i), vtx(i + 1), vtx(i + 2));
       }
     }
+  }
+  if (stencil && stencilRows.value >= 0) {
+    if (dc.stencilBottom > dc.stencilTop) {
+      const auto top = NSUInteger(dc.stencilTop), bottom = NSUInteger(dc.stencilBottom);
+      const bool none = stencilRows.bottom <= stencilRows.top;
+      stencilRows.top = none ? top : std::min(stencilRows.top, top);
+      stencilRows.bottom = none ? bottom : std::max(stencilRows.bottom, bottom);
+    }
+    stencil->setClearedRows(stencilRows);
   }
 }
 

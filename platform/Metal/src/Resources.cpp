@@ -101,6 +101,7 @@ bool MTLTexture::copyRegionCheck(MTLRegion r, NSUInteger level, const void* byte
 void MTLTexture::replaceRegion(MTLRegion r, NSUInteger level, const void* bytes, NSUInteger bytesPerRow) {
   if (!copyRegionCheck(r, level, bytes, bytesPerRow)) return;
   std::lock_guard<std::mutex> lock(device_->executionLock());
+  if (level == 0) cleared_ = ClearedRows{};
   Level& l = levels_[level];
   const auto* src = static_cast<const unsigned char*>(bytes);
   const NSUInteger rowBytes = r.size.width * texelBytes_;

@@ -23,6 +23,9 @@ inline void srcOver4(unsigned char* d, const float* r, const float* g, const flo
     return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale), half));
   };
   const __m128 sa = _mm_loadu_ps(a);
+  // Transparent black: every byte would come back as it is.
+  const __m128 any = _mm_or_ps(_mm_or_ps(_mm_loadu_ps(r), _mm_loadu_ps(g)), _mm_or_ps(_mm_loadu_ps(b), sa));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_castps_si128(any), _mm_setzero_si128())) == 0xFFFF) return;
   if (_mm_movemask_ps(_mm_cmpge_ps(sa, one)) == 0xF) {
     // Opaque: the destination does not show through.
     const __m128i out = _mm_or_si128(
@@ -95,6 +98,12 @@ __attribute__((target("avx2"))) void srcOverAvx2(unsigned char* d, const float* 
     const int liveBits = _mm256_movemask_ps(_mm256_castsi256_ps(live));
     int* px32 = reinterpret_cast<int*>(d + 4 * i);
     const __m256 sa = _mm256_loadu_ps(a + i);
+    // Transparent black: every byte would come back as it is.
+    const __m256 any = _mm256_or_ps(_mm256_or_ps(_mm256_loadu_ps(r + i), _mm256_loadu_ps(g + i)),
+                                    _mm256_or_ps(_mm256_loadu_ps(b + i), sa));
+    if ((_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_castps_si256(any), _mm256_setzero_si256()))) &
+         liveBits) == liveBits)
+      return;
     __m256i out;
     if ((_mm256_movemask_ps(_mm256_cmp_ps(sa, one, _CMP_GE_OQ)) & liveBits) == liveBits) {
       // Opaque: the destination does not show through.

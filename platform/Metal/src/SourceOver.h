@@ -10,7 +10,8 @@ namespace mtlsw {
 // d[i] = src[i] + d[i] * (1 - a[i]) for n pixels of four bytes (R, G, B, A in memory, or
 // B, G, R, A when bgra), each channel clamped to 0..1 and rounded to the nearest byte.
 // The planes must stay readable up to seven floats past n; d is touched only within n
-// pixels. Opaque groups of pixels are written without reading d. The result does not
+// pixels. Opaque groups of pixels are written without reading d; transparent black groups
+// (which would give d back) are not written. The result does not
 // depend on the width of the vector unit chosen at run time.
 void sourceOverSpan(unsigned char* d, const float* r, const float* g, const float* b, const float* a, int n,
                     bool bgra);

@@ -61,9 +61,23 @@ class MTLTexture : public MTLObject {
   NSUInteger levelWidth(NSUInteger level) const { return levels_[level].width; }
   NSUInteger levelHeight(NSUInteger level) const { return levels_[level].height; }
   NSUInteger levelPitch(NSUInteger level) const { return levels_[level].width * texelBytes_; }
-  unsigned char* levelBytes(NSUInteger level) { return levels_[level].bytes.data(); }
+  // (Writable access forgets what clearedRows knew of level 0.)
+  unsigned char* levelBytes(NSUInteger level) {
+    if (level == 0) cleared_ = ClearedRows{};
+    return levels_[level].bytes.data();
+  }
   const unsigned char* levelBytes(NSUInteger level) const { return levels_[level].bytes.data(); }
   NSUInteger texelBytes() const { return texelBytes_; }
+
+  // What the software pipeline knows of level 0 since it last cleared it: every byte holds
+  // value outside rows [top, bottom), or nothing is known (value -1). Lets a clear rewrite
+  // only the rows drawn since (Rasterizer.cpp).
+  struct ClearedRows {
+    int value = -1;
+    NSUInteger top = 0, bottom = 0;
+  };
+  ClearedRows clearedRows() const { return cleared_; }
+  void setClearedRows(ClearedRows rows) { cleared_ = rows; }
 
   // Rebuilds levels 1.. from level 0 (blit encoder): each texel is the average of the area
   // it covers in the level above, 2 x 2 texels on even sides, and on an odd side the three
@@ -86,6 +100,7 @@ class MTLTexture : public MTLObject {
   MTLStorageMode storage_;
   NSUInteger texelBytes_;
   std::vector<Level> levels_;
+  ClearedRows cleared_;
 };
 
 struct MTLSamplerDescriptor {
