@@ -8,6 +8,7 @@
 #include <Metal/Metal.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -143,6 +144,33 @@ TEST(MetalTexelBytes, TexelsAtTheirCentresAsTheSampledColour) {
       }
     }
   }
+}
+
+// A run is taken as sitting on texel centres only where every point, computed as the
+// sampler computes it, lies within 3e-4 of a texel its own (the ends tested with a bound on
+// the rounding between them must never take more than the point by point test).
+TEST(MetalTexelBytes, CentresTakenOnlyWhereEveryPointSitsOnOne) {
+  Images images;
+  std::mt19937 rng(9);
+  const MTLSamplerState* s = images.sampler(MTLSamplerMinMagFilterLinear, MTLSamplerAddressModeClampToEdge);
+  std::uniform_real_distribution<float> off(-4e-4f, 4e-4f), drift(-2e-7f, 2e-7f);
+  int taken = 0;
+  for (int w : {7, 190, 1000, 2000, 4096}) {
+    MTLTexture* t = images.image(rng, w, 2, false);
+    for (int k = 0; k < 400; k++) {
+      const int n = 1 + int(rng() % unsigned(std::min(w, 2100))), x0 = int(rng() % unsigned(w - n + 1));
+      const float du = (1.0f + drift(rng)) / float(w), u0 = (float(x0) + 0.5f + off(rng)) / float(w);
+      if (!mtlsw::centresOfRow(t, s, u0, du, 0.75f, 0.0f, n, 0.0f, 0.5f)) continue;
+      taken++;
+      for (int i = 0; i < n; i++) {
+        const float f = (u0 + du * float(i)) * float(w) - 0.5f;
+        const float a = f - std::floor(f);
+        ASSERT_TRUE(a <= 3e-4f || a >= 1.0f - 3e-4f) << w << " " << n << " " << i;
+        ASSERT_EQ(int(std::floor(f)) + (a >= 0.5f ? 1 : 0), x0 + i) << w << " " << n << " " << i;
+      }
+    }
+  }
+  EXPECT_GT(taken, 400);
 }
 
 TEST(MetalTexelBytes, TwiceMagnifiedRunsWithinOneStepOfTheSampledColour) {

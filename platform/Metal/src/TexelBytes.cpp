@@ -40,26 +40,15 @@ inline int flags4(__m128i v) {
 }
 #endif
 
-// Flags of n premultiplied colours: opaque, transparent black or blended over.
-void classify(const uint32_t* texels, int n, unsigned char* flags) {
-  int i = 0;
-#if defined(__SSE2__)
-  for (; i + 4 <= n; i += 4) {
-    const int four = flags4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i)));
-    std::memcpy(flags + i, &four, 4);
-  }
-#endif
-  for (; i < n; i++) flags[i] = flagOf(texels[i]);
-}
-
 bool allOpaque(const uint32_t* texels, int n) {
   uint32_t all = kAlpha;
   for (int i = 0; i < n; i++) all &= texels[i];
   return (all & kAlpha) == kAlpha;
 }
 
-// Straight colours premultiplied in place, each channel rounded to the nearest byte.
-void premultiply(uint32_t* texels, int n) {
+// Texels from src as premultiplied colours (straight ones premultiplied, each channel
+// rounded to the nearest byte) with their flags.
+void takeTexels(const unsigned char* src, int n, bool premultiplied, uint32_t* texels, unsigned char* flags) {
   int i = 0;
 #if defined(__SSE2__)
   const __m128i alpha = _mm_set1_epi32(int(kAlpha)), zero = _mm_setzero_si128(), k128 = _mm_set1_epi16(128);
@@ -69,51 +58,100 @@ void premultiply(uint32_t* texels, int n) {
     return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
   };
   for (; i + 4 <= n; i += 4) {
-    __m128i* p = reinterpret_cast<__m128i*>(texels + i);
-    const __m128i v = _mm_loadu_si128(p);
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
     const __m128i a = _mm_and_si128(v, alpha);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) == 0xFFFF) continue;
-    const __m128i c = _mm_packus_epi16(scale(_mm_unpacklo_epi8(v, zero)), scale(_mm_unpackhi_epi8(v, zero)));
-    _mm_storeu_si128(p, _mm_or_si128(_mm_andnot_si128(alpha, c), a));
+    int four = 0x01010101 * kMTLFragmentTexel;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) != 0xFFFF) {
+      if (!premultiplied)
+        v = _mm_or_si128(_mm_andnot_si128(alpha, _mm_packus_epi16(scale(_mm_unpacklo_epi8(v, zero)),
+                                                                   scale(_mm_unpackhi_epi8(v, zero)))),
+                         a);
+      four = flags4(v);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(texels + i), v);
+    std::memcpy(flags + i, &four, 4);
   }
 #endif
   for (; i < n; i++) {
-    const uint32_t t = texels[i], a = t >> 24;
-    texels[i] = div255((t & 0xFFu) * a) | div255(((t >> 8) & 0xFFu) * a) << 8 | div255(((t >> 16) & 0xFFu) * a) << 16 |
-                (t & kAlpha);
+    uint32_t t;
+    std::memcpy(&t, src + 4 * i, 4);
+    const uint32_t a = t >> 24;
+    if (!premultiplied)
+      t = div255((t & 0xFFu) * a) | div255(((t >> 8) & 0xFFu) * a) << 8 | div255(((t >> 16) & 0xFFu) * a) << 16 |
+          (t & kAlpha);
+    texels[i] = t;
+    flags[i] = flagOf(t);
   }
+}
+
+// round(c * a / (16 * 16 * 255)) for c and a up to 4080, in 16 bits: with c and a
+// scaled by 16 their product's high half is floor(c a / 256) and the top bit of its low
+// half whether the remainder reaches 128, so t = floor((c a + 32640) / 256) (at most
+// 65151), and floor(t / 255) = (t + 1 + (t >> 8)) >> 8 for t below 65535.
+inline uint32_t quotient(uint32_t c, uint32_t a) {
+  const uint32_t t = (c * a + 32640) >> 8;
+  return (t + 1 + (t >> 8)) >> 8;
 }
 
 // Twice magnified rows. V holds one row of texels filtered across the two texture rows,
 // four 16-bit channels per texel in sixteenths (vertical weights 1 and 3 of 4, times the
 // horizontal 4 still to come). Pixels fall a quarter of a texel either side of each texel
 // centre k: E(k) = V(k - 1) + 3 V(k), O(k) = 3 V(k) + V(k + 1), one after the other.
-constexpr int kPairs = 32;
+constexpr int kPairs = 128;
 
-// V for texels first .. first + count - 1, addressed clamp-to-edge.
-void filterRows(const unsigned char* ra, const unsigned char* rb, int w, int first, int count, int wa, int wb,
-                uint16_t* v) {
+#if defined(__x86_64__) && defined(__GNUC__)
+#define MTLSW_TEXEL_BYTES_AVX2 1
+inline bool hasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// V = 3 heavy + light for texels i from lo on, four at a time: where it stopped.
+__attribute__((target("avx2"))) int filterRowsAvx2(const unsigned char* heavy, const unsigned char* light, int lo,
+                                                   int hi, uint16_t* at) {
+  int i = lo;
+  for (; i + 3 <= hi; i += 4) {
+    const __m256i h = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(heavy + 4 * i)));
+    const __m256i l = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(light + 4 * i)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + 4 * (i - lo)),
+                        _mm256_add_epi16(_mm256_add_epi16(h, _mm256_add_epi16(h, h)), l));
+  }
+  _mm256_zeroupper();
+  return i;
+}
+#endif
+
+// V for texels first .. first + count - 1, addressed clamp-to-edge, from the row weighted
+// 3 and the row weighted 1.
+void filterRows(const unsigned char* heavy, const unsigned char* light, int w, int first, int count, uint16_t* v,
+                TexelBytesUnit unit) {
   // The texels read: lo .. hi, inside the row.
   int lo = std::max(first, 0), hi = std::min(first + count - 1, w - 1);
   if (lo > hi) lo = hi = first < 0 ? 0 : w - 1;
   uint16_t* at = v + 4 * std::clamp(lo - first, 0, count - 1);  // where texel lo goes
   int i = lo;
+#if defined(MTLSW_TEXEL_BYTES_AVX2)
+  if (unit == TexelBytesUnit::Best && hasAvx2()) i = filterRowsAvx2(heavy, light, lo, hi, at);
+#endif
+  (void)unit;
 #if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128(), va = _mm_set1_epi16(short(wa)), vb = _mm_set1_epi16(short(wb));
+  const __m128i zero = _mm_setzero_si128();
   for (; i + 1 <= hi; i += 2) {
-    const __m128i a = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(ra + 4 * i)), zero);
-    const __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rb + 4 * i)), zero);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 4 * (i - lo)),
-                     _mm_add_epi16(_mm_mullo_epi16(a, va), _mm_mullo_epi16(b, vb)));
+    const __m128i h = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(heavy + 4 * i)), zero);
+    const __m128i l = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(light + 4 * i)), zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 4 * (i - lo)), _mm_add_epi16(_mm_add_epi16(h, _mm_add_epi16(h, h)), l));
   }
 #endif
   for (; i <= hi; i++)
-    for (int c = 0; c < 4; c++) at[4 * (i - lo) + c] = uint16_t(ra[4 * i + c] * wa + rb[4 * i + c] * wb);
+    for (int c = 0; c < 4; c++) at[4 * (i - lo) + c] = uint16_t(3 * heavy[4 * i + c] + light[4 * i + c]);
   // Points past either edge read the edge's texel.
   uint16_t* const end = v + 4 * count;
   for (uint16_t* e = v; e < at; e += 4) std::memcpy(e, at, 8);
   for (uint16_t *last = at + 4 * (hi - lo), *e = last + 4; e < end; e += 4) std::memcpy(e, last, 8);
 }
+
+// Byte mask of the alpha lanes of 16-bit channels (the movemask of a comparison).
+constexpr int kAlphaBits = int(0xC0C0C0C0u);
 
 // Pixels E(k), O(k) for pairs texels from V's second entry on (V starts at texel k - 1),
 // premultiplied bytes and their flags; pairs is a multiple of four.
@@ -122,21 +160,18 @@ void magnifyPairs(const uint16_t* v, int pairs, uint32_t* out, unsigned char* fl
   int p = 0;
 #if defined(__SSE2__)
   const __m128i eight = _mm_set1_epi16(8), alphaLanes = _mm_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1);
-  const __m128i half = _mm_set1_epi32(32640), one = _mm_set1_epi32(1);
+  const __m128i k127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1), whole = _mm_set1_epi16(4080);
   // Two pixels' channels in sixteenths to bytes (in 16-bit lanes).
   auto bytes = [&](__m128i s) {
     const __m128i rounded = _mm_srli_epi16(_mm_add_epi16(s, eight), 4);
     if constexpr (!kStraight) {
       return rounded;
     } else {
-      // round(c * a / (16 * 16 * 255)) for the colour, c and a up to 4080.
-      const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-      const __m128i lo = _mm_mullo_epi16(s, a), hi = _mm_mulhi_epu16(s, a);
-      auto div = [&](__m128i x) {
-        const __m128i t = _mm_srli_epi32(_mm_add_epi32(x, half), 8);
-        return _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(t, one), _mm_srli_epi32(t, 8)), 8);
-      };
-      const __m128i c = _mm_packs_epi32(div(_mm_unpacklo_epi16(lo, hi)), div(_mm_unpackhi_epi16(lo, hi)));
+      // round(c * a / (16 * 16 * 255)) for the colour, c and a up to 4080 (see quotient).
+      const __m128i c16 = _mm_slli_epi16(s, 4), a16 = _mm_shufflehi_epi16(_mm_shufflelo_epi16(c16, 0xFF), 0xFF);
+      const __m128i t = _mm_add_epi16(_mm_add_epi16(_mm_mulhi_epu16(c16, a16), _mm_srli_epi16(_mm_mullo_epi16(c16, a16), 15)),
+                                      k127);
+      const __m128i c = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, one), _mm_srli_epi16(t, 8)), 8);
       return _mm_or_si128(_mm_and_si128(alphaLanes, rounded), _mm_andnot_si128(alphaLanes, c));
     }
   };
@@ -146,6 +181,13 @@ void magnifyPairs(const uint16_t* v, int pairs, uint32_t* out, unsigned char* fl
     const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * p + 8));
     const __m128i c3 = _mm_add_epi16(c, _mm_add_epi16(c, c));
     const __m128i e = _mm_add_epi16(l, c3), o = _mm_add_epi16(c3, r);
+    if ((_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(e, o), whole)) & kAlphaBits) == (kAlphaBits & 0xFFFF)) {
+      const __m128i four = _mm_packus_epi16(_mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(e, o), eight), 4),
+                                            _mm_srli_epi16(_mm_add_epi16(_mm_unpackhi_epi64(e, o), eight), 4));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * p), four);
+      std::memset(flags + 2 * p, kMTLFragmentTexel, 4);
+      continue;
+    }
     const __m128i four = _mm_packus_epi16(bytes(_mm_unpacklo_epi64(e, o)), bytes(_mm_unpackhi_epi64(e, o)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * p), four);
     const int f = flags4(four);
@@ -161,7 +203,7 @@ void magnifyPairs(const uint16_t* v, int pairs, uint32_t* out, unsigned char* fl
     }
     for (int k = 0; k < 2; k++) {
       for (int ch = 0; ch < 4; ch++) {
-        const uint32_t b = kStraight && ch < 3 ? ((s[k][ch] * s[k][3] + 32640) / 65280) : (s[k][ch] + 8) >> 4;
+        const uint32_t b = kStraight && ch < 3 ? quotient(s[k][ch], s[k][3]) : (s[k][ch] + 8) >> 4;
         px[k] |= b << (8 * ch);
       }
       out[2 * p + k] = px[k];
@@ -170,30 +212,26 @@ void magnifyPairs(const uint16_t* v, int pairs, uint32_t* out, unsigned char* fl
   }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define MTLSW_TEXEL_BYTES_AVX2 1
+#if defined(MTLSW_TEXEL_BYTES_AVX2)
 // The same eight pixels at a time with AVX2 (lanes hold two texels each, so the pixels come
 // out in order); pairs is a multiple of four.
 template <bool kStraight>
 __attribute__((target("avx2"))) void magnifyPairsAvx2(const uint16_t* v, int pairs, uint32_t* out,
                                                       unsigned char* flags) {
-  const __m256i eight = _mm256_set1_epi16(8);
+  const __m256i eight = _mm256_set1_epi16(8), whole = _mm256_set1_epi16(4080);
   const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
-  const __m256i half = _mm256_set1_epi32(32640), one = _mm256_set1_epi32(1), zero = _mm256_setzero_si256();
+  const __m256i k127 = _mm256_set1_epi16(127), one = _mm256_set1_epi16(1), zero = _mm256_setzero_si256();
   const __m256i alpha = _mm256_set1_epi32(int(kAlpha)), over = _mm256_set1_epi32(kMTLFragmentTexelOver);
   auto bytes = [&](__m256i s) __attribute__((target("avx2"))) {
     const __m256i rounded = _mm256_srli_epi16(_mm256_add_epi16(s, eight), 4);
     if constexpr (!kStraight) {
       return rounded;
     } else {
-      const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF);
-      const __m256i lo = _mm256_mullo_epi16(s, a), hi = _mm256_mulhi_epu16(s, a);
-      auto div = [&](__m256i x) __attribute__((target("avx2"))) {
-        const __m256i t = _mm256_srli_epi32(_mm256_add_epi32(x, half), 8);
-        return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(t, one), _mm256_srli_epi32(t, 8)), 8);
-      };
-      const __m256i c =
-          _mm256_packs_epi32(div(_mm256_unpacklo_epi16(lo, hi)), div(_mm256_unpackhi_epi16(lo, hi)));
+      const __m256i c16 = _mm256_slli_epi16(s, 4);
+      const __m256i a16 = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c16, 0xFF), 0xFF);
+      const __m256i t = _mm256_add_epi16(
+          _mm256_add_epi16(_mm256_mulhi_epu16(c16, a16), _mm256_srli_epi16(_mm256_mullo_epi16(c16, a16), 15)), k127);
+      const __m256i c = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, one), _mm256_srli_epi16(t, 8)), 8);
       return _mm256_blendv_epi8(c, rounded, alphaLanes);
     }
   };
@@ -203,6 +241,21 @@ __attribute__((target("avx2"))) void magnifyPairsAvx2(const uint16_t* v, int pai
     const __m256i r = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + 4 * p + 8));
     const __m256i c3 = _mm256_add_epi16(c, _mm256_add_epi16(c, c));
     const __m256i e = _mm256_add_epi16(l, c3), o = _mm256_add_epi16(c3, r);
+    // Eight opaque or eight transparent pixels (as in large parts of most pictures) need
+    // neither products nor flags worked out one by one: alphas of 4080 all.
+    const int opaque8 = _mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(e, o), whole)) & kAlphaBits;
+    if (opaque8 == kAlphaBits) {
+      const __m256i px = _mm256_packus_epi16(_mm256_srli_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(e, o), eight), 4),
+                                             _mm256_srli_epi16(_mm256_add_epi16(_mm256_unpackhi_epi64(e, o), eight), 4));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * p), px);
+      std::memset(flags + 2 * p, kMTLFragmentTexel, 8);
+      continue;
+    }
+    if (_mm256_testz_si256(_mm256_or_si256(e, o), alphaLanes)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * p), zero);
+      std::memset(flags + 2 * p, kMTLFragmentKeep, 8);
+      continue;
+    }
     const __m256i px =
         _mm256_packus_epi16(bytes(_mm256_unpacklo_epi64(e, o)), bytes(_mm256_unpackhi_epi64(e, o)));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * p), px);
@@ -215,11 +268,6 @@ __attribute__((target("avx2"))) void magnifyPairsAvx2(const uint16_t* v, int pai
     std::memcpy(flags + 2 * p + 4, &hi4, 4);
   }
   _mm256_zeroupper();
-}
-
-inline bool hasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
 }
 #endif
 
@@ -249,9 +297,7 @@ bool texelBytesAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0
   if (!blendOver) return texelsAtCentres(t, s, u0, du, v0, dv, n, dudy, dvdy, premultiplied, false, texels, flags);
   const unsigned char* src = centresOfRow(t, s, u0, du, v0, dv, n, dudy, dvdy);
   if (!src) return false;
-  std::memcpy(texels, src, size_t(n) * 4);
-  if (!premultiplied) premultiply(texels, n);
-  classify(texels, n, flags);
+  takeTexels(src, n, premultiplied, texels, flags);
   return true;
 }
 
@@ -282,14 +328,16 @@ bool texelBytesMagnified2x(const MTLTexture* t, const MTLSamplerState* s, float 
   const unsigned char* base = t->levelBytes(0);
   const unsigned char* ra = base + size_t(std::clamp(y0, 0, h - 1)) * size_t(w) * 4;
   const unsigned char* rb = base + size_t(std::clamp(y0 + 1, 0, h - 1)) * size_t(w) * 4;
+  const unsigned char* heavy = wa == 3 ? ra : rb;
+  const unsigned char* light = wa == 3 ? rb : ra;
   // A point three quarters past texel x0 is E(x0 + 1); a quarter past, O(x0).
   int k = px == 1 ? x0 + 1 : x0;
   alignas(32) uint16_t v[4 * (kPairs + 2)];
-  alignas(32) uint32_t stream[2 * kPairs];
+  alignas(32) uint32_t stream[8];
   alignas(32) unsigned char streamFlags[2 * kPairs];
   // Pixels E(k), O(k), ... for pairs texels (a multiple of four) from k on.
   auto pixels = [&](int pairs, uint32_t* out, unsigned char* outFlags) {
-    filterRows(ra, rb, w, k - 1, pairs + 2, wa, 4 - wa, v);
+    filterRows(heavy, light, w, k - 1, pairs + 2, v, unit);
     if (premultiplied)
       magnify<false>(v, pairs, out, outFlags, unit);
     else

@@ -523,6 +523,23 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
   const int x0 = index(clampf(u0 * float(w)));
   // Indices inside the texture read themselves under every addressing mode.
   if (row < 0 || row >= h || x0 < 0 || x0 > w - n) return nullptr;
+  const unsigned char* texels = t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+  if (linear) {
+    // The points' exact coordinates (u0 + du i) w - 0.5 lie on a line, so their distances
+    // from the texel centres x0 + i are largest at the run's ends. Each point is computed
+    // with three roundings (du i, u0 + du i, times w), each by at most half the spacing of
+    // floats at the largest magnitude it takes along the run. Ends that close to the
+    // centres, with all three to spare, hold every point within kNear, as the point by
+    // point test below would find.
+    auto halfSpacing = [](double a) { return std::ldexp(1.0, std::ilogb(a * (1.0 + 0x1p-20) + 0x1p-126) - 24); };
+    const double wd = double(w), last = double(n - 1), ul = double(u0) + double(du) * last;
+    const double g0 = double(u0) * wd, g1 = ul * wd;
+    const double c = std::fmax(std::fabs(g0 - 0.5 - double(x0)), std::fabs(g1 - 0.5 - double(x0) - last));
+    const double rounding = (halfSpacing(std::fabs(double(du)) * last) +
+                             halfSpacing(std::fmax(std::fabs(double(u0)), std::fabs(ul)))) * wd +
+                            halfSpacing(std::fmax(std::fabs(g0), std::fabs(g1)));
+    if (c + rounding <= 0.99 * double(kNear)) return texels;
+  }
   int i = 1;
 #if defined(MTLSW_SAMPLE_AVX2)
   if (n >= 9 && detail::sampleHasAvx2()) {
@@ -556,7 +573,7 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
 #endif
   for (; i < n; i++)
     if (index(clampf((u0 + du * float(i)) * float(w))) != x0 + i) return nullptr;
-  return t->levelBytes(0) + (NSUInteger(row) * NSUInteger(w) + NSUInteger(x0)) * 4;
+  return texels;
 }
 
 // Texels at the centres of the points (centresOfRow) that are all opaque, or fully
