@@ -265,6 +265,93 @@ TEST(MetalLayer, IndexedDrawsAndClippingToTheTarget) {
   pipe->release();
 }
 
+// Colour from three affine varyings (x, y and a mix of them), so that a pixel shaded from
+// the wrong plane or the wrong place shows.
+void mixVertex(const MTLVertexIn& in, MTLVertexOut& out) {
+  pixelVertex(in, out);
+  const float x = in.attributes[0][0], y = in.attributes[0][1];
+  out.varyings[0] = x, out.varyings[1] = y, out.varyings[2] = 0.375f * x - 0.125f * y + 20.0f;
+}
+
+void mixFragment(const MTLFragmentSpan& span, float* const* rgba, unsigned char*) {
+  for (int i = 0; i < span.count; i++) {
+    for (int k = 0; k < 3; k++) rgba[k][i] = (span.varyings[k] + span.dvdx[k] * float(i)) / 64.0f;
+    rgba[3][i] = 1.0f;
+  }
+}
+
+// Pairs of triangles that an indexed list gives as fans of convex quadrilaterals are drawn as
+// one quadrilateral: the same pixels, each once, in the colours of the triangles drawn one by
+// one (exactly where the varyings step exactly along a row, as on pixel-aligned rectangles;
+// elsewhere within the float rounding of stepping from another start); concave, twisted and
+// flat quadrilaterals stay triangles.
+TEST(MetalLayer, FanPairsDrawAsTheirTriangles) {
+  Gpu g;
+  MTLRegisterProgram("mixVertex", MTLFunctionTypeVertex, reinterpret_cast<void*>(&mixVertex), 3);
+  MTLRegisterProgram("mixFragment", MTLFunctionTypeFragment, reinterpret_cast<void*>(&mixFragment), 0);
+  const unsigned char blob[] = {'M', 'T', 'L', 'B', 1, 0, 0, 0, 2, 0, 0, 0, 1, 'm', 'i', 'x', 'V', 'e', 'r', 't',
+                                'e', 'x', 0, 2, 'm', 'i', 'x', 'F', 'r', 'a', 'g', 'm', 'e', 'n', 't', 0};
+  MTLLibrary* lib = MTLLibrary::create(blob, sizeof(blob), nullptr);
+  ASSERT_NE(lib, nullptr);
+  MTLRenderPipelineDescriptor d;
+  d.vertexFunction = lib->newFunctionWithName("mixVertex");
+  d.fragmentFunction = lib->newFunctionWithName("mixFragment");
+  lib->release();
+  d.vertexDescriptor.attributes[0].format = MTLVertexFormatFloat2;
+  d.vertexDescriptor.layouts[0].stride = 8;
+  d.hasVertexDescriptor = true;
+  d.colorAttachments[0].pixelFormat = MTLPixelFormatRGBA8Unorm;
+  d.colorAttachments[0].blendingEnabled = false;
+  d.stencilAttachmentPixelFormat = MTLPixelFormatStencil8;
+  MTLRenderPipelineState* pipe = g.device->newRenderPipelineStateWithDescriptor(d, nullptr);
+  MTLDepthStencilState* count = countingState(g);
+  std::mt19937 rng(5);
+  const int W = 64, H = 48;
+  for (int trial = 0; trial < 12; trial++) {
+    // Quadrilaterals: pixel-aligned rectangles, jittered ones (some concave or twisted) and
+    // flat ones, each as (a, b, c) and (a, c, d).
+    std::vector<float> xy;
+    std::vector<uint32_t> idx;
+    for (int q = 0; q < 20; q++) {
+      const float x = float(rng() % 50), y = float(rng() % 36), w = float(2 + rng() % 14), h = float(2 + rng() % 12);
+      float c[8] = {x, y, x + w, y, x + w, y + h, x, y + h};
+      if (trial % 3 != 0)
+        for (float& v : c) v += float(int(rng() % 17) - 8) * (trial % 3 == 1 ? 0.5f : 0.37f);
+      if (q % 7 == 6) c[2] = c[0], c[3] = c[1];  // a flat one
+      const uint32_t base = uint32_t(xy.size() / 2);
+      xy.insert(xy.end(), c, c + 8);
+      for (uint32_t k : {0u, 1u, 2u, 0u, 2u, 3u}) idx.push_back(base + k);
+    }
+    std::vector<float> flat;  // the same triangles, each vertex its own
+    for (uint32_t i : idx) flat.push_back(xy[2 * i]), flat.push_back(xy[2 * i + 1]);
+    std::vector<uint8_t> colour[2], stencil[2];
+    for (int indexed = 0; indexed < 2; indexed++) {
+      Pass p(g, W, H);
+      p.enc->setRenderPipelineState(pipe);
+      p.enc->setDepthStencilState(count);
+      p.enc->setCullMode(MTLCullModeNone);
+      if (indexed) {
+        p.enc->setVertexBuffer(p.keep(g.device->newBufferWithBytes(xy.data(), xy.size() * 4, 0)), 0, 0);
+        MTLBuffer* ib = p.keep(g.device->newBufferWithBytes(idx.data(), idx.size() * 4, 0));
+        p.enc->drawIndexedPrimitives(MTLPrimitiveTypeTriangle, idx.size(), MTLIndexTypeUInt32, ib, 0);
+      } else {
+        p.draw(MTLPrimitiveTypeTriangle, flat);
+      }
+      p.finish();
+      colour[indexed] = p.colorBytes();
+      stencil[indexed] = p.stencilBytes();
+    }
+    int worst = 0;
+    for (size_t i = 0; i < colour[0].size(); i++) worst = std::max(worst, std::abs(colour[1][i] - colour[0][i]));
+    EXPECT_LE(worst, trial % 3 == 0 ? 0 : 1) << "trial " << trial;
+    EXPECT_EQ(stencil[1], stencil[0]) << "trial " << trial;
+  }
+  pipe->release();
+  count->release();
+  MTLRelease(d.vertexFunction);
+  MTLRelease(d.fragmentFunction);
+}
+
 TEST(MetalLayer, StencilOperationsAndComparisons) {
   Gpu g;
   MTLRenderPipelineState* pipe = g.pipeline(false);

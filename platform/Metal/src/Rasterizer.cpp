@@ -356,58 +356,80 @@ void rasterClipped(DrawContext& dc, const MTLRenderCommandEncoder::State& state,
   for (int i = 1; i + 1 < n; i++) rasterTriangle(dc, state, &in[0], &in[i], &in[i + 1]);
 }
 
-void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
-                    const ScreenVertex* b, const ScreenVertex* c) {
-  if (!a->ok || !b->ok || !c->ok) return;
-  if (!a->inBand || !b->inBand || !c->inBand) {
-    rasterClipped(dc, state, a, b, c);
-    return;
+// Varying planes of a triangle in pixel units: v = cst + ddx * x + ddy * y.
+struct Planes {
+  double cst[kMTLMaxVaryings], ddx[kMTLMaxVaryings], ddy[kMTLMaxVaryings];
+};
+
+void planesOf(const ScreenVertex* a, const ScreenVertex* b, const ScreenVertex* c, int nv, Planes& out) {
+  const double x0 = a->X / double(kSub), yy0 = a->Y / double(kSub);
+  const double x1 = b->X / double(kSub), yy1 = b->Y / double(kSub);
+  const double x2 = c->X / double(kSub), yy2 = c->Y / double(kSub);
+  const double det = (x1 - x0) * (yy2 - yy0) - (x2 - x0) * (yy1 - yy0);
+  for (int k = 0; k < nv; k++) {
+    const double a0 = a->v[k], a1 = b->v[k], a2 = c->v[k];
+    out.ddx[k] = ((a1 - a0) * (yy2 - yy0) - (a2 - a0) * (yy1 - yy0)) / det;
+    out.ddy[k] = ((a2 - a0) * (x1 - x0) - (a1 - a0) * (x2 - x0)) / det;
+    out.cst[k] = a0 - out.ddx[k] * x0 - out.ddy[k] * yy0;
   }
-  int64_t area = (b->X - a->X) * (c->Y - a->Y) - (c->X - a->X) * (b->Y - a->Y);
-  if (area == 0) return;
+}
+
+// Twice the signed area of a triangle in fixed point.
+inline int64_t area2(const ScreenVertex* a, const ScreenVertex* b, const ScreenVertex* c) {
+  return (b->X - a->X) * (c->Y - a->Y) - (c->X - a->X) * (b->Y - a->Y);
+}
+
+// A convex polygon of n (3 or 4) vertices inside the band, in either winding, with its
+// varyings on the planes of its first three; a quadrilateral whose sides would need more
+// than two bounds on the left or right of a row is refused (false) before anything is drawn.
+bool rasterConvex(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* const* in, int n) {
+  const ScreenVertex* a = in[0];
+  int64_t area = area2(a, in[1], in[2]);
+  if (area == 0) return true;
   // Window y points down: a negative area is counter-clockwise in clip space.
   const bool ccw = area < 0;
   const bool front = (state.winding == MTLWindingCounterClockwise) == ccw;
-  if ((state.cull == MTLCullModeBack && !front) || (state.cull == MTLCullModeFront && front)) return;
-  if (area < 0) {
-    std::swap(b, c);
-    area = -area;
-  }
-  const ScreenVertex* v[3] = {a, b, c};
+  if ((state.cull == MTLCullModeBack && !front) || (state.cull == MTLCullModeFront && front)) return true;
+  // Clockwise on the screen, from the first vertex.
+  const ScreenVertex* v[4] = {a, in[1], in[2], n > 3 ? in[3] : nullptr};
+  if (area < 0) std::reverse(v + 1, v + n);
+  const ScreenVertex* b = v[1];
+  const ScreenVertex* c = v[2];
   struct Edge {
     int64_t dx, dy, ax, ay, t;
-  } e[3];
-  for (int i = 0; i < 3; i++) {
+  } e[4];
+  int lefts = 0, rights = 0;
+  for (int i = 0; i < n; i++) {
     const ScreenVertex* p = v[i];
-    const ScreenVertex* q = v[(i + 1) % 3];
+    const ScreenVertex* q = v[(i + 1) % n];
     e[i].dx = q->X - p->X;
     e[i].dy = q->Y - p->Y;
+    lefts += e[i].dy < 0, rights += e[i].dy > 0;
     e[i].ax = p->X;
     e[i].ay = p->Y;
     const bool topLeft = e[i].dy < 0 || (e[i].dy == 0 && e[i].dx > 0);
     e[i].t = topLeft ? 0 : 1;
   }
-  // Nothing to do when every pixel the triangle could cover lies left or right of the clip.
-  const int64_t minX = std::min({a->X, b->X, c->X}), maxX = std::max({a->X, b->X, c->X});
-  if (maxX < dc.clipX0 * kSub || minX > dc.clipX1 * kSub) return;
-  const int64_t minY = std::min({a->Y, b->Y, c->Y}), maxY = std::max({a->Y, b->Y, c->Y});
+  if (lefts > 2 || rights > 2) return false;
+  // Nothing to do when every pixel the polygon could cover lies left or right of the clip.
+  int64_t minX = a->X, maxX = a->X, minY = a->Y, maxY = a->Y;
+  for (int i = 1; i < n; i++) {
+    minX = std::min(minX, v[i]->X), maxX = std::max(maxX, v[i]->X);
+    minY = std::min(minY, v[i]->Y), maxY = std::max(maxY, v[i]->Y);
+  }
+  if (maxX < dc.clipX0 * kSub || minX > dc.clipX1 * kSub) return true;
   const int64_t y0 = std::max<int64_t>(dc.clipY0, ceilDiv(minY - kSub / 2, kSub));
   const int64_t y1 = std::min<int64_t>(dc.clipY1 - 1, floorDiv(maxY - kSub / 2, kSub));
-  if (y0 > y1) return;
+  if (y0 > y1) return true;
 
-  // Varying planes in pixel units.
-  const double x0 = a->X / double(kSub), yy0 = a->Y / double(kSub);
-  const double x1 = b->X / double(kSub), yy1 = b->Y / double(kSub);
-  const double x2 = c->X / double(kSub), yy2 = c->Y / double(kSub);
-  const double det = (x1 - x0) * (yy2 - yy0) - (x2 - x0) * (yy1 - yy0);
   const int nv = dc.varyings;
-  double cst[kMTLMaxVaryings], ddx[kMTLMaxVaryings], ddy[kMTLMaxVaryings];
+  Planes planes;
+  planesOf(a, b, c, nv, planes);
+  const double* cst = planes.cst;
+  const double* ddx = planes.ddx;
+  const double* ddy = planes.ddy;
   float dvdx[kMTLMaxVaryings];
   for (int k = 0; k < nv; k++) {
-    const double a0 = a->v[k], a1 = b->v[k], a2 = c->v[k];
-    ddx[k] = ((a1 - a0) * (yy2 - yy0) - (a2 - a0) * (yy1 - yy0)) / det;
-    ddy[k] = ((a2 - a0) * (x1 - x0) - (a1 - a0) * (x2 - x0)) / det;
-    cst[k] = a0 - ddx[k] * x0 - ddy[k] * yy0;
     dvdx[k] = static_cast<float>(ddx[k]);
     dc.dvdy[k] = static_cast<float>(ddy[k]);
   }
@@ -417,7 +439,7 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
   // dx * kSub per row. Both bounds step by a quotient and remainder, without division.
   // A horizontal edge (s = 0) depends on the row alone: it narrows the rows instead.
   int64_t yFirst = y0, yLast = y1;
-  for (int i = 0; i < 3; i++) {
+  for (int i = 0; i < n; i++) {
     const Edge& ed = e[i];
     if (ed.dy != 0) continue;
     const int64_t py = y0 * kSub + kSub / 2;
@@ -427,10 +449,10 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
     else
       yLast = std::min(yLast, y0 + floorDiv(e0 - ed.t, -step));
   }
-  if (yFirst > yLast) return;
+  if (yFirst > yLast) return true;
   RowBound left[2], right[2];
   int nl = 0, nr = 0;
-  for (int i = 0; i < 3; i++) {
+  for (int i = 0; i < n; i++) {
     const Edge& ed = e[i];
     if (ed.dy == 0) continue;
     const int64_t py = yFirst * kSub + kSub / 2;
@@ -458,8 +480,8 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
       bd.b = step - bd.a * bd.den;
     }
   }
-  // A triangle of non-zero area has edges on both sides; pad a single one with a copy.
-  if (nl == 0 || nr == 0 || nl + nr > 3) return;
+  // A polygon of non-zero area has edges on both sides; pad a single one with a copy.
+  if (nl == 0 || nr == 0) return true;
   if (nl == 1) left[1] = left[0];
   if (nr == 1) right[1] = right[0];
 
@@ -473,6 +495,42 @@ void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state
     for (int k = 0; k < nv; k++) vary[k] = static_cast<float>(cst[k] + ddx[k] * cx + ddy[k] * cy);
     shadeSpan(dc, static_cast<int>(xl), static_cast<int>(y), static_cast<int>(xr - xl + 1), vary, dvdx, front);
   }
+  return true;
+}
+
+void rasterTriangle(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* a,
+                    const ScreenVertex* b, const ScreenVertex* c) {
+  if (!a->ok || !b->ok || !c->ok) return;
+  if (!a->inBand || !b->inBand || !c->inBand) {
+    rasterClipped(dc, state, a, b, c);
+    return;
+  }
+  const ScreenVertex* v[3] = {a, b, c};
+  rasterConvex(dc, state, v, 3);
+}
+
+// Two triangles of a list that make one convex quadrilateral, (a, b, c) and (a, c, d) as a
+// fan gives them, with the same facing and the same varying planes, are drawn as one: the
+// same pixels (the shared side is inside it) with the same varyings, in one span per row
+// instead of two. False when they are not such a pair (nothing drawn).
+bool rasterPair(DrawContext& dc, const MTLRenderCommandEncoder::State& state, const ScreenVertex* const* t) {
+  if (t[3] != t[0] || t[4] != t[2]) return false;
+  const ScreenVertex* q[4] = {t[0], t[1], t[2], t[5]};
+  for (const ScreenVertex* v : q)
+    if (!v->ok || !v->inBand) return false;
+  // Convex: every corner turns the same way.
+  int64_t turns[4];
+  for (int i = 0; i < 4; i++) turns[i] = area2(q[i], q[(i + 1) % 4], q[(i + 2) % 4]);
+  for (int i = 0; i < 4; i++)
+    if (turns[i] == 0 || (turns[i] > 0) != (turns[0] > 0)) return false;
+  const int nv = dc.varyings;
+  Planes first, second;
+  planesOf(q[0], q[1], q[2], nv, first);
+  planesOf(q[0], q[2], q[3], nv, second);
+  for (int k = 0; k < nv; k++)
+    if (first.cst[k] != second.cst[k] || first.ddx[k] != second.ddx[k] || first.ddy[k] != second.ddy[k])
+      return false;
+  return rasterConvex(dc, state, q, 4);
 }
 
 MTLShaderBuffer shaderBuffer(MTLBuffer* b, NSUInteger offset) {
@@ -703,7 +761,16 @@ void executeRenderPass(const MTLRecordedPass& pass) {
       return draw.indexed ? &verts[indices[i]] : &verts[i];
     };
     if (draw.type == MTLPrimitiveTypeTriangle) {
-      for (NSUInteger i = 0; i + 2 < count; i += 3) rasterTriangle(dc, st, vtx(i), vtx(i + 1), vtx(i + 2));
+      for (NSUInteger i = 0; i + 2 < count; i += 3) {
+        if (i + 5 < count) {
+          const ScreenVertex* pair[6] = {vtx(i), vtx(i + 1), vtx(i + 2), vtx(i + 3), vtx(i + 4), vtx(i + 5)};
+          if (rasterPair(dc, st, pair)) {
+            i += 3;
+            continue;
+          }
+        }
+        rasterTriangle(dc, st, vtx(i), vtx(i + 1), vtx(i + 2));
+      }
     } else {
       // Strip: every odd triangle swaps its first two vertices to keep the winding.
       for (NSUInteger i = 0; i + 2 < count; i++) {
