@@ -157,6 +157,29 @@ bool handOver(const MTLFragmentSpan& span, const MVGfragUniforms& u, const Image
                            u.texType == MVG_TEX_PREMULT, span.zeroKeeps, span.texels + first, discard + first);
 }
 
+// A chunk whose pixels are each wholly covered or not at all (cut by the scissor
+// rectangle): the uncovered ones keep their pixels (transparent black, their colour times
+// 0) or stay discarded, the covered runs are handed over. False, with the flags as they
+// were, where a run cannot be.
+bool handOverCut(const MTLFragmentSpan& span, const MVGfragUniforms& u, const float* cov, int first, int n,
+                 unsigned char* discard) {
+  for (int i = 0; i < n; i++)
+    if (cov[i] != 0.0f && cov[i] != 1.0f) return false;
+  const float *v = span.varyings, *d = span.dvdx, *dy = span.dvdy;
+  for (int i = 0; i < n;) {
+    int j = i;
+    while (j < n && cov[j] == 1.0f) j++;
+    if (j > i && !handOver(span, u, imageRun(u, v, d, dy, first + i), j - i, first + i, discard)) {
+      for (int k = 0; k < i; k++)
+        if (cov[k] == 1.0f) discard[first + k] = kMTLFragmentShaded;
+      return false;
+    }
+    for (i = j; i < n && cov[i] == 0.0f; i++)
+      if (discard[first + i] == kMTLFragmentShaded) discard[first + i] = kMTLFragmentKeep;
+  }
+  return true;
+}
+
 template <bool kAntiAlias>
 void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard) {
   const MTLShaderBuffer& ub = span.buffers[0];
@@ -248,7 +271,10 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       // Texels that reach the pixel unchanged (full coverage, white paint) are handed over
       // as bytes: a bitmap drawn at its own size or twice it, a framebuffer copied to the
       // drawable.
-      if (span.texels && imageUnchanged && full && handOver(span, u, run, n, first, discard)) continue;
+      if (span.texels && imageUnchanged &&
+          (full ? handOver(span, u, run, n, first, discard)
+                : span.zeroKeeps && handOverCut(span, u, cov, first, n, discard)))
+        continue;
       mtlsw::sampleSpan(tex, smp, run.u0, run.du, run.v0, run.dv, n, planes, run.dudy, run.dvdy);
     } else {
       mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes,
