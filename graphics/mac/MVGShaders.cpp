@@ -69,6 +69,16 @@ bool insideScissor(const MVGfragUniforms& u, const float* v, const float* d, int
   return n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
 }
 
+// Whether a span lies on a row outside an axis-aligned scissor rectangle: its mask is 0 at
+// every pixel, computed as coverage() computes it (the rectangle's y does not change along
+// the span).
+bool rowOutsideScissor(const MVGfragUniforms& u, const float* v, const float* d) {
+  const float* m = u.scissorMat;
+  if (!scissored(u) || m[1] != 0.0f || d[1] != 0.0f) return false;
+  const float ay = std::fabs(m[1] * v[0] + m[5] * v[1] + m[9]) - u.scissorExt[1];
+  return clamp01(0.5f - ay * u.scissorScale[1]) == 0.0f;
+}
+
 // Fringe coverage of a span along which (u, v) do not change (fill interiors and cover quads).
 inline float flatFringe(const MVGfragUniforms& u, const float* v) {
   return minf(1.0f, (1.0f - std::fabs(v[2] * 2.0f - 1.0f)) * u.strokeMult) * minf(1.0f, v[3]);
@@ -203,6 +213,18 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
   // An image whose texels the paint passes on as they are.
   const bool imageUnchanged = u.type == MVG_SHADER_FILLIMG && u.texType != MVG_TEX_ALPHA && u.innerCol[0] == 1.0f &&
                               u.innerCol[1] == 1.0f && u.innerCol[2] == 1.0f && u.innerCol[3] == 1.0f;
+  // Outside the scissor rectangle every colour is transparent black: such pixels are left
+  // as they are (or discarded where the fringe discards them all).
+  if (rowOutsideScissor(u, v, d) && (!kAntiAlias || u.type == MVG_SHADER_IMG || (d[2] == 0.0f && d[3] == 0.0f))) {
+    if (kAntiAlias && u.type != MVG_SHADER_IMG && flatFringe(u, v) < u.strokeThr) {
+      std::memset(discard, kMTLFragmentDiscard, size_t(span.count));
+    } else if (span.zeroKeeps) {
+      std::memset(discard, kMTLFragmentKeep, size_t(span.count));
+    } else {
+      for (int k = 0; k < 4; k++) std::memset(rgba[k], 0, size_t(span.count) * sizeof(float));
+    }
+    return;
+  }
   // A run whose every pixel is wholly covered goes in one piece where it can (no chunks).
   if (span.texels && imageUnchanged &&
       (!kAntiAlias || (d[2] == 0.0f && d[3] == 0.0f && flatFringe(u, v) == 1.0f && !(1.0f < u.strokeThr))) &&
