@@ -56,6 +56,19 @@ bool insideScissor(const MVGfragUniforms& u, const float* v, const float* d, int
   const float* m = u.scissorMat;
   const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
   const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
+  if (m1 == 0.0f && m4 == 0.0f && d[1] == 0.0f) {
+    // An axis-aligned rectangle and a span along x: the mask's y factor is the same at every
+    // pixel, and the x distance, computed as coverage() computes it, rises monotonically
+    // away from the centre, so its largest values are at the ends: ends whose x factor
+    // is exactly 1 hold every pixel at 1.
+    const float y = v[1] + d[1] * float(first);
+    auto xFactor = [&](int i) {
+      const float x = v[0] + d[0] * float(first + i);
+      return clamp01(0.5f - (std::fabs(m0 * x + m4 * y + m8) - ex) * sx);
+    };
+    const float yFactor = clamp01(0.5f - (std::fabs(m1 * v[0] + m5 * y + m9) - ey) * sy);
+    return yFactor == 1.0f && xFactor(0) == 1.0f && xFactor(n - 1) == 1.0f;
+  }
   auto outside = [&](int i, float& bound) {
     const float fi = float(first + i);
     const float x = v[0] + d[0] * fi, y = v[1] + d[1] * fi;

@@ -52,11 +52,14 @@ void exactPixel(const std::vector<uint8_t>& art, int x, int y, int scale, const 
   for (int k = 0; k < 4; k++) out[k] = 255.0 * (k < 3 ? c[k] * c[3] : c[3]) + bg[k] * (1.0 - c[3]);
 }
 
-Image draw(Harness& h, int image, int scale, bool cut) {
+enum class Scissor { None, Cut, Bounds };
+
+Image draw(Harness& h, int image, int scale, Scissor scissor) {
   return h.render(
       kW + 2 * kAt, kH + 2 * kAt,
       [&](VGcontext* vg) {
-        if (cut) vgrIntersectScissor(vg, kAt + 7, kAt + 5, 20, 12);
+        if (scissor == Scissor::Cut) vgrIntersectScissor(vg, kAt + 7, kAt + 5, 20, 12);
+        if (scissor == Scissor::Bounds) vgrIntersectScissor(vg, kAt, kAt, kW, kH);
         vgrBeginPath(vg);
         vgrRect(vg, kAt, kAt, kW, kH);
         vgrSetFillPaint(vg, vgrImagePattern(vg, kAt, kAt, kW, kH, 0, image, 1.0f));
@@ -73,7 +76,7 @@ TEST(MetalImageBytes, BitmapsAtOneAndTwiceTheirSizeWithinRoundingOfTheExactColou
   ASSERT_TRUE(image);
   for (int scale : {1, 2}) {
     SCOPED_TRACE(scale);
-    const Image whole = draw(h, image, scale, false);
+    const Image whole = draw(h, image, scale, Scissor::None);
     // Texels at their centres round once (straight ones premultiplied, then blended), the
     // twice magnified colour twice (its colour and alpha rounded before the blend): within
     // one and one and a half steps of the exact colour. The fringe pixels of the
@@ -89,7 +92,7 @@ TEST(MetalImageBytes, BitmapsAtOneAndTwiceTheirSizeWithinRoundingOfTheExactColou
     EXPECT_LT(worst, bound);
     // Cut by a scissor rectangle on whole pixels: outside it the background, inside the
     // bitmap's own pixels.
-    const Image cut = draw(h, image, scale, true);
+    const Image cut = draw(h, image, scale, Scissor::Cut);
     int outside = 0, inside = 0;
     for (int y = 0; y < whole.h; y++)
       for (int x = 0; x < whole.w; x++) {
@@ -102,6 +105,9 @@ TEST(MetalImageBytes, BitmapsAtOneAndTwiceTheirSizeWithinRoundingOfTheExactColou
       }
     EXPECT_EQ(inside, 0);
     EXPECT_EQ(outside, 0);
+    // A scissor rectangle on the bitmap's own bounds (as controls clip their bitmaps)
+    // changes nothing.
+    EXPECT_TRUE(draw(h, image, scale, Scissor::Bounds).px == whole.px);
   }
 }
 
