@@ -67,6 +67,40 @@ VGvertex* appendStrip(VGvertex* dst, const VGpath& p) {
   return dst;
 }
 
+// A single rectangle along the axes with its edges on pixel boundaries, filled source-over
+// (its fan drawn in by half a fringe from bounds, its fringe around it): the fringe draws only
+// the pixels just inside the edges, at a coverage of exactly one as the inside draws them, and
+// those just outside, at a coverage of zero, which source-over leaves as they are. The whole
+// rectangle without the fringe draws the same pixels in the same colours, without the fringe's
+// one-pixel spans down each side. Its corners go to rect.
+bool pixelAlignedRect(const VGpath* paths, int npaths, const float* bounds, float fringe,
+                      const VGcompositeOperationState& op, VGvertex rect[4]) {
+  if (op.srcRGB != VG_ONE || op.dstRGB != VG_ONE_MINUS_SRC_ALPHA || op.srcAlpha != VG_ONE ||
+      op.dstAlpha != VG_ONE_MINUS_SRC_ALPHA)
+    return false;
+  if (npaths != 1 || !paths[0].convex || paths[0].nfill != 4 || paths[0].nstroke <= 0 || !bounds) return false;
+  if (!(fringe > 0.0f) || !std::isfinite(fringe)) return false;
+  const double x0 = bounds[0], y0 = bounds[1], x1 = bounds[2], y1 = bounds[3], f = fringe;
+  if (!(x1 - x0 >= f) || !(y1 - y0 >= f)) return false;
+  const double tolerance = 1e-4 * f;
+  auto onBoundary = [&](double v) {
+    const double p = v / f;
+    return std::fabs(p) < 1e7 && std::fabs(p - std::round(p)) <= 1e-4;
+  };
+  if (!onBoundary(x0) || !onBoundary(y0) || !onBoundary(x1) || !onBoundary(y1)) return false;
+  int corners = 0;
+  for (int i = 0; i < 4; i++) {
+    const VGvertex& v = paths[0].fill[i];
+    if (v.u != 0.5f || v.v != 1.0f) return false;
+    const bool left = std::fabs(v.x - (x0 + f / 2)) <= tolerance, right = std::fabs(v.x - (x1 - f / 2)) <= tolerance;
+    const bool top = std::fabs(v.y - (y0 + f / 2)) <= tolerance, bottom = std::fabs(v.y - (y1 - f / 2)) <= tolerance;
+    if (left == right || top == bottom) return false;
+    corners |= 1 << ((right ? 1 : 0) + (bottom ? 2 : 0));
+    rect[i] = VGvertex{right ? bounds[2] : bounds[0], bottom ? bounds[3] : bounds[1], 0.5f, 1.0f};
+  }
+  return corners == 15;
+}
+
 }  // namespace
 
 MVGblend MVGcontext_vORBEX9_au::blendCompositeOperation(VGcompositeOperationState op) {
@@ -132,6 +166,15 @@ int MVGcontext_vORBEX9_au::convertPaintForFrag(MVGfragUniforms* frag, const VGpa
 void MVGcontext_vORBEX9_au::renderFill(const VGpaint* paint, VGcompositeOperationState op, const VGscissor* scissor,
                                        float fringe, const float* bounds, const VGpath* paths, int npaths) {
   if (!paths || npaths < 0) return;
+  VGvertex rect[4];
+  VGpath whole;
+  if (pixelAlignedRect(paths, npaths, bounds, fringe, op, rect)) {
+    whole = paths[0];
+    whole.fill = rect;
+    whole.stroke = nullptr;
+    whole.nstroke = 0;
+    paths = &whole;
+  }
   MVGcall* call = allocCall();
   if (!call) return;
   MVGbuffers_vORBEX9_au* b = buffers;

@@ -45,8 +45,20 @@ CAMetalDrawable* CAMetalLayer::nextDrawable() {
   const double w = drawableSize_.width, h = drawableSize_.height;
   if (!(w >= 1.0 && h >= 1.0 && w <= double(kMTLMaxTextureSide) && h <= double(kMTLMaxTextureSide))) return nullptr;
   const auto tw = static_cast<NSUInteger>(w), th = static_cast<NSUInteger>(h);
-  MTLTexture*& slot = ring_[ringNext_];
-  ringNext_ = (ringNext_ + 1) % 3;
+  // A texture nobody else holds (not the layer's contents, not in a drawable or a command
+  // buffer), the one handed out last first: its memory is the likeliest to be in the caches.
+  unsigned pick = ringNext_;
+  bool idle = false;
+  for (unsigned i = 0; i < 3; i++) {
+    MTLTexture* t = ring_[i];
+    if (t && t->retainCount() == 1 && (!idle || ringStamp_[i] > ringStamp_[pick])) {
+      pick = i;
+      idle = true;
+    }
+  }
+  MTLTexture*& slot = ring_[pick];
+  ringStamp_[pick] = ++handedOut_;
+  ringNext_ = (pick + 1) % 3;
   if (!slot || slot->width() != tw || slot->height() != th || slot->pixelFormat() != pixelFormat_) {
     MTLRelease(slot);
     MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(pixelFormat_, tw, th, false);

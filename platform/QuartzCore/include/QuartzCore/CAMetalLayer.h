@@ -1,6 +1,7 @@
 // A layer whose contents are Metal drawables. nextDrawable hands out a drawable whose
 // texture has the layer's drawableSize and pixelFormat from a ring of
-// maximumDrawableCount textures; presenting it makes its texture the layer's contents.
+// maximumDrawableCount textures (one nobody holds when there is one, the one handed out
+// last first, else the next in turn); presenting it makes its texture the layer's contents.
 // Properties: main thread. present() of a drawable: any thread (the command buffer's
 // execution thread when presented through presentDrawable).
 #pragma once
@@ -73,6 +74,8 @@ class CAMetalLayer : public CALayer {
   bool presentsWithTransaction_ = false;
   bool framebufferOnly_ = true;
   MTLTexture* ring_[3] = {};
+  unsigned long ringStamp_[3] = {};  // when each was last handed out
+  unsigned long handedOut_ = 0;
   unsigned ringNext_ = 0;
   mutable std::mutex presentLock_;
   MTLTexture* presentedTexture_ = nullptr;
