@@ -61,7 +61,9 @@ void takeTexels(const unsigned char* src, int n, bool premultiplied, uint32_t* t
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
     const __m128i a = _mm_and_si128(v, alpha);
     int four = 0x01010101 * kMTLFragmentTexel;
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) != 0xFFFF) {
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(premultiplied ? v : a, zero)) == 0xFFFF) {
+      four = 0x01010101 * kMTLFragmentKeep;  // transparent black, whatever a straight colour holds
+    } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) != 0xFFFF) {
       if (!premultiplied)
         v = _mm_or_si128(_mm_andnot_si128(alpha, _mm_packus_epi16(scale(_mm_unpacklo_epi8(v, zero)),
                                                                    scale(_mm_unpackhi_epi8(v, zero)))),
