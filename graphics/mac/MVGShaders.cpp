@@ -48,10 +48,10 @@ inline bool scissored(const MVGfragUniforms& u) {
   return m[0] != 0 || m[1] != 0 || m[4] != 0 || m[5] != 0 || m[8] != 0 || m[9] != 0;
 }
 
-// Whether the pixels first .. first + n - 1 of the span lie clearly inside the scissor
-// rectangle (a mask of exactly 1). Distances outside the rectangle (in fringes) at the
-// run's ends, with a bound on their rounding: along a row they are convex, so when both
-// ends lie clearly inside, every pixel between does.
+// Whether the pixels first .. first + n - 1 of the span lie inside the scissor rectangle
+// with a mask of exactly 1, as coverage() computes it. A rotated rectangle: distances
+// outside it (in fringes) at the run's ends, with a bound on their rounding; along a row
+// they are convex, so when both ends lie clearly inside, every pixel between does.
 bool insideScissor(const MVGfragUniforms& u, const float* v, const float* d, int first, int n) {
   const float* m = u.scissorMat;
   const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
