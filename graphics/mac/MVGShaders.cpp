@@ -48,14 +48,27 @@ inline bool scissored(const MVGfragUniforms& u) {
   return m[0] != 0 || m[1] != 0 || m[4] != 0 || m[5] != 0 || m[8] != 0 || m[9] != 0;
 }
 
-// Whether the pixels first .. first + n - 1 of the span lie clearly inside the scissor
-// rectangle (a mask of exactly 1). Distances outside the rectangle (in fringes) at the
-// run's ends, with a bound on their rounding: along a row they are convex, so when both
-// ends lie clearly inside, every pixel between does.
+// Whether the pixels first .. first + n - 1 of the span lie inside the scissor rectangle
+// with a mask of exactly 1, as coverage() computes it. A rotated rectangle: distances
+// outside it (in fringes) at the run's ends, with a bound on their rounding; along a row
+// they are convex, so when both ends lie clearly inside, every pixel between does.
 bool insideScissor(const MVGfragUniforms& u, const float* v, const float* d, int first, int n) {
   const float* m = u.scissorMat;
   const float m0 = m[0], m1 = m[1], m4 = m[4], m5 = m[5], m8 = m[8], m9 = m[9];
   const float ex = u.scissorExt[0], ey = u.scissorExt[1], sx = u.scissorScale[0], sy = u.scissorScale[1];
+  if (m1 == 0.0f && m4 == 0.0f && d[1] == 0.0f) {
+    // An axis-aligned rectangle and a span along x: the mask's y factor is the same at every
+    // pixel, and the x distance, computed as coverage() computes it, rises monotonically
+    // away from the centre, so its largest values are at the ends: ends whose x factor
+    // is exactly 1 hold every pixel at 1.
+    const float y = v[1] + d[1] * float(first);
+    auto xFactor = [&](int i) {
+      const float x = v[0] + d[0] * float(first + i);
+      return clamp01(0.5f - (std::fabs(m0 * x + m4 * y + m8) - ex) * sx);
+    };
+    const float yFactor = clamp01(0.5f - (std::fabs(m1 * v[0] + m5 * y + m9) - ey) * sy);
+    return yFactor == 1.0f && xFactor(0) == 1.0f && xFactor(n - 1) == 1.0f;
+  }
   auto outside = [&](int i, float& bound) {
     const float fi = float(first + i);
     const float x = v[0] + d[0] * fi, y = v[1] + d[1] * fi;
@@ -67,6 +80,16 @@ bool insideScissor(const MVGfragUniforms& u, const float* v, const float* d, int
   };
   float b0 = 0, b1 = 0;
   return n >= 8 && maxf(outside(0, b0), outside(n - 1, b1)) <= -0.5f - 2.0f * maxf(b0, b1) - 1e-6f;
+}
+
+// Whether a span lies on a row outside an axis-aligned scissor rectangle: its mask is 0 at
+// every pixel, computed as coverage() computes it (the rectangle's y does not change along
+// the span).
+bool rowOutsideScissor(const MVGfragUniforms& u, const float* v, const float* d) {
+  const float* m = u.scissorMat;
+  if (!scissored(u) || m[1] != 0.0f || d[1] != 0.0f) return false;
+  const float ay = std::fabs(m[1] * v[0] + m[5] * v[1] + m[9]) - u.scissorExt[1];
+  return clamp01(0.5f - ay * u.scissorScale[1]) == 0.0f;
 }
 
 // Fringe coverage of a span along which (u, v) do not change (fill interiors and cover quads).
@@ -157,6 +180,29 @@ bool handOver(const MTLFragmentSpan& span, const MVGfragUniforms& u, const Image
                            u.texType == MVG_TEX_PREMULT, span.zeroKeeps, span.texels + first, discard + first);
 }
 
+// A chunk whose pixels are each wholly covered or not at all (cut by the scissor
+// rectangle): the uncovered ones keep their pixels (transparent black, their colour times
+// 0) or stay discarded, the covered runs are handed over. False, with the flags as they
+// were, where a run cannot be.
+bool handOverCut(const MTLFragmentSpan& span, const MVGfragUniforms& u, const float* cov, int first, int n,
+                 unsigned char* discard) {
+  for (int i = 0; i < n; i++)
+    if (cov[i] != 0.0f && cov[i] != 1.0f) return false;
+  const float *v = span.varyings, *d = span.dvdx, *dy = span.dvdy;
+  for (int i = 0; i < n;) {
+    int j = i;
+    while (j < n && cov[j] == 1.0f) j++;
+    if (j > i && !handOver(span, u, imageRun(u, v, d, dy, first + i), j - i, first + i, discard)) {
+      for (int k = 0; k < i; k++)
+        if (cov[k] == 1.0f) discard[first + k] = kMTLFragmentShaded;
+      return false;
+    }
+    for (i = j; i < n && cov[i] == 0.0f; i++)
+      if (discard[first + i] == kMTLFragmentShaded) discard[first + i] = kMTLFragmentKeep;
+  }
+  return true;
+}
+
 template <bool kAntiAlias>
 void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned char* discard) {
   const MTLShaderBuffer& ub = span.buffers[0];
@@ -180,6 +226,18 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
   // An image whose texels the paint passes on as they are.
   const bool imageUnchanged = u.type == MVG_SHADER_FILLIMG && u.texType != MVG_TEX_ALPHA && u.innerCol[0] == 1.0f &&
                               u.innerCol[1] == 1.0f && u.innerCol[2] == 1.0f && u.innerCol[3] == 1.0f;
+  // Outside the scissor rectangle every colour is transparent black: such pixels are left
+  // as they are (or discarded where the fringe discards them all).
+  if (rowOutsideScissor(u, v, d) && (!kAntiAlias || u.type == MVG_SHADER_IMG || (d[2] == 0.0f && d[3] == 0.0f))) {
+    if (kAntiAlias && u.type != MVG_SHADER_IMG && flatFringe(u, v) < u.strokeThr) {
+      std::memset(discard, kMTLFragmentDiscard, size_t(span.count));
+    } else if (span.zeroKeeps) {
+      std::memset(discard, kMTLFragmentKeep, size_t(span.count));
+    } else {
+      for (int k = 0; k < 4; k++) std::memset(rgba[k], 0, size_t(span.count) * sizeof(float));
+    }
+    return;
+  }
   // A run whose every pixel is wholly covered goes in one piece where it can (no chunks).
   if (span.texels && imageUnchanged &&
       (!kAntiAlias || (d[2] == 0.0f && d[3] == 0.0f && flatFringe(u, v) == 1.0f && !(1.0f < u.strokeThr))) &&
@@ -248,7 +306,10 @@ void fragmentProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned c
       // Texels that reach the pixel unchanged (full coverage, white paint) are handed over
       // as bytes: a bitmap drawn at its own size or twice it, a framebuffer copied to the
       // drawable.
-      if (span.texels && imageUnchanged && full && handOver(span, u, run, n, first, discard)) continue;
+      if (span.texels && imageUnchanged &&
+          (full ? handOver(span, u, run, n, first, discard)
+                : span.zeroKeeps && handOverCut(span, u, cov, first, n, discard)))
+        continue;
       mtlsw::sampleSpan(tex, smp, run.u0, run.du, run.v0, run.dv, n, planes, run.dudy, run.dvdy);
     } else {
       mtlsw::sampleSpan(tex, smp, v[2] + d[2] * float(first), d[2], v[3] + d[3] * float(first), d[3], n, planes,

@@ -28,15 +28,15 @@ struct Images {
   }
 
   // Runs of opaque, transparent and partly transparent texels (a transparent straight texel
-  // keeps a colour).
+  // keeps a colour), and premultiplied ones of alpha 0 with a colour (adding light).
   MTLTexture* image(std::mt19937& rng, int w, int h, bool straight) {
     std::vector<uint8_t> px(size_t(w) * h * 4);
-    std::uniform_int_distribution<int> byte(0, 255), kind(0, 2), run(1, 12);
+    std::uniform_int_distribution<int> byte(0, 255), kind(0, 3), run(1, 12);
     for (size_t i = 0; i < size_t(w) * h;) {
-      const int k = kind(rng);
+      const int k = kind(rng) % (straight ? 3 : 4);
       for (int r = run(rng); r > 0 && i < size_t(w) * h; r--, i++) {
-        const int a = k == 0 ? 255 : (k == 1 ? 0 : byte(rng));
-        for (int c = 0; c < 3; c++) px[i * 4 + c] = uint8_t(straight ? byte(rng) : byte(rng) * a / 255);
+        const int a = k == 0 ? 255 : (k == 1 || k == 3 ? 0 : byte(rng));
+        for (int c = 0; c < 3; c++) px[i * 4 + c] = uint8_t(straight || k == 3 ? byte(rng) : byte(rng) * a / 255);
         px[i * 4 + 3] = uint8_t(a);
       }
     }

@@ -1,5 +1,6 @@
 // Image texels as bytes: texels at their centres, and twice magnified runs filtered in
-// integers. SSE2 where the processor has it, one pixel at a time otherwise.
+// integers. SSE2, the magnified runs eight pixels at a time with AVX2 where the processor
+// has it; one pixel at a time in builds without either.
 #include <Metal/MTLTexelBytes.h>
 
 #include <Metal/MTLSampling.h>
@@ -61,7 +62,9 @@ void takeTexels(const unsigned char* src, int n, bool premultiplied, uint32_t* t
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
     const __m128i a = _mm_and_si128(v, alpha);
     int four = 0x01010101 * kMTLFragmentTexel;
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) != 0xFFFF) {
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(premultiplied ? v : a, zero)) == 0xFFFF) {
+      four = 0x01010101 * kMTLFragmentKeep;  // transparent black, whatever a straight colour holds
+    } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) != 0xFFFF) {
       if (!premultiplied)
         v = _mm_or_si128(_mm_andnot_si128(alpha, _mm_packus_epi16(scale(_mm_unpacklo_epi8(v, zero)),
                                                                    scale(_mm_unpackhi_epi8(v, zero)))),
@@ -241,8 +244,8 @@ __attribute__((target("avx2"))) void magnifyPairsAvx2(const uint16_t* v, int pai
     const __m256i r = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + 4 * p + 8));
     const __m256i c3 = _mm256_add_epi16(c, _mm256_add_epi16(c, c));
     const __m256i e = _mm256_add_epi16(l, c3), o = _mm256_add_epi16(c3, r);
-    // Eight opaque or eight transparent pixels (as in large parts of most pictures) need
-    // neither products nor flags worked out one by one: alphas of 4080 all.
+    // Eight opaque pixels (alphas of 4080 all) or eight transparent black ones, as large
+    // parts of most pictures are, need neither products nor flags worked out one by one.
     const int opaque8 = _mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(e, o), whole)) & kAlphaBits;
     if (opaque8 == kAlphaBits) {
       const __m256i px = _mm256_packus_epi16(_mm256_srli_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(e, o), eight), 4),
@@ -251,7 +254,7 @@ __attribute__((target("avx2"))) void magnifyPairsAvx2(const uint16_t* v, int pai
       std::memset(flags + 2 * p, kMTLFragmentTexel, 8);
       continue;
     }
-    if (_mm256_testz_si256(_mm256_or_si256(e, o), alphaLanes)) {
+    if (_mm256_testz_si256(_mm256_or_si256(e, o), kStraight ? alphaLanes : _mm256_cmpeq_epi16(zero, zero))) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * p), zero);
       std::memset(flags + 2 * p, kMTLFragmentKeep, 8);
       continue;

@@ -531,7 +531,15 @@ inline const unsigned char* centresOfRow(const MTLTexture* t, const MTLSamplerSt
     // floats at the largest magnitude it takes along the run. Ends that close to the
     // centres, with all three to spare, hold every point within kNear, as the point by
     // point test below would find.
-    auto halfSpacing = [](double a) { return std::ldexp(1.0, std::ilogb(a * (1.0 + 0x1p-20) + 0x1p-126) - 24); };
+    auto halfSpacing = [](double a) {  // 2^(e - 24) for a (a little above) in [2^e, 2^(e + 1))
+      uint64_t bits;
+      const double above = a * (1.0 + 0x1p-20) + 0x1p-126;
+      std::memcpy(&bits, &above, sizeof(bits));
+      bits &= 0x7FF0000000000000ull;
+      double power;
+      std::memcpy(&power, &bits, sizeof(power));
+      return power * 0x1p-24;
+    };
     const double wd = double(w), last = double(n - 1), ul = double(u0) + double(du) * last;
     const double g0 = double(u0) * wd, g1 = ul * wd;
     const double c = std::fmax(std::fabs(g0 - 0.5 - double(x0)), std::fabs(g1 - 0.5 - double(x0) - last));
