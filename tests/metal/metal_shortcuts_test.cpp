@@ -1,12 +1,13 @@
 // The Metal renderer's shortcuts draw what the general way draws. The texel-copy program:
 // premultiplied images (opaque, clear and half-transparent texels) landing texel on pixel,
-// partly outside the target, into framebuffers and BGRA drawables at one and two pixels per
-// point; chosen only where the image does land texel on pixel with white paint, no scissor
+// partly outside the target, into framebuffers and BGRA drawables (written past the caches)
+// at one and two pixels per point; chosen only where the image does land texel on pixel with white paint, no scissor
 // and source-over. Rectangles on pixel boundaries recorded without their fringe.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <vector>
@@ -20,13 +21,15 @@ using test::Harness;
 using test::Image;
 using test::rgba;
 
-constexpr int kW = 37, kH = 23;
+constexpr int kW = 97, kH = 23;
 
 std::vector<unsigned char> premultipliedTexels(unsigned seed) {
   std::mt19937 rng(seed);
   std::vector<unsigned char> px(size_t(kW) * kH * 4);
   for (size_t i = 0; i < px.size(); i += 4) {
-    const unsigned kind = rng() % 3;
+    // Long opaque runs at the start of each row (copied past the caches into drawables), then
+    // opaque, clear and half-transparent texels mixed.
+    const unsigned kind = (i / 4) % kW < 70 ? 0 : rng() % 3;
     const int a = kind == 0 ? 255 : kind == 1 ? 0 : int(rng() % 256);
     for (int c = 0; c < 3; c++) px[i + c] = static_cast<unsigned char>(a == 0 ? 0 : rng() % (a + 1));
     px[i + 3] = static_cast<unsigned char>(a);
@@ -52,7 +55,7 @@ Image drawScene(const Scene& s, bool allowCopy, bool* copied) {
   if (!allowCopy) m->texelCopyFunction = nullptr;
   const std::vector<unsigned char> texels = premultipliedTexels(7);
   const int image = mvgrCreateRGBAImage(h.vg, kW, kH, s.imageFlags, texels.data());
-  const int w = 40, h2 = 30;
+  const int w = 110, h2 = 30;
   auto draw = [&](VGcontext* vg) {
     const float ew = kW / s.ratio, eh = kH / s.ratio;
     vgrBeginPath(vg);
@@ -103,6 +106,17 @@ void expectSamePixels(const Scene& s, bool wantCopy) {
   EXPECT_EQ(differing, 0);
   // Something of the image shows, and the destination shows through where it is clear.
   EXPECT_GT(ref.alphaSum(), 0);
+  // Opaque texels landing on pixels are the pixels' very bytes.
+  if (!wantCopy) return;
+  const std::vector<unsigned char> texels = premultipliedTexels(7);
+  int wrong = 0;
+  for (int y = 0; y < kH; y++)
+    for (int x = 0; x < 70; x++) {
+      const int px = int(s.x * s.ratio) + x, py = int(s.y * s.ratio) + y;
+      if (px < 0 || py < 0 || px >= fast.w || py >= fast.h) continue;
+      wrong += std::memcmp(fast.at(px, py), &texels[(size_t(y) * kW + x) * 4], 4) != 0;
+    }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(MetalTexelCopy, ImagesLandingTexelOnPixelAreCopiedExactly) {

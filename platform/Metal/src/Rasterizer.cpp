@@ -131,6 +131,7 @@ struct DrawContext {
   unsigned char* color = nullptr;
   NSUInteger colorPitch = 0;
   bool bgra = false;
+  bool streamed = false;  // no program reads the target: replaced pixels may bypass the caches
   const MTLRenderPipelineColorAttachmentDescriptor* blend = nullptr;
   bool srcOver = false;
   // Stencil target.
@@ -161,15 +162,36 @@ struct Scratch {
   std::vector<uint32_t> indices;
 };
 
-// Texels given by the program, as the target stores them.
-void copyTexels(unsigned char* d, const uint32_t* texels, int n, bool bgra) {
-  if (!bgra) {
+// Texels given by the program, as the target stores them. Into a target that nothing reads
+// back (streamed), long runs go past the caches: the target's memory is not read first.
+void copyTexels(unsigned char* d, const uint32_t* texels, int n, bool bgra, bool streamed = false) {
+  if (!bgra && !(streamed && n >= 64)) {
     std::memcpy(d, texels, size_t(n) * 4);
     return;
   }
-  for (int i = 0; i < n; i++) {
-    const uint32_t t = texels[i];
-    const uint32_t s = (t & 0xFF00FF00u) | ((t & 0xFFu) << 16) | ((t >> 16) & 0xFFu);
+  auto swizzle = [bgra](uint32_t t) {
+    return bgra ? (t & 0xFF00FF00u) | ((t & 0xFFu) << 16) | ((t >> 16) & 0xFFu) : t;
+  };
+  int i = 0;
+#if defined(__SSE2__)
+  if (streamed && n >= 64) {
+    for (; (reinterpret_cast<uintptr_t>(d + 4 * i) & 15) != 0; i++) {
+      const uint32_t s = swizzle(texels[i]);
+      std::memcpy(d + 4 * i, &s, 4);
+    }
+    const __m128i ga = _mm_set1_epi32(int(0xFF00FF00u)), rb = _mm_set1_epi32(0x00FF00FF);
+    for (; i + 4 <= n; i += 4) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+      if (bgra) {
+        const __m128i c = _mm_and_si128(v, rb);
+        v = _mm_or_si128(_mm_and_si128(v, ga), _mm_or_si128(_mm_slli_epi32(c, 16), _mm_srli_epi32(c, 16)));
+      }
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + 4 * i), v);
+    }
+  }
+#endif
+  for (; i < n; i++) {
+    const uint32_t s = swizzle(texels[i]);
     std::memcpy(d + 4 * i, &s, 4);
   }
 }
@@ -198,7 +220,7 @@ void blendRun(DrawContext& dc, int x, int y, int n, float* const* src, const uns
       if (f == kMTLFragmentShaded)
         sourceOverSpan(d + 4 * i, src[0] + i, src[1] + i, src[2] + i, src[3] + i, j - i, dc.bgra);
       else if (f == kMTLFragmentTexel)
-        copyTexels(d + 4 * i, dc.texels + i, j - i, dc.bgra);
+        copyTexels(d + 4 * i, dc.texels + i, j - i, dc.bgra, dc.streamed);
       else if (f == kMTLFragmentTexelOver)
         sourceOverTexels(d + 4 * i, dc.texels + i, j - i, dc.bgra);
       i = j;
@@ -688,6 +710,7 @@ void executeRenderPass(const MTLRecordedPass& pass) {
     dc.color = (color && ca.writeMask != MTLColorWriteMaskNone) ? color->levelBytes(0) : nullptr;
     dc.colorPitch = color ? color->levelPitch(0) : 0;
     dc.bgra = color && color->pixelFormat() == MTLPixelFormatBGRA8Unorm;
+    dc.streamed = color && !(color->usage() & (MTLTextureUsageShaderRead | MTLTextureUsageShaderWrite));
     dc.blend = &ca;
     dc.srcOver = ca.blendingEnabled && ca.writeMask == MTLColorWriteMaskAll &&
                  ca.sourceRGBBlendFactor == MTLBlendFactorOne && ca.sourceAlphaBlendFactor == MTLBlendFactorOne &&
@@ -781,6 +804,9 @@ void executeRenderPass(const MTLRecordedPass& pass) {
       }
     }
   }
+#if defined(__SSE2__)
+  if (dc.streamed) _mm_sfence();  // streamed pixels are in memory before the pass is done
+#endif
   if (stencil && stencilRows.value >= 0) {
     if (dc.stencilBottom > dc.stencilTop) {
       const auto top = NSUInteger(dc.stencilTop), bottom = NSUInteger(dc.stencilBottom);

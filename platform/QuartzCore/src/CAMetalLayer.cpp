@@ -59,10 +59,14 @@ CAMetalDrawable* CAMetalLayer::nextDrawable() {
   MTLTexture*& slot = ring_[pick];
   ringStamp_[pick] = ++handedOut_;
   ringNext_ = (pick + 1) % 3;
-  if (!slot || slot->width() != tw || slot->height() != th || slot->pixelFormat() != pixelFormat_) {
+  // Textures of a framebuffer-only layer are render targets and nothing else.
+  const MTLTextureUsage usage =
+      framebufferOnly_ ? MTLTextureUsageRenderTarget : MTLTextureUsageRenderTarget | MTLTextureUsageShaderRead;
+  if (!slot || slot->width() != tw || slot->height() != th || slot->pixelFormat() != pixelFormat_ ||
+      slot->usage() != usage) {
     MTLRelease(slot);
     MTLTextureDescriptor d = MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(pixelFormat_, tw, th, false);
-    d.usage = MTLTextureUsageRenderTarget | MTLTextureUsageShaderRead;
+    d.usage = usage;
     d.storageMode = MTLStorageModePrivate;
     slot = device_->newTextureWithDescriptor(d);
     if (!slot) return nullptr;
