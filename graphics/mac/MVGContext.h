@@ -97,6 +97,9 @@ class MVGcontext_vORBEX9_au {
   // Encoding.
   MTLRenderCommandEncoder* renderCommandEncoderWithColorTexture(MTLTexture* colorTexture);
   bool updateStencilTextureToSize(unsigned width, unsigned height);
+  // Blended with blend into pixelFormat, stencil attached, the renderer's vertex program.
+  MTLRenderPipelineDescriptor pipelineDescriptor(const MVGblend& blend, MTLPixelFormat pixelFormat,
+                                                 MTLFunction* fragment) const;
   void updateRenderPipelineStatesForBlend(const MVGblend& blend, MTLPixelFormat pixelFormat);
   void setUniforms(int uniformOffset, int image);
   void fill(const MVGcall& call);

@@ -6,48 +6,16 @@
 #include "graphics/mac/MVGCopy.h"
 
 #include <Metal/MTLSampling.h>
+#include <Metal/MTLTexelBytes.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace fx::gfx {
 
 namespace {
-
-// Flags of n premultiplied texels for a source-over blend: opaque ones replace the pixel,
-// transparent black ones keep it, the rest are blended over it.
-void classifyTexels(const uint32_t* texels, int n, unsigned char* flags) {
-  int i = 0;
-#if defined(__SSE2__)
-  const __m128i alpha = _mm_set1_epi32(int(0xFF000000u)), zero = _mm_setzero_si128();
-  const __m128i over = _mm_set1_epi32(kMTLFragmentTexelOver);
-  const __m128i toTexel = _mm_set1_epi32(kMTLFragmentTexelOver - kMTLFragmentTexel);
-  const __m128i toKeep = _mm_set1_epi32(kMTLFragmentTexelOver - kMTLFragmentKeep);
-  for (; i + 16 <= n; i += 16) {
-    __m128i f[4];
-    for (int k = 0; k < 4; k++) {
-      const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i + 4 * k));
-      const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(t, alpha), alpha);
-      const __m128i clear = _mm_cmpeq_epi32(t, zero);
-      f[k] = _mm_sub_epi32(over, _mm_or_si128(_mm_and_si128(opaque, toTexel), _mm_and_si128(clear, toKeep)));
-    }
-    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(f[0], f[1]), _mm_packs_epi32(f[2], f[3]));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(flags + i), bytes);
-  }
-#endif
-  for (; i < n; i++) {
-    const uint32_t t = texels[i];
-    flags[i] = (t & 0xFF000000u) == 0xFF000000u ? kMTLFragmentTexel
-               : t == 0                          ? kMTLFragmentKeep
-                                                 : kMTLFragmentTexelOver;
-  }
-}
 
 // The texel of a coordinate in texels, at its centre give or take the float rounding of the
 // mapping (the encoder checked that it lands on centres).
@@ -83,7 +51,7 @@ void texelCopyProgram(const MTLFragmentSpan& span, float* const* rgba, unsigned 
   const int n = span.count;
   if (span.texels && span.zeroKeeps) {
     rowTexels(src, w, x0, 0, n, span.texels);
-    classifyTexels(span.texels, n, flags);
+    mtlsw::texelFlags(span.texels, n, flags);
     return;
   }
   // Without the byte hand-over: the texels as colour.

@@ -93,14 +93,8 @@ MTLRenderCommandEncoder* MVGcontext_vORBEX9_au::renderCommandEncoderWithColorTex
   return enc;
 }
 
-void MVGcontext_vORBEX9_au::updateRenderPipelineStatesForBlend(const MVGblend& blend, MTLPixelFormat pixelFormat) {
-  if (pipelineState && stencilOnlyPipelineState && piplelinePixelFormat == pixelFormat &&
-      blendFunc->srcRGB == blend.srcRGB && blendFunc->dstRGB == blend.dstRGB &&
-      blendFunc->srcAlpha == blend.srcAlpha && blendFunc->dstAlpha == blend.dstAlpha)
-    return;
-  MTLRelease(pipelineState);
-  MTLRelease(stencilOnlyPipelineState);
-  pipelineState = stencilOnlyPipelineState = nullptr;
+MTLRenderPipelineDescriptor MVGcontext_vORBEX9_au::pipelineDescriptor(const MVGblend& blend, MTLPixelFormat pixelFormat,
+                                                                      MTLFunction* fragment) const {
   MTLRenderPipelineDescriptor d;
   d.colorAttachments[0].pixelFormat = pixelFormat;
   d.colorAttachments[0].blendingEnabled = true;
@@ -110,9 +104,21 @@ void MVGcontext_vORBEX9_au::updateRenderPipelineStatesForBlend(const MVGblend& b
   d.colorAttachments[0].destinationAlphaBlendFactor = blend.dstAlpha;
   d.stencilAttachmentPixelFormat = MTLPixelFormatStencil8;
   d.vertexFunction = vertexFunction;
-  d.fragmentFunction = fragmentFunction;
+  d.fragmentFunction = fragment;
   d.vertexDescriptor = vertexDescriptor;
   d.hasVertexDescriptor = true;
+  return d;
+}
+
+void MVGcontext_vORBEX9_au::updateRenderPipelineStatesForBlend(const MVGblend& blend, MTLPixelFormat pixelFormat) {
+  if (pipelineState && stencilOnlyPipelineState && piplelinePixelFormat == pixelFormat &&
+      blendFunc->srcRGB == blend.srcRGB && blendFunc->dstRGB == blend.dstRGB &&
+      blendFunc->srcAlpha == blend.srcAlpha && blendFunc->dstAlpha == blend.dstAlpha)
+    return;
+  MTLRelease(pipelineState);
+  MTLRelease(stencilOnlyPipelineState);
+  pipelineState = stencilOnlyPipelineState = nullptr;
+  MTLRenderPipelineDescriptor d = pipelineDescriptor(blend, pixelFormat, fragmentFunction);
   MTLError* error = nullptr;
   pipelineState = device()->newRenderPipelineStateWithDescriptor(d, &error);
   checkError(error, "init pipeline state");
@@ -132,18 +138,9 @@ MTLRenderPipelineState* MVGcontext_vORBEX9_au::texelCopyPipeline(MTLPixelFormat 
   if (copyPipelineState && copyPipelineFormat == pixelFormat) return copyPipelineState;
   MTLRelease(copyPipelineState);
   copyPipelineState = nullptr;
-  MTLRenderPipelineDescriptor d;
-  d.colorAttachments[0].pixelFormat = pixelFormat;
-  d.colorAttachments[0].blendingEnabled = true;
-  d.colorAttachments[0].sourceRGBBlendFactor = MTLBlendFactorOne;
-  d.colorAttachments[0].sourceAlphaBlendFactor = MTLBlendFactorOne;
-  d.colorAttachments[0].destinationRGBBlendFactor = MTLBlendFactorOneMinusSourceAlpha;
-  d.colorAttachments[0].destinationAlphaBlendFactor = MTLBlendFactorOneMinusSourceAlpha;
-  d.stencilAttachmentPixelFormat = MTLPixelFormatStencil8;
-  d.vertexFunction = vertexFunction;
-  d.fragmentFunction = texelCopyFunction;
-  d.vertexDescriptor = vertexDescriptor;
-  d.hasVertexDescriptor = true;
+  const MVGblend sourceOver{MTLBlendFactorOne, MTLBlendFactorOneMinusSourceAlpha, MTLBlendFactorOne,
+                            MTLBlendFactorOneMinusSourceAlpha};
+  MTLRenderPipelineDescriptor d = pipelineDescriptor(sourceOver, pixelFormat, texelCopyFunction);
   MTLError* error = nullptr;
   copyPipelineState = device()->newRenderPipelineStateWithDescriptor(d, &error);
   checkError(error, "init texel copy pipeline state");

@@ -294,6 +294,17 @@ int quarterPhase(float a) {
 
 }  // namespace
 
+void texelFlags(const uint32_t* texels, int n, unsigned char* flags) {
+  int i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= n; i += 4) {
+    const int four = flags4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i)));
+    std::memcpy(flags + i, &four, 4);
+  }
+#endif
+  for (; i < n; i++) flags[i] = flagOf(texels[i]);
+}
+
 bool texelBytesAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv, int n,
                          float dudy, float dvdy, bool premultiplied, bool blendOver, uint32_t* texels,
                          unsigned char* flags) {

@@ -24,6 +24,9 @@
 
 namespace mtlsw {
 
+// The flags of n premultiplied colours given as bytes, for a source-over blend.
+void texelFlags(const uint32_t* texels, int n, unsigned char* flags);
+
 // A run whose points (u0 + du*i, v0) sit on the centres of consecutive texels of one row
 // of level 0 (centresOfRow), hands those texels over.
 bool texelBytesAtCentres(const MTLTexture* t, const MTLSamplerState* s, float u0, float du, float v0, float dv, int n,
