@@ -328,7 +328,7 @@ class AlertOverlay final : public Overlay {
       case kVK_UpArrow: return scrollTo(l, first_ - 1);
       case kVK_DownArrow: return scrollTo(l, first_ + 1);
       case kVK_PageUp: return scrollTo(l, first_ - l.rows);
-      case kVK_PageDown: case kVK_Space: return scrollTo(l, first_ + l.rows);
+      case kVK_PageDown: return scrollTo(l, first_ + l.rows);
       case kVK_Home: return scrollTo(l, 0);
       case kVK_End: return scrollTo(l, static_cast<int>(lines_.size()));
       default: break;
