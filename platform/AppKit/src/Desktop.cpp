@@ -3,7 +3,6 @@
 // turned into NSEvents.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
-#include <X11/Xlib.h>
 
 #include <chrono>
 #include <cmath>
@@ -24,6 +23,7 @@
 #include "AppKitInternal.h"
 #include "Desktop.h"
 #include "DesktopPointer.h"
+#include "DesktopX11.h"
 
 namespace appkit {
 unsigned short KeyCodeOfScancode(int scancode);
@@ -60,44 +60,6 @@ struct Shown {
 bool g_videoReady = false;
 Shown* g_shown = nullptr;
 
-// Another program may destroy the shown window, and the display may go away;
-// either counts as the person closing the window. Xlib's handlers only note
-// it (they must not call Xlib).
-Display* g_display = nullptr;   // the X display of the shown window, when on X11
-unsigned long g_xWindow = 0;    // the shown window's X id
-bool g_xWindowGone = false;     // an X error named it: it no longer exists
-bool g_displayGone = false;     // the connection to the X server broke
-XErrorHandler g_nextXErrorHandler = nullptr;
-
-int OnXError(Display* display, XErrorEvent* error) {
-  // Requests on the destroyed window fail; so may any after it (its GL and picture resources).
-  if (g_xWindow != 0 && (g_xWindowGone || error->resourceid == g_xWindow)) {
-    g_xWindowGone = true;
-    return 0;
-  }
-  return g_nextXErrorHandler != nullptr ? g_nextXErrorHandler(display, error) : 0;
-}
-
-// Instead of Xlib's message and exit: every later call on the display does nothing.
-int OnXIOError(Display*) {
-  g_displayGone = true;
-  return 0;
-}
-void OnXDisplayLost(Display*, void*) { g_displayGone = true; }
-
-void WatchX11(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
-  g_xWindow = static_cast<unsigned long>(info.info.x11.window);
-  g_xWindowGone = false;
-  if (g_display == info.info.x11.display) return;
-  g_display = info.info.x11.display;
-  const XErrorHandler previous = XSetErrorHandler(&OnXError);
-  if (previous != &OnXError) g_nextXErrorHandler = previous;
-  XSetIOErrorHandler(&OnXIOError);
-  XSetIOErrorExitHandler(g_display, &OnXDisplayLost, nullptr);
-}
 std::map<std::string, SDL_Cursor*>* g_cursors = nullptr;
 SDL_Cursor* g_imageCursor = nullptr;
 
@@ -432,7 +394,7 @@ void Step(Shown& s) {
   s.window->retain();
   SDL_Event e;
   while (!s.closed && SDL_PollEvent(&e) == 1) Handle(s, e);
-  if (g_xWindowGone || g_displayGone) s.closed = true;
+  if (appkit::X11WindowLost()) s.closed = true;
   if (!s.closed) {
     cfx::PumpMainRunLoop();
     SyncSize(s);
@@ -449,15 +411,12 @@ void CloseShown() {
   nsx::SetDesktopModalResponder(nullptr);
   nsx::SetClipboardBridge(nullptr, nullptr);
   // Without the display nothing of it can be freed any more.
-  if (!g_displayGone) {
+  if (!appkit::X11DisplayLost()) {
     if (s->texture != nullptr) SDL_DestroyTexture(s->texture);
     if (s->renderer != nullptr) SDL_DestroyRenderer(s->renderer);
     if (s->sdl != nullptr) SDL_DestroyWindow(s->sdl);
-    // The errors of freeing a window another program destroyed arrive while they are still expected.
-    if (g_xWindowGone && g_display != nullptr) XSync(g_display, False);
   }
-  g_xWindow = 0;
-  g_xWindowGone = false;
+  appkit::ForgetX11Window();
   s->window->release();
   delete s;
 }
@@ -604,7 +563,7 @@ bool ShowOnDesktop(NSWindow* window) {
     return false;
   }
   g_shown = s;
-  WatchX11(s->sdl);
+  appkit::WatchX11Window(s->sdl);
   PlaceWindow(*s);
   const cgx::CursorState cursor = cgx::Cursor();
   s->warps = cursor.warps;
