@@ -172,6 +172,27 @@ TEST_F(EditorProductTest, FixedGuiScaleMakesTheEditorLarger) {
   EXPECT_NEAR(Value(r, "GUI Scale"), 1.5, 1e-6);
 }
 
+TEST_F(EditorProductTest, AMenuItemTheMenuLacksStopsTheScriptWithTheMenusItems) {
+  const struct {
+    std::string script, message;
+  } cases[] = {
+      {"png " + Path("never.png") + "\nmenu 40\nclick " + At(kPresetName) + "\n",
+       "line 2: the menu that line 3 opened has no item 40 (its items: 0 '>> Preset menu <<', 1 -, 2 'Load preset "
+       "...', 3 'Reset to default', 4 -, 5 'Save preset ...', 6 'Save as default', 7 -, 8 'Factory' >)"},
+      {"menu " + std::to_string(kFixedScaleItem) + " 11\nclick " + At(kPluginMenu) + "\n",
+       "line 1: the submenu of item 15 'Fixed GUI Scale' of the menu that line 2 opened has no item 11 (its items: 0 "
+       "'50%', 1 '75%', 2 '100%', 3 '125%', 4 '150%', 5 '175%', 6 '200%', 7 '225%', 8 '250%', 9 '275%', 10 '300%')"},
+      {"menu 3 0\nclick " + At(kPluginMenu) + "\n", "line 1: item 3 - of the menu that line 2 opened has no submenu"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = Editor({"--events", Script("menu.txt", c.script), "--json"});
+    EXPECT_EQ(r.exitCode, 2) << c.script;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(Exists(Path("never.png")));
+}
+
 TEST_F(EditorProductTest, TheCornerResizerScalesTheEditor) {
   const std::string png = Path("resized.png");
   const RunResult r = Editor(
