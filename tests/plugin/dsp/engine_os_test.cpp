@@ -92,9 +92,8 @@ TEST(LimiterEngineOS, GainReductionMetersReadNoneUntilSomethingIsLimited)
   const int n = 12000;
   const int grMeters[] = {LimiterMeters::kGrLFast, LimiterMeters::kGrRFast, LimiterMeters::kGrLHold,
                           LimiterMeters::kGrRHold};
-  // Every meter after every block: exactly unity gain, whatever the limiter
-  // went through since its last rebuild (the Look Ahead change rebuilds the
-  // stages half-way through).
+  // The least gain any of the four meters reads after any block; the Look
+  // Ahead change half-way through rebuilds the stages.
   const auto run = [&](LimiterEngine& e, double amp, double& least) {
     const Stereo in {Sine(997, fs, amp, n), Sine(61, fs, amp, n)};
     std::vector<double> l, r;
@@ -122,7 +121,7 @@ TEST(LimiterEngineOS, GainReductionMetersReadNoneUntilSomethingIsLimited)
         e.SetParam(kOSMode, os);
         e.SetParam(kLimitMode, limitMode);
         ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
-        double least = 0.0;
+        double least = 1.0;
         run(e, dBFS < -150.0 ? 0.0 : std::pow(10.0, dBFS / 20.0), least);
         EXPECT_EQ(least, 1.0) << "os " << os << " limit mode " << limitMode << " at " << dBFS << " dBFS";
       }
