@@ -227,6 +227,37 @@ TEST_F(EditorProductTest, TheNeedlesMoveWithLoudInputAndRestWithSilence) {
   EXPECT_EQ(DifferentPixels(s, t, 0, 0, kWidth, 90), 0);
 }
 
+TEST_F(EditorProductTest, TheGainReductionMeterReadsNoneWhenNothingIsLimited) {
+  // The faces in GR mode (needles and "0.00" readouts) as the soft limit
+  // mode draws them with silence: it holds the segment gain, which starts
+  // at unity.
+  const auto faces = [&](const std::string& input, std::vector<std::string> settings) {
+    const std::string png = Path("gr.png");
+    std::vector<std::string> args = {"--input", input, "--at", "0.5", "--set", "meter mode=GR", "--png", png};
+    args.insert(args.end(), settings.begin(), settings.end());
+    const RunResult r = Editor(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return ReadPicture(png);
+  };
+  const auto differing = [](const Picture& a, const Picture& b) {
+    int n = 0;
+    for (const auto& m : kMeters) n += DifferentPixels(a, b, m[0], m[1], m[0] + m[2], m[1] + m[3], 0);
+    return n;
+  };
+  const std::string silence = Tone("silence.wav", 0.0);
+  const Picture rest = faces(silence, {"--set", "limit mode=Soft"});
+  const std::string inputs[] = {silence, Tone("minus40.wav", std::pow(10.0, -40.0 / 20.0)),
+                                Tone("minus3.wav", std::pow(10.0, -3.0 / 20.0))};
+  for (const char* os : {"1x", "2x", "4x", "8x", "16x"})
+    for (const std::string& input : inputs)
+      EXPECT_EQ(differing(faces(input, {"--set", std::string("os mode=") + os}), rest), 0)
+          << os << " " << std::filesystem::path(input).filename();
+  // A loud tone still reads its reduction, in needles and readouts.
+  const Picture loud = faces(Tone("loud.wav", 0.9), {"--set", "gain=12"});
+  for (const auto& r : kReadouts) EXPECT_GT(DifferentPixels(loud, rest, r[0], r[1], r[0] + r[2], r[1] + r[3]), 20);
+  EXPECT_GT(differing(loud, rest), 400);
+}
+
 TEST_F(EditorProductTest, PicturesAtScaleOneAndTwo) {
   const std::string dir = Pictures();
   const std::string tone = Tone("tone.wav", 0.7);
