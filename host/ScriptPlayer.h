@@ -1,14 +1,13 @@
 #pragma once
 // Plays an editor script on an open editor as a person would use it: the
 // pointer, wheel and keys through the editor's window, the answers of the
-// next menus and file panels given in advance (the layer's scripted
-// responder, installed while the player lives), waits on the main run
+// next menus and file panels given in advance (ScriptResponder, installed
+// while the player lives; it also prints message boxes), waits on the main run
 // loop's clock and pictures of the editor written as PNG. Each line's
 // effect is complete before the next line runs. Main thread only.
 
 #include "host/EditorScript.h"
-
-#include <AppKit/NSModalResponder.h>
+#include "host/ScriptResponder.h"
 
 #include <string>
 
@@ -48,7 +47,7 @@ private:
   void TypeCharacter(char32_t c, unsigned modifiers);
 
   EditorView& mView;
-  nsx::ScriptedResponder mResponder;
+  ScriptResponder mResponder;
   bool mLeftDown = false, mRightDown = false;
   double mLastX = 0, mLastY = 0;  // the script's previous pointer point
 };
