@@ -49,7 +49,8 @@ std::string IXMLPreset::ParseProblem(presetdoc::EResult result) const
   {
     case EResult::kEmpty: return "the file is empty";
     case EResult::kWrongVendor:
-    case EResult::kWrongPlugin: return std::string("it is a preset file of another plug-in, not of ") + mPlug.GetPluginName();
+    case EResult::kWrongPlugin:
+      return std::string("it is a preset file of another plug-in, not of ") + mPlug.GetPluginName();
     case EResult::kMissingVersion:
     case EResult::kMissingPreset:
     case EResult::kNoParameters:
