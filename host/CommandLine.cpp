@@ -175,8 +175,8 @@ OptionResult ProcessOption(OptionArg& opt, HostOptions& o, std::string& error) {
   return OptionResult::kUnknown;
 }
 
-// Largest editor scale taken on the command line (the editor has its own limits).
-constexpr double kMaxScale = 16.0;
+// The editor scales taken on the command line: those a resizable editor offers.
+constexpr double kMinScale = 0.5, kMaxScale = 3.0;
 
 OptionResult EditorOption(OptionArg& opt, HostOptions& o, std::string& error) {
   const OptionResult setting = SettingOption(opt, o, error);
@@ -190,8 +190,8 @@ OptionResult EditorOption(OptionArg& opt, HostOptions& o, std::string& error) {
     const std::string t = TrimBlanks(text);
     char* end = nullptr;
     const double v = std::strtod(t.c_str(), &end);
-    if (t.empty() || *end != '\0' || !std::isfinite(v) || v <= 0.0 || v > kMaxScale) {
-      error = "--scale needs a number above 0 (1 is the editor's own size), got " + Quote(text);
+    if (t.empty() || *end != '\0' || !(v >= kMinScale && v <= kMaxScale)) {
+      error = "--scale must be between 0.5 and 3 (1 is the editor's own size), got " + Quote(text);
       return OptionResult::kFailed;
     }
     o.scale = v;
@@ -332,7 +332,7 @@ std::string UsageText() {
          "\n"
          "editor options (and --set, --preset, --load-state, --save-state of process):\n"
          "  --png FILE                  headless: draw the editor and write it as PNG\n"
-         "  --scale S                   the editor's scale, set as a person would (1 = its own size)\n"
+         "  --scale S                   the editor's scale, 0.5 to 3, set as a person would (1 = its own size)\n"
          "  --input FILE [--at SEC]     render FILE through the unit first (up to SEC), so the meters show it\n"
          "  --events FILE|-             a script of pointer, key, menu, panel, wait and png events\n"
          "  --json                      the final parameter values as one JSON object on stdout\n"

@@ -47,13 +47,16 @@ bool Is(const unsigned char* p, const char* id) { return std::memcmp(p, id, 4) =
 // integer PCM, float, A-law, mu-law, and the extensible wrapper around them.
 bool PlainWaveFormat(uint64_t tag) { return tag == 1 || tag == 3 || tag == 6 || tag == 7 || tag == 0xFFFE; }
 
-int64_t WaveFrames(Bytes& f, bool bigEndian) {
+constexpr DeclaredLength kEndsInHeader{-1, true};
+
+DeclaredLength WaveLength(Bytes& f, bool bigEndian) {
   auto num = [&](const unsigned char* p, int n) { return bigEndian ? Big(p, n) : Little(p, n); };
   uint64_t tag = 0, blockAlign = 0, ds64Data = 0;
   bool haveFmt = false, haveDs64 = false;
   int64_t at = 12;
   unsigned char h[8], body[28];
-  for (int i = 0; i < kMaxChunks && f.At(at, h, 8); ++i) {
+  for (int i = 0; i < kMaxChunks; ++i) {
+    if (!f.At(at, h, 8)) return kEndsInHeader;
     const uint64_t size = num(h + 4, 4);
     if (Is(h, "fmt ") && size >= 16 && f.At(at + 8, body, 16)) {
       tag = num(body, 2);
@@ -65,12 +68,13 @@ int64_t WaveFrames(Bytes& f, bool bigEndian) {
     } else if (Is(h, "data")) {
       uint64_t dataSize = size;
       if (size == 0xFFFFFFFFu && haveDs64) dataSize = ds64Data;
-      else if (size == 0 || size == 0xFFFFFFFFu) return -1;  // written as a stream: no length
-      return haveFmt && PlainWaveFormat(tag) && blockAlign > 0 ? static_cast<int64_t>(dataSize / blockAlign) : -1;
+      else if (size == 0 || size == 0xFFFFFFFFu) return {};  // written as a stream: no length
+      if (!haveFmt || !PlainWaveFormat(tag) || blockAlign == 0) return {};
+      return {static_cast<int64_t>(dataSize / blockAlign), false};
     }
     at += 8 + static_cast<int64_t>(size + (size & 1));
   }
-  return -1;
+  return {};
 }
 
 // AIFC compressions whose frame count the reader knows exactly (uncompressed
@@ -97,26 +101,28 @@ int64_t AiffFrames(Bytes& f, bool compressed) {
   return -1;
 }
 
-int64_t Wave64Frames(Bytes& f) {
+DeclaredLength Wave64Length(Bytes& f) {
   // Chunks: a 16-byte identifier whose first four bytes name it, a 64-bit
   // size that includes the 24-byte chunk header, padding to 8 bytes.
   uint64_t tag = 0, blockAlign = 0;
   bool haveFmt = false;
   int64_t at = 40;
   unsigned char h[24], body[16];
-  for (int i = 0; i < kMaxChunks && f.At(at, h, 24); ++i) {
+  for (int i = 0; i < kMaxChunks; ++i) {
+    if (!f.At(at, h, 24)) return kEndsInHeader;
     const uint64_t size = Little(h + 16, 8);
-    if (size < 24 || size > (uint64_t{1} << 62)) return -1;
+    if (size < 24 || size > (uint64_t{1} << 62)) return {};
     if (Is(h, "fmt ") && size >= 40 && f.At(at + 24, body, 16)) {
       tag = Little(body, 2);
       blockAlign = Little(body + 12, 2);
       haveFmt = true;
     } else if (Is(h, "data")) {
-      return haveFmt && PlainWaveFormat(tag) && blockAlign > 0 ? static_cast<int64_t>((size - 24) / blockAlign) : -1;
+      if (!haveFmt || !PlainWaveFormat(tag) || blockAlign == 0) return {};
+      return {static_cast<int64_t>((size - 24) / blockAlign), false};
     }
     at += static_cast<int64_t>((size + 7) & ~uint64_t{7});
   }
-  return -1;
+  return {};
 }
 
 int64_t CafFrames(Bytes& f) {
@@ -145,20 +151,21 @@ int64_t CafFrames(Bytes& f) {
 
 }  // namespace
 
-int64_t DeclaredFrames(const std::string& path) {
+DeclaredLength ReadDeclaredLength(const std::string& path) {
   Bytes f(path);
   unsigned char head[16];
-  if (!f.At(0, head, 16)) return -1;
+  if (!f.At(0, head, 16)) return {};
   if (Is(head + 8, "WAVE")) {
-    if (Is(head, "RIFF") || Is(head, "RF64") || Is(head, "BW64")) return WaveFrames(f, false);
-    if (Is(head, "RIFX")) return WaveFrames(f, true);
+    if (Is(head, "RIFF") || Is(head, "RF64") || Is(head, "BW64")) return WaveLength(f, false);
+    if (Is(head, "RIFX")) return WaveLength(f, true);
   }
-  if (Is(head, "FORM") && (Is(head + 8, "AIFF") || Is(head + 8, "AIFC"))) return AiffFrames(f, Is(head + 8, "AIFC"));
+  if (Is(head, "FORM") && (Is(head + 8, "AIFF") || Is(head + 8, "AIFC")))
+    return {AiffFrames(f, Is(head + 8, "AIFC")), false};
   static const unsigned char kW64Riff[16] = {'r', 'i', 'f', 'f', 0x2E, 0x91, 0xCF, 0x11,
                                              0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00};
-  if (std::memcmp(head, kW64Riff, 16) == 0) return Wave64Frames(f);
-  if (Is(head, "caff")) return CafFrames(f);
-  return -1;
+  if (std::memcmp(head, kW64Riff, 16) == 0) return Wave64Length(f);
+  if (Is(head, "caff")) return {CafFrames(f), false};
+  return {};
 }
 
 }  // namespace orbexhost

@@ -95,6 +95,10 @@ int RunEditor(const HostOptions& o, std::string& output) {
       if (!other->empty() && SameFile(o.saveState, *other))
         return Fail(kExitOutput, "cannot write the state file " + QuotePath(o.saveState) + ": it is " +
                                      (other == &o.inPath ? "the input" : "the picture") + " itself");
+    for (const ScriptEvent& e : script.events)
+      if (e.kind == ScriptEvent::Kind::kPng && SameFile(o.saveState, e.text))
+        return Fail(kExitOutput, ScriptLineError(script, e.line, "cannot write " + QuotePath(e.text) +
+                                                                     ": it is the state file itself"));
     if (!OpenStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
   }
 
@@ -155,9 +159,11 @@ int RunEditor(const HostOptions& o, std::string& output) {
     if (!view.Advance(0, error)) return Fail(kExitFailure, error);
   }
 
+  // Pictures are put in place only once the whole run has succeeded.
+  PictureFiles pictures;
   if (headless) {
     if (scripted) {
-      ScriptPlayer player(view);
+      ScriptPlayer player(view, pictures);
       if (!player.Play(script, code, error)) return Fail(code, error);
       if (player.UnusedAnswers() > 0)
         std::fprintf(stderr, "orbex9-host: note: %zu menu or file-panel answer(s) of the script were never asked for\n",
@@ -167,7 +173,7 @@ int RunEditor(const HostOptions& o, std::string& output) {
       std::vector<uint8_t> rgba;
       int w = 0, h = 0;
       if (!view.Picture(rgba, w, h, error)) return Fail(kExitFailure, error);
-      if (!WritePng(o.pngPath, rgba, w, h, error)) return Fail(kExitOutput, error);
+      if (!pictures.Add(o.pngPath, rgba, w, h, error)) return Fail(kExitOutput, error);
     }
   } else if (!ShowUntilClosed(view, error)) {
     return Fail(kExitFailure, error);
@@ -180,6 +186,7 @@ int RunEditor(const HostOptions& o, std::string& output) {
     if (!CaptureState(unit, state, error) || !WriteStateFile(state, stateFile, o.saveState, error))
       return Fail(kExitOutput, error);
   }
+  if (!pictures.Commit(error)) return Fail(kExitOutput, error);
   if (o.json) output = ParameterJson(unit);
   return kExitOk;
 }

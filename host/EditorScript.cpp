@@ -122,7 +122,16 @@ public:
     out = v;
     return true;
   }
-  bool Point(double& x, double& y) { return Number("X", x) && Number("Y", y); }
+  // The next word as a number named what, from -limit to limit.
+  bool Bounded(const char* what, double limit, double& out) {
+    if (!Number(what, out)) return false;
+    if (std::fabs(out) <= limit) return true;
+    char range[64];
+    std::snprintf(range, sizeof range, " (-%.0f to %.0f)", limit, limit);
+    return Fail(std::string(what) + " of " + mEvent + " is out of range: " + Quote(mWords[mNext - 1]) + range);
+  }
+  bool Coordinate(const char* what, double& out) { return Bounded(what, kMaxScriptCoordinate, out); }
+  bool Point(double& x, double& y) { return Coordinate("X", x) && Coordinate("Y", y); }
 
   // The remaining words as modifiers.
   bool Modifiers(unsigned& out) {
@@ -232,8 +241,10 @@ bool ParseLine(const std::string& line, const std::string& first, ScriptEvent& e
     case Kind::kUp:
     case Kind::kClick:
     case Kind::kDoubleClick: return p.Point(e.x, e.y) && p.Modifiers(e.modifiers);
-    case Kind::kDrag: return p.Point(e.x, e.y) && p.Number("X2", e.x2) && p.Number("Y2", e.y2) && p.Modifiers(e.modifiers);
-    case Kind::kWheel: return p.Point(e.x, e.y) && p.Number("DELTA", e.amount) && p.Modifiers(e.modifiers);
+    case Kind::kDrag:
+      return p.Point(e.x, e.y) && p.Coordinate("X2", e.x2) && p.Coordinate("Y2", e.y2) && p.Modifiers(e.modifiers);
+    case Kind::kWheel:
+      return p.Point(e.x, e.y) && p.Bounded("DELTA", kMaxScriptWheelLines, e.amount) && p.Modifiers(e.modifiers);
     case Kind::kKey: return ParseKey(p, e, error);
     case Kind::kMenu: return ParseMenu(p, e);
     case Kind::kCancel: return p.End();

@@ -63,6 +63,11 @@ struct EditorScript {
 
 // Longest wait of one line, in milliseconds.
 constexpr double kMaxScriptWaitMs = 600000.0;
+// Farthest a point may lie from the editor's origin, in editor units (a
+// hundred editors' widths: room for any drag past the window), and the most
+// lines of one turn of the wheel.
+constexpr double kMaxScriptCoordinate = 100000.0;
+constexpr double kMaxScriptWheelLines = 1000.0;
 
 // Parses a script's text. False with "NAME line N: what is wrong".
 bool ParseEditorScript(const std::string& text, const std::string& name, EditorScript& script, std::string& error);

@@ -23,9 +23,11 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   PartialFile::RemoveOnSignals();
-  // A pipe whose reader goes away fails the write (exit 5) instead of
-  // killing the host.
+  // A pipe whose reader goes away, or a file that reaches the size limit
+  // (ulimit -f), fails the write (exit 5, the temporary file removed)
+  // instead of killing the host.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   // Time on the main run loop advances only as the host lets it, so the
   // unit's timers run the same way on every render.
   cfx::UseManualClock(true, 0.0);

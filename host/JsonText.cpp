@@ -31,6 +31,7 @@ std::string JsonString(const std::string& text) {
 
 std::string JsonNumber(double value) {
   if (!std::isfinite(value)) return "null";
+  if (value == 0.0) return "0";  // negative zero too
   char buf[32];
   for (int precision = 6; precision <= 17; ++precision) {
     std::snprintf(buf, sizeof buf, "%.*g", precision, value);

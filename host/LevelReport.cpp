@@ -15,6 +15,15 @@ double ToDb(double linear) {
   return 20.0 * std::log10(linear);
 }
 
+std::string WithoutMinusZero(const std::string& text) {
+  if (text.empty() || text[0] != '-') return text;
+  size_t i = 1;
+  bool digits = false;
+  for (; i < text.size() && (text[i] == '0' || text[i] == '.'); ++i) digits |= text[i] == '0';
+  const bool more = i < text.size() && text[i] >= '1' && text[i] <= '9';
+  return digits && !more ? text.substr(1) : text;
+}
+
 namespace {
 
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
@@ -24,7 +33,7 @@ std::string DbText(double db) {
   if (std::isinf(db)) return db < 0 ? "-inf" : "inf";
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.2f", db);
-  return buf;
+  return WithoutMinusZero(buf);
 }
 
 std::string SourceText(const ParamSetting& s) {

@@ -55,6 +55,10 @@ struct LevelReport {
 // Linear magnitude to dBFS (-inf for 0).
 double ToDb(double linear);
 
+// text without the minus of a leading number that shows as zero ("-0.00
+// dBFS" reads "0.00 dBFS"); other text as it is.
+std::string WithoutMinusZero(const std::string& text);
+
 // Measures IN and OUT, aligned sample for sample, as they are added. The
 // gain reduction is the ratio of short peak envelopes (the largest gained
 // input and the largest output over each window of kGainWindowSeconds,

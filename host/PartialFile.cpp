@@ -10,9 +10,9 @@ namespace orbexhost {
 
 namespace {
 
-// The files a signal removes (OUT and a saved state may be written at once);
-// null slots are free.
-constexpr int kSlots = 4;
+// The files a signal removes (OUT and a saved state, or an editor run's
+// pictures and state, are written at once); null slots are free.
+constexpr int kSlots = 256;
 std::atomic<const char*> g_partial[kSlots] = {};
 std::atomic<bool> g_installed{false};
 
@@ -53,7 +53,7 @@ void PartialFile::Keep() {
 void PartialFile::RemoveOnSignals() {
   if (g_installed.exchange(true)) return;
   static_assert(std::atomic<const char*>::is_always_lock_free);
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemovePartialAndStop);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(sig, RemovePartialAndStop);
 }
 
 }  // namespace orbexhost

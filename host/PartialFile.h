@@ -1,8 +1,8 @@
 #pragma once
 // The temporary file a writer fills before renaming it into place. While one
-// is open (a few at once), SIGINT, SIGTERM and SIGHUP remove it before the
-// process ends, so stopping the host never leaves a half-written file behind.
-// Main thread.
+// is open (up to 256 at once), SIGINT, SIGTERM, SIGHUP and SIGQUIT remove it
+// before the process ends, so stopping the host never leaves a half-written
+// file behind. Main thread.
 
 #include <string>
 

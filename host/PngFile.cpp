@@ -1,7 +1,7 @@
 #include "host/PngFile.h"
 
+#include "host/FilePaths.h"
 #include "host/MessageText.h"
-#include "host/OutputFile.h"
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -25,7 +25,8 @@ void Append(void* context, void* data, int size) {
 
 }  // namespace
 
-bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height, std::string& error) {
+bool PictureFiles::Add(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height,
+                       std::string& error) {
   if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
     error = "cannot write " + QuotePath(path) + ": the picture is empty";
     return false;
@@ -35,11 +36,32 @@ bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int wid
     error = "cannot write " + QuotePath(path) + ": the picture could not be encoded";
     return false;
   }
-  OutputFile file;
+  // The earlier picture of the same file (its temporary file is the same one).
+  for (auto it = mPending.begin(); it != mPending.end(); ++it)
+    if (SameFile(it->path, path)) {
+      mPending.erase(it);
+      break;
+    }
+  auto file = std::make_unique<OutputFile>();
   std::string why;
-  if (file.Open(path, true, why) && file.WriteAll(bytes.data(), bytes.size(), why) && file.Commit(why)) return true;
+  if (file->Open(path, true, why) && file->WriteAll(bytes.data(), bytes.size(), why) && file->Close(why)) {
+    mPending.push_back({path, std::move(file)});
+    return true;
+  }
   error = "cannot write " + QuotePath(path) + ": " + why;
   return false;
+}
+
+bool PictureFiles::Commit(std::string& error) {
+  for (Pending& p : mPending) {
+    std::string why;
+    if (!p.file->Commit(why)) {
+      error = "cannot write " + QuotePath(p.path) + ": " + why;
+      return false;
+    }
+  }
+  mPending.clear();
+  return true;
 }
 
 }  // namespace orbexhost

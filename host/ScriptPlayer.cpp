@@ -84,7 +84,9 @@ bool CheckScriptFiles(const EditorScript& script, int& code, std::string& error)
   return true;
 }
 
-ScriptPlayer::ScriptPlayer(EditorView& view) : mView(view) { nsx::SetModalResponder(&mResponder); }
+ScriptPlayer::ScriptPlayer(EditorView& view, PictureFiles& pictures) : mView(view), mPictures(pictures) {
+  nsx::SetModalResponder(&mResponder);
+}
 
 ScriptPlayer::~ScriptPlayer() {
   if (nsx::InstalledModalResponder() == &mResponder) nsx::SetModalResponder(nullptr);
@@ -94,8 +96,14 @@ bool ScriptPlayer::Play(const EditorScript& script, int& code, std::string& erro
   for (const ScriptEvent& e : script.events) {
     std::string why;
     code = kExitFailure;
+    mResponder.SetPlayingLine(e.line);
     if (!PlayEvent(e, code, why)) {
       error = ScriptLineError(script, e.line, why);
+      return false;
+    }
+    if (mResponder.MissedLine() != 0) {
+      code = kExitUsage;
+      error = ScriptLineError(script, mResponder.MissedLine(), mResponder.Missed());
       return false;
     }
   }
@@ -210,8 +218,8 @@ bool ScriptPlayer::PlayEvent(const ScriptEvent& e, int& code, std::string& why) 
     case Kind::kType:
       for (const char32_t c : e.typed) TypeCharacter(c, 0);
       break;
-    case Kind::kMenu: mResponder.chooseMenuPath(e.path); break;
-    case Kind::kMenuNone: mResponder.dismissMenu(); break;
+    case Kind::kMenu: mResponder.ChooseMenuPath(e.path, e.line); break;
+    case Kind::kMenuNone: mResponder.DismissMenu(); break;
     case Kind::kOpen: mResponder.answerOpen(Absolute(e.text)); break;
     case Kind::kSave: mResponder.answerSave(Absolute(e.text)); break;
     case Kind::kCancel: mResponder.cancelPanel(); break;
@@ -220,7 +228,7 @@ bool ScriptPlayer::PlayEvent(const ScriptEvent& e, int& code, std::string& why) 
       std::vector<uint8_t> rgba;
       int w = 0, h = 0;
       if (!mView.Picture(rgba, w, h, why)) return false;
-      if (!WritePng(e.text, rgba, w, h, why)) {
+      if (!mPictures.Add(e.text, rgba, w, h, why)) {
         code = kExitOutput;
         return false;
       }

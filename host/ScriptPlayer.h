@@ -3,7 +3,7 @@
 // pointer, wheel and keys through the editor's window, the answers of the
 // next menus and file panels given in advance (ScriptResponder, installed
 // while the player lives; it also prints message boxes), waits on the main run
-// loop's clock and pictures of the editor written as PNG. Each line's
+// loop's clock and pictures of the editor taken as PNG. Each line's
 // effect is complete before the next line runs. Main thread only.
 
 #include "host/EditorScript.h"
@@ -14,6 +14,7 @@
 namespace orbexhost {
 
 class EditorView;
+class PictureFiles;
 
 // What a script needs of the files it names, found before it runs: a file
 // to open must exist, the folder of a file to save must exist, a picture
@@ -22,13 +23,16 @@ bool CheckScriptFiles(const EditorScript& script, int& code, std::string& error)
 
 class ScriptPlayer {
 public:
-  explicit ScriptPlayer(EditorView& view);
+  // The script's pictures go to pictures (put in place once the whole run
+  // succeeds).
+  ScriptPlayer(EditorView& view, PictureFiles& pictures);
   ~ScriptPlayer();
   ScriptPlayer(const ScriptPlayer&) = delete;
   ScriptPlayer& operator=(const ScriptPlayer&) = delete;
 
   // Plays every line in order. False with the exit code and a message
-  // naming the line that failed.
+  // naming the line that failed (a menu answer that does not fit the menu
+  // it meets fails with its own line and the menu's items, exit code 2).
   bool Play(const EditorScript& script, int& code, std::string& error);
   // Menu and panel answers given but not asked for.
   size_t UnusedAnswers() const { return mResponder.pending(); }
@@ -47,6 +51,7 @@ private:
   void TypeCharacter(char32_t c, unsigned modifiers);
 
   EditorView& mView;
+  PictureFiles& mPictures;
   ScriptResponder mResponder;
   bool mLeftDown = false, mRightDown = false;
   double mLastX = 0, mLastY = 0;  // the script's previous pointer point

@@ -1,8 +1,74 @@
 #include "host/ScriptResponder.h"
 
+#include "host/MessageText.h"
+
+#include <AppKit/NSMenu.h>
+
 #include <cstdio>
 
 namespace orbexhost {
+
+namespace {
+
+// An item as a list shows it: its quoted title, a separator as '-'.
+std::string ItemText(NSMenuItem* item) {
+  if (item->isSeparatorItem()) return "-";
+  return Quote(item->title() != nullptr ? item->title()->utf8() : std::string());
+}
+
+// The items of menu as "0 'Undo', 1 -, 2 'Scale' >" (separators as '-', a
+// submenu marked '>').
+std::string ItemList(NSMenu* menu) {
+  std::string list;
+  int index = 0;
+  for (NSMenuItem* item : menu->items()) {
+    if (index > 0) list += ", ";
+    list += std::to_string(index++);
+    list += ' ';
+    list += ItemText(item);
+    if (item->hasSubmenu()) list += " >";
+  }
+  return list.empty() ? "none" : list;
+}
+
+// Why path does not lead to an item of menu; empty when it does.
+std::string PathProblem(NSMenu* menu, const std::vector<int>& path, std::string where) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    NSMenuItem* item = menu->itemAtIndex(path[i]);
+    if (item == nullptr)
+      return where + " has no item " + std::to_string(path[i]) + " (its items: " + ItemList(menu) + ")";
+    if (i + 1 == path.size()) break;
+    where = "item " + std::to_string(path[i]) + " " + ItemText(item) + " of " + where;
+    if (!item->hasSubmenu()) return where + " has no submenu";
+    where = "the submenu of " + where;
+    menu = item->submenu();
+  }
+  return {};
+}
+
+}  // namespace
+
+void ScriptResponder::ChooseMenuPath(const std::vector<int>& path, int line) {
+  chooseMenuPath(path);
+  mMenus.push_back({line, path});
+}
+
+void ScriptResponder::DismissMenu() {
+  dismissMenu();
+  mMenus.push_back({});
+}
+
+NSMenuItem* ScriptResponder::popUpMenu(const nsx::MenuRequest& request) {
+  if (!mMenus.empty()) {
+    const MenuAnswer a = mMenus.front();
+    mMenus.pop_front();
+    if (!a.path.empty() && request.menu != nullptr && mMissedLine == 0) {
+      mMissed = PathProblem(request.menu, a.path, "the menu that line " + std::to_string(mPlayingLine) + " opened");
+      if (!mMissed.empty()) mMissedLine = a.line;
+    }
+  }
+  return ScriptedResponder::popUpMenu(request);
+}
 
 int ScriptResponder::runAlert(const nsx::AlertRequest& request) {
   const char* button = request.buttons.empty() ? "OK" : request.buttons.front().c_str();

@@ -1,17 +1,47 @@
 #pragma once
-// The answers of an editor script: menus and file panels answer as the
-// script's lines say (the layer's scripted responder). A message box, which
+// The answers an editor script gives the next menus and file panels in
+// advance (the layer's scripted responder), each menu answer checked
+// against the menu it meets: an item the menu, or a submenu on the way,
+// does not have is kept with the script line that gave it and the items
+// there are, so the script can be refused with them. A message box, which
 // no line answers, is printed on standard error (its title and text) and
-// answered with its default button, so what the person would have been told
-// shows in the run's output. Main thread only.
+// answered with its default button, so what the person would have been
+// told shows in the run's output. Main thread only.
 
 #include <AppKit/NSModalResponder.h>
+
+#include <deque>
+#include <string>
+#include <vector>
 
 namespace orbexhost {
 
 class ScriptResponder : public nsx::ScriptedResponder {
 public:
+  // The next menu chooses the item at path (given on the script's line), or
+  // is dismissed.
+  void ChooseMenuPath(const std::vector<int>& path, int line);
+  void DismissMenu();
+  // The script line being played: the one that opens the next menus.
+  void SetPlayingLine(int line) { mPlayingLine = line; }
+
+  // The line of the first menu answer that did not fit its menu (0: none so
+  // far), and what did not fit, with the items there are.
+  int MissedLine() const { return mMissedLine; }
+  const std::string& Missed() const { return mMissed; }
+
+  NSMenuItem* popUpMenu(const nsx::MenuRequest& request) override;
   int runAlert(const nsx::AlertRequest& request) override;
+
+private:
+  struct MenuAnswer {
+    int line = 0;
+    std::vector<int> path;  // empty: dismissed
+  };
+  std::deque<MenuAnswer> mMenus;  // in step with the base's menu answers
+  int mPlayingLine = 0;
+  int mMissedLine = 0;
+  std::string mMissed;
 };
 
 }  // namespace orbexhost

@@ -43,7 +43,7 @@ std::vector<ParamSetting> SettingSources::Describe(const HostedUnit& unit,
     if (it != mSources.end()) s.source = it->second.source, s.origin = it->second.origin;
     for (const AutomationEvent& e : events)
       if (e.frame == 0 && e.id == p.id) s.value = e.value, s.source = "automate", s.origin.clear();
-    s.text = unit.DisplayText(p.id, s.value);
+    s.text = WithoutMinusZero(unit.DisplayText(p.id, s.value));
     if (!p.IsIndexed() && !p.IsBoolean() && !p.unitText.empty() && !s.text.empty()) s.text += " " + p.unitText;
     out.push_back(std::move(s));
   }

@@ -34,6 +34,14 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
     error = "cannot read " + QuotePath(path) + ": it is a folder";
     return false;
   }
+  // A pipe would be waited on for ever when nothing writes into it, and a
+  // stream's length is unknown until its end: refused before it is opened.
+  if (!S_ISREG(st.st_mode)) {
+    error = "cannot read " + QuotePath(path) + ": it is " +
+            (S_ISFIFO(st.st_mode) ? "a pipe" : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device" : "not a file") +
+            "; only files of known length can be processed";
+    return false;
+  }
   mFile = sf_open(path.c_str(), SFM_READ, &mInfo);
   if (mFile == nullptr) {
     if (access(path.c_str(), R_OK) != 0)
@@ -53,8 +61,20 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
   }
   // The container's own count where it keeps one (libsndfile's is trimmed
   // to what is present), else the library's (FLAC's stream header).
-  const int64_t declared = S_ISREG(st.st_mode) ? DeclaredFrames(path) : -1;
-  mFrames = declared >= 0 ? declared : mInfo.frames;
+  const DeclaredLength declared = ReadDeclaredLength(path);
+  if (declared.endsInHeader) {
+    error = QuotePath(path) + " is cut short: it ends inside its header, before its audio data";
+    return false;
+  }
+  // More frames than the header accounts for (a block size that does not
+  // fit the samples, a frame count short of the data): which of the two is
+  // right cannot be told, and reading the header's count would drop audio.
+  if (declared.frames >= 0 && mInfo.frames > declared.frames) {
+    error = QuotePath(path) + " contradicts itself: its header makes it " + std::to_string(declared.frames) +
+            " frames long, but its audio data holds " + std::to_string(mInfo.frames);
+    return false;
+  }
+  mFrames = declared.frames >= 0 ? declared.frames : mInfo.frames;
   if (mFrames < 0 || mFrames == SF_COUNT_MAX) {
     error = QuotePath(path) + " does not say how long it is; only sound files of known length can be processed";
     return false;

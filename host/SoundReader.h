@@ -3,7 +3,8 @@
 // the other types the library reads) a block at a time, as planar float
 // samples, so that memory does not grow with the file. A file that ends
 // before the length its header declares is refused when its end is reached,
-// with both counts. Main thread.
+// with both counts; one that ends inside its header, or holds more audio
+// than its header accounts for, when it is opened. Main thread.
 
 #include <sndfile.h>
 
@@ -21,8 +22,9 @@ public:
   SoundReader& operator=(const SoundReader&) = delete;
 
   // Opens path. False with a one-line message when the file is missing,
-  // unreadable, not a sound file, has more than two channels, an unusable
-  // sample rate or no known length.
+  // unreadable, not a regular file (a pipe is never opened), not a sound
+  // file, has more than two channels, an unusable sample rate or no known
+  // length, or its header and its audio data disagree.
   bool Open(const std::string& path, std::string& error);
 
   double SampleRate() const { return static_cast<double>(mInfo.samplerate); }

@@ -208,6 +208,9 @@ void IGfxView_vORBEX9_au::key(NSEvent* event, bool up)
     const IKeyPress press(utf8, (flags & kMacKeyValid) ? virtualKey : 0, (flags & kMacKeyShift) != 0,
                           (flags & kMacKeyCommand) != 0, (flags & kMacKeyOption) != 0);
     handled = up ? mGraphics->OnKeyUp(mPrevX, mPrevY, press) : mGraphics->OnKeyDown(mPrevX, mPrevY, press);
+    // While a value is typed into the editor's own text entry the keyboard is the editor's: a
+    // key it refuses (a shortcut such as Ctrl+W) must not reach the host and close the window.
+    if (mGraphics->GetControlInTextEntry() && mGraphics->GetTextEntryControl()) handled = true;
   }
   // A key the editor does not take goes on to the host.
   if (handled || !nextResponder()) return;

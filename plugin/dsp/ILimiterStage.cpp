@@ -68,7 +68,15 @@ void ILimiterStage::ClearSignalState() noexcept
   segmentPeak = 0.0;
   heldGain = 1.0;
   previousSample = 0.0;
+  // The gain smoother starts at no reduction, in its release state (where a
+  // plain one-pole smoother always is), so a signal that is never limited
+  // reads unity gain from the first read-out. Where it starts never reaches
+  // the output: until the first sample written leaves the ring, every
+  // read-out finds the pre-fill's silence at gain 1, and a smoother started
+  // anywhere in 0..1 is at exactly 1 after 33 of those read-outs.
   G.ClearSignal();
+  G.value = 1.0;
+  G.state = IPeakFollower::kRelease;
   P.ClearSignal();
   Q.ClearSignal();
   outputSample = 0.0;

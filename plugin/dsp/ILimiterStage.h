@@ -92,7 +92,8 @@ struct ILimiterStage
   bool Configure(double processingRate, int32_t lookAheadIndex) noexcept;
 
   // Refills the ring with {0, 1, 0}, rewinds it and clears polarity, counts,
-  // held gain and the followers' values, as a fresh configuration does.
+  // held gain and the followers' values (the gain smoother's to unity), as a
+  // fresh configuration does.
   void ClearSignalState() noexcept;
 
   // Refills the ring with {0, 1, 0} only.

@@ -1,7 +1,8 @@
 // `orbex9-host editor` on a small component with an editor (a level fader
 // and a bypass switch): the picture it draws, a script's clicks and drags
-// seen in the unit's values, its saved state and its pictures, and bad
-// scripts and options stopped before anything is written.
+// seen in the unit's values, its saved state and its pictures (written only
+// when the whole run succeeds), and bad scripts and options stopped before
+// anything is written.
 #define STB_IMAGE_IMPLEMENTATION
 #include "EditorRun.h"
 
@@ -85,6 +86,8 @@ TEST_F(EditorCommandTest, ABadScriptStopsBeforeAnythingIsWritten) {
       {"click 140 40\n\nmove 1 y\n", "line 3: Y of move is not a number: 'y'"},
       {"open /nonexistent/preset.qvs\n", "line 1: no file '/nonexistent/preset.qvs' to open"},
       {"save /nonexistent/folder/preset.qvs\n", "line 1: no folder"},
+      {"click 140 40\ndrag 40 100 40 1e10\n", "line 2: Y2 of drag is out of range: '1e10' (-100000 to 100000)"},
+      {"wheel 40 100 1e300\n", "line 1: DELTA of wheel is out of range"},
   };
   for (const auto& c : cases) {
     const std::string script = Script("bad.txt", c.script);
@@ -113,11 +116,41 @@ TEST_F(EditorCommandTest, PicturesThatCannotBeWrittenStopTheScriptFirst) {
   const RunResult png = Editor({"--png", dir});
   EXPECT_EQ(png.exitCode, 5);
   EXPECT_NE(png.err.find("it is a folder"), std::string::npos) << png.err;
+  const std::string shot = Script("shot.txt", "png " + Path("s.png") + "\n");
+  const RunResult state = Editor({"--events", shot, "--save-state", Path("s.png")});
+  EXPECT_EQ(state.exitCode, 5);
+  EXPECT_NE(state.err.find("line 1: cannot write '" + Path("s.png") + "': it is the state file itself"),
+            std::string::npos)
+      << state.err;
+  EXPECT_FALSE(Exists(Path("s.png")));
+}
+
+TEST_F(EditorCommandTest, PicturesAndStateAreWrittenOnlyWhenTheRunSucceeds) {
+  const std::string script = Script("events.txt", "png " + Path("a.png") + "\nclick 140 40\npng " + Path("a.png") +
+                                                      "\npng " + Path("b.png") + "\n");
+  // The state cannot be written once the script has run: no picture is left.
+  const RunResult full = Editor({"--events", script, "--png", Path("c.png"), "--save-state", "/dev/full"});
+  EXPECT_EQ(full.exitCode, 5);
+  EXPECT_NE(full.err.find("cannot write the state file '/dev/full'"), std::string::npos) << full.err;
+  for (const char* name : {"a.png", "b.png", "c.png"}) EXPECT_FALSE(Exists(Path(name))) << name;
+  EXPECT_TRUE(Leftovers(dir).empty());
+  // Succeeding, every picture is in place; a file pictured twice holds the later picture.
+  const RunResult ok = Editor({"--events", script, "--png", Path("c.png"), "--save-state", Path("s.aupreset")});
+  ASSERT_EQ(ok.exitCode, 0) << ok.err;
+  EXPECT_TRUE(Near(ReadPicture(Path("a.png")).at(140, 40), kSwitchOn));
+  EXPECT_TRUE(Exists(Path("b.png")));
+  EXPECT_TRUE(Exists(Path("c.png")));
+  EXPECT_TRUE(Exists(Path("s.aupreset")));
+  EXPECT_TRUE(Leftovers(dir).empty());
 }
 
 TEST_F(EditorCommandTest, OptionsAreChecked) {
   EXPECT_EQ(Editor({"--at", "2", "--png", Path("a.png")}).exitCode, 2);  // --at without --input
-  EXPECT_EQ(Editor({"--scale", "-1", "--png", Path("a.png")}).exitCode, 2);
+  for (const char* scale : {"-1", "0.2", "3.5", "1e999", "big"}) {
+    const RunResult r = Editor({"--scale", scale, "--png", Path("a.png")});
+    EXPECT_EQ(r.exitCode, 2) << scale;
+    EXPECT_NE(r.err.find("--scale must be between 0.5 and 3"), std::string::npos) << r.err;
+  }
   EXPECT_EQ(Editor({"extra", "--png", Path("a.png")}).exitCode, 2);
   EXPECT_EQ(Editor({"--set", "nonesuch=1", "--png", Path("a.png")}).exitCode, 2);
   EXPECT_FALSE(Exists(Path("a.png")));

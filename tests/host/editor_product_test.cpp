@@ -172,6 +172,27 @@ TEST_F(EditorProductTest, FixedGuiScaleMakesTheEditorLarger) {
   EXPECT_NEAR(Value(r, "GUI Scale"), 1.5, 1e-6);
 }
 
+TEST_F(EditorProductTest, AMenuItemTheMenuLacksStopsTheScriptWithTheMenusItems) {
+  const struct {
+    std::string script, message;
+  } cases[] = {
+      {"png " + Path("never.png") + "\nmenu 40\nclick " + At(kPresetName) + "\n",
+       "line 2: the menu that line 3 opened has no item 40 (its items: 0 '>> Preset menu <<', 1 -, 2 'Load preset "
+       "...', 3 'Reset to default', 4 -, 5 'Save preset ...', 6 'Save as default', 7 -, 8 'Factory' >)"},
+      {"menu " + std::to_string(kFixedScaleItem) + " 11\nclick " + At(kPluginMenu) + "\n",
+       "line 1: the submenu of item 15 'Fixed GUI Scale' of the menu that line 2 opened has no item 11 (its items: 0 "
+       "'50%', 1 '75%', 2 '100%', 3 '125%', 4 '150%', 5 '175%', 6 '200%', 7 '225%', 8 '250%', 9 '275%', 10 '300%')"},
+      {"menu 3 0\nclick " + At(kPluginMenu) + "\n", "line 1: item 3 - of the menu that line 2 opened has no submenu"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = Editor({"--events", Script("menu.txt", c.script), "--json"});
+    EXPECT_EQ(r.exitCode, 2) << c.script;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(Exists(Path("never.png")));
+}
+
 TEST_F(EditorProductTest, TheCornerResizerScalesTheEditor) {
   const std::string png = Path("resized.png");
   const RunResult r = Editor(
@@ -204,6 +225,37 @@ TEST_F(EditorProductTest, TheNeedlesMoveWithLoudInputAndRestWithSilence) {
   }
   // Nothing else moves.
   EXPECT_EQ(DifferentPixels(s, t, 0, 0, kWidth, 90), 0);
+}
+
+TEST_F(EditorProductTest, TheGainReductionMeterReadsNoneWhenNothingIsLimited) {
+  // The faces in GR mode (needles and "0.00" readouts) as the soft limit
+  // mode draws them with silence: it holds the segment gain, which starts
+  // at unity.
+  const auto faces = [&](const std::string& input, std::vector<std::string> settings) {
+    const std::string png = Path("gr.png");
+    std::vector<std::string> args = {"--input", input, "--at", "0.5", "--set", "meter mode=GR", "--png", png};
+    args.insert(args.end(), settings.begin(), settings.end());
+    const RunResult r = Editor(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return ReadPicture(png);
+  };
+  const auto differing = [](const Picture& a, const Picture& b) {
+    int n = 0;
+    for (const auto& m : kMeters) n += DifferentPixels(a, b, m[0], m[1], m[0] + m[2], m[1] + m[3], 0);
+    return n;
+  };
+  const std::string silence = Tone("silence.wav", 0.0);
+  const Picture rest = faces(silence, {"--set", "limit mode=Soft"});
+  const std::string inputs[] = {silence, Tone("minus40.wav", std::pow(10.0, -40.0 / 20.0)),
+                                Tone("minus3.wav", std::pow(10.0, -3.0 / 20.0))};
+  for (const char* os : {"1x", "2x", "4x", "8x", "16x"})
+    for (const std::string& input : inputs)
+      EXPECT_EQ(differing(faces(input, {"--set", std::string("os mode=") + os}), rest), 0)
+          << os << " " << std::filesystem::path(input).filename();
+  // A loud tone still reads its reduction, in needles and readouts.
+  const Picture loud = faces(Tone("loud.wav", 0.9), {"--set", "gain=12"});
+  for (const auto& r : kReadouts) EXPECT_GT(DifferentPixels(loud, rest, r[0], r[1], r[0] + r[2], r[1] + r[3]), 20);
+  EXPECT_GT(differing(loud, rest), 400);
 }
 
 TEST_F(EditorProductTest, PicturesAtScaleOneAndTwo) {

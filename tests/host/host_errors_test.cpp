@@ -1,9 +1,11 @@
 // End to end: every bad input gets its one-line error and exit code, never a
-// crash and never a partial OUT; audio with NaN or Inf is processed and
-// counted.
+// crash, a wait for ever or a partial OUT; audio with NaN or Inf is processed
+// and counted.
+#include "HostFiles.h"
 #include "HostRun.h"
 
 #include <poll.h>
+#include <sys/resource.h>
 
 #include <cerrno>
 #include <fstream>
@@ -47,6 +49,20 @@ int64_t CountFrames(const std::string& path) {
   return frames;
 }
 
+// A 16-bit stereo PCM WAV whose header gives blockAlign bytes a frame.
+std::string PcmWav(int frames, int blockAlign) {
+  auto le = [](uint32_t v, int n) {
+    std::string b;
+    for (int i = 0; i < n; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return b;
+  };
+  std::string data;
+  for (int i = 0; i < 2 * frames; ++i) data += le(static_cast<uint16_t>(8000 * std::sin(0.05 * i)), 2);
+  const std::string fmt = le(1, 2) + le(2, 2) + le(48000, 4) + le(48000u * blockAlign, 4) + le(blockAlign, 2) + le(16, 2);
+  const std::string body = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
+  return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
 int CountLines(const std::string& s) {
   int n = 0;
   for (char c : s) n += c == '\n';
@@ -57,11 +73,24 @@ int CountLines(const std::string& s) {
 
 class HostErrors : public HostTest {
 protected:
+  // Runs the host, stopped after 30 s: a host that would wait for ever fails
+  // the test instead of holding it up.
+  RunResult RunBounded(const std::vector<std::string>& args) const {
+    const pid_t pid = StartHost(args, dir);
+    siginfo_t info{};
+    for (int i = 0; i < 3000 && pid > 0; ++i) {
+      info.si_pid = 0;
+      if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid) break;
+      usleep(10000);
+    }
+    if (pid > 0 && info.si_pid != pid) kill(pid, SIGKILL);
+    return FinishHost(pid, dir);
+  }
   // Runs the host expecting failure: the exit code, one line on stderr that
   // contains `needle`, nothing on stdout, and no OUT or partial file.
   void ExpectFailure(const std::vector<std::string>& args, int code, const std::string& needle) {
     SCOPED_TRACE(needle);
-    const RunResult r = Run(args);
+    const RunResult r = RunBounded(args);
     EXPECT_EQ(r.exitCode, code) << r.err;
     EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
     EXPECT_EQ(r.err.rfind("orbex9-host: ", 0), 0u) << r.err;
@@ -145,6 +174,58 @@ TEST_F(HostErrors, BadInputFilesAreRefused) {
     sf_close(f);
   }
   ExpectFailure({"process", Path("three.wav"), out}, 3, "has 3 channels; only mono and stereo");
+}
+
+TEST_F(HostErrors, InputThatWouldLoseAudioOrWaitForEverIsRefused) {
+  const std::string out = Path("out.wav");
+  WriteText(Path("in.wav"), PcmWav(4800, 4));
+  const RunResult whole = Run({"process", Path("in.wav"), out, "--json"});
+  ASSERT_EQ(whole.exitCode, 0) << whole.err;
+  EXPECT_EQ(JsonField(whole.out, "frames"), 4800.0);
+  std::remove(out.c_str());
+  // Cut inside the data chunk's header: not an empty file.
+  WriteText(Path("cut.wav"), PcmWav(4800, 4).substr(0, 43));
+  ExpectFailure({"process", Path("cut.wav"), out}, 3, "cut.wav' is cut short: it ends inside its header");
+  // A block size larger than the samples': the header's count would drop audio.
+  WriteText(Path("wide.wav"), PcmWav(4800, 8));
+  ExpectFailure({"process", Path("wide.wav"), out}, 3,
+                "contradicts itself: its header makes it 2400 frames long, but its audio data holds 4800");
+  WriteText(Path("widest.wav"), PcmWav(4800, 65535));
+  ExpectFailure({"process", Path("widest.wav"), out}, 3, "its header makes it 0 frames long");
+  // A pipe nothing writes into, and a device, are refused before they are opened.
+  ASSERT_EQ(mkfifo(Path("pipe.wav").c_str(), 0600), 0);
+  ExpectFailure({"process", Path("pipe.wav"), out}, 3, "pipe.wav': it is a pipe");
+  ExpectFailure({"editor", "--input", Path("pipe.wav"), "--png", Path("e.png")}, 3, "it is a pipe");
+  EXPECT_FALSE(Exists(Path("e.png")));
+  ExpectFailure({"process", "/dev/zero", out}, 3, "it is a device");
+}
+
+TEST_F(HostErrors, ASizeLimitFailsTheWriteAndSignalsLeaveNoTemporaryFile) {
+  WriteOrFail(Path("in.wav"), Tone(48000, 2));
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ExpectFailure({"process", Path("in.wav"), Path("out.wav")}, 5, "cannot write");
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+  // Stopped while it renders, the host removes its temporary file.
+  WriteLongFile(Path("long.wav"), 60.0, 48000, 2);
+  rlimit noCore{0, 0};
+  ASSERT_EQ(getrlimit(RLIMIT_CORE, &saved), 0);
+  ASSERT_EQ(setrlimit(RLIMIT_CORE, &noCore), 0);
+  for (const int sig : {SIGTERM, SIGQUIT}) {
+    SCOPED_TRACE(sig);
+    const pid_t pid = StartHost({"process", Path("long.wav"), Path("out.wav"), "--set", "os mode=16x"}, dir);
+    for (int i = 0; i < 5000 && Leftovers(dir).empty(); ++i) usleep(1000);
+    EXPECT_FALSE(Leftovers(dir).empty());
+    kill(pid, sig);
+    EXPECT_EQ(FinishHost(pid, dir).exitCode, 128 + sig);
+    EXPECT_TRUE(Leftovers(dir).empty());
+    EXPECT_FALSE(Exists(Path("out.wav")));
+  }
+  setrlimit(RLIMIT_CORE, &saved);
 }
 
 TEST_F(HostErrors, BadStateFilesAreRefusedAndGoodOnesLoad) {

@@ -1,6 +1,7 @@
 // End to end: the host streams (its peak memory does not grow with the
 // file), refuses a file cut short, reports the settings it rendered with and
-// where each came from, and measures gain reduction alike in every OS Mode.
+// where each came from (a number that shows as zero without a minus), and
+// measures gain reduction alike in every OS Mode.
 #include "HostFiles.h"
 #include "HostRun.h"
 
@@ -119,6 +120,22 @@ TEST_F(HostStream, ReportShowsEverySettingAndWhereItCameFrom) {
   r = Run({"process", Path("in.wav"), Path("out.wav")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("  Ceiling              0.00 dBFS      component default\n"), std::string::npos) << r.out;
+}
+
+TEST_F(HostStream, NumbersThatShowAsZeroHaveNoMinus) {
+  orbexhost::AudioData d;
+  d.sampleRate = 48000.0;
+  d.channels.assign(1, std::vector<float>(4800, 0.99999f));  // -0.0001 dBFS
+  WriteOrFail(Path("in.wav"), d);
+  const RunResult text = Run({"process", Path("in.wav"), Path("out.wav"), "--set", "ceiling=-0.001"});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_NE(text.out.find("input peak           0.00 dBFS\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("  Ceiling              0.00 dBFS      --set\n"), std::string::npos) << text.out;
+  EXPECT_EQ(text.out.find("-0.00"), std::string::npos) << text.out;
+  const RunResult json = Run({"process", Path("in.wav"), Path("out.wav"), "--set", "ceiling=-0", "--json"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_NE(SettingOf(json.out, "Ceiling").find("\"value\": 0, \"text\": \"0.00 dBFS\""), std::string::npos)
+      << json.out;
 }
 
 TEST_F(HostStream, GainReductionReadsAlikeInEveryOsMode) {

@@ -1,7 +1,8 @@
 // Reading sound files a block at a time: every container the host reads
 // comes back whole in blocks of any size, and a file cut short is refused
 // when its end is reached, with the frames its header promises and the
-// frames that could be read.
+// frames that could be read; a file cut inside its header never reads as an
+// empty one.
 #include "HostFiles.h"
 #include "ScratchDir.h"
 #include "host/SoundReader.h"
@@ -97,4 +98,23 @@ TEST_F(SoundReaderTest, FilesCutShortAreRefusedWithBothCounts) {
   int64_t frames = 0;
   EXPECT_FALSE(ReadAll(r, frames, error));
   EXPECT_NE(error.find("promises 48000 frames, but only 0 can be read"), std::string::npos) << error;
+}
+
+TEST_F(SoundReaderTest, FilesCutInsideTheirHeaderNeverReadAsEmpty) {
+  for (const Container& c : Containers()) {
+    SCOPED_TRACE(c.name);
+    const std::string whole = Path(std::string("whole.") + c.name), cut = Path(std::string("cut.") + c.name);
+    WriteContainer(whole, c.format, 4800);
+    std::ifstream f(whole, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    // Every cut up to past the largest header: refused when opened or read.
+    for (size_t n = 0; n < 200; ++n) {
+      std::ofstream(cut, std::ios::binary | std::ios::trunc) << bytes.substr(0, n);
+      SoundReader r;
+      std::string error;
+      int64_t frames = 0;
+      EXPECT_FALSE(r.Open(cut, error) && ReadAll(r, frames, error)) << n << " bytes read as " << frames << " frames";
+      EXPECT_NE(error, "") << n;
+    }
+  }
 }

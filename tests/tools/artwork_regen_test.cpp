@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string>
 
 #include "tools/artwork/ArtGenerate.h"
 
@@ -35,6 +37,31 @@ TEST(ArtworkRegen, CommittedPicturesMatchTheGeneratorByteForByte) {
           << "`cmake --build build --target regen_artwork` and commit the pictures";
     }
   fs::remove_all(scratch);
+}
+
+// The pictures with a hover frame: an editor that scales a strip with filtering reads each
+// frame's neighbouring rows, so a frame whose first or last row is not clear shows as a line
+// over or under the frame next to it.
+TEST(ArtworkRegen, HoverFramesLeaveTheirFirstAndLastRowsClear) {
+  const char* src = std::getenv("ORBEX_SOURCE_DIR");
+  ArtRenderer renderer((fs::path(src ? src : ".") / "resources" / "editor").string());
+  ASSERT_TRUE(renderer.ok()) << renderer.error();
+  const std::set<std::string> hover = {"button_previous", "button_next", "pluginmenu", "iconupdateavailable",
+                                       "button_resize"};
+  int checked = 0;
+  for (const Strip& s : EditorStrips()) {
+    if (!hover.count(s.name)) continue;
+    for (int scale : kArtScales) {
+      const ArtImage img = RenderStrip(renderer, s, scale);
+      const int fh = s.h * scale;
+      for (int f = 0; f < s.frames; f++)
+        for (int y : {f * fh, f * fh + fh - 1})
+          for (int x = 0; x < img.w; x++)
+            ASSERT_EQ(img.at(x, y)[3], 0) << s.name << " at " << scale << "x, frame " << f + 1 << ", row " << y;
+      checked++;
+    }
+  }
+  EXPECT_EQ(checked, int(hover.size() * std::size(kArtScales)));
 }
 
 }  // namespace

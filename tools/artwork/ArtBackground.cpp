@@ -1,5 +1,6 @@
 // The panel behind every control, with all of the editor's legends.
 #include "tools/artwork/ArtKnob.h"
+#include "tools/artwork/ArtLegend.h"
 #include "tools/artwork/ArtLayout.h"
 #include "tools/artwork/ArtStrips.h"
 #include "tools/artwork/ArtStyle.h"
@@ -10,10 +11,8 @@ using namespace fx::gfx;
 
 namespace {
 
-constexpr int kCentre = VG_ALIGN_CENTER | VG_ALIGN_MIDDLE;
 // The well both meter faces sit in; the side sections end level with it.
 constexpr Rect kMeterWell{299, 86, 701, 222};
-constexpr float kLegendSize = 8.5f, kStateSize = 7.5f;
 
 // A recessed field: dark fill, shadow along its top edge, a faint light lip below.
 void Recess(VGcontext* vg, Rect r, float radius, VGcolor fill) {
@@ -75,10 +74,9 @@ void Header(VGcontext* vg) {
   vgrSetFillColor(vg, colour::kLegendDim);
   vgrFill(vg);
 
-  // Product name, right of the preset bar.
-  Legend(vg, 940, 21, "ORBEX9", 21, kFontBold, colour::kLegend, VG_ALIGN_RIGHT | VG_ALIGN_MIDDLE, 4);
-  Legend(vg, 940, 37.5f, "LOOK-AHEAD PEAK LIMITER", 7, kFontSans, colour::kLegendDim,
-         VG_ALIGN_RIGHT | VG_ALIGN_MIDDLE, 1.5f);
+  // Product name, right of the preset bar; the line under it 8 units over the header's edge.
+  Text(vg, 940, 19, "ORBEX9", 21, kFontBold, colour::kLegend, VG_ALIGN_RIGHT | VG_ALIGN_MIDDLE, 4);
+  Legend(vg, 939, 34.5f, "LOOK-AHEAD PEAK LIMITER", colour::kLegendDim, VG_ALIGN_RIGHT);
 }
 
 // Tick marks around a knob: the two ends longer, nine steps between.
@@ -98,15 +96,14 @@ void Knobs(VGcontext* vg) {
   for (Pt p : {kGainKnob, kCeilingKnob}) KnobScale(vg, p, kBigKnob);
   for (Pt p : {kAttackKnob, kReleaseKnob, kDriveKnob, kLinkKnob}) KnobScale(vg, p, kSmallKnob);
   // The Gain caption sits where the Ceiling knob's mode caption does, in the same type.
-  Legend(vg, kGainKnob.x + kBigKnob / 2.0f, kCeilingMode.y + kCeilingModeH / 2.0f + 0.5f, "GAIN", 9.5f, kFontBold,
-         colour::kLegend, kCentre, 1.2f);
+  Legend(vg, kGainKnob.x + kBigKnob / 2.0f, kCeilingMode.y + kCeilingModeH / 2.0f, "GAIN", colour::kLegend,
+         VG_ALIGN_CENTER);
   const struct {
     Pt at;
     const char* text;
   } small[] = {{kAttackKnob, "ATTACK"}, {kReleaseKnob, "RELEASE"}, {kDriveKnob, "DRIVE"}, {kLinkKnob, "CHANNEL LINK"}};
   for (const auto& k : small)
-    Legend(vg, k.at.x + kSmallKnob / 2.0f, k.at.y + kSmallKnob + 14, k.text, kLegendSize, kFontBold, colour::kLegend,
-           kCentre, 1);
+    Legend(vg, k.at.x + kSmallKnob / 2.0f, k.at.y + kSmallKnob + 14, k.text, colour::kLegend, VG_ALIGN_CENTER);
 }
 
 void Switches(VGcontext* vg) {
@@ -119,10 +116,11 @@ void Switches(VGcontext* vg) {
                   {kLimitModeSwitch, "LIMIT MODE", "HARD", "SOFT"}};
   for (const auto& s : switches) {
     const float cx = s.at.x + kSwitchW / 2.0f;
-    Legend(vg, cx, s.at.y - 9, s.name, kLegendSize, kFontBold, colour::kLegend, kCentre, 1);
+    // The names 8 units under their section's top edge.
+    Legend(vg, cx, s.at.y - 8, s.name, colour::kLegend, VG_ALIGN_CENTER);
     const float y = s.at.y + kSwitchH + 7;
-    Legend(vg, cx - 2.5f, y, s.off, kStateSize, kFontSans, colour::kLegendDim, VG_ALIGN_RIGHT | VG_ALIGN_MIDDLE, 0.5f);
-    Legend(vg, cx + 2.5f, y, s.on, kStateSize, kFontSans, colour::kLegendDim, VG_ALIGN_LEFT | VG_ALIGN_MIDDLE, 0.5f);
+    Legend(vg, cx - 2.5f, y, s.off, colour::kLegendDim, VG_ALIGN_RIGHT);
+    Legend(vg, cx + 2.5f, y, s.on, colour::kLegendDim, VG_ALIGN_LEFT);
   }
 }
 
@@ -137,17 +135,17 @@ void Meters(VGcontext* vg) {
   // Meter source: IN, GR, OUT over its three buttons.
   const char* sources[] = {"IN", "GR", "OUT"};
   for (int i = 0; i < 3; i++)
-    Legend(vg, kMeterButtonX[i] + kMeterButtonW / 2.0f, kMeterButtonY - 7, sources[i], kLegendSize, kFontBold,
-           colour::kLegend, kCentre, 0.5f);
-  Legend(vg, kMeterButtonX[0] - 8, kMeterButtonY + kButtonH / 2.0f, "METER", kStateSize, kFontSans,
-         colour::kLegendDim, VG_ALIGN_RIGHT | VG_ALIGN_MIDDLE, 1);
+    Legend(vg, kMeterButtonX[i] + kMeterButtonW / 2.0f, kMeterButtonY - 7, sources[i], colour::kLegend,
+           VG_ALIGN_CENTER);
+  Legend(vg, kMeterButtonX[0] - 8, kMeterButtonY + kButtonH / 2.0f, "METER", colour::kLegendDim,
+         VG_ALIGN_RIGHT);
   // Oversampling factor under its five buttons.
   const char* factors[] = {"1x", "2x", "4x", "8x", "16x"};
   for (int i = 0; i < 5; i++)
-    Legend(vg, kOSButtonX[i] + kOSButtonW / 2.0f, kOSButtonY + kButtonH + 9, factors[i], kLegendSize, kFontBold,
-           colour::kLegend, kCentre, 0.3f);
-  Legend(vg, kOSButtonX[0] - 8, kOSButtonY + kButtonH / 2.0f, "OVERSAMPLING", kStateSize, kFontSans,
-         colour::kLegendDim, VG_ALIGN_RIGHT | VG_ALIGN_MIDDLE, 1);
+    Legend(vg, kOSButtonX[i] + kOSButtonW / 2.0f, kOSButtonY + kButtonH + 9, factors[i], colour::kLegend,
+           VG_ALIGN_CENTER);
+  Legend(vg, kOSButtonX[0] - 8, kOSButtonY + kButtonH / 2.0f, "OVERSAMPLING", colour::kLegendDim,
+         VG_ALIGN_RIGHT);
 }
 
 void Background(VGcontext* vg) {

@@ -1,5 +1,6 @@
 // Knobs, switches, selector buttons, the preset arrows and the header icons.
 #include "tools/artwork/ArtKnob.h"
+#include "tools/artwork/ArtLegend.h"
 #include "tools/artwork/ArtLayout.h"
 #include "tools/artwork/ArtStrips.h"
 #include "tools/artwork/ArtStyle.h"
@@ -95,17 +96,20 @@ void CaptionPill(VGcontext* vg, float w, float h, const char* text) {
   vgrSetStrokeWidth(vg, 1);
   vgrSetStrokeColor(vg, Rgb(92, 96, 102, 0.9f));
   vgrStroke(vg);
-  Legend(vg, w / 2, h / 2 + 0.5f, text, 9.5f, kFontBold, colour::kLegend, VG_ALIGN_CENTER | VG_ALIGN_MIDDLE, 1.2f);
+  Legend(vg, w / 2, h / 2, text, colour::kLegend, VG_ALIGN_CENTER);
 }
 
 void CeilingMode(VGcontext* vg, float w, float h, bool volume) {
   CaptionPill(vg, w, h, volume ? "VOLUME" : "CEILING");
 }
 
-// Hover plate behind a header icon.
+// Hover plate behind a header icon. Its top and bottom edges stay 1.5 units inside the frame
+// (the renderer's edge smoothing reaches half a pixel out), so the frame's first and last rows
+// are clear at every scale: an editor that scales the strip with filtering reads those rows
+// into the neighbouring frame, where the plate's edge would show as a line under the icon.
 void HoverPlate(VGcontext* vg, float w, float h) {
   vgrBeginPath(vg);
-  vgrRoundedRect(vg, 0.5f, 0.5f, w - 1, h - 1, 4);
+  vgrRoundedRect(vg, 0.5f, 1.5f, w - 1, h - 3, 4);
   vgrSetFillColor(vg, colour::kIconHoverBack);
   vgrFill(vg);
 }

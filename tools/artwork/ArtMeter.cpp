@@ -61,15 +61,15 @@ void Face(VGcontext* vg) {
     Line(vg, PolarX(px, R - 0.6f, a), PolarY(py, R - 0.6f, a), PolarX(px, R + len, a), PolarY(py, R + len, a),
          m.label ? 1.3f : 1.0f, ink, VG_BUTT);
     if (m.label)
-      Legend(vg, PolarX(px, R + 15.5f, a), PolarY(py, R + 15.5f, a), m.label, 9.5f, kFontBold, ink,
-             VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
+      Text(vg, PolarX(px, R + 15.5f, a), PolarY(py, R + 15.5f, a), m.label, 9.5f, kFontBold, ink,
+           VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
   }
   // Signs at both ends of the scale.
   const float aMinus = NeedleAngle(0.0) - 0.06f, aPlus = NeedleAngle(1.0) + 0.07f;
-  Legend(vg, PolarX(px, R + 15.5f, aMinus), PolarY(py, R + 15.5f, aMinus), "\xE2\x88\x92", 11, kFontBold,
-         colour::kFaceInk, VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
-  Legend(vg, PolarX(px, R + 15.5f, aPlus), PolarY(py, R + 15.5f, aPlus), "+", 11, kFontBold, colour::kFaceRed,
-         VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
+  Text(vg, PolarX(px, R + 15.5f, aMinus), PolarY(py, R + 15.5f, aMinus), "\xE2\x88\x92", 11, kFontBold,
+       colour::kFaceInk, VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
+  Text(vg, PolarX(px, R + 15.5f, aPlus), PolarY(py, R + 15.5f, aPlus), "+", 11, kFontBold, colour::kFaceRed,
+       VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
 
   // The readout's window: a slightly recessed light field for its dark digits.
   const Rect r = kReadoutInFace;
@@ -84,8 +84,8 @@ void Face(VGcontext* vg) {
 
 void ScaleLabel(VGcontext* vg, int frame) {
   // Frame 1 while the meters show gain reduction, frame 2 for the input and output levels.
-  Legend(vg, kScaleLabelW / 2.0f, kScaleLabelH / 2.0f + 0.5f, frame == 0 ? "dB GR" : "dBFS", 8.5f, kFontBold,
-         Rgb(70, 64, 56), VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
+  Text(vg, kScaleLabelW / 2.0f, kScaleLabelH / 2.0f + 0.5f, frame == 0 ? "dB GR" : "dBFS", 8.5f, kFontBold,
+       Rgb(70, 64, 56), VG_ALIGN_CENTER | VG_ALIGN_MIDDLE);
 }
 
 void Needle(VGcontext* vg, int frame, bool held) {

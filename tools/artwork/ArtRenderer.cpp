@@ -1,5 +1,6 @@
 #include "tools/artwork/ArtRenderer.h"
 
+#include "tools/artwork/ArtLegend.h"
 #include "tools/artwork/ArtStyle.h"
 
 namespace orbexart {
@@ -14,14 +15,16 @@ ArtRenderer::ArtRenderer(const std::string& fontDir) {
     mError = "the Metal renderer could not be created";
     return;
   }
+  // The editor's fonts, and the legends' face, which only the pictures use.
   const struct {
     const char* name;
-    const char* file;
-  } fonts[] = {{kFontSans, "verdana.ttf"}, {kFontBold, "verdanab.ttf"}};
+    std::string path;
+  } fonts[] = {{kFontSans, fontDir + "/verdana.ttf"},
+               {kFontBold, fontDir + "/verdanab.ttf"},
+               {kFontLegend, LegendFontFile()}};
   for (const auto& f : fonts) {
-    const std::string path = fontDir + "/" + f.file;
-    if (vgrCreateFontFromFile(mVG, f.name, path.c_str()) < 0) {
-      mError = "cannot load the font " + path;
+    if (vgrCreateFontFromFile(mVG, f.name, f.path.c_str()) < 0) {
+      mError = "cannot load the font " + f.path;
       return;
     }
   }

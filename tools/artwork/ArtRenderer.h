@@ -16,7 +16,8 @@ namespace orbexart {
 
 class ArtRenderer {
  public:
-  // Loads the editor's fonts from fontDir ("verdana.ttf", "verdanab.ttf").
+  // Loads the editor's fonts from fontDir ("verdana.ttf", "verdanab.ttf") and the legends' face
+  // from the generator's own fonts (tools/artwork/fonts).
   explicit ArtRenderer(const std::string& fontDir);
   ~ArtRenderer();
   ArtRenderer(const ArtRenderer&) = delete;

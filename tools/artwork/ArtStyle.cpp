@@ -11,8 +11,8 @@ VGcolor Rgb(int r, int g, int b, float a) { return vgrColorFromFloatsA(r / 255.0
 float PolarX(float cx, float r, float angle) { return cx + r * std::sin(angle); }
 float PolarY(float cy, float r, float angle) { return cy - r * std::cos(angle); }
 
-void Legend(VGcontext* vg, float x, float y, const char* text, float size, const char* font, VGcolor colour,
-            int align, float spacing) {
+void Text(VGcontext* vg, float x, float y, const char* text, float size, const char* font, VGcolor colour,
+          int align, float spacing) {
   vgrSetFontFace(vg, font);
   vgrSetFontSize(vg, size);
   vgrSetLetterSpacing(vg, spacing);

@@ -11,6 +11,7 @@ using fx::gfx::VGcontext;
 // Font names the drawing code asks for (vgrSetFontFace); the renderer loads them.
 inline constexpr const char* kFontSans = "sans";
 inline constexpr const char* kFontBold = "sans-bold";
+inline constexpr const char* kFontLegend = "legend";  // the printed legends (ArtLegend.h)
 
 inline constexpr float kPi = 3.14159265358979323846f;
 
@@ -21,7 +22,7 @@ inline const VGcolor kPanelTop = Rgb(43, 45, 49);
 inline const VGcolor kPanelBottom = Rgb(27, 28, 31);
 inline const VGcolor kHeader = Rgb(20, 21, 23);
 inline const VGcolor kLegend = Rgb(211, 212, 213);
-inline const VGcolor kLegendDim = Rgb(152, 155, 160);
+inline const VGcolor kLegendDim = Rgb(166, 169, 174);
 inline const VGcolor kTick = Rgb(110, 113, 118);
 inline const VGcolor kAccent = Rgb(242, 164, 58);
 inline const VGcolor kAccentDeep = Rgb(214, 124, 30);
@@ -37,8 +38,8 @@ float PolarX(float cx, float r, float angle);
 float PolarY(float cy, float r, float angle);
 
 // Text with extra letter spacing between glyphs, aligned by fx::gfx::VGtextAlignFlags at (x, y).
-void Legend(VGcontext* vg, float x, float y, const char* text, float size, const char* font, VGcolor colour,
-            int align, float spacing = 0.0f);
+void Text(VGcontext* vg, float x, float y, const char* text, float size, const char* font, VGcolor colour,
+          int align, float spacing = 0.0f);
 
 // An arc stroke along a circle between two knob-style angles.
 void ArcStroke(VGcontext* vg, float cx, float cy, float r, float a0, float a1, float width, VGcolor colour,

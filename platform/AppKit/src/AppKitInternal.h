@@ -27,5 +27,8 @@ void AppearanceChanged();
 
 // The desktop is told when a window closes or is freed.
 void DesktopWindowClosed(NSWindow* window);
+// A key down that reached window unhandled: true when it closed window's
+// desktop window (Control or Command with W or Q).
+bool DesktopCloseKey(NSWindow* window, NSEvent* event);
 
 }  // namespace appkit

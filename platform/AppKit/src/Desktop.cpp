@@ -22,6 +22,8 @@
 
 #include "AppKitInternal.h"
 #include "Desktop.h"
+#include "DesktopPointer.h"
+#include "DesktopX11.h"
 
 namespace appkit {
 unsigned short KeyCodeOfScancode(int scancode);
@@ -48,10 +50,16 @@ struct Shown {
   std::string tooltip;
   double lastPresent = 0;
   appkit::Overlay* overlay = nullptr;
+  // The person's pointer apart from the program's warps, and the warps seen.
+  appkit::PointerTracker pointer{[this](double x, double y) {
+    SDL_WarpMouseInWindow(sdl, static_cast<int>(x), static_cast<int>(y));
+  }};
+  int warps = 0;
 };
 
 bool g_videoReady = false;
 Shown* g_shown = nullptr;
+
 std::map<std::string, SDL_Cursor*>* g_cursors = nullptr;
 SDL_Cursor* g_imageCursor = nullptr;
 
@@ -87,6 +95,19 @@ void PlaceWindow(Shown& s) {
   const NSRect f = s.window->frame();
   const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
   SDL_SetWindowPosition(s.sdl, static_cast<int>(f.origin.x), static_cast<int>(screenH - f.origin.y - f.size.height));
+}
+
+// Tells the pointer tracker where the screen lies around the window: the
+// union of the displays, in window points.
+void FollowScreen(Shown& s) {
+  SDL_Rect all{0, 0, 0, 0};
+  for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+    SDL_Rect r;
+    if (SDL_GetDisplayBounds(i, &r) == 0) SDL_UnionRect(&all, &r, &all);
+  }
+  int wx = 0, wy = 0;
+  SDL_GetWindowPosition(s.sdl, &wx, &wy);
+  s.pointer.setScreen(CGRect{{double(all.x - wx), double(all.y - wy)}, {double(all.w), double(all.h)}});
 }
 
 Rgba ColorOf(NSColor* c, Rgba fallback) {
@@ -266,7 +287,8 @@ void Handle(Shown& s, const SDL_Event& e) {
     case SDL_QUIT: s.closed = true; break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) s.closed = true;
-      if (e.window.event == SDL_WINDOWEVENT_LEAVE && o == nullptr) {
+      // The real pointer may wander off while the cursor is hidden; the program's stays.
+      if (e.window.event == SDL_WINDOWEVENT_LEAVE && o == nullptr && !s.pointer.hidden()) {
         s.window->pointerLeftWindow();
         s.pointerX = -1;
         s.tooltip.clear();
@@ -280,10 +302,13 @@ void Handle(Shown& s, const SDL_Event& e) {
       if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Present(s);
       break;
     case SDL_MOUSEMOTION: {
-      s.pointerX = e.motion.x, s.pointerY = e.motion.y, s.restSince = Now();
+      FollowScreen(s);
+      const appkit::PointerTracker::Motion m = s.pointer.moved(e.motion.x, e.motion.y);
+      if (!m.deliver) break;
+      s.pointerX = m.x, s.pointerY = m.y, s.restSince = Now();
       s.tooltip.clear();
       if (o != nullptr) {
-        o->mouseMoved(e.motion.x, e.motion.y);
+        o->mouseMoved(m.x, m.y);
         break;
       }
       const Uint32 b = e.motion.state;
@@ -291,7 +316,7 @@ void Handle(Shown& s, const SDL_Event& e) {
                                : (b & SDL_BUTTON_RMASK) ? NSEventTypeRightMouseDragged
                                : (b & SDL_BUTTON_MMASK) ? NSEventTypeOtherMouseDragged
                                                         : NSEventTypeMouseMoved;
-      SendMouse(s, type, e.motion.x, e.motion.y, type == NSEventTypeMouseMoved ? 0 : 1, e.motion.xrel, e.motion.yrel);
+      SendMouse(s, type, m.x, m.y, type == NSEventTypeMouseMoved ? 0 : 1, m.dx, m.dy);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -309,7 +334,9 @@ void Handle(Shown& s, const SDL_Event& e) {
       if (e.button.button == SDL_BUTTON_LEFT) type = down ? NSEventTypeLeftMouseDown : NSEventTypeLeftMouseUp;
       else if (e.button.button == SDL_BUTTON_RIGHT) type = down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp;
       else type = down ? NSEventTypeOtherMouseDown : NSEventTypeOtherMouseUp;
-      SendMouse(s, type, e.button.x, e.button.y, e.button.clicks);
+      // While the cursor is hidden the program's pointer is where the program holds it.
+      const CGPoint at = s.pointer.hidden() ? s.pointer.position() : CGPoint{double(e.button.x), double(e.button.y)};
+      SendMouse(s, type, at.x, at.y, e.button.clicks);
       break;
     }
     case SDL_MOUSEWHEEL: {
@@ -367,6 +394,7 @@ void Step(Shown& s) {
   s.window->retain();
   SDL_Event e;
   while (!s.closed && SDL_PollEvent(&e) == 1) Handle(s, e);
+  if (appkit::X11WindowLost()) s.closed = true;
   if (!s.closed) {
     cfx::PumpMainRunLoop();
     SyncSize(s);
@@ -382,9 +410,13 @@ void CloseShown() {
   g_shown = nullptr;
   nsx::SetDesktopModalResponder(nullptr);
   nsx::SetClipboardBridge(nullptr, nullptr);
-  if (s->texture != nullptr) SDL_DestroyTexture(s->texture);
-  if (s->renderer != nullptr) SDL_DestroyRenderer(s->renderer);
-  if (s->sdl != nullptr) SDL_DestroyWindow(s->sdl);
+  // Without the display nothing of it can be freed any more.
+  if (!appkit::X11DisplayLost()) {
+    if (s->texture != nullptr) SDL_DestroyTexture(s->texture);
+    if (s->renderer != nullptr) SDL_DestroyRenderer(s->renderer);
+    if (s->sdl != nullptr) SDL_DestroyWindow(s->sdl);
+  }
+  appkit::ForgetX11Window();
   s->window->release();
   delete s;
 }
@@ -437,18 +469,20 @@ void CursorChanged(NSCursor* cursor) {
   g_imageCursor = made;
 }
 
+// The program's cursor calls: a warp moves the program's pointer (global
+// coordinates, top-left origin), hiding and showing go to the tracker.
 void CursorRecordChanged(const cgx::CursorState& state) {
-  if (g_shown == nullptr) return;
+  Shown* s = g_shown;
+  if (s == nullptr) return;
   SDL_ShowCursor(state.hideCount > 0 ? SDL_DISABLE : SDL_ENABLE);
-  static int warps = 0;
-  if (state.warps != warps) {
-    warps = state.warps;
-    const NSRect f = g_shown->window->frame();
+  if (state.warps != s->warps) {
+    s->warps = state.warps;
+    const NSRect f = s->window->frame();
     const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
     const double top = screenH - (f.origin.y + f.size.height);
-    SDL_WarpMouseInWindow(g_shown->sdl, static_cast<int>(state.position.x - f.origin.x),
-                          static_cast<int>(state.position.y - top));
+    s->pointer.warped(state.position.x - f.origin.x, state.position.y - top);
   }
+  s->pointer.setHidden(state.hideCount > 0);
 }
 
 std::string ReadClipboard() {
@@ -466,6 +500,19 @@ namespace appkit {
 
 void DesktopWindowClosed(NSWindow* window) {
   if (g_shown != nullptr && g_shown->window == window) g_shown->closed = true;
+}
+
+bool DesktopCloseKey(NSWindow* window, NSEvent* event) {
+  if (g_shown == nullptr || g_shown->window != window || event->type() != NSEventTypeKeyDown) return false;
+  const NSEventModifierFlags flags = event->modifierFlags();
+  if ((flags & (NSEventModifierFlagControl | NSEventModifierFlagCommand)) == 0 ||
+      (flags & NSEventModifierFlagOption) != 0)
+    return false;
+  NSString* chars = event->charactersIgnoringModifiers();
+  const std::string c = chars != nullptr ? chars->utf8() : std::string();
+  if (c != "w" && c != "W" && c != "q" && c != "Q") return false;
+  g_shown->closed = true;
+  return true;
 }
 
 bool RunOverlay(Overlay& overlay) {
@@ -516,7 +563,11 @@ bool ShowOnDesktop(NSWindow* window) {
     return false;
   }
   g_shown = s;
+  appkit::WatchX11Window(s->sdl);
   PlaceWindow(*s);
+  const cgx::CursorState cursor = cgx::Cursor();
+  s->warps = cursor.warps;
+  s->pointer.setHidden(cursor.hideCount > 0);
   nsx::SetDesktopModalResponder(&appkit::DesktopResponder());
   nsx::SetClipboardBridge(&ReadClipboard, &WriteClipboard);
   nsx::SetCursorChangedHook(&CursorChanged);

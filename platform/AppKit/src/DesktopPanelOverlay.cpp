@@ -281,49 +281,107 @@ std::vector<std::string> Wrap(const std::string& text, int size, int width) {
   return lines;
 }
 
+// An alert fitted to the window: its text wrapped to the box, the box no
+// taller than the window, the text scrolled (wheel, arrows, page keys, a
+// click on the bar) where it does not fit, the buttons always shown. Return
+// presses the default button, Escape the cancel button (or the only one).
 class AlertOverlay final : public Overlay {
  public:
   explicit AlertOverlay(const nsx::AlertRequest& r) : request_(r) {
     if (request_.buttons.empty()) request_.buttons.push_back("OK");
-    lines_ = Wrap(request_.message, static_cast<int>(kFont), 380);
   }
   int pressed = -1;
 
   void draw(Canvas& c, double k) override {
-    const Box b = box();
+    const Layout l = layout();
+    const Box& b = l.box;
     DrawBox(c, b, k);
-    c.text(request_.title, Px(b.x + 16, k), Px(b.y + 26, k), Px(14, k), kInk, Px(b.x + b.w - 12, k));
-    for (size_t i = 0; i < lines_.size(); ++i)
-      c.text(lines_[i], Px(b.x + 16, k), Px(b.y + 50 + 18 * i, k), Px(kFont, k), kInk, Px(b.x + b.w - 12, k));
-    const auto buttons = ButtonRow(b, request_.buttons);
-    for (size_t i = 0; i < buttons.size(); ++i) DrawButton(c, buttons[i], request_.buttons[i], i == 0, k);
+    c.text(request_.title, Px(b.x + 16, k), Px(b.y + 22, k), Px(14, k), kInk, Px(b.x + b.w - 12, k));
+    const int last = std::min(first_ + l.rows, static_cast<int>(lines_.size()));
+    for (int i = first_; i < last; ++i)
+      c.text(lines_[i], Px(b.x + 16, k), Px(l.text.y + 13 + kLine * (i - first_), k), Px(kFont, k), kInk,
+             Px(l.text.x + l.text.w, k));
+    if (l.rows < static_cast<int>(lines_.size())) {
+      const Box& t = l.bar;
+      c.fill(Px(t.x, k), Px(t.y, k), Px(t.w, k), Px(t.h, k), Rgba{0, 0, 0, 25});
+      const double n = static_cast<double>(lines_.size());
+      c.fill(Px(t.x, k), Px(t.y + t.h * first_ / n, k), Px(t.w, k), std::max(2, Px(t.h * l.rows / n, k)), kFaint);
+    }
+    for (size_t i = 0; i < l.buttons.size(); ++i) DrawButton(c, l.buttons[i], request_.buttons[i], i == 0, k);
   }
 
   void mouseDown(double x, double y, int) override {
-    const auto buttons = ButtonRow(box(), request_.buttons);
-    for (size_t i = 0; i < buttons.size(); ++i)
-      if (buttons[i].contains(x, y)) press(static_cast<int>(i));
+    const Layout l = layout();
+    for (size_t i = 0; i < l.buttons.size(); ++i)
+      if (l.buttons[i].contains(x, y)) return press(static_cast<int>(i));
+    if (l.rows < static_cast<int>(lines_.size()) && l.bar.contains(x, y))
+      scrollTo(l, first_ + (y < l.bar.y + l.bar.h * first_ / lines_.size() ? -l.rows : l.rows));
   }
 
+  void wheel(double dy) override { scrollTo(layout(), first_ + (dy > 0 ? -3 : 3)); }
+
   void key(unsigned short code, const std::string&, NSEventModifierFlags) override {
-    if (code == kVK_Return || code == kVK_ANSI_KeypadEnter) press(0);
-    if (code == kVK_Escape)
-      for (size_t i = 0; i < request_.buttons.size(); ++i)
-        if (request_.buttons[i] == "Cancel") press(static_cast<int>(i));
+    const Layout l = layout();
+    switch (code) {
+      case kVK_Return: case kVK_ANSI_KeypadEnter: return press(0);
+      case kVK_Escape: return press(cancelButton());
+      case kVK_UpArrow: return scrollTo(l, first_ - 1);
+      case kVK_DownArrow: return scrollTo(l, first_ + 1);
+      case kVK_PageUp: return scrollTo(l, first_ - l.rows);
+      case kVK_PageDown: return scrollTo(l, first_ + l.rows);
+      case kVK_Home: return scrollTo(l, 0);
+      case kVK_End: return scrollTo(l, static_cast<int>(lines_.size()));
+      default: break;
+    }
   }
 
  private:
-  Box box() const {
+  static constexpr double kLine = 18, kInset = 6, kWidth = 420;
+  static constexpr double kHead = 32, kFoot = 42;  // above and below the text
+
+  struct Layout {
+    Box box, text, bar;
+    int rows;  // lines shown
+    std::vector<Box> buttons;
+  };
+
+  // The box in the window as it is now; the text is wrapped again when its width changed.
+  Layout layout() {
     const NSSize a = ShownContentSize();
-    const double w = std::min(420.0, a.width - 20), h = 96 + 18.0 * lines_.size();
-    return Box{(a.width - w) / 2, std::max(10.0, (a.height - h) / 3), w, h};
+    Layout l;
+    const double w = std::max(120.0, std::min(kWidth, a.width - 2 * kInset));
+    const int textWidth = static_cast<int>(w - 32);
+    if (textWidth != wrapWidth_) {
+      wrapWidth_ = textWidth;
+      lines_ = Wrap(request_.message, static_cast<int>(kFont), textWidth);
+    }
+    const int n = static_cast<int>(lines_.size());
+    const int fit = static_cast<int>((a.height - 2 * kInset - kHead - kFoot) / kLine);
+    l.rows = std::max(1, std::min(n, fit));
+    const double h = kHead + kLine * l.rows + kFoot;
+    l.box = Box{(a.width - w) / 2, std::max(kInset, (a.height - h) / 3), w, h};
+    l.text = Box{l.box.x + 16, l.box.y + kHead, w - 32, kLine * l.rows};
+    l.bar = Box{l.box.x + w - 12, l.text.y, 6, l.text.h};
+    l.buttons = ButtonRow(l.box, request_.buttons);
+    first_ = std::clamp(first_, 0, std::max(0, n - l.rows));
+    return l;
+  }
+  void scrollTo(const Layout& l, int first) {
+    first_ = std::clamp(first, 0, std::max(0, static_cast<int>(lines_.size()) - l.rows));
+  }
+  int cancelButton() const {
+    for (size_t i = 0; i < request_.buttons.size(); ++i)
+      if (request_.buttons[i] == "Cancel") return static_cast<int>(i);
+    return request_.buttons.size() == 1 ? 0 : -1;
   }
   void press(int i) {
+    if (i < 0) return;
     pressed = i;
     done = true;
   }
   nsx::AlertRequest request_;
   std::vector<std::string> lines_;
+  int wrapWidth_ = -1, first_ = 0;
 };
 
 // A grid of hues and greys; each click picks a colour, Done closes.

@@ -208,6 +208,10 @@ void NSWindow::close() {
   release();
 }
 
+void NSWindow::keyDown(NSEvent* event) {
+  if (!appkit::DesktopCloseKey(this, event)) NSResponder::keyDown(event);
+}
+
 NSText* NSWindow::fieldEditor(BOOL createFlag, id) {
   if (fieldEditor_ == nullptr && createFlag) {
     fieldEditor_ = NSTextView::alloc()->initWithFrame(NSZeroRect);

@@ -74,6 +74,9 @@ struct RefStage
     ring.assign(ringLen, 0.0);
     for (int i = 0; i < ringLen; i += 3)
       ring[i + 1] = 1.0;
+    // The gain smoother starts at no reduction, releasing.
+    G.value = 1.0;
+    G.state = 4;
     Update(gainDb, attackMs, releaseMs, autoR, ceiling, volume);
   }
 

@@ -1,6 +1,6 @@
 // The engine at every oversampling factor: the reported latency against the
-// delay of an impulse, the ceiling on hot material, and block-split
-// invariance.
+// delay of an impulse, the ceiling on hot material, block-split invariance,
+// and gain-reduction meters that read only the reduction that happens.
 
 #include "tests/plugin/dsp/EngineTestSupport.h"
 
@@ -82,6 +82,58 @@ TEST(LimiterEngineOS, CeilingHoldsOnHotMaterial)
           ASSERT_LE(std::fabs(out.r[i]), limit) << "os " << os << " ceiling " << s.ceiling << " at " << i;
         }
       }
+    }
+  }
+}
+
+TEST(LimiterEngineOS, GainReductionMetersReadNoneUntilSomethingIsLimited)
+{
+  const double fs = 48000;
+  const int n = 12000;
+  const int grMeters[] = {LimiterMeters::kGrLFast, LimiterMeters::kGrRFast, LimiterMeters::kGrLHold,
+                          LimiterMeters::kGrRHold};
+  // The least gain any of the four meters reads after any block; the Look
+  // Ahead change half-way through rebuilds the stages.
+  const auto run = [&](LimiterEngine& e, double amp, double& least) {
+    const Stereo in {Sine(997, fs, amp, n), Sine(61, fs, amp, n)};
+    std::vector<double> l, r;
+    least = 1.0;
+    for (int pos = 0; pos < n; pos += 500)
+    {
+      if (pos == n / 2)
+        e.SetParam(kLookAhead, 1);
+      l.assign(in.l.begin() + pos, in.l.begin() + pos + 500);
+      r.assign(in.r.begin() + pos, in.r.begin() + pos + 500);
+      double* io[2] = {l.data(), r.data()};
+      e.ProcessBlock(io, io, 500, 2, 2);
+      for (int m : grMeters)
+        least = std::min(least, e.MeterOutput(m));
+    }
+  };
+  for (int os = 0; os <= 4; ++os)
+  {
+    for (int limitMode : {0, 1})
+    {
+      // Silence, -40 dBFS and -3 dBFS: nothing is limited.
+      for (double dBFS : {-200.0, -40.0, -3.0})
+      {
+        LimiterEngine e;
+        e.SetParam(kOSMode, os);
+        e.SetParam(kLimitMode, limitMode);
+        ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+        double least = 1.0;
+        run(e, dBFS < -150.0 ? 0.0 : std::pow(10.0, dBFS / 20.0), least);
+        EXPECT_EQ(least, 1.0) << "os " << os << " limit mode " << limitMode << " at " << dBFS << " dBFS";
+      }
+      // A loud tone still reads its reduction (12 dB of gain on a 0 dBFS peak).
+      LimiterEngine e;
+      e.SetParam(kOSMode, os);
+      e.SetParam(kLimitMode, limitMode);
+      e.SetParam(kGain, 12.0);
+      ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+      double least = 1.0;
+      run(e, 1.0, least);
+      EXPECT_LT(least, std::pow(10.0, -9.0 / 20.0)) << "os " << os << " limit mode " << limitMode;
     }
   }
 }

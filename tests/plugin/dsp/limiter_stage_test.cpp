@@ -97,7 +97,7 @@ TEST(LimiterStage, MatchesReferenceOnRandomSignals)
   }
 }
 
-TEST(LimiterStage, SilenceIsDelayedByTheLookAheadAndGainRisesThroughTheSmoother)
+TEST(LimiterStage, SilenceIsDelayedByTheLookAheadAtUnityGain)
 {
   for (int lookAhead : {0, 1})
   {
@@ -117,15 +117,10 @@ TEST(LimiterStage, SilenceIsDelayedByTheLookAheadAndGainRisesThroughTheSmoother)
       }
       for (int i = 0; i < delay + 10; ++i)
         EXPECT_EQ(out[i], i == delay + 3 ? 0.25 : 0.0) << "mode " << mode << " sample " << i;
-      if (mode == 1)
-        EXPECT_EQ(gains[0], 1.0);
-      else
-      {
-        EXPECT_NEAR(gains[0], 1.0 - std::pow(10.0, -0.5), 1e-15);
-        EXPECT_NEAR(gains[0], 0.6838, 1e-4);
-        EXPECT_GT(gains[1], gains[0]);
-        EXPECT_GT(gains[40], 0.999999);
-      }
+      // Nothing is limited, so no mode reports any reduction, from the
+      // first read-out on.
+      for (int i = 0; i < delay + 10; ++i)
+        ASSERT_EQ(gains[i], 1.0) << "mode " << mode << " sample " << i;
     }
   }
 }

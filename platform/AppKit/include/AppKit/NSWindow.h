@@ -82,6 +82,9 @@ class NSWindow : public NSResponder {
   void close();
 
   virtual void sendEvent(NSEvent* event);
+  // A key down no responder took. A window shown on the desktop closes on
+  // Control-W or Control-Q (or the same with Command), as desktop programs do.
+  void keyDown(NSEvent* event) override;
 
   // The window's shared field editor (the text view that edits text
   // fields), made when createFlag is set.

@@ -1,0 +1,61 @@
+#include "DesktopX11.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+
+namespace appkit {
+
+namespace {
+
+// What Xlib's handlers note (they must not call Xlib themselves).
+Display* g_display = nullptr;  // the display of the watched window
+unsigned long g_window = 0;    // the watched window's id
+bool g_windowGone = false;     // an X error named it: it no longer exists
+bool g_displayGone = false;    // the connection to the X server broke
+XErrorHandler g_nextErrorHandler = nullptr;
+
+int OnError(Display* display, XErrorEvent* error) {
+  // Requests on a destroyed window fail, and so may later ones on what belonged to it.
+  if (g_window != 0 && (g_windowGone || error->resourceid == g_window)) {
+    g_windowGone = true;
+    return 0;
+  }
+  return g_nextErrorHandler != nullptr ? g_nextErrorHandler(display, error) : 0;
+}
+
+// In place of Xlib's message and exit: every later call on the display does nothing.
+int OnIOError(Display*) {
+  g_displayGone = true;
+  return 0;
+}
+void OnDisplayLost(Display*, void*) { g_displayGone = true; }
+
+}  // namespace
+
+void WatchX11Window(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  g_window = static_cast<unsigned long>(info.info.x11.window);
+  g_windowGone = false;
+  if (g_display == info.info.x11.display) return;
+  g_display = info.info.x11.display;
+  const XErrorHandler previous = XSetErrorHandler(&OnError);
+  if (previous != &OnError) g_nextErrorHandler = previous;
+  XSetIOErrorHandler(&OnIOError);
+  XSetIOErrorExitHandler(g_display, &OnDisplayLost, nullptr);
+}
+
+bool X11WindowLost() { return g_windowGone || g_displayGone; }
+
+bool X11DisplayLost() { return g_displayGone; }
+
+void ForgetX11Window() {
+  // The errors of freeing a window that was destroyed arrive while they are still expected.
+  if (g_windowGone && !g_displayGone && g_display != nullptr) XSync(g_display, False);
+  g_window = 0;
+  g_windowGone = false;
+}
+
+}  // namespace appkit
