@@ -142,10 +142,14 @@ OSStatus IFxAU::SetClassInfo(CFPropertyListRef plist)
   IStateChunk saved;
   const bool haveSaved = SerializeState(saved);
 
-  RestorePresetByName(name.Get());
+  // The preset the state names becomes the current one, but its own values are not restored
+  // first: the state's replace them at once, and blocks rendered meanwhile would be processed
+  // with settings that are neither the old ones nor the state's.
+  const int named = FindPresetIdx(name.Get());
+  if (named >= 0) mCurrentPresetIdx = named;
   if (UnserializeState(chunk, 0) < 1)
   {
-    if (GetCurrentPresetIdx() != prevPresetIdx) RestorePreset(prevPresetIdx);
+    mCurrentPresetIdx = prevPresetIdx;
     if (haveSaved) UnserializeState(saved, 0);
     return kAudioUnitErr_InvalidPropertyValue;
   }

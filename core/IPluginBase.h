@@ -90,6 +90,8 @@ public:
   IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
   bool RestorePreset(int idx);
   bool RestorePresetByName(const char* name);
+  /** Index of the first preset named name (byte comparison); -1 for none, a null or empty name. */
+  int FindPresetIdx(const char* name) const;
   /** "" for an index out of range. */
   const char* GetPresetName(int idx) const;
   void ModifyCurrentPreset(const char* name = nullptr);

@@ -56,12 +56,18 @@ bool IPluginBase::RestorePreset(int idx)
 
 bool IPluginBase::RestorePresetByName(const char* name)
 {
-  if (!name || !*name) return false;
+  const int idx = FindPresetIdx(name);
+  return idx >= 0 && RestorePreset(idx);
+}
+
+int IPluginBase::FindPresetIdx(const char* name) const
+{
+  if (!name || !*name) return -1;
   for (int i = 0; i < NPresets(); ++i)
   {
-    if (std::strcmp(mPresets.Get(i)->mName, name) == 0) return RestorePreset(i);
+    if (std::strcmp(mPresets.Get(i)->mName, name) == 0) return i;
   }
-  return false;
+  return -1;
 }
 
 const char* IPluginBase::GetPresetName(int idx) const

@@ -1,8 +1,8 @@
 #pragma once
 // Plays an editor script on an open editor as a person would use it: the
 // pointer, wheel and keys through the editor's window, the answers of the
-// next menus and file panels given in advance (the layer's scripted
-// responder, installed while the player lives), waits on the main run
+// next menus and file panels given in advance (ScriptResponder, installed
+// while the player lives; it also prints message boxes), waits on the main run
 // loop's clock and pictures of the editor taken as PNG. Each line's
 // effect is complete before the next line runs. Main thread only.
 

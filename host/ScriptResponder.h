@@ -3,7 +3,10 @@
 // advance (the layer's scripted responder), each menu answer checked
 // against the menu it meets: an item the menu, or a submenu on the way,
 // does not have is kept with the script line that gave it and the items
-// there are, so the script can be refused with them. Main thread only.
+// there are, so the script can be refused with them. A message box, which
+// no line answers, is printed on standard error (its title and text) and
+// answered with its default button, so what the person would have been
+// told shows in the run's output. Main thread only.
 
 #include <AppKit/NSModalResponder.h>
 
@@ -28,6 +31,7 @@ public:
   const std::string& Missed() const { return mMissed; }
 
   NSMenuItem* popUpMenu(const nsx::MenuRequest& request) override;
+  int runAlert(const nsx::AlertRequest& request) override;
 
 private:
   struct MenuAnswer {

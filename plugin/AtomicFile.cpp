@@ -8,10 +8,73 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orbex9 {
 
 namespace {
+
+// As many links as the system itself follows before giving up.
+constexpr int kMaxLinks = 40;
+
+constexpr const char* kNotAFile = "it is a pipe or a device, not a file";
+
+bool Fail(std::string* why, const std::string& text)
+{
+  if (why) *why = text;
+  return false;
+}
+
+// What a failed step of a write means for the person, from its errno.
+std::string WriteProblem(int err)
+{
+  switch (err)
+  {
+    case ENOENT:
+    case ENOTDIR: return "its folder does not exist";
+    case EACCES:
+    case EPERM: return "its folder cannot be written";
+    case EROFS: return "its folder is on a read-only disk";
+    case ENOSPC:
+    case EDQUOT: return "the disk is full";
+    case EFBIG: return "the file would be larger than the system allows";
+    case EISDIR: return "it is a folder";
+    case ELOOP: return "its symbolic links go round in a loop";
+    default: return std::strerror(err);
+  }
+}
+
+std::string ReadProblem(int err)
+{
+  switch (err)
+  {
+    case ENOENT:
+    case ENOTDIR: return "the file does not exist";
+    case EACCES:
+    case EPERM: return "the file cannot be read";
+    case ELOOP: return "its symbolic links go round in a loop";
+    default: return std::string("the file cannot be read (") + std::strerror(err) + ")";
+  }
+}
+
+// The file path leads to through symbolic links (path itself when it is none); relative link
+// targets count from the link's folder. False when the links go round in a loop or too deep.
+bool LinkTarget(const std::string& path, std::string& target)
+{
+  target = path;
+  for (int hop = 0; hop <= kMaxLinks; ++hop)
+  {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
+    if (n <= 0 || static_cast<size_t>(n) >= buf.size()) return true;
+    const std::string to(buf.data(), static_cast<size_t>(n));
+    const size_t slash = target.find_last_of('/');
+    target = (to[0] == '/' || slash == std::string::npos) ? to : target.substr(0, slash + 1) + to;
+  }
+  return false;
+}
 
 bool WriteAll(int fd, const char* p, size_t n)
 {
@@ -31,61 +94,79 @@ bool WriteAll(int fd, const char* p, size_t n)
 
 } // namespace
 
-bool WriteFileAtomically(const char* path, const void* data, size_t size)
+bool WriteFileAtomically(const char* path, const void* data, size_t size, std::string* why)
 {
-  if (!path || !*path || (size > 0 && !data)) return false;
+  if (!path || !*path) return Fail(why, "no file was named");
+  if (size > 0 && !data) return Fail(why, "there was nothing to write");
   static std::atomic<unsigned> counter {0};
+
+  std::string target;
+  if (!LinkTarget(path, target)) return Fail(why, WriteProblem(ELOOP));
+  struct stat old;
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) return Fail(why, WriteProblem(errno));
+  if (exists && S_ISDIR(old.st_mode)) return Fail(why, WriteProblem(EISDIR));
+  if (exists && !S_ISREG(old.st_mode)) return Fail(why, kNotAFile);
 
   // The temporary file sits in the target's folder (so the rename stays on one file system) and
   // does not carry the target's name: one left behind by a crash is never taken for a preset.
-  const char* slash = std::strrchr(path, '/');
-  const std::string folder = slash ? std::string(path, static_cast<size_t>(slash - path) + 1) : std::string();
+  const size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string tmp;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt)
   {
     tmp = folder + ".orbex9-save-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return Fail(why, WriteProblem(errno));
   }
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(why, WriteProblem(EEXIST));
 
-  struct stat old;
-  if (::stat(path, &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  if (exists) ::fchmod(fd, old.st_mode & 07777);
 
-  bool ok = WriteAll(fd, static_cast<const char*>(data), size) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(tmp.c_str(), path) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  int err = 0;
+  if (!WriteAll(fd, static_cast<const char*>(data), size) || ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(tmp.c_str(), target.c_str()) != 0) err = errno;
+  if (err == 0) return true;
+  ::unlink(tmp.c_str());
+  return Fail(why, WriteProblem(err));
 }
 
-bool ReadWholeFile(const char* path, size_t maxSize, std::string& out)
+bool ReadWholeFile(const char* path, size_t maxSize, std::string& out, std::string* why)
 {
   out.clear();
-  if (!path || !*path) return false;
+  if (!path || !*path) return Fail(why, "no file was named");
   // Opened without blocking, so a pipe or device under a preset's name cannot hang the caller
   // before it is found not to be a regular file.
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(why, ReadProblem(errno));
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-      static_cast<unsigned long long>(st.st_size) > maxSize)
+  std::string problem;
+  if (::fstat(fd, &st) != 0) problem = ReadProblem(errno);
+  else if (S_ISDIR(st.st_mode)) problem = "it is a folder";
+  else if (!S_ISREG(st.st_mode)) problem = kNotAFile;
+  else if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxSize)
+    problem = "it is too large (over " + std::to_string(maxSize) + " bytes)";
+  if (!problem.empty())
   {
     ::close(fd);
-    return false;
+    return Fail(why, problem);
   }
   std::string buf(static_cast<size_t>(st.st_size), '\0');
   size_t got = 0;
+  int err = 0;
   while (got < buf.size())
   {
     const ssize_t r = ::read(fd, buf.data() + got, buf.size() - got);
     if (r < 0 && errno == EINTR) continue;
+    if (r < 0) err = errno;
     if (r <= 0) break;
     got += static_cast<size_t>(r);
   }
   ::close(fd);
-  if (got != buf.size()) return false;
+  if (err != 0) return Fail(why, ReadProblem(err));
+  if (got != buf.size()) return Fail(why, "the file changed while it was read");
   out = std::move(buf);
   return true;
 }

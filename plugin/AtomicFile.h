@@ -8,12 +8,16 @@
 
 namespace orbex9 {
 
-/** Writes size bytes as the whole content of path. An existing target keeps its permission
- *  bits; a new one gets 0666 minus the process's file-creation mask. False on any failure. */
-bool WriteFileAtomically(const char* path, const void* data, size_t size);
+/** Writes size bytes as the whole content of path. A symbolic link is written through: the
+ *  file it leads to is replaced and the link stays. A folder, a pipe or a device is refused
+ *  without being opened. An existing target keeps its permission bits; a new one gets 0666
+ *  minus the process's file-creation mask. False on any failure, with why (when given) saying
+ *  what went wrong in a few words ("the disk is full"). */
+bool WriteFileAtomically(const char* path, const void* data, size_t size, std::string* why = nullptr);
 
 /** Reads a whole regular file of at most maxSize bytes. False when it cannot be opened, is not
- *  a regular file, is larger, or cannot be read completely. */
-bool ReadWholeFile(const char* path, size_t maxSize, std::string& out);
+ *  a regular file, is larger, or cannot be read completely, with why (when given) saying which
+ *  in a few words. */
+bool ReadWholeFile(const char* path, size_t maxSize, std::string& out, std::string* why = nullptr);
 
 } // namespace orbex9

@@ -75,14 +75,20 @@ public:
   bool ClearPresetChunk(const fx::IPreset& rec, int idx) const;
 
   // ---- Preset files ----
+  // Each file operation that fails can say why in a few words for the person ("the disk is
+  // full", "it is not a preset file of ORBEX9") through its optional why argument.
+
   /** Writes the document of the live values to path (replacing it only once the new content is
-   *  complete on disk). tableFilter (with the filter enabled) writes only the table's
-   *  parameters; withData adds a Data element holding data. */
+   *  complete on disk; through a symbolic link to the file it leads to; never into a pipe or a
+   *  device). tableFilter (with the filter enabled) writes only the table's parameters;
+   *  withData adds a Data element holding data. */
   bool WritePresetFile(const char* path, const char* presetName, bool tableFilter = false, bool withData = false,
-                       const char* data = nullptr) const;
+                       const char* data = nullptr, std::string* why = nullptr) const;
+  /** <folder>/default.qvs */
+  static std::string DefaultPresetPath(const char* folder);
   /** <folder>/default.qvs, preset name "Init". */
   bool SaveDefaultPreset(const char* folder, bool tableFilter = false, bool withData = false,
-                         const char* data = nullptr) const;
+                         const char* data = nullptr, std::string* why = nullptr) const;
   /** Loads a preset file. Nothing changes unless the whole file is readable and valid. Then,
    *  with the table filter enabled and not validating, the table's parameters are reset to
    *  their defaults before the file's values are applied. skipFlagged skips parameters marked
@@ -90,7 +96,7 @@ public:
    *  modes off also refreshes the current preset, restores it and tells the host. */
   bool LoadPresetFile(const char* path, fx::FxString* nameOut = nullptr, bool skipFlagged = false,
                       bool validateOnly = false, bool tableFilter = false, bool wantData = false,
-                      fx::FxString* dataOut = nullptr);
+                      fx::FxString* dataOut = nullptr, std::string* why = nullptr);
   /** LoadPresetFile of <folder>/default.qvs in the skip-flagged mode. */
   bool LoadDefaultPresetFile(const char* folder);
   /** Reads a valid preset file's values, unrounded, into values (one double per parameter);
@@ -110,7 +116,9 @@ protected:
   presetdoc::Identity FileIdentity(fx::FxString& versionBuf) const;
   bool BuildDocument(const presetdoc::Identity& id, const double* values, const char* presetName, bool tableFilter,
                      const char* data, std::string& out) const;
-  presetdoc::EResult ParseFile(const char* path, presetdoc::Parsed& out) const;
+  presetdoc::EResult ParseFile(const char* path, presetdoc::Parsed& out, std::string* why = nullptr) const;
+  /** Why a document was refused, in a few words for the person. */
+  std::string ParseProblem(presetdoc::EResult result) const;
   bool FilterActive(bool tableFilter) const { return tableFilter && mTableFilter && mTable; }
   bool InTable(int paramIdx) const;
 

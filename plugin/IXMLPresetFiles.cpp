@@ -23,45 +23,78 @@ std::string JoinPath(const char* folder, const char* name)
   return path;
 }
 
-std::string DefaultPresetPath(const char* folder)
-{
-  return JoinPath(folder, IXMLPreset::kDefaultPresetName) + IXMLPreset::kPresetExt;
-}
-
 } // namespace
 
-presetdoc::EResult IXMLPreset::ParseFile(const char* path, presetdoc::Parsed& out) const
+std::string IXMLPreset::DefaultPresetPath(const char* folder)
+{
+  return JoinPath(folder, kDefaultPresetName) + kPresetExt;
+}
+
+presetdoc::EResult IXMLPreset::ParseFile(const char* path, presetdoc::Parsed& out, std::string* why) const
 {
   std::string text;
-  if (!orbex9::ReadWholeFile(path, kMaxPresetFileSize, text)) return presetdoc::EResult::kEmpty;
+  if (!orbex9::ReadWholeFile(path, kMaxPresetFileSize, text, why)) return presetdoc::EResult::kEmpty;
   fx::FxString version;
   presetdoc::Identity id = StateIdentity(version);
-  return presetdoc::Parse(text.data(), text.size(), id, mAltNamesEnabled ? mAltNames : nullptr, mPlug, out);
+  const presetdoc::EResult result =
+    presetdoc::Parse(text.data(), text.size(), id, mAltNamesEnabled ? mAltNames : nullptr, mPlug, out);
+  if (result != presetdoc::EResult::kOK && why) *why = ParseProblem(result);
+  return result;
+}
+
+std::string IXMLPreset::ParseProblem(presetdoc::EResult result) const
+{
+  using presetdoc::EResult;
+  switch (result)
+  {
+    case EResult::kEmpty: return "the file is empty";
+    case EResult::kWrongVendor:
+    case EResult::kWrongPlugin:
+      return std::string("it is a preset file of another plug-in, not of ") + mPlug.GetPluginName();
+    case EResult::kMissingVersion:
+    case EResult::kMissingPreset:
+    case EResult::kNoParameters:
+    case EResult::kForeignElement:
+    case EResult::kBadValue: return "the preset file is damaged";
+    default: return std::string("it is not a preset file of ") + mPlug.GetPluginName();
+  }
 }
 
 bool IXMLPreset::WritePresetFile(const char* path, const char* presetName, bool tableFilter, bool withData,
-                                 const char* data) const
+                                 const char* data, std::string* why) const
 {
-  if (!path || !*path) return false;
+  if (!path || !*path)
+  {
+    if (why) *why = "no file was named";
+    return false;
+  }
   fx::FxString version;
   std::string text;
   if (!BuildDocument(FileIdentity(version), nullptr, presetName, tableFilter, withData ? (data ? data : "") : nullptr,
                      text))
+  {
+    if (why) *why = "there was nothing to save";
     return false;
-  return orbex9::WriteFileAtomically(path, text.data(), text.size());
+  }
+  return orbex9::WriteFileAtomically(path, text.data(), text.size(), why);
 }
 
-bool IXMLPreset::SaveDefaultPreset(const char* folder, bool tableFilter, bool withData, const char* data) const
+bool IXMLPreset::SaveDefaultPreset(const char* folder, bool tableFilter, bool withData, const char* data,
+                                   std::string* why) const
 {
-  if (!folder || !*folder) return false;
-  return WritePresetFile(DefaultPresetPath(folder).c_str(), "Init", tableFilter, withData, data);
+  if (!folder || !*folder)
+  {
+    if (why) *why = "there is no folder for it";
+    return false;
+  }
+  return WritePresetFile(DefaultPresetPath(folder).c_str(), "Init", tableFilter, withData, data, why);
 }
 
 bool IXMLPreset::LoadPresetFile(const char* path, fx::FxString* nameOut, bool skipFlagged, bool validateOnly,
-                                bool tableFilter, bool wantData, fx::FxString* dataOut)
+                                bool tableFilter, bool wantData, fx::FxString* dataOut, std::string* why)
 {
   presetdoc::Parsed doc;
-  if (ParseFile(path, doc) != presetdoc::EResult::kOK) return false;
+  if (ParseFile(path, doc, why) != presetdoc::EResult::kOK) return false;
   if (validateOnly) return true;
 
   if (wantData && dataOut && doc.hasData) dataOut->Set(doc.data.c_str());

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace fx::gfx {
@@ -157,6 +158,9 @@ private:
   void ApplyParam(int paramIdx, bool mayTouchEditor);
   void RunAction(int actionIdx);
   void SetScaleFromAction(double scale);
+  // Tells the person in the editor's message box that a preset file could not be saved or
+  // loaded: text names the file and says why.
+  void TellFileProblem(const char* caption, const std::string& text);
 
   LimiterEngine mEngine;
 

@@ -103,13 +103,26 @@ void ORBEX9::RunAction(int actionIdx)
       const auto* menu = ui ? dynamic_cast<const IBPresetMenuBV*>(ui->FindControlWithTag(kPresetMenuTag)) : nullptr;
       if (!menu || !*menu->GetFilePath()) break;
       const std::string path = menu->GetFilePath();
-      if (actionIdx == kActionLoadPreset) LoadPresetFile(path.c_str());
-      else WritePresetFile(path.c_str(), PresetNameFromPath(path.c_str()).c_str());
+      std::string why;
+      if (actionIdx == kActionLoadPreset)
+      {
+        if (!LoadPresetFile(path.c_str(), nullptr, false, false, false, false, nullptr, &why))
+          TellFileProblem("Load preset", "The preset file \"" + path + "\" could not be loaded: " + why);
+      }
+      else if (!WritePresetFile(path.c_str(), PresetNameFromPath(path.c_str()).c_str(), false, false, nullptr, &why))
+      {
+        TellFileProblem("Save preset", "The preset could not be saved to \"" + path + "\": " + why);
+      }
       break;
     }
     case kActionSaveDefault:
-      if (hasEditor) SaveDefaultPreset(GetDefaultPresetFolder());
+    {
+      std::string why;
+      if (hasEditor && !SaveDefaultPreset(GetDefaultPresetFolder(), false, false, nullptr, &why))
+        TellFileProblem("Save as default", "The default preset could not be saved to \"" +
+                                             DefaultPresetPath(GetDefaultPresetFolder()) + "\": " + why);
       break;
+    }
     case kActionScanPresets:
       if (hasEditor) ScanPresets();
       break;
@@ -131,6 +144,14 @@ void ORBEX9::RunAction(int actionIdx)
     }
     default: break;
   }
+}
+
+void ORBEX9::TellFileProblem(const char* caption, const std::string& text)
+{
+  const std::string sentence = text + ".";
+  // The person has just chosen the file: the box appears at once when the editor is open.
+  if (fx::gfx::IGfx* ui = GetEditor()) ui->ShowMessageBox(sentence.c_str(), caption, fx::gfx::kMB_OK);
+  else PostMessageBox(sentence.c_str(), caption);
 }
 
 void ORBEX9::SetScaleFromAction(double scale)

@@ -57,7 +57,7 @@ std::string PcmWav(int frames, int blockAlign) {
     return b;
   };
   std::string data;
-  for (int i = 0; i < 2 * frames; ++i) data += le(static_cast<uint16_t>(8000 * std::sin(0.05 * i)), 2);
+  for (int i = 0; i < 2 * frames; ++i) data += le(static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(0.05 * i))), 2);
   const std::string fmt = le(1, 2) + le(2, 2) + le(48000, 4) + le(48000u * blockAlign, 4) + le(blockAlign, 2) + le(16, 2);
   const std::string body = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
   return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;

@@ -1,0 +1,196 @@
+// Preset files saved and loaded through the limiter's preset menu when
+// something is wrong with the file: the person is told which file and why
+// (printed on stderr by the headless host, which answers the message box),
+// a failed save changes no file and a failed load no parameter. A symbolic
+// link is saved through; a pipe or a device is refused.
+#include "HostRun.h"
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace hosttest;
+
+// The preset menu (at the preset name) and its load and save items.
+const std::string kLoad = "menu 2\nclick 500 19\n", kSave = "menu 5\nclick 500 19\n",
+                  kSaveDefault = "menu 6\nclick 500 19\n";
+
+std::string Text(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// A file system of its own at path, in a mount namespace this test process
+// enters once (the hosts it starts share it; nothing outside sees it).
+// Needs root; ok() is false when it cannot be made.
+class PrivateDisk {
+public:
+  PrivateDisk(const std::string& path, const char* options) : mPath(path) {
+    static const bool entered = geteuid() == 0 && unshare(CLONE_NEWNS) == 0 &&
+                                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    std::filesystem::create_directories(path);
+    mOk = entered && mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
+  }
+  ~PrivateDisk() {
+    if (mOk) umount2(mPath.c_str(), MNT_DETACH);
+  }
+  bool ok() const { return mOk; }
+  bool MakeReadOnly() const {
+    return mount(nullptr, mPath.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+private:
+  std::string mPath;
+  bool mOk = false;
+};
+
+class EditorPresetsTest : public HostTest {
+protected:
+  RunResult Play(const std::string& script, std::vector<std::string> args = {}) const {
+    const std::string path = Path("script.txt");
+    WriteText(path, script);
+    args.insert(args.begin(), {"editor", "--events", path, "--json"});
+    return Run(args);
+  }
+  // A preset of this plug-in saved through the menu.
+  std::string SavedPreset(const std::string& name) const {
+    const std::string path = Path(name);
+    const RunResult r = Play("save " + path + "\n" + kSave, {"--set", "gain=3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return Text(path);
+  }
+};
+
+TEST_F(EditorPresetsTest, FailedSavesAreToldAndChangeNoFile) {
+  // A folder nobody may create files in (root included), a pipe, a device
+  // behind a link, links in a loop, a default-preset folder that is a file.
+  const std::string pipe = Path("pipe.qvs"), device = Path("null.qvs"), loop = Path("loop.qvs");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/null", device.c_str()), 0);
+  ASSERT_EQ(symlink("loop.qvs", loop.c_str()), 0);
+  std::filesystem::create_directories(Path(".local/share/ORBEX9"));
+  WriteText(Path(".local/share/ORBEX9/AU"), "not a folder");
+  const RunResult r = Play("save /sys/nowhere.qvs\n" + kSave + "save " + pipe + "\n" + kSave + "save " + device +
+                           "\n" + kSave + "save " + loop + "\n" + kSave + kSaveDefault);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Count(r.err, "message box \"Save preset\" (answered OK): The preset could not be saved to \""), 4u)
+      << r.err;
+  EXPECT_NE(r.err.find("\"/sys/nowhere.qvs\": its folder cannot be written."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(pipe + "\": it is a pipe or a device, not a file."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(device + "\": it is a pipe or a device, not a file."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(loop + "\": its symbolic links go round in a loop."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("message box \"Save as default\" (answered OK): The default preset could not be saved to \"" +
+                       Path(".local/share/ORBEX9/AU/default.qvs") + "\": its folder does not exist."),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  EXPECT_TRUE(std::filesystem::is_symlink(device));
+  EXPECT_EQ(Text(Path(".local/share/ORBEX9/AU")), "not a folder");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 7)
+      << "a temporary file was left behind";
+
+  // A folder its owner may not write (root may: then it is not a failure).
+  if (geteuid() != 0) {
+    const std::string locked = Path("locked"), kept = locked + "/kept.qvs";
+    std::filesystem::create_directories(locked);
+    WriteText(kept, "old");
+    chmod(locked.c_str(), 0555);
+    const RunResult l = Play("save " + kept + "\n" + kSave);
+    chmod(locked.c_str(), 0755);
+    EXPECT_NE(l.err.find(kept + "\": its folder cannot be written."), std::string::npos) << l.err;
+    EXPECT_EQ(Text(kept), "old");
+  }
+}
+
+TEST_F(EditorPresetsTest, SavesGoThroughSymbolicLinks) {
+  std::filesystem::create_directories(Path("real"));
+  const std::string target = Path("real/target.qvs"), link = Path("link.qvs"), dangling = Path("new.qvs");
+  WriteText(target, "old");
+  ASSERT_EQ(symlink("real/target.qvs", link.c_str()), 0);
+  ASSERT_EQ(symlink("real/made.qvs", dangling.c_str()), 0);
+  const RunResult r = Play("save " + link + "\n" + kSave + "save " + dangling + "\n" + kSave, {"--set", "gain=4"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err.find("message box"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  EXPECT_NE(Text(target).find("<Preset name=\"link\">"), std::string::npos);
+  EXPECT_NE(Text(Path("real/made.qvs")).find("<Preset name=\"new\">"), std::string::npos);
+  EXPECT_NE(Text(target).find("<Param name=\"Gain\" val=\"4.0"), std::string::npos) << Text(target);
+}
+
+TEST_F(EditorPresetsTest, FailedLoadsAreToldAndChangeNoParameter) {
+  const std::string good = SavedPreset("good.qvs");
+  ASSERT_NE(good.find("<PluginVendor>"), std::string::npos);
+  std::string alien = good, damaged = good;
+  alien.replace(alien.find("<PluginName>") + 12, 6, "OTHER9");
+  damaged.replace(damaged.find("val=\"") + 5, 1, "x");
+  WriteText(Path("alien.qvs"), alien);
+  WriteText(Path("damaged.qvs"), damaged);
+  WriteText(Path("cut.qvs"), good.substr(0, good.size() / 2));
+  WriteText(Path("empty.qvs"), "");
+  // A sound file under a preset's name.
+  orbexhost::AudioData sound;
+  sound.sampleRate = 48000;
+  sound.channels.assign(2, std::vector<float>(480, 0.5f));
+  WriteOrFail(Path("sound.wav"), sound);
+  std::filesystem::copy_file(Path("sound.wav"), Path("sound.qvs"));
+
+  const std::vector<std::string> settings = {"--set", "gain=7.5", "--set", "os mode=4x"};
+  const RunResult before = Play("", settings);
+  std::string script;
+  for (const char* f : {"alien.qvs", "damaged.qvs", "cut.qvs", "empty.qvs", "sound.qvs"})
+    script += "open " + Path(f) + "\n" + kLoad;
+  const RunResult r = Play(script, settings);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, before.out);
+  const std::string told = "message box \"Load preset\" (answered OK): The preset file \"";
+  EXPECT_EQ(Count(r.err, told), 5u) << r.err;
+  EXPECT_NE(r.err.find("alien.qvs\" could not be loaded: it is a preset file of another plug-in, not of ORBEX9."),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("damaged.qvs\" could not be loaded: the preset file is damaged."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("cut.qvs\" could not be loaded: it is not a preset file of ORBEX9."), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("empty.qvs\" could not be loaded: the file is empty."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("sound.qvs\" could not be loaded: it is not a preset file of ORBEX9."), std::string::npos)
+      << r.err;
+
+  // The good file still loads.
+  const RunResult ok = Play("open " + Path("good.qvs") + "\n" + kLoad, settings);
+  EXPECT_EQ(ok.err.find("message box"), std::string::npos) << ok.err;
+  EXPECT_NEAR(JsonField(ok.out, "Gain"), 3.0, 1e-6);
+}
+
+TEST_F(EditorPresetsTest, AFullOrReadOnlyDiskKeepsTheOldFile) {
+  // One page: the old preset fills it.
+  PrivateDisk full(Path("full"), "size=4k"), readOnly(Path("ro"), "size=64k");
+  if (!full.ok() || !readOnly.ok()) GTEST_SKIP() << "a small file system of its own needs root and mount namespaces";
+  const std::string old = SavedPreset("old.qvs");
+  const std::string onFull = Path("full/p.qvs"), onReadOnly = Path("ro/p.qvs");
+  WriteText(onFull, old);
+  WriteText(onReadOnly, old);
+  ASSERT_TRUE(readOnly.MakeReadOnly());
+  const RunResult r = Play("save " + onFull + "\n" + kSave + "save " + onReadOnly + "\n" + kSave, {"--set", "gain=9"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find(onFull + "\": the disk is full."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(onReadOnly + "\": its folder is on a read-only disk."), std::string::npos) << r.err;
+  EXPECT_EQ(Text(onFull), old);
+  EXPECT_EQ(Text(onReadOnly), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("full")), std::filesystem::directory_iterator()), 1)
+      << "a temporary file was left behind";
+}
+
+}  // namespace
