@@ -3,6 +3,7 @@
 #include <CoreFoundation/CFBundleRegistry.h>
 #include <CoreServices/Components.h>
 
+#include <cmath>
 #include <dlfcn.h>
 
 #include <vector>
@@ -87,6 +88,22 @@ BundleComponent LoadBundleComponent(const std::string& executablePath)
   }
   CFRelease(name);
   return c;
+}
+
+OSStatus LoudSource(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
+                    AudioBufferList* list)
+{
+  for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
+  {
+    auto* p = static_cast<float*>(list->mBuffers[c].mData);
+    if (!p) return kAudio_ParamError;
+    for (UInt32 s = 0; s < nFrames; ++s)
+    {
+      const double t = ts->mSampleTime + s;
+      p[s] = static_cast<float>(1.4 * std::sin(0.031 * t * (c + 1)) + 0.3 * std::sin(0.7 * t + c));
+    }
+  }
+  return noErr;
 }
 
 } // namespace autest

@@ -38,5 +38,9 @@ void RegisterHostBundle(const char* identifier);
 /** Loads and registers the component whose library is at executablePath
  *  (<bundle>/Contents/MacOS/<Name>). Call once per library and process. */
 BundleComponent LoadBundleComponent(const std::string& executablePath);
+/** A render callback of loud, deterministic programme material (peaks above full scale): the
+ *  sample at time t depends on t only. */
+OSStatus LoudSource(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
+                    AudioBufferList* list);
 
 } // namespace autest

@@ -44,22 +44,6 @@ const autest::BundleComponent& TheComponent()
 
 const auto SetHostBundle = &autest::RegisterHostBundle;
 
-// A loud, deterministic stereo source: the sample at time t depends on t only.
-OSStatus Source(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
-                AudioBufferList* list)
-{
-  for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
-  {
-    auto* p = static_cast<float*>(list->mBuffers[c].mData);
-    if (!p) return kAudio_ParamError;
-    for (UInt32 s = 0; s < nFrames; ++s)
-    {
-      const double t = ts->mSampleTime + s;
-      p[s] = static_cast<float>(1.4 * std::sin(0.031 * t * (c + 1)) + 0.3 * std::sin(0.7 * t + c));
-    }
-  }
-  return noErr;
-}
 
 
 class ProductComponent : public ::testing::Test
@@ -87,14 +71,14 @@ protected:
     return unit;
   }
 
-  // Stereo at fs, fed by Source, initialised.
+  // Stereo at fs, fed by the loud source, initialised.
   AudioUnit MakeRunning(double fs = 48000.0)
   {
     AudioUnit unit = Make();
     if (!unit) return nullptr;
     EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, FloatFormat(fs, 2)), noErr);
     EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(fs, 2)), noErr);
-    const AURenderCallbackStruct cb {&Source, nullptr};
+    const AURenderCallbackStruct cb {&autest::LoudSource, nullptr};
     EXPECT_EQ(SetProp(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
     EXPECT_EQ(AudioUnitInitialize(unit), noErr);
     return unit;
@@ -320,7 +304,7 @@ TEST_F(ProductComponent, PresetRecallAndMonoProcessing)
   EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(44100.0, 2)), noErr);
   EXPECT_NE(AudioUnitInitialize(unit), noErr);
   EXPECT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(44100.0, 1)), noErr);
-  const AURenderCallbackStruct cb {&Source, nullptr};
+  const AURenderCallbackStruct cb {&autest::LoudSource, nullptr};
   ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
   ASSERT_EQ(AudioUnitInitialize(unit), noErr);
 

@@ -44,22 +44,6 @@ constexpr Point kKnobs[] = {{101, 145}, {188, 157}, {257, 157}, {743, 157}, {812
 constexpr Point kSwitches[] = {{174, 86}, {250, 86}, {750, 86}, {826, 86}}; // Saturation .. Limit Mode
 constexpr Point kOSButtons[] = {{452, 238}, {477, 238}, {502, 238}, {527, 238}, {552, 238}};
 
-// Hot programme material: the sample at time t depends on t only.
-OSStatus Source(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
-                AudioBufferList* list)
-{
-  for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
-  {
-    auto* p = static_cast<float*>(list->mBuffers[c].mData);
-    if (!p) return kAudio_ParamError;
-    for (UInt32 s = 0; s < nFrames; ++s)
-    {
-      const double t = ts->mSampleTime + s;
-      p[s] = static_cast<float>(1.4 * std::sin(0.031 * t * (c + 1)) + 0.3 * std::sin(0.7 * t + c));
-    }
-  }
-  return noErr;
-}
 
 // A random plain value for parameter id, within what the checks allow.
 float RandomValue(AudioUnitParameterID id, std::mt19937& rng)
@@ -108,7 +92,7 @@ TEST(ProductEditorThreads, RenderingHostChangesAndTheEditorTogether)
   using autest::SetProp;
   for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
     ASSERT_EQ(SetProp(unit, kAudioUnitProperty_StreamFormat, scope, 0, autest::FloatFormat(kRate, 2)), noErr);
-  const AURenderCallbackStruct cb {&Source, nullptr};
+  const AURenderCallbackStruct cb {&autest::LoudSource, nullptr};
   ASSERT_EQ(SetProp(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
   ASSERT_EQ(AudioUnitInitialize(unit), noErr);
   ASSERT_EQ(AudioUnitSetParameter(unit, kCeiling, kAudioUnitScope_Global, 0, kHighestCeilingDb, 0), noErr);
