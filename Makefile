@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 300
 FUZZ_SMOKE_SECONDS ?= 4
 CMAKE_GEN := -G Ninja
 
-.PHONY: all bootstrap build run test bench asan tsan fuzz fuzz-smoke ci clean
+.PHONY: all bootstrap build run test bench asan-config asan tsan fuzz fuzz-smoke ci clean
 
 all: build
 
@@ -40,10 +40,13 @@ bench: bootstrap
 # conversions). The benchmarks are left out of the sanitizer trees.
 SAN_CONFIG := $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBEX_BUILD_BENCH=OFF
 
-$(ASAN_DIR)/build.ninja: | bootstrap
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_DIR) $(SAN_CONFIG) -DORBEX_SANITIZE=address,undefined -DORBEX_FUZZ=ON
+# Configured once; a tree configured otherwise before (GCC, no fuzz targets) is configured anew.
+asan-config: bootstrap
+	@grep -qs '^ORBEX_FUZZ:BOOL=ON' $(ASAN_DIR)/CMakeCache.txt && [ -f $(ASAN_DIR)/build.ninja ] || \
+	{ rm -rf $(ASAN_DIR); CC=clang CXX=clang++ cmake -S . -B $(ASAN_DIR) $(SAN_CONFIG) \
+	    -DORBEX_SANITIZE=address,undefined -DORBEX_FUZZ=ON; }
 
-asan: bootstrap $(ASAN_DIR)/build.ninja
+asan: asan-config
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE slow
@@ -57,11 +60,11 @@ tsan: bootstrap
 
 # Every fuzz target (fuzz/), built in the sanitizer tree: a few seconds each in CI, longer on
 # demand (make fuzz FUZZ_SECONDS=3600).
-fuzz-smoke: bootstrap $(ASAN_DIR)/build.ninja
+fuzz-smoke: asan-config
 	cmake --build $(ASAN_DIR) -j $(JOBS) --target fuzzers
 	scripts/run-fuzz $(FUZZ_SMOKE_SECONDS) $(ASAN_DIR)
 
-fuzz: bootstrap $(ASAN_DIR)/build.ninja
+fuzz: asan-config
 	cmake --build $(ASAN_DIR) -j $(JOBS) --target fuzzers
 	scripts/run-fuzz $(FUZZ_SECONDS) $(ASAN_DIR)
 
