@@ -166,15 +166,19 @@ RenderStatus OfflineRenderer::Run(HostedUnit& unit, int latency, bool stopOnLate
   size_t nextEvent = 0;
   int64_t sinceIdle = 0;
   const int64_t idleFrames = std::max<int64_t>(1, static_cast<int64_t>(kIdleInterval * mPlan.sampleRate));
+  // A point lands on its frame of OUT: it goes in where that frame comes out
+  // of the unit, the latency OUT is aligned by later. Points at the first
+  // frame go in before the first block, so the render starts with them.
+  auto renderFrame = [latency](const AutomationEvent& e) { return e.frame > 0 ? e.frame + latency : 0; };
   unit.Reset();
   for (int64_t pos = 0; pos < total;) {
     // Automation due at this frame goes in before the block that starts there.
-    while (nextEvent < mPlan.events.size() && mPlan.events[nextEvent].frame <= pos) {
+    while (nextEvent < mPlan.events.size() && renderFrame(mPlan.events[nextEvent]) <= pos) {
       unit.SetParameter(mPlan.events[nextEvent].id, mPlan.events[nextEvent].value);
       ++nextEvent;
     }
     int64_t n = std::min<int64_t>(sizer.Next(), total - pos);
-    if (nextEvent < mPlan.events.size()) n = std::min(n, mPlan.events[nextEvent].frame - pos);
+    if (nextEvent < mPlan.events.size()) n = std::min(n, renderFrame(mPlan.events[nextEvent]) - pos);
 
     // The block's IN frames, silence past IN's end.
     const auto want = static_cast<size_t>(std::clamp<int64_t>(frames - pos, 0, n));

@@ -1,10 +1,12 @@
 #pragma once
 // Renders IN through a hosted unit as a stream: IN is read a block at a
 // time (fixed or seeded random sizes, cut at automation points so each
-// change lands on its sample between two render calls), the unit pulls the
-// block through the host's input callback, the tail is flushed with silence,
-// and OUT is handed on from the latency on, each frame with the IN frame it
-// lines up with. Memory does not grow with IN. Main thread.
+// change goes in between two render calls), the unit pulls the block
+// through the host's input callback, the tail is flushed with silence, and
+// OUT is handed on from the latency on, each frame with the IN frame it
+// lines up with. An automation point goes in where its frame of OUT comes
+// out of the unit, so the change lands on that frame of OUT. Memory does not
+// grow with IN. Main thread.
 
 #include "host/HostedUnit.h"
 
@@ -18,7 +20,7 @@ struct AudioData;
 class SoundReader;
 
 struct AutomationEvent {
-  int64_t frame = 0;  // input frame at which the value applies
+  int64_t frame = 0;  // frame of OUT (and of IN, which it lines up with) from which the value applies
   AudioUnitParameterID id = 0;
   double value = 0.0;
 };
@@ -113,7 +115,8 @@ public:
   OfflineRenderer(const RenderPlan& plan, InputSource& source, RenderInput& in, RenderOutput& out);
 
   // Renders all of IN through unit, dropping latency frames from the start
-  // of its output. With stopOnLatencyChange, stops after the first render
+  // of its output; automation points after the first frame go in that much
+  // later than their frame. With stopOnLatencyChange, stops after the first render
   // call when the unit then reports another latency (some hosts' units only
   // learn it from the first audio block): kLatencyChanged, nothing handed to
   // OUT. Run may then be called again, on a fresh unit with the new latency;

@@ -81,27 +81,42 @@ TEST_F(HostCeiling, MonoFilesAndFactoryPresetsHoldTheirCeiling) {
   }
 }
 
-TEST_F(HostCeiling, AutomatedCeilingTakesEffectAtItsSample) {
-  // A steady full-scale tone; the ceiling drops from 0 to -12 dBFS at 0.5 s.
+TEST_F(HostCeiling, AutomatedCeilingLandsOnItsSampleOfOut) {
+  // A steady 1 kHz tone at +6 dBFS keeps the limiter at its ceiling all the
+  // time. The ceiling starts at -3 dBFS (a point at 0 s) and drops to -6 dBFS
+  // at 0.5 s, which must land on frame 24000 of the latency-compensated OUT
+  // however the render is cut into blocks and whatever the latency.
+  const size_t frames = 48000, step = 24000;
   orbexhost::AudioData tone;
   tone.sampleRate = 48000.0;
-  tone.channels.assign(2, std::vector<float>(48000));
-  for (size_t i = 0; i < 48000; ++i)
-    tone.channels[0][i] = tone.channels[1][i] = static_cast<float>(0.9 * std::sin(2.0 * M_PI * 200.0 * i / 48000.0));
+  tone.channels.assign(2, std::vector<float>(frames));
+  for (size_t i = 0; i < frames; ++i)
+    tone.channels[0][i] = tone.channels[1][i] = static_cast<float>(2.0 * std::sin(2.0 * M_PI * 1000.0 * i / 48000.0));
   WriteOrFail(Path("tone.wav"), tone);
-  const RunResult r = Run({"process", Path("tone.wav"), Path("out.wav"), "--automate", "ceiling=-12@0.5",
-                           "--block", "random", "--seed", "9", "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  // The report measures the reduction against the ceiling in force: the
-  // tone's 0.9 held under -12 dBFS is about 11 dB.
-  const double reduction = JsonField(r.out, "max_gain_reduction_db");
-  EXPECT_GT(reduction, 10.5);
-  EXPECT_LT(reduction, 12.0);
-  const auto out = ReadOrFail(Path("out.wav"));
-  const double low = std::pow(10.0, -12.0 / 20.0);
-  double before = 0.0, after = 0.0;
-  for (size_t i = 0; i < 24000; ++i) before = std::max(before, static_cast<double>(std::fabs(out.channels[0][i])));
-  for (size_t i = 24000; i < 48000; ++i) after = std::max(after, static_cast<double>(std::fabs(out.channels[0][i])));
-  EXPECT_GT(before, 0.85);
-  EXPECT_LE(after, low * (1.0 + 1e-6));
+  const double start = std::pow(10.0, -3.0 / 20.0), low = std::pow(10.0, -6.0 / 20.0);
+  auto peak = [](const orbexhost::AudioData& d, size_t from, size_t to) {
+    double p = 0.0;
+    for (const auto& ch : d.channels)
+      for (size_t i = from; i < to; ++i) p = std::max(p, static_cast<double>(std::fabs(ch[i])));
+    return p;
+  };
+  for (const char* os : {"1x", "4x"})
+    for (const char* block : {"512", "100", "1", "random"}) {
+      SCOPED_TRACE(std::string(os) + " block " + block);
+      const RunResult r = Run({"process", Path("tone.wav"), Path("out.wav"), "--set", std::string("os mode=") + os,
+                               "--automate", "ceiling=-3@0", "--automate", "ceiling=-6@0.5", "--block", block,
+                               "--json"});
+      ASSERT_EQ(r.exitCode, 0) << r.err;
+      const auto out = ReadOrFail(Path("out.wav"));
+      ASSERT_EQ(out.NumFrames(), frames);
+      // The point at 0 s holds from the first sample on.
+      EXPECT_LE(peak(out, 0, step), start * (1.0 + 1e-6));
+      // Up to the step the output still reaches the old ceiling (one period
+      // of the tone before it); from the step on it stays under the new one.
+      EXPECT_GT(peak(out, step - 48, step), 0.95 * start);
+      EXPECT_LE(peak(out, step, frames), low * (1.0 + 1e-6));
+      // The report measures the reduction against the ceiling in force: the
+      // tone held under -6 dBFS is reduced by 12 dB.
+      EXPECT_NEAR(JsonField(r.out, "max_gain_reduction_db"), 12.04, 0.3);
+    }
 }
