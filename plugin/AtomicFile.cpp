@@ -44,6 +44,22 @@ std::string WriteProblem(int err)
   }
 }
 
+// Why a folder could not be made, from the errno of its mkdir.
+std::string FolderProblem(int err)
+{
+  switch (err)
+  {
+    case EACCES:
+    case EPERM: return "there is no permission to make it";
+    case EROFS: return "the disk is read-only";
+    case ENOSPC:
+    case EDQUOT: return "the disk is full";
+    case ELOOP: return "its symbolic links go round in a loop";
+    case ENAMETOOLONG: return "its name is too long";
+    default: return std::strerror(err);
+  }
+}
+
 std::string ReadProblem(int err)
 {
   switch (err)
@@ -131,6 +147,31 @@ bool WriteFileAtomically(const char* path, const void* data, size_t size, std::s
   if (err == 0) return true;
   ::unlink(tmp.c_str());
   return Fail(why, WriteProblem(err));
+}
+
+bool MakeFolders(const char* folder, std::string* why)
+{
+  if (!folder || !*folder) return Fail(why, "no folder was named");
+  const std::string path(folder);
+  // Each folder from the top down; the last one is folder itself.
+  for (size_t end = path.find('/', 1);; end = path.find('/', end + 1))
+  {
+    const std::string part = path.substr(0, end);
+    struct stat st;
+    if (::stat(part.c_str(), &st) != 0)
+    {
+      if (errno != ENOENT) return Fail(why, "the folder \"" + part + "\" cannot be made: " + FolderProblem(errno));
+      if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+        return Fail(why, "the folder \"" + part + "\" cannot be made: " + FolderProblem(errno));
+    }
+    else if (!S_ISDIR(st.st_mode))
+      return Fail(why, "\"" + part + "\" is a file, not a folder");
+    if (end == std::string::npos) break;
+  }
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return Fail(why, "the folder \"" + path + "\" cannot be made");
+  return true;
 }
 
 bool ReadWholeFile(const char* path, size_t maxSize, std::string& out, std::string* why)

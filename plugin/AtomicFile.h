@@ -15,6 +15,11 @@ namespace orbex9 {
  *  what went wrong in a few words ("the disk is full"). */
 bool WriteFileAtomically(const char* path, const void* data, size_t size, std::string* why = nullptr);
 
+/** Makes folder and every missing folder above it (mode 0755 under the process's file-creation
+ *  mask). True when folder is then a folder; otherwise false with why (when given) naming the
+ *  folder that could not be made and why in a few words ("the disk is read-only"). */
+bool MakeFolders(const char* folder, std::string* why = nullptr);
+
 /** Reads a whole regular file of at most maxSize bytes. False when it cannot be opened, is not
  *  a regular file, is larger, or cannot be read completely, with why (when given) saying which
  *  in a few words. */

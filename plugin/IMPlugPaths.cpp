@@ -1,9 +1,9 @@
 #include "plugin/IMPlugPaths.h"
 
 #include "core/FxPaths.h"
+#include "plugin/AtomicFile.h"
 #include "plugin/NumberText.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <cstdio>
 #include <cstring>
@@ -11,19 +11,6 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// Creates one folder (not its parents) unless something of that name exists already.
-bool EnsureFolder(const char* path)
-{
-  struct stat st;
-  if (stat(path, &st) == 0) return S_ISDIR(st.st_mode);
-  if (mkdir(path, 0755) == 0) return true;
-  return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-} // namespace
 
 bool IMPlugPaths::CreateDataFolders(const char* folderName)
 {
@@ -38,12 +25,7 @@ bool IMPlugPaths::CreateDataFolders(const char* folderName)
   mDefaultPresetFolder.Append(kDefaultPresetSubfolder);
 
   // The Application Support folder itself may not exist yet on a fresh account.
-  std::string parent(mDataFolder.Get());
-  for (size_t slash = parent.find('/', 1); slash != std::string::npos; slash = parent.find('/', slash + 1))
-    EnsureFolder(parent.substr(0, slash).c_str());
-  const bool dataOK = EnsureFolder(mDataFolder.Get());
-  const bool presetOK = dataOK && EnsureFolder(mDefaultPresetFolder.Get());
-  return dataOK && presetOK;
+  return orbex9::MakeFolders(mDefaultPresetFolder.Get());
 }
 
 int IMPlugPaths::ReadSettingInt(const char* /*section*/, const char* key, int defaultValue) const

@@ -86,7 +86,7 @@ public:
                        const char* data = nullptr, std::string* why = nullptr) const;
   /** <folder>/default.qvs */
   static std::string DefaultPresetPath(const char* folder);
-  /** <folder>/default.qvs, preset name "Init". */
+  /** <folder>/default.qvs, preset name "Init"; folder is made first when it is missing. */
   bool SaveDefaultPreset(const char* folder, bool tableFilter = false, bool withData = false,
                          const char* data = nullptr, std::string* why = nullptr) const;
   /** Loads a preset file. Nothing changes unless the whole file is readable and valid. Then,
@@ -97,8 +97,10 @@ public:
   bool LoadPresetFile(const char* path, fx::FxString* nameOut = nullptr, bool skipFlagged = false,
                       bool validateOnly = false, bool tableFilter = false, bool wantData = false,
                       fx::FxString* dataOut = nullptr, std::string* why = nullptr);
-  /** LoadPresetFile of <folder>/default.qvs in the skip-flagged mode. */
-  bool LoadDefaultPresetFile(const char* folder);
+  /** LoadPresetFile of <folder>/default.qvs in the skip-flagged mode. False when it was not
+   *  loaded; why (when given) is then empty when there is no such file, and otherwise says why
+   *  the file was not read. */
+  bool LoadDefaultPresetFile(const char* folder, std::string* why = nullptr);
   /** Reads a valid preset file's values, unrounded, into values (one double per parameter);
    *  with the filter enabled the table's entries are first set to their defaults. False, with
    *  values and name untouched, for a missing or invalid file. */

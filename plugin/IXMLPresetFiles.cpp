@@ -6,6 +6,7 @@
 #include "core/IPluginBase.h"
 #include "plugin/AtomicFile.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -87,7 +88,9 @@ bool IXMLPreset::SaveDefaultPreset(const char* folder, bool tableFilter, bool wi
     if (why) *why = "there is no folder for it";
     return false;
   }
-  return WritePresetFile(DefaultPresetPath(folder).c_str(), "Init", tableFilter, withData, data, why);
+  // The folder is made at construction; should that have failed, this says why.
+  return orbex9::MakeFolders(folder, why) &&
+         WritePresetFile(DefaultPresetPath(folder).c_str(), "Init", tableFilter, withData, data, why);
 }
 
 bool IXMLPreset::LoadPresetFile(const char* path, fx::FxString* nameOut, bool skipFlagged, bool validateOnly,
@@ -128,10 +131,14 @@ bool IXMLPreset::LoadPresetFile(const char* path, fx::FxString* nameOut, bool sk
   return true;
 }
 
-bool IXMLPreset::LoadDefaultPresetFile(const char* folder)
+bool IXMLPreset::LoadDefaultPresetFile(const char* folder, std::string* why)
 {
+  if (why) why->clear();
   if (!folder || !*folder) return false;
-  return LoadPresetFile(DefaultPresetPath(folder).c_str(), nullptr, true, false, false, false, nullptr);
+  const std::string path = DefaultPresetPath(folder);
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) return false;
+  return LoadPresetFile(path.c_str(), nullptr, true, false, false, false, nullptr, why);
 }
 
 bool IXMLPreset::ReadPresetValues(const char* path, double* values, fx::FxString& name, bool tableFilter) const

@@ -4,12 +4,32 @@
 
 #include "graphics/IGfx.h"
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 namespace {
 
 const char* const kAltPluginNames[] = {orbex9::kAltPluginName, nullptr};
+
+// A default preset file that is there but cannot be used leaves the parameters at their
+// defaults; one line on the standard error, which hosts show in their console or log, says so
+// and why, once per process however many instances are made. Control characters of the path
+// are shown as '?' so it stays one line.
+void LogDefaultPresetProblem(const std::string& path, const std::string& why)
+{
+  static std::atomic<bool> logged {false};
+  if (logged.exchange(true)) return;
+  std::string line = std::string(orbex9::kProductName) + ": the default preset \"" + path + "\" was not read (" +
+                     why + "); the parameters start at their defaults";
+  for (char& c : line)
+  {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
 
 } // namespace
 
@@ -75,10 +95,15 @@ ORBEX9::ORBEX9(const fx::IAUCreateInfo& info)
   InitParameters();
 
   // The default preset file may change any parameter: the engine and the members follow it.
-  if (LoadDefaultPresetFile(GetDefaultPresetFolder()))
+  std::string defaultProblem;
+  if (LoadDefaultPresetFile(GetDefaultPresetFolder(), &defaultProblem))
   {
     for (int i = 0; i < NParams(); ++i) ApplyParam(i, true);
     SetWantedLatency(mEngine.UpdateWantedLatency());
+  }
+  else if (!defaultProblem.empty())
+  {
+    LogDefaultPresetProblem(DefaultPresetPath(GetDefaultPresetFolder()), defaultProblem);
   }
   mGUIScale.store(GetParam(kGUIScale)->Value(), std::memory_order_relaxed);
 

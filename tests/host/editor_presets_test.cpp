@@ -93,7 +93,8 @@ TEST_F(EditorPresetsTest, FailedSavesAreToldAndChangeNoFile) {
   EXPECT_NE(r.err.find(device + "\": it is a pipe or a device, not a file."), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(loop + "\": its symbolic links go round in a loop."), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("message box \"Save as default\" (answered OK): The default preset could not be saved to \"" +
-                       Path(".local/share/ORBEX9/AU/default.qvs") + "\": its folder does not exist."),
+                       Path(".local/share/ORBEX9/AU/default.qvs") + "\": \"" + Path(".local/share/ORBEX9/AU") +
+                       "\" is a file, not a folder."),
             std::string::npos)
       << r.err;
   EXPECT_TRUE(std::filesystem::is_fifo(pipe));

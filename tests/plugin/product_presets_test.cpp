@@ -445,6 +445,28 @@ TEST(ProductSettings, FoldersAndPluginIniRules)
   }
 }
 
+TEST(ProductSettings, SavingTheDefaultPresetMakesItsFolderOrSaysWhyNot)
+{
+  TempHome home;
+  TestPlug plug;
+  const std::string folder = home.Data() + "/gone/AU";
+  std::string why;
+  ASSERT_TRUE(plug.SaveDefaultPreset(folder.c_str(), false, false, nullptr, &why)) << why;
+  EXPECT_NE(ReadFile(folder + "/default.qvs").find("<Preset name=\"Init\">"), std::string::npos);
+
+  // A folder that cannot be made is named with the reason (in the kernel's own folder not
+  // even root may make one).
+  if (std::filesystem::is_directory("/sys/kernel"))
+  {
+    EXPECT_FALSE(plug.SaveDefaultPreset("/sys/orbex9-none/AU", false, false, nullptr, &why));
+    EXPECT_EQ(why, "the folder \"/sys/orbex9-none\" cannot be made: there is no permission to make it");
+  }
+  const std::string file = home.Data() + "/file";
+  WriteFile(file, "x");
+  EXPECT_FALSE(plug.SaveDefaultPreset((file + "/AU").c_str(), false, false, nullptr, &why));
+  EXPECT_EQ(why, "\"" + file + "\" is a file, not a folder");
+}
+
 TEST(ProductMeters, ScaleMappingAndLevels)
 {
   MeterScale scale;
