@@ -1,9 +1,9 @@
 #include "host/CommandLine.h"
 
+#include "host/DecimalNumber.h"
 #include "host/MessageText.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 
 namespace orbexhost {
@@ -23,11 +23,8 @@ bool ParseInt(const std::string& given, long long lo, long long hi, long long& o
 }
 
 bool ParseSeconds(const std::string& given, double& out) {
-  const std::string text = TrimBlanks(given);
-  if (text.empty()) return false;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0) return false;
+  double v = 0.0;
+  if (!ParseDecimal(TrimBlanks(given), v) || v < 0.0) return false;
   out = v;
   return true;
 }
@@ -187,10 +184,8 @@ OptionResult EditorOption(OptionArg& opt, HostOptions& o, std::string& error) {
   if (opt.name == "--input") return Result(opt.Value(o.inPath, "a file"));
   if (opt.name == "--scale") {
     if (!opt.Value(text)) return OptionResult::kFailed;
-    const std::string t = TrimBlanks(text);
-    char* end = nullptr;
-    const double v = std::strtod(t.c_str(), &end);
-    if (t.empty() || *end != '\0' || !(v >= kMinScale && v <= kMaxScale)) {
+    double v = 0.0;
+    if (!ParseDecimal(TrimBlanks(text), v) || !(v >= kMinScale && v <= kMaxScale)) {
       error = "--scale must be between 0.5 and 3 (1 is the editor's own size), got " + Quote(text);
       return OptionResult::kFailed;
     }

@@ -1,5 +1,6 @@
 // orbex9-demo-gen: writes the demo material (programme-like stereo with
 // peaks above full scale) to a 32-bit float file.
+#include "host/DecimalNumber.h"
 #include "host/DemoSignal.h"
 #include "host/SoundFile.h"
 
@@ -12,9 +13,8 @@
 namespace {
 
 bool Number(const char* text, double lo, double hi, double& out) {
-  char* end = nullptr;
-  const double v = std::strtod(text, &end);
-  if (end == text || *end != '\0' || !std::isfinite(v) || v < lo || v > hi) return false;
+  double v = 0.0;
+  if (!orbexhost::ParseDecimal(text, v) || v < lo || v > hi) return false;
   out = v;
   return true;
 }

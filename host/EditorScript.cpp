@@ -1,5 +1,6 @@
 #include "host/EditorScript.h"
 
+#include "host/DecimalNumber.h"
 #include "host/MessageText.h"
 
 #include <algorithm>
@@ -114,12 +115,7 @@ public:
   bool Number(const char* what, double& out) {
     if (mNext >= mWords.size()) return Fail(mEvent + " needs " + Usage());
     const std::string& w = mWords[mNext++];
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(w.c_str(), &end);
-    if (end == w.c_str() || *end != '\0' || !std::isfinite(v))
-      return Fail(std::string(what) + " of " + mEvent + " is not a number: " + Quote(w));
-    out = v;
+    if (!ParseDecimal(w, out)) return Fail(std::string(what) + " of " + mEvent + " is not a number: " + Quote(w));
     return true;
   }
   // The next word as a number named what, from -limit to limit.

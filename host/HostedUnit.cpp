@@ -1,5 +1,6 @@
 #include "host/HostedUnit.h"
 
+#include "host/DecimalNumber.h"
 #include "host/MessageText.h"
 
 #include <CoreFoundation/CFManualClock.h>
@@ -268,9 +269,8 @@ bool HostedUnit::ParseValue(const ParamDesc& p, const std::string& given, double
       return true;
     }
   }
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  const bool isNumber = end != text.c_str() && *end == '\0' && std::isfinite(v);
+  double v = 0.0;
+  const bool isNumber = ParseDecimal(text, v);
   const bool whole = isNumber && v == std::floor(v);
   if (p.IsIndexed() || p.IsBoolean()) {
     if (whole && v >= p.minValue && v <= p.maxValue) {

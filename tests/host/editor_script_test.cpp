@@ -96,7 +96,8 @@ TEST(EditorScript, BadLinesNameTheirLine) {
   EXPECT_EQ(ErrorOf("move 1 2\nclik 3 4\n").rfind("'s.txt' line 2: unknown event 'clik'", 0), 0u);
   EXPECT_NE(ErrorOf("\n\nclick x 4\n").find("line 3: X of click is not a number: 'x'"), std::string::npos);
   EXPECT_NE(ErrorOf("click 1\n").find("line 1: click needs X Y [MODS]"), std::string::npos);
-  EXPECT_NE(ErrorOf("click 1 nan\n").find("not a number"), std::string::npos);
+  for (const char* line : {"click 1 nan\n", "click 0x10 4\n", "move 1 inf\n", "wheel 1 2 0x3\n", "wait 0x10\n"})
+    EXPECT_NE(ErrorOf(line).find("is not a number"), std::string::npos) << line;
   EXPECT_NE(ErrorOf("click 1 2 hyper\n").find("unknown modifier 'hyper'"), std::string::npos);
   EXPECT_NE(ErrorOf("move 1 2 shift\n").find("unexpected 'shift'"), std::string::npos);
   EXPECT_NE(ErrorOf("drag 1 2 3\n").find("drag needs X1 Y1 X2 Y2"), std::string::npos);

@@ -469,6 +469,25 @@ TEST_F(HostErrors, MessagesEchoArgumentsShortAndOnOneLine) {
   ExpectFailure({"process", in, out, "--set", "gain=" + huge}, 2, "'" + std::string(64, 'x') + "...' is not a number");
 }
 
+TEST_F(HostErrors, NumbersAreDecimalOnly) {
+  WriteOrFail(Path("in.wav"), Tone(4800, 2));
+  const std::string in = Path("in.wav"), out = Path("out.wav");
+  // Hexadecimal, infinities, NaN and numbers past a double are refused like
+  // any other malformed number, wherever a number is taken.
+  for (const char* value : {"0x10", "0X1p3", "inf", "-Infinity", "nan", "1e999", "1e", "."})
+    ExpectFailure({"process", in, out, "--set", std::string("gain=") + value}, 2,
+                  "'" + std::string(value) + "' is not a number for Gain");
+  ExpectFailure({"process", in, out, "--set", "os mode=0x1"}, 2, "not a value of OS Mode");
+  ExpectFailure({"process", in, out, "--automate", "ceiling=-0x1@0"}, 2, "not a number for Ceiling");
+  ExpectFailure({"process", in, out, "--automate", "ceiling=-1@0x0"}, 2, "NAME=VALUE@SECONDS");
+  ExpectFailure({"process", in, out, "--automate", "ceiling=-1@inf"}, 2, "NAME=VALUE@SECONDS");
+  ExpectFailure({"editor", "--scale", "0x1"}, 2, "--scale must be between 0.5 and 3");
+  ExpectFailure({"editor", "--input", in, "--at", "0x0"}, 2, "--at needs SECONDS");
+  // Plain decimal in its forms is taken.
+  EXPECT_EQ(Run({"process", in, out, "--set", "gain=+.5e1", "--set", "ceiling=-3.", "--automate", "release=1E2@0"}).exitCode,
+            0);
+}
+
 TEST_F(HostErrors, NumbersReadAlikeWithBlanksAroundThem) {
   WriteOrFail(Path("in.wav"), Tone(9600, 2));
   const std::string in = Path("in.wav");
