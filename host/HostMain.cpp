@@ -2,6 +2,7 @@
 // host application does, and describes the component.
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/MessageText.h"
 #include "host/PartialFile.h"
 
 #include <CoreFoundation/CFManualClock.h>
@@ -18,10 +19,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   HostOptions options;
   std::string error;
-  if (!ParseCommandLine(args, options, error)) {
-    std::fprintf(stderr, "orbex9-host: %s\n", error.c_str());
-    return kExitUsage;
-  }
+  if (!ParseCommandLine(args, options, error)) return Fail(kExitUsage, error);
   PartialFile::RemoveOnSignals();
   // A pipe whose reader goes away, or a file that reaches the size limit
   // (ulimit -f), fails the write (exit 5, the temporary file removed)

@@ -1,6 +1,7 @@
 #include "host/LevelReport.h"
 
 #include "host/JsonText.h"
+#include "host/MessageText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +43,12 @@ std::string SourceText(const ParamSetting& s) {
   if (s.source == "state") return "--load-state " + s.origin;
   if (s.source == "preset") return "--preset " + s.origin;
   return "--" + s.source;
+}
+
+// text followed by spaces up to width bytes.
+std::string Padded(std::string text, size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
 }
 
 }  // namespace
@@ -124,15 +131,14 @@ LevelReport LevelMeter::Finish() {
 
 std::string ReportText(const LevelReport& r) {
   std::string s;
-  char line[1024];
   if (!r.settings.empty()) {
+    // Names, texts and files as one line each, however long or odd.
     s += "settings at the start of the render:\n";
-    for (const ParamSetting& p : r.settings) {
-      std::snprintf(line, sizeof line, "  %-20s %-14s %s\n", p.name.c_str(), p.text.c_str(), SourceText(p).c_str());
-      s += line;
-    }
+    for (const ParamSetting& p : r.settings)
+      s += "  " + Padded(Escaped(p.name), 20) + " " + Padded(Escaped(p.text), 14) + " " + Escaped(SourceText(p)) + "\n";
     s += "\n";
   }
+  char line[1024];
   char speed[32];
   if (std::isfinite(r.realtimeFactor))
     std::snprintf(speed, sizeof speed, "%.1fx realtime", r.realtimeFactor);

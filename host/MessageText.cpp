@@ -8,18 +8,40 @@ namespace {
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// text between quotes, control characters shown as '?', with a mark of what
-// was cut off before or after it.
+// text with its control characters as escapes (\n, \r, \t, \xHH), and its
+// backslashes doubled when withBackslash.
+std::string Escape(const std::string& text, bool withBackslash) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (u < 0x20 || u == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", u);
+      out += hex;
+    } else if (c == '\\' && withBackslash) out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+// text between quotes, escaped, with a mark of what was cut off before or
+// after it.
 std::string Quoted(const std::string& text, const char* before, const char* after) {
   std::string out = "'";
   out += before;
-  for (const char c : text) out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  out += Escaped(text);
   out += after;
   out += '\'';
   return out;
 }
 
 }  // namespace
+
+std::string Escaped(const std::string& text) { return Escape(text, true); }
 
 std::string Quote(const std::string& text) {
   if (text.size() <= kEchoBytes) return Quoted(text, "", "");
@@ -43,7 +65,8 @@ std::string TrimBlanks(const std::string& text) {
 }
 
 int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "orbex9-host: %s\n", message.c_str());
+  // Whatever text reaches a message unquoted, it stays one line.
+  std::fprintf(stderr, "orbex9-host: %s\n", Escape(message, false).c_str());
   return code;
 }
 

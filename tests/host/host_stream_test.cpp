@@ -5,6 +5,7 @@
 #include "HostFiles.h"
 #include "HostRun.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 
@@ -120,6 +121,63 @@ TEST_F(HostStream, ReportShowsEverySettingAndWhereItCameFrom) {
   r = Run({"process", Path("in.wav"), Path("out.wav")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("  Ceiling              0.00 dBFS      component default\n"), std::string::npos) << r.out;
+}
+
+TEST_F(HostStream, NamesOfAnyBytesKeepEveryReportWellFormed) {
+  WriteLongFile(Path("in.wav"), 0.1, 48000, 2);
+  // A state whose name holds a byte that is not UTF-8 and a line break.
+  const std::string odd = Path("st\xff\n.aupreset");
+  ASSERT_EQ(Run({"process", Path("in.wav"), Path("out.wav"), "--set", "gain=2", "--save-state", odd}).exitCode, 0);
+  const RunResult json = Run({"process", Path("in.wav"), Path("out.wav"), "--load-state", odd, "--json"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  // The JSON holds U+FFFD for the byte and an escaped line break.
+  EXPECT_EQ(TextField(SettingOf(json.out, "Gain"), "file"), Path("st\\ufffd\\n.aupreset")) << json.out;
+  EXPECT_EQ(json.out.find('\xff'), std::string::npos);
+  // The text report shows the line break as an escape and keeps one line a
+  // setting, however long the name.
+  std::string longer = dir;
+  for (int i = 0; i < 5; ++i) longer += "/" + std::string(200, 'n');
+  ASSERT_EQ(std::system(("mkdir -p '" + longer + "'").c_str()), 0);
+  const std::string deep = longer + "/" + std::string(200, 's') + "\n.aupreset";
+  ASSERT_EQ(Run({"process", Path("in.wav"), Path("out.wav"), "--save-state", deep}).exitCode, 0);
+  for (const std::string& state : {odd, deep}) {
+    const RunResult text = Run({"process", Path("in.wav"), Path("out.wav"), "--load-state", state});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    const std::string shown = state.substr(0, state.size() - 10) + "\\n.aupreset";
+    EXPECT_NE(text.out.find("  Gain                 " + std::string(state == odd ? "2.00" : "0.00") +
+                            " dB        --load-state " + shown + "\n  Attack"),
+              std::string::npos)
+        << text.out;
+    EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), 26) << text.out;
+  }
+  // A message naming it stays on one line, the line break shown.
+  const RunResult missing = Run({"process", Path("in.wav"), Path("out.wav"), "--load-state", Path("no\nsuch")});
+  EXPECT_EQ(missing.exitCode, 4);
+  EXPECT_NE(missing.err.find("no\\nsuch"), std::string::npos) << missing.err;
+  EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+}
+
+TEST_F(HostStream, AnUnreadableDefaultPresetIsToldAndLeavesTheDefaults) {
+  WriteLongFile(Path("in.wav"), 0.1, 48000, 2);
+  const std::string presetDir = dir + "/.local/share/ORBEX9/AU", preset = presetDir + "/default.qvs";
+  ASSERT_EQ(std::system(("mkdir -p '" + presetDir + "'").c_str()), 0);
+  struct Case {
+    std::string text, why;
+  };
+  std::string foreign = PresetFile("            <Param name=\"Ceiling\" val=\"-6\" />\n");
+  foreign.replace(foreign.find("ORBEX9"), 6, "OTHER1");
+  for (const Case& c : {Case{"garbage", "it is not a preset file of ORBEX9"},
+                        Case{foreign, "it is a preset file of another plug-in, not of ORBEX9"}}) {
+    WriteText(preset, c.text);
+    const RunResult r = Run({"process", Path("in.wav"), Path("out.wav"), "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "ORBEX9: the default preset \"" + preset + "\" was not read (" + c.why +
+                         "); the parameters start at their defaults\n");
+    EXPECT_EQ(TextField(SettingOf(r.out, "Ceiling"), "source"), "default");
+  }
+  // No default preset at all is nothing to tell.
+  std::remove(preset.c_str());
+  EXPECT_EQ(Run({"process", Path("in.wav"), Path("out.wav")}).err, "");
 }
 
 TEST_F(HostStream, NumbersThatShowAsZeroHaveNoMinus) {
