@@ -116,11 +116,11 @@ public:
 
   // Renders all of IN through unit, dropping latency frames from the start
   // of its output; automation points after the first frame go in that much
-  // later than their frame. With stopOnLatencyChange, stops after the first render
-  // call when the unit then reports another latency (some hosts' units only
-  // learn it from the first audio block): kLatencyChanged, nothing handed to
-  // OUT. Run may then be called again, on a fresh unit with the new latency;
-  // IN starts over from its first frame.
+  // later than their frame. With stopOnLatencyChange, stops after the first
+  // render call when the unit then reports another latency (some hosts'
+  // units only learn it from the first audio block): kLatencyChanged,
+  // nothing handed to OUT. Run may then be called again, on a fresh unit
+  // with the new latency; IN starts over from its first frame.
   RenderStatus Run(HostedUnit& unit, int latency, bool stopOnLatencyChange, RenderResult& result, std::string& error);
 
 private:
