@@ -6,6 +6,7 @@
 
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSPanel.h>
+#include <AppKit/NSWorkspace.h>
 
 #include "Desktop.h"
 
@@ -495,6 +496,13 @@ class Responder final : public nsx::ModalResponder {
   std::vector<nsx::Color> colorPanelShown(const nsx::Color&) override {
     ColorOverlay overlay;
     return RunOverlay(overlay) ? overlay.picks : std::vector<nsx::Color>{};
+  }
+  // The desktop's opener opens it; where nothing can, the person is told why.
+  bool openDocument(const nsx::OpenRequest& request) override {
+    const std::string problem = nsx::OpenWithDesktopOpener(request);
+    if (problem.empty()) return true;
+    runAlert(nsx::AlertRequest{"Cannot open", problem, {"OK"}});
+    return false;
   }
 };
 
