@@ -43,15 +43,19 @@ protected:
     wid_ = std::to_string(window_);
     return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
   }
-  // Closes the window as its close button does; the host's report.
-  RunResult Stop() {
-    EXPECT_TRUE(CloseWindow(window_));
+  // Waits for the host to end; its report.
+  RunResult Finish() {
     const RunResult r = FinishBounded(host_);
     host_ = -1;
     return r;
   }
+  // Closes the window as its close button does; the host's report.
+  RunResult Stop() {
+    EXPECT_TRUE(CloseWindow(window_));
+    return Finish();
+  }
 
-  Shot Screen() { return TakeShot(x_, window_); }
+  Shot Screenshot() { return TakeShot(x_, window_); }
   // Waits (at most seconds) for done.
   template <typename F> bool WaitFor(F done, int seconds = 20) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -87,7 +91,7 @@ protected:
     Click(x, y);
     const bool shown = WaitFor([&] {
       int n = 0;
-      Find(Screen(), probeX, probeY, probeX + 60, probeY + 30, 246, 246, 246, &n);
+      Find(Screenshot(), probeX, probeY, probeX + 60, probeY + 30, 246, 246, 246, &n);
       return n > 600;
     });
     std::vector<std::string> keys(static_cast<size_t>(down), "Down");
@@ -95,13 +99,13 @@ protected:
     Keys(keys);
     return shown;
   }
-  // The message box's default button (the desktop's highlight blue, of a button's size), when
-  // one is shown.
-  bool MessageBoxShown() {
-    const Shot s = Screen();
+  // Where the message box's default button (the desktop's highlight blue, of a button's size) is;
+  // empty when none.
+  Rect DefaultButton() {
+    const Shot s = Screenshot();
     const Rect r = Find(s, 0, 0, s.w - 1, s.h - 1, 45, 110, 220);
     const int w = r.right - r.left + 1, h = r.bottom - r.top + 1;
-    return w >= 60 && w <= 150 && h >= 18 && h <= 26;
+    return w >= 60 && w <= 150 && h >= 18 && h <= 26 ? r : Rect();
   }
 
   std::chrono::steady_clock::time_point lastClick_;

@@ -27,7 +27,7 @@ protected:
   // The save panel (its title row of the desktop's panel grey across the window) is shown.
   bool PanelShown() {
     int n = 0;
-    Find(Screen(), 230, 12, 770, 40, 246, 246, 246, &n);
+    Find(Screenshot(), 230, 12, 770, 40, 246, 246, 246, &n);
     return n > 10000;
   }
   // Chooses "Save preset ..." and types name into the panel, then Return.
@@ -87,7 +87,7 @@ TEST_F(EditorWindowFilesTest, TheSavePanelTakesTypedPathsAndRefusesAMissingFolde
   // Refused: the panel stays, with its reason in red above the name.
   EXPECT_TRUE(WaitFor([&] {
     int n = 0;
-    Find(Screen(), 230, 150, 770, 190, 200, 30, 30, &n);
+    Find(Screenshot(), 230, 150, 770, 190, 200, 30, 30, &n);
     return n > 30;
   })) << "no reason shown";
   EXPECT_TRUE(PanelShown());
@@ -111,9 +111,9 @@ TEST_F(EditorWindowFilesTest, MenuItemsOpenWithTheDesktopsOpenerOrSayWhyNot) {
   EXPECT_TRUE(std::filesystem::is_directory(opened[1])) << opened[1];
   // The manual is not installed: the person is told, and nothing is opened.
   ChoosePluginItem(kManual);
-  EXPECT_TRUE(WaitFor([&] { return MessageBoxShown(); })) << "no message box for the missing manual";
+  EXPECT_TRUE(WaitFor([&] { return DefaultButton().right >= 0; })) << "no message box for the missing manual";
   Keys({"Return"});
-  EXPECT_TRUE(WaitFor([&] { return !MessageBoxShown(); }));
+  EXPECT_TRUE(WaitFor([&] { return DefaultButton().right < 0; }));
   EXPECT_EQ(Opened(0).size(), 2u);
   EXPECT_EQ(Stop().exitCode, 0);
 
@@ -122,9 +122,9 @@ TEST_F(EditorWindowFilesTest, MenuItemsOpenWithTheDesktopsOpenerOrSayWhyNot) {
   std::filesystem::create_directories(none);
   ASSERT_TRUE(Start({}, none.c_str()));
   ChoosePluginItem(kChangelog);
-  EXPECT_TRUE(WaitFor([&] { return MessageBoxShown(); })) << "no message box without an opener";
+  EXPECT_TRUE(WaitFor([&] { return DefaultButton().right >= 0; })) << "no message box without an opener";
   Keys({"Return"});
-  EXPECT_TRUE(WaitFor([&] { return !MessageBoxShown(); }));
+  EXPECT_TRUE(WaitFor([&] { return DefaultButton().right < 0; }));
   EXPECT_EQ(Stop().exitCode, 0);
 
   // Headless, with the opener on PATH: nothing is opened; the request is printed.

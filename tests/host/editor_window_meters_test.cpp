@@ -31,7 +31,7 @@ protected:
 
   // Pixels of the meter faces in the window that differ from the picture.
   int Differing(const Picture& p) {
-    const Shot s = Screen();
+    const Shot s = Screenshot();
     int n = 0;
     for (const auto& f : kFaces)
       for (int y = f[1]; y < f[1] + f[3]; ++y)

@@ -6,8 +6,7 @@
 // Return and Escape; the window closes on Ctrl+W and Ctrl+Q (not while a value
 // is typed), when another program destroys it and when the display goes away,
 // each time with the report printed and the state saved.
-#include "EditorWindow.h"
-#include "WindowShot.h"
+#include "EditorSession.h"
 
 #include <sys/wait.h>
 
@@ -19,36 +18,13 @@ namespace {
 
 using namespace hosttest;
 
-class EditorWindowUseTest : public EditorWindowTest {
+class EditorWindowUseTest : public EditorSessionTest {
 protected:
-  void SetUp() override {
-    EditorWindowTest::SetUp();
-    if (IsSkipped()) return;
-    x_ = XOpenDisplay(display_.name().c_str());
-    ASSERT_NE(x_, nullptr);
-  }
-  void TearDown() override {
-    if (host_ > 0) {
-      kill(host_, SIGKILL);
-      FinishBounded(host_);
-    }
-    if (x_ != nullptr) XCloseDisplay(x_);
-    EditorWindowTest::TearDown();
-  }
-
   // Starts the editor (with args after "editor --json --save-state") and waits for its window.
   bool Open(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"editor", "--json", "--save-state", State()};
+    std::vector<std::string> all = {"--save-state", State()};
     all.insert(all.end(), args.begin(), args.end());
-    host_ = StartHost(all, dir_);
-    window_ = host_ > 0 ? FindWindow("ORBEX9") : 0;
-    wid_ = std::to_string(window_);
-    return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
-  }
-  RunResult Finish() {
-    const RunResult r = FinishBounded(host_);
-    host_ = -1;
-    return r;
+    return Start(all);
   }
   bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
   std::string State() const { return dir_ + "/state.aupreset"; }
@@ -89,16 +65,6 @@ protected:
     EXPECT_TRUE(Eventually([&] { return PointerAt(x, y); })) << "the pointer did not come back to " << x << "," << y;
   }
 
-  // What the window shows (the part on the screen).
-  Shot Screenshot() { return TakeShot(x_, window_); }
-  // Where the message box's default button (the desktop's highlight blue, of a button's size) is;
-  // empty when none.
-  Rect DefaultButton() {
-    const Shot s = Screenshot();
-    const Rect r = Find(s, 0, 0, s.w - 1, s.h - 1, 45, 110, 220);
-    const int w = r.right - r.left + 1, h = r.bottom - r.top + 1;
-    return w >= 60 && w <= 150 && h >= 18 && h <= 26 ? r : Rect();
-  }
   // Opens the About box from the plugin menu at the editor's scale; its default button.
   Rect OpenAbout(double scale) {
     Xdo({"mousemove", "--window", wid_, std::to_string(static_cast<int>(101 * scale)),
@@ -139,10 +105,6 @@ protected:
     EXPECT_TRUE(Exists(State()));
   }
 
-  Display* x_ = nullptr;
-  pid_t host_ = -1;
-  unsigned long window_ = 0;
-  std::string wid_;
 };
 
 TEST_F(EditorWindowUseTest, KnobsTurnWithAHandsMovesAsFarAsInAScript) {
