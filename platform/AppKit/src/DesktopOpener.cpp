@@ -1,5 +1,7 @@
 // The desktop's opener: the program that opens web addresses in the browser
 // and files and folders with their applications.
+#include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,6 +50,29 @@ std::string FindOnPath(const std::string& program) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// Starts program as a desktop starts one: in a process group of its own (the terminal's Ctrl+C
+// is not its), with every signal at its default and none blocked, input from /dev/null and no
+// other file of this program open. 0, or the error.
+int Spawn(const std::string& program, char* const* argv, pid_t& pid) {
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_init(&attr);
+  posix_spawn_file_actions_init(&files);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+  posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
+  const int err = posix_spawn(&pid, program.c_str(), &files, &attr, argv, environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return err;
+}
+
 }  // namespace
 
 std::string OpenWithDesktopOpener(const OpenRequest& request) {
@@ -70,7 +95,7 @@ std::string OpenWithDesktopOpener(const OpenRequest& request) {
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int err = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+    const int err = Spawn(program, argv.data(), pid);
     if (err != 0)
       return Quoted(request.target) + " cannot be opened: " + opener.program + " could not be started (" +
              std::strerror(err) + ").";
