@@ -8,6 +8,7 @@
 #include "host/FilePaths.h"
 #include "host/HostedUnit.h"
 #include "host/JsonText.h"
+#include "host/LiveRender.h"
 #include "host/MessageText.h"
 #include "host/OfflineRender.h"
 #include "host/OutputFile.h"
@@ -52,19 +53,23 @@ std::string ParameterJson(const HostedUnit& unit) {
 }
 
 // Shows the editor's window on the desktop until the person closes it; the
-// main run loop's clock follows the real one meanwhile.
-bool ShowUntilClosed(EditorView& view, std::string& error) {
+// main run loop's clock follows the real one meanwhile, and the unit renders
+// in real time from startFrame on, as under a host whose transport stopped.
+bool ShowUntilClosed(EditorView& view, LiveRender& live, int64_t startFrame, std::string& error) {
   if (!nsx::ShowOnDesktop(view.Window())) {
     error = "the editor's window could not be shown on the display";
     return false;
   }
+  if (!live.Start(startFrame, error)) return false;
   auto last = std::chrono::steady_clock::now();
   while (nsx::IsOnDesktop(view.Window())) {
     nsx::PumpDesktop(kDesktopTurnMs);
     const auto now = std::chrono::steady_clock::now();
-    if (!view.Advance(std::chrono::duration<double>(now - last).count(), error)) return false;
+    if (!live.Healthy(error) || !view.Advance(std::chrono::duration<double>(now - last).count(), error))
+      return false;
     last = now;
   }
+  live.Stop();
   nsx::HideFromDesktop(view.Window());
   return true;
 }
@@ -142,7 +147,8 @@ int RunEditor(const HostOptions& o, std::string& output) {
   if (o.scale > 0.0 && !view.DragToScale(o.scale, error)) return Fail(kExitFailure, error);
 
   // The input plays through the unit with the editor open, on the idle
-  // clock, so the meters end showing its levels at --at.
+  // clock, so the meters show its levels at --at. Headless, nothing more is
+  // rendered: pictures and scripts show the editor as it was at --at.
   if (!o.inPath.empty()) {
     RenderPlan plan;
     plan.frames = inputFrames;
@@ -175,8 +181,9 @@ int RunEditor(const HostOptions& o, std::string& output) {
       if (!view.Picture(rgba, w, h, error)) return Fail(kExitFailure, error);
       if (!pictures.Add(o.pngPath, rgba, w, h, error)) return Fail(kExitOutput, error);
     }
-  } else if (!ShowUntilClosed(view, error)) {
-    return Fail(kExitFailure, error);
+  } else {
+    LiveRender live(unit, source, channels, kBlockFrames, rate);
+    if (!ShowUntilClosed(view, live, inputFrames, error)) return Fail(kExitFailure, error);
   }
 
   // The state and values as the editor leaves them, once it is closed.

@@ -65,11 +65,14 @@ std::string NumberText(double v) {
   return buf;
 }
 
-// Host callbacks: a playing transport at 120 BPM in 4/4 whose position is the
-// sample time of the render in progress.
+// Host callbacks: a transport at 120 BPM in 4/4. While it plays, its position
+// is the sample time of the render in progress; once stopped, it stays where
+// it stopped while the unit goes on rendering. Read and written by the
+// rendering thread (the main thread stops it before another thread renders).
 struct Transport {
   double sampleRate = 48000.0;
   double samplePos = 0.0;
+  bool playing = true;
 };
 Transport g_transport;
 
@@ -93,7 +96,7 @@ OSStatus MusicalTime(void*, UInt32* deltaToNextBeat, Float32* numerator, UInt32*
 
 OSStatus TransportState(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling,
                         Float64* cycleStart, Float64* cycleEnd) {
-  if (playing) *playing = true;
+  if (playing) *playing = g_transport.playing;
   if (changed) *changed = false;
   if (sample) *sample = g_transport.samplePos;
   if (cycling) *cycling = false;
@@ -398,8 +401,10 @@ int HostedUnit::LatencySamples(double sampleRate) const {
   return static_cast<int>(std::lround(seconds * sampleRate));
 }
 
+void HostedUnit::StopTransport() { g_transport.playing = false; }
+
 OSStatus HostedUnit::Render(const AudioTimeStamp& ts, UInt32 frames, AudioBufferList* buffers) {
-  g_transport.samplePos = ts.mSampleTime;
+  if (g_transport.playing) g_transport.samplePos = ts.mSampleTime;
   AudioUnitRenderActionFlags flags = 0;
   return AudioUnitRender(mUnit, &flags, &ts, 0, frames, buffers);
 }

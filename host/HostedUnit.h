@@ -4,8 +4,8 @@
 // maximum frames, host callbacks and an input render callback, initialised,
 // then asked about parameters, presets, state and latency. The host's main
 // run loop (on the manual clock) is pumped so the unit's idle timer runs as
-// it would between a host's UI updates. Main thread; Render on the same
-// thread in this offline host.
+// it would between a host's UI updates. Main thread; Render on one thread at a
+// time (the main thread while it renders offline, or a live renderer's own).
 
 #include <AudioUnit/AudioUnit.h>
 #include <CoreFoundation/CoreFoundation.h>
@@ -84,6 +84,10 @@ public:
   // The latency the unit reports, in samples at sampleRate.
   int LatencySamples(double sampleRate) const;
 
+  // The host's transport (which the unit asks about while it renders) stops
+  // where it is, as a host's does when the person stops playback; rendering
+  // goes on. Before another thread renders.
+  void StopTransport();
   OSStatus Render(const AudioTimeStamp& ts, UInt32 frames, AudioBufferList* buffers);
   OSStatus Reset();
 

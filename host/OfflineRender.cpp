@@ -114,6 +114,11 @@ OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags*, const AudioTim
   return noErr;
 }
 
+std::string RenderFailureText(int64_t frame, OSStatus status) {
+  return "the component failed to render at frame " + std::to_string(frame) + " (status " +
+         std::to_string(static_cast<long>(status)) + ")";
+}
+
 OfflineRenderer::OfflineRenderer(const RenderPlan& plan, InputSource& source, RenderInput& in, RenderOutput& out)
     : mPlan(plan),
       mSource(source),
@@ -208,8 +213,7 @@ RenderStatus OfflineRenderer::Run(HostedUnit& unit, int latency, bool stopOnLate
     const OSStatus s = unit.Render(ts, static_cast<UInt32>(n), list);
     result.cpuSeconds += ThreadCpuSeconds() - t0;
     if (s != noErr) {
-      error = "the component failed to render at frame " + std::to_string(pos) + " (status " +
-              std::to_string(static_cast<long>(s)) + ")";
+      error = RenderFailureText(pos, s);
       return RenderStatus::kUnitFailed;
     }
     if (pos == 0 && stopOnLatencyChange) {

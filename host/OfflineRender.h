@@ -102,6 +102,9 @@ private:
   uint64_t mState;
 };
 
+// "the component failed to render at frame F (status S)".
+std::string RenderFailureText(int64_t frame, OSStatus status);
+
 enum class RenderStatus { kDone, kLatencyChanged, kInputFailed, kOutputFailed, kUnitFailed };
 
 struct RenderResult {

@@ -78,4 +78,11 @@ int ScriptResponder::runAlert(const nsx::AlertRequest& request) {
   return 0;
 }
 
+bool ScriptResponder::openDocument(const nsx::OpenRequest& request) {
+  std::fprintf(stderr, "orbex9-host: asked to open \"%s\" (nothing is opened without a window)\n",
+               request.target.c_str());
+  std::fflush(stderr);
+  return ScriptedResponder::openDocument(request);
+}
+
 }  // namespace orbexhost

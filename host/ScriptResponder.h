@@ -6,7 +6,8 @@
 // there are, so the script can be refused with them. A message box, which
 // no line answers, is printed on standard error (its title and text) and
 // answered with its default button, so what the person would have been
-// told shows in the run's output. Main thread only.
+// told shows in the run's output; so is a web address or a path the editor
+// asks to open (nothing is opened). Main thread only.
 
 #include <AppKit/NSModalResponder.h>
 
@@ -32,6 +33,7 @@ public:
 
   NSMenuItem* popUpMenu(const nsx::MenuRequest& request) override;
   int runAlert(const nsx::AlertRequest& request) override;
+  bool openDocument(const nsx::OpenRequest& request) override;
 
 private:
   struct MenuAnswer {

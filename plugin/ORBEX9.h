@@ -173,6 +173,8 @@ private:
 
   std::atomic<bool> mGUIScaleChanged {false};
   std::atomic<bool> mModeDisplaysDue {false};
+  // A new Meter Mode: the next idle tick shows the meter it selects, rendered or not.
+  std::atomic<bool> mMeterReadoutsDue {false};
   bool mEditorOpen = false;
   bool mAboutRequested = false;
   bool mUpdatePageRequested = false;

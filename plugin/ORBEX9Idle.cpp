@@ -85,7 +85,10 @@ void ORBEX9::OnIdle()
   UpdateUpdateIcon();
   if (TakePendingMessage()) ui->ShowMessageBox(GetMessageText(), GetMessageCaption(), fx::gfx::kMB_OK);
 
-  if (mEngine.ConsumeRefresh()) UpdateMeterReadouts();
+  // The meters follow the audio; a new Meter Mode is shown at once, also while the host
+  // renders nothing.
+  const bool modeChanged = mMeterReadoutsDue.exchange(false, std::memory_order_relaxed);
+  if (mEngine.ConsumeRefresh() || modeChanged) UpdateMeterReadouts();
 }
 
 void ORBEX9::UpdateUpdateIcon()

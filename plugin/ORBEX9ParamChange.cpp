@@ -76,7 +76,8 @@ void ORBEX9::ApplyParam(int paramIdx, bool mayTouchEditor)
       }
       break;
     case kMeterMode:
-      mMeterMode.store(iv, std::memory_order_relaxed);
+      if (mMeterMode.exchange(iv, std::memory_order_relaxed) != iv)
+        mMeterReadoutsDue.store(true, std::memory_order_relaxed);
       UpdateModeDisplays(mayTouchEditor);
       break;
     case koutputmode: UpdateModeDisplays(mayTouchEditor); break;

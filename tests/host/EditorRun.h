@@ -48,6 +48,18 @@ inline int DifferentPixels(const Picture& a, const Picture& b, int x0, int y0, i
   return n;
 }
 
+// Writes a second of a stereo 1 kHz tone of amplitude at 48 kHz to path; returns path.
+inline std::string WriteTone(const std::string& path, double amplitude) {
+  orbexhost::AudioData d;
+  d.sampleRate = 48000;
+  d.channels.assign(2, std::vector<float>(48000));
+  for (auto& ch : d.channels)
+    for (size_t i = 0; i < ch.size(); ++i)
+      ch[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(i) / 48000.0));
+  WriteOrFail(path, d);
+  return path;
+}
+
 class EditorHostTest : public HostTest {
 protected:
   std::string Script(const std::string& name, const std::string& text) const {

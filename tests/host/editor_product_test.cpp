@@ -85,16 +85,7 @@ protected:
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return r;
   }
-  std::string Tone(const std::string& name, double amplitude) const {
-    orbexhost::AudioData d;
-    d.sampleRate = 48000;
-    d.channels.assign(2, std::vector<float>(48000));
-    for (auto& ch : d.channels)
-      for (size_t i = 0; i < ch.size(); ++i)
-        ch[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(i) / 48000.0));
-    WriteOrFail(Path(name), d);
-    return Path(name);
-  }
+  std::string Tone(const std::string& name, double amplitude) const { return WriteTone(Path(name), amplitude); }
 };
 
 TEST_F(EditorProductTest, EveryKnobAndSwitchChangesItsParameter) {

@@ -6,9 +6,8 @@
 // Return and Escape; the window closes on Ctrl+W and Ctrl+Q (not while a value
 // is typed), when another program destroys it and when the display goes away,
 // each time with the report printed and the state saved.
-#include "EditorWindow.h"
+#include "EditorSession.h"
 
-#include <X11/Xutil.h>
 #include <sys/wait.h>
 
 #include <cmath>
@@ -19,65 +18,13 @@ namespace {
 
 using namespace hosttest;
 
-struct Shot {
-  int w = 0, h = 0;
-  std::vector<unsigned long> px;  // 0xRRGGBB
-  bool is(int x, int y, int r, int g, int b) const {
-    const unsigned long p = px[static_cast<size_t>(y) * w + x];
-    return std::abs(static_cast<int>(p >> 16 & 255) - r) <= 3 && std::abs(static_cast<int>(p >> 8 & 255) - g) <= 3 &&
-           std::abs(static_cast<int>(p & 255) - b) <= 3;
-  }
-};
-
-struct Rect {
-  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;  // inclusive; right < 0: empty
-};
-
-// The pixels of colour (r, g, b) in s's rows y0..y1 and columns x0..x1 (inclusive): their bounds and count.
-Rect Find(const Shot& s, int x0, int y0, int x1, int y1, int r, int g, int b, int* count = nullptr) {
-  Rect out;
-  int n = 0;
-  for (int y = std::max(0, y0); y <= y1 && y < s.h; ++y)
-    for (int x = std::max(0, x0); x <= x1 && x < s.w; ++x)
-      if (s.is(x, y, r, g, b)) {
-        ++n;
-        out.left = std::min(out.left, x), out.right = std::max(out.right, x);
-        out.top = std::min(out.top, y), out.bottom = std::max(out.bottom, y);
-      }
-  if (count != nullptr) *count = n;
-  return out;
-}
-
-class EditorWindowUseTest : public EditorWindowTest {
+class EditorWindowUseTest : public EditorSessionTest {
 protected:
-  void SetUp() override {
-    EditorWindowTest::SetUp();
-    if (IsSkipped()) return;
-    x_ = XOpenDisplay(display_.name().c_str());
-    ASSERT_NE(x_, nullptr);
-  }
-  void TearDown() override {
-    if (host_ > 0) {
-      kill(host_, SIGKILL);
-      FinishBounded(host_);
-    }
-    if (x_ != nullptr) XCloseDisplay(x_);
-    EditorWindowTest::TearDown();
-  }
-
   // Starts the editor (with args after "editor --json --save-state") and waits for its window.
   bool Open(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"editor", "--json", "--save-state", State()};
+    std::vector<std::string> all = {"--save-state", State()};
     all.insert(all.end(), args.begin(), args.end());
-    host_ = StartHost(all, dir_);
-    window_ = host_ > 0 ? FindWindow("ORBEX9") : 0;
-    wid_ = std::to_string(window_);
-    return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
-  }
-  RunResult Finish() {
-    const RunResult r = FinishBounded(host_);
-    host_ = -1;
-    return r;
+    return Start(all);
   }
   bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
   std::string State() const { return dir_ + "/state.aupreset"; }
@@ -118,33 +65,6 @@ protected:
     EXPECT_TRUE(Eventually([&] { return PointerAt(x, y); })) << "the pointer did not come back to " << x << "," << y;
   }
 
-  // What the window shows (the part on the screen).
-  Shot Screenshot() {
-    Shot s;
-    XWindowAttributes a{};
-    Window child = 0;
-    int rx = 0, ry = 0;
-    if (!XGetWindowAttributes(x_, window_, &a) ||
-        !XTranslateCoordinates(x_, window_, DefaultRootWindow(x_), 0, 0, &rx, &ry, &child))
-      return s;
-    s.w = std::min(a.width, DisplayWidth(x_, 0) - rx);
-    s.h = std::min(a.height, DisplayHeight(x_, 0) - ry);
-    XImage* image = XGetImage(x_, DefaultRootWindow(x_), rx, ry, s.w, s.h, AllPlanes, ZPixmap);
-    if (image == nullptr) return Shot();
-    s.px.resize(static_cast<size_t>(s.w) * s.h);
-    for (int y = 0; y < s.h; ++y)
-      for (int x = 0; x < s.w; ++x) s.px[static_cast<size_t>(y) * s.w + x] = XGetPixel(image, x, y);
-    XDestroyImage(image);
-    return s;
-  }
-  // Where the message box's default button (the desktop's highlight blue, of a button's size) is;
-  // empty when none.
-  Rect DefaultButton() {
-    const Shot s = Screenshot();
-    const Rect r = Find(s, 0, 0, s.w - 1, s.h - 1, 45, 110, 220);
-    const int w = r.right - r.left + 1, h = r.bottom - r.top + 1;
-    return w >= 60 && w <= 150 && h >= 18 && h <= 26 ? r : Rect();
-  }
   // Opens the About box from the plugin menu at the editor's scale; its default button.
   Rect OpenAbout(double scale) {
     Xdo({"mousemove", "--window", wid_, std::to_string(static_cast<int>(101 * scale)),
@@ -185,10 +105,6 @@ protected:
     EXPECT_TRUE(Exists(State()));
   }
 
-  Display* x_ = nullptr;
-  pid_t host_ = -1;
-  unsigned long window_ = 0;
-  std::string wid_;
 };
 
 TEST_F(EditorWindowUseTest, KnobsTurnWithAHandsMovesAsFarAsInAScript) {

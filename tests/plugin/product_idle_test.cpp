@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -311,6 +312,19 @@ TEST(ProductIdle, MeterReadoutsMapLevelsToNeedlesAndText)
   EXPECT_NEAR(editor.Control(c.needles[1])->GetValue(), expected, 1e-6);
   EXPECT_GT(expected, 0.26); // between the -7 and -6 dB marks
   EXPECT_LT(expected, 0.335);
+
+  // A new Meter Mode shows at the next idle tick with no audio since, from the editor or a host.
+  SetParam(*plug, kMeterMode, 1);
+  ASSERT_FALSE(plug->Engine().RefreshDue());
+  plug->OnIdle();
+  EXPECT_STREQ(Text(editor, c.readouts[0]), "0.00");
+  EXPECT_DOUBLE_EQ(editor.Control(c.needles[1])->GetValue(), 0.78);
+  SetParam(*plug, kMeterMode, 2, fx::kHost);
+  plug->OnIdle();
+  char out[32];
+  std::snprintf(out, sizeof(out), "%.2lf", MeterDB(plug->Engine().MeterOutput(LimiterMeters::kOutRHold)));
+  EXPECT_STREQ(Text(editor, c.readouts[1]), out);
+  EXPECT_STRNE(out, "0.00");
   editor.Close();
   // Without an editor the readouts are not touched (and nothing crashes).
   plug->UpdateMeterReadouts();

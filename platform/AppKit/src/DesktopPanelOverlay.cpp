@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include <AppKit/NSMenu.h>
+#include <AppKit/NSPanel.h>
+#include <AppKit/NSWorkspace.h>
 
 #include "Desktop.h"
 
@@ -15,6 +17,8 @@ NSMenuItem* RunMenuOverlay(const nsx::MenuRequest& request);
 namespace {
 
 constexpr double kRow = 20, kFont = 13;
+// The colour of a refusal's reason.
+constexpr Rgba kRefusal{200, 30, 30, 255};
 
 int Px(double v, double k) { return static_cast<int>(v * k + 0.5); }
 
@@ -91,11 +95,21 @@ class FilePanelOverlay final : public Overlay {
              i == selected_ ? kOnHighlight : (e.selectable ? kInk : kFaint), Px(l.x + l.w - 8, k));
     }
     if (request_.save) {
+      // Why the name typed cannot be used, just above it.
+      if (!problem_.empty())
+        c.text(problem_, Px(b.x + 12, k), Px(b.y + b.h - 84, k), size, kRefusal, Px(b.x + b.w - 12, k));
       c.text("Name:", Px(b.x + 12, k), Px(b.y + b.h - 60, k), size, kInk);
       const Box f = nameField();
       c.fill(Px(f.x, k), Px(f.y, k), Px(f.w, k), Px(f.h, k), Rgba{255, 255, 255, 255});
       c.outline(Px(f.x, k), Px(f.y, k), Px(f.w, k), Px(f.h, k), kHighlight);
-      const int w = c.text(name_, Px(f.x + 4, k), Px(f.y + 15, k), size, kInk, Px(f.x + f.w - 4, k));
+      // A name longer than the field shows its end, where the caret is.
+      const int room = Px(f.w - 10, k);
+      size_t from = 0;
+      while (from < name_.size() && Canvas::measure(name_.substr(from), size) > room) {
+        ++from;
+        while (from < name_.size() && (static_cast<unsigned char>(name_[from]) & 0xC0) == 0x80) ++from;
+      }
+      const int w = c.text(name_.substr(from), Px(f.x + 4, k), Px(f.y + 15, k), size, kInk, Px(f.x + f.w - 4, k));
       c.fill(Px(f.x + 4, k) + w + 1, Px(f.y + 3, k), std::max(1, Px(1, k)), Px(f.h - 6, k), kInk);
     }
     const auto buttons = ButtonRow(b, buttonTitles());
@@ -127,12 +141,14 @@ class FilePanelOverlay final : public Overlay {
       case kVK_UpArrow: return select(std::max(selected_ - 1, 0));
       case kVK_Delete:
         if (request_.save) PopLastCharacter(name_);
+        problem_.clear();
         return;
       default: break;
     }
     if (text.empty() || (flags & (NSEventModifierFlagCommand | NSEventModifierFlagControl)) != 0) return;
     if (request_.save) {
-      if (text != "/") name_ += text;
+      name_ += text;
+      problem_.clear();
       return;
     }
     for (size_t i = 0; i < entries_.size(); ++i)  // type to find
@@ -158,7 +174,7 @@ class FilePanelOverlay final : public Overlay {
   }
   Box list() const {
     const Box b = box();
-    return Box{b.x + 12, b.y + 52, b.w - 24, b.h - 52 - (request_.save ? 84 : 48)};
+    return Box{b.x + 12, b.y + 52, b.w - 24, b.h - 52 - (request_.save ? 104 : 48)};
   }
   Box nameField() const {
     const Box b = box();
@@ -198,12 +214,16 @@ class FilePanelOverlay final : public Overlay {
       if (request_.save || typeAllowed(f.name)) entries_.push_back(f);
     selected_ = -1;
     first_ = 0;
+    problem_.clear();
   }
 
   void select(int i) {
     if (i < 0 || i >= static_cast<int>(entries_.size())) return;
     selected_ = i;
-    if (request_.save && !entries_[i].dir) name_ = entries_[i].name;
+    if (request_.save && !entries_[i].dir) {
+      name_ = entries_[i].name;
+      problem_.clear();
+    }
     if (i < first_) first_ = i;
     if (i >= first_ + visibleRows()) first_ = i - visibleRows() + 1;
   }
@@ -223,7 +243,18 @@ class FilePanelOverlay final : public Overlay {
 
   void confirm() {
     if (request_.save) {
-      if (!name_.empty()) finish((std::filesystem::path(dir_) / name_).string());
+      // A name with "/" is a path; one that names a folder goes there; one that cannot be
+      // used stays, with the reason shown.
+      if (name_.empty()) return;
+      const nsx::SavePath p = nsx::ResolveSavePath(dir_, name_);
+      if (p.folder) {
+        enter(p.path);
+        name_.clear();
+      } else if (!p.problem.empty()) {
+        problem_ = p.problem;
+      } else {
+        finish(p.path);
+      }
       return;
     }
     if (selected_ >= 0) {
@@ -245,7 +276,7 @@ class FilePanelOverlay final : public Overlay {
   }
 
   nsx::FilePanelRequest request_;
-  std::string dir_, name_;
+  std::string dir_, name_, problem_;
   std::vector<Entry> entries_;
   int selected_ = -1, first_ = 0;
 };
@@ -465,6 +496,13 @@ class Responder final : public nsx::ModalResponder {
   std::vector<nsx::Color> colorPanelShown(const nsx::Color&) override {
     ColorOverlay overlay;
     return RunOverlay(overlay) ? overlay.picks : std::vector<nsx::Color>{};
+  }
+  // The desktop's opener opens it; where nothing can, the person is told why.
+  bool openDocument(const nsx::OpenRequest& request) override {
+    const std::string problem = nsx::OpenWithDesktopOpener(request);
+    if (problem.empty()) return true;
+    runAlert(nsx::AlertRequest{"Cannot open", problem, {"OK"}});
+    return false;
   }
 };
 

@@ -127,4 +127,9 @@ std::vector<Color> ScriptedResponder::colorPanelShown(const Color& current) {
   return picked;
 }
 
+bool ScriptedResponder::openDocument(const OpenRequest& request) {
+  log_.push_back("document " + request.target);
+  return true;
+}
+
 }  // namespace nsx

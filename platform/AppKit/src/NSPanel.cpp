@@ -85,12 +85,10 @@ nsx::FilePanelRequest NSSavePanel::request() const {
 }
 
 bool NSSavePanel::accept(nsx::FilePanelAnswer& answer) const {
-  if (answer.path.empty()) return false;
-  answer.path = Absolute(answer.path);
-  const std::filesystem::path p(answer.path);
-  std::error_code ec;
-  if (!std::filesystem::is_directory(p.parent_path(), ec) || std::filesystem::is_directory(p, ec)) return false;
   const nsx::FilePanelRequest r = request();
+  const nsx::SavePath resolved = nsx::ResolveSavePath(r.directory, answer.path);
+  if (resolved.folder || !resolved.problem.empty()) return false;
+  answer.path = resolved.path;
   if (!r.allowedTypes.empty() && !TypeAllowed(answer.path, r.allowedTypes) && !r.allowsOtherFileTypes)
     answer.path += "." + r.allowedTypes.front();
   return true;

@@ -1,10 +1,8 @@
 #include <map>
 
 #include <AppKit/NSPasteboard.h>
-#include <AppKit/NSWorkspace.h>
 
 NS_IMPLEMENT_CLASS(NSPasteboard)
-NS_IMPLEMENT_CLASS(NSWorkspace)
 
 NSPasteboardType const NSPasteboardTypeString = nsx::ConstantString("public.utf8-plain-text");
 NSPasteboardType const NSStringPboardType = NSPasteboardTypeString;
@@ -92,20 +90,3 @@ void SetClipboardBridge(std::string (*read)(), void (*write)(const std::string& 
   g_writeClipboard = write;
 }
 }  // namespace nsx
-
-NSWorkspace* NSWorkspace::sharedWorkspace() {
-  static NSWorkspace* workspace = allocShared<NSWorkspace>();
-  return workspace;
-}
-
-BOOL NSWorkspace::openURL(NSURL* url) { return url != nullptr && NSWorkspaceOpenURL(url->cfURL()); }
-
-BOOL NSWorkspace::openFile(NSString* path) {
-  if (path == nullptr || !NSFileManager::defaultManager()->fileExistsAtPath(path)) return NO;
-  return NSWorkspaceOpenFile(path->utf8());
-}
-
-BOOL NSWorkspace::selectFile(NSString* fullPath, NSString* rootFullPath) {
-  if (fullPath == nullptr || !NSFileManager::defaultManager()->fileExistsAtPath(fullPath)) return NO;
-  return NSWorkspaceRevealFile(fullPath->utf8(), rootFullPath != nullptr ? rootFullPath->utf8() : std::string());
-}

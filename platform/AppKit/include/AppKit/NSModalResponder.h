@@ -4,8 +4,8 @@
 // shown lets the person answer in it (NSDesktop.h); otherwise the answer is
 // the unattended one: a menu is dismissed, a file panel cancelled, an alert
 // answered with its "Cancel" button (its first button when it has none),
-// the colour panel left as it is. Nothing waits for a person unless a
-// desktop window is shown. Main thread only.
+// the colour panel left as it is, a document to open left unopened. Nothing
+// waits for a person unless a desktop window is shown. Main thread only.
 #pragma once
 
 #include <deque>
@@ -52,6 +52,12 @@ struct Color {
   double red = 0, green = 0, blue = 0, alpha = 1;
 };
 
+// What the workspace was asked to open (NSWorkspace.h).
+struct OpenRequest {
+  std::string target;  // a web address, or a path
+  bool path = false;   // target is the path of a file or folder
+};
+
 class ModalResponder {
  public:
   virtual ~ModalResponder() = default;
@@ -64,6 +70,9 @@ class ModalResponder {
   // person picks, in order (each sets the panel's colour and sends its
   // action); none leaves it as it is.
   virtual std::vector<Color> colorPanelShown(const Color& current) = 0;
+  // The workspace was asked to open something: true when it was opened (or
+  // stands answered). With no one to answer, nothing is opened: false.
+  virtual bool openDocument(const OpenRequest&) { return false; }
 };
 
 // The installed responder (not owned; null removes it).
@@ -100,13 +109,15 @@ class ScriptedResponder : public ModalResponder {
   size_t pending() const { return menus_.size() + panels_.size() + alerts_.size() + colors_.size(); }
   // One line per request, oldest first: "menu <titles separated by |>",
   // "open <dir> [types]", "save <dir> <name> [types]", "alert <title>: <message> [buttons]",
-  // "color r g b a".
+  // "color r g b a", "document <target>".
   const std::vector<std::string>& log() const { return log_; }
 
   NSMenuItem* popUpMenu(const MenuRequest& request) override;
   FilePanelAnswer runFilePanel(const FilePanelRequest& request) override;
   int runAlert(const AlertRequest& request) override;
   std::vector<Color> colorPanelShown(const Color& current) override;
+  // Logged and taken as opened: nothing is.
+  bool openDocument(const OpenRequest& request) override;
 
  private:
   struct MenuAnswer {

@@ -11,6 +11,20 @@
 
 enum : NSInteger { NSFileHandlingPanelCancelButton = 0, NSFileHandlingPanelOKButton = 1 };
 
+namespace nsx {
+
+// A name typed into a save panel that shows folder, taken as desktop panels
+// take it: a name with "/" is a path, absolute, relative to folder, or from
+// the home folder with "~" (folder "": the current one).
+struct SavePath {
+  std::string path;     // absolute, without "." and ".." parts
+  bool folder = false;  // it names an existing folder: the panel goes there
+  std::string problem;  // why no file can be saved there ("" when one can)
+};
+SavePath ResolveSavePath(const std::string& folder, const std::string& typed);
+
+}  // namespace nsx
+
 class NSSavePanel : public NSObject {
   NS_CLASS(NSSavePanel, NSObject)
  public:
@@ -30,9 +44,10 @@ class NSSavePanel : public NSObject {
   void setNameFieldStringValue(NSString* name);
   NSString* nameFieldStringValue() const { return name_; }
 
-  // NSModalResponseOK or NSModalResponseCancel. A save answer in a folder
-  // that does not exist counts as cancelled; a name without an allowed
-  // extension gets the first allowed one.
+  // NSModalResponseOK or NSModalResponseCancel. A save answer is resolved
+  // against the panel's folder (nsx::ResolveSavePath); one the panel cannot
+  // use (a folder, a folder that does not exist) counts as cancelled; a name
+  // without an allowed extension gets the first allowed one.
   virtual NSModalResponse runModal();
   // Starting in path (nil: the current folder) with name proposed.
   NSInteger runModalForDirectory(NSString* path, NSString* name);

@@ -1,7 +1,6 @@
-// Opening URLs and files in the user's browser or file manager. Every
-// request is recorded; requests are only handed to the desktop (xdg-open)
-// when a host has switched that on, so tests never open anything.
-// Any thread.
+// The record of every URL and file the workspace was asked to open or
+// reveal. Opening itself is AppKit's (AppKit/NSWorkspace.h), so nothing here
+// opens anything. Any thread.
 #pragma once
 
 #include <string>
@@ -9,14 +8,13 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-// Asks the desktop to open url (a web address or a file URL). Returns false
-// for a null URL; true once the request is recorded (and handed on).
+// Records a request to open url (a web address or a file URL). False for a
+// null URL; true once the request is recorded.
 bool NSWorkspaceOpenURL(CFURLRef url);
 // The same for a file or folder path.
 bool NSWorkspaceOpenFile(const std::string& path);
-// Shows path selected in a file-manager window of root (path's folder when
-// root is empty); recorded as "reveal:" and the path. The desktop is asked
-// to open that folder.
+// Records a request to show path selected in a file-manager window of root,
+// as "reveal:" and the path.
 bool NSWorkspaceRevealFile(const std::string& path, const std::string& root);
 
 namespace nsx {
@@ -25,7 +23,5 @@ namespace nsx {
 // revealed files as "reveal:" and the path).
 std::vector<std::string> OpenedURLs();
 void ClearOpenedURLs();
-// Off by default; a host application may switch real opening on.
-void SetDesktopOpeningEnabled(bool enabled);
 
 }  // namespace nsx
