@@ -1,6 +1,6 @@
-// End to end: what the host writes (OUT, the state file, pictures) is whole
-// or not written at all, whatever stops the write (a file-size limit, a full
-// disk) and however late; a file it replaces keeps its permissions and
+// End to end: what the host writes (OUT of every type, the state file,
+// pictures) is whole or not written at all, whatever stops the write (a
+// file-size limit, a full disk) and however late; a file it replaces keeps its permissions and
 // owner; names as long as the system allows are written; audio past 4 GiB
 // gets a type that holds it or is refused before anything is written.
 #include "HostFiles.h"
@@ -119,6 +119,18 @@ TEST_F(HostOutputs, EveryTypeIsWrittenWholeOrNotAtAllAtEveryFileSizeLimit) {
       }
       EXPECT_TRUE(Leftovers(dir).empty());
     }
+  }
+  // A picture likewise.
+  const std::string picture = Path("p.png");
+  ASSERT_EQ(Run({"editor", "--png", picture}).exitCode, 0);
+  const off_t size = FileSize(picture);
+  for (const off_t limit : {size - 1, size}) {
+    SCOPED_TRACE(limit - size);
+    WriteText(picture, kOldTake);
+    const RunResult r = RunLimited({"editor", "--png", picture}, static_cast<rlim_t>(limit));
+    EXPECT_EQ(r.exitCode, limit == size ? 0 : 5) << r.err;
+    EXPECT_EQ(ReadText(picture) == kOldTake, limit != size);
+    EXPECT_TRUE(Leftovers(dir).empty());
   }
 }
 
