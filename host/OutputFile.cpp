@@ -110,13 +110,11 @@ bool OutputFile::Close(std::string& why) {
   mFd = -1;
   // A file is on the disk before it replaces another; the system may report
   // a write it had put off only here.
-  const bool synced = mPartial == nullptr || fsync(fd) == 0;
-  const int err = errno;
-  if (close(fd) != 0 || !synced) {
-    why = WriteProblem(synced ? errno : err);
-    return false;
-  }
-  return true;
+  int err = 0;
+  if (mPartial != nullptr && fsync(fd) != 0) err = errno;
+  if (close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) why = WriteProblem(err);
+  return err == 0;
 }
 
 bool OutputFile::Commit(std::string& why) {

@@ -21,15 +21,14 @@ bool Streams(int format) { return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLA
 
 SF_INFO InfoFor(const std::string& path, double sampleRate, int channels, int64_t frames, std::string& why) {
   SF_INFO info{};
-  if (channels < 1 || channels > kMaxFileChannels || !(sampleRate > 0.0)) {
-    why = "cannot write " + QuotePath(path) + ": nothing to write";
-    return info;
-  }
   info.format = OutputFormatFor(path, channels, frames, why);
   if (info.format == 0) return info;
   info.samplerate = static_cast<int>(std::lround(sampleRate));
   info.channels = channels;
-  if (!sf_format_check(&info)) {
+  if (channels < 1 || channels > kMaxFileChannels || !(sampleRate > 0.0)) {
+    why = "cannot write " + QuotePath(path) + ": nothing to write";
+    info.format = 0;
+  } else if (!sf_format_check(&info)) {
     why = "cannot write " + QuotePath(path) + ": the format cannot hold " + std::to_string(info.samplerate) + " Hz audio";
     info.format = 0;
   }
