@@ -193,7 +193,9 @@ int RunEditor(const HostOptions& o, std::string& output) {
     if (!CaptureState(unit, state, error) || !WriteStateFile(state, stateFile, o.saveState, error))
       return Fail(kExitOutput, error);
   }
+  // The pictures are put in place first and the state after them.
   if (!pictures.Commit(error)) return Fail(kExitOutput, error);
+  if (!o.saveState.empty() && !CommitStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
   if (o.json) output = ParameterJson(unit);
   return kExitOk;
 }

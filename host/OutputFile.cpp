@@ -15,14 +15,6 @@ namespace orbexhost {
 
 namespace {
 
-// The temporary file beside target: hidden, named after it and this process.
-std::string TempPathFor(const std::string& target) {
-  const size_t slash = target.find_last_of('/');
-  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  return dir + "." + base + ".partial-" + std::to_string(static_cast<long>(getpid()));
-}
-
 std::string FolderProblem(const std::string& target) {
   struct stat st {};
   const std::string folder = FolderOf(target);
@@ -33,6 +25,16 @@ std::string FolderProblem(const std::string& target) {
 }
 
 }  // namespace
+
+std::string WriteProblem(int err) {
+  switch (err) {
+    case ENOSPC: return "the disk is full";
+    case EDQUOT: return "the disk quota is used up";
+    case EFBIG: return "the file would pass the largest size allowed (the file-size limit, ulimit -f)";
+    case EROFS: return "the disk is read-only";
+    default: return std::strerror(err);
+  }
+}
 
 OutputFile::~OutputFile() {
   if (mFd >= 0) close(mFd);
@@ -69,11 +71,20 @@ bool OutputFile::Open(const std::string& path, bool canStream, std::string& why)
     return true;
   }
   mTarget = LinkTarget(path);
-  mPartial = std::make_unique<PartialFile>(TempPathFor(mTarget));
-  mFd = open(mPartial->Path().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  // A file replaced keeps its permissions and, where the system allows, its
+  // owner; until then the new one is open to nobody else.
+  struct stat old {};
+  const bool replacing = stat(mTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  mPartial = std::make_unique<PartialFile>();
+  mFd = mPartial->Create(FolderOf(mTarget), replacing ? 0600 : 0666);
   if (mFd < 0) {
-    why = std::strerror(errno);
+    why = WriteProblem(errno);
     return false;
+  }
+  if (replacing) {
+    // Where the owner cannot be given, the file becomes the user's own.
+    [[maybe_unused]] const int owned = fchown(mFd, old.st_uid, old.st_gid);
+    fchmod(mFd, old.st_mode & 07777);
   }
   return true;
 }
@@ -84,7 +95,7 @@ bool OutputFile::WriteAll(const void* data, size_t size, std::string& why) {
     const ssize_t n = write(mFd, p, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      why = n < 0 ? std::strerror(errno) : "nothing could be written";
+      why = n < 0 ? WriteProblem(errno) : "nothing could be written";
       return false;
     }
     p += n;
@@ -97,21 +108,22 @@ bool OutputFile::Close(std::string& why) {
   if (mFd < 0) return true;
   const int fd = mFd;
   mFd = -1;
-  if (close(fd) != 0) {
-    why = std::strerror(errno);
-    return false;
-  }
-  return true;
+  // A file is on the disk before it replaces another; the system may report
+  // a write it had put off only here.
+  int err = 0;
+  if (mPartial != nullptr && fsync(fd) != 0) err = errno;
+  if (close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) why = WriteProblem(err);
+  return err == 0;
 }
 
 bool OutputFile::Commit(std::string& why) {
   if (!Close(why)) return false;
   if (mPartial == nullptr) return true;
-  if (std::rename(mPartial->Path().c_str(), mTarget.c_str()) != 0) {
-    why = std::strerror(errno);
+  if (!mPartial->RenameTo(mTarget)) {
+    why = WriteProblem(errno);
     return false;
   }
-  mPartial->Keep();
   return true;
 }
 

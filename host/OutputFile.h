@@ -1,13 +1,15 @@
 #pragma once
-// A file the host writes (OUT, a saved state). A file is written into a
-// temporary file in the folder of the file it replaces and renamed into
-// place only when complete, so a failure never leaves a partial or damaged
-// file behind. A symbolic link is written through: the file it points at is
-// replaced (the temporary file lies in that file's folder) and the link
-// stays. A device such as /dev/null is written straight into, and so is a
-// pipe when the content can flow through one (a file that must go back to
-// its start when complete cannot) and something reads from it: a pipe is
-// never waited on. Main thread.
+// A file the host writes (OUT, a saved state, a picture). A file is written
+// into a temporary file in the folder of the file it replaces (PartialFile)
+// and renamed into place only when complete and on the disk, so a failure
+// never leaves a partial or damaged file behind; the file replaced keeps
+// its permissions and, where the system allows, its owner. A symbolic link
+// is written through: the file it points at is replaced (the temporary file
+// lies in that file's folder) and the link stays. A device such as
+// /dev/null is written straight into, and so is a pipe when the content can
+// flow through one (a file that must go back to its start when complete
+// cannot) and something reads from it: a pipe is never waited on. Main
+// thread.
 
 #include "host/PartialFile.h"
 
@@ -15,6 +17,10 @@
 #include <string>
 
 namespace orbexhost {
+
+// Why a write failed, in the host's words where the reason is a common one
+// (a full disk, the file-size limit), else the system's.
+std::string WriteProblem(int err);
 
 class OutputFile {
 public:
@@ -34,9 +40,11 @@ public:
   int Descriptor() const { return mFd; }
   // Writes all of size bytes. False with the reason.
   bool WriteAll(const void* data, size_t size, std::string& why);
-  // Closes the descriptor (the file's data is complete). False with the reason.
+  // Closes the descriptor once the file's data is on the disk. False with
+  // the reason.
   bool Close(std::string& why);
   // Closes when still open, then renames the temporary file into place.
+  // False with the reason (the file it would replace is kept).
   bool Commit(std::string& why);
 
 private:

@@ -5,6 +5,7 @@
 #include "host/LevelReport.h"
 #include "host/MessageText.h"
 #include "host/OfflineRender.h"
+#include "host/OutputFormat.h"
 #include "host/SettingSources.h"
 #include "host/SoundFile.h"
 #include "host/SoundReader.h"
@@ -113,7 +114,7 @@ int RunProcess(const HostOptions& o, std::string& output) {
   // OUT is started now (a temporary file until the render is complete), so a
   // place or type it cannot take fails before the render.
   SoundWriter writer;
-  if (!writer.Open(o.outPath, rate, channels, error)) return Fail(kExitOutput, error);
+  if (!writer.Open(o.outPath, rate, channels, reader.NumFrames(), error)) return Fail(kExitOutput, error);
 
   RegisterHostBundle(o.hostName);
   LoadedComponent component;
@@ -198,11 +199,13 @@ int RunProcess(const HostOptions& o, std::string& output) {
                  "to the starting latency\n",
                  latency, latencyAfter);
 
-  // OUT is complete before the state is written, and put in place last, so
-  // a failure on the way leaves neither.
+  // OUT and the state are both complete before either replaces a file; then
+  // OUT is put in place and the state after it, so a failure on the way
+  // replaces neither.
   if (!writer.Finish(error)) return Fail(kExitOutput, error);
   if (!o.saveState.empty() && !WriteStateFile(state, stateFile, o.saveState, error)) return Fail(kExitOutput, error);
   if (!writer.Commit(error)) return Fail(kExitOutput, error);
+  if (!o.saveState.empty() && !CommitStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
 
   LevelReport report = meter.Finish();
   report.settings = std::move(settings);

@@ -1,28 +1,9 @@
 #include "host/SoundFile.h"
 
-#include "host/MessageText.h"
 #include "host/SoundReader.h"
 #include "host/SoundWriter.h"
 
-#include <sndfile.h>
-
-#include <algorithm>
-#include <cctype>
-
 namespace orbexhost {
-
-namespace {
-
-std::string Extension(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string ext = path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext;
-}
-
-}  // namespace
 
 bool ReadSoundFile(const std::string& path, AudioData& out, std::string& error) {
   out = AudioData();
@@ -39,22 +20,11 @@ bool ReadSoundFile(const std::string& path, AudioData& out, std::string& error) 
   return true;
 }
 
-int OutputFormatForPath(const std::string& path, std::string& error) {
-  const std::string ext = Extension(path);
-  if (ext.empty() || ext == "wav" || ext == "wave") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  if (ext == "aif" || ext == "aiff" || ext == "aifc") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
-  if (ext == "caf") return SF_FORMAT_CAF | SF_FORMAT_FLOAT;
-  if (ext == "w64") return SF_FORMAT_W64 | SF_FORMAT_FLOAT;
-  if (ext == "flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
-  error = "cannot write " + QuotePath(path) + ": unknown output type " + Quote("." + ext) + " (use .wav, .aiff, .flac, .caf or .w64)";
-  return 0;
-}
-
 bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error) {
   SoundWriter writer;
   std::vector<const float*> channels;
   for (const auto& c : data.channels) channels.push_back(c.data());
-  return writer.Open(path, data.sampleRate, data.NumChannels(), error) &&
+  return writer.Open(path, data.sampleRate, data.NumChannels(), static_cast<int64_t>(data.NumFrames()), error) &&
          writer.Write(channels.data(), data.NumFrames(), error) && writer.Commit(error);
 }
 

@@ -23,11 +23,6 @@ constexpr int kMaxFileChannels = 2;
 // (see SoundReader).
 bool ReadSoundFile(const std::string& path, AudioData& out, std::string& error);
 
-// The libsndfile format for an output path, chosen by its extension: .wav or
-// no extension 32-bit float WAV, .aif/.aiff/.aifc float AIFF, .caf float CAF,
-// .w64 float Wave64, .flac 24-bit FLAC. 0 with a message for any other.
-int OutputFormatForPath(const std::string& path, std::string& error);
-
 // Writes data as a whole, atomically (see SoundWriter). False with a message.
 bool WriteSoundFile(const std::string& path, const AudioData& data, std::string& error);
 

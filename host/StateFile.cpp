@@ -105,7 +105,14 @@ bool OpenStateFile(OutputFile& file, const std::string& path, std::string& error
 
 bool WriteStateFile(const std::string& bytes, OutputFile& file, const std::string& path, std::string& error) {
   std::string why;
-  if (file.WriteAll(bytes.data(), bytes.size(), why) && file.Commit(why)) return true;
+  if (file.WriteAll(bytes.data(), bytes.size(), why) && file.Close(why)) return true;
+  error = "cannot write the state file " + QuotePath(path) + ": " + why;
+  return false;
+}
+
+bool CommitStateFile(OutputFile& file, const std::string& path, std::string& error) {
+  std::string why;
+  if (file.Commit(why)) return true;
   error = "cannot write the state file " + QuotePath(path) + ": " + why;
   return false;
 }

@@ -17,9 +17,11 @@ bool CaptureState(const HostedUnit& unit, std::string& bytes, std::string& error
 // Opens path for a state (an OutputFile: written atomically, through links,
 // into a pipe only when something reads from it). False with a message.
 bool OpenStateFile(OutputFile& file, const std::string& path, std::string& error);
-// Writes captured state into the open file and puts it in place. False with
-// a message.
+// Writes captured state into the open file and completes it; CommitStateFile
+// then puts it in place, once what it goes with is in place. False with a
+// message.
 bool WriteStateFile(const std::string& bytes, OutputFile& file, const std::string& path, std::string& error);
+bool CommitStateFile(OutputFile& file, const std::string& path, std::string& error);
 
 // Reads path, checks that it is a class-info dictionary of this component
 // and hands it to the unit. False with a message; a state of another

@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,6 +94,28 @@ bool LinkTarget(const std::string& path, std::string& target)
   return false;
 }
 
+// Keeps the signals that ask the process to stop (SIGINT, SIGTERM, SIGHUP, SIGQUIT) away from
+// the calling thread while it lives: one that arrives meanwhile takes effect once the file is
+// whole or its temporary file is gone, so stopping the process never leaves one behind (where
+// the host lets the signal wait for this thread rather than end the process on another).
+class StopSignalsHeld
+{
+public:
+  StopSignalsHeld()
+  {
+    sigset_t stop;
+    sigemptyset(&stop);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&stop, sig);
+    pthread_sigmask(SIG_BLOCK, &stop, &mBefore);
+  }
+  ~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &mBefore, nullptr); }
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+private:
+  sigset_t mBefore;
+};
+
 bool WriteAll(int fd, const char* p, size_t n)
 {
   while (n > 0)
@@ -128,17 +152,24 @@ bool WriteFileAtomically(const char* path, const void* data, size_t size, std::s
   // does not carry the target's name: one left behind by a crash is never taken for a preset.
   const size_t slash = target.find_last_of('/');
   const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const StopSignalsHeld held;
   std::string tmp;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt)
   {
     tmp = folder + ".orbex9-save-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Open to nobody else until it has the old file's permissions.
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) return Fail(why, WriteProblem(errno));
   }
   if (fd < 0) return Fail(why, WriteProblem(EEXIST));
 
-  if (exists) ::fchmod(fd, old.st_mode & 07777);
+  if (exists)
+  {
+    // The old file's owner where the system allows it (else the file is the user's own).
+    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    ::fchmod(fd, old.st_mode & 07777);
+  }
 
   int err = 0;
   if (!WriteAll(fd, static_cast<const char*>(data), size) || ::fsync(fd) != 0) err = errno;

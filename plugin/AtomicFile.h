@@ -10,8 +10,9 @@ namespace orbex9 {
 
 /** Writes size bytes as the whole content of path. A symbolic link is written through: the
  *  file it leads to is replaced and the link stays. A folder, a pipe or a device is refused
- *  without being opened. An existing target keeps its permission bits; a new one gets 0666
- *  minus the process's file-creation mask. False on any failure, with why (when given) saying
+ *  without being opened. An existing target keeps its permission bits and, where the system
+ *  allows, its owner; a new one gets 0666 minus the process's file-creation mask. SIGINT,
+ *  SIGTERM, SIGHUP and SIGQUIT are held off the calling thread until the write is done. False on any failure, with why (when given) saying
  *  what went wrong in a few words ("the disk is full"). */
 bool WriteFileAtomically(const char* path, const void* data, size_t size, std::string* why = nullptr);
 

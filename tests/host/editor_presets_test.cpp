@@ -4,10 +4,7 @@
 // a failed save changes no file and a failed load no parameter. A symbolic
 // link is saved through; a pipe or a device is refused.
 #include "HostRun.h"
-
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
+#include "PrivateDisk.h"
 
 #include <filesystem>
 #include <fstream>
@@ -32,30 +29,6 @@ size_t Count(const std::string& text, const std::string& what) {
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
 }
-
-// A file system of its own at path, in a mount namespace this test process
-// enters once (the hosts it starts share it; nothing outside sees it).
-// Needs root; ok() is false when it cannot be made.
-class PrivateDisk {
-public:
-  PrivateDisk(const std::string& path, const char* options) : mPath(path) {
-    static const bool entered = geteuid() == 0 && unshare(CLONE_NEWNS) == 0 &&
-                                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    std::filesystem::create_directories(path);
-    mOk = entered && mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
-  }
-  ~PrivateDisk() {
-    if (mOk) umount2(mPath.c_str(), MNT_DETACH);
-  }
-  bool ok() const { return mOk; }
-  bool MakeReadOnly() const {
-    return mount(nullptr, mPath.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-  }
-
-private:
-  std::string mPath;
-  bool mOk = false;
-};
 
 class EditorPresetsTest : public HostTest {
 protected:
