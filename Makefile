@@ -1,5 +1,9 @@
 # The two commands of the README: `make run` and `make test`.
-# Both install missing packages first, then configure and build with CMake + Ninja.
+# `make run` installs the packages of the run set (scripts/bootstrap run) and builds only what the
+# main job runs: the component, the host and the demo generator. `make test` installs every
+# package and builds the whole tree (tests, benchmarks, tools) before running the tests. Both
+# use the same build folder: a tree `make run` configured without the tests is configured with
+# them by `make test`.
 
 JOBS      ?= $(shell nproc)
 BUILD     ?= build
@@ -8,22 +12,29 @@ TSAN_DIR  ?= build-tsan
 FUZZ_SECONDS ?= 300
 FUZZ_SMOKE_SECONDS ?= 4
 CMAKE_GEN := -G Ninja
+RELEASE   := $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+RUN_TARGETS := ORBEX9 orbex9-host orbex9-demo-gen
 
-.PHONY: all bootstrap build run test bench asan-config asan tsan fuzz fuzz-smoke ci clean
+.PHONY: all bootstrap build-config build run test bench asan-config asan tsan fuzz fuzz-smoke ci clean
 
 all: build
 
 bootstrap:
-	@scripts/bootstrap
+	@scripts/bootstrap test
 
-$(BUILD)/build.ninja: | bootstrap
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+# The tree with its tests, configured once (again only when it was configured without them).
+build-config: bootstrap
+	@grep -qs '^ORBEX_BUILD_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt && [ -f $(BUILD)/build.ninja ] || \
+	cmake -S . -B $(BUILD) $(RELEASE) -DORBEX_BUILD_TESTS=ON
 
-build: bootstrap $(BUILD)/build.ninja
+build: build-config
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@scripts/run-main
+run:
+	@scripts/bootstrap run
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) $(RELEASE) -DORBEX_BUILD_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
+	@BUILD=$(BUILD) scripts/run-main
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -31,7 +42,7 @@ test: build
 # The benchmarks also measure the open LV2 limiters; their packages are installed here only.
 bench: bootstrap
 	@scripts/bootstrap-bench
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) $(RELEASE) -DORBEX_BUILD_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/run-bench $(BUILD)
 
