@@ -1,9 +1,14 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include <AppKit/NSPanel.h>
+#include <CoreFoundation/CFUnicode.h>
 
 NS_IMPLEMENT_CLASS(NSSavePanel)
 NS_IMPLEMENT_CLASS(NSOpenPanel)
@@ -11,7 +16,6 @@ NS_IMPLEMENT_CLASS(NSAlert)
 NS_IMPLEMENT_CLASS(NSColorPanel)
 
 namespace {
-
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -30,6 +34,34 @@ bool TypeAllowed(const std::string& path, const std::vector<std::string>& types)
   for (const auto& t : types)
     if (Lower(t) == ext) return true;
   return false;
+}
+
+// ".a, .b or .c"
+std::string TypeList(const std::vector<std::string>& types) {
+  std::string out;
+  for (size_t i = 0; i < types.size(); ++i)
+    out += (i == 0 ? "" : i + 1 == types.size() ? " or " : ", ") + ("." + types[i]);
+  return out;
+}
+
+bool IsUtf8(const std::string& text) {
+  std::u16string units;
+  return cfx::Utf8ToUtf16(text.data(), text.size(), units);
+}
+
+// Why the path cannot be looked at (stat's errno), in the panel's words.
+std::string Unreachable(int error) {
+  if (error == ENOENT) return "there is no such file";
+  if (error == ELOOP) return "its symbolic links go round in a loop";
+  if (error == ENOTDIR) return "a part of it that should be a folder is a file";
+  return std::strerror(error);
+}
+
+// What a path that is neither a file nor a folder is.
+std::string NotAFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "it is a pipe, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+  return "it is not a file";
 }
 
 // An absolute path without "." and ".." parts.
@@ -84,15 +116,36 @@ nsx::FilePanelRequest NSSavePanel::request() const {
   return r;
 }
 
-bool NSSavePanel::accept(nsx::FilePanelAnswer& answer) const {
-  if (answer.path.empty()) return false;
-  answer.path = Absolute(answer.path);
-  const std::filesystem::path p(answer.path);
-  std::error_code ec;
-  if (!std::filesystem::is_directory(p.parent_path(), ec) || std::filesystem::is_directory(p, ec)) return false;
+// Checks that every panel makes of its answer: a name, in UTF-8, made absolute.
+bool AcceptName(nsx::FilePanelAnswer& answer, std::string& why) {
+  if (answer.path.empty()) why = "it names no file";
+  else if (!IsUtf8(answer.path)) why = "its name is not UTF-8 text";
+  else answer.path = Absolute(answer.path);
+  return why.empty();
+}
+
+bool NSSavePanel::accept(nsx::FilePanelAnswer& answer, std::string& why) const {
+  if (!AcceptName(answer, why)) return false;
+  const auto isFolder = [](const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  };
+  const std::string folder = std::filesystem::path(answer.path).parent_path().string();
+  struct stat st {};
+  const int error = stat(folder.c_str(), &st) == 0 ? 0 : errno;
+  if (error != 0 || !S_ISDIR(st.st_mode)) {
+    why = "its folder '" + folder + "' " +
+          (error == ELOOP ? "lies behind symbolic links that go round in a loop"
+                          : error == 0 || error == ENOTDIR ? "is not a folder" : "does not exist");
+    return false;
+  }
   const nsx::FilePanelRequest r = request();
-  if (!r.allowedTypes.empty() && !TypeAllowed(answer.path, r.allowedTypes) && !r.allowsOtherFileTypes)
-    answer.path += "." + r.allowedTypes.front();
+  const bool complete = r.allowedTypes.empty() || TypeAllowed(answer.path, r.allowedTypes) || r.allowsOtherFileTypes;
+  if (isFolder(answer.path) || (!complete && isFolder(answer.path + "." + r.allowedTypes.front()))) {
+    why = "it is a folder";
+    return false;
+  }
+  if (!complete) answer.path += "." + r.allowedTypes.front();
   return true;
 }
 
@@ -103,9 +156,13 @@ void NSSavePanel::setChosen(const std::string& path) {
 
 NSModalResponse NSSavePanel::runModal() {
   retain();
-  nsx::FilePanelAnswer answer = nsx::ActiveModalResponder().runFilePanel(request());
-  const bool ok = answer.ok && accept(answer);
+  nsx::ModalResponder& responder = nsx::ActiveModalResponder();
+  const nsx::FilePanelRequest asked = request();
+  nsx::FilePanelAnswer answer = responder.runFilePanel(asked);
+  std::string why;
+  const bool ok = answer.ok && accept(answer, why);
   if (ok) setChosen(answer.path);
+  else if (answer.ok) responder.filePanelRefused(asked, answer, why);
   release();
   return ok ? NSModalResponseOK : NSModalResponseCancel;
 }
@@ -123,16 +180,16 @@ NSOpenPanel::NSOpenPanel() {
 
 NSOpenPanel* NSOpenPanel::openPanel() { return static_cast<NSOpenPanel*>(alloc()->init()->autorelease()); }
 
-bool NSOpenPanel::accept(nsx::FilePanelAnswer& answer) const {
-  if (answer.path.empty()) return false;
-  answer.path = Absolute(answer.path);
-  std::error_code ec;
-  const auto status = std::filesystem::status(answer.path, ec);
-  if (ec) return false;
-  if (std::filesystem::is_directory(status)) return canChooseDirectories_;
-  if (!std::filesystem::exists(status) || !canChooseFiles_) return false;
-  const nsx::FilePanelRequest r = request();
-  return r.allowsOtherFileTypes || TypeAllowed(answer.path, r.allowedTypes);
+bool NSOpenPanel::accept(nsx::FilePanelAnswer& answer, std::string& why) const {
+  if (!AcceptName(answer, why)) return false;
+  struct stat st {};
+  if (stat(answer.path.c_str(), &st) != 0) why = Unreachable(errno);
+  else if (S_ISDIR(st.st_mode) && !canChooseDirectories_) why = "it is a folder, and the panel opens files";
+  else if (!S_ISDIR(st.st_mode) && !canChooseFiles_) why = "it is not a folder, and the panel chooses folders";
+  else if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) why = NotAFile(st.st_mode);
+  else if (S_ISREG(st.st_mode) && !allowsOther_ && !TypeAllowed(answer.path, request().allowedTypes))
+    why = "the panel opens only " + TypeList(request().allowedTypes) + " files";
+  return why.empty();
 }
 
 NSModalResponse NSOpenPanel::runModal() { return NSSavePanel::runModal(); }

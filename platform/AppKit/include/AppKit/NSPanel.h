@@ -30,8 +30,9 @@ class NSSavePanel : public NSObject {
   void setNameFieldStringValue(NSString* name);
   NSString* nameFieldStringValue() const { return name_; }
 
-  // NSModalResponseOK or NSModalResponseCancel. A save answer in a folder
-  // that does not exist counts as cancelled; a name without an allowed
+  // NSModalResponseOK or NSModalResponseCancel. A save answer that is not
+  // UTF-8, lies in a folder that does not exist or names a folder counts as
+  // cancelled (the responder is told why); a name without an allowed
   // extension gets the first allowed one.
   virtual NSModalResponse runModal();
   // Starting in path (nil: the current folder) with name proposed.
@@ -43,7 +44,9 @@ class NSSavePanel : public NSObject {
  protected:
   NSSavePanel() = default;
   nsx::FilePanelRequest request() const;
-  virtual bool accept(nsx::FilePanelAnswer& answer) const;
+  // Makes the answer's path absolute and completes it; false with why the
+  // panel does not take it.
+  virtual bool accept(nsx::FilePanelAnswer& answer, std::string& why) const;
   void setChosen(const std::string& path);
 
   NSString* title_ = nullptr;
@@ -67,9 +70,10 @@ class NSOpenPanel : public NSSavePanel {
   void setCanChooseDirectories(BOOL flag) { canChooseDirectories_ = flag; }
   void setResolvesAliases(BOOL flag) { resolvesAliases_ = flag; }
   void setAllowsMultipleSelection(BOOL flag) { multiple_ = flag; }
-  // The answer must exist: a file (when files may be chosen, with an
-  // allowed extension unless other types are allowed) or a folder (when
-  // folders may be chosen); otherwise it counts as cancelled.
+  // The answer must be UTF-8 and exist: a file, not a device or a pipe
+  // (when files may be chosen, with an allowed extension unless other types
+  // are allowed), or a folder (when folders may be chosen); otherwise it
+  // counts as cancelled and the responder is told why.
   NSModalResponse runModal() override;
   NSInteger runModalForDirectory(NSString* path, NSString* name, NSArray* fileTypes);
   NSArray* URLs() const;       // autoreleased
@@ -77,7 +81,7 @@ class NSOpenPanel : public NSSavePanel {
 
  protected:
   NSOpenPanel();
-  bool accept(nsx::FilePanelAnswer& answer) const override;
+  bool accept(nsx::FilePanelAnswer& answer, std::string& why) const override;
 
  private:
   bool resolvesAliases_ = true;
