@@ -6,10 +6,9 @@
 // there are, so the script can be refused with them. A file panel's answer
 // that the panel does not take (a folder to open, a file of another type, an
 // open answer to a save panel) is kept the same way with the panel's reason.
-// A message box, which
-// no line answers, is printed on standard error (its title and text) and
-// answered with its default button, so what the person would have been
-// told shows in the run's output. Main thread only.
+// A message box, which no line answers, is printed on standard error (its
+// title and text) and answered with its default button, so what the person
+// would have been told shows in the run's output. Main thread only.
 
 #include <AppKit/NSModalResponder.h>
 
@@ -56,7 +55,7 @@ private:
 
   std::deque<MenuAnswer> mMenus;    // in step with the base's menu answers
   std::deque<PanelAnswer> mPanels;  // in step with the base's panel answers
-  int mPanelLine = 0;               // the line whose answer the open panel was given
+  int mPanelLine = 0;               // the line whose answer the panel being answered was given
   int mPlayingLine = 0;
   int mMissedLine = 0;
   std::string mMissed;

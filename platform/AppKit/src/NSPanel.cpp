@@ -71,6 +71,14 @@ std::string Absolute(const std::string& path) {
   return ec ? path : p.lexically_normal().string();
 }
 
+// What every panel asks of its answer: a name, in UTF-8 (made absolute).
+bool AcceptName(nsx::FilePanelAnswer& answer, std::string& why) {
+  if (answer.path.empty()) why = "it names no file";
+  else if (!IsUtf8(answer.path)) why = "its name is not UTF-8 text";
+  else answer.path = Absolute(answer.path);
+  return why.empty();
+}
+
 nsx::Color ColorOf(NSColor* c) {
   nsx::Color out;
   if (c != nullptr) c->getRed(&out.red, &out.green, &out.blue, &out.alpha);
@@ -114,14 +122,6 @@ nsx::FilePanelRequest NSSavePanel::request() const {
   r.canChooseDirectories = canChooseDirectories_;
   r.canCreateDirectories = canCreateDirectories_;
   return r;
-}
-
-// Checks that every panel makes of its answer: a name, in UTF-8, made absolute.
-bool AcceptName(nsx::FilePanelAnswer& answer, std::string& why) {
-  if (answer.path.empty()) why = "it names no file";
-  else if (!IsUtf8(answer.path)) why = "its name is not UTF-8 text";
-  else answer.path = Absolute(answer.path);
-  return why.empty();
 }
 
 bool NSSavePanel::accept(nsx::FilePanelAnswer& answer, std::string& why) const {

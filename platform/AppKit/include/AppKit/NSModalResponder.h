@@ -60,10 +60,7 @@ class ModalResponder {
   virtual FilePanelAnswer runFilePanel(const FilePanelRequest& request) = 0;
   // The panel did not take the answer runFilePanel gave (it counts as
   // cancelled); why says what it lacks ("it is a folder").
-  virtual void filePanelRefused(const FilePanelRequest& request, const FilePanelAnswer& answer,
-                                const std::string& why) {
-    (void)request, (void)answer, (void)why;
-  }
+  virtual void filePanelRefused(const FilePanelRequest&, const FilePanelAnswer&, const std::string& /*why*/) {}
   // The index of the pressed button.
   virtual int runAlert(const AlertRequest& request) = 0;
   // The colour panel was ordered front showing current: the colours the
