@@ -5,7 +5,6 @@
 #include "host/ComponentLoader.h"
 #include "host/EditorScript.h"
 #include "host/EditorView.h"
-#include "host/FilePaths.h"
 #include "host/HostedUnit.h"
 #include "host/JsonText.h"
 #include "host/LiveRender.h"
@@ -13,6 +12,7 @@
 #include "host/OfflineRender.h"
 #include "host/OutputFile.h"
 #include "host/PngFile.h"
+#include "host/RunFiles.h"
 #include "host/ScriptPlayer.h"
 #include "host/SoundReader.h"
 #include "host/StateFile.h"
@@ -40,6 +40,27 @@ double EditorScaleOf(const HostedUnit& unit) {
   const ParamDesc* p = unit.FindParameter("GUI Scale");
   const double v = p ? unit.GetParameter(p->id) : 1.0;
   return std::isfinite(v) && v > 0.0 ? v : 1.0;
+}
+
+// Every file the run reads (the input, the state, the script, the presets
+// the script opens) and writes (the state, the pictures).
+RunFiles FilesOf(const HostOptions& o, const EditorScript& script) {
+  RunFiles files;
+  files.Reads(o.inPath, "the input");
+  files.Reads(o.loadState, "the state file", "state");
+  // Standard input counts when it is a file.
+  if (o.eventsPath == "-")
+    files.Reads("/dev/stdin", "the script on standard input");
+  else
+    files.Reads(o.eventsPath, "the script");
+  for (const ScriptEvent& e : script.events)
+    if (e.kind == ScriptEvent::Kind::kOpen)
+      files.Reads(e.text, "the preset file of line " + std::to_string(e.line));
+  files.Writes(o.saveState, "the state file", "state");
+  files.Writes(o.pngPath, "the picture", "picture");
+  for (const ScriptEvent& e : script.events)
+    if (e.kind == ScriptEvent::Kind::kPng) files.Writes(e.text, {}, "picture", ScriptLineError(script, e.line, ""));
+  return files;
 }
 
 std::string ParameterJson(const HostedUnit& unit) {
@@ -79,13 +100,14 @@ bool ShowUntilClosed(EditorView& view, LiveRender& live, int64_t startFrame, std
 int RunEditor(const HostOptions& o, std::string& output) {
   std::string error;
   int code = kExitOk;
-  // The script is read and checked first: a bad one changes and writes nothing.
+  // The script is read and checked first: a bad one changes and writes
+  // nothing, and neither does a run that would write over a file it reads.
   EditorScript script;
   const bool scripted = !o.eventsPath.empty();
-  if (scripted) {
-    if (!ReadEditorScript(o.eventsPath, script, error)) return Fail(kExitUsage, error);
-    if (!CheckScriptFiles(script, code, error)) return Fail(code, error);
-  }
+  if (scripted && !ReadEditorScript(o.eventsPath, script, error)) return Fail(kExitUsage, error);
+  const std::string clash = FilesOf(o, script).Clash();
+  if (!clash.empty()) return Fail(kExitUsage, clash);
+  if (scripted && !CheckScriptFiles(script, code, error)) return Fail(code, error);
   const bool headless = scripted || !o.pngPath.empty();
   if (!headless && !nsx::DesktopAvailable())
     return Fail(kExitUsage, "there is no display to show the editor on; give --png FILE or --events FILE to use it "
@@ -95,17 +117,7 @@ int RunEditor(const HostOptions& o, std::string& output) {
     if (!why.empty()) return Fail(kExitOutput, "cannot write " + QuotePath(o.pngPath) + ": " + why);
   }
   OutputFile stateFile;
-  if (!o.saveState.empty()) {
-    for (const std::string* other : {&o.inPath, &o.pngPath})
-      if (!other->empty() && SameFile(o.saveState, *other))
-        return Fail(kExitOutput, "cannot write the state file " + QuotePath(o.saveState) + ": it is " +
-                                     (other == &o.inPath ? "the input" : "the picture") + " itself");
-    for (const ScriptEvent& e : script.events)
-      if (e.kind == ScriptEvent::Kind::kPng && SameFile(o.saveState, e.text))
-        return Fail(kExitOutput, ScriptLineError(script, e.line, "cannot write " + QuotePath(e.text) +
-                                                                     ": it is the state file itself"));
-    if (!OpenStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
-  }
+  if (!o.saveState.empty() && !OpenStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
 
   SoundReader reader;
   double rate = kDefaultRate;

@@ -3,6 +3,10 @@
 #include "host/DecimalNumber.h"
 #include "host/MessageText.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -10,10 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
 
 namespace orbexhost {
 
@@ -98,6 +98,14 @@ constexpr EventName kEventNames[] = {
     {"type", Kind::kType},   {"menu", Kind::kMenu}, {"open", Kind::kOpen}, {"save", Kind::kSave},
     {"cancel", Kind::kCancel}, {"wait", Kind::kWait}, {"png", Kind::kPng},
 };
+
+// What a path that is not a file is, for a message.
+std::string NotAFile(mode_t mode) {
+  if (S_ISDIR(mode)) return "it is a folder";
+  if (S_ISFIFO(mode)) return "it is a pipe (give a script that comes through a pipe on standard input: --events -)";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+  return "it is not a file";
+}
 
 std::string EventNames() {
   std::string names;
@@ -276,9 +284,12 @@ std::string ScriptLineError(const EditorScript& script, int line, const std::str
 bool ParseEditorScript(const std::string& text, const std::string& name, EditorScript& script, std::string& error) {
   script = EditorScript();
   script.name = name;
-  std::istringstream in(text);
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
+  // Lines end with LF, CR LF or CR alone; a UTF-8 byte-order mark before the first is no part of it.
+  size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  for (int number = 1; start < text.size(); ++number) {
+    const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    const std::string line = text.substr(start, end - start);
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     if (line.find('\0') != std::string::npos) {
       error = ScriptLineError(script, number, "the script is not text");
       return false;
@@ -298,27 +309,54 @@ bool ParseEditorScript(const std::string& text, const std::string& name, EditorS
 }
 
 bool ReadEditorScript(const std::string& path, EditorScript& script, std::string& error) {
-  std::string text;
-  if (path == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
-      error = "cannot read the events file " + QuotePath(path) + ": " + std::strerror(errno);
+  const bool standardInput = path == "-";
+  const std::string name = standardInput ? "the script on standard input" : "the events file " + QuotePath(path);
+  const std::string cannot = "cannot read " + name + ": ";
+  int fd = STDIN_FILENO;
+  if (!standardInput) {
+    // Only a file: a pipe nothing writes into would be waited on for ever, and a device may
+    // never end. What comes through a pipe is given on standard input.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+      error = cannot + std::strerror(errno);
       return false;
     }
-    char buf[65536];
-    while (f.read(buf, sizeof buf) || f.gcount() > 0) {
-      text.append(buf, static_cast<size_t>(f.gcount()));
-      if (text.size() > kMaxScriptBytes) break;
+    if (!S_ISREG(st.st_mode)) {
+      error = cannot + NotAFile(st.st_mode);
+      return false;
     }
-    if (f.bad()) {
-      error = "cannot read the events file " + QuotePath(path);
+    // Not waiting on a pipe put in its place meanwhile.
+    fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      error = cannot + std::strerror(errno);
+      return false;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      error = cannot + NotAFile(st.st_mode);
       return false;
     }
   }
+  // Read no further than one byte past the limit: standard input may never end.
+  std::string text;
+  char buf[65536];
+  int readError = 0;
+  while (text.size() <= kMaxScriptBytes) {
+    const ssize_t n = read(fd, buf, std::min(sizeof buf, kMaxScriptBytes + 1 - text.size()));
+    if (n > 0) {
+      text.append(buf, static_cast<size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      readError = n < 0 ? errno : 0;
+      break;
+    }
+  }
+  if (!standardInput) close(fd);
+  if (readError != 0) {
+    error = cannot + std::strerror(readError);
+    return false;
+  }
   if (text.size() > kMaxScriptBytes) {
-    error = "the events file " + QuotePath(path) + " is too large for a script";
+    error = name + " is too large for a script (more than " + std::to_string(kMaxScriptBytes >> 20) + " MiB)";
     return false;
   }
   return ParseEditorScript(text, path, script, error);

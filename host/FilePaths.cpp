@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace orbexhost {
@@ -55,11 +56,14 @@ bool IsSpecialFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  const std::string ta = LinkTarget(a), tb = LinkTarget(b);
-  return NormalPath(ta.empty() ? a : ta) == NormalPath(tb.empty() ? b : tb);
+std::string FileIdentity(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0)
+    return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  const std::string target = LinkTarget(path);
+  return "name " + NormalPath(target.empty() ? path : target);
 }
+
+bool SameFile(const std::string& a, const std::string& b) { return FileIdentity(a) == FileIdentity(b); }
 
 }  // namespace orbexhost

@@ -18,9 +18,12 @@ std::string LinkTarget(const std::string& path);
 // device such as /dev/null, a pipe, a socket).
 bool IsSpecialFile(const std::string& path);
 
-// True when a and b name the same file: the same file on disk when both
-// exist (hard links and symbolic links included), otherwise the same file
-// once links and folders are resolved.
+// What tells the file path leads to from others: its device and inode when
+// it exists (so hard links, symbolic links and other spellings of its name
+// give the same), otherwise its folder resolved through links and its name.
+std::string FileIdentity(const std::string& path);
+
+// True when a and b name the same file (the same FileIdentity).
 bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace orbexhost

@@ -1,11 +1,11 @@
 #include "host/Commands.h"
 #include "host/ComponentLoader.h"
-#include "host/FilePaths.h"
 #include "host/HostedUnit.h"
 #include "host/LevelReport.h"
 #include "host/MessageText.h"
 #include "host/OfflineRender.h"
 #include "host/OutputFormat.h"
+#include "host/RunFiles.h"
 #include "host/SettingSources.h"
 #include "host/SoundFile.h"
 #include "host/SoundReader.h"
@@ -95,17 +95,15 @@ int RunProcess(const HostOptions& o, std::string& output) {
   if (OutputFormatForPath(o.outPath, error) == 0) return Fail(kExitOutput, error);
   // Refuse what would destroy a file the user still needs, and what cannot
   // be written, before any time goes into the render.
-  if (SameFile(o.inPath, o.outPath))
-    return Fail(kExitOutput,
-                "cannot write " + QuotePath(o.outPath) + ": it is IN itself; choose another name so IN is kept");
+  RunFiles files;
+  files.Reads(o.inPath, "IN");
+  files.Reads(o.loadState, "the state file", "state");
+  files.Writes(o.outPath, "OUT");
+  files.Writes(o.saveState, "the state file", "state");
+  const std::string clash = files.Clash();
+  if (!clash.empty()) return Fail(kExitOutput, clash);
   OutputFile stateFile;
-  if (!o.saveState.empty()) {
-    for (const std::string* other : {&o.inPath, &o.outPath})
-      if (SameFile(o.saveState, *other))
-        return Fail(kExitOutput, "cannot write the state file " + QuotePath(o.saveState) + ": it is " +
-                                     (other == &o.inPath ? "IN" : "OUT") + " itself");
-    if (!OpenStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
-  }
+  if (!o.saveState.empty() && !OpenStateFile(stateFile, o.saveState, error)) return Fail(kExitOutput, error);
 
   SoundReader reader;
   if (!reader.Open(o.inPath, error)) return Fail(kExitInput, error);

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -62,7 +63,9 @@ bool CheckScriptFiles(const EditorScript& script, int& code, std::string& error)
     std::string why;
     struct stat st {};
     if (e.kind == Kind::kOpen && stat(e.text.c_str(), &st) != 0) {
-      error = ScriptLineError(script, e.line, "no file " + QuotePath(e.text) + " to open");
+      error = ScriptLineError(script, e.line, errno == ELOOP ? "cannot open " + QuotePath(e.text) +
+                                                                   ": its symbolic links go round in a loop"
+                                                             : "no file " + QuotePath(e.text) + " to open");
       code = kExitUsage;
       return false;
     }
@@ -220,9 +223,9 @@ bool ScriptPlayer::PlayEvent(const ScriptEvent& e, int& code, std::string& why) 
       break;
     case Kind::kMenu: mResponder.ChooseMenuPath(e.path, e.line); break;
     case Kind::kMenuNone: mResponder.DismissMenu(); break;
-    case Kind::kOpen: mResponder.answerOpen(Absolute(e.text)); break;
-    case Kind::kSave: mResponder.answerSave(Absolute(e.text)); break;
-    case Kind::kCancel: mResponder.cancelPanel(); break;
+    case Kind::kOpen: mResponder.AnswerPanel(ScriptResponder::Panel::kOpen, Absolute(e.text), e.line); break;
+    case Kind::kSave: mResponder.AnswerPanel(ScriptResponder::Panel::kSave, Absolute(e.text), e.line); break;
+    case Kind::kCancel: mResponder.AnswerPanel(ScriptResponder::Panel::kCancel, {}, e.line); break;
     case Kind::kWait: return mView.Advance(e.amount / 1000.0, why);
     case Kind::kPng: {
       std::vector<uint8_t> rgba;

@@ -32,7 +32,9 @@ public:
 
   // Plays every line in order. False with the exit code and a message
   // naming the line that failed (a menu answer that does not fit the menu
-  // it meets fails with its own line and the menu's items, exit code 2).
+  // it meets fails with its own line and the menu's items, a file panel
+  // answer the panel does not take with its own line and the panel's
+  // reason, exit code 2).
   bool Play(const EditorScript& script, int& code, std::string& error);
   // Menu and panel answers given but not asked for.
   size_t UnusedAnswers() const { return mResponder.pending(); }

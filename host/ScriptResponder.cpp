@@ -46,6 +46,12 @@ std::string PathProblem(NSMenu* menu, const std::vector<int>& path, std::string 
   return {};
 }
 
+// "the save panel that line N opened"
+std::string PanelName(const nsx::FilePanelRequest& request, int line) {
+  return std::string(request.save ? "the save panel" : "the open panel") + " that line " + std::to_string(line) +
+         " opened";
+}
+
 }  // namespace
 
 void ScriptResponder::ChooseMenuPath(const std::vector<int>& path, int line) {
@@ -58,16 +64,46 @@ void ScriptResponder::DismissMenu() {
   mMenus.push_back({});
 }
 
+void ScriptResponder::AnswerPanel(Panel answer, const std::string& path, int line) {
+  if (answer == Panel::kOpen) answerOpen(path);
+  else if (answer == Panel::kSave) answerSave(path);
+  else cancelPanel();
+  mPanels.push_back({line, answer});
+}
+
+void ScriptResponder::Miss(int line, const std::string& what) {
+  if (mMissedLine != 0 || what.empty()) return;
+  mMissedLine = line;
+  mMissed = what;
+}
+
 NSMenuItem* ScriptResponder::popUpMenu(const nsx::MenuRequest& request) {
   if (!mMenus.empty()) {
     const MenuAnswer a = mMenus.front();
     mMenus.pop_front();
-    if (!a.path.empty() && request.menu != nullptr && mMissedLine == 0) {
-      mMissed = PathProblem(request.menu, a.path, "the menu that line " + std::to_string(mPlayingLine) + " opened");
-      if (!mMissed.empty()) mMissedLine = a.line;
-    }
+    if (!a.path.empty() && request.menu != nullptr)
+      Miss(a.line, PathProblem(request.menu, a.path, "the menu that line " + std::to_string(mPlayingLine) + " opened"));
   }
   return ScriptedResponder::popUpMenu(request);
+}
+
+nsx::FilePanelAnswer ScriptResponder::runFilePanel(const nsx::FilePanelRequest& request) {
+  mPanelLine = 0;
+  if (!mPanels.empty()) {
+    const PanelAnswer a = mPanels.front();
+    mPanels.pop_front();
+    mPanelLine = a.line;
+    if (a.answer != Panel::kCancel && (a.answer == Panel::kSave) != request.save)
+      Miss(a.line, PanelName(request, mPlayingLine) + " was given " +
+                       (request.save ? "an open answer; it takes save PATH" : "a save answer; it takes open PATH"));
+  }
+  return ScriptedResponder::runFilePanel(request);
+}
+
+void ScriptResponder::filePanelRefused(const nsx::FilePanelRequest& request, const nsx::FilePanelAnswer& answer,
+                                       const std::string& why) {
+  if (mPanelLine != 0)
+    Miss(mPanelLine, PanelName(request, mPlayingLine) + " does not take " + QuotePath(answer.path) + ": " + why);
 }
 
 int ScriptResponder::runAlert(const nsx::AlertRequest& request) {

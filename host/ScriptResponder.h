@@ -3,11 +3,13 @@
 // advance (the layer's scripted responder), each menu answer checked
 // against the menu it meets: an item the menu, or a submenu on the way,
 // does not have is kept with the script line that gave it and the items
-// there are, so the script can be refused with them. A message box, which
-// no line answers, is printed on standard error (its title and text) and
-// answered with its default button, so what the person would have been
-// told shows in the run's output; so is a web address or a path the editor
-// asks to open (nothing is opened). Main thread only.
+// there are, so the script can be refused with them. A file panel's answer
+// that the panel does not take (a folder to open, a file of another type, an
+// open answer to a save panel) is kept the same way with the panel's reason.
+// A message box, which no line answers, is printed on standard error (its
+// title and text) and answered with its default button, so what the person
+// would have been told shows in the run's output; so is a web address or a
+// path the editor asks to open (nothing is opened). Main thread only.
 
 #include <AppKit/NSModalResponder.h>
 
@@ -23,15 +25,22 @@ public:
   // is dismissed.
   void ChooseMenuPath(const std::vector<int>& path, int line);
   void DismissMenu();
+  // The next file panel opens or saves path, or is cancelled.
+  enum class Panel { kOpen, kSave, kCancel };
+  void AnswerPanel(Panel answer, const std::string& path, int line);
   // The script line being played: the one that opens the next menus.
   void SetPlayingLine(int line) { mPlayingLine = line; }
 
-  // The line of the first menu answer that did not fit its menu (0: none so
-  // far), and what did not fit, with the items there are.
+  // The line of the first menu or panel answer that did not fit its menu or
+  // panel (0: none so far), and what did not fit: the items there are, or
+  // why the panel did not take it.
   int MissedLine() const { return mMissedLine; }
   const std::string& Missed() const { return mMissed; }
 
   NSMenuItem* popUpMenu(const nsx::MenuRequest& request) override;
+  nsx::FilePanelAnswer runFilePanel(const nsx::FilePanelRequest& request) override;
+  void filePanelRefused(const nsx::FilePanelRequest& request, const nsx::FilePanelAnswer& answer,
+                        const std::string& why) override;
   int runAlert(const nsx::AlertRequest& request) override;
   bool openDocument(const nsx::OpenRequest& request) override;
 
@@ -40,7 +49,15 @@ private:
     int line = 0;
     std::vector<int> path;  // empty: dismissed
   };
-  std::deque<MenuAnswer> mMenus;  // in step with the base's menu answers
+  struct PanelAnswer {
+    int line = 0;
+    Panel answer = Panel::kCancel;
+  };
+  void Miss(int line, const std::string& what);
+
+  std::deque<MenuAnswer> mMenus;    // in step with the base's menu answers
+  std::deque<PanelAnswer> mPanels;  // in step with the base's panel answers
+  int mPanelLine = 0;               // the line whose answer the panel being answered was given
   int mPlayingLine = 0;
   int mMissedLine = 0;
   std::string mMissed;

@@ -92,8 +92,28 @@ void ITextEntryControl::SelectPairToDelete(bool backward)
   }
 }
 
+int ITextEntryControl::LengthAfterKey(uint32_t code) const
+{
+  const int n = GetLength();
+  const int ch = (code & (kKeyVirtual | kKeyCommand)) ? -1 : static_cast<int>(code & 0x0FFFFFFFu);
+  if (ch <= 0) return n;
+  const int c = mEditState.cursor;
+  int removed = std::abs(mEditState.select_end - mEditState.select_start);
+  if (removed == 0 && mEditState.insert_mode && c >= 0 && c < n)
+  {
+    const bool pair = c + 1 < n && IsHighSurrogate(mEditString[static_cast<size_t>(c)]) &&
+                      IsLowSurrogate(mEditString[static_cast<size_t>(c + 1)]);
+    removed = pair ? 2 : 1;
+  }
+  return n - removed + (ch > 0xFFFF ? 2 : 1);
+}
+
 bool ITextEntryControl::SendKey(uint32_t code)
 {
+  // A character the field has no room for changes nothing (not even the selection it would
+  // replace); a text opened longer than the limit may only shrink.
+  const int after = LengthAfterKey(code);
+  if (after > GetLength() && after > mMaxLength) return false;
   const uint32_t plain = code & ~kKeyShift;
   if (plain == (kKeyVirtual | kVKBack) || plain == (kKeyVirtual | kVKDelete))
   {
@@ -125,20 +145,21 @@ bool ITextEntryControl::SendKey(uint32_t code)
 
 // ------------------------------------------------------------------------------------ Opening, closing
 
-void ITextEntryControl::CreateTextEntry(int /*paramIdx*/, const IText& text, const IRECT& bounds, int /*length*/,
+void ITextEntryControl::CreateTextEntry(int /*paramIdx*/, const IText& text, const IRECT& bounds, int length,
                                         const char* str)
 {
   if (mHide) IControl::Hide(false);
   SetTargetAndDrawRECTs(bounds);
   mText = text;
   mText.mFGColor = text.mTextEntryFGColor;
+  mMaxLength = length > 0 ? length : kMaxEntryLength;
   SetText(str);
   // Each entry starts with no history: steps of an earlier text would point past this one.
   ClearUndo(mEditState);
   mEditState.has_preferred_x = 0;
   SelectAll();
   mEditState.cursor = 0;
-  OnTextChange();
+  FillCharWidthCache();
   SetDirty(true);
   mEditing = true;
 }
@@ -205,15 +226,16 @@ int ITextEntryControl::InsertChars(int pos, const char16_t* text, int n)
 {
   if (pos < 0 || pos > GetLength() || n < 0) return 0;
   mEditString.insert(static_cast<size_t>(pos), text, static_cast<size_t>(n));
-  OnTextChange();
+  OnTextChange(pos, 0, n);
   return 1;
 }
 
 int ITextEntryControl::DeleteChars(int pos, int n)
 {
   if (pos < 0 || pos > GetLength() || n < 0) return 0;
+  n = std::min(n, GetLength() - pos);
   mEditString.erase(static_cast<size_t>(pos), static_cast<size_t>(n));
-  OnTextChange();
+  OnTextChange(pos, n, 0);
   return 1;
 }
 
@@ -245,7 +267,17 @@ void ITextEntryControl::Paste()
 {
   FxString text;
   if (!GetUI() || !GetUI()->GetTextFromClipboard(text)) return;
-  const std::u16string units = Utf8ToUtf16(text.Get());
+  std::u16string units = Utf8ToUtf16(text.Get());
+  // As much as there is room for once the selection has gone, without splitting a pair.
+  const int selected = std::abs(mEditState.select_end - mEditState.select_start);
+  const int room = std::max(mMaxLength - (GetLength() - selected), 0);
+  if (static_cast<int>(units.size()) > room)
+  {
+    size_t keep = static_cast<size_t>(room);
+    if (keep > 0 && IsHighSurrogate(units[keep - 1])) --keep;
+    units.resize(keep);
+  }
+  if (units.empty()) return;
   CallEngine([&] { textedit::Paste(this, mEditState, units.data(), static_cast<int>(units.size())); });
 }
 
@@ -265,28 +297,39 @@ float ITextEntryControl::MeasureCharWidth(char16_t c, char16_t previous)
   return MeasureAfter(Utf16ToUtf8(&c, 1), previous ? Utf16ToUtf8(&previous, 1) : std::string());
 }
 
-void ITextEntryControl::FillCharWidthCache()
+float ITextEntryControl::UnitWidth(int i)
 {
-  if (!mCharWidths.empty()) return;
-  const int n = GetLength();
-  mCharWidths.assign(static_cast<size_t>(n), 0.f);
   // A surrogate pair is measured whole on its first unit; its second unit is 0 wide.
-  std::string previous;
-  for (int i = 0; i < n; ++i)
-  {
-    const size_t k = static_cast<size_t>(i);
-    if (i > 0 && IsLowSurrogate(mEditString[k]) && IsHighSurrogate(mEditString[k - 1])) continue;
-    const bool pair = i + 1 < n && IsHighSurrogate(mEditString[k]) && IsLowSurrogate(mEditString[k + 1]);
-    const std::string current = Utf16ToUtf8(mEditString.data() + k, pair ? 2 : 1);
-    mCharWidths[k] = MeasureAfter(current, previous);
-    previous = current;
-  }
+  const int n = GetLength();
+  const auto at = [this](int k) { return mEditString[static_cast<size_t>(k)]; };
+  const auto pairAt = [&](int k) { return k >= 0 && k + 1 < n && IsHighSurrogate(at(k)) && IsLowSurrogate(at(k + 1)); };
+  if (pairAt(i - 1)) return 0.f;
+  const int previous = std::max(pairAt(i - 2) ? i - 2 : i - 1, 0);
+  const std::string before = Utf16ToUtf8(mEditString.data() + previous, static_cast<size_t>(i - previous));
+  return MeasureAfter(Utf16ToUtf8(mEditString.data() + i, pairAt(i) ? 2 : 1), before);
 }
 
-void ITextEntryControl::OnTextChange()
+void ITextEntryControl::FillCharWidthCache()
 {
-  mCharWidths.clear();
-  FillCharWidthCache();
+  const int n = GetLength();
+  if (static_cast<int>(mCharWidths.size()) == n) return;
+  mCharWidths.assign(static_cast<size_t>(n), 0.f);
+  for (int i = 0; i < n; ++i) mCharWidths[static_cast<size_t>(i)] = UnitWidth(i);
+}
+
+void ITextEntryControl::OnTextChange(int pos, int removed, int inserted)
+{
+  const int n = GetLength();
+  if (static_cast<int>(mCharWidths.size()) != n + removed - inserted)
+  {
+    mCharWidths.clear();  // not known before: measured when next needed
+    return;
+  }
+  const auto at = mCharWidths.begin() + pos;
+  mCharWidths.insert(mCharWidths.erase(at, at + removed), static_cast<size_t>(inserted), 0.f);
+  // The units that came, and those beside them whose neighbour (kerning, a pair) changed.
+  for (int i = std::max(pos - 1, 0); i <= std::min(pos + inserted + 1, n - 1); ++i)
+    mCharWidths[static_cast<size_t>(i)] = UnitWidth(i);
 }
 
 float ITextEntryControl::GetCharWidth(int /*row*/, int i)

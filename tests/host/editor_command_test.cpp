@@ -6,6 +6,9 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include "EditorRun.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +26,30 @@ constexpr int kSwitchOn[3] = {220, 40, 40};
 std::string Bundle() {
   return std::filesystem::path(FXEDITOR_COMPONENT_PATH).parent_path().parent_path().parent_path().string();
 }
+
+std::string Text(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// Standard input of the hosts started meanwhile comes from a file.
+class InputFrom {
+public:
+  explicit InputFrom(const std::string& path) : mSaved(dup(STDIN_FILENO)) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    dup2(fd, STDIN_FILENO);
+    close(fd);
+  }
+  ~InputFrom() {
+    dup2(mSaved, STDIN_FILENO);
+    close(mSaved);
+  }
+  InputFrom(const InputFrom&) = delete;
+  InputFrom& operator=(const InputFrom&) = delete;
+
+private:
+  int mSaved;
+};
 
 class EditorCommandTest : public EditorHostTest {
 protected:
@@ -118,11 +145,51 @@ TEST_F(EditorCommandTest, PicturesThatCannotBeWrittenStopTheScriptFirst) {
   EXPECT_NE(png.err.find("it is a folder"), std::string::npos) << png.err;
   const std::string shot = Script("shot.txt", "png " + Path("s.png") + "\n");
   const RunResult state = Editor({"--events", shot, "--save-state", Path("s.png")});
-  EXPECT_EQ(state.exitCode, 5);
+  EXPECT_EQ(state.exitCode, 2);
   EXPECT_NE(state.err.find("line 1: cannot write '" + Path("s.png") + "': it is the state file itself"),
             std::string::npos)
       << state.err;
   EXPECT_FALSE(Exists(Path("s.png")));
+}
+
+TEST_F(EditorCommandTest, NoFileTheRunReadsIsWrittenOver) {
+  // Under any of its names: a symbolic link, a hard link, another spelling, standard input.
+  orbexhost::AudioData sound;
+  sound.sampleRate = 48000;
+  sound.channels.assign(2, std::vector<float>(4800, 0.25f));
+  WriteOrFail(Path("in.wav"), sound);
+  const std::string in = Path("in.wav"), state = Path("s.aupreset"), script = Script("ev.txt", "click 140 40\n");
+  ASSERT_EQ(Editor({"--save-state", state, "--png", "/dev/null"}).exitCode, 0);
+  ASSERT_EQ(symlink("in.wav", Path("alias.wav").c_str()), 0);
+  ASSERT_EQ(link(state.c_str(), Path("hard.aupreset").c_str()), 0);
+  Script("preset.qvs", "");
+  const std::string opens = Script("opens.txt", "open " + Path("preset.qvs") + "\npng " + dir + "/./preset.qvs\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--input", in, "--png", in}, "cannot write the picture '" + in + "': it is the input itself ('" + in + "')"},
+      {{"--input", in, "--png", Path("alias.wav")}, "it is the input itself"},
+      {{"--input", in, "--events", Script("shot.txt", "png " + in + "\n")},
+       "'" + Path("shot.txt") + "' line 1: cannot write '" + in + "': it is the input itself"},
+      {{"--load-state", state, "--png", Path("hard.aupreset")}, "it is the state file itself ('" + state + "')"},
+      {{"--events", script, "--png", script}, "cannot write the picture '" + script + "': it is the script itself"},
+      {{"--events", script, "--save-state", script}, "cannot write the state file '" + script + "'"},
+      {{"--events", "-", "--png", script}, "it is the script on standard input itself"},
+      {{"--events", opens}, "line 2: cannot write '" + dir + "/./preset.qvs': it is the preset file of line 1 itself"},
+  };
+  const std::string inBytes = Text(in), stateBytes = Text(state), scriptBytes = Text(script);
+  for (const auto& c : cases) {
+    const InputFrom input(script);
+    const RunResult r = Editor(c.args);
+    EXPECT_EQ(r.exitCode, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Text(in), inBytes);
+  EXPECT_EQ(Text(state), stateBytes);
+  EXPECT_EQ(Text(script), scriptBytes);
+  // Two outputs into a device replace nothing.
+  EXPECT_EQ(Editor({"--png", "/dev/null", "--save-state", "/dev/null"}).exitCode, 0);
 }
 
 TEST_F(EditorCommandTest, PicturesAndStateAreWrittenOnlyWhenTheRunSucceeds) {

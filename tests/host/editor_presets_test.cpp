@@ -148,6 +148,43 @@ TEST_F(EditorPresetsTest, FailedLoadsAreToldAndChangeNoParameter) {
   EXPECT_NEAR(JsonField(ok.out, "Gain"), 3.0, 1e-6);
 }
 
+TEST_F(EditorPresetsTest, AnswersThePanelDoesNotTakeStopTheScript) {
+  // The open panel takes preset files only; the save panel no folder; neither a name that
+  // is not UTF-8. Each is refused like a menu item the menu lacks: its line, the panel and why.
+  WriteText(Path("sound.wav"), "RIFF");
+  WriteText(Path("\xff.qvs"), "");
+  const std::string state = Path("kept.aupreset");
+  const struct {
+    std::string answer, menu, message;
+  } cases[] = {
+      {"open " + Path("sound.wav"), kLoad, "the panel opens only .qvs files"},
+      {"open " + dir, kLoad, "'" + dir + "': it is a folder, and the panel opens files"},
+      {"open /dev/null", kLoad, "'/dev/null': it is a device, not a file"},
+      {"open " + Path("\xff.qvs"), kLoad, "its name is not UTF-8 text"},
+      {"save " + dir, kSave, "the save panel that line 3 opened does not take '" + dir + "': it is a folder"},
+      {"save " + Path("\xff.qvs"), kSave, "its name is not UTF-8 text"},
+      {"open " + Path("p.qvs"), kSave, "the save panel that line 3 opened was given an open answer"},
+  };
+  WriteText(Path("p.qvs"), "");
+  for (const auto& c : cases) {
+    const RunResult r = Play(c.answer + "\n" + c.menu, {"--save-state", state});
+    EXPECT_EQ(r.exitCode, 2) << c.answer;
+    EXPECT_NE(r.err.find("line 1: the " + std::string(c.menu == kLoad ? "open" : "save") + " panel that line 3 opened"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(Exists(state));
+  // Links that go round in a loop are named before anything runs.
+  ASSERT_EQ(symlink("loop.qvs", Path("loop.qvs").c_str()), 0);
+  const RunResult loop = Play("open " + Path("loop.qvs") + "\n" + kLoad);
+  EXPECT_EQ(loop.exitCode, 2);
+  EXPECT_NE(loop.err.find("line 1: cannot open '" + Path("loop.qvs") + "': its symbolic links go round in a loop"),
+            std::string::npos)
+      << loop.err;
+}
+
 TEST_F(EditorPresetsTest, AFullOrReadOnlyDiskKeepsTheOldFile) {
   // One page: the old preset fills it.
   PrivateDisk full(Path("full"), "size=4k"), readOnly(Path("ro"), "size=64k");

@@ -1,8 +1,23 @@
 // The editor command's event scripts: every event with its arguments and
-// modifiers, and bad lines refused with their line number.
+// modifiers, bad lines refused with their line number, the line endings
+// scripts come with, and what is read as a script (a file, or standard input
+// up to the size limit) and what is refused without waiting.
 #include "host/EditorScript.h"
 
+#include "ScratchDir.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <future>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -121,11 +136,77 @@ TEST(EditorScript, AnEmptyScriptHasNoEvents) {
   EXPECT_TRUE(Parsed("# only\n   # comments\n\n").events.empty());
 }
 
-TEST(EditorScript, AMissingFileIsAnError) {
+TEST(EditorScript, LinesEndWithLineFeedCarriageReturnOrBoth) {
+  const EditorScript s = Parsed("\xEF\xBB\xBFmove 1 2\rclick 3 4\r\n\rwait 5\ntype a b\r");
+  ASSERT_EQ(s.events.size(), 4u);
+  EXPECT_EQ(s.events[0].kind, Kind::kMove);
+  EXPECT_EQ(s.events[1].line, 2);
+  EXPECT_EQ(s.events[2].line, 4);
+  EXPECT_EQ(s.events[3].text, "a b");
+  EXPECT_NE(ErrorOf("move 1 2\rclik 3 4\r").find("line 2: unknown event 'clik'"), std::string::npos);
+  // Only a mark at the very start is skipped.
+  EXPECT_NE(ErrorOf("move 1 2\n\xEF\xBB\xBFmove 1 2\n").find("line 2: unknown event"), std::string::npos);
+}
+
+class EditorScriptFile : public hosttest::ScratchDirTest {
+protected:
+  // Reads path as a script, failing (and letting the reader go) rather than hanging when it
+  // waits for something to write into a pipe.
+  bool Read(const std::string& path, std::string& error) {
+    EditorScript s;
+    auto reading = std::async(std::launch::async, [&] { return orbexhost::ReadEditorScript(path, s, error); });
+    if (reading.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+      ADD_FAILURE() << "reading " << path << " waits for a writer";
+      close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    return reading.get();
+  }
+};
+
+TEST_F(EditorScriptFile, OnlyAFileIsReadAndEverythingElseIsRefusedAtOnce) {
+  std::string error;
+  std::ofstream(Path("ok.txt")) << "click 1 2\n";
+  EXPECT_TRUE(Read(Path("ok.txt"), error)) << error;
+  const struct {
+    std::string path, message;
+  } cases[] = {
+      {Path("missing.txt"), "cannot read the events file '" + Path("missing.txt") + "': No such file"},
+      {dir, "': it is a folder"},
+      {Path("fifo"), "': it is a pipe (give a script that comes through a pipe on standard input: --events -)"},
+      {"/dev/zero", "cannot read the events file '/dev/zero': it is a device, not a file"},
+  };
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  for (const auto& c : cases) {
+    EXPECT_FALSE(Read(c.path, error)) << c.path;
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+}
+
+TEST(EditorScript, StandardInputIsReadNoFurtherThanTheLimit) {
+  // Standard input is a pipe that a writer would fill with 64 MiB of zeros.
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  const int saved = dup(STDIN_FILENO);
+  dup2(pipeFds[0], STDIN_FILENO);
+  close(pipeFds[0]);
+  const auto oldPipeSignal = std::signal(SIGPIPE, SIG_IGN);
+  constexpr size_t kOffered = size_t{64} << 20;
+  std::atomic<size_t> written{0};
+  std::thread writer([&] {
+    const std::vector<char> zeros(65536);
+    for (ssize_t n = 0; written < kOffered && (n = write(pipeFds[1], zeros.data(), zeros.size())) > 0;) written += n;
+    close(pipeFds[1]);
+  });
   EditorScript s;
   std::string error;
-  EXPECT_FALSE(orbexhost::ReadEditorScript("/nonexistent/folder/events.txt", s, error));
-  EXPECT_NE(error.find("cannot read the events file"), std::string::npos) << error;
+  EXPECT_FALSE(orbexhost::ReadEditorScript("-", s, error));
+  // The pipe's last reader goes: the writer stops.
+  dup2(saved, STDIN_FILENO);
+  close(saved);
+  writer.join();
+  std::signal(SIGPIPE, oldPipeSignal);
+  EXPECT_EQ(error, "the script on standard input is too large for a script (more than 16 MiB)");
+  EXPECT_LT(written, size_t{20} << 20);
 }
 
 }  // namespace

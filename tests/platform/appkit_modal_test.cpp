@@ -29,6 +29,16 @@ NS_IMPLEMENT_CLASS(Receiver, {nsx::method<&Receiver::onMenu>("onMenu:"), nsx::me
 
 namespace {
 
+// Scripted answers, and the reasons a panel gives for those it does not take.
+class RefusalsResponder : public nsx::ScriptedResponder {
+ public:
+  std::vector<std::string> refused;
+  void filePanelRefused(const nsx::FilePanelRequest&, const nsx::FilePanelAnswer& answer,
+                        const std::string& why) override {
+    refused.push_back(answer.path + ": " + why);
+  }
+};
+
 class ModalTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -67,7 +77,7 @@ class ModalTest : public ::testing::Test {
   }
   long ns_ = 0, cf_ = 0;
   nsx::AutoreleasePool* pool_ = nullptr;
-  nsx::ScriptedResponder responder_;
+  RefusalsResponder responder_;
   Receiver* receiver_ = nullptr;
 };
 
@@ -116,7 +126,10 @@ TEST_F(ModalTest, FilePanelsCheckTheAnswerAsThePanelWould) {
   responder_.answerOpen(dir + "/c.wav");     // type not allowed
   responder_.answerOpen(dir + "/none.txt");  // missing
   responder_.answerSave(dir + "/b.txt");     // a save answer to an open panel
-  for (int i = 0; i < 4; ++i) {
+  responder_.answerOpen(dir);                // a folder
+  responder_.answerOpen("/dev/null");        // a device
+  responder_.answerOpen(dir + "/\xff.txt");  // not UTF-8
+  for (int i = 0; i < 7; ++i) {
     NSOpenPanel* open = NSOpenPanel::openPanel();
     open->setCanChooseFiles(YES);
     open->setCanChooseDirectories(NO);
@@ -127,17 +140,28 @@ TEST_F(ModalTest, FilePanelsCheckTheAnswerAsThePanelWould) {
     }
   }
   EXPECT_EQ(responder_.log().front(), "open " + dir + " [txt]");
-  // Save: the folder must exist; the allowed extension is added.
+  // Save: the folder must exist and the name not be a folder; the allowed extension is added.
   responder_.answerSave(dir + "/new");
   responder_.answerSave(temp.Path() + "/missing/new.txt");
+  responder_.answerSave(dir);
   responder_.cancelPanel();
   NSSavePanel* save = NSSavePanel::savePanel();
   save->setAllowedFileTypes(NSArray::arrayWithObject(NSSTR("qvs")));
   EXPECT_EQ(save->runModalForDirectory(nsx::Str(dir), NSSTR("preset.qvs")), NSModalResponseOK);
   EXPECT_EQ(save->URL()->path()->utf8(), dir + "/new.qvs");
-  EXPECT_EQ(save->runModal(), NSModalResponseCancel);
-  EXPECT_EQ(save->runModal(), NSModalResponseCancel);
-  EXPECT_EQ(responder_.log()[4], "save " + dir + " preset.qvs [qvs]");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(save->runModal(), NSModalResponseCancel);
+  EXPECT_EQ(responder_.log()[7], "save " + dir + " preset.qvs [qvs]");
+  // The responder hears why each answer was not taken (a cancel or an answer of the other
+  // kind is no answer to refuse).
+  EXPECT_EQ(responder_.refused,
+            (std::vector<std::string>{dir + "/c.wav: the panel opens only .txt files",
+                                      dir + "/none.txt: there is no such file",
+                                      dir + ": it is a folder, and the panel opens files",
+                                      "/dev/null: it is a device, not a file",
+                                      dir + "/\xff.txt: its name is not UTF-8 text",
+                                      temp.Path() + "/missing/new.txt: its folder '" + temp.Path() +
+                                          "/missing' does not exist",
+                                      dir + ": it is a folder"}));
   // A folder chooser takes folders only.
   responder_.answerOpen(dir);
   NSOpenPanel* folders = NSOpenPanel::openPanel();
@@ -210,12 +234,15 @@ TEST_F(ModalTest, CursorsStandardPrivateAndFromImages) {
   EXPECT_FALSE(missing->isValid());
 
   cgx::ResetCursorRecord();
+  std::vector<int> hideCounts;
+  cgx::SetCursorObserver([&](const cgx::CursorState& state) { hideCounts.push_back(state.hideCount); });
   NSCursor::hide();
   NSCursor::hide();
   NSCursor::unhide();
   EXPECT_EQ(cgx::Cursor().hideCount, 1);
   NSCursor::unhide();
-  EXPECT_EQ(cgx::CursorCalls(), (std::vector<std::string>{"hide", "hide", "show", "show"}));
+  cgx::SetCursorObserver(nullptr);
+  EXPECT_EQ(hideCounts, (std::vector<int>{1, 2, 1, 0}));
   cgx::ResetCursorRecord();
 }
 

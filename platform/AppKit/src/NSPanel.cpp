@@ -1,9 +1,14 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include <AppKit/NSPanel.h>
+#include <CoreFoundation/CFUnicode.h>
 
 NS_IMPLEMENT_CLASS(NSSavePanel)
 NS_IMPLEMENT_CLASS(NSOpenPanel)
@@ -11,7 +16,6 @@ NS_IMPLEMENT_CLASS(NSAlert)
 NS_IMPLEMENT_CLASS(NSColorPanel)
 
 namespace {
-
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -32,11 +36,47 @@ bool TypeAllowed(const std::string& path, const std::vector<std::string>& types)
   return false;
 }
 
+// ".a, .b or .c"
+std::string TypeList(const std::vector<std::string>& types) {
+  std::string out;
+  for (size_t i = 0; i < types.size(); ++i)
+    out += (i == 0 ? "" : i + 1 == types.size() ? " or " : ", ") + ("." + types[i]);
+  return out;
+}
+
+bool IsUtf8(const std::string& text) {
+  std::u16string units;
+  return cfx::Utf8ToUtf16(text.data(), text.size(), units);
+}
+
+// Why the path cannot be looked at (stat's errno), in the panel's words.
+std::string Unreachable(int error) {
+  if (error == ENOENT) return "there is no such file";
+  if (error == ELOOP) return "its symbolic links go round in a loop";
+  if (error == ENOTDIR) return "a part of it that should be a folder is a file";
+  return std::strerror(error);
+}
+
+// What a path that is neither a file nor a folder is.
+std::string NotAFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "it is a pipe, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+  return "it is not a file";
+}
+
 // An absolute path without "." and ".." parts.
 std::string Absolute(const std::string& path) {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::absolute(path, ec);
   return ec ? path : p.lexically_normal().string();
+}
+
+// What every panel asks of its answer: a name, in UTF-8 (made absolute).
+bool AcceptName(nsx::FilePanelAnswer& answer, std::string& why) {
+  if (answer.path.empty()) why = "it names no file";
+  else if (!IsUtf8(answer.path)) why = "its name is not UTF-8 text";
+  else answer.path = Absolute(answer.path);
+  return why.empty();
 }
 
 nsx::Color ColorOf(NSColor* c) {
@@ -84,13 +124,23 @@ nsx::FilePanelRequest NSSavePanel::request() const {
   return r;
 }
 
-bool NSSavePanel::accept(nsx::FilePanelAnswer& answer) const {
+bool NSSavePanel::accept(nsx::FilePanelAnswer& answer, std::string& why) const {
+  if (!IsUtf8(answer.path)) {
+    why = "its name is not UTF-8 text";
+    return false;
+  }
   const nsx::FilePanelRequest r = request();
   const nsx::SavePath resolved = nsx::ResolveSavePath(r.directory, answer.path);
-  if (resolved.folder || !resolved.problem.empty()) return false;
+  why = resolved.folder ? "it is a folder" : resolved.problem;
+  if (!why.empty()) return false;
   answer.path = resolved.path;
-  if (!r.allowedTypes.empty() && !TypeAllowed(answer.path, r.allowedTypes) && !r.allowsOtherFileTypes)
-    answer.path += "." + r.allowedTypes.front();
+  if (r.allowedTypes.empty() || TypeAllowed(answer.path, r.allowedTypes) || r.allowsOtherFileTypes) return true;
+  answer.path += "." + r.allowedTypes.front();
+  struct stat st {};
+  if (stat(answer.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    why = "it is a folder";
+    return false;
+  }
   return true;
 }
 
@@ -101,9 +151,13 @@ void NSSavePanel::setChosen(const std::string& path) {
 
 NSModalResponse NSSavePanel::runModal() {
   retain();
-  nsx::FilePanelAnswer answer = nsx::ActiveModalResponder().runFilePanel(request());
-  const bool ok = answer.ok && accept(answer);
+  nsx::ModalResponder& responder = nsx::ActiveModalResponder();
+  const nsx::FilePanelRequest asked = request();
+  nsx::FilePanelAnswer answer = responder.runFilePanel(asked);
+  std::string why;
+  const bool ok = answer.ok && accept(answer, why);
   if (ok) setChosen(answer.path);
+  else if (answer.ok) responder.filePanelRefused(asked, answer, why);
   release();
   return ok ? NSModalResponseOK : NSModalResponseCancel;
 }
@@ -121,16 +175,16 @@ NSOpenPanel::NSOpenPanel() {
 
 NSOpenPanel* NSOpenPanel::openPanel() { return static_cast<NSOpenPanel*>(alloc()->init()->autorelease()); }
 
-bool NSOpenPanel::accept(nsx::FilePanelAnswer& answer) const {
-  if (answer.path.empty()) return false;
-  answer.path = Absolute(answer.path);
-  std::error_code ec;
-  const auto status = std::filesystem::status(answer.path, ec);
-  if (ec) return false;
-  if (std::filesystem::is_directory(status)) return canChooseDirectories_;
-  if (!std::filesystem::exists(status) || !canChooseFiles_) return false;
-  const nsx::FilePanelRequest r = request();
-  return r.allowsOtherFileTypes || TypeAllowed(answer.path, r.allowedTypes);
+bool NSOpenPanel::accept(nsx::FilePanelAnswer& answer, std::string& why) const {
+  if (!AcceptName(answer, why)) return false;
+  struct stat st {};
+  if (stat(answer.path.c_str(), &st) != 0) why = Unreachable(errno);
+  else if (S_ISDIR(st.st_mode) && !canChooseDirectories_) why = "it is a folder, and the panel opens files";
+  else if (!S_ISDIR(st.st_mode) && !canChooseFiles_) why = "it is not a folder, and the panel chooses folders";
+  else if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) why = NotAFile(st.st_mode);
+  else if (S_ISREG(st.st_mode) && !allowsOther_ && !TypeAllowed(answer.path, request().allowedTypes))
+    why = "the panel opens only " + TypeList(request().allowedTypes) + " files";
+  return why.empty();
 }
 
 NSModalResponse NSOpenPanel::runModal() { return NSSavePanel::runModal(); }

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <cstdio>
 #include <mutex>
 
 #include <CoreGraphics/CGCursorRecord.h>
@@ -12,7 +11,6 @@ constexpr CGDirectDisplayID kMainDisplay = 1;
 struct Record {
   std::mutex mutex;
   cgx::CursorState cursor;
-  std::vector<std::string> calls;
   CGSize display{1920, 1080};
   std::function<void(const cgx::CursorState&)> observer;
 };
@@ -22,9 +20,10 @@ Record& TheRecord() {
   return *record;
 }
 
-// Records a call and tells the observer, outside the lock.
-void Changed(std::unique_lock<std::mutex>& lock, Record& r, std::string call) {
-  r.calls.push_back(std::move(call));
+// Tells the observer of a change, outside the lock. Nothing of the calls is
+// kept beyond the state itself: the cursor is warped on every step of a drag,
+// for as long as the program runs.
+void Changed(std::unique_lock<std::mutex>& lock, Record& r) {
   const auto observer = r.observer;
   const cgx::CursorState state = r.cursor;
   lock.unlock();
@@ -39,9 +38,7 @@ CGError Warp(CGPoint global) {
   std::unique_lock<std::mutex> lock(r.mutex);
   r.cursor.position = global;
   r.cursor.warps++;
-  char text[96];
-  std::snprintf(text, sizeof text, "warp %g %g", global.x, global.y);
-  Changed(lock, r, text);
+  Changed(lock, r);
   return kCGErrorSuccess;
 }
 
@@ -66,7 +63,7 @@ CGError CGDisplayHideCursor(CGDirectDisplayID display) {
   Record& r = TheRecord();
   std::unique_lock<std::mutex> lock(r.mutex);
   r.cursor.hideCount++;
-  Changed(lock, r, "hide");
+  Changed(lock, r);
   return kCGErrorSuccess;
 }
 
@@ -75,7 +72,7 @@ CGError CGDisplayShowCursor(CGDirectDisplayID display) {
   Record& r = TheRecord();
   std::unique_lock<std::mutex> lock(r.mutex);
   if (r.cursor.hideCount > 0) r.cursor.hideCount--;
-  Changed(lock, r, "show");
+  Changed(lock, r);
   return kCGErrorSuccess;
 }
 
@@ -90,7 +87,7 @@ CGError CGAssociateMouseAndMouseCursorPosition(Boolean connected) {
   Record& r = TheRecord();
   std::unique_lock<std::mutex> lock(r.mutex);
   r.cursor.associated = connected != 0;
-  Changed(lock, r, connected ? "associate 1" : "associate 0");
+  Changed(lock, r);
   return kCGErrorSuccess;
 }
 
@@ -104,17 +101,10 @@ CursorState Cursor() {
   return r.cursor;
 }
 
-std::vector<std::string> CursorCalls() {
-  Record& r = TheRecord();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.calls;
-}
-
 void ResetCursorRecord() {
   Record& r = TheRecord();
   std::lock_guard<std::mutex> lock(r.mutex);
   r.cursor = CursorState{};
-  r.calls.clear();
 }
 
 void SetMainDisplaySize(CGFloat width, CGFloat height) {

@@ -124,6 +124,77 @@ TEST_F(TextEntry, ClipboardCutCopyPasteAndUndo)
   EXPECT_EQ(Text(), "hello");
 }
 
+TEST_F(TextEntry, TakesNoMoreThanItsControlsLength)
+{
+  // The test controls ask for 7 characters, as the editor's controls do by default.
+  Open(-1, "");
+  for (char c : std::string("abcdefg")) EXPECT_TRUE(Type(c)) << c;
+  EXPECT_FALSE(Type('h'));
+  EXPECT_EQ(Text(), "abcdefg");
+  // At the limit a selection is still replaced; a character without room changes nothing,
+  // not even the selection it would have replaced.
+  Key(kVKLeft, "", true);
+  EXPECT_TRUE(Type('x'));
+  EXPECT_EQ(Text(), "abcdefx");
+  Key(kVKLeft, "", true);
+  EXPECT_FALSE(Key(kVKNone, "\xF0\x9F\x8E\xB5")); // two units for one
+  EXPECT_EQ(Text(), "abcdefx");
+  EXPECT_EQ(entry->GetSelectStart(), 7);
+  EXPECT_EQ(entry->GetSelectEnd(), 6);
+  // A paste takes what fits once the selection has gone, and splits no pair.
+  Key(kVKA + ('A' - 'A'), "", false, true);
+  gfx->clipboard = "123456\xF0\x9F\x8E\xB5!";
+  Key(kVKA + ('V' - 'A'), "", false, true);
+  EXPECT_EQ(Text(), "123456");
+  gfx->clipboard = "\xF0\x9F\x8E\xB5";
+  Key(kVKA + ('V' - 'A'), "", false, true);
+  EXPECT_EQ(Text(), "123456");
+  Key(kVKBack);
+  Key(kVKA + ('V' - 'A'), "", false, true);
+  EXPECT_EQ(Text(), "12345\xF0\x9F\x8E\xB5");
+  // A text opened longer than the limit is shown whole and may only shrink.
+  Open(-1, "123456789");
+  Key(kVKEnd);
+  EXPECT_FALSE(Type('0'));
+  Key(kVKBack);
+  EXPECT_EQ(Text(), "12345678");
+  Key(kVKA + ('A' - 'A'), "", false, true);
+  EXPECT_TRUE(Type('0'));
+  EXPECT_EQ(Text(), "0");
+}
+
+TEST_F(TextEntry, AKeyMeasuresOnlyTheCharactersAroundIt)
+{
+  auto* owner = Attach(new TestControl(IRECT(0, 0, 50, 50), -1));
+  owner->SetTextEntryLength(2000);
+  gfx->CreateTextEntryForControl(*owner, IText(14.f), IRECT(100, 100, 200, 120), "", 0);
+  const auto measuresOfOneKey = [&](char c) {
+    gfx->Clear();
+    EXPECT_TRUE(Type(c));
+    return CallsOf(gfx->calls, "DoMeasureText").size();
+  };
+  for (int i = 0; i < 10; ++i) Type('a');
+  const size_t shortText = measuresOfOneKey('b');
+  EXPECT_GT(shortText, 0u);
+  for (int i = 0; i < 1500; ++i) Type('a');
+  EXPECT_EQ(measuresOfOneKey('b'), shortText);
+  Key(kVKHome);
+  EXPECT_LE(measuresOfOneKey('c'), 8u);
+  Key(kVKRight);
+  EXPECT_LE(measuresOfOneKey('d'), 8u);
+  // The widths kept through insertions and deletions (a pair among them) are those the
+  // whole text measures afresh.
+  Key(kVKRight);
+  EXPECT_TRUE(Key(kVKNone, "\xF0\x9F\x8E\xB5"));
+  Key(kVKRight);
+  Key(kVKBack);
+  Key(kVKEnd);
+  EXPECT_EQ(entry->GetLength(), 1515);
+  const float kept = entry->GetCaretX();
+  entry->SetText(entry->GetText().c_str());
+  EXPECT_FLOAT_EQ(entry->GetCaretX(), kept);
+}
+
 TEST_F(TextEntry, TabIsNeverHandledAndUpDownMoveLikeLeftRight)
 {
   Open(-1, "abc");

@@ -64,6 +64,9 @@ class ModalResponder {
   // The chosen item (of the menu or its submenus), or null to dismiss.
   virtual NSMenuItem* popUpMenu(const MenuRequest& request) = 0;
   virtual FilePanelAnswer runFilePanel(const FilePanelRequest& request) = 0;
+  // The panel did not take the answer runFilePanel gave (it counts as
+  // cancelled); why says what it lacks ("it is a folder").
+  virtual void filePanelRefused(const FilePanelRequest&, const FilePanelAnswer&, const std::string& /*why*/) {}
   // The index of the pressed button.
   virtual int runAlert(const AlertRequest& request) = 0;
   // The colour panel was ordered front showing current: the colours the

@@ -45,9 +45,10 @@ class NSSavePanel : public NSObject {
   NSString* nameFieldStringValue() const { return name_; }
 
   // NSModalResponseOK or NSModalResponseCancel. A save answer is resolved
-  // against the panel's folder (nsx::ResolveSavePath); one the panel cannot
-  // use (a folder, a folder that does not exist) counts as cancelled; a name
-  // without an allowed extension gets the first allowed one.
+  // against the panel's folder (nsx::ResolveSavePath); one that is not UTF-8
+  // or that the panel cannot use (a folder, a folder that does not exist)
+  // counts as cancelled, and the responder is told why; a name without an
+  // allowed extension gets the first allowed one.
   virtual NSModalResponse runModal();
   // Starting in path (nil: the current folder) with name proposed.
   NSInteger runModalForDirectory(NSString* path, NSString* name);
@@ -58,7 +59,9 @@ class NSSavePanel : public NSObject {
  protected:
   NSSavePanel() = default;
   nsx::FilePanelRequest request() const;
-  virtual bool accept(nsx::FilePanelAnswer& answer) const;
+  // Makes the answer's path absolute and completes it; false with why the
+  // panel does not take it.
+  virtual bool accept(nsx::FilePanelAnswer& answer, std::string& why) const;
   void setChosen(const std::string& path);
 
   NSString* title_ = nullptr;
@@ -82,9 +85,10 @@ class NSOpenPanel : public NSSavePanel {
   void setCanChooseDirectories(BOOL flag) { canChooseDirectories_ = flag; }
   void setResolvesAliases(BOOL flag) { resolvesAliases_ = flag; }
   void setAllowsMultipleSelection(BOOL flag) { multiple_ = flag; }
-  // The answer must exist: a file (when files may be chosen, with an
-  // allowed extension unless other types are allowed) or a folder (when
-  // folders may be chosen); otherwise it counts as cancelled.
+  // The answer must be UTF-8 and exist: a file, not a device or a pipe
+  // (when files may be chosen, with an allowed extension unless other types
+  // are allowed), or a folder (when folders may be chosen); otherwise it
+  // counts as cancelled and the responder is told why.
   NSModalResponse runModal() override;
   NSInteger runModalForDirectory(NSString* path, NSString* name, NSArray* fileTypes);
   NSArray* URLs() const;       // autoreleased
@@ -92,7 +96,7 @@ class NSOpenPanel : public NSSavePanel {
 
  protected:
   NSOpenPanel();
-  bool accept(nsx::FilePanelAnswer& answer) const override;
+  bool accept(nsx::FilePanelAnswer& answer, std::string& why) const override;
 
  private:
   bool resolvesAliases_ = true;

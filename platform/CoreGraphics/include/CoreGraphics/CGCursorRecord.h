@@ -1,11 +1,10 @@
-// The layer's own record of the display and the system cursor: what the
-// cursor calls did, for tests, and the hooks through which a desktop window
-// follows them. Any thread.
+// The layer's own record of the display and the system cursor: the state the
+// cursor calls leave (no list of the calls: a test that needs them installs
+// an observer), and the hooks through which a desktop window follows them.
+// Any thread.
 #pragma once
 
 #include <functional>
-#include <string>
-#include <vector>
 
 #include <CoreGraphics/CGDirectDisplay.h>
 
@@ -19,9 +18,7 @@ struct CursorState {
 };
 
 CursorState Cursor();
-// Calls made, oldest first, as text: "hide", "show", "warp X Y", "associate 0|1".
-std::vector<std::string> CursorCalls();
-// Back to the state at start (cursor at 0,0, shown, associated), calls forgotten.
+// Back to the state at start (cursor at 0,0, shown, associated).
 void ResetCursorRecord();
 
 // The main display's size in points (not smaller than 1 x 1).
@@ -31,8 +28,8 @@ void SetMainDisplaySize(CGFloat width, CGFloat height);
 // Ignored while the cursor is not associated with the mouse.
 void PointerMoved(CGPoint globalPosition);
 
-// Called after each warp (with the new global position) and each change of
-// visibility; null clears. The desktop window installs these.
+// Called after each cursor call (a warp, hiding, showing, associating) with
+// the state it leaves; null clears. The desktop window installs these.
 void SetCursorObserver(std::function<void(const CursorState&)> observer);
 
 }  // namespace cgx

@@ -1,0 +1,55 @@
+// The files one run reads and writes, compared before it runs: by identity
+// (links and spellings), new files by their resolved folder and name, files
+// of one family allowed to share a file, devices never a clash.
+#include "host/RunFiles.h"
+
+#include "ScratchDir.h"
+
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+using orbexhost::RunFiles;
+
+class RunFilesTest : public hosttest::ScratchDirTest {};
+
+TEST_F(RunFilesTest, AFileWrittenIsNoFileReadAndNoOtherKindOfOutput) {
+  std::ofstream(Path("in.wav")) << "x";
+  std::ofstream(Path("s.aupreset")) << "x";
+  ASSERT_EQ(symlink("in.wav", Path("alias.wav").c_str()), 0);
+  ASSERT_EQ(link(Path("s.aupreset").c_str(), Path("hard.aupreset").c_str()), 0);
+  ASSERT_EQ(symlink(".", Path("here").c_str()), 0);
+  const auto clash = [&](const std::string& written, const std::string& family, const std::string& other = {}) {
+    RunFiles files;
+    files.Reads(Path("in.wav"), "IN");
+    files.Reads(Path("s.aupreset"), "the state file", "state");
+    files.Writes(Path("out.wav"), "OUT");
+    if (!other.empty()) files.Writes(other, "the picture", "picture");
+    files.Writes(written, "the state file", family);
+    return files.Clash();
+  };
+  EXPECT_EQ(clash(Path("alias.wav"), "state"),
+            "cannot write the state file '" + Path("alias.wav") + "': it is IN itself ('" + Path("in.wav") + "')");
+  EXPECT_NE(clash(dir + "/./in.wav", "state").find("it is IN itself"), std::string::npos);
+  // A new file, through a link to its folder; a file of another family.
+  EXPECT_NE(clash(Path("here/out.wav"), "state").find("it is OUT itself ('" + Path("out.wav") + "')"),
+            std::string::npos);
+  EXPECT_NE(clash(Path("hard.aupreset"), "").find("it is the state file itself"), std::string::npos);
+  EXPECT_NE(clash(Path("new"), "state", Path("here/new")).find("it is the picture itself"), std::string::npos);
+  // A state saved back over the state read, pictures into one file, files elsewhere and
+  // outputs into a device are no clash.
+  EXPECT_EQ(clash(Path("hard.aupreset"), "state"), "");
+  EXPECT_EQ(clash(Path("new.png"), "picture", Path("here/new.png")), "");
+  EXPECT_EQ(clash(Path("other"), "state", Path("new.png")), "");
+  EXPECT_EQ(clash("/dev/null", "state", "/dev/null"), "");
+  // A read named after the write still clashes, and where starts the message.
+  RunFiles late;
+  late.Writes(Path("p.png"), {}, "picture", "'ev.txt' line 2: ");
+  late.Reads(Path("here/p.png"), "the preset file of line 1");
+  EXPECT_EQ(late.Clash(), "'ev.txt' line 2: cannot write '" + Path("p.png") +
+                              "': it is the preset file of line 1 itself ('" + Path("here/p.png") + "')");
+}
+
+}  // namespace
