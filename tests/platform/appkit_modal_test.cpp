@@ -159,8 +159,8 @@ TEST_F(ModalTest, FilePanelsCheckTheAnswerAsThePanelWould) {
                                       dir + ": it is a folder, and the panel opens files",
                                       "/dev/null: it is a device, not a file",
                                       dir + "/\xff.txt: its name is not UTF-8 text",
-                                      temp.Path() + "/missing/new.txt: its folder '" + temp.Path() +
-                                          "/missing' does not exist",
+                                      temp.Path() + "/missing/new.txt: There is no folder \"" + temp.Path() +
+                                          "/missing\".",
                                       dir + ": it is a folder"}));
   // A folder chooser takes folders only.
   responder_.answerOpen(dir);
