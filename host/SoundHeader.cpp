@@ -36,12 +36,14 @@ SoundHeader FromLayout(const AudioLayout& a, Container container, int64_t fileSi
   SoundHeader h;
   h.container = container;
   const int64_t room = fileSize - a.dataStart;
-  if (!a.problem.empty()) {
+  // Samples the host does not read are named first: whole or not, such a
+  // file is not read.
+  if (!a.foreign.empty()) {
+    h.foreign = a.foreign;
+  } else if (!a.problem.empty()) {
     h.problem = a.problem;
   } else if (a.endsInHeader || room < 0) {
     h.problem = kEndsInHeader;
-  } else if (!a.foreign.empty()) {
-    h.foreign = a.foreign;
   } else if (a.channels < 1 || a.channels > 2) {
     h.problem = ChannelsProblem(a.channels);
   }
