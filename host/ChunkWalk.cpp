@@ -12,13 +12,13 @@ constexpr int kMaxChunks = 65536;
 // Larger than any file: sizes beyond it are not sizes.
 constexpr uint64_t kMaxSize = uint64_t{1} << 60;
 
+}  // namespace
+
 uint64_t Number(const unsigned char* p, int n, bool bigEndian) {
   uint64_t v = 0;
   for (int i = 0; i < n; ++i) v = (v << 8) | p[bigEndian ? i : n - 1 - i];
   return v;
 }
-
-}  // namespace
 
 bool ChunkWalk::Next(Chunk& c) {
   if (mEnd != End::kWalking) return false;

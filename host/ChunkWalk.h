@@ -60,6 +60,9 @@ private:
   End mEnd = End::kWalking;
 };
 
+// The unsigned integer in the n bytes at p, in either byte order.
+uint64_t Number(const unsigned char* p, int n, bool bigEndian);
+
 // Whether a chunk's identifier is four printable characters, as every
 // RIFF, AIFF and CAF chunk's is (and audio samples seldom are).
 bool PrintableId(const Chunk& c);

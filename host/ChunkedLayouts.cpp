@@ -13,12 +13,6 @@ namespace {
 
 bool Is(const Chunk& c, const char* id) { return std::memcmp(c.id, id, 4) == 0; }
 
-uint64_t Number(const unsigned char* p, int n, bool bigEndian) {
-  uint64_t v = 0;
-  for (int i = 0; i < n; ++i) v = (v << 8) | p[bigEndian ? i : n - 1 - i];
-  return v;
-}
-
 std::string FourCc(const unsigned char* p) {
   std::string s;
   for (int i = 0; i < 4; ++i) s += (p[i] >= 0x20 && p[i] <= 0x7E) ? static_cast<char>(p[i]) : '?';
@@ -45,9 +39,8 @@ void WalkChunks(FileBytes& f, ChunkWalk& walk, const char* audioId, bool printab
       after = true;
       const int64_t next = audio(c);
       if (a.openLength || !a.problem.empty() || a.endsInHeader) return;
+      // Cut inside the audio data (or before it): nothing follows it.
       const int64_t room = f.Size() - a.dataStart;
-      if (room < 0) a.endsInHeader = true;
-      // Cut inside the audio data: nothing follows it.
       if (room < 0 || a.dataBytes > static_cast<uint64_t>(room)) return;
       walk.ContinueAt(next);
       continue;

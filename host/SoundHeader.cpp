@@ -2,6 +2,7 @@
 
 #include "host/AudioLayout.h"
 #include "host/FlacLayout.h"
+#include "host/SoundFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,7 +45,7 @@ SoundHeader FromLayout(const AudioLayout& a, Container container, int64_t fileSi
     h.problem = a.problem;
   } else if (a.endsInHeader || room < 0) {
     h.problem = kEndsInHeader;
-  } else if (a.channels < 1 || a.channels > 2) {
+  } else if (a.channels < 1 || a.channels > kMaxFileChannels) {
     h.problem = ChannelsProblem(a.channels);
   }
   if (!h.problem.empty() || !h.foreign.empty()) return h;
@@ -101,7 +102,7 @@ SoundHeader FromFlac(const FlacLayout& l) {
     h.problem = l.problem;
   else if (l.endsInHeader)
     h.problem = kEndsInHeader;
-  else if (l.channels > 2)
+  else if (l.channels > kMaxFileChannels)
     h.problem = ChannelsProblem(l.channels);
   else if (l.blocks == Blocks::kDamaged)
     h.problem = "is damaged: its block of audio starting at frame " + Frames(l.intactFrames) + " fails its checksum";
