@@ -3,8 +3,10 @@
 // follow it.
 #include "host/AudioLayout.h"
 #include "host/ChunkWalk.h"
+#include "host/SoundTypeNames.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace orbexhost {
@@ -12,12 +14,6 @@ namespace orbexhost {
 namespace {
 
 bool Is(const Chunk& c, const char* id) { return std::memcmp(c.id, id, 4) == 0; }
-
-std::string FourCc(const unsigned char* p) {
-  std::string s;
-  for (int i = 0; i < 4; ++i) s += (p[i] >= 0x20 && p[i] <= 0x7E) ? static_cast<char>(p[i]) : '?';
-  return "'" + s + "'";
-}
 
 // Walks every chunk. The chunk named audioId is the audio data: `audio`
 // takes it (setting dataStart and dataBytes, or openLength) and returns
@@ -83,8 +79,6 @@ void ReadWaveFormat(FileBytes& f, const Chunk& c, bool bigEndian, AudioLayout& a
     static const unsigned char kSuffix[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     if (c.size >= 40 && !bigEndian && std::memcmp(p + 26, kSuffix, sizeof kSuffix) == 0) tag = num(24, 2);
   }
-  char name[40];
-  std::snprintf(name, sizeof name, "format tag 0x%04X", static_cast<unsigned>(tag));
   switch (tag) {
     case 1:  // integer PCM
       if (a.bits < 1 || a.bits > 32) a.foreign = std::to_string(a.bits) + "-bit integer samples";
@@ -99,7 +93,7 @@ void ReadWaveFormat(FileBytes& f, const Chunk& c, bool bigEndian, AudioLayout& a
     case 7:  // mu-law
       a.sampleBytes = 1;
       break;
-    default: a.foreign = std::string("audio of ") + name;
+    default: a.foreign = WaveEncoding(tag);
   }
 }
 
@@ -189,7 +183,7 @@ AudioLayout ReadAiffLayout(FileBytes& f, int64_t base, bool aifc) {
         } else if (is("ulaw", "ULAW") || is("alaw", "ALAW")) {
           a.sampleBytes = 1;
         } else {
-          a.foreign = "audio of compression " + FourCc(id);
+          a.foreign = AifcEncoding(id);
         }
       },
       [&](const Chunk& c) -> int64_t {
@@ -230,18 +224,19 @@ AudioLayout ReadCafLayout(FileBytes& f, int64_t base) {
         haveDesc = true;
         const uint64_t flags = Number(p + 12, 4, true), bytesPerPacket = Number(p + 16, 4, true),
                        framesPerPacket = Number(p + 20, 4, true);
-        a.channels = static_cast<int>(Number(p + 24, 4, true));
-        a.bits = static_cast<int>(Number(p + 28, 4, true));
+        // 32-bit fields: counts past any use are kept at the largest int.
+        a.channels = static_cast<int>(std::min<uint64_t>(Number(p + 24, 4, true), INT_MAX));
+        a.bits = static_cast<int>(std::min<uint64_t>(Number(p + 28, 4, true), INT_MAX));
         a.statedFrameBytes = static_cast<int64_t>(bytesPerPacket);
         if (!std::memcmp(p + 8, "lpcm", 4)) {
           a.isFloat = (flags & 1) != 0;
-          a.sampleBytes = (a.bits + 7) / 8;
+          a.sampleBytes = (int64_t{a.bits} + 7) / 8;
           if (a.isFloat ? a.bits != 32 && a.bits != 64 : a.bits < 1 || a.bits > 32)
             a.foreign = std::to_string(a.bits) + (a.isFloat ? "-bit float samples" : "-bit integer samples");
         } else if (!std::memcmp(p + 8, "ulaw", 4) || !std::memcmp(p + 8, "alaw", 4)) {
           a.sampleBytes = 1;
         } else {
-          a.foreign = "audio of format " + FourCc(p + 8);
+          a.foreign = CafEncoding(p + 8);
         }
         if (a.foreign.empty() && framesPerPacket != 1)
           a.problem = "contradicts itself: its uncompressed samples come in packets of " + std::to_string(framesPerPacket) +

@@ -3,6 +3,7 @@
 #include "host/AudioLayout.h"
 #include "host/FlacLayout.h"
 #include "host/SoundFile.h"
+#include "host/SoundTypeNames.h"
 
 #include <algorithm>
 #include <cstring>
@@ -120,7 +121,7 @@ SoundHeader ReadSoundHeader(FileBytes& f) {
   // A leading ID3 tag: a 10-byte header whose size is in 7-bit bytes, and
   // a 10-byte footer when its flags say so.
   int64_t base = 0;
-  unsigned char head[16] = {};
+  unsigned char head[32] = {};
   if (f.At(0, head, 10) && std::memcmp(head, "ID3", 3) == 0 && (head[6] | head[7] | head[8] | head[9]) < 0x80)
     base = 10 + ((head[6] << 21) | (head[7] << 14) | (head[8] << 7) | head[9]) + ((head[5] & 0x10) ? 10 : 0);
   std::memset(head, 0, sizeof head);
@@ -143,6 +144,8 @@ SoundHeader ReadSoundHeader(FileBytes& f) {
     h = FromLayout(ReadCafLayout(f, base), Container::kCaf, f.Size());
   } else if (has("fLaC", 0, 4)) {
     h = FromFlac(ReadFlacLayout(f, base));
+  } else {
+    h.otherType = OtherFileType(head, static_cast<size_t>(n));
   }
   h.base = base;
   return h;

@@ -21,8 +21,11 @@ struct SoundHeader {
   // A reason the file cannot be read as a whole, to follow its quoted name
   // ("is cut short: ..."); empty when it can be.
   std::string problem;
+  // The type of a file of no container the host reads, where its first
+  // bytes name one ("Sun/NeXT AU").
+  std::string otherType;
   // What the samples are, as the header names them, when the host does not
-  // read them ("audio of format tag 0x0011"); empty when it does.
+  // read them ("audio of format tag 0x0011 (IMA ADPCM)"); empty when it does.
   std::string foreign;
   int channels = 0;
   // Bytes of one frame of the audio data; 0 for FLAC, whose blocks vary.

@@ -70,25 +70,10 @@ int SampleBytes(int format) {
   }
 }
 
-// The library's name for a format field of info (its type or its subtype).
-std::string FormatName(int format) {
-  SF_FORMAT_INFO fi{};
-  fi.format = format;
-  if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &fi, sizeof fi) != 0 || fi.name == nullptr) return {};
-  return fi.name;
-}
-
 }  // namespace
 
 SoundReader::~SoundReader() {
   if (mFile != nullptr) sf_close(mFile);
-}
-
-SNDFILE* SoundReader::OpenLibrary(SF_INFO& info) {
-  static SF_VIRTUAL_IO io{ViewLength, ViewSeek, ViewRead, ViewWrite, ViewTell};
-  mView = View{&mBytes, &mHeader, 0};
-  info = SF_INFO{};
-  return sf_open_virtual(&io, SFM_READ, &info, &mView);
 }
 
 bool SoundReader::Open(const std::string& path, std::string& error) {
@@ -116,7 +101,9 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
   }
   mHeader = ReadSoundHeader(mBytes);
   if (Refuse(error)) return false;
-  mFile = OpenLibrary(mInfo);
+  static SF_VIRTUAL_IO io{ViewLength, ViewSeek, ViewRead, ViewWrite, ViewTell};
+  mView = View{&mBytes, &mHeader, 0};
+  mFile = sf_open_virtual(&io, SFM_READ, &mInfo, &mView);
   if (mFile == nullptr) {
     if (mHeader.present < mHeader.frames)
       error = QuotePath(path) + " is cut short: its header promises " + std::to_string(mHeader.frames) +
@@ -148,30 +135,20 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
 }
 
 // A file the host does not read, or whose header says it cannot be read
-// whole: true with the message.
+// whole: true with the message. Such a file is never handed to the library.
 bool SoundReader::Refuse(std::string& error) {
   const std::string name = QuotePath(mPath);
   if (mBytes.LastError() != 0) {
     error = "cannot read " + name + ": " + std::strerror(mBytes.LastError());
+  } else if (mBytes.Size() == 0) {
+    error = "cannot read " + name + ": it is empty";
   } else if (mHeader.container == SoundHeader::Container::kNone) {
-    // The library may know what it is: named, then refused.
-    SF_INFO info{};
-    SNDFILE* other = mBytes.Size() > 0 ? OpenLibrary(info) : nullptr;
-    if (mBytes.Size() == 0)
-      error = "cannot read " + name + ": it is empty";
-    else if (other == nullptr)
-      error = "cannot read " + name + ": it is not a sound file of a type the host reads; " + kWhatIsRead;
-    else
-      error = "cannot read " + name + ": it is of type " + FormatName(info.format & SF_FORMAT_TYPEMASK) + "; " +
-              kWhatIsRead;
-    if (other != nullptr) sf_close(other);
+    error = "cannot read " + name + ": " +
+            (mHeader.otherType.empty() ? "it is not a sound file of a type the host reads"
+                                       : "it is of type " + mHeader.otherType) +
+            "; " + kWhatIsRead;
   } else if (!mHeader.foreign.empty()) {
-    SF_INFO info{};
-    SNDFILE* other = OpenLibrary(info);
-    const std::string known = other != nullptr ? FormatName(info.format & SF_FORMAT_SUBMASK) : std::string();
-    if (other != nullptr) sf_close(other);
-    error = "cannot read " + name + ": it holds " + mHeader.foreign + (known.empty() ? "" : " (" + known + ")") + "; " +
-            kWhatIsRead;
+    error = "cannot read " + name + ": it holds " + mHeader.foreign + "; " + kWhatIsRead;
   } else if (!mHeader.problem.empty()) {
     error = name + " " + mHeader.problem;
   } else {

@@ -56,7 +56,6 @@ public:
 
 private:
   bool Refuse(std::string& error);
-  SNDFILE* OpenLibrary(SF_INFO& info);
 
   std::string mPath;
   FileBytes mBytes;

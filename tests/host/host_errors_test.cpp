@@ -154,7 +154,7 @@ TEST_F(HostErrors, BadInputFilesAreRefused) {
   }
   // Types and encodings the host does not read, named.
   for (const auto& [name, format, needle] :
-       {std::tuple<const char*, int, const char*>{"x.au", SF_FORMAT_AU | SF_FORMAT_PCM_16, "it is of type AU (Sun/NeXT)"},
+       {std::tuple<const char*, int, const char*>{"x.au", SF_FORMAT_AU | SF_FORMAT_PCM_16, "it is of type Sun/NeXT AU"},
         {"ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, "it holds audio of format tag 0x0011 (IMA ADPCM)"}}) {
     WriteContainer(Path(name), format, 4800);
     ExpectFailure({"process", Path(name), out}, 3, needle + std::string("; the host reads WAV"));
