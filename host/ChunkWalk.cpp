@@ -59,6 +59,14 @@ bool ChunkWalk::Next(Chunk& c) {
   return true;
 }
 
+int64_t Id3TagBytes(FileBytes& f, int64_t offset) {
+  // A 10-byte header whose size is in 7-bit bytes, and a 10-byte footer
+  // when its flags say so.
+  unsigned char h[10];
+  if (!f.At(offset, h, 10) || std::memcmp(h, "ID3", 3) != 0 || (h[6] | h[7] | h[8] | h[9]) >= 0x80) return 0;
+  return 10 + ((h[6] << 21) | (h[7] << 14) | (h[8] << 7) | h[9]) + ((h[5] & 0x10) ? 10 : 0);
+}
+
 bool PrintableId(const Chunk& c) {
   for (unsigned char b : c.id)
     if (b < 0x20 || b > 0x7E) return false;

@@ -63,6 +63,11 @@ private:
 // The unsigned integer in the n bytes at p, in either byte order.
 uint64_t Number(const unsigned char* p, int n, bool bigEndian);
 
+// Bytes of the ID3 tag with a header of its own (as programs put before or
+// after the audio of any file) at offset, its footer included; 0 when there
+// is none.
+int64_t Id3TagBytes(FileBytes& f, int64_t offset);
+
 // Whether a chunk's identifier is four printable characters, as every
 // RIFF, AIFF and CAF chunk's is (and audio samples seldom are).
 bool PrintableId(const Chunk& c);

@@ -15,12 +15,22 @@ namespace {
 
 bool Is(const Chunk& c, const char* id) { return std::memcmp(c.id, id, 4) == 0; }
 
+// Whether an ID3 tag, as some programs append to any file, runs from at to
+// the end of the file: a 128-byte one, or one with a header of its own.
+bool AppendedTag(FileBytes& f, int64_t at) {
+  unsigned char h[3];
+  if (at + 128 == f.Size() && f.At(at, h, 3) && std::memcmp(h, "TAG", 3) == 0) return true;
+  const int64_t tag = Id3TagBytes(f, at);
+  return tag > 0 && at + tag == f.Size();
+}
+
 // Walks every chunk. The chunk named audioId is the audio data: `audio`
 // takes it (setting dataStart and dataBytes, or openLength) and returns
 // where the next chunk starts. Every other chunk goes to `describe`
 // wherever it lies; after the audio chunk, each must be a whole chunk with
-// a printable identifier (where the container has them), else what follows
-// the declared audio is taken for more audio.
+// a printable identifier (where the container has them), or an ID3 tag
+// that runs to the end of the file; else what follows the declared audio
+// is taken for more audio.
 template <class Describe, class Audio>
 void WalkChunks(FileBytes& f, ChunkWalk& walk, const char* audioId, bool printableIds, AudioLayout& a,
                 Describe describe, Audio audio) {
@@ -43,7 +53,7 @@ void WalkChunks(FileBytes& f, ChunkWalk& walk, const char* audioId, bool printab
     }
     if (!c.fits || (after && printableIds && !PrintableId(c))) {
       if (after)
-        a.trailingChunks = false;
+        a.trailingChunks = AppendedTag(f, c.at);
       else
         a.endsInHeader = true;
       return;

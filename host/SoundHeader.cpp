@@ -1,6 +1,7 @@
 #include "host/SoundHeader.h"
 
 #include "host/AudioLayout.h"
+#include "host/ChunkWalk.h"
 #include "host/FlacLayout.h"
 #include "host/SoundFile.h"
 #include "host/SoundTypeNames.h"
@@ -118,13 +119,9 @@ SoundHeader FromFlac(const FlacLayout& l) {
 }  // namespace
 
 SoundHeader ReadSoundHeader(FileBytes& f) {
-  // A leading ID3 tag: a 10-byte header whose size is in 7-bit bytes, and
-  // a 10-byte footer when its flags say so.
-  int64_t base = 0;
+  // The container starts after a leading ID3 tag.
+  const int64_t base = Id3TagBytes(f, 0);
   unsigned char head[32] = {};
-  if (f.At(0, head, 10) && std::memcmp(head, "ID3", 3) == 0 && (head[6] | head[7] | head[8] | head[9]) < 0x80)
-    base = 10 + ((head[6] << 21) | (head[7] << 14) | (head[8] << 7) | head[9]) + ((head[5] & 0x10) ? 10 : 0);
-  std::memset(head, 0, sizeof head);
   const int64_t n = std::max<int64_t>(0, f.Some(base, head, sizeof head));
   // Whether the file starts with magic at offset at, as far as it goes.
   auto has = [&](const void* magic, int64_t at, int64_t len) {

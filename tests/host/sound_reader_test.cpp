@@ -173,7 +173,8 @@ TEST_F(SoundReaderTest, AudioPastTheDeclaredLengthIsRefusedAndOpenLengthsReadToT
        past + "4800 frames long, but its audio data runs on for 4804"},
       {"wav, metadata after the data", wav,
        [](std::string& b) { b += "LIST" + Le(8, 4) + "INFOabcd" + "id3 " + Le(3, 4) + "abc"; }, ""},
-      {"wav, an ID3 tag before it", wav, [](std::string& b) { b = kId3Tag + b; }, ""},
+      {"wav, ID3 tags before and after", wav,
+       [](std::string& b) { b = kId3Tag + b + "TAG" + std::string(125, ' '); }, ""},
       {"wav, length left open", wav,
        [](std::string& b) {
          PutAt(b, "RIFF", 4, Le(0xFFFFFFFF, 4));
@@ -200,7 +201,8 @@ TEST_F(SoundReaderTest, AudioPastTheDeclaredLengthIsRefusedAndOpenLengthsReadToT
        past + "0 frames long, but its audio data runs on for 4800"},
       {"aiff, SSND short of COMM", aiff, [](std::string& b) { PutAt(b, "SSND", 4, Be(8 + 4000, 4)); },
        "contradicts itself: its COMM chunk makes it 4800 frames long, but its SSND chunk holds 1000"},
-      {"aiff, metadata after the data", aiff, [](std::string& b) { b += "ANNO" + Be(5, 4) + "hello"; }, ""},
+      {"aiff, metadata and an ID3 tag after the data", aiff,
+       [](std::string& b) { b += "ANNO" + Be(5, 4) + "hello" + '\0' + kId3Tag; }, ""},
       {"caf, data short", caf, [](std::string& b) { PutAt(b, "data", 4, Be(4 + 4000, 8)); },
        past + "1000 frames long, but its audio data runs on for 4800"},
       {"caf, metadata after the data", caf, [](std::string& b) { b += "free" + Be(6, 8) + std::string(6, '\0'); }, ""},
