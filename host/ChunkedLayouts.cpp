@@ -71,6 +71,12 @@ void WalkChunks(FileBytes& f, ChunkWalk& walk, const char* audioId, bool printab
   }
 }
 
+// A file whose audio chunk was found, but no chunk describing its samples.
+void RequireDescription(AudioLayout& a, bool described, const char* chunk) {
+  if (!described && a.problem.empty() && !a.endsInHeader)
+    a.problem = std::string("is damaged: it has no ") + chunk + " chunk describing its samples";
+}
+
 // The samples a WAVE format chunk (WAV, RF64, Wave64) describes.
 void ReadWaveFormat(FileBytes& f, const Chunk& c, bool bigEndian, AudioLayout& a) {
   unsigned char p[40] = {};
@@ -112,7 +118,7 @@ void ReadWaveFormat(FileBytes& f, const Chunk& c, bool bigEndian, AudioLayout& a
 AudioLayout ReadWaveLayout(FileBytes& f, int64_t base, bool bigEndian) {
   AudioLayout a;
   ChunkWalk walk(f, ChunkSyntax{8, 4, 4, bigEndian, false, 2}, base + 12);
-  bool haveDs64 = false;
+  bool haveFmt = false, haveDs64 = false;
   uint64_t ds64Data = 0;
   WalkChunks(
       f, walk, "data", true, a,
@@ -120,6 +126,7 @@ AudioLayout ReadWaveLayout(FileBytes& f, int64_t base, bool bigEndian) {
         unsigned char b[24];
         if (Is(c, "fmt ")) {
           ReadWaveFormat(f, c, bigEndian, a);
+          haveFmt = true;
         } else if (Is(c, "ds64") && c.size >= 24 && f.At(c.body, b, 24)) {
           ds64Data = Number(b + 8, 8, false);
           haveDs64 = true;
@@ -136,6 +143,7 @@ AudioLayout ReadWaveLayout(FileBytes& f, int64_t base, bool bigEndian) {
         a.dataBytes = c.size == 0xFFFFFFFFu ? ds64Data : c.size;
         return c.body + static_cast<int64_t>(a.dataBytes + (a.dataBytes & 1));
       });
+  RequireDescription(a, haveFmt, "format");
   return a;
 }
 
@@ -144,16 +152,20 @@ AudioLayout ReadWave64Layout(FileBytes& f, int64_t base) {
   // Chunks are named by 16-byte identifiers whose first four bytes read as
   // the WAV chunk names; sizes count the 24-byte header; 8-byte alignment.
   ChunkWalk walk(f, ChunkSyntax{24, 16, 8, false, true, 8}, base + 40);
+  bool haveFmt = false;
   WalkChunks(
       f, walk, "data", false, a,
       [&](const Chunk& c) {
-        if (Is(c, "fmt ")) ReadWaveFormat(f, c, false, a);
+        if (!Is(c, "fmt ")) return;
+        ReadWaveFormat(f, c, false, a);
+        haveFmt = true;
       },
       [&](const Chunk& c) -> int64_t {
         a.dataStart = c.body;
         a.dataBytes = c.size;
         return c.body + static_cast<int64_t>((c.size + 7) & ~uint64_t{7});
       });
+  RequireDescription(a, haveFmt, "format");
   return a;
 }
 
@@ -213,7 +225,7 @@ AudioLayout ReadAiffLayout(FileBytes& f, int64_t base, bool aifc) {
         a.dataBytes = c.size - 8 - offset;
         return next;
       });
-  if (a.problem.empty() && !a.endsInHeader && !haveComm) a.problem = "is damaged: it has no COMM chunk describing its samples";
+  RequireDescription(a, haveComm, "COMM");
   return a;
 }
 
@@ -268,7 +280,7 @@ AudioLayout ReadCafLayout(FileBytes& f, int64_t base) {
         a.dataBytes = c.size >= 4 ? c.size - 4 : 0;
         return c.body + static_cast<int64_t>(c.size);
       });
-  if (a.problem.empty() && !a.endsInHeader && !haveDesc) a.problem = "is damaged: it has no desc chunk describing its samples";
+  RequireDescription(a, haveDesc, "desc");
   return a;
 }
 
