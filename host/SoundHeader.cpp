@@ -130,7 +130,7 @@ SoundHeader ReadSoundHeader(FileBytes& f) {
   static const unsigned char kWave64[16] = {'r', 'i', 'f', 'f', 0x2E, 0x91, 0xCF, 0x11,
                                             0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00};
   SoundHeader h;
-  if ((has("RIFF", 0, 4) || has("RF64", 0, 4) || has("BW64", 0, 4) || has("RIFX", 0, 4)) && has("WAVE", 8, 4)) {
+  if ((has("RIFF", 0, 4) || has("RF64", 0, 4) || has("RIFX", 0, 4)) && has("WAVE", 8, 4)) {
     const bool rifx = has("RIFX", 0, 4);
     h = FromLayout(ReadWaveLayout(f, base, rifx), Container::kWave, f.Size());
   } else if (has("FORM", 0, 4) && (has("AIFF", 8, 4) || has("AIFC", 8, 4))) {

@@ -36,7 +36,7 @@ std::string OtherFileType(const unsigned char* head, size_t n) {
       {".snd", "Sun/NeXT AU"}, {"dns.", "Sun/NeXT AU"},  {" paf", "Ensoniq PARIS (PAF)"},
       {"fap ", "Ensoniq PARIS (PAF)"}, {"PVF1", "Portable Voice Format (PVF)"},
       {"2BIT", "Audio Visual Research (AVR)"}, {"OggS", "Ogg"}, {"wvpk", "WavPack"},
-      {"MAC ", "Monkey's Audio"}, {"MThd", "MIDI"}};
+      {"MAC ", "Monkey's Audio"}, {"MThd", "MIDI"}, {"BW64", "BW64"}};
   if (n < 4) return {};
   if (const char* name = Find(kMagic, sizeof kMagic / sizeof kMagic[0], head)) return name;
   if (Starts(head, n, "NIST_1A")) return "NIST SPHERE";
