@@ -1,7 +1,7 @@
 #pragma once
 // Reads a mono or stereo sound file a block at a time, as planar float
-// samples, so that memory does not grow with the file. It reads WAV (and
-// its RF64 form), Wave64, AIFF, AIFF-C and CAF files of integer PCM, float,
+// samples, so that memory does not grow with the file. It reads WAV (RIFF,
+// RIFX and RF64), Wave64, AIFF, AIFF-C and CAF files of integer PCM, float,
 // u-law or A-law samples, and FLAC files; libsndfile decodes them, from the
 // same open file whose header the host reads itself (SoundHeader). A file
 // of another type or encoding is refused when it is opened, and so is one

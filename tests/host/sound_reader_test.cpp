@@ -191,6 +191,8 @@ TEST_F(SoundReaderTest, AudioPastTheDeclaredLengthIsRefusedAndOpenLengthsReadToT
        past + "1000 frames long, but its audio data runs on for 4800"},
       {"w64, data short", SF_FORMAT_W64 | SF_FORMAT_PCM_16, [](std::string& b) { PutAt(b, "data", 16, Le(24 + 4000, 8)); },
        past + "1000 frames long, but its audio data runs on for 4800"},
+      {"w64, metadata after the data", SF_FORMAT_W64 | SF_FORMAT_PCM_16,
+       [](std::string& b) { b += "junk" + std::string(12, '\1') + Le(24 + 8, 8) + std::string(8, '\0'); }, ""},
       {"aiff, COMM 0 and SSND empty", aiff,
        [](std::string& b) {
          PutAt(b, "COMM", 10, Be(0, 4));
