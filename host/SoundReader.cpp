@@ -122,14 +122,10 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
     error = QuotePath(path) + " has an unusable sample rate of " + std::to_string(mInfo.samplerate) + " Hz";
     return false;
   }
+  // The header's count, not the library's: the library counts what follows
+  // a Wave64 file's audio data as audio, and trims a count to the frames
+  // present (a cut file then fails when its end is reached).
   mFrames = mHeader.frames;
-  // More frames than the header accounts for: reading the header's count
-  // would drop audio.
-  if (mInfo.frames != SF_COUNT_MAX && mInfo.frames > mFrames) {
-    error = QuotePath(path) + " contradicts itself: its header makes it " + std::to_string(mFrames) +
-            " frames long, but its audio data holds " + std::to_string(mInfo.frames);
-    return false;
-  }
   mInterleaved.resize(kChunkFrames * static_cast<size_t>(mInfo.channels));
   return true;
 }
