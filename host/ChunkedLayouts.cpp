@@ -181,7 +181,8 @@ AudioLayout ReadAiffLayout(FileBytes& f, int64_t base, bool aifc) {
         if (!Is(c, "COMM")) return;
         const size_t need = aifc ? 22 : 18;
         if (c.size < need || !f.At(c.body, p, need)) {
-          a.problem = "is damaged: its COMM chunk holds " + std::to_string(c.size) + " bytes, too few to describe samples";
+          a.problem =
+              "is damaged: its COMM chunk holds " + std::to_string(c.size) + " bytes, too few to describe samples";
           return;
         }
         haveComm = true;
@@ -240,7 +241,8 @@ AudioLayout ReadCafLayout(FileBytes& f, int64_t base) {
         unsigned char p[32];
         if (!Is(c, "desc")) return;
         if (c.size < 32 || !f.At(c.body, p, 32)) {
-          a.problem = "is damaged: its desc chunk holds " + std::to_string(c.size) + " bytes, too few to describe samples";
+          a.problem =
+              "is damaged: its desc chunk holds " + std::to_string(c.size) + " bytes, too few to describe samples";
           return;
         }
         haveDesc = true;
@@ -261,8 +263,8 @@ AudioLayout ReadCafLayout(FileBytes& f, int64_t base) {
           a.foreign = CafEncoding(p + 8);
         }
         if (a.foreign.empty() && framesPerPacket != 1)
-          a.problem = "contradicts itself: its uncompressed samples come in packets of " + std::to_string(framesPerPacket) +
-                      " frames";
+          a.problem = "contradicts itself: its uncompressed samples come in packets of " +
+                      std::to_string(framesPerPacket) + " frames";
       },
       [&](const Chunk& c) -> int64_t {
         // The data starts with a 4-byte edit count. A size of -1 leaves the

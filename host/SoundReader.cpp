@@ -115,7 +115,8 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
   const int sampleBytes = SampleBytes(mInfo.format);
   if (sampleBytes == 0 || mInfo.channels != mHeader.channels ||
       (mHeader.frameBytes != 0 && sampleBytes * mInfo.channels != mHeader.frameBytes)) {
-    error = "cannot read " + QuotePath(path) + ": the audio library reads its samples otherwise than its header describes them";
+    error = "cannot read " + QuotePath(path) +
+            ": the audio library reads its samples otherwise than its header describes them";
     return false;
   }
   if (mInfo.samplerate < 1000 || mInfo.samplerate > 768000) {
