@@ -1,14 +1,12 @@
 #include "host/SoundReader.h"
 
-#include "host/DeclaredLength.h"
 #include "host/MessageText.h"
-#include "host/SoundFile.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace orbexhost {
@@ -16,6 +14,61 @@ namespace orbexhost {
 namespace {
 
 constexpr size_t kChunkFrames = 4096;
+
+const char kWhatIsRead[] =
+    "the host reads WAV, RF64, Wave64, AIFF, AIFF-C and CAF files of integer PCM, float, u-law or A-law samples, "
+    "and FLAC files";
+
+using View = SoundReader::View;
+
+// The library is shown the container alone, from its first byte.
+sf_count_t ViewLength(void* user) {
+  const auto* v = static_cast<View*>(user);
+  return v->bytes->Size() - v->header->base;
+}
+
+sf_count_t ViewSeek(sf_count_t offset, int whence, void* user) {
+  auto* v = static_cast<View*>(user);
+  const int64_t from = whence == SEEK_CUR ? v->position : whence == SEEK_END ? ViewLength(user) : 0;
+  if (from + offset < 0) return -1;
+  v->position = from + offset;
+  return v->position;
+}
+
+sf_count_t ViewRead(void* out, sf_count_t count, void* user) {
+  auto* v = static_cast<View*>(user);
+  auto* bytes = static_cast<unsigned char*>(out);
+  const SoundHeader& h = *v->header;
+  const int64_t at = h.base + v->position;
+  const int64_t got = v->bytes->Some(at, bytes, static_cast<size_t>(std::max<sf_count_t>(count, 0)));
+  if (got <= 0) return 0;
+  for (int i = 0; i < h.patchBytes; ++i) {
+    const int64_t k = h.patchAt + i - at;
+    if (k >= 0 && k < got) bytes[k] = h.patch[i];
+  }
+  v->position += got;
+  return got;
+}
+
+sf_count_t ViewWrite(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t ViewTell(void* user) { return static_cast<View*>(user)->position; }
+
+// Bytes of one sample of the library's subtype; 0 for a subtype not read.
+int SampleBytes(int format) {
+  switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW: return 1;
+    case SF_FORMAT_PCM_16: return 2;
+    case SF_FORMAT_PCM_24: return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT: return 4;
+    case SF_FORMAT_DOUBLE: return 8;
+    default: return 0;
+  }
+}
 
 }  // namespace
 
@@ -42,44 +95,62 @@ bool SoundReader::Open(const std::string& path, std::string& error) {
             "; only files of known length can be processed";
     return false;
   }
-  mFile = sf_open(path.c_str(), SFM_READ, &mInfo);
-  if (mFile == nullptr) {
-    if (access(path.c_str(), R_OK) != 0)
-      error = "cannot read " + QuotePath(path) + ": " + std::strerror(errno);
-    else
-      error = "cannot read " + QuotePath(path) + ": " + sf_strerror(nullptr);
+  if (!mBytes.Open(path)) {
+    error = "cannot read " + QuotePath(path) + ": " + std::strerror(errno);
     return false;
   }
-  if (mInfo.channels < 1 || mInfo.channels > kMaxFileChannels) {
-    error = QuotePath(path) + " has " + std::to_string(mInfo.channels) +
-            " channels; only mono and stereo files can be processed";
+  mHeader = ReadSoundHeader(mBytes);
+  if (Refuse(error)) return false;
+  static SF_VIRTUAL_IO io{ViewLength, ViewSeek, ViewRead, ViewWrite, ViewTell};
+  mView = View{&mBytes, &mHeader, 0};
+  mFile = sf_open_virtual(&io, SFM_READ, &mInfo, &mView);
+  if (mFile == nullptr) {
+    if (mHeader.present < mHeader.frames)
+      error = QuotePath(path) + " is cut short: its header promises " + std::to_string(mHeader.frames) +
+              " frames, but only " + std::to_string(mHeader.present) + " are present";
+    else
+      error = "cannot read " + QuotePath(path) + ": the audio library refuses it (" + sf_strerror(nullptr) + ")";
+    return false;
+  }
+  const int sampleBytes = SampleBytes(mInfo.format);
+  if (sampleBytes == 0 || mInfo.channels != mHeader.channels ||
+      (mHeader.frameBytes != 0 && sampleBytes * mInfo.channels != mHeader.frameBytes)) {
+    error = "cannot read " + QuotePath(path) +
+            ": the audio library reads its samples otherwise than its header describes them";
     return false;
   }
   if (mInfo.samplerate < 1000 || mInfo.samplerate > 768000) {
     error = QuotePath(path) + " has an unusable sample rate of " + std::to_string(mInfo.samplerate) + " Hz";
     return false;
   }
-  // The container's own count where it keeps one (libsndfile's is trimmed
-  // to what is present), else the library's (FLAC's stream header).
-  const DeclaredLength declared = ReadDeclaredLength(path);
-  if (declared.endsInHeader) {
-    error = QuotePath(path) + " is cut short: it ends inside its header, before its audio data";
-    return false;
-  }
-  // More frames than the header accounts for (a block size that does not
-  // fit the samples, a frame count short of the data): which of the two is
-  // right cannot be told, and reading the header's count would drop audio.
-  if (declared.frames >= 0 && mInfo.frames > declared.frames) {
-    error = QuotePath(path) + " contradicts itself: its header makes it " + std::to_string(declared.frames) +
-            " frames long, but its audio data holds " + std::to_string(mInfo.frames);
-    return false;
-  }
-  mFrames = declared.frames >= 0 ? declared.frames : mInfo.frames;
-  if (mFrames < 0 || mFrames == SF_COUNT_MAX) {
-    error = QuotePath(path) + " does not say how long it is; only sound files of known length can be processed";
-    return false;
-  }
+  // The header's count, not the library's: the library counts what follows
+  // a Wave64 file's audio data as audio, and trims a count to the frames
+  // present (a cut file then fails when its end is reached).
+  mFrames = mHeader.frames;
   mInterleaved.resize(kChunkFrames * static_cast<size_t>(mInfo.channels));
+  return true;
+}
+
+// A file the host does not read, or whose header says it cannot be read
+// whole: true with the message. Such a file is never handed to the library.
+bool SoundReader::Refuse(std::string& error) {
+  const std::string name = QuotePath(mPath);
+  if (mBytes.LastError() != 0) {
+    error = "cannot read " + name + ": " + std::strerror(mBytes.LastError());
+  } else if (mBytes.Size() == 0) {
+    error = "cannot read " + name + ": it is empty";
+  } else if (mHeader.container == SoundHeader::Container::kNone) {
+    error = "cannot read " + name + ": " +
+            (mHeader.otherType.empty() ? "it is not a sound file of a type the host reads"
+                                       : "it is of type " + mHeader.otherType) +
+            "; " + kWhatIsRead;
+  } else if (!mHeader.foreign.empty()) {
+    error = "cannot read " + name + ": it holds " + mHeader.foreign + "; " + kWhatIsRead;
+  } else if (!mHeader.problem.empty()) {
+    error = name + " " + mHeader.problem;
+  } else {
+    return false;
+  }
   return true;
 }
 
@@ -101,9 +172,15 @@ bool SoundReader::Read(float* const* channels, size_t n, size_t& got, std::strin
     mRead += r;
   }
   if (got == want) return true;
-  error = QuotePath(mPath) + " is cut short: its header promises " + std::to_string(mFrames) + " frames, but only " +
-          std::to_string(mRead) + " can be read";
-  if (sf_error(mFile) != SF_ERR_NO_ERROR) error += std::string(" (") + sf_strerror(mFile) + ")";
+  const std::string name = QuotePath(mPath);
+  if (mBytes.LastError() != 0)
+    error = "cannot read " + name + ": " + std::strerror(mBytes.LastError());
+  else if (mHeader.present < mFrames)
+    error = name + " is cut short: its header promises " + std::to_string(mFrames) + " frames, but only " +
+            std::to_string(mRead) + " can be read";
+  else
+    error = name + " is damaged: its audio data cannot be decoded past frame " + std::to_string(mRead) + " of " +
+            std::to_string(mFrames);
   return false;
 }
 

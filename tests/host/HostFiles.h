@@ -39,7 +39,7 @@ inline void WriteLongFile(const std::string& path, double seconds, int rate, int
   sf_close(f);
 }
 
-// One container the host reads, as libsndfile writes it.
+// One container and encoding the host reads, as libsndfile writes it.
 struct Container {
   const char* name;
   int format;
@@ -48,7 +48,11 @@ inline const std::vector<Container>& Containers() {
   static const std::vector<Container> all = {
       {"wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT},   {"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24},
       {"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},  {"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
-      {"caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},  {"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}};
+      {"caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},  {"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+      {"u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8}, {"ulaw.wav", SF_FORMAT_WAV | SF_FORMAT_ULAW},
+      {"x.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_32}, {"rifx.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24 | SF_ENDIAN_BIG},
+      {"aifc", SF_FORMAT_AIFF | SF_FORMAT_FLOAT},  {"alaw.caf", SF_FORMAT_CAF | SF_FORMAT_ALAW},
+      {"f64.w64", SF_FORMAT_W64 | SF_FORMAT_DOUBLE}};
   return all;
 }
 

@@ -3,14 +3,16 @@
 // and counted.
 #include "HostFiles.h"
 #include "HostRun.h"
+#include "SoundBytes.h"
 
 #include <poll.h>
 #include <sys/resource.h>
 
 #include <cerrno>
 #include <fstream>
-#include <thread>
 #include <limits>
+#include <thread>
+#include <tuple>
 
 #include <sndfile.h>
 
@@ -47,20 +49,6 @@ int64_t CountFrames(const std::string& path) {
   for (sf_count_t n; (n = sf_readf_float(f, buf.data(), 4096)) > 0;) frames += n;
   sf_close(f);
   return frames;
-}
-
-// A 16-bit stereo PCM WAV whose header gives blockAlign bytes a frame.
-std::string PcmWav(int frames, int blockAlign) {
-  auto le = [](uint32_t v, int n) {
-    std::string b;
-    for (int i = 0; i < n; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return b;
-  };
-  std::string data;
-  for (int i = 0; i < 2 * frames; ++i) data += le(static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(0.05 * i))), 2);
-  const std::string fmt = le(1, 2) + le(2, 2) + le(48000, 4) + le(48000u * blockAlign, 4) + le(blockAlign, 2) + le(16, 2);
-  const std::string body = "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
-  return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
 }
 
 int CountLines(const std::string& s) {
@@ -150,16 +138,26 @@ TEST_F(HostErrors, BadInputFilesAreRefused) {
   const std::string out = Path("out.wav");
   ExpectFailure({"process", Path("missing.wav"), out}, 3, "cannot open");
   WriteText(Path("text.wav"), "this is not audio\n");
-  ExpectFailure({"process", Path("text.wav"), out}, 3, "cannot read");
-  WriteText(Path("empty.wav"), "");
-  ExpectFailure({"process", Path("empty.wav"), out}, 3, "cannot read");
+  ExpectFailure({"process", Path("text.wav"), out}, 3,
+                "cannot read '" + Path("text.wav") + "': it is not a sound file of a type the host reads; "
+                "the host reads WAV, RF64, Wave64, AIFF, AIFF-C and CAF files of integer PCM, float, u-law or A-law "
+                "samples, and FLAC files");
+  WriteText(Path("empty.au"), "");
+  ExpectFailure({"process", Path("empty.au"), out}, 3, "empty.au': it is empty");
   ExpectFailure({"process", dir, out}, 3, "folder");
   WriteOrFail(Path("in.wav"), Tone(4800, 2));
   {
     // A truncated header.
     std::string bytes = ReadText(Path("in.wav"));
     WriteText(Path("cut.wav"), bytes.substr(0, 30));
-    ExpectFailure({"process", Path("cut.wav"), out}, 3, "cannot read");
+    ExpectFailure({"process", Path("cut.wav"), out}, 3, "cut.wav' is cut short: it ends inside its header");
+  }
+  // Types and encodings the host does not read, named.
+  for (const auto& [name, format, needle] :
+       {std::tuple<const char*, int, const char*>{"x.au", SF_FORMAT_AU | SF_FORMAT_PCM_16, "it is of type Sun/NeXT AU"},
+        {"ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, "it holds audio of format tag 0x0011 (IMA ADPCM)"}}) {
+    WriteContainer(Path(name), format, 4800);
+    ExpectFailure({"process", Path(name), out}, 3, needle + std::string("; the host reads WAV"));
   }
   // Three channels through libsndfile's own writer.
   {
@@ -192,6 +190,25 @@ TEST_F(HostErrors, InputThatWouldLoseAudioOrWaitForEverIsRefused) {
                 "contradicts itself: its header makes it 2400 frames long, but its audio data holds 4800");
   WriteText(Path("widest.wav"), PcmWav(4800, 65535));
   ExpectFailure({"process", Path("widest.wav"), out}, 3, "its header makes it 0 frames long");
+  // A block size smaller than the samples', or none.
+  WriteText(Path("narrow.wav"), PcmWav(4800, 2));
+  ExpectFailure({"process", Path("narrow.wav"), out}, 3,
+                "contradicts itself: its header makes it 9600 frames long, but its audio data holds 4800 (its block "
+                "size is 2 bytes, but a frame of 2 channels of 16-bit samples takes 4)");
+  WriteText(Path("none.wav"), PcmWav(4800, 0));
+  ExpectFailure({"process", Path("none.wav"), out}, 3,
+                "contradicts itself: its block size is 0 bytes, but a frame of 2 channels of 16-bit samples takes 4");
+  // A recorder that stopped before it wrote its header's sizes: the audio
+  // is there, the header counts none of it.
+  std::string crashed = PcmWav(4800, 4);
+  PutAt(crashed, "RIFF", 4, Le(36, 4));
+  PutAt(crashed, "data", 4, Le(0, 4));
+  WriteText(Path("crashed.wav"), crashed);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"process", Path("crashed.wav"), out},
+                                               {"editor", "--input", Path("crashed.wav"), "--png", Path("e.png")}})
+    ExpectFailure(args, 3,
+                  "crashed.wav' holds more audio than its header declares: the header makes it 0 frames long, but its "
+                  "audio data runs on for 4800");
   // A pipe nothing writes into, and a device, are refused before they are opened.
   ASSERT_EQ(mkfifo(Path("pipe.wav").c_str(), 0600), 0);
   ExpectFailure({"process", Path("pipe.wav"), out}, 3, "pipe.wav': it is a pipe");
