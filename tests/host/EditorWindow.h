@@ -17,6 +17,7 @@ namespace hosttest {
 
 class EditorWindowTest : public xtest::DesktopTest {
 protected:
+  using xtest::DesktopTest::DesktopTest;
   void SetUp() override {
     xtest::DesktopTest::SetUp();
     if (IsSkipped()) return;

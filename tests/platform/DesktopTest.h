@@ -44,13 +44,14 @@ inline int Wait(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// An X server on a free display; name() is empty when it could not start.
+// An X server on a free display with one screen of size ("WIDTHxHEIGHT"); name() is empty when
+// it could not start.
 class VirtualDisplay {
  public:
-  VirtualDisplay() {
+  explicit VirtualDisplay(const std::string& size = "1024x768") {
     int fds[2];
     if (pipe(fds) != 0) return;
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", size + "x24", "-nolisten", "tcp"},
                  fds[1]);
     close(fds[1]);
     if (pid_ > 0) {
@@ -79,6 +80,8 @@ class VirtualDisplay {
 
 class DesktopTest : public ::testing::Test {
  protected:
+  // screen: the X server's screen size, "WIDTHxHEIGHT".
+  explicit DesktopTest(const std::string& screen = "1024x768") : display_(screen) {}
   void SetUp() override {
     if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not start here; the desktop window is not tested";
     setenv("DISPLAY", display_.name().c_str(), 1);

@@ -1,0 +1,369 @@
+// The limiter's editor in a real window on screens of a laptop's and a large
+// monitor's size, used with real X input at a hand's pace (one xdotool process
+// per move or key): the window opens wholly on the screen, keeps its top-left
+// corner when the scale changes and stays on the screen, the scale held to
+// what the screen has room for; every item of the plugin menu and its "Fixed
+// GUI Scale" submenu is reached with the mouse (the wheel scrolls a menu
+// taller than the window) and with the keys at scales 0.5, 0.75 and 1; and
+// after a menu closes the editor hovers what the pointer is really over.
+#include "EditorWindow.h"
+
+#include <X11/Xutil.h>
+#include <sys/wait.h>
+
+#include <fstream>
+
+namespace {
+
+using namespace hosttest;
+
+// The desktop's menus: rows 20 points high, separators 9, 4 points above the
+// first row and below the last. The plugin menu (253 points, taller than the
+// window below scale 1) ends with "Set min GUI scale", a separator and "Fixed
+// GUI Scale", whose submenu has 11 rows.
+constexpr int kRow = 20, kSeparator = 9, kMenuMargin = 4, kScaleRows = 11;
+// The panel colour of menus, their edge, the highlighted row and the tooltip's paper.
+constexpr int kPanel[3] = {246, 246, 246}, kEdge[3] = {150, 150, 150}, kHighlight[3] = {45, 110, 220},
+              kTooltip[3] = {255, 255, 225};
+
+struct Geometry {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct Shot {
+  int w = 0, h = 0;
+  std::vector<unsigned long> px;  // 0xRRGGBB
+  bool is(int x, int y, const int (&c)[3]) const {
+    if (x < 0 || y < 0 || x >= w || y >= h) return false;
+    const unsigned long p = px[static_cast<size_t>(y) * w + x];
+    return std::abs(static_cast<int>(p >> 16 & 255) - c[0]) <= 3 &&
+           std::abs(static_cast<int>(p >> 8 & 255) - c[1]) <= 3 && std::abs(static_cast<int>(p & 255) - c[2]) <= 3;
+  }
+  int count(const int (&c)[3]) const {
+    int n = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) n += is(x, y, c);
+    return n;
+  }
+  // How wide the pixels of colour c spread (0: there are none).
+  int span(const int (&c)[3]) const {
+    int left = w, right = -1;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (is(x, y, c)) left = std::min(left, x), right = std::max(right, x);
+    return right - left + 1;
+  }
+};
+
+class ReachTest : public EditorWindowTest {
+protected:
+  explicit ReachTest(const std::string& screen = "1280x800") : EditorWindowTest(screen) {}
+
+  void SetUp() override {
+    EditorWindowTest::SetUp();
+    if (IsSkipped()) return;
+    x_ = XOpenDisplay(display_.name().c_str());
+    ASSERT_NE(x_, nullptr);
+  }
+  void TearDown() override {
+    if (host_ > 0) {
+      kill(host_, SIGKILL);
+      FinishBounded(host_);
+    }
+    if (x_ != nullptr) XCloseDisplay(x_);
+    EditorWindowTest::TearDown();
+  }
+
+  // Starts the editor (with args after "editor --json") and waits for its window.
+  bool Open(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"editor", "--json"};
+    all.insert(all.end(), args.begin(), args.end());
+    host_ = StartHost(all, dir_);
+    window_ = host_ > 0 ? FindWindow("ORBEX9") : 0;
+    wid_ = std::to_string(window_);
+    return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
+  }
+  // Closes the window with Ctrl+W; the host's report.
+  RunResult Close() {
+    Xdo({"key", "ctrl+w"});
+    const RunResult r = FinishBounded(host_);
+    host_ = -1;
+    return r;
+  }
+  bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
+
+  // Waits (at most 20 s: a loaded machine draws slowly) for done.
+  template <typename F> bool Eventually(F done) {
+    for (int i = 0; i < 400; ++i) {
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  static void Pause(int ms = 60) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+  // The window's place and size on the screen.
+  Geometry Where() {
+    XWindowAttributes a{};
+    Window child = 0;
+    Geometry g;
+    if (XGetWindowAttributes(x_, window_, &a) &&
+        XTranslateCoordinates(x_, window_, DefaultRootWindow(x_), 0, 0, &g.x, &g.y, &child))
+      g.w = a.width, g.h = a.height;
+    return g;
+  }
+  bool OnScreen(const Geometry& g) {
+    return g.w > 0 && g.x >= 0 && g.y >= 0 && g.x + g.w <= DisplayWidth(x_, 0) && g.y + g.h <= DisplayHeight(x_, 0);
+  }
+  // Waits for the window to be width points wide (give or take slack), wholly on the screen; its
+  // geometry.
+  Geometry WaitForWidth(int width, int slack = 0) {
+    Geometry g;
+    EXPECT_TRUE(Eventually([&] { return std::abs((g = Where()).w - width) <= slack && OnScreen(g); }))
+        << "the window is " << g.w << "x" << g.h << " at " << g.x << "," << g.y << ", not " << width
+        << " wide on the screen";
+    return g;
+  }
+
+  // What the window shows.
+  Shot Screenshot() {
+    Shot s;
+    const Geometry g = Where();
+    if (g.w <= 0) return s;
+    XImage* image = XGetImage(x_, window_, 0, 0, g.w, g.h, AllPlanes, ZPixmap);
+    if (image == nullptr) return s;
+    s.w = g.w, s.h = g.h;
+    s.px.resize(static_cast<size_t>(s.w) * s.h);
+    for (int y = 0; y < s.h; ++y)
+      for (int x = 0; x < s.w; ++x) s.px[static_cast<size_t>(y) * s.w + x] = XGetPixel(image, x, y);
+    XDestroyImage(image);
+    return s;
+  }
+
+  // Input at a hand's pace, in window points.
+  void Move(double x, double y) {
+    Xdo({"mousemove", "--window", wid_, std::to_string(static_cast<int>(x)), std::to_string(static_cast<int>(y))});
+    Pause();
+  }
+  void Click(double x, double y) {
+    Move(x, y);
+    Xdo({"click", "1"});
+    Pause();
+  }
+  void Keys(const std::vector<std::string>& keys) {
+    for (const std::string& k : keys) {
+      Xdo({"key", k});
+      Pause();
+    }
+  }
+
+  // Opens the plugin menu at the editor's scale k and waits for it.
+  void OpenPluginMenu(double k) {
+    const Shot before = Screenshot();
+    panels_ = before.count(kPanel);
+    Click(101 * k, 29 * k);
+    ASSERT_TRUE(Eventually([&] { return Screenshot().count(kPanel) > panels_ + 3000; })) << "no plugin menu";
+  }
+  // Waits for the menu to close (the scale unchanged).
+  void WaitForMenuToClose() {
+    EXPECT_TRUE(Eventually([&] { return Screenshot().count(kPanel) < panels_ + 100; })) << "the menu stayed open";
+  }
+
+  Display* x_ = nullptr;
+  int panels_ = 0;  // pixels of the menus' colour in the window before a menu opened
+  pid_t host_ = -1;
+  unsigned long window_ = 0;
+  std::string wid_;
+};
+
+// On each screen: the window opens on it at scale 1 and at a saved scale of 2, and stays on it
+// through scale changes from the plugin menu and the corner resizer.
+class WindowPlacementTest : public ReachTest, public ::testing::WithParamInterface<const char*> {
+protected:
+  WindowPlacementTest() : ReachTest(GetParam()) {}
+};
+
+TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
+  ASSERT_TRUE(Open({}));
+  Geometry g = WaitForWidth(1000);
+  EXPECT_EQ(g.x, 100);
+  EXPECT_EQ(g.y, 100);
+  ASSERT_EQ(Close().exitCode, 0);
+
+  // A state saved at 200 %.
+  const std::string saved = dir_ + "/at200.aupreset";
+  const std::string script = dir_ + "/at200.txt";
+  std::ofstream(script) << "menu 15 6\nclick 101 29\nwait 100\n";
+  const RunResult headless = RunHost({"editor", "--events", script, "--save-state", saved, "--json"}, dir_);
+  ASSERT_EQ(headless.exitCode, 0) << headless.err;
+  ASSERT_NEAR(JsonField(headless.out, "GUI Scale"), 2.0, 1e-6);
+
+  // The screen's width: what the editor is held to where 200 % or 300 % is wider.
+  ASSERT_TRUE(Open({"--load-state", saved}));
+  const int screen = DisplayWidth(x_, 0);
+  auto widest = [&](int wanted) { return std::min(wanted, screen); };
+  g = WaitForWidth(widest(2000), 1);
+  const Geometry at200 = g;
+
+  // "Reset GUI scale" with the keys: the top-left corner stays.
+  OpenPluginMenu(g.w / 1000.0);
+  Keys({"End", "Up", "Up", "Return"});
+  g = WaitForWidth(1000);
+  EXPECT_EQ(g.x, at200.x);
+  EXPECT_EQ(g.y, at200.y);
+
+  // "Fixed GUI Scale" 300 % with the keys: held to the screen's width, moved onto it.
+  OpenPluginMenu(1.0);
+  Keys({"End", "Right", "End", "Return"});
+  g = WaitForWidth(widest(3000), 1);
+  EXPECT_EQ(g.y, at200.y);
+
+  // The corner resizer dragged to half the size: the top-left corner stays.
+  const Geometry big = g;
+  Move(g.w - 5, g.h - 5);
+  Xdo({"mousedown", "1"});
+  for (int i = 1; i <= 10; ++i) Move(g.w - 5 - i * (g.w / 20), g.h - 5 - i * (g.h / 20));
+  Xdo({"mouseup", "1"});
+  EXPECT_TRUE(Eventually([&] {
+    g = Where();
+    return g.w < big.w * 2 / 3 && g.w > big.w / 3 && g.x == big.x && g.y == big.y;
+  })) << g.w << "x" << g.h << " at " << g.x << "," << g.y;
+
+  // ... and past the screen's bottom-right corner: held to the screen, on it.
+  Move(g.w - 5, g.h - 5);
+  Xdo({"mousedown", "1"});
+  for (int i = 1; i <= 10; ++i) {
+    Xdo({"mousemove", std::to_string(g.x + g.w + i * (screen - g.x - g.w) / 10),
+         std::to_string(g.y + g.h + i * (DisplayHeight(x_, 0) - g.y - g.h) / 10)});
+    Pause();
+  }
+  Xdo({"mousemove", std::to_string(screen - 1), std::to_string(DisplayHeight(x_, 0) - 1)});
+  Pause();
+  Xdo({"mouseup", "1"});
+  EXPECT_TRUE(Eventually([&] { return (g = Where()).w >= std::min(screen - 40, 2900) && OnScreen(g); }))
+      << g.w << "x" << g.h << " at " << g.x << "," << g.y;
+  const RunResult r = Close();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, WindowPlacementTest, ::testing::Values("1280x800", "2560x1440"));
+
+// At each scale; below scale 1 the plugin menu is taller than the window.
+class MenuReachTest : public ReachTest, public ::testing::WithParamInterface<double> {
+protected:
+  double Scale() const { return GetParam(); }
+  int Width() const { return static_cast<int>(1000 * Scale()); }
+  int Height() const { return static_cast<int>(270 * Scale()); }
+  // The submenu item chosen ("100%", or "75%" at 100 %) and the width it gives.
+  int Target() const { return Scale() == 1.0 ? 1 : 2; }
+  int TargetWidth() const { return Target() == 1 ? 750 : 1000; }
+};
+
+TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheMouse) {
+  ASSERT_TRUE(Open({"--scale", std::to_string(Scale())}));
+  WaitForWidth(Width());
+  const double k = Scale(), left = 86 * k + 40;
+  OpenPluginMenu(k);
+  // The menu fills the window's height; the wheel scrolls it to its end.
+  Move(left, Height() / 2);
+  for (int i = 0; i < 12; ++i) {
+    Xdo({"click", "5"});
+    Pause(40);
+  }
+  // Resting on "Fixed GUI Scale" opens its submenu on the right, no taller than the window; both
+  // end at the window's bottom, where their edges cross the margin below their last rows.
+  Move(left, Height() - kMenuMargin - kRow / 2);
+  int edge = -1;
+  EXPECT_TRUE(Eventually([&] {
+    const Shot s = Screenshot();
+    for (int x = static_cast<int>(left); x < s.w && edge < 0; ++x)
+      if (s.is(x, Height() - 2, kEdge)) edge = x;
+    return edge > 0;
+  })) << "no submenu";
+  const int submenuTop = std::max(0, Height() - (2 * kMenuMargin + kScaleRows * kRow));
+  Click(edge + 25, submenuTop + kMenuMargin + Target() * kRow + kRow / 2);
+  WaitForWidth(TargetWidth());
+
+  // "Set min GUI scale", the last plain item, at the new scale.
+  const double now = TargetWidth() / 1000.0;
+  const int height = static_cast<int>(270 * now);
+  OpenPluginMenu(now);
+  Move(86 * now + 40, height / 2);
+  for (int i = 0; i < 12; ++i) {
+    Xdo({"click", "5"});
+    Pause(40);
+  }
+  Click(86 * now + 40, height - kMenuMargin - kRow - kSeparator - kRow / 2);
+  WaitForWidth(500);
+  EXPECT_EQ(Close().exitCode, 0);
+}
+
+TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheKeys) {
+  ASSERT_TRUE(Open({"--scale", std::to_string(Scale())}));
+  WaitForWidth(Width());
+  OpenPluginMenu(Scale());
+  // Nine steps down lead to "Set min GUI scale": the highlight stays in view.
+  Keys(std::vector<std::string>(9, "Down"));
+  EXPECT_TRUE(Eventually([&] { return Screenshot().count(kHighlight) > 60 * kRow; })) << "the highlight is out of view";
+  // Two up: "Tooltips", turned off.
+  Keys({"Up", "Up", "Return"});
+  WaitForMenuToClose();
+  OpenPluginMenu(Scale());
+  Keys({"End", "Right"});
+  Keys(std::vector<std::string>(Target(), "Down"));
+  Keys({"Return"});
+  WaitForWidth(TargetWidth());
+  const RunResult r = Close();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(JsonField(r.out, "Toggle Tooltips"), 0.0) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, MenuReachTest, ::testing::Values(0.5, 0.75, 1.0));
+
+// After a menu closes over another control, with the pointer held still, that control is the
+// one under the pointer: the plugin menu's button loses its highlight and the tooltip that comes
+// is the control's. Ctrl+W does nothing while the menu is open; a knob turns after it.
+TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
+  ASSERT_TRUE(Open({}));
+  WaitForWidth(1000);
+  Move(600, 20);
+  Pause(300);
+  const Shot plain = Screenshot();
+  auto button = [](const Shot& s, const Shot& o) {
+    int differ = 0;
+    for (int y = 18; y < 40; ++y)
+      for (int x = 86; x < 116; ++x) differ += s.px[static_cast<size_t>(y) * s.w + x] != o.px[static_cast<size_t>(y) * o.w + x];
+    return differ;
+  };
+  OpenPluginMenu(1.0);
+  Keys({"ctrl+w"});
+  Pause(300);
+  EXPECT_TRUE(Running()) << "Ctrl+W closed the window while the menu was open";
+  // Over the Attack knob, which the menu covers; Escape closes the menu.
+  Move(150, 120);
+  Move(188, 157);
+  Keys({"Escape"});
+  WaitForMenuToClose();
+  EXPECT_TRUE(Eventually([&] { return button(Screenshot(), plain) == 0; })) << "the menu's button stays highlighted";
+  // "Attack" makes a narrow tooltip, "Plugin info and options" one over 100 points wide.
+  EXPECT_TRUE(Eventually([&] { return Screenshot().span(kTooltip) > 0; })) << "no tooltip";
+  Pause(200);
+  const int tooltip = Screenshot().span(kTooltip);
+  EXPECT_GT(tooltip, 0);
+  EXPECT_LT(tooltip, 100) << "the tooltip is the menu button's";
+
+  // The Gain knob turns with the next drag.
+  Move(101, 145);
+  Xdo({"mousedown", "1"});
+  for (int i = 0; i < 10; ++i) {
+    Xdo({"mousemove_relative", "--", "0", "-4"});
+    Pause(16);
+  }
+  Xdo({"mouseup", "1"});
+  Pause(200);
+  const RunResult r = Close();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
+}
+
+}  // namespace
