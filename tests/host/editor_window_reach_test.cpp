@@ -264,27 +264,25 @@ TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheMouse) {
   WaitForWidth(Width());
   const double k = Scale(), left = 86 * k + 40;
   OpenPluginMenu(k);
-  // The menu fills the window's height; the wheel scrolls it to its end.
-  Move(left, Height() / 2);
-  for (int i = 0; i < 12; ++i) {
-    Xdo({"click", "5"});
-    Pause(40);
-  }
-  // Resting on "Fixed GUI Scale" opens its submenu on the right, no taller than the window; both
-  // end at the window's bottom, where their edges cross the margin below their last rows.
+  // The pointer rests on the arrow at the bottom of a menu taller than the window: the menu
+  // scrolls to its end, where "Fixed GUI Scale" comes under the pointer and opens its submenu on
+  // the right, no taller than the window. Both end at the window's bottom, where their edges
+  // cross the margin below their last rows.
   Move(left, Height() - kMenuMargin - kRow / 2);
   int edge = -1;
   EXPECT_TRUE(Eventually([&] {
     const Shot s = Screenshot();
+    edge = -1;
     for (int x = static_cast<int>(left); x < s.w && edge < 0; ++x)
       if (s.is(x, Height() - 2, kEdge)) edge = x;
-    return edge > 0;
+    return edge > 0 && s.is(edge + 10, Height() - 2, kPanel);
   })) << "no submenu";
   const int submenuTop = std::max(0, Height() - (2 * kMenuMargin + kScaleRows * kRow));
   Click(edge + 25, submenuTop + kMenuMargin + Target() * kRow + kRow / 2);
   WaitForWidth(TargetWidth());
 
-  // "Set min GUI scale", the last plain item, at the new scale.
+  // "Set min GUI scale", the last plain item, at the new scale; the wheel scrolls the menu to its
+  // end where it is taller than the window.
   const double now = TargetWidth() / 1000.0;
   const int height = static_cast<int>(270 * now);
   OpenPluginMenu(now);

@@ -65,6 +65,12 @@ class MenuOverlay final : public Overlay {
   void mouseMoved(double x, double y) override {
     moved_ = true;
     pointerX_ = x, pointerY_ = y;
+    hover();
+  }
+
+  // Highlights the item under the pointer and opens its submenu.
+  void hover() {
+    const double x = pointerX_, y = pointerY_;
     for (size_t li = levels_.size(); li-- > 0;) {
       const int i = itemAt(levels_[li], x, y);
       if (i == kOutside) continue;
@@ -115,7 +121,8 @@ class MenuOverlay final : public Overlay {
     scroll(li, -steps);
   }
 
-  // A pointer resting on a scroll arrow scrolls its menu.
+  // A pointer resting on a scroll arrow scrolls its menu; at the menu's end
+  // the item that comes under the pointer is highlighted.
   void tick() override {
     const double now = Clock();
     if (now - lastScroll_ < kScrollSeconds) return;
@@ -125,6 +132,7 @@ class MenuOverlay final : public Overlay {
       if (where == kUpArrow || where == kDownArrow) {
         scroll(li, where == kUpArrow ? -1 : +1);
         lastScroll_ = now;
+        hover();
       }
       return;
     }
