@@ -9,7 +9,6 @@
 #include "EditorWindow.h"
 
 #include <X11/Xutil.h>
-#include <sys/wait.h>
 
 #include <fstream>
 
@@ -55,42 +54,20 @@ struct Shot {
   }
 };
 
-class ReachTest : public EditorWindowTest {
+class ReachTest : public EditorSessionTest {
 protected:
-  explicit ReachTest(const std::string& screen = "1280x800") : EditorWindowTest(screen) {}
+  explicit ReachTest(const std::string& screen = "1280x800") : EditorSessionTest(screen) {}
 
-  void SetUp() override {
-    EditorWindowTest::SetUp();
-    if (IsSkipped()) return;
-    x_ = XOpenDisplay(display_.name().c_str());
-    ASSERT_NE(x_, nullptr);
-  }
-  void TearDown() override {
-    if (host_ > 0) {
-      kill(host_, SIGKILL);
-      FinishBounded(host_);
-    }
-    if (x_ != nullptr) XCloseDisplay(x_);
-    EditorWindowTest::TearDown();
-  }
-
-  // Starts the editor (with args after "editor --json") and waits for its window.
   bool Open(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"editor", "--json"};
+    std::vector<std::string> all = {"--json"};
     all.insert(all.end(), args.begin(), args.end());
-    host_ = StartHost(all, dir_);
-    window_ = host_ > 0 ? FindWindow("ORBEX9") : 0;
-    wid_ = std::to_string(window_);
-    return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
+    return Start(all);
   }
   // Closes the window with Ctrl+W; the host's report.
   RunResult Close() {
     Xdo({"key", "ctrl+w"});
-    const RunResult r = FinishBounded(host_);
-    host_ = -1;
-    return r;
+    return Finish();
   }
-  bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
 
   // Waits (at most 20 s: a loaded machine draws slowly) for done.
   template <typename F> bool Eventually(F done) {
@@ -169,11 +146,7 @@ protected:
     EXPECT_TRUE(Eventually([&] { return Screenshot().count(kPanel) < panels_ + 100; })) << "the menu stayed open";
   }
 
-  Display* x_ = nullptr;
   int panels_ = 0;  // pixels of the menus' colour in the window before a menu opened
-  pid_t host_ = -1;
-  unsigned long window_ = 0;
-  std::string wid_;
 };
 
 // On each screen: the window opens on it at scale 1 and at a saved scale of 2, and stays on it
