@@ -32,9 +32,9 @@ NSString* Text16(const std::u16string& s) {
   return NSString::stringWithCharacters(reinterpret_cast<const unichar*>(s.data()), s.size());
 }
 
-// frame moved left and down as far as needed for all of it to be on the
-// screen's usable area; one larger than the screen keeps its top-left
-// corner on the screen's.
+// frame moved as little as needed for all of it to lie on the screen's
+// usable area; one larger than the screen has its top-left corner on the
+// screen's.
 NSRect OnScreen(NSRect frame) {
   const NSRect screen = NSScreen::mainScreen()->visibleFrame();
   frame.origin.x = std::max(NSMinX(screen), std::min(frame.origin.x, NSMaxX(screen) - frame.size.width));

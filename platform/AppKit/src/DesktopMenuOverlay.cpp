@@ -68,21 +68,6 @@ class MenuOverlay final : public Overlay {
     hover();
   }
 
-  // Highlights the item under the pointer and opens its submenu.
-  void hover() {
-    const double x = pointerX_, y = pointerY_;
-    for (size_t li = levels_.size(); li-- > 0;) {
-      const int i = itemAt(levels_[li], x, y);
-      if (i == kOutside) continue;
-      levels_.resize(li + 1);
-      Level& l = levels_.back();
-      l.hover = i >= 0 ? i : kNoItem;
-      NSMenuItem* item = i >= 0 ? l.menu->itemAtIndex(i) : nullptr;
-      if (item != nullptr && item->hasSubmenu() && item->isEnabled()) openSubmenu(l, i);
-      return;
-    }
-  }
-
   void mouseDown(double x, double y, int) override {
     pointerX_ = x, pointerY_ = y;
     for (const Level& l : levels_)
@@ -106,7 +91,8 @@ class MenuOverlay final : public Overlay {
   }
 
   // Scrolls the menu under the pointer (the innermost one when none is), an
-  // item for each step of the wheel; away from the person shows the items above.
+  // item for each step of the wheel; away from the person shows the items
+  // above. What comes under the pointer is highlighted.
   void wheel(double dy) override {
     wheelSteps_ += dy;
     const int steps = static_cast<int>(std::trunc(wheelSteps_));
@@ -119,6 +105,7 @@ class MenuOverlay final : public Overlay {
         break;
       }
     scroll(li, -steps);
+    hover();
   }
 
   // A pointer resting on a scroll arrow scrolls its menu; at the menu's end
@@ -178,6 +165,21 @@ class MenuOverlay final : public Overlay {
   };
 
   static int px(double v, double k) { return static_cast<int>(v * k + 0.5); }
+
+  // Highlights the item under the pointer and opens its submenu.
+  void hover() {
+    const double x = pointerX_, y = pointerY_;
+    for (size_t li = levels_.size(); li-- > 0;) {
+      const int i = itemAt(levels_[li], x, y);
+      if (i == kOutside) continue;
+      levels_.resize(li + 1);
+      Level& l = levels_.back();
+      l.hover = i >= 0 ? i : kNoItem;
+      NSMenuItem* item = i >= 0 ? l.menu->itemAtIndex(i) : nullptr;
+      if (item != nullptr && item->hasSubmenu() && item->isEnabled()) openSubmenu(l, i);
+      return;
+    }
+  }
 
   static std::vector<int> rowItems(NSMenu* menu) {
     std::vector<int> rows;
