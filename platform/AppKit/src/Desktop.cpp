@@ -583,8 +583,11 @@ bool ShowOnDesktop(NSWindow* window) {
   s->window = static_cast<NSWindow*>(window->retain());
   s->content = window->frame().size;
   NSString* title = window->title();
-  s->sdl = SDL_CreateWindow(title != nullptr ? title->UTF8String() : "", SDL_WINDOWPOS_UNDEFINED,
-                            SDL_WINDOWPOS_UNDEFINED, std::max(1, static_cast<int>(s->content.width)),
+  // Made where the frame says, so that it appears there and moves no more.
+  const NSRect f = window->frame();
+  const int top = static_cast<int>(NSScreen::mainScreen()->frame().size.height - f.origin.y - f.size.height);
+  s->sdl = SDL_CreateWindow(title != nullptr ? title->UTF8String() : "", static_cast<int>(f.origin.x), top,
+                            std::max(1, static_cast<int>(s->content.width)),
                             std::max(1, static_cast<int>(s->content.height)), SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, 0);
   if (s->renderer == nullptr && s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, SDL_RENDERER_SOFTWARE);

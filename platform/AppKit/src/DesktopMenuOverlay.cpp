@@ -31,7 +31,6 @@ class MenuOverlay final : public Overlay {
  public:
   MenuOverlay(NSMenu* menu, NSPoint at) : area_(ShownContentSize()) {
     open(menu, at.x, at.y);
-    opened_ = Clock();
   }
   NSMenuItem* chosen = nullptr;
 
@@ -79,7 +78,9 @@ class MenuOverlay final : public Overlay {
   }
 
   void mouseUp(double x, double y) override {
-    if (!moved_ && !pressed_ && Clock() - opened_ < 0.3) return;  // the release of the press that opened it
+    // The release of the press that opened the menu chooses only after the
+    // pointer moved (a press dragged onto an item), however long it was held.
+    if (!moved_ && !pressed_) return;
     for (size_t li = levels_.size(); li-- > 0;) {
       const int i = itemAt(levels_[li], x, y);
       if (i >= 0) {
@@ -326,7 +327,7 @@ class MenuOverlay final : public Overlay {
 
   NSSize area_;
   std::vector<Level> levels_;
-  double opened_ = 0, lastScroll_ = 0;
+  double lastScroll_ = 0;
   double pointerX_ = -1, pointerY_ = -1;
   double wheelSteps_ = 0;
   bool moved_ = false;
