@@ -6,7 +6,6 @@
 #include "tests/platform/DesktopTest.h"
 
 #include <X11/Xlib.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -18,7 +17,6 @@ namespace hosttest {
 
 class EditorWindowTest : public xtest::DesktopTest {
 protected:
-  using xtest::DesktopTest::DesktopTest;
   void SetUp() override {
     xtest::DesktopTest::SetUp();
     if (IsSkipped()) return;
@@ -116,49 +114,6 @@ protected:
   }
 
   std::string dir_;
-};
-
-// One run of the editor's window at a time: the host started with arguments, its window, and a
-// connection to the X server to look at it.
-class EditorSessionTest : public EditorWindowTest {
-protected:
-  using EditorWindowTest::EditorWindowTest;
-
-  void SetUp() override {
-    EditorWindowTest::SetUp();
-    if (IsSkipped()) return;
-    x_ = XOpenDisplay(display_.name().c_str());
-    ASSERT_NE(x_, nullptr);
-  }
-  void TearDown() override {
-    if (host_ > 0) {
-      kill(host_, SIGKILL);
-      FinishBounded(host_);
-    }
-    if (x_ != nullptr) XCloseDisplay(x_);
-    EditorWindowTest::TearDown();
-  }
-
-  // Starts `orbex9-host editor` with args and waits for its window, then focuses it.
-  bool Start(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"editor"};
-    all.insert(all.end(), args.begin(), args.end());
-    host_ = StartHost(all, dir_);
-    window_ = host_ > 0 ? FindWindow("ORBEX9") : 0;
-    wid_ = std::to_string(window_);
-    return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
-  }
-  RunResult Finish() {
-    const RunResult r = FinishBounded(host_);
-    host_ = -1;
-    return r;
-  }
-  bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
-
-  Display* x_ = nullptr;
-  pid_t host_ = -1;
-  unsigned long window_ = 0;
-  std::string wid_;
 };
 
 }  // namespace hosttest

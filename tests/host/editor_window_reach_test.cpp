@@ -6,9 +6,9 @@
 // GUI Scale" submenu is reached with the mouse (the wheel scrolls a menu
 // taller than the window) and with the keys at scales 0.5, 0.75 and 1; and
 // after a menu closes the editor hovers what the pointer is really over.
-#include "EditorWindow.h"
+#include "EditorSession.h"
 
-#include <X11/Xutil.h>
+#include <sys/wait.h>
 
 #include <fstream>
 
@@ -25,59 +25,33 @@ constexpr int kRow = 20, kSeparator = 9, kMenuMargin = 4, kScaleRows = 11;
 constexpr int kPanel[3] = {246, 246, 246}, kEdge[3] = {150, 150, 150}, kHighlight[3] = {45, 110, 220},
               kTooltip[3] = {255, 255, 225};
 
+bool Is(const Shot& s, int x, int y, const int (&c)[3]) {
+  return x >= 0 && y >= 0 && x < s.w && y < s.h && s.is(x, y, c[0], c[1], c[2]);
+}
+int Count(const Shot& s, const int (&c)[3]) {
+  int n = 0;
+  Find(s, 0, 0, s.w - 1, s.h - 1, c[0], c[1], c[2], &n);
+  return n;
+}
+// How wide the pixels of colour c spread (0: there are none).
+int Span(const Shot& s, const int (&c)[3]) {
+  const Rect r = Find(s, 0, 0, s.w - 1, s.h - 1, c[0], c[1], c[2]);
+  return r.right < 0 ? 0 : r.right - r.left + 1;
+}
+
 struct Geometry {
   int x = 0, y = 0, w = 0, h = 0;
 };
 
-struct Shot {
-  int w = 0, h = 0;
-  std::vector<unsigned long> px;  // 0xRRGGBB
-  bool is(int x, int y, const int (&c)[3]) const {
-    if (x < 0 || y < 0 || x >= w || y >= h) return false;
-    const unsigned long p = px[static_cast<size_t>(y) * w + x];
-    return std::abs(static_cast<int>(p >> 16 & 255) - c[0]) <= 3 &&
-           std::abs(static_cast<int>(p >> 8 & 255) - c[1]) <= 3 && std::abs(static_cast<int>(p & 255) - c[2]) <= 3;
-  }
-  int count(const int (&c)[3]) const {
-    int n = 0;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) n += is(x, y, c);
-    return n;
-  }
-  // How wide the pixels of colour c spread (0: there are none).
-  int span(const int (&c)[3]) const {
-    int left = w, right = -1;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        if (is(x, y, c)) left = std::min(left, x), right = std::max(right, x);
-    return right - left + 1;
-  }
-};
-
 class ReachTest : public EditorSessionTest {
 protected:
-  explicit ReachTest(const std::string& screen = "1280x800") : EditorSessionTest(screen) {}
-
-  bool Open(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"--json"};
-    all.insert(all.end(), args.begin(), args.end());
-    return Start(all);
-  }
   // Closes the window with Ctrl+W; the host's report.
-  RunResult Close() {
+  RunResult CloseWithKeys() {
     Xdo({"key", "ctrl+w"});
     return Finish();
   }
-
-  // Waits (at most 20 s: a loaded machine draws slowly) for done.
-  template <typename F> bool Eventually(F done) {
-    for (int i = 0; i < 400; ++i) {
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-  static void Pause(int ms = 60) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
+  static void Rest(int ms = 60) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
   // The window's place and size on the screen.
   Geometry Where() {
@@ -98,7 +72,7 @@ protected:
     Geometry g = Where(), was;
     for (int i = 0; i < 40 && (i == 0 || g.w != was.w || g.h != was.h || g.x != was.x || g.y != was.y); ++i) {
       was = g;
-      Pause(300);
+      Rest(300);
       g = Where();
     }
     return g;
@@ -107,54 +81,36 @@ protected:
   // geometry.
   Geometry WaitForWidth(int width, int slack = 0) {
     Geometry g;
-    EXPECT_TRUE(Eventually([&] { return std::abs((g = Where()).w - width) <= slack && OnScreen(g); }))
+    EXPECT_TRUE(WaitFor([&] { return std::abs((g = Where()).w - width) <= slack && OnScreen(g); }))
         << "the window is " << g.w << "x" << g.h << " at " << g.x << "," << g.y << ", not " << width
         << " wide on the screen";
     return g;
   }
 
-  // What the window shows.
-  Shot Screenshot() {
-    Shot s;
-    const Geometry g = Where();
-    if (g.w <= 0) return s;
-    XImage* image = XGetImage(x_, window_, 0, 0, g.w, g.h, AllPlanes, ZPixmap);
-    if (image == nullptr) return s;
-    s.w = g.w, s.h = g.h;
-    s.px.resize(static_cast<size_t>(s.w) * s.h);
-    for (int y = 0; y < s.h; ++y)
-      for (int x = 0; x < s.w; ++x) s.px[static_cast<size_t>(y) * s.w + x] = XGetPixel(image, x, y);
-    XDestroyImage(image);
-    return s;
-  }
-
-  // Input at a hand's pace, in window points.
+  // The pointer moved to (x, y) of the window, and a click there that leaves the pointer where it
+  // is, at a hand's pace (apart from the click before, as Click keeps them).
   void Move(double x, double y) {
     Xdo({"mousemove", "--window", wid_, std::to_string(static_cast<int>(x)), std::to_string(static_cast<int>(y))});
-    Pause();
+    Rest();
   }
-  void Click(double x, double y) {
+  void Press(double x, double y) {
+    std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
+    lastClick_ = std::chrono::steady_clock::now();
     Move(x, y);
     Xdo({"click", "1"});
-    Pause();
-  }
-  void Keys(const std::vector<std::string>& keys) {
-    for (const std::string& k : keys) {
-      Xdo({"key", k});
-      Pause();
-    }
+    Rest();
   }
 
   // Opens the plugin menu at the editor's scale k and waits for it.
   void OpenPluginMenu(double k) {
     const Shot before = Screenshot();
-    panels_ = before.count(kPanel);
-    Click(101 * k, 29 * k);
-    ASSERT_TRUE(Eventually([&] { return Screenshot().count(kPanel) > panels_ + 3000; })) << "no plugin menu";
+    panels_ = Count(before, kPanel);
+    Press(101 * k, 29 * k);
+    ASSERT_TRUE(WaitFor([&] { return Count(Screenshot(), kPanel) > panels_ + 3000; })) << "no plugin menu";
   }
   // Waits for the menu to close (the scale unchanged).
   void WaitForMenuToClose() {
-    EXPECT_TRUE(Eventually([&] { return Screenshot().count(kPanel) < panels_ + 100; })) << "the menu stayed open";
+    EXPECT_TRUE(WaitFor([&] { return Count(Screenshot(), kPanel) < panels_ + 100; })) << "the menu stayed open";
   }
 
   int panels_ = 0;  // pixels of the menus' colour in the window before a menu opened
@@ -162,17 +118,19 @@ protected:
 
 // On each screen: the window opens on it at scale 1 and at a saved scale of 2, and stays on it
 // through scale changes from the plugin menu and the corner resizer.
-class WindowPlacementTest : public ReachTest, public ::testing::WithParamInterface<const char*> {
+class WindowPlacementTest : public ::testing::WithParamInterface<const char*>,
+                            private xtest::ScreenSize,
+                            public ReachTest {
 protected:
-  WindowPlacementTest() : ReachTest(GetParam()) {}
+  WindowPlacementTest() : xtest::ScreenSize(GetParam()) {}
 };
 
 TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
-  ASSERT_TRUE(Open({}));
+  ASSERT_TRUE(Start({}));
   Geometry g = WaitForWidth(1000);
   EXPECT_EQ(g.x, 100);
   EXPECT_EQ(g.y, 100);
-  ASSERT_EQ(Close().exitCode, 0);
+  ASSERT_EQ(CloseWithKeys().exitCode, 0);
 
   // A state saved at 200 %.
   const std::string saved = dir_ + "/at200.aupreset";
@@ -183,7 +141,7 @@ TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
   ASSERT_NEAR(JsonField(headless.out, "GUI Scale"), 2.0, 1e-6);
 
   // The screen's width: what the editor is held to where 200 % or 300 % is wider.
-  ASSERT_TRUE(Open({"--load-state", saved}));
+  ASSERT_TRUE(Start({"--load-state", saved}));
   const int screen = DisplayWidth(x_, 0);
   auto widest = [&](int wanted) { return std::min(wanted, screen); };
   g = WaitForWidth(widest(2000), 1);
@@ -218,14 +176,14 @@ TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
   for (int i = 1; i <= 10; ++i) {
     Xdo({"mousemove", std::to_string(g.x + g.w + i * (screen - g.x - g.w) / 10),
          std::to_string(g.y + g.h + i * (DisplayHeight(x_, 0) - g.y - g.h) / 10)});
-    Pause();
+    Rest();
   }
   Xdo({"mousemove", std::to_string(screen - 1), std::to_string(DisplayHeight(x_, 0) - 1)});
-  Pause();
+  Rest();
   Xdo({"mouseup", "1"});
-  EXPECT_TRUE(Eventually([&] { return (g = Where()).w >= std::min(screen - 40, 2900) && OnScreen(g); }))
+  EXPECT_TRUE(WaitFor([&] { return (g = Where()).w >= std::min(screen - 40, 2900) && OnScreen(g); }))
       << g.w << "x" << g.h << " at " << g.x << "," << g.y;
-  const RunResult r = Close();
+  const RunResult r = CloseWithKeys();
   EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
@@ -243,7 +201,7 @@ protected:
 };
 
 TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheMouse) {
-  ASSERT_TRUE(Open({"--scale", std::to_string(Scale())}));
+  ASSERT_TRUE(Start({"--scale", std::to_string(Scale())}));
   WaitForWidth(Width());
   const double k = Scale(), left = 86 * k + 40;
   OpenPluginMenu(k);
@@ -253,15 +211,15 @@ TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheMouse) {
   // cross the margin below their last rows.
   Move(left, Height() - kMenuMargin - kRow / 2);
   int edge = -1;
-  EXPECT_TRUE(Eventually([&] {
+  EXPECT_TRUE(WaitFor([&] {
     const Shot s = Screenshot();
     edge = -1;
     for (int x = static_cast<int>(left); x < s.w && edge < 0; ++x)
-      if (s.is(x, Height() - 2, kEdge)) edge = x;
-    return edge > 0 && s.is(edge + 10, Height() - 2, kPanel);
+      if (Is(s, x, Height() - 2, kEdge)) edge = x;
+    return edge > 0 && Is(s, edge + 10, Height() - 2, kPanel);
   })) << "no submenu";
   const int submenuTop = std::max(0, Height() - (2 * kMenuMargin + kScaleRows * kRow));
-  Click(edge + 25, submenuTop + kMenuMargin + Target() * kRow + kRow / 2);
+  Press(edge + 25, submenuTop + kMenuMargin + Target() * kRow + kRow / 2);
   WaitForWidth(TargetWidth());
 
   // "Set min GUI scale", the last plain item, at the new scale; the wheel scrolls the menu to its
@@ -272,20 +230,20 @@ TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheMouse) {
   Move(86 * now + 40, height / 2);
   for (int i = 0; i < 12; ++i) {
     Xdo({"click", "5"});
-    Pause(40);
+    Rest(40);
   }
-  Click(86 * now + 40, height - kMenuMargin - kRow - kSeparator - kRow / 2);
+  Press(86 * now + 40, height - kMenuMargin - kRow - kSeparator - kRow / 2);
   WaitForWidth(500);
-  EXPECT_EQ(Close().exitCode, 0);
+  EXPECT_EQ(CloseWithKeys().exitCode, 0);
 }
 
 TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheKeys) {
-  ASSERT_TRUE(Open({"--scale", std::to_string(Scale())}));
+  ASSERT_TRUE(Start({"--scale", std::to_string(Scale())}));
   WaitForWidth(Width());
   OpenPluginMenu(Scale());
   // Nine steps down lead to "Set min GUI scale": the highlight stays in view.
   Keys(std::vector<std::string>(9, "Down"));
-  EXPECT_TRUE(Eventually([&] { return Screenshot().count(kHighlight) > 60 * kRow; })) << "the highlight is out of view";
+  EXPECT_TRUE(WaitFor([&] { return Count(Screenshot(), kHighlight) > 60 * kRow; })) << "the highlight is out of view";
   // Two up: "Tooltips", turned off.
   Keys({"Up", "Up", "Return"});
   WaitForMenuToClose();
@@ -294,7 +252,7 @@ TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheKeys) {
   Keys(std::vector<std::string>(Target(), "Down"));
   Keys({"Return"});
   WaitForWidth(TargetWidth());
-  const RunResult r = Close();
+  const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(JsonField(r.out, "Toggle Tooltips"), 0.0) << r.out;
 }
@@ -305,10 +263,10 @@ INSTANTIATE_TEST_SUITE_P(Scales, MenuReachTest, ::testing::Values(0.5, 0.75, 1.0
 // one under the pointer: the plugin menu's button loses its highlight and the tooltip that comes
 // is the control's. Ctrl+W does nothing while the menu is open; a knob turns after it.
 TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
-  ASSERT_TRUE(Open({}));
+  ASSERT_TRUE(Start({}));
   WaitForWidth(1000);
   Move(600, 20);
-  Pause(300);
+  Rest(300);
   const Shot plain = Screenshot();
   auto button = [](const Shot& s, const Shot& o) {
     int differ = 0;
@@ -318,18 +276,18 @@ TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
   };
   OpenPluginMenu(1.0);
   Keys({"ctrl+w"});
-  Pause(300);
+  Rest(300);
   EXPECT_TRUE(Running()) << "Ctrl+W closed the window while the menu was open";
   // Over the Attack knob, which the menu covers; Escape closes the menu.
   Move(150, 120);
   Move(188, 157);
   Keys({"Escape"});
   WaitForMenuToClose();
-  EXPECT_TRUE(Eventually([&] { return button(Screenshot(), plain) == 0; })) << "the menu's button stays highlighted";
+  EXPECT_TRUE(WaitFor([&] { return button(Screenshot(), plain) == 0; })) << "the menu's button stays highlighted";
   // "Attack" makes a narrow tooltip, "Plugin info and options" one over 100 points wide.
-  EXPECT_TRUE(Eventually([&] { return Screenshot().span(kTooltip) > 0; })) << "no tooltip";
-  Pause(200);
-  const int tooltip = Screenshot().span(kTooltip);
+  EXPECT_TRUE(WaitFor([&] { return Span(Screenshot(), kTooltip) > 0; })) << "no tooltip";
+  Rest(200);
+  const int tooltip = Span(Screenshot(), kTooltip);
   EXPECT_GT(tooltip, 0);
   EXPECT_LT(tooltip, 100) << "the tooltip is the menu button's";
 
@@ -338,11 +296,11 @@ TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
   Xdo({"mousedown", "1"});
   for (int i = 0; i < 10; ++i) {
     Xdo({"mousemove_relative", "--", "0", "-4"});
-    Pause(16);
+    Rest(16);
   }
   Xdo({"mouseup", "1"});
-  Pause(200);
-  const RunResult r = Close();
+  Rest(200);
+  const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
 }

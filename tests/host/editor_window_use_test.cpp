@@ -9,6 +9,7 @@
 #include "EditorWindow.h"
 
 #include <X11/Xutil.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <fstream>
@@ -47,14 +48,38 @@ Rect Find(const Shot& s, int x0, int y0, int x1, int y1, int r, int g, int b, in
   return out;
 }
 
-class EditorWindowUseTest : public EditorSessionTest {
+class EditorWindowUseTest : public EditorWindowTest {
 protected:
+  void SetUp() override {
+    EditorWindowTest::SetUp();
+    if (IsSkipped()) return;
+    x_ = XOpenDisplay(display_.name().c_str());
+    ASSERT_NE(x_, nullptr);
+  }
+  void TearDown() override {
+    if (host_ > 0) {
+      kill(host_, SIGKILL);
+      FinishBounded(host_);
+    }
+    if (x_ != nullptr) XCloseDisplay(x_);
+    EditorWindowTest::TearDown();
+  }
+
   // Starts the editor (with args after "editor --json --save-state") and waits for its window.
   bool Open(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"--json", "--save-state", State()};
+    std::vector<std::string> all = {"editor", "--json", "--save-state", State()};
     all.insert(all.end(), args.begin(), args.end());
-    return Start(all);
+    host_ = StartHost(all, dir_);
+    window_ = host_ > 0 ? FindWindow("ORBEX9") : 0;
+    wid_ = std::to_string(window_);
+    return window_ != 0 && Xdo({"windowfocus", "--sync", wid_}) == 0;
   }
+  RunResult Finish() {
+    const RunResult r = FinishBounded(host_);
+    host_ = -1;
+    return r;
+  }
+  bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
   std::string State() const { return dir_ + "/state.aupreset"; }
 
   // The pointer's place in the window.
@@ -159,6 +184,11 @@ protected:
     EXPECT_NEAR(JsonField(r.out, "Gain"), gain, 1e-6) << r.out;
     EXPECT_TRUE(Exists(State()));
   }
+
+  Display* x_ = nullptr;
+  pid_t host_ = -1;
+  unsigned long window_ = 0;
+  std::string wid_;
 };
 
 TEST_F(EditorWindowUseTest, KnobsTurnWithAHandsMovesAsFarAsInAScript) {

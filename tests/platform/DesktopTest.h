@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -78,10 +79,21 @@ class VirtualDisplay {
   std::string name_;
 };
 
+// The screen size the X server of the next desktop test gets; that test takes it and leaves the
+// default for the one after it.
+inline std::string& NextScreen() {
+  static std::string size = "1024x768";
+  return size;
+}
+// A base that a fixture lists before its desktop test base to give its X server another screen size
+// ("WIDTHxHEIGHT").
+struct ScreenSize {
+  explicit ScreenSize(const std::string& size) { NextScreen() = size; }
+};
+
 class DesktopTest : public ::testing::Test {
  protected:
-  // screen: the X server's screen size, "WIDTHxHEIGHT".
-  explicit DesktopTest(const std::string& screen = "1024x768") : display_(screen) {}
+  DesktopTest() : display_(std::exchange(NextScreen(), "1024x768")) {}
   void SetUp() override {
     if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not start here; the desktop window is not tested";
     setenv("DISPLAY", display_.name().c_str(), 1);
