@@ -404,10 +404,10 @@ void Handle(Shown& s, const SDL_Event& e) {
 void TellPointer(Shown& s) {
   s.pointerDue = false;
   s.tooltip.clear();
+  if (s.pointer.hidden()) return;  // the program holds its pointer
   int x = 0, y = 0;
   SDL_GetMouseState(&x, &y);
-  if (SDL_GetMouseFocus() != s.sdl || s.pointer.hidden() || x < 0 || y < 0 || x >= s.content.width ||
-      y >= s.content.height) {
+  if (SDL_GetMouseFocus() != s.sdl || x < 0 || y < 0 || x >= s.content.width || y >= s.content.height) {
     s.window->pointerLeftWindow();
     s.pointerX = -1;
     return;
