@@ -1,11 +1,12 @@
 // The limiter's editor in a real window on screens of a laptop's and a large
 // monitor's size, used with real X input at a hand's pace (one xdotool process
-// per move or key): the window opens wholly on the screen, keeps its top-left
-// corner when the scale changes and stays on the screen, the scale held to
-// what the screen has room for; every item of the plugin menu and its "Fixed
-// GUI Scale" submenu is reached with the mouse (the wheel scrolls a menu
-// taller than the window) and with the keys at scales 0.5, 0.75 and 1; and
-// after a menu closes the editor hovers what the pointer is really over.
+// per move, keys 40 ms apart): the window opens wholly on the screen, keeps its
+// top-left corner when the scale changes and stays on the screen, the scale
+// held to what the screen has room for; every item of the plugin menu and its
+// "Fixed GUI Scale" submenu is reached with the mouse (a scroll arrow or the
+// wheel scrolls a menu taller than the window) and with the keys at scales
+// 0.5, 0.75 and 1; and after a menu closes the editor hovers what the pointer
+// is really over.
 #include "EditorSession.h"
 
 #include <sys/wait.h>
@@ -268,10 +269,12 @@ TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
   Move(600, 20);
   Rest(300);
   const Shot plain = Screenshot();
+  // Pixels of the plugin menu's button that differ between two pictures.
   auto button = [](const Shot& s, const Shot& o) {
     int differ = 0;
     for (int y = 18; y < 40; ++y)
-      for (int x = 86; x < 116; ++x) differ += s.px[static_cast<size_t>(y) * s.w + x] != o.px[static_cast<size_t>(y) * o.w + x];
+      for (int x = 86; x < 116; ++x)
+        differ += s.px[static_cast<size_t>(y) * s.w + x] != o.px[static_cast<size_t>(y) * o.w + x];
     return differ;
   };
   OpenPluginMenu(1.0);
