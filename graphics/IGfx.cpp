@@ -93,7 +93,7 @@ void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize)
 void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize, bool limitsInEditorUnits)
 {
   if (!UsableScale(scale)) scale = mDrawScale;
-  scale = std::clamp(scale, mMinScale, mMaxScale);
+  scale = std::clamp(scale, mMinScale, GetLargestScale(width, height));
   if (limitsInEditorUnits)
   {
     width = ClampToLimits(width, mDelegate->GetMinWidth(), mDelegate->GetMaxWidth());
@@ -129,6 +129,26 @@ void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize, 
   DrawResize();
 
   if (mLayoutOnResize) mDelegate->LayoutUI(this);
+}
+
+float IGfx::GetLargestScale(int width, int height) const
+{
+  float roomW = 0.f, roomH = 0.f;
+  const float windowScale = GetPlatformWindowScale();
+  if (width <= 0 || height <= 0 || !GetPlatformScreenRoom(roomW, roomH) || !(windowScale > 0.f)) return mMaxScale;
+  float fits = std::min(roomW / (width * windowScale), roomH / (height * windowScale));
+  // The window's size is truncated from size × scale: step down until it is within the room.
+  for (int step = 0; step < 64 && fits > mMinScale &&
+                     (static_cast<int>(width * fits) * windowScale > roomW ||
+                      static_cast<int>(height * fits) * windowScale > roomH);
+       ++step)
+    fits = std::nextafter(fits, 0.f);
+  return std::clamp(fits, mMinScale, mMaxScale);
+}
+
+void IGfx::HoldScaleToScreen()
+{
+  if (mDrawScale > GetLargestScale(mWidth, mHeight)) Resize(mWidth, mHeight, mDrawScale, true);
 }
 
 void IGfx::SetScaleConstraints(float scaleA, float scaleB)

@@ -103,6 +103,13 @@ public:
   /** As Resize; with limitsInEditorUnits false the delegate's size limits count in window
    *  pixels (size × scale). */
   void Resize(int width, int height, float scale, bool needsPlatformResize, bool limitsInEditorUnits);
+  /** The largest draw scale at which width × height editor units fit the room the platform's
+   *  screen has for the view: the maximum scale, or less where the screen is smaller (never
+   *  below the minimum scale). Resize holds the scale to it. */
+  float GetLargestScale(int width, int height) const;
+  /** After the view came onto a screen or its screen changed: an editor larger than the screen
+   *  takes the largest scale that fits. */
+  void HoldScaleToScreen();
 
   void SetLayoutOnResize(bool layoutOnResize) { mLayoutOnResize = layoutOnResize; }
   bool GetLayoutOnResize() const { return mLayoutOnResize; }
@@ -627,6 +634,9 @@ public:
   virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) = 0;
   /** Backing pixels per view point of the window. */
   virtual float GetPlatformWindowScale() const { return 1.f; }
+  /** The room, in view points, that the screen the view is on has for the view (its usable area
+   *  less the window's frame around the content); false while the view is on no screen. */
+  virtual bool GetPlatformScreenRoom(float& /*width*/, float& /*height*/) const { return false; }
   /** Sizes the platform view to the editor's size × draw scale. */
   virtual void PlatformResize(bool /*parentHasResized*/) {}
   virtual EUIAppearance GetUIAppearance() const { return kLight; }

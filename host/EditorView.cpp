@@ -24,11 +24,22 @@ constexpr double kFrameSeconds = 1.0 / 60.0 + 1e-6;
 constexpr auto kFrameWait = std::chrono::seconds(30);
 // Frames the editor gets to draw itself for the first time.
 constexpr int kFirstFrames = 30;
-// Where the window opens on the screen.
-constexpr double kWindowX = 100, kWindowY = 100;
+// Where the window's top-left corner goes on the screen: this far in from
+// the left and the top of the screen's usable area.
+constexpr double kWindowInset = 100;
 
 NSString* Text16(const std::u16string& s) {
   return NSString::stringWithCharacters(reinterpret_cast<const unichar*>(s.data()), s.size());
+}
+
+// frame moved as little as needed for all of it to lie on the screen's
+// usable area; one larger than the screen has its top-left corner on the
+// screen's.
+NSRect OnScreen(NSRect frame) {
+  const NSRect screen = NSScreen::mainScreen()->visibleFrame();
+  frame.origin.x = std::max(NSMinX(screen), std::min(frame.origin.x, NSMaxX(screen) - frame.size.width));
+  frame.origin.y = std::min(NSMaxY(screen) - frame.size.height, std::max(frame.origin.y, NSMinY(screen)));
+  return frame;
 }
 
 }  // namespace
@@ -83,8 +94,10 @@ bool EditorView::Open(AudioUnit unit, double editorScale, const std::string& tit
   mWidth = viewSize.width / scale;
   mHeight = viewSize.height / scale;
 
+  const NSRect screen = NSScreen::mainScreen()->visibleFrame();
   mWindow = NSWindow::alloc()->initWithContentRect(
-      NSMakeRect(kWindowX, kWindowY, viewSize.width, viewSize.height),
+      OnScreen(NSMakeRect(NSMinX(screen) + kWindowInset, NSMaxY(screen) - kWindowInset - viewSize.height,
+                          viewSize.width, viewSize.height)),
       NSWindowStyleMaskTitled | NSWindowStyleMaskClosable | NSWindowStyleMaskMiniaturizable, NSBackingStoreBuffered,
       NO);
   mWindow->setTitle(nsx::Str(title));
@@ -190,7 +203,9 @@ void EditorView::FitWindow() {
   const NSSize view = mView->frame().size;
   const NSSize content = mWindow->contentView()->frame().size;
   if (view.width != content.width || view.height != content.height) {
-    mWindow->setContentSize(view);
+    // The window keeps its top-left corner where the screen has room.
+    const NSRect f = mWindow->frame();
+    mWindow->setFrame(OnScreen(NSMakeRect(f.origin.x, NSMaxY(f) - view.height, view.width, view.height)), YES);
     mView->setFrameOrigin(NSMakePoint(0, 0));
   }
 }

@@ -79,6 +79,18 @@ void IGfxMac::PlatformResize(bool /*parentHasResized*/)
   UpdateTooltips();
 }
 
+bool IGfxMac::GetPlatformScreenRoom(float& width, float& height) const
+{
+  NSWindow* window = mView ? mView->window() : nullptr;
+  NSScreen* screen = window ? window->screen() : nullptr;
+  if (!screen || !window->contentView()) return false;
+  const NSRect visible = screen->visibleFrame();
+  const NSSize frame = window->frame().size, content = window->contentView()->frame().size;
+  width = static_cast<float>(visible.size.width - (frame.width - content.width));
+  height = static_cast<float>(visible.size.height - (frame.height - content.height));
+  return true;
+}
+
 void IGfxMac::AttachPlatformView(const IRECT& r, void* view)
 {
   if (!mView || !view) return;

@@ -40,6 +40,7 @@ public:
   bool WindowIsOpen() override { return mView != nullptr; }
   IGfxView_vORBEX9_au* GetView() const { return mView; }
   void PlatformResize(bool parentHasResized) override;
+  bool GetPlatformScreenRoom(float& width, float& height) const override;
   void AttachPlatformView(const IRECT& r, void* view) override;
   void RemovePlatformView(void* view) override;
   EUIAppearance GetUIAppearance() const override;

@@ -18,6 +18,7 @@ NS_IMPLEMENT_CLASS(IGfxView_vORBEX9_au,
                    {nsx::method<&IGfxView_vORBEX9_au::onTimer>("onTimer:"),
                     nsx::method<&IGfxView_vORBEX9_au::frameDidChange>("frameDidChange:"),
                     nsx::method<&IGfxView_vORBEX9_au::windowDidResign>("windowDidResign:"),
+                    nsx::method<&IGfxView_vORBEX9_au::windowDidChangeScreen>("windowDidChangeScreen:"),
                     nsx::method<&IGfxView_vORBEX9_au::onColorPicked>("onColorPicked:")})
 
 NSRect ScaledViewRect(const IRECT& r, float scale)
@@ -123,6 +124,8 @@ void IGfxView_vORBEX9_au::viewDidMoveToWindow()
   const SEL resign = sel_registerName("windowDidResign:");
   center->addObserver(this, resign, NSWindowDidResignKeyNotification, w);
   center->addObserver(this, resign, NSWindowDidResignMainNotification, w);
+  center->addObserver(this, sel_registerName("windowDidChangeScreen:"), NSWindowDidChangeScreenNotification, w);
+  if (mGraphics) mGraphics->HoldScaleToScreen();
 }
 
 void IGfxView_vORBEX9_au::viewDidChangeBackingProperties()
@@ -157,6 +160,11 @@ void IGfxView_vORBEX9_au::viewDidChangeEffectiveAppearance()
 void IGfxView_vORBEX9_au::windowDidResign(NSNotification*)
 {
   if (mTimer && mGraphics) mGraphics->OnFocusLost();
+}
+
+void IGfxView_vORBEX9_au::windowDidChangeScreen(NSNotification*)
+{
+  if (mGraphics) mGraphics->HoldScaleToScreen();
 }
 
 BOOL IGfxView_vORBEX9_au::resignFirstResponder()

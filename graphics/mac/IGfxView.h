@@ -53,6 +53,8 @@ class IGfxView_vORBEX9_au : public NSView, public NSViewToolTipOwner, public NST
   void viewDidChangeEffectiveAppearance() override;
   void frameDidChange(NSNotification* notification);
   void windowDidResign(NSNotification* notification);
+  /** On its new screen the editor is no larger than the screen (the graphics core's scale limit). */
+  void windowDidChangeScreen(NSNotification* notification);
   BOOL resignFirstResponder() override;
   // A text field is closed without commit and the editor delegate closes the editor (which
   // releases this view) before the view leaves its superview.

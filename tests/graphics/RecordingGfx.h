@@ -67,6 +67,8 @@ public:
   bool platformHasFont = true;
   bool flippedBitmapData = false;
   float windowScale = 1.f;
+  /** The screen's room for the view in points; 0 x 0: the view is on no screen. */
+  float screenRoomW = 0.f, screenRoomH = 0.f;
   /** Pixels of a layer read back: RGBA bytes of width × height; empty: transparent. */
   std::function<void(const ILayer& layer, RawBitmapData& data)> layerPixels;
   RawBitmapData lastShadowMask;
@@ -166,6 +168,12 @@ public:
                                const char* str) override;
   IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override;
   float GetPlatformWindowScale() const override { return windowScale; }
+  bool GetPlatformScreenRoom(float& width, float& height) const override
+  {
+    width = screenRoomW;
+    height = screenRoomH;
+    return screenRoomW > 0.f;
+  }
   void PlatformResize(bool parentHasResized) override { Rec("PlatformResize", {parentHasResized ? 1.0 : 0.0}); }
 
   std::string clipboard;

@@ -57,6 +57,33 @@ TEST(EditorObject, ResizeClampsAndDoesNothingWhenUnchanged)
   EXPECT_EQ(f.gfx->Height(), 270);
 }
 
+TEST(EditorObject, TheScaleIsHeldToWhatTheScreenHasRoomFor)
+{
+  EditorFixture f;
+  f.gfx->SetScaleConstraints(0.5f, 3.f);
+  f.gfx->Resize(1000, 270, 2.f, true);
+  // The view comes onto a laptop's screen: the editor takes the largest scale whose window fits.
+  f.gfx->screenRoomW = 1280.f, f.gfx->screenRoomH = 800.f;
+  f.gfx->HoldScaleToScreen();
+  EXPECT_EQ(f.dlg.log.back(), "resize 1280x345 p");
+  f.gfx->Resize(1000, 270, 3.f, true);
+  EXPECT_LE(static_cast<int>(1000 * f.gfx->GetDrawScale()), 1280);
+  // Two backing pixels a point: half the scale fits.
+  f.gfx->windowScale = 2.f;
+  f.gfx->Resize(1000, 270, 3.f, true);
+  EXPECT_LE(2 * static_cast<int>(1000 * f.gfx->GetDrawScale()), 1280);
+  EXPECT_GE(2 * static_cast<int>(1000 * f.gfx->GetDrawScale()), 1278);
+  // Smaller scales are untouched; a screen smaller than the smallest scale gets the smallest.
+  f.gfx->windowScale = 1.f;
+  f.gfx->Resize(1000, 270, 1.f, true);
+  f.gfx->Clear();
+  f.gfx->HoldScaleToScreen();
+  EXPECT_TRUE(f.gfx->calls.empty());
+  f.gfx->screenRoomW = 320.f, f.gfx->screenRoomH = 200.f;
+  f.gfx->Resize(1000, 270, 3.f, true);
+  EXPECT_FLOAT_EQ(f.gfx->GetDrawScale(), 0.5f);
+}
+
 TEST(EditorObject, ScreenScaleRescalesEveryControl)
 {
   EditorFixture f;

@@ -227,6 +227,23 @@ TEST_F(EditorProductTest, TheCornerResizerScalesTheEditor) {
   EXPECT_NEAR(Value(r, "GUI Scale"), 1.5, 0.01);
 }
 
+TEST_F(EditorProductTest, ThePluginMenusLastItemsAreChosenAtSmallScales) {
+  // "Tooltips", then "Set min GUI scale" and a "Fixed GUI Scale" entry, the menu's last items.
+  for (const char* scale : {"0.5", "0.75", "1"}) {
+    const std::string png = Path("smallest.png");
+    const std::string click = "click " + At(kPluginMenu) + "\n";
+    const RunResult r =
+        Editor({"--scale", scale, "--json", "--events",
+                Script("last.txt", "menu 10\n" + click + "menu 13\n" + click + "wait 100\npng " + png + "\nmenu " +
+                                       std::to_string(kFixedScaleItem) + " " + std::to_string(kScale150) + "\n" +
+                                       click + "wait 100\n")});
+    ASSERT_EQ(r.exitCode, 0) << scale << ": " << r.err;
+    EXPECT_EQ(ReadPicture(png).w, 500) << scale;
+    EXPECT_EQ(Value(r, "Toggle Tooltips"), 0.0) << scale;
+    EXPECT_NEAR(Value(r, "GUI Scale"), 1.5, 1e-6) << scale;
+  }
+}
+
 TEST_F(EditorProductTest, TheNeedlesMoveWithLoudInputAndRestWithSilence) {
   const std::string quiet = Path("quiet.png"), loud = Path("loud.png"), none = Path("none.png");
   ASSERT_EQ(Editor({"--png", none}).exitCode, 0);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -44,13 +45,14 @@ inline int Wait(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// An X server on a free display; name() is empty when it could not start.
+// An X server on a free display with one screen of size ("WIDTHxHEIGHT"); name() is empty when
+// it could not start.
 class VirtualDisplay {
  public:
-  VirtualDisplay() {
+  explicit VirtualDisplay(const std::string& size = "1024x768") {
     int fds[2];
     if (pipe(fds) != 0) return;
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", size + "x24", "-nolisten", "tcp"},
                  fds[1]);
     close(fds[1]);
     if (pid_ > 0) {
@@ -77,8 +79,21 @@ class VirtualDisplay {
   std::string name_;
 };
 
+// The screen size the X server of the next desktop test gets; that test takes it and leaves the
+// default for the one after it.
+inline std::string& NextScreen() {
+  static std::string size = "1024x768";
+  return size;
+}
+// A base that a fixture lists before its desktop test base to give its X server another screen size
+// ("WIDTHxHEIGHT").
+struct ScreenSize {
+  explicit ScreenSize(const std::string& size) { NextScreen() = size; }
+};
+
 class DesktopTest : public ::testing::Test {
  protected:
+  DesktopTest() : display_(std::exchange(NextScreen(), "1024x768")) {}
   void SetUp() override {
     if (display_.name().empty()) GTEST_SKIP() << "Xvfb could not start here; the desktop window is not tested";
     setenv("DISPLAY", display_.name().c_str(), 1);

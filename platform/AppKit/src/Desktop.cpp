@@ -44,6 +44,9 @@ struct Shown {
   Canvas canvas;
   bool closed = false;
   NSSize content{0, 0};
+  NSPoint origin{0, 0};  // of the NSWindow's frame, as the desktop window was last placed
+  // An overlay ended: the window is told where the pointer now is.
+  bool pointerDue = false;
   // Tooltip: where the pointer rests since when.
   double pointerX = -1, pointerY = -1;
   double restSince = 0;
@@ -93,6 +96,7 @@ bool InitVideo() {
 // Where the window's content lies on the screen in desktop coordinates.
 void PlaceWindow(Shown& s) {
   const NSRect f = s.window->frame();
+  s.origin = f.origin;
   const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
   SDL_SetWindowPosition(s.sdl, static_cast<int>(f.origin.x), static_cast<int>(screenH - f.origin.y - f.size.height));
 }
@@ -212,12 +216,17 @@ void Present(Shown& s) {
   s.lastPresent = Now();
 }
 
-// Follows the NSWindow's content size.
-void SyncSize(Shown& s) {
-  const NSSize size = s.window->frame().size;
-  if (size.width == s.content.width && size.height == s.content.height) return;
-  s.content = size;
-  SDL_SetWindowSize(s.sdl, std::max(1, static_cast<int>(size.width)), std::max(1, static_cast<int>(size.height)));
+// Follows the NSWindow's frame: its content size and its place on the screen
+// (a new size keeps the frame's origin, the bottom-left corner).
+void SyncFrame(Shown& s) {
+  const NSRect f = s.window->frame();
+  const bool resized = f.size.width != s.content.width || f.size.height != s.content.height;
+  if (!resized && f.origin.x == s.origin.x && f.origin.y == s.origin.y) return;
+  if (resized) {
+    s.content = f.size;
+    SDL_SetWindowSize(s.sdl, std::max(1, static_cast<int>(f.size.width)), std::max(1, static_cast<int>(f.size.height)));
+  }
+  PlaceWindow(s);
 }
 
 NSPoint BaseOf(Shown& s, double x, double y) { return NSMakePoint(x, s.content.height - y); }
@@ -297,7 +306,8 @@ void Handle(Shown& s, const SDL_Event& e) {
       if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) s.window->resignKeyWindow();
       if (e.window.event == SDL_WINDOWEVENT_MOVED) {
         const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
-        s.window->setFrameOrigin(NSMakePoint(e.window.data1, screenH - e.window.data2 - s.content.height));
+        s.origin = NSMakePoint(e.window.data1, screenH - e.window.data2 - s.content.height);
+        s.window->setFrameOrigin(s.origin);
       }
       if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Present(s);
       break;
@@ -388,6 +398,24 @@ void Handle(Shown& s, const SDL_Event& e) {
   }
 }
 
+// After a menu or panel the window learns where the pointer is, as it would
+// from a move: what lies under a pointer held still is hovered, and its
+// tooltip comes after the usual rest.
+void TellPointer(Shown& s) {
+  s.pointerDue = false;
+  s.tooltip.clear();
+  if (s.pointer.hidden()) return;  // the program holds its pointer
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  if (SDL_GetMouseFocus() != s.sdl || x < 0 || y < 0 || x >= s.content.width || y >= s.content.height) {
+    s.window->pointerLeftWindow();
+    s.pointerX = -1;
+    return;
+  }
+  s.pointerX = x, s.pointerY = y, s.restSince = Now();
+  SendMouse(s, NSEventTypeMouseMoved, x, y, 0);
+}
+
 // Handles pending events, fires due timers and shows a new picture.
 void Step(Shown& s) {
   nsx::AutoreleasePool pool;
@@ -395,9 +423,10 @@ void Step(Shown& s) {
   SDL_Event e;
   while (!s.closed && SDL_PollEvent(&e) == 1) Handle(s, e);
   if (appkit::X11WindowLost()) s.closed = true;
+  if (!s.closed && s.pointerDue && s.overlay == nullptr) TellPointer(s);
   if (!s.closed) {
     cfx::PumpMainRunLoop();
-    SyncSize(s);
+    SyncFrame(s);
     UpdateTooltip(s);
     if (Now() - s.lastPresent >= 1.0 / 60) Present(s);
   }
@@ -524,9 +553,11 @@ bool RunOverlay(Overlay& overlay) {
   Present(*s);
   while (!overlay.done && !s->closed) {
     Step(*s);
+    if (!overlay.done && !s->closed) overlay.tick();
     if (!overlay.done && !s->closed) SDL_WaitEventTimeout(nullptr, 10);
   }
   s->overlay = previous;
+  s->pointerDue = true;
   if (!s->closed) Present(*s);
   s->window->release();
   return true;
@@ -552,8 +583,11 @@ bool ShowOnDesktop(NSWindow* window) {
   s->window = static_cast<NSWindow*>(window->retain());
   s->content = window->frame().size;
   NSString* title = window->title();
-  s->sdl = SDL_CreateWindow(title != nullptr ? title->UTF8String() : "", SDL_WINDOWPOS_UNDEFINED,
-                            SDL_WINDOWPOS_UNDEFINED, std::max(1, static_cast<int>(s->content.width)),
+  // Made where the frame says, so that it appears there and moves no more.
+  const NSRect f = window->frame();
+  const int top = static_cast<int>(NSScreen::mainScreen()->frame().size.height - f.origin.y - f.size.height);
+  s->sdl = SDL_CreateWindow(title != nullptr ? title->UTF8String() : "", static_cast<int>(f.origin.x), top,
+                            std::max(1, static_cast<int>(s->content.width)),
                             std::max(1, static_cast<int>(s->content.height)), SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, 0);
   if (s->renderer == nullptr && s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, SDL_RENDERER_SOFTWARE);
@@ -573,6 +607,7 @@ bool ShowOnDesktop(NSWindow* window) {
   nsx::SetCursorChangedHook(&CursorChanged);
   cgx::SetCursorObserver(&CursorRecordChanged);
   window->makeKeyAndOrderFront(nil);
+  NSNotificationCenter::defaultCenter()->postNotificationName(NSWindowDidChangeScreenNotification, window);
   CursorChanged(NSCursor::currentCursor());
   Present(*s);
   return true;

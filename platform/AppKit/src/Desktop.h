@@ -23,6 +23,8 @@ class Overlay {
   virtual void wheel(double) {}
   // A key: the virtual key code, the text it types, the modifiers.
   virtual void key(unsigned short, const std::string&, NSEventModifierFlags) {}
+  // Called on every turn of the desktop's loop while the overlay runs.
+  virtual void tick() {}
   bool done = false;
 };
 

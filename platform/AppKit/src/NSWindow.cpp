@@ -2,6 +2,7 @@
 #include <map>
 
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSDesktop.h>
 #include <AppKit/NSPasteboard.h>
 #include <AppKit/NSScreen.h>
 #include <AppKit/NSText.h>
@@ -18,6 +19,8 @@ NSNotificationName const NSWindowDidResignKeyNotification = nsx::ConstantString(
 NSNotificationName const NSWindowDidBecomeMainNotification = nsx::ConstantString("NSWindowDidBecomeMainNotification");
 NSNotificationName const NSWindowDidResignMainNotification = nsx::ConstantString("NSWindowDidResignMainNotification");
 NSNotificationName const NSWindowWillCloseNotification = nsx::ConstantString("NSWindowWillCloseNotification");
+NSNotificationName const NSWindowDidChangeScreenNotification =
+    nsx::ConstantString("NSWindowDidChangeScreenNotification");
 
 namespace {
 
@@ -131,7 +134,9 @@ void NSWindow::setContentSize(NSSize size) { setFrame(NSMakeRect(frame_.origin.x
 
 void NSWindow::setTitle(NSString* title) { nsx::SetRetained(title_, title); }
 
-NSScreen* NSWindow::screen() const { return NSScreen::mainScreen(); }
+NSScreen* NSWindow::screen() const {
+  return nsx::IsOnDesktop(const_cast<NSWindow*>(this)) ? NSScreen::mainScreen() : nullptr;
+}
 CGFloat NSWindow::backingScaleFactor() const { return NSScreen::mainScreen()->backingScaleFactor(); }
 
 BOOL NSWindow::makeFirstResponder(NSResponder* responder) {

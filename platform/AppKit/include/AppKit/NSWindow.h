@@ -33,6 +33,7 @@ extern NSNotificationName const NSWindowDidResignKeyNotification;
 extern NSNotificationName const NSWindowDidBecomeMainNotification;
 extern NSNotificationName const NSWindowDidResignMainNotification;
 extern NSNotificationName const NSWindowWillCloseNotification;
+extern NSNotificationName const NSWindowDidChangeScreenNotification;
 
 class NSWindow : public NSResponder {
   NS_CLASS(NSWindow, NSResponder)
@@ -53,6 +54,10 @@ class NSWindow : public NSResponder {
   NSWindowStyleMask styleMask() const { return style_; }
   NSInteger windowNumber() const { return number_; }
 
+  // The screen the window is on: the main screen while the window is shown on
+  // the desktop (NSDesktop.h), null otherwise (a headless window is on no
+  // screen). Showing a window on the desktop posts
+  // NSWindowDidChangeScreenNotification.
   NSScreen* screen() const;
   CGFloat backingScaleFactor() const;
 

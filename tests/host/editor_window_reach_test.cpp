@@ -1,0 +1,311 @@
+// The limiter's editor in a real window on screens of a laptop's and a large
+// monitor's size, used with real X input at a hand's pace (one xdotool process
+// per move, keys 40 ms apart): the window opens wholly on the screen, keeps its
+// top-left corner when the scale changes and stays on the screen, the scale
+// held to what the screen has room for; every item of the plugin menu and its
+// "Fixed GUI Scale" submenu is reached with the mouse (a scroll arrow or the
+// wheel scrolls a menu taller than the window) and with the keys at scales
+// 0.5, 0.75 and 1; and after a menu closes the editor hovers what the pointer
+// is really over.
+#include "EditorSession.h"
+
+#include <sys/wait.h>
+
+#include <fstream>
+
+namespace {
+
+using namespace hosttest;
+
+// The desktop's menus: rows 20 points high, separators 9, 4 points above the
+// first row and below the last. The plugin menu (253 points, taller than the
+// window below scale 1) ends with "Set min GUI scale", a separator and "Fixed
+// GUI Scale", whose submenu has 11 rows.
+constexpr int kRow = 20, kSeparator = 9, kMenuMargin = 4, kScaleRows = 11;
+// The panel colour of menus, their edge, the highlighted row and the tooltip's paper.
+constexpr int kPanel[3] = {246, 246, 246}, kEdge[3] = {150, 150, 150}, kHighlight[3] = {45, 110, 220},
+              kTooltip[3] = {255, 255, 225};
+
+bool Is(const Shot& s, int x, int y, const int (&c)[3]) {
+  return x >= 0 && y >= 0 && x < s.w && y < s.h && s.is(x, y, c[0], c[1], c[2]);
+}
+int Count(const Shot& s, const int (&c)[3]) {
+  int n = 0;
+  Find(s, 0, 0, s.w - 1, s.h - 1, c[0], c[1], c[2], &n);
+  return n;
+}
+// How wide the pixels of colour c spread (0: there are none).
+int Span(const Shot& s, const int (&c)[3]) {
+  const Rect r = Find(s, 0, 0, s.w - 1, s.h - 1, c[0], c[1], c[2]);
+  return r.right < 0 ? 0 : r.right - r.left + 1;
+}
+
+struct Geometry {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+class ReachTest : public EditorSessionTest {
+protected:
+  // Closes the window with Ctrl+W; the host's report.
+  RunResult CloseWithKeys() {
+    Xdo({"key", "ctrl+w"});
+    return Finish();
+  }
+  bool Running() { return host_ > 0 && waitpid(host_, nullptr, WNOHANG) == 0; }
+  static void Rest(int ms = 60) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+  // The window's place and size on the screen.
+  Geometry Where() {
+    XWindowAttributes a{};
+    Window child = 0;
+    Geometry g;
+    if (XGetWindowAttributes(x_, window_, &a) &&
+        XTranslateCoordinates(x_, window_, DefaultRootWindow(x_), 0, 0, &g.x, &g.y, &child))
+      g.w = a.width, g.h = a.height;
+    return g;
+  }
+  bool OnScreen(const Geometry& g) {
+    return g.w > 0 && g.x >= 0 && g.y >= 0 && g.x + g.w <= DisplayWidth(x_, 0) && g.y + g.h <= DisplayHeight(x_, 0);
+  }
+  // The window's geometry once it has stopped changing (the editor may still be taking the last
+  // moves of a drag).
+  Geometry Steady() {
+    Geometry g = Where(), was;
+    for (int i = 0; i < 40 && (i == 0 || g.w != was.w || g.h != was.h || g.x != was.x || g.y != was.y); ++i) {
+      was = g;
+      Rest(300);
+      g = Where();
+    }
+    return g;
+  }
+  // Waits for the window to be width points wide (give or take slack), wholly on the screen; its
+  // geometry.
+  Geometry WaitForWidth(int width, int slack = 0) {
+    Geometry g;
+    EXPECT_TRUE(WaitFor([&] { return std::abs((g = Where()).w - width) <= slack && OnScreen(g); }))
+        << "the window is " << g.w << "x" << g.h << " at " << g.x << "," << g.y << ", not " << width
+        << " wide on the screen";
+    return g;
+  }
+
+  // The pointer moved to (x, y) of the window, and a click there that leaves the pointer where it
+  // is, at a hand's pace (apart from the click before, as Click keeps them).
+  void Move(double x, double y) {
+    Xdo({"mousemove", "--window", wid_, std::to_string(static_cast<int>(x)), std::to_string(static_cast<int>(y))});
+    Rest();
+  }
+  void Press(double x, double y) {
+    std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
+    lastClick_ = std::chrono::steady_clock::now();
+    Move(x, y);
+    Xdo({"click", "1"});
+    Rest();
+  }
+
+  // Opens the plugin menu at the editor's scale k and waits for it.
+  void OpenPluginMenu(double k) {
+    const Shot before = Screenshot();
+    panels_ = Count(before, kPanel);
+    Press(101 * k, 29 * k);
+    ASSERT_TRUE(WaitFor([&] { return Count(Screenshot(), kPanel) > panels_ + 3000; })) << "no plugin menu";
+  }
+  // Waits for the menu to close (the scale unchanged).
+  void WaitForMenuToClose() {
+    EXPECT_TRUE(WaitFor([&] { return Count(Screenshot(), kPanel) < panels_ + 100; })) << "the menu stayed open";
+  }
+
+  int panels_ = 0;  // pixels of the menus' colour in the window before a menu opened
+};
+
+// On each screen: the window opens on it at scale 1 and at a saved scale of 2, and stays on it
+// through scale changes from the plugin menu and the corner resizer.
+class WindowPlacementTest : public ::testing::WithParamInterface<const char*>,
+                            private xtest::ScreenSize,
+                            public ReachTest {
+protected:
+  WindowPlacementTest() : xtest::ScreenSize(GetParam()) {}
+};
+
+TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
+  ASSERT_TRUE(Start({}));
+  Geometry g = WaitForWidth(1000);
+  EXPECT_EQ(g.x, 100);
+  EXPECT_EQ(g.y, 100);
+  ASSERT_EQ(CloseWithKeys().exitCode, 0);
+
+  // A state saved at 200 %.
+  const std::string saved = dir_ + "/at200.aupreset";
+  const std::string script = dir_ + "/at200.txt";
+  std::ofstream(script) << "menu 15 6\nclick 101 29\nwait 100\n";
+  const RunResult headless = RunHost({"editor", "--events", script, "--save-state", saved, "--json"}, dir_);
+  ASSERT_EQ(headless.exitCode, 0) << headless.err;
+  ASSERT_NEAR(JsonField(headless.out, "GUI Scale"), 2.0, 1e-6);
+
+  // The screen's width: what the editor is held to where 200 % or 300 % is wider.
+  ASSERT_TRUE(Start({"--load-state", saved}));
+  const int screen = DisplayWidth(x_, 0);
+  auto widest = [&](int wanted) { return std::min(wanted, screen); };
+  g = WaitForWidth(widest(2000), 1);
+  const Geometry at200 = g;
+
+  // "Reset GUI scale" with the keys: the top-left corner stays.
+  OpenPluginMenu(g.w / 1000.0);
+  Keys({"End", "Up", "Up", "Return"});
+  g = WaitForWidth(1000);
+  EXPECT_EQ(g.x, at200.x);
+  EXPECT_EQ(g.y, at200.y);
+
+  // "Fixed GUI Scale" 300 % with the keys: held to the screen's width, moved onto it.
+  OpenPluginMenu(1.0);
+  Keys({"End", "Right", "End", "Return"});
+  g = WaitForWidth(widest(3000), 1);
+  EXPECT_EQ(g.y, at200.y);
+
+  // The corner resizer dragged to half the size: the top-left corner stays.
+  const Geometry big = g;
+  Move(g.w - 5, g.h - 5);
+  Xdo({"mousedown", "1"});
+  for (int i = 1; i <= 10; ++i) Move(g.w - 5 - i * (g.w / 20), g.h - 5 - i * (g.h / 20));
+  Xdo({"mouseup", "1"});
+  g = Steady();
+  EXPECT_TRUE(g.w < big.w * 2 / 3 && g.w > big.w / 3 && g.x == big.x && g.y == big.y)
+      << g.w << "x" << g.h << " at " << g.x << "," << g.y;
+
+  // ... and past the screen's bottom-right corner: held to the screen, on it.
+  Move(g.w - 5, g.h - 5);
+  Xdo({"mousedown", "1"});
+  for (int i = 1; i <= 10; ++i) {
+    Xdo({"mousemove", std::to_string(g.x + g.w + i * (screen - g.x - g.w) / 10),
+         std::to_string(g.y + g.h + i * (DisplayHeight(x_, 0) - g.y - g.h) / 10)});
+    Rest();
+  }
+  Xdo({"mousemove", std::to_string(screen - 1), std::to_string(DisplayHeight(x_, 0) - 1)});
+  Rest();
+  Xdo({"mouseup", "1"});
+  EXPECT_TRUE(WaitFor([&] { return (g = Where()).w >= std::min(screen - 40, 2900) && OnScreen(g); }))
+      << g.w << "x" << g.h << " at " << g.x << "," << g.y;
+  const RunResult r = CloseWithKeys();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, WindowPlacementTest, ::testing::Values("1280x800", "2560x1440"));
+
+// At each scale; below scale 1 the plugin menu is taller than the window.
+class MenuReachTest : public ReachTest, public ::testing::WithParamInterface<double> {
+protected:
+  double Scale() const { return GetParam(); }
+  int Width() const { return static_cast<int>(1000 * Scale()); }
+  int Height() const { return static_cast<int>(270 * Scale()); }
+  // The submenu item chosen ("100%", or "75%" at 100 %) and the width it gives.
+  int Target() const { return Scale() == 1.0 ? 1 : 2; }
+  int TargetWidth() const { return Target() == 1 ? 750 : 1000; }
+};
+
+TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheMouse) {
+  ASSERT_TRUE(Start({"--scale", std::to_string(Scale())}));
+  WaitForWidth(Width());
+  const double k = Scale(), left = 86 * k + 40;
+  OpenPluginMenu(k);
+  // The pointer rests on the arrow at the bottom of a menu taller than the window: the menu
+  // scrolls to its end, where "Fixed GUI Scale" comes under the pointer and opens its submenu on
+  // the right, no taller than the window. Both end at the window's bottom, where their edges
+  // cross the margin below their last rows.
+  Move(left, Height() - kMenuMargin - kRow / 2);
+  int edge = -1;
+  EXPECT_TRUE(WaitFor([&] {
+    const Shot s = Screenshot();
+    edge = -1;
+    for (int x = static_cast<int>(left); x < s.w && edge < 0; ++x)
+      if (Is(s, x, Height() - 2, kEdge)) edge = x;
+    return edge > 0 && Is(s, edge + 10, Height() - 2, kPanel);
+  })) << "no submenu";
+  const int submenuTop = std::max(0, Height() - (2 * kMenuMargin + kScaleRows * kRow));
+  Press(edge + 25, submenuTop + kMenuMargin + Target() * kRow + kRow / 2);
+  WaitForWidth(TargetWidth());
+
+  // "Set min GUI scale", the last plain item, at the new scale; the wheel scrolls the menu to its
+  // end where it is taller than the window.
+  const double now = TargetWidth() / 1000.0;
+  const int height = static_cast<int>(270 * now);
+  OpenPluginMenu(now);
+  Move(86 * now + 40, height / 2);
+  for (int i = 0; i < 12; ++i) {
+    Xdo({"click", "5"});
+    Rest(40);
+  }
+  Press(86 * now + 40, height - kMenuMargin - kRow - kSeparator - kRow / 2);
+  WaitForWidth(500);
+  EXPECT_EQ(CloseWithKeys().exitCode, 0);
+}
+
+TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheKeys) {
+  ASSERT_TRUE(Start({"--scale", std::to_string(Scale())}));
+  WaitForWidth(Width());
+  OpenPluginMenu(Scale());
+  // Nine steps down lead to "Set min GUI scale": the highlight stays in view.
+  Keys(std::vector<std::string>(9, "Down"));
+  EXPECT_TRUE(WaitFor([&] { return Count(Screenshot(), kHighlight) > 60 * kRow; })) << "the highlight is out of view";
+  // Two up: "Tooltips", turned off.
+  Keys({"Up", "Up", "Return"});
+  WaitForMenuToClose();
+  OpenPluginMenu(Scale());
+  Keys({"End", "Right"});
+  Keys(std::vector<std::string>(Target(), "Down"));
+  Keys({"Return"});
+  WaitForWidth(TargetWidth());
+  const RunResult r = CloseWithKeys();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(JsonField(r.out, "Toggle Tooltips"), 0.0) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, MenuReachTest, ::testing::Values(0.5, 0.75, 1.0));
+
+// After a menu closes over another control, with the pointer held still, that control is the
+// one under the pointer: the plugin menu's button loses its highlight and the tooltip that comes
+// is the control's. Ctrl+W does nothing while the menu is open; a knob turns after it.
+TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
+  ASSERT_TRUE(Start({}));
+  WaitForWidth(1000);
+  Move(600, 20);
+  Rest(300);
+  const Shot plain = Screenshot();
+  // Pixels of the plugin menu's button that differ between two pictures.
+  auto button = [](const Shot& s, const Shot& o) {
+    int differ = 0;
+    for (int y = 18; y < 40; ++y)
+      for (int x = 86; x < 116; ++x)
+        differ += s.px[static_cast<size_t>(y) * s.w + x] != o.px[static_cast<size_t>(y) * o.w + x];
+    return differ;
+  };
+  OpenPluginMenu(1.0);
+  Keys({"ctrl+w"});
+  Rest(300);
+  EXPECT_TRUE(Running()) << "Ctrl+W closed the window while the menu was open";
+  // Over the Attack knob, which the menu covers; Escape closes the menu.
+  Move(150, 120);
+  Move(188, 157);
+  Keys({"Escape"});
+  WaitForMenuToClose();
+  EXPECT_TRUE(WaitFor([&] { return button(Screenshot(), plain) == 0; })) << "the menu's button stays highlighted";
+  // "Attack" makes a narrow tooltip, "Plugin info and options" one over 100 points wide.
+  EXPECT_TRUE(WaitFor([&] { return Span(Screenshot(), kTooltip) > 0; })) << "no tooltip";
+  Rest(200);
+  const int tooltip = Span(Screenshot(), kTooltip);
+  EXPECT_GT(tooltip, 0);
+  EXPECT_LT(tooltip, 100) << "the tooltip is the menu button's";
+
+  // The Gain knob turns with the next drag.
+  Move(101, 145);
+  Xdo({"mousedown", "1"});
+  for (int i = 0; i < 10; ++i) {
+    Xdo({"mousemove_relative", "--", "0", "-4"});
+    Rest(16);
+  }
+  Xdo({"mouseup", "1"});
+  Rest(200);
+  const RunResult r = CloseWithKeys();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
+}
+
+}  // namespace
