@@ -57,9 +57,13 @@ asan-config: bootstrap
 	{ rm -rf $(ASAN_DIR); CC=clang CXX=clang++ cmake -S . -B $(ASAN_DIR) $(SAN_CONFIG) \
 	    -DORBEX_SANITIZE=address,undefined -DORBEX_FUZZ=ON; }
 
+# intercept_tls_get_addr=0: clang 14's runtime takes a dynamic TLS block (a loaded component's
+# thread_local) that glibc happens to place 16 bytes into a page for an old glibc layout and scans
+# a range read from the heap's bookkeeping, which crashes the leak check at exit. Without it the
+# blocks are still found, through the thread's own pointer to them.
 asan: asan-config
 	cmake --build $(ASAN_DIR) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE slow
 
 tsan: bootstrap
