@@ -2,6 +2,7 @@
 
 #include "host/DecimalNumber.h"
 #include "host/MessageText.h"
+#include "host/Utf8Text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,39 +43,6 @@ std::vector<std::string> Words(const std::string& line) {
     if (i > start) words.push_back(line.substr(start, i - start));
   }
   return words;
-}
-
-// The code points of UTF-8 text; false when it is not UTF-8.
-bool DecodeUtf8(const std::string& text, std::u32string& out) {
-  out.clear();
-  for (size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    int extra = 0;
-    char32_t c = 0;
-    if (b < 0x80) {
-      c = b;
-    } else if ((b & 0xE0) == 0xC0 && b >= 0xC2) {
-      extra = 1, c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2, c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0 && b <= 0xF4) {
-      extra = 3, c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + static_cast<size_t>(extra) >= text.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto n = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-      if ((n & 0xC0) != 0x80) return false;
-      c = (c << 6) | (n & 0x3F);
-    }
-    // Overlong forms, surrogates and values past the last code point.
-    if ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF))
-      return false;
-    out.push_back(c);
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return true;
 }
 
 struct KeyName {
