@@ -229,7 +229,14 @@ void SyncFrame(Shown& s) {
   PlaceWindow(s);
 }
 
-NSPoint BaseOf(Shown& s, double x, double y) { return NSMakePoint(x, s.content.height - y); }
+// A desktop event's point (x, y from the top-left corner of the window as the
+// desktop last placed it) in the NSWindow's base coordinates. Events already
+// queued when the program resizes or moves its window still refer to the old
+// place; the point on the screen is what counts.
+NSPoint BaseOf(Shown& s, double x, double y) {
+  const NSPoint now = s.window->frame().origin;
+  return NSMakePoint(s.origin.x + x - now.x, s.origin.y + s.content.height - y - now.y);
+}
 
 // dx, dy: the movement since the last event (y growing downward), for moves and drags.
 void SendMouse(Shown& s, NSEventType type, double x, double y, int clicks, double dx = 0, double dy = 0) {

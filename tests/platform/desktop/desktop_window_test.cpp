@@ -41,8 +41,24 @@ class TestView : public appkit_test::LogView {
   }
 };
 
+// Shrinks its window by 20 points on every drag, keeping the window's top-left
+// corner (as an editor's corner resizer does) or its bottom-left one.
+class ShrinkingView : public appkit_test::LogView {
+  NS_CLASS(ShrinkingView, appkit_test::LogView)
+ public:
+  bool keepTop = true;
+  void mouseDragged(NSEvent* e) override {
+    record("drag", e);
+    const NSRect f = window()->frame();
+    const CGFloat h = f.size.height - 20;
+    window()->setFrame(NSMakeRect(f.origin.x, keepTop ? NSMaxY(f) - h : f.origin.y, f.size.width, h), YES);
+    setFrameSize(NSMakeSize(f.size.width, h));
+  }
+};
+
 }  // namespace
 
+NS_IMPLEMENT_CLASS(ShrinkingView)
 NS_IMPLEMENT_CLASS(Picker, {nsx::method<&Picker::onPick>("onPick:")})
 using appkit_test::LogView;
 NS_IMPLEMENT_CLASS(LogView)
@@ -137,6 +153,41 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   view->release();
   picker->release();
   window->release();
+
+  // A drag whose moves all wait in the queue while the view resizes the window on each of them:
+  // every move reaches the view where the pointer was on the screen, whichever corner stays.
+  for (const bool keepTop : {true, false}) {
+    SCOPED_TRACE(keepTop ? "top-left corner kept" : "bottom-left corner kept");
+    nsx::AutoreleasePool inner;
+    NSWindow* shrunk = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 300, 320, 200), NSWindowStyleMaskTitled,
+                                                              NSBackingStoreBuffered, NO);
+    auto* shrinking = static_cast<ShrinkingView*>(ShrinkingView::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 200)));
+    shrinking->keepTop = keepTop;
+    shrunk->setContentView(shrinking);
+    ASSERT_TRUE(nsx::ShowOnDesktop(shrunk));
+    const std::string shrunkId = std::to_string(nsx::DesktopWindowId(shrunk));
+    nsx::PumpDesktop(200);
+    ASSERT_EQ(Xdo({"windowfocus", "--sync", shrunkId}), 0);
+    nsx::PumpDesktop(100);
+    // One burst, nothing handled until it is over.
+    ASSERT_EQ(Xdo({"mousemove", "--window", shrunkId, "100", "150", "mousedown", "1",     //
+                   "mousemove", "--window", shrunkId, "100", "140",                       //
+                   "mousemove", "--window", shrunkId, "100", "130",                       //
+                   "mousemove", "--window", shrunkId, "100", "120", "mouseup", "1"}),
+              0);
+    EXPECT_TRUE(nsx::PumpDesktop(5000, [&] { return shrinking->saw("up"); }));
+    std::vector<std::string> drags;
+    for (const std::string& l : shrinking->log)
+      if (l.rfind("drag", 0) == 0 || l.rfind("up", 0) == 0) drags.push_back(l.substr(0, l.find(" x")));
+    // The flipped view counts from its top, which moves down 20 points a drag where the bottom stays.
+    const std::vector<std::string> expected =
+        keepTop ? std::vector<std::string>{"drag 100,140", "drag 100,130", "drag 100,120", "up 100,120"}
+                : std::vector<std::string>{"drag 100,140", "drag 100,110", "drag 100,80", "up 100,60"};
+    EXPECT_EQ(drags, expected);
+    nsx::HideFromDesktop(shrunk);
+    shrinking->release();
+    shrunk->release();
+  }
 }
 
 }  // namespace
