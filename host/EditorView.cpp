@@ -44,6 +44,27 @@ NSRect OnScreen(NSRect frame) {
 
 }  // namespace
 
+}  // namespace orbexhost
+
+namespace {
+
+// Keeps the window the editor view's size as the view's frame changes, as a host's window does.
+class EditorViewFrameFollower : public NSObject {
+  NS_CLASS(EditorViewFrameFollower, NSObject)
+public:
+  orbexhost::EditorView* editor = nullptr;
+  void frameDidChange(NSNotification*) {
+    if (editor != nullptr) editor->FitWindow();
+  }
+};
+
+}  // namespace
+
+NS_IMPLEMENT_CLASS(EditorViewFrameFollower,
+                   {nsx::method<&EditorViewFrameFollower::frameDidChange>("frameDidChange:")})
+
+namespace orbexhost {
+
 EditorView::~EditorView() { Close(); }
 
 NSEventModifierFlags EditorView::Flags(unsigned m) {
@@ -104,6 +125,11 @@ bool EditorView::Open(AudioUnit unit, double editorScale, const std::string& tit
   mWindow->setAcceptsMouseMovedEvents(YES);
   mWindow->contentView()->addSubview(mView);
   mView->setFrameOrigin(NSMakePoint(0, 0));
+  auto* follower = static_cast<EditorViewFrameFollower*>(EditorViewFrameFollower::alloc()->init());
+  follower->editor = this;
+  mFollower = follower;
+  NSNotificationCenter::defaultCenter()->addObserver(mFollower, sel_registerName("frameDidChange:"),
+                                                     NSViewFrameDidChangeNotification, mView);
   mWindow->makeKeyAndOrderFront(nullptr);
   mWindow->makeFirstResponder(mView);
   return true;
@@ -111,6 +137,11 @@ bool EditorView::Open(AudioUnit unit, double editorScale, const std::string& tit
 
 void EditorView::Close() {
   nsx::AutoreleasePool pool;
+  if (mFollower) {
+    NSNotificationCenter::defaultCenter()->removeObserver(mFollower);
+    mFollower->release();
+    mFollower = nullptr;
+  }
   if (mView) {
     // Taking the view away closes the editor; wait for the frames it sent.
     std::string ignored;

@@ -73,15 +73,20 @@ public:
   // NSEvent modifier flags of ScriptModifier bits.
   static NSEventModifierFlags Flags(unsigned modifiers);
 
+  // Makes the window the view's size, keeping its top-left corner where the screen has room. Called
+  // whenever the view's frame changes, so that events the window takes next are placed in the
+  // window the view is in.
+  void FitWindow();
+
 private:
   NSPoint WindowPoint(double x, double y, double scale);
   CAMetalLayer* Layer() const;
   bool WaitForFrames(std::string& error);
-  void FitWindow();
 
   NSWindow* mWindow = nullptr;
   NSView* mView = nullptr;     // retained
   NSObject* mFactory = nullptr;
+  NSObject* mFollower = nullptr;  // calls FitWindow when the view's frame changes
   double mWidth = 0, mHeight = 0;
 };
 

@@ -22,6 +22,7 @@
 
 #include "AppKitInternal.h"
 #include "Desktop.h"
+#include "DesktopClicks.h"
 #include "DesktopPointer.h"
 #include "DesktopX11.h"
 
@@ -58,6 +59,10 @@ struct Shown {
     SDL_WarpMouseInWindow(sdl, static_cast<int>(x), static_cast<int>(y));
   }};
   int warps = 0;
+  // Click counts by the desktop's time of each press (where it tells it: X11).
+  appkit::ClickCounter clicks;
+  uint32_t pressMs = 0;
+  bool pressMsKnown = false;
 };
 
 bool g_videoReady = false;
@@ -86,6 +91,7 @@ bool InitVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // for the X server's time of each press
   g_videoReady = true;
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) == 0)
@@ -336,13 +342,23 @@ void Handle(Shown& s, const SDL_Event& e) {
       SendMouse(s, type, m.x, m.y, type == NSEventTypeMouseMoved ? 0 : 1, m.dx, m.dy);
       break;
     }
+    case SDL_SYSWMEVENT: {
+      uint32_t ms = 0;
+      if (e.syswm.msg != nullptr && appkit::X11PressTime(*e.syswm.msg, ms)) s.pressMs = ms, s.pressMsKnown = true;
+      break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
       const bool down = e.type == SDL_MOUSEBUTTONDOWN;
       s.tooltip.clear();
+      // The desktop tells the press's time just before it; else the time it was read.
+      const int clicks = down ? s.clicks.pressed(e.button.button, e.button.x, e.button.y,
+                                                 s.pressMsKnown ? s.pressMs : e.button.timestamp)
+                              : s.clicks.count();
+      if (down) s.pressMsKnown = false;
       if (o != nullptr) {
         if (e.button.button == SDL_BUTTON_LEFT) {
-          if (down) o->mouseDown(e.button.x, e.button.y, e.button.clicks);
+          if (down) o->mouseDown(e.button.x, e.button.y, clicks);
           else o->mouseUp(e.button.x, e.button.y);
         }
         break;
@@ -353,7 +369,7 @@ void Handle(Shown& s, const SDL_Event& e) {
       else type = down ? NSEventTypeOtherMouseDown : NSEventTypeOtherMouseUp;
       // While the cursor is hidden the program's pointer is where the program holds it.
       const CGPoint at = s.pointer.hidden() ? s.pointer.position() : CGPoint{double(e.button.x), double(e.button.y)};
-      SendMouse(s, type, at.x, at.y, e.button.clicks);
+      SendMouse(s, type, at.x, at.y, clicks);
       break;
     }
     case SDL_MOUSEWHEEL: {

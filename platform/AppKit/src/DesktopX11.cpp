@@ -58,4 +58,10 @@ void ForgetX11Window() {
   g_windowGone = false;
 }
 
+bool X11PressTime(const SDL_SysWMmsg& message, uint32_t& ms) {
+  if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != ButtonPress) return false;
+  ms = static_cast<uint32_t>(message.msg.x11.event.xbutton.time);
+  return true;
+}
+
 }  // namespace appkit

@@ -3,7 +3,10 @@
 // would end the program. Main thread.
 #pragma once
 
+#include <cstdint>
+
 struct SDL_Window;
+struct SDL_SysWMmsg;
 
 namespace appkit {
 
@@ -15,5 +18,7 @@ bool X11WindowLost();
 bool X11DisplayLost();
 // The watched window was freed (call after SDL_DestroyWindow).
 void ForgetX11Window();
+// When message is the X server's report of a button press: its time (the server's milliseconds).
+bool X11PressTime(const SDL_SysWMmsg& message, uint32_t& ms);
 
 }  // namespace appkit
