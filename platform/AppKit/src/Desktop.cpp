@@ -611,7 +611,9 @@ bool ShowOnDesktop(NSWindow* window) {
   const int top = static_cast<int>(NSScreen::mainScreen()->frame().size.height - f.origin.y - f.size.height);
   s->sdl = SDL_CreateWindow(title != nullptr ? title->UTF8String() : "", static_cast<int>(f.origin.x), top,
                             std::max(1, static_cast<int>(s->content.width)),
-                            std::max(1, static_cast<int>(s->content.height)), SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI);
+                            std::max(1, static_cast<int>(s->content.height)), SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+  // Watched before anyone can see it: a display that goes away from then on closes it.
+  if (s->sdl != nullptr) appkit::WatchX11Window(s->sdl);
   if (s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, 0);
   if (s->renderer == nullptr && s->sdl != nullptr) s->renderer = SDL_CreateRenderer(s->sdl, -1, SDL_RENDERER_SOFTWARE);
   if (s->renderer == nullptr) {
@@ -620,7 +622,8 @@ bool ShowOnDesktop(NSWindow* window) {
     return false;
   }
   g_shown = s;
-  appkit::WatchX11Window(s->sdl);
+  appkit::WatchX11Window(s->sdl);  // the renderer may have made the X window anew
+  SDL_ShowWindow(s->sdl);
   PlaceWindow(*s);
   const cgx::CursorState cursor = cgx::Cursor();
   s->warps = cursor.warps;
