@@ -2,16 +2,15 @@
 // corner resizer whose moves all wait in the queue while the editor is busy reaches the scale
 // of the last move, the window following the view's size at every step and keeping its
 // top-left corner.
-#include "host/ComponentLoader.h"
 #include "host/EditorView.h"
 #include "host/HostedUnit.h"
 #include "tests/platform/DesktopTest.h"
+#include "tests/host/ProductComponent.h"
 #include "tests/plugin/TempHome.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,11 +29,8 @@ using EditorViewWindowTest = xtest::DesktopTest;
 TEST_F(EditorViewWindowTest, QueuedMovesOfTheCornerResizerReachTheScaleOfTheLastOne) {
   producttest::TempHome home;
   std::string error;
-  RegisterHostBundle("window");
   LoadedComponent component;
-  const std::string bundle =
-      std::filesystem::path(ORBEX9_COMPONENT_PATH).parent_path().parent_path().parent_path().string();
-  ASSERT_TRUE(LoadComponent(bundle, false, component, error)) << error;
+  ASSERT_TRUE(hosttest::LoadProduct("window", component, error)) << error;
   HostedUnit unit;
   ASSERT_TRUE(unit.Open(component.component, error) &&
               unit.Configure(48000.0, 2, 512, Silence, nullptr, error) && unit.Initialize(error))

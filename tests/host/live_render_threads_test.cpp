@@ -4,10 +4,10 @@
 // buttons, drags a knob, sets parameters and lets the unit's timers and the editor's frames run.
 // The renderer goes on rendering, stops when asked and reports no failure; the thread sanitizer
 // run finds no race.
-#include "host/ComponentLoader.h"
 #include "host/EditorView.h"
 #include "host/LiveRender.h"
 #include "host/SoundFile.h"
+#include "tests/host/ProductComponent.h"
 #include "tests/plugin/TempHome.h"
 
 #include <CoreFoundation/CFManualClock.h>
@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 
 namespace {
 
@@ -35,11 +34,8 @@ TEST(LiveRender, KeepsTheUnitRenderingWhileTheEditorIsUsed) {
   producttest::TempHome home;
   cfx::UseManualClock(true, 0.0);
   std::string error;
-  RegisterHostBundle("threads");
   LoadedComponent component;
-  const std::string bundle =
-      std::filesystem::path(ORBEX9_COMPONENT_PATH).parent_path().parent_path().parent_path().string();
-  ASSERT_TRUE(LoadComponent(bundle, false, component, error)) << error;
+  ASSERT_TRUE(hosttest::LoadProduct("threads", component, error)) << error;
   InputSource source;
   HostedUnit unit;
   ASSERT_TRUE(unit.Open(component.component, error) &&
