@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <iomanip>
 #include <ostream>
 
@@ -26,22 +25,6 @@ struct Config
   int os, lookAhead, autoRelease, limitMode, satMode, ceilingMode;
   double gain, attack, release, ceiling, drive, link;
   bool stereo;
-};
-
-// FNV-1a over the bytes of doubles.
-struct Hash
-{
-  uint64_t h = 1469598103934665603ull;
-  void Add(double v)
-  {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    for (int i = 0; i < 8; ++i)
-    {
-      h ^= (bits >> (8 * i)) & 0xffu;
-      h *= 1099511628211ull;
-    }
-  }
 };
 
 struct Hashes
