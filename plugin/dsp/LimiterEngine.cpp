@@ -539,14 +539,29 @@ void LimiterEngine::ProcessChunk(double* const* in, double* const* out, int n, i
     }
   }
 
-  // Clamp at the ceiling.
+  // Clamp at the ceiling. With oversampling the Volume gain goes on here, at
+  // the base rate after down-sampling, on the channels the limiter wrote: a
+  // Ceiling change then reaches the output on the frame of its block, not
+  // one down-sampling filter's delay later (the reported latency includes
+  // that delay). It is a plain gain, so a steady Volume sounds the same.
+  const bool volumeAfterDown = factor > 1 && mActive.params.ceilingMode == 1;
+  const int volumeChannels = nIn == 2 && nOut == 2 ? 2 : std::min(nOut, 1);
   for (int c = 0; c < 2; ++c)
   {
     const double lo = mClippers[c].clampLow;
     const double hi = mClippers[c].clampHigh;
     double* o = out[c];
-    for (int i = 0; i < n; ++i)
-      o[i] = std::max(lo, std::min(hi, o[i]));
+    if (volumeAfterDown && c < volumeChannels)
+    {
+      const double g = mActive.volumeGain;
+      for (int i = 0; i < n; ++i)
+        o[i] = std::max(lo, std::min(hi, o[i] * g));
+    }
+    else
+    {
+      for (int i = 0; i < n; ++i)
+        o[i] = std::max(lo, std::min(hi, o[i]));
+    }
   }
 
   // Input meters (the level after Gain and Drive) and output meters.
@@ -656,7 +671,8 @@ __attribute__((always_inline)) inline void LimiterEngine::RunLimiter(const doubl
   const __m128d unlinked = _mm_set1_pd(1.0 - link);
   const __m128d linkV = _mm_set1_pd(link);
   const bool saturate = mActive.saturate;
-  const bool volume = mActive.params.ceilingMode == 1;
+  // With oversampling the Volume gain is applied after down-sampling (ProcessChunk).
+  const bool volume = mActive.params.ceilingMode == 1 && mOversampler.CurrentFactor() <= 1;
   const __m128d volumeGain = _mm_set1_pd(mActive.volumeGain);
   const __m128d preGain = _mm_set_pd(cl1.preGain, cl0.preGain);
   const __m128d threshold = _mm_set_pd(cl1.threshold, cl0.threshold);

@@ -42,9 +42,9 @@ TEST_F(HostCeiling, OutputPeakStaysUnderTheCeilingInEveryMode) {
         ASSERT_EQ(out.NumFrames(), 48000u);
         const double peak = SamplePeak(out);
         // Ceiling mode clamps at the ceiling. Volume mode limits to full scale
-        // and then applies the Volume gain at the processing rate; the final
-        // clamp is full scale, so with oversampling the down-sampler's ringing
-        // may rise above the Volume level but never above 0 dBFS.
+        // and then applies the Volume gain; the final clamp is full scale, so
+        // with oversampling the down-sampler's ringing may rise above the
+        // Volume level but never above 0 dBFS.
         const bool volume = std::string(mode) == "Volume";
         const double limit = (volume && std::string(os) != "1x") ? 1.0 : ceiling;
         EXPECT_LE(peak, limit * (1.0 + 1e-6));
@@ -84,9 +84,11 @@ TEST_F(HostCeiling, MonoFilesAndFactoryPresetsHoldTheirCeiling) {
 TEST_F(HostCeiling, AutomatedCeilingLandsOnItsSampleOfOut) {
   // A steady 1 kHz tone at +6 dBFS keeps the limiter at its ceiling all the
   // time. The ceiling starts at -3 dBFS (a point at 0 s) and drops to -6 dBFS
-  // at 0.5 s, which must land on frame 24000 of the latency-compensated OUT
-  // however the render is cut into blocks and whatever the latency.
-  const size_t frames = 48000, step = 24000;
+  // at 0.25 s, which must land on frame 12000 of the latency-compensated OUT
+  // however the render is cut into blocks and whatever the latency. In Volume
+  // mode the limiter holds the tone at full scale and the Ceiling is a plain
+  // gain after it, which lands there just as well.
+  const size_t frames = 24000, step = 12000;
   orbexhost::AudioData tone;
   tone.sampleRate = 48000.0;
   tone.channels.assign(2, std::vector<float>(frames));
@@ -100,23 +102,37 @@ TEST_F(HostCeiling, AutomatedCeilingLandsOnItsSampleOfOut) {
       for (size_t i = from; i < to; ++i) p = std::max(p, static_cast<double>(std::fabs(ch[i])));
     return p;
   };
-  for (const char* os : {"1x", "4x"})
-    for (const char* block : {"512", "100", "1", "random"}) {
-      SCOPED_TRACE(std::string(os) + " block " + block);
-      const RunResult r = Run({"process", Path("tone.wav"), Path("out.wav"), "--set", std::string("os mode=") + os,
-                               "--automate", "ceiling=-3@0", "--automate", "ceiling=-6@0.5", "--block", block,
-                               "--json"});
-      ASSERT_EQ(r.exitCode, 0) << r.err;
-      const auto out = ReadOrFail(Path("out.wav"));
-      ASSERT_EQ(out.NumFrames(), frames);
-      // The point at 0 s holds from the first sample on.
-      EXPECT_LE(peak(out, 0, step), start * (1.0 + 1e-6));
-      // Up to the step the output still reaches the old ceiling (one period
-      // of the tone before it); from the step on it stays under the new one.
-      EXPECT_GT(peak(out, step - 48, step), 0.95 * start);
-      EXPECT_LE(peak(out, step, frames), low * (1.0 + 1e-6));
-      // The report measures the reduction against the ceiling in force: the
-      // tone held under -6 dBFS is reduced by 12 dB.
-      EXPECT_NEAR(JsonField(r.out, "max_gain_reduction_db"), 12.04, 0.3);
-    }
+  // (Volume mode at the base rate is covered by the engine's tests; here it
+  // runs where down-sampling follows the limiter.)
+  for (const char* mode : {"Ceiling", "Volume"})
+    for (const char* os : {"1x", "4x"})
+      for (const char* block : {"512", "100", "1", "random"}) {
+        if (std::string(mode) == "Volume" && std::string(os) == "1x") continue;
+        SCOPED_TRACE(std::string(mode) + " " + os + " block " + block);
+        const RunResult r = Run({"process", Path("tone.wav"), Path("out.wav"), "--set", std::string("os mode=") + os,
+                                 "--set", std::string("ceiling mode=") + mode, "--automate", "ceiling=-3@0",
+                                 "--automate", "ceiling=-6@0.25", "--block", block, "--json"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const auto out = ReadOrFail(Path("out.wav"));
+        ASSERT_EQ(out.NumFrames(), frames);
+        // Ceiling mode clamps at the ceiling in force. In Volume mode the
+        // final clamp is full scale, and with oversampling the down-sampler
+        // may return the limited tone a little above its level (its ripple,
+        // under 0.001 dB here): 0.01 dB is allowed for it, far below the
+        // 3 dB of a change that lands late.
+        const bool volume = std::string(mode) == "Volume";
+        const double over = volume ? std::pow(10.0, 0.01 / 20.0) : 1.0 + 1e-6;
+        // The point at 0 s holds from the first sample on (in Volume mode
+        // after the tone's onset, where the down-sampler rings).
+        EXPECT_LE(peak(out, volume ? 480 : 0, step), start * over);
+        // Up to the step the output still reaches the old ceiling (one period
+        // of the tone before it); from the step on it stays under the new one.
+        EXPECT_GT(peak(out, step - 48, step), 0.95 * start);
+        EXPECT_LE(peak(out, step, frames), low * over);
+        EXPECT_GT(peak(out, step, frames), 0.95 * low);
+        // The report measures the reduction against the limit in force: the
+        // tone held under -6 dBFS is reduced by 12 dB; in Volume mode the
+        // limiter holds it at full scale, 6 dB down.
+        EXPECT_NEAR(JsonField(r.out, "max_gain_reduction_db"), volume ? 6.02 : 12.04, 0.3);
+      }
 }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -82,6 +84,22 @@ inline std::vector<int> RandomSizes(unsigned seed, int maxSize, int count = 64)
     s.push_back(1 + static_cast<int>(rng() % static_cast<unsigned>(maxSize)));
   return s;
 }
+
+// FNV-1a over the bytes of doubles: pins an output bit for bit.
+struct Hash
+{
+  uint64_t h = 1469598103934665603ull;
+  void Add(double v)
+  {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    for (int i = 0; i < 8; ++i)
+    {
+      h ^= (bits >> (8 * i)) & 0xffu;
+      h *= 1099511628211ull;
+    }
+  }
+};
 
 inline int PeakIndex(const std::vector<double>& x)
 {

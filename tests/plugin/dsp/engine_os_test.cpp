@@ -170,6 +170,97 @@ TEST(LimiterEngineOS, RandomBlockSplitsEqualOneWholePass)
   }
 }
 
+TEST(LimiterEngineOS, AutomatedVolumeReachesTheOutputOnItsSample)
+{
+  // Ceiling Mode Volume: a 997 Hz tone at 0.9 with Gain 12 is held at full
+  // scale and turned down by the Volume gain, -3 dB and then -6 dB from frame
+  // step of the latency-compensated output. As a host places a point, the
+  // change goes in before the block that starts at step + latency (a block
+  // that would cross it is cut there). The new level must hold from that
+  // frame on at every factor, however the blocks fall.
+  //
+  // The down-sampler returns the band-limited form of what was limited at
+  // the oversampled rate, whose peaks may rise above it by the filter's
+  // ripple: on this tone at a constant setting that is under 0.001 dB. The
+  // bound, 0.01 dB, leaves room for it and stays far below a late change
+  // (3 dB over the new level).
+  const double fs = 48000.0;
+  const int n = 6000, step = 3000;
+  const auto fromDb = [](double db) { return std::pow(10.0, db / 20.0); };
+  const double before = fromDb(-3.0), after = fromDb(-6.0), ripple = fromDb(0.01);
+  const std::vector<std::vector<int>> splits = {{512}, {64}, {1}, RandomSizes(77, 512)};
+  for (int os : {0, 1, 2, 4})
+  {
+    for (size_t split = 0; split < splits.size(); ++split)
+    {
+      for (int channels : {2, 1})
+      {
+        SCOPED_TRACE(testing::Message() << "os " << os << " split " << split << " channels " << channels);
+        LimiterEngine e;
+        e.SetParam(kOSMode, os);
+        e.SetParam(kGain, 12.0);
+        e.SetParam(koutputmode, 1);
+        e.SetParam(kCeiling, -3.0);
+        ASSERT_EQ(e.Prepare(fs, 512), LimiterEngine::EStatus::kOK);
+        const int latency = e.WantedLatency();
+        const int total = n + latency, change = step + latency;
+        std::vector<double> l(static_cast<size_t>(total)), r(static_cast<size_t>(total));
+        std::vector<double> outL(l.size()), outR(l.size());
+        const std::vector<double> tone = Sine(997.0, fs, 0.9, n);
+        std::copy(tone.begin(), tone.end(), l.begin());
+        std::copy(tone.begin(), tone.end(), r.begin());
+        for (int pos = 0, k = 0; pos < total; ++k)
+        {
+          if (pos == change)
+            e.SetParam(kCeiling, -6.0);
+          int len = std::min(total - pos, splits[split][static_cast<size_t>(k) % splits[split].size()]);
+          if (pos < change)
+            len = std::min(len, change - pos);
+          double* ins[2] = {l.data() + pos, r.data() + pos};
+          double* outs[2] = {outL.data() + pos, outR.data() + pos};
+          e.ProcessBlock(ins, outs, len, channels, channels);
+          pos += len;
+        }
+        const auto peak = [&](const std::vector<double>& x, int from, int to) {
+          double p = 0.0;
+          for (int i = from; i < to; ++i)
+            p = std::max(p, std::fabs(x[static_cast<size_t>(i)]));
+          return p;
+        };
+        const std::vector<double>* processed[2] = {&outL, &outR};
+        for (int c = 0; c < channels; ++c)
+        {
+          const std::vector<double>& o = *processed[c];
+          // Aligned frame i is rendered frame i + latency: up to the change
+          // the old level is reached, from it on the new one holds.
+          EXPECT_GT(peak(o, change - 48, change), 0.95 * before) << "channel " << c;
+          EXPECT_LE(peak(o, change, total), after * ripple) << "channel " << c;
+          EXPECT_GT(peak(o, change, total), 0.95 * after) << "channel " << c;
+        }
+        // The output meters read the output as it leaves, Volume gain and
+        // clamp included: the hold meter keeps its peak.
+        EXPECT_EQ(e.MeterValue(LimiterMeters::kOutLHold), peak(outL, 0, total));
+        if (channels == 2)
+        {
+          EXPECT_EQ(e.MeterValue(LimiterMeters::kOutRHold), peak(outR, 0, total));
+        }
+        if (os == 0)
+        {
+          // At the base rate every split gives one output, pinned bit for bit
+          // (the Volume gain is applied there as it always was).
+          Hash h;
+          for (int i = 0; i < total; ++i)
+          {
+            h.Add(outL[static_cast<size_t>(i)]);
+            h.Add(outR[static_cast<size_t>(i)]);
+          }
+          EXPECT_EQ(h.h, channels == 2 ? 0xe38775165bd9da8full : 0xff4393ddffe02e6full);
+        }
+      }
+    }
+  }
+}
+
 TEST(LimiterEngineOS, FactorChangesRebuildAndNoAudioIsLostWhileFilling)
 {
   LimiterEngine e;
