@@ -19,10 +19,12 @@
 #include "host/UnitSetup.h"
 
 #include <AppKit/NSDesktop.h>
+#include <AppKit/NSPanel.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace orbexhost {
 
@@ -43,7 +45,8 @@ double EditorScaleOf(const HostedUnit& unit) {
 }
 
 // Every file the run reads (the input, the state, the script, the presets
-// the script opens) and writes (the state, the pictures).
+// the script opens) and writes (the state, the pictures). The presets are
+// of one family: the editor may save a preset back over one it opened.
 RunFiles FilesOf(const HostOptions& o, const EditorScript& script) {
   RunFiles files;
   files.Reads(o.inPath, "the input");
@@ -55,13 +58,25 @@ RunFiles FilesOf(const HostOptions& o, const EditorScript& script) {
     files.Reads(o.eventsPath, "the script");
   for (const ScriptEvent& e : script.events)
     if (e.kind == ScriptEvent::Kind::kOpen)
-      files.Reads(e.text, "the preset file of line " + std::to_string(e.line));
+      files.Reads(e.text, "the preset file of line " + std::to_string(e.line), "preset");
   files.Writes(o.saveState, "the state file", "state");
   files.Writes(o.pngPath, "the picture", "picture");
   for (const ScriptEvent& e : script.events)
     if (e.kind == ScriptEvent::Kind::kPng) files.Writes(e.text, {}, "picture", ScriptLineError(script, e.line, ""));
   return files;
 }
+
+// While it lives, the editor's save panels refuse a file the run reads
+// (but a preset it opened), in the panel and in a script alike.
+class SavePanelCheck {
+public:
+  explicit SavePanelCheck(RunFiles files) {
+    nsx::SetSaveCheck([files = std::move(files)](const std::string& path) { return files.ReadAs(path, "preset"); });
+  }
+  ~SavePanelCheck() { nsx::SetSaveCheck(nullptr); }
+  SavePanelCheck(const SavePanelCheck&) = delete;
+  SavePanelCheck& operator=(const SavePanelCheck&) = delete;
+};
 
 std::string ParameterJson(const HostedUnit& unit) {
   std::string json = "{\n  \"parameters\": {";
@@ -105,8 +120,10 @@ int RunEditor(const HostOptions& o, std::string& output) {
   EditorScript script;
   const bool scripted = !o.eventsPath.empty();
   if (scripted && !ReadEditorScript(o.eventsPath, script, error)) return Fail(kExitUsage, error);
-  const std::string clash = FilesOf(o, script).Clash();
+  RunFiles files = FilesOf(o, script);
+  const std::string clash = files.Clash();
   if (!clash.empty()) return Fail(kExitUsage, clash);
+  const SavePanelCheck saveCheck(std::move(files));
   if (scripted && !CheckScriptFiles(script, code, error)) return Fail(code, error);
   const bool headless = scripted || !o.pngPath.empty();
   if (!headless && !nsx::DesktopAvailable())

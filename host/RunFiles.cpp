@@ -39,4 +39,14 @@ std::string RunFiles::Clash() const {
   return {};
 }
 
+std::string RunFiles::ReadAs(const std::string& path, const std::string& family) const {
+  if (path.empty() || IsSpecialFile(path)) return {};
+  const std::string identity = FileIdentity(path);
+  for (const File& f : mFiles) {
+    if (f.written || f.path.empty() || (!family.empty() && f.family == family) || IsSpecialFile(f.path)) continue;
+    if (FileIdentity(f.path) == identity) return "This run reads it as " + f.role + " (" + QuotePath(f.path) + ").";
+  }
+  return {};
+}
+
 }  // namespace orbexhost

@@ -6,7 +6,9 @@
 // compared by identity (FileIdentity: links and other spellings of a name
 // count). Files of one family may be one file: a state read and saved back
 // over itself, a picture taken again. A device or a pipe is written straight
-// into and replaces nothing: it clashes with nothing. Main thread.
+// into and replaces nothing: it clashes with nothing. A file whose name
+// comes only while the run runs is checked against the files read when it
+// comes (ReadAs). Main thread.
 
 #include <string>
 #include <vector>
@@ -27,6 +29,11 @@ public:
   // of another family: "cannot write ROLE 'PATH': it is ROLE2 itself
   // ('PATH2')". Empty when there is none.
   std::string Clash() const;
+  // For a file the run comes to write while it runs, by a name not known
+  // before (a preset the editor's save panel names): the file read that path
+  // is, reads of family left out, as "This run reads it as ROLE ('PATH')."
+  // Empty when there is none.
+  std::string ReadAs(const std::string& path, const std::string& family) const;
 
 private:
   struct File {

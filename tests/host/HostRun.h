@@ -142,6 +142,25 @@ inline void WriteOrFail(const std::string& path, const orbexhost::AudioData& d) 
   ASSERT_TRUE(orbexhost::WriteSoundFile(path, d, error)) << error;
 }
 
+// Standard input of the hosts started meanwhile comes from a file.
+class InputFrom {
+public:
+  explicit InputFrom(const std::string& path) : mSaved(dup(STDIN_FILENO)) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    dup2(fd, STDIN_FILENO);
+    close(fd);
+  }
+  ~InputFrom() {
+    dup2(mSaved, STDIN_FILENO);
+    close(mSaved);
+  }
+  InputFrom(const InputFrom&) = delete;
+  InputFrom& operator=(const InputFrom&) = delete;
+
+private:
+  int mSaved;
+};
+
 class HostTest : public ScratchDirTest {
 protected:
   RunResult Run(const std::vector<std::string>& args) const { return RunHost(args, dir); }

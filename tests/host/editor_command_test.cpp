@@ -32,25 +32,6 @@ std::string Text(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-// Standard input of the hosts started meanwhile comes from a file.
-class InputFrom {
-public:
-  explicit InputFrom(const std::string& path) : mSaved(dup(STDIN_FILENO)) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    dup2(fd, STDIN_FILENO);
-    close(fd);
-  }
-  ~InputFrom() {
-    dup2(mSaved, STDIN_FILENO);
-    close(mSaved);
-  }
-  InputFrom(const InputFrom&) = delete;
-  InputFrom& operator=(const InputFrom&) = delete;
-
-private:
-  int mSaved;
-};
-
 class EditorCommandTest : public EditorHostTest {
 protected:
   RunResult Editor(std::vector<std::string> args) const {

@@ -1,10 +1,10 @@
 // The save panel and the plugin menu's items that open something, in the limiter's window with
 // real typed keys: a typed absolute path, a path from the folder shown and one from "~" save
-// where they say; a name in a folder that does not exist is refused in the panel with its
-// reason, and nothing is saved anywhere. "Changelog ..." and "Open data folder ..." reach the
-// desktop's opener (a stand-in on PATH that records its arguments); the manual, which is not
-// installed, and any item where no opener is found are named in a message box. Headless,
-// nothing is opened and the request is printed.
+// where they say; a name in a folder that does not exist, and the input's name, are refused in
+// the panel with the reason, and nothing is saved anywhere or replaced. "Changelog ..." and
+// "Open data folder ..." reach the desktop's opener (a stand-in on PATH that records its
+// arguments); the manual, which is not installed, and any item where no opener is found are
+// named in a message box. Headless, nothing is opened and the request is printed.
 #include "EditorSession.h"
 
 #include <filesystem>
@@ -13,6 +13,11 @@
 namespace {
 
 using namespace hosttest;
+
+std::string Text(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
 
 // The preset name (its menu: "Save preset ..." is the fourth item Down reaches) and the plugin
 // menu ("Open manual ...", "Changelog ...", "Open data folder ..." are the third, fourth and
@@ -29,6 +34,12 @@ protected:
     int n = 0;
     Find(Screenshot(), 230, 12, 770, 40, 246, 246, 246, &n);
     return n > 10000;
+  }
+  // A refusal's reason, in red above the panel's name field, is shown.
+  bool ReasonShown() {
+    int n = 0;
+    Find(Screenshot(), 230, 150, 770, 190, 200, 30, 30, &n);
+    return n > 30;
   }
   // Chooses "Save preset ..." and types name into the panel, then Return.
   void SaveAs(const std::string& name) {
@@ -72,9 +83,17 @@ protected:
   }
 };
 
-TEST_F(EditorWindowFilesTest, TheSavePanelTakesTypedPathsAndRefusesAMissingFolder) {
+TEST_F(EditorWindowFilesTest, TheSavePanelTakesTypedPathsAndRefusesAMissingFolderAndTheInput) {
   std::filesystem::create_directories(dir_ + "/presets/sub");
-  ASSERT_TRUE(Start({"--set", "gain=2"}));
+  // The input, a sound file under a preset's name.
+  const std::string song = dir_ + "/song.qvs";
+  orbexhost::AudioData sound;
+  sound.sampleRate = 48000;
+  sound.channels.assign(2, std::vector<float>(4800, 0.25f));
+  WriteOrFail(dir_ + "/song.wav", sound);
+  std::filesystem::rename(dir_ + "/song.wav", song);
+  const std::string songBytes = Text(song);
+  ASSERT_TRUE(Start({"--set", "gain=2", "--input", song}));
   SaveAs(dir_ + "/presets/mine.qvs");
   EXPECT_TRUE(WaitFor([&] { return Exists(dir_ + "/presets/mine.qvs"); })) << "the absolute path was not saved";
   // The panel now shows the folder of that save.
@@ -83,20 +102,20 @@ TEST_F(EditorWindowFilesTest, TheSavePanelTakesTypedPathsAndRefusesAMissingFolde
   SaveAs("~/home.qvs");  // HOME is the scratch folder
   EXPECT_TRUE(WaitFor([&] { return Exists(dir_ + "/home.qvs"); })) << "the path from ~ was not saved";
 
-  SaveAs("missing/none.qvs");
   // Refused: the panel stays, with its reason in red above the name.
-  EXPECT_TRUE(WaitFor([&] {
-    int n = 0;
-    Find(Screenshot(), 230, 150, 770, 190, 200, 30, 30, &n);
-    return n > 30;
-  })) << "no reason shown";
-  EXPECT_TRUE(PanelShown());
-  Keys({"Escape"});
-  EXPECT_TRUE(WaitFor([&] { return !PanelShown(); })) << "Escape did not close the panel";
+  // The input, by its name in the folder shown (the scratch folder, since the save to "~").
+  for (const char* refused : {"missing/none.qvs", "song.qvs"}) {
+    SaveAs(refused);
+    EXPECT_TRUE(WaitFor([&] { return ReasonShown(); })) << "no reason shown for " << refused;
+    EXPECT_TRUE(PanelShown());
+    Keys({"Escape"});
+    EXPECT_TRUE(WaitFor([&] { return !PanelShown(); })) << "Escape did not close the panel";
+  }
   const RunResult r = Stop();
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(FilesNamed("none"), std::vector<std::string>{});
   EXPECT_FALSE(Exists(dir_ + "/presets/sub/missing"));
+  EXPECT_EQ(Text(song), songBytes);
 }
 
 TEST_F(EditorWindowFilesTest, MenuItemsOpenWithTheDesktopsOpenerOrSayWhyNot) {

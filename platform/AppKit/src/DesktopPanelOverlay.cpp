@@ -246,7 +246,7 @@ class FilePanelOverlay final : public Overlay {
       // A name with "/" is a path; one that names a folder goes there; one that cannot be
       // used stays, with the reason shown.
       if (name_.empty()) return;
-      const nsx::SavePath p = nsx::ResolveSavePath(dir_, name_);
+      const nsx::SavePath p = nsx::ResolveSaveAnswer(request_, dir_, name_);
       if (p.folder) {
         enter(p.path);
         name_.clear();

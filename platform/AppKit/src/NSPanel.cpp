@@ -130,17 +130,10 @@ bool NSSavePanel::accept(nsx::FilePanelAnswer& answer, std::string& why) const {
     return false;
   }
   const nsx::FilePanelRequest r = request();
-  const nsx::SavePath resolved = nsx::ResolveSavePath(r.directory, answer.path);
+  const nsx::SavePath resolved = nsx::ResolveSaveAnswer(r, r.directory, answer.path);
   why = resolved.folder ? "it is a folder" : resolved.problem;
   if (!why.empty()) return false;
   answer.path = resolved.path;
-  if (r.allowedTypes.empty() || TypeAllowed(answer.path, r.allowedTypes) || r.allowsOtherFileTypes) return true;
-  answer.path += "." + r.allowedTypes.front();
-  struct stat st {};
-  if (stat(answer.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    why = "it is a folder";
-    return false;
-  }
   return true;
 }
 

@@ -1,7 +1,10 @@
-// The name typed into a save panel, taken as desktop panels take it.
+// The name typed into a save panel, taken as desktop panels take it, and
+// the checks of the file it names.
 #include <AppKit/NSPanel.h>
 #include <Foundation/NSPathUtilities.h>
+#include <sys/stat.h>
 
+#include <cctype>
 #include <climits>
 #include <filesystem>
 
@@ -11,7 +14,49 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
+SaveCheck& InstalledCheck() {
+  static SaveCheck check;
+  return check;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool HasTypeOf(const std::string& path, const std::vector<std::string>& types) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos || dot == 0 ? std::string() : Lower(name.substr(dot + 1));
+  for (const auto& t : types)
+    if (Lower(t) == ext) return true;
+  return false;
+}
+
+// Why what is at path (through links) is nothing a file can be saved as; "" when it is a file
+// or nothing is there.
+std::string NotSavable(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+  if (S_ISDIR(st.st_mode)) return Quoted(path) + " is a folder.";
+  if (S_ISFIFO(st.st_mode)) return Quoted(path) + " is a pipe, not a file.";
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return Quoted(path) + " is a device, not a file.";
+  return Quoted(path) + " is not a file.";
+}
+
 }  // namespace
+
+void SetSaveCheck(SaveCheck check) { InstalledCheck() = std::move(check); }
+
+SavePath ResolveSaveAnswer(const FilePanelRequest& request, const std::string& folder, const std::string& typed) {
+  SavePath out = ResolveSavePath(folder, typed);
+  if (out.folder || !out.problem.empty()) return out;
+  if (!request.allowedTypes.empty() && !request.allowsOtherFileTypes && !HasTypeOf(out.path, request.allowedTypes))
+    out.path += "." + request.allowedTypes.front();
+  out.problem = NotSavable(out.path);
+  if (out.problem.empty() && InstalledCheck()) out.problem = InstalledCheck()(out.path);
+  return out;
+}
 
 SavePath ResolveSavePath(const std::string& folder, const std::string& typed) {
   namespace fs = std::filesystem;

@@ -2,6 +2,7 @@
 // asks the active modal responder (NSModalResponder.h). Main thread only.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,20 @@ struct SavePath {
   std::string problem;  // why no file can be saved there ("" when one can)
 };
 SavePath ResolveSavePath(const std::string& folder, const std::string& typed);
+
+// A check of the file every save panel's answer names (absolute, its
+// extension added), made before the panel takes it: why no file may be
+// saved there, as a sentence the panel shows ("" when one may). A program
+// sets one to keep the panels off files it must not replace; null removes it.
+using SaveCheck = std::function<std::string(const std::string& path)>;
+void SetSaveCheck(SaveCheck check);
+
+// A name typed into the save panel of request that shows folder, as the
+// panel takes it: resolved (ResolveSavePath), given the first allowed
+// extension when it has none of them (unless other types are allowed), and
+// refused when that names a folder, a device or a pipe, or the check
+// refuses it. folder is set only when the name as typed is a folder.
+SavePath ResolveSaveAnswer(const FilePanelRequest& request, const std::string& folder, const std::string& typed);
 
 }  // namespace nsx
 
@@ -44,11 +59,11 @@ class NSSavePanel : public NSObject {
   void setNameFieldStringValue(NSString* name);
   NSString* nameFieldStringValue() const { return name_; }
 
-  // NSModalResponseOK or NSModalResponseCancel. A save answer is resolved
-  // against the panel's folder (nsx::ResolveSavePath); one that is not UTF-8
-  // or that the panel cannot use (a folder, a folder that does not exist)
-  // counts as cancelled, and the responder is told why; a name without an
-  // allowed extension gets the first allowed one.
+  // NSModalResponseOK or NSModalResponseCancel. A save answer is taken as
+  // the panel's name field takes it (nsx::ResolveSaveAnswer); one that is
+  // not UTF-8 or that the panel cannot use (a folder, a folder that does not
+  // exist, a device, a pipe, a file the save check refuses) counts as
+  // cancelled, and the responder is told why.
   virtual NSModalResponse runModal();
   // Starting in path (nil: the current folder) with name proposed.
   NSInteger runModalForDirectory(NSString* path, NSString* name);
