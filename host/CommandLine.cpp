@@ -310,17 +310,21 @@ bool ParseCommandLine(const std::vector<std::string>& args, HostOptions& o, std:
 }
 
 std::string UsageText() {
-  return "usage:\n"
+  return std::string(
+         "usage:\n"
          "  orbex9-host info [--json]\n"
          "  orbex9-host process IN OUT [options]\n"
          "  orbex9-host editor [options]\n"
+         "  orbex9-host --help | --version\n"
          "\n"
          "process options:\n"
          "  --set NAME=VALUE            a parameter by name; enums take an item or an index (repeatable)\n"
          "  --preset NAME|N             a factory preset, applied before --set\n"
          "  --load-state FILE           a saved state (.aupreset), applied first\n"
-         "  --save-state FILE           save the state the render starts from\n"
-         "  --block N|random            block size (default 512) or random sizes 1..512\n"
+         "  --save-state FILE           save the state the render starts from (points at 0 s included)\n"
+         "  --block N|random            block size 1..") +
+         std::to_string(kMaxBlockSize) + " (default 512) or random sizes 1.." + std::to_string(kMaxRandomBlock) +
+         "\n"
          "  --seed S                    seed of --block random (default 1)\n"
          "  --automate NAME=VALUE@SEC   a parameter change at that time (repeatable)\n"
          "  --json                      the report as one JSON object on stdout\n"

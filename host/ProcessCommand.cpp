@@ -167,6 +167,11 @@ int RunProcess(const HostOptions& o, std::string& output) {
   if (!o.loadState.empty()) sources.NoteAll("state", o.loadState);
   if (!o.preset.empty()) sources.NoteAll("preset", setup.Preset().name);
   for (const auto& set : setup.Values()) sources.Note(set.first, "set");
+  // Points at 0 s are in force from the render's first frame: they are part
+  // of the state the render starts from, and so of the state saved. (The
+  // renderer sets them again before its first call, to the same values.)
+  for (const AutomationEvent& e : plan.events)
+    if (e.frame == 0) unit->SetParameter(e.id, e.value);
   int latency = unit->LatencySamples(rate);
   std::string state;
   if (!o.saveState.empty() && !CaptureState(*unit, state, error)) return Fail(kExitOutput, error);

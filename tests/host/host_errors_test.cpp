@@ -101,6 +101,7 @@ TEST_F(HostErrors, BadCommandLinesAreUsageErrors) {
   ExpectFailure({"process", in, out, "--set", "gain"}, 2, "NAME=VALUE");
   ExpectFailure({"process", in, out, "--block", "0"}, 2, "--block needs a size");
   ExpectFailure({"process", in, out, "--block", "12x"}, 2, "--block needs a size");
+  ExpectFailure({"process", in, out, "--block", "16385"}, 2, "--block needs a size from 1 to 16384");
   ExpectFailure({"process", in, out, "--block", "random", "--seed", "-3"}, 2, "--seed");
   ExpectFailure({"process", in, out, "--seed", "3"}, 2, "only applies with --block random");
   ExpectFailure({"process", in, out, "--automate", "gain=3"}, 2, "NAME=VALUE@SECONDS");
@@ -111,6 +112,8 @@ TEST_F(HostErrors, BadCommandLinesAreUsageErrors) {
   const RunResult help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("orbex9-host process IN OUT"), std::string::npos);
+  EXPECT_NE(help.out.find("orbex9-host --help | --version"), std::string::npos);
+  EXPECT_NE(help.out.find("block size 1..16384"), std::string::npos) << help.out;
 }
 
 TEST_F(HostErrors, BadParametersAndPresetsNameTheRange) {
@@ -301,6 +304,13 @@ TEST_F(HostErrors, UnwritableOutputsAndMissingComponentsLeaveNothingBehind) {
   ExpectFailure({"process", in, Path("alias.wav")}, 5, "it is IN itself");
   ExpectFailure({"process", in, out, "--save-state", in}, 5, "it is IN itself");
   ExpectFailure({"process", in, out, "--save-state", out}, 5, "it is OUT itself");
+  // OUT is never written over the state file read; IN named as the state
+  // is read as one, and is no state.
+  const std::string kept = Path("kept.wav");
+  WriteText(kept, "kept");
+  ExpectFailure({"process", in, kept, "--load-state", kept}, 5, "cannot write OUT '" + kept + "': it is the state file");
+  EXPECT_EQ(ReadText(kept), "kept");
+  ExpectFailure({"process", in, out, "--load-state", in}, 4, "the state file '" + in + "' is not an XML property list");
   ExpectFailure({"process", in, out, "--save-state", dir}, 5, "it is a folder");
   EXPECT_EQ(ReadText(in), before);
   // A rate the output type cannot hold is refused up front with the reason.

@@ -83,8 +83,8 @@ TEST_F(HostStream, ReportShowsEverySettingAndWhereItCameFrom) {
   const std::string preset = presetDir + "/default.qvs";
   WriteText(preset, PresetFile("            <Param name=\"Ceiling\" val=\"-6\" />\n"
                                "            <Param name=\"Release\" val=\"40\" />\n"));
-  RunResult r = Run({"process", Path("in.wav"), Path("out.wav"), "--json", "--set", "gain=3", "--automate",
-                     "attack=2@0", "--save-state", Path("s.aupreset")});
+  RunResult r = Run({"process", Path("in.wav"), Path("first.wav"), "--json", "--set", "gain=3", "--set", "attack=5",
+                     "--automate", "attack=2@0", "--save-state", Path("s.aupreset")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // The preset took effect, and the report says so.
   EXPECT_LE(JsonField(r.out, "output_peak_dbfs"), -6.0 + 1e-4);
@@ -106,11 +106,14 @@ TEST_F(HostStream, ReportShowsEverySettingAndWhereItCameFrom) {
   EXPECT_EQ(count, 16u);
 
   // A loaded state and a factory preset set every parameter; the text report
-  // names the sources too.
+  // names the sources too. The state saved is the one the render started
+  // from, the point at 0 s included: it renders the same again.
   r = Run({"process", Path("in.wav"), Path("out.wav"), "--json", "--load-state", Path("s.aupreset")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(TextField(SettingOf(r.out, "Meter Mode"), "source"), "state");
   EXPECT_EQ(TextField(SettingOf(r.out, "Gain"), "file"), Path("s.aupreset"));
+  EXPECT_EQ(JsonField(SettingOf(r.out, "Attack"), "value"), 2.0);
+  EXPECT_TRUE(ReadOrFail(Path("first.wav")).channels == ReadOrFail(Path("out.wav")).channels);
   // (The factory preset holds what the default preset made of it.)
   r = Run({"process", Path("in.wav"), Path("out.wav"), "--preset", "Init", "--set", "ceiling=-1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
