@@ -34,7 +34,7 @@ PanelWindow::PanelWindow(SDL_Window* parent, const std::string& title, NSSize si
     x = std::clamp(x, screen.x, screen.x + screen.w - w);
     y = std::clamp(y, screen.y, screen.y + screen.h - h);
   }
-  // A dialog to the window manager, kept above the desktop window and closed with it.
+  // A dialog to the window manager, transient for the desktop window (kept above it).
   SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
   window_ = SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
@@ -48,7 +48,7 @@ PanelWindow::PanelWindow(SDL_Window* parent, const std::string& title, NSSize si
   SDL_SetWindowModalFor(window_, parent);
   id_ = SDL_GetWindowID(window_);
   size_ = NSMakeSize(w, h);
-  canvas_.resize(std::max(1, static_cast<int>(std::lround(w * scale))), std::max(1, static_cast<int>(std::lround(h * scale))));
+  canvas_.resize(static_cast<int>(std::lround(w * scale)), static_cast<int>(std::lround(h * scale)));
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, canvas_.width(),
                                canvas_.height());
   SDL_ShowWindow(window_);
