@@ -4,9 +4,14 @@
 // the panel with the reason, and nothing is saved anywhere or replaced. "Changelog ..." and
 // "Open data folder ..." reach the desktop's opener (a stand-in on PATH that records its
 // arguments); the manual, which is not installed, and any item where no opener is found are
-// named in a message box. Headless, nothing is opened and the request is printed.
+// named in a message box. Headless, nothing is opened and the request is printed. Where the
+// window is too small for them (scales 0.75 and 0.5) the save and open panels are whole in a
+// window of their own.
 #include "EditorSession.h"
+#include "host/PngFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -22,10 +27,12 @@ std::string Text(const std::string& path) {
 // The preset name (its menu: "Save preset ..." is the fourth item Down reaches) and the plugin
 // menu ("Open manual ...", "Changelog ...", "Open data folder ..." are the third, fourth and
 // sixth), with where each menu shows.
-constexpr int kPresetName[2] = {500, 19}, kPresetMenuProbe[2] = {415, 40}, kSavePreset = 4;
+constexpr int kPresetName[2] = {500, 19}, kPresetMenuProbe[2] = {415, 40}, kLoadPreset = 2, kSavePreset = 4;
 constexpr int kPluginMenu[2] = {101, 29}, kPluginMenuProbe[2] = {86, 40};
 constexpr int kManual = 3, kChangelog = 4, kDataFolder = 6;
 constexpr const char* kChangelogURL = "https://www.brimvaldex.com/products/orbx#Changelog";
+// The desktop's panel grey, its faint ink and its highlight blue.
+constexpr int kPanelGrey = 246, kFaint = 130, kBlue[3] = {45, 110, 220};
 
 class EditorWindowFilesTest : public EditorSessionTest {
 protected:
@@ -74,6 +81,108 @@ protected:
     std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
     return bin;
   }
+  // The whole screen, read back from the X server's root window.
+  Shot Screen() { return TakeShot(x_, DefaultRootWindow(x_)); }
+  // A file panel in a window of its own (the panel grey over a panel's full size on the screen);
+  // the bounds of its grey, empty when none shows.
+  static Rect OwnPanel(const Shot& screen) {
+    int n = 0;
+    const Rect r = Find(screen, 0, 0, screen.w - 1, screen.h - 1, kPanelGrey, kPanelGrey, kPanelGrey, &n);
+    return n > 20000 && r.right - r.left >= 500 && r.bottom - r.top >= 400 ? r : Rect();
+  }
+  // A click at (x, y) of the screen, at a hand's pace as Click.
+  void ClickScreen(int x, int y) {
+    std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
+    lastClick_ = std::chrono::steady_clock::now();
+    Xdo({"mousemove", std::to_string(x), std::to_string(y)});
+    Pause();
+    Xdo({"click", "1"});
+    Pause();
+  }
+  // Chooses the preset menu's item that down presses of Down reach, in the window at scale k.
+  void ChoosePresetItem(double k, int down) {
+    const int before = PanelPixels();
+    Click(static_cast<int>(kPresetName[0] * k), static_cast<int>(kPresetName[1] * k));
+    ASSERT_TRUE(WaitFor([&] { return PanelPixels() > before + 600; })) << "no preset menu";
+    std::vector<std::string> keys(static_cast<size_t>(down), "Down");
+    keys.push_back("Return");
+    Keys(keys);
+  }
+  // No file panel shows: none of its own on the screen, and none (nor what it left) in the window.
+  bool NoPanel() { return OwnPanel(Screen()).right < 0 && PanelPixels() < 2000; }
+  int PanelPixels() {
+    int n = 0;
+    const Shot s = Screenshot();
+    Find(s, 0, 0, s.w - 1, s.h - 1, kPanelGrey, kPanelGrey, kPanelGrey, &n);
+    return n;
+  }
+  // The file panel whose grey has bounds p, read from the screen s: it is wholly on the screen
+  // at its full size (560 x 420 with its edge), and its list (the white down the column just
+  // inside its left edge) shows many rows below the folder's path; the save panel's "Name:"
+  // and name field lie whole below the list. The list's first and last white rows.
+  std::pair<int, int> CheckPanel(const Shot& s, const Rect& p, bool save) {
+    EXPECT_GE(p.left, 1);
+    EXPECT_GE(p.top, 1);
+    EXPECT_LE(p.right, s.w - 2);
+    EXPECT_LE(p.bottom, s.h - 2);
+    EXPECT_EQ(p.right - p.left + 3, 560);
+    EXPECT_EQ(p.bottom - p.top + 3, 420);
+    const int column = p.left + 13;
+    int top = p.top;
+    while (top < p.bottom && !s.is(column, top, 255, 255, 255)) ++top;
+    int bottom = top;
+    while (bottom + 1 < p.bottom && s.is(column, bottom + 1, 255, 255, 255)) ++bottom;
+    EXPECT_GE((bottom - top + 1) / 20, 10) << "the list shows few rows";
+    int n = 0;
+    Find(s, p.left, p.top, p.right, top - 2, kFaint, kFaint, kFaint, &n);
+    EXPECT_GT(n, 20) << "no folder path above the list";
+    if (save) {
+      const Rect field = Find(s, p.left + 50, bottom + 2, p.right, p.bottom - 40, kBlue[0], kBlue[1], kBlue[2]);
+      EXPECT_EQ(field.bottom - field.top + 1, 22) << "the name field is not whole below the list";
+      EXPECT_GE(field.right - field.left, 400);
+      // "Name:" in ink (its smoothed edges too) beside the field, as tall as its capitals.
+      Rect label;
+      for (int y = bottom + 2; y < p.bottom - 40; ++y)
+        for (int x = p.left; x < field.left; ++x)
+          if ((s.px[static_cast<size_t>(y) * s.w + x] >> 8 & 255) < 110)
+            label.top = std::min(label.top, y), label.bottom = std::max(label.bottom, y);
+      EXPECT_GE(label.bottom - label.top + 1, 8) << "\"Name:\" is not whole below the list";
+      EXPECT_GE(label.top, field.top) << "\"Name:\" is not beside the field";
+    }
+    Find(s, p.left, top, p.right, bottom, kBlue[0], kBlue[1], kBlue[2], &n);
+    EXPECT_EQ(n, 0) << "something blue over the list";
+    return {top, bottom};
+  }
+  // Writes the screen s as a PNG a person can open, under the build folder.
+  static void KeepPicture(const Shot& s, const std::string& name) {
+    std::filesystem::create_directories(EDITOR_PICTURES_DIR);
+    std::vector<uint8_t> rgba(static_cast<size_t>(s.w) * s.h * 4, 255);
+    for (size_t i = 0; i < s.px.size(); ++i)
+      for (int c = 0; c < 3; ++c) rgba[4 * i + c] = static_cast<uint8_t>(s.px[i] >> (16 - 8 * c));
+    orbexhost::PictureFiles files;
+    std::string error;
+    EXPECT_TRUE(files.Add(std::string(EDITOR_PICTURES_DIR) + "/" + name, rgba, s.w, s.h, error) &&
+                files.Commit(error))
+        << error;
+  }
+  // The row of file in the open panel's list of folder: "..", the folders, then the preset
+  // files, each by name regardless of case.
+  static int RowOf(const std::filesystem::path& folder, const std::string& file) {
+    auto lower = [](std::string t) {
+      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return t;
+    };
+    int folders = 0;
+    std::vector<std::string> presets;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+      const std::string n = e.path().filename().string();
+      if (n[0] == '.') continue;
+      if (e.is_directory()) ++folders;
+      else if (lower(e.path().extension().string()) == ".qvs") presets.push_back(lower(n));
+    }
+    std::sort(presets.begin(), presets.end());
+    return 1 + folders + static_cast<int>(std::find(presets.begin(), presets.end(), lower(file)) - presets.begin());
+  }
   // Files under the scratch folder whose names contain part.
   std::vector<std::string> FilesNamed(const std::string& part) {
     std::vector<std::string> found;
@@ -108,6 +217,7 @@ TEST_F(EditorWindowFilesTest, TheSavePanelTakesTypedPathsAndRefusesAMissingFolde
     SaveAs(refused);
     EXPECT_TRUE(WaitFor([&] { return ReasonShown(); })) << "no reason shown for " << refused;
     EXPECT_TRUE(PanelShown());
+    EXPECT_LT(OwnPanel(Screen()).right, 0) << "at scale 1 the panel is drawn in the window";
     Keys({"Escape"});
     EXPECT_TRUE(WaitFor([&] { return !PanelShown(); })) << "Escape did not close the panel";
   }
@@ -116,6 +226,60 @@ TEST_F(EditorWindowFilesTest, TheSavePanelTakesTypedPathsAndRefusesAMissingFolde
   EXPECT_EQ(FilesNamed("none"), std::vector<std::string>{});
   EXPECT_FALSE(Exists(dir_ + "/presets/sub/missing"));
   EXPECT_EQ(Text(song), songBytes);
+}
+
+// At 0.75 and 0.5 the window is too small for the file panels: "Save preset ..." and "Load
+// preset ..." show them whole in a window of their own over it, with many rows. A name typed
+// there saves the preset; a preset clicked there and opened is loaded; closing the panel's
+// window dismisses it and leaves the editor.
+TEST_F(EditorWindowFilesTest, FilePanelsOfASmallWindowAreWholeInAWindowOfTheirOwn) {
+  // A preset at Gain 7 to load (a script's answers take no window).
+  std::ofstream(dir_ + "/save.txt") << "save " << dir_ << "/seven.qvs\nmenu 5\nclick 500 19\n";
+  ASSERT_EQ(RunHost({"editor", "--set", "gain=7", "--events", dir_ + "/save.txt"}, dir_).exitCode, 0);
+  for (const double k : {0.5, 0.75}) {
+    const std::string tag = k == 0.5 ? "50" : "75";
+    SCOPED_TRACE("scale " + tag + " %");
+    ASSERT_TRUE(Start({"--scale", std::to_string(k), "--set", "gain=2"}));
+    ChoosePresetItem(k, kSavePreset);
+    Rect panel;
+    ASSERT_TRUE(WaitFor([&] { return (panel = OwnPanel(Screen())).right >= 0; })) << "no save panel of its own";
+    Shot screen = Screen();
+    KeepPicture(screen, "save_panel_scale_" + tag + ".png");
+    CheckPanel(screen, panel, true);
+    Xdo({"type", "--delay", "40", "small" + tag + ".qvs"});
+    Keys({"Return"});
+    ASSERT_TRUE(WaitFor([&] { return FilesNamed("small" + tag).size() == 1; })) << "the preset was not saved";
+    EXPECT_TRUE(WaitFor([&] { return NoPanel(); })) << "the save panel stayed";
+    if (k == 0.75) {
+      // The panel's window closed as a window manager closes it: dismissed, the editor stays.
+      ChoosePresetItem(k, kSavePreset);
+      const unsigned long own = FindWindow("^Save$");
+      ASSERT_NE(own, 0ul) << "no save panel of its own";
+      EXPECT_TRUE(CloseWindow(own));
+      EXPECT_TRUE(WaitFor([&] { return NoPanel(); })) << "the save panel stayed";
+    }
+    // The open panel shows the folder of that save; the preset at Gain 7 is put there.
+    const std::filesystem::path folder = std::filesystem::path(FilesNamed("small" + tag)[0]).parent_path();
+    std::filesystem::copy_file(dir_ + "/seven.qvs", folder / ("seven" + tag + ".qvs"));
+    ChoosePresetItem(k, kLoadPreset);
+    ASSERT_TRUE(WaitFor([&] { return (panel = OwnPanel(Screen())).right >= 0; })) << "no open panel of its own";
+    screen = Screen();
+    KeepPicture(screen, "open_panel_scale_" + tag + ".png");
+    const int listTop = CheckPanel(screen, panel, false).first;
+    const int rowY = listTop + 11 + 20 * RowOf(folder, "seven" + tag + ".qvs");
+    ClickScreen(panel.left + 100, rowY);
+    EXPECT_TRUE(WaitFor([&] { return Screen().is(panel.left + 13, rowY, kBlue[0], kBlue[1], kBlue[2]); }))
+        << "the row clicked is not selected";
+    // The panel's default button, "Open", at its foot.
+    const Rect open =
+        Find(Screen(), panel.left, panel.bottom - 40, panel.right, panel.bottom, kBlue[0], kBlue[1], kBlue[2]);
+    ASSERT_GE(open.right, 0) << "no Open button";
+    ClickScreen((open.left + open.right) / 2, (open.top + open.bottom) / 2);
+    EXPECT_TRUE(WaitFor([&] { return NoPanel(); })) << "the open panel stayed";
+    const RunResult r = Stop();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NEAR(JsonField(r.out, "Gain"), 7.0, 1e-6) << "the preset chosen was not loaded";
+  }
 }
 
 TEST_F(EditorWindowFilesTest, MenuItemsOpenWithTheDesktopsOpenerOrSayWhyNot) {

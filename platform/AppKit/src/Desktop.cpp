@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <memory>
 
 #include <AppKit/NSControl.h>
 #include <AppKit/NSCursor.h>
@@ -23,6 +24,7 @@
 #include "AppKitInternal.h"
 #include "Desktop.h"
 #include "DesktopClicks.h"
+#include "DesktopPanelWindow.h"
 #include "DesktopPointer.h"
 #include "DesktopX11.h"
 
@@ -54,6 +56,7 @@ struct Shown {
   std::string tooltip;
   double lastPresent = 0;
   appkit::Overlay* overlay = nullptr;
+  appkit::PanelWindow* panel = nullptr;  // the overlay's own window, while it has one
   // The person's pointer apart from the program's warps, and the warps seen.
   appkit::PointerTracker pointer{[this](double x, double y) {
     SDL_WarpMouseInWindow(sdl, static_cast<int>(x), static_cast<int>(y));
@@ -208,7 +211,7 @@ void Present(Shown& s) {
   s.canvas.clear(Rgba{236, 236, 236, 255});
   DrawViews(s, s.window->contentView());
   DrawTooltip(s);
-  if (s.overlay != nullptr) s.overlay->draw(s.canvas, k);
+  if (s.overlay != nullptr && s.panel == nullptr) s.overlay->draw(s.canvas, k);
   if (s.texture == nullptr || s.textureW != pw || s.textureH != ph) {
     if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
     s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pw, ph);
@@ -219,6 +222,11 @@ void Present(Shown& s) {
   SDL_RenderClear(s.renderer);
   SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
   SDL_RenderPresent(s.renderer);
+  if (s.overlay != nullptr && s.panel != nullptr) {
+    s.panel->canvas().clear(appkit::kPanel);
+    s.overlay->draw(s.panel->canvas(), k);
+    s.panel->present();
+  }
   s.lastPresent = Now();
 }
 
@@ -302,9 +310,65 @@ void UpdateTooltip(Shown& s) {
   }
 }
 
+// The window an event of the pointer or of a window belongs to (0: none named).
+Uint32 WindowOfEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_WINDOWEVENT: return e.window.windowID;
+    case SDL_MOUSEMOTION: return e.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP: return e.button.windowID;
+    case SDL_MOUSEWHEEL: return e.wheel.windowID;
+    default: return 0;
+  }
+}
+
+// While the overlay has a window of its own, that window's events go to it,
+// and the shown window takes no press (a press there brings the overlay's
+// window to the front); keys and the wheel go to the overlay as ever. True
+// when the event is dealt with.
+bool HandleOwnWindow(Shown& s, appkit::Overlay& o, const SDL_Event& e) {
+  appkit::PanelWindow& p = *s.panel;
+  const bool own = WindowOfEvent(e) == p.id();
+  switch (e.type) {
+    case SDL_WINDOWEVENT:
+      if (!own) return false;
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) o.done = true;  // dismissed
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Present(s);
+      return true;
+    case SDL_MOUSEMOTION:
+      if (own) {
+        o.mouseMoved(e.motion.x, e.motion.y);
+      } else {  // the window's own pointer is kept up to date
+        FollowScreen(s);
+        s.pointer.moved(e.motion.x, e.motion.y);
+      }
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+      const uint32_t ms = s.pressMsKnown ? s.pressMs : e.button.timestamp;
+      if (down) s.pressMsKnown = false;
+      if (!own) {
+        if (down) p.raise();
+        return true;
+      }
+      const int clicks = down ? p.clicks.pressed(e.button.button, e.button.x, e.button.y, ms) : p.clicks.count();
+      if (e.button.button == SDL_BUTTON_LEFT) {
+        if (down) o.mouseDown(e.button.x, e.button.y, clicks);
+        else o.mouseUp(e.button.x, e.button.y);
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
 // One desktop event, to the overlay when one runs.
 void Handle(Shown& s, const SDL_Event& e) {
   appkit::Overlay* o = s.overlay;
+  if (o != nullptr && s.panel != nullptr && HandleOwnWindow(s, *o, e)) return;
+  // What still comes from a window no longer there (an overlay's own) is dropped.
+  const Uint32 from = WindowOfEvent(e);
+  if (from != 0 && from != SDL_GetWindowID(s.sdl)) return;
   switch (e.type) {
     case SDL_QUIT: s.closed = true; break;
     case SDL_WINDOWEVENT:
@@ -446,6 +510,7 @@ void Step(Shown& s) {
   SDL_Event e;
   while (!s.closed && SDL_PollEvent(&e) == 1) Handle(s, e);
   if (appkit::X11WindowLost()) s.closed = true;
+  if (s.panel != nullptr && s.overlay != nullptr && appkit::X11PanelLost()) s.overlay->done = true;
   if (!s.closed && s.pointerDue && s.overlay == nullptr) TellPointer(s);
   if (!s.closed) {
     cfx::PumpMainRunLoop();
@@ -571,7 +636,17 @@ bool RunOverlay(Overlay& overlay) {
   Shown* s = g_shown;
   if (s == nullptr || s->closed) return false;
   Overlay* previous = s->overlay;
+  PanelWindow* previousPanel = s->panel;
+  // A window of its own where the shown one is too small; drawn in the shown one where none can be made.
+  const Overlay::OwnWindow wanted = overlay.ownWindow(s->content);
+  std::unique_ptr<PanelWindow> panel;
+  if (wanted.size.width > 0 && wanted.size.height > 0) {
+    panel = std::make_unique<PanelWindow>(s->sdl, wanted.title, wanted.size, Scale());
+    if (!panel->ok()) panel.reset();
+  }
+  overlay.own = panel != nullptr ? panel->size() : NSZeroSize;
   s->overlay = &overlay;
+  s->panel = panel.get();
   s->window->retain();
   Present(*s);
   while (!overlay.done && !s->closed) {
@@ -580,6 +655,9 @@ bool RunOverlay(Overlay& overlay) {
     if (!overlay.done && !s->closed) SDL_WaitEventTimeout(nullptr, 10);
   }
   s->overlay = previous;
+  s->panel = previousPanel;
+  panel.reset();
+  overlay.own = NSZeroSize;
   s->pointerDue = true;
   if (!s->closed) Present(*s);
   s->window->release();
@@ -587,6 +665,8 @@ bool RunOverlay(Overlay& overlay) {
 }
 
 NSSize ShownContentSize() { return g_shown != nullptr ? g_shown->content : NSZeroSize; }
+
+NSSize Overlay::area() const { return own.width > 0 ? own : ShownContentSize(); }
 
 NSPoint ShownPointOfBase(NSPoint base) {
   return g_shown != nullptr ? NSMakePoint(base.x, g_shown->content.height - base.y) : base;

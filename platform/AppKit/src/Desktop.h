@@ -12,10 +12,21 @@
 namespace appkit {
 
 // A modal picture over the window with its own input; positions are in
-// window points from the top-left corner.
+// window points from the top-left corner. One that the window is too small
+// for is shown in a window of its own, positions then in that window.
 class Overlay {
  public:
   virtual ~Overlay() = default;
+  // A window of its own: its size in points and its title.
+  struct OwnWindow {
+    NSSize size{0, 0};
+    std::string title;
+  };
+  // The window of its own it needs when the shown window's content is of
+  // size content; a zero size: it is drawn over the content, fitted to it.
+  virtual OwnWindow ownWindow(NSSize) const { return {}; }
+  // Where it is drawn, in points: its own window, else the shown window's content.
+  NSSize area() const;
   virtual void draw(Canvas& canvas, double scale) = 0;
   virtual void mouseDown(double, double, int) {}
   virtual void mouseUp(double, double) {}
@@ -26,10 +37,13 @@ class Overlay {
   // Called on every turn of the desktop's loop while the overlay runs.
   virtual void tick() {}
   bool done = false;
+  // The size of its own window while it has one (zero: none).
+  NSSize own{0, 0};
 };
 
-// Runs overlay over the shown window until it is done or the window is
-// closed (then it counts as dismissed); false when no window is shown.
+// Runs overlay over the shown window (or in its own window over it) until it
+// is done or either window is closed (then it counts as dismissed); false
+// when no window is shown.
 bool RunOverlay(Overlay& overlay);
 // The shown window's content size in points (0 x 0 when none).
 NSSize ShownContentSize();

@@ -28,8 +28,7 @@ struct Box {
 };
 
 void DrawBox(Canvas& c, const Box& b, double k) {
-  const NSSize area = ShownContentSize();
-  c.fill(0, 0, Px(area.width, k), Px(area.height, k), Rgba{0, 0, 0, 40});
+  c.fill(0, 0, c.width(), c.height(), Rgba{0, 0, 0, 40});
   c.fill(Px(b.x + 4, k), Px(b.y + 4, k), Px(b.w, k), Px(b.h, k), kShade);
   c.fill(Px(b.x, k), Px(b.y, k), Px(b.w, k), Px(b.h, k), kPanel);
   c.outline(Px(b.x, k), Px(b.y, k), Px(b.w, k), Px(b.h, k), kEdge);
@@ -75,12 +74,18 @@ class FilePanelOverlay final : public Overlay {
   }
   nsx::FilePanelAnswer answer;
 
+  // Where the window cannot give it its full width and a list of four rows (as the window at
+  // scale 1 does), the panel has a window of its own at its full size.
+  OwnWindow ownWindow(NSSize content) const override {
+    if (content.width - 2 * kMargin >= kWidth && content.height - 2 * kMargin >= kLeastHeight) return {};
+    return {NSMakeSize(kWidth, kHeight), title()};
+  }
+
   void draw(Canvas& c, double k) override {
     const Box b = box();
     DrawBox(c, b, k);
     const int size = Px(kFont, k);
-    const std::string title = !request_.title.empty() ? request_.title : request_.save ? "Save" : "Open";
-    c.text(title, Px(b.x + 12, k), Px(b.y + 22, k), Px(14, k), kInk);
+    c.text(title(), Px(b.x + 12, k), Px(b.y + 22, k), Px(14, k), kInk);
     c.text(dir_, Px(b.x + 12, k), Px(b.y + 42, k), size, kFaint, Px(b.x + b.w - 12, k));
     const Box l = list();
     c.fill(Px(l.x, k), Px(l.y, k), Px(l.w, k), Px(l.h, k), Rgba{255, 255, 255, 255});
@@ -167,9 +172,18 @@ class FilePanelOverlay final : public Overlay {
     return {request_.save ? "Save" : folders ? "Choose" : "Open", "Cancel"};
   }
 
+  // The panel's full size, the room around it in the window, and the least height it is drawn
+  // at there: a list of four rows with the save panel's name below.
+  static constexpr double kWidth = 560, kHeight = 420, kMargin = 10;
+  static constexpr double kLeastHeight = 52 + 104 + 4 + 4 * kRow;
+
+  std::string title() const { return !request_.title.empty() ? request_.title : request_.save ? "Save" : "Open"; }
+
+  // All of its own window, else centred in the shown window.
   Box box() const {
-    const NSSize a = ShownContentSize();
-    const double w = std::min(560.0, a.width - 20), h = std::min(420.0, a.height - 20);
+    const NSSize a = area();
+    if (own.width > 0) return Box{0, 0, a.width, a.height};
+    const double w = std::min(kWidth, a.width - 2 * kMargin), h = std::min(kHeight, a.height - 2 * kMargin);
     return Box{(a.width - w) / 2, (a.height - h) / 2, w, h};
   }
   Box list() const {

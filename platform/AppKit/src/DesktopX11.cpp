@@ -13,12 +13,18 @@ Display* g_display = nullptr;  // the display of the watched window
 unsigned long g_window = 0;    // the watched window's id
 bool g_windowGone = false;     // an X error named it: it no longer exists
 bool g_displayGone = false;    // the connection to the X server broke
+unsigned long g_panel = 0;     // the watched overlay window's id
+bool g_panelGone = false;
 XErrorHandler g_nextErrorHandler = nullptr;
 
 int OnError(Display* display, XErrorEvent* error) {
   // Requests on a destroyed window fail, and so may later ones on what belonged to it.
   if (g_window != 0 && (g_windowGone || error->resourceid == g_window)) {
     g_windowGone = true;
+    return 0;
+  }
+  if (g_panel != 0 && (g_panelGone || error->resourceid == g_panel)) {
+    g_panelGone = true;
     return 0;
   }
   return g_nextErrorHandler != nullptr ? g_nextErrorHandler(display, error) : 0;
@@ -56,6 +62,24 @@ void ForgetX11Window() {
   if (g_windowGone && !g_displayGone && g_display != nullptr) XSync(g_display, False);
   g_window = 0;
   g_windowGone = false;
+}
+
+void WatchX11Panel(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  // Its display is the watched window's, whose handlers are in place.
+  if (info.info.x11.display != g_display) return;
+  g_panel = static_cast<unsigned long>(info.info.x11.window);
+  g_panelGone = false;
+}
+
+bool X11PanelLost() { return g_panelGone; }
+
+void ForgetX11Panel() {
+  if (g_panelGone && !g_displayGone && g_display != nullptr) XSync(g_display, False);
+  g_panel = 0;
+  g_panelGone = false;
 }
 
 bool X11PressTime(const SDL_SysWMmsg& message, uint32_t& ms) {

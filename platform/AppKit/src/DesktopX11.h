@@ -18,6 +18,10 @@ bool X11WindowLost();
 bool X11DisplayLost();
 // The watched window was freed (call after SDL_DestroyWindow).
 void ForgetX11Window();
+// The same for an overlay's own window, which closing or losing only dismisses the overlay.
+void WatchX11Panel(SDL_Window* window);
+bool X11PanelLost();
+void ForgetX11Panel();
 // When message is the X server's report of a button press: its time (the server's milliseconds).
 bool X11PressTime(const SDL_SysWMmsg& message, uint32_t& ms);
 
