@@ -219,9 +219,10 @@ void IGfx::OnMouseDrag(const IMouseInfoList& points)
     }
     else if (mResizerMode == kResizerScale && mMouseDownX > 0.f && mMouseDownY > 0.f)
     {
-      // No press point to scale from (none yet, or at the origin): nothing to scale by.
+      // No press point to scale from (none yet, or at the origin): nothing to scale by. The
+      // person chooses the scale they see: at most what the screen has room for.
       const float scale = std::min(p.x * mDrawScale / mMouseDownX, p.y * mDrawScale / mMouseDownY);
-      Resize(mWidth, mHeight, scale, true);
+      Resize(mWidth, mHeight, std::min(scale, GetLargestScale(mWidth, mHeight)), true);
     }
     return;
   }

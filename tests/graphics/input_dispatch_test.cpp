@@ -186,6 +186,15 @@ TEST(InputDispatch, ScaleDragOfTheCornerResizer)
   f.Up(900, 200);
   EXPECT_FALSE(f.gfx->GetResizingInProcess());
   EXPECT_EQ(resizer->Count("rescale"), 1);
+
+  // On a screen with room for less, a drag past its edge chooses the scale the editor is shown at.
+  f.gfx->screenRoomW = 1280.f, f.gfx->screenRoomH = 800.f;
+  f.Down(990, 260);
+  f.Drag(990, 260, 10, 10);
+  EXPECT_LE(static_cast<int>(1000 * f.gfx->GetDrawScale()), 1280);
+  EXPECT_GT(f.gfx->GetDrawScale(), 1.27f);
+  EXPECT_EQ(f.gfx->GetChosenScale(), f.gfx->GetDrawScale());
+  f.Up(990, 260);
 }
 
 TEST(InputDispatch, SizeDragFollowsThePointer)
