@@ -131,6 +131,14 @@ void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize, 
   DrawResize();
 
   if (mLayoutOnResize) mDelegate->LayoutUI(this);
+
+  // The controls moved under a pointer held still (a drag of the resizer hovers at its release).
+  if (mPointerInView && !mResizingInProcess)
+  {
+    float x = 0.f, y = 0.f;
+    GetMouseLocation(x, y);
+    OnMouseOver(x, y, IMouseMod());
+  }
 }
 
 float IGfx::GetLargestScale(int width, int height) const

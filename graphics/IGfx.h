@@ -101,8 +101,8 @@ public:
   void SetScreenScale(float scale) override;
   /** Clamps size and scale to the limits, keeps the scale as the chosen one and holds the draw
    *  scale to the screen's room; with anything changed: releases the capture, resizes the
-   *  platform view, resizes every control, marks everything dirty and, when asked, runs the
-   *  delegate's layout again. */
+   *  platform view, resizes every control, marks everything dirty, when asked runs the
+   *  delegate's layout again, and hovers what now lies under a pointer inside the view. */
   void Resize(int width, int height, float scale, bool needsPlatformResize) override;
   /** As Resize; with limitsInEditorUnits false the delegate's size limits count in window
    *  pixels (size × scale). */
@@ -737,6 +737,7 @@ private:
   float mMouseDownX = -1.f;
   float mMouseDownY = -1.f;
   int mParamIdxUnderMouse = -1;
+  bool mPointerInView = false; // from a move or press in the view until the pointer leaves it
   bool mEnableMouseOver = false;
   bool mStrict = false;
   bool mEnableTooltips = false;

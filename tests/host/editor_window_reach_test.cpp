@@ -3,11 +3,11 @@
 // per move, keys 40 ms apart): the window opens wholly on the screen, keeps its
 // top-left corner when the scale changes and stays on the screen, the scale it
 // is shown at held to what the screen has room for while the state keeps the
-// scale chosen; every item of the plugin menu and its
-// "Fixed GUI Scale" submenu is reached with the mouse (a scroll arrow or the
-// wheel scrolls a menu taller than the window) and with the keys at scales
-// 0.5, 0.75 and 1; and after a menu closes the editor hovers what the pointer
-// is really over.
+// scale chosen; every item of the plugin menu and its "Fixed GUI Scale" submenu
+// is reached with the mouse (a scroll arrow or the wheel scrolls a menu taller
+// than the window) and with the keys at scales 0.5, 0.75 and 1; and after a
+// menu closes, or a scale chosen in it moves the controls, the editor hovers
+// what the pointer is really over.
 #include "EditorSession.h"
 
 #include <sys/wait.h>
@@ -114,6 +114,18 @@ protected:
   // Waits for the menu to close (the scale unchanged).
   void WaitForMenuToClose() {
     EXPECT_TRUE(WaitFor([&] { return Count(Screenshot(), kPanel) < panels_ + 100; })) << "the menu stayed open";
+  }
+  // Whether the plugin menu's button at the editor's scale k shows its plain frame: its grey bars
+  // and none of the orange bars of its highlighted frame.
+  bool MenuButtonPlain(double k) {
+    const Shot s = Screenshot();
+    int grey = 0, orange = 0;
+    for (int y = static_cast<int>(18 * k); y < static_cast<int>(40 * k) && y < s.h; ++y)
+      for (int x = static_cast<int>(86 * k); x < static_cast<int>(116 * k) && x < s.w; ++x) {
+        grey += s.is(x, y, 181, 184, 188, 12);
+        orange += s.is(x, y, 242, 164, 58, 40);
+      }
+    return grey > 0 && orange == 0;
   }
 
   int panels_ = 0;  // pixels of the menus' colour in the window before a menu opened
@@ -271,6 +283,10 @@ TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheKeys) {
   Keys(std::vector<std::string>(Target(), "Down"));
   Keys({"Return"});
   WaitForWidth(TargetWidth());
+  // The pointer rests where it pressed the button, which at the new scale lies beside it: the
+  // button is not highlighted.
+  EXPECT_TRUE(WaitFor([&] { return MenuButtonPlain(TargetWidth() / 1000.0); }))
+      << "the menu's button stays highlighted";
   const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(JsonField(r.out, "Toggle Tooltips"), 0.0) << r.out;
@@ -321,6 +337,17 @@ TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
   }
   Xdo({"mouseup", "1"});
   Rest(200);
+
+  // A scale chosen with the keys moves the controls under the resting pointer: the tooltip that
+  // comes is the one of what lies under it now. Beside the menu over the IN meter button at
+  // 100 %, the pointer is over the Ceiling knob at 50 %, whose tooltip is narrow.
+  OpenPluginMenu(1.0);
+  Move(465, 70);
+  Keys({"End", "Right", "Return"});
+  WaitForWidth(500);
+  int span = 0;
+  EXPECT_TRUE(WaitFor([&] { return (span = Span(Screenshot(), kTooltip)) > 0; })) << "no tooltip at 50 %";
+  EXPECT_LT(span, 100) << "the tooltip is the meter button's";
   const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
