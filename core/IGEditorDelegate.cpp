@@ -49,7 +49,8 @@ void IGEditorDelegate::ReleaseGraphics()
   mSizeSaved = true;
   mSavedWidth = mGraphics->Width();
   mSavedHeight = mGraphics->Height();
-  mSavedScale = mGraphics->GetDrawScale();
+  // The scale chosen, not the smaller one a small screen held the editor to.
+  mSavedScale = mGraphics->GetChosenScale();
   mGraphics->CloseWindow();
   mEditorReady = false;
   mGraphics.reset();
@@ -141,7 +142,7 @@ bool IGEditorDelegate::SerializeEditorState(IStateChunk& chunk) const
   {
     width = mGraphics->Width();
     height = mGraphics->Height();
-    scale = mGraphics->GetDrawScale();
+    scale = mGraphics->GetChosenScale();
   }
   // An append that cannot grow the chunk empties it: that must not pass as a saved state.
   return chunk.Put(&width) > 0 && chunk.Put(&height) > 0 && chunk.Put(&scale) > 0;

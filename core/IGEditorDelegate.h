@@ -32,8 +32,8 @@ public:
    *  and opens its window (the back end then lays it out and calls OnUIOpen). Null when no
    *  editor could be made. */
   void* OpenWindow(void* pParent) override;
-  /** Calls OnUIClose, saves the editor's size and scale, closes and deletes it. Re-entry while
-   *  closing does nothing. */
+  /** Calls OnUIClose, saves the editor's size and chosen scale, closes and deletes it. Re-entry
+   *  while closing does nothing. */
   void CloseWindow() override;
 
   /** A new editor from the factory; null when none is installed. */
@@ -55,8 +55,8 @@ public:
   bool OnKeyDown(const IKeyPress& key) override;
   bool OnKeyUp(const IKeyPress& key) override;
 
-  /** Appends width, height (int32) and scale (float32): the open editor's, else the saved ones.
-   *  False only when the chunk could not grow. */
+  /** Appends width, height (int32) and scale (float32): the open editor's size and chosen scale,
+   *  else the saved ones. False only when the chunk could not grow. */
   bool SerializeEditorState(IStateChunk& chunk) const override;
   /** Reads the 12 bytes back. Returns startPos + 12, or -1 when the chunk is short. The values
    *  are used only when all three were read and are positive (scale finite): closed, they become

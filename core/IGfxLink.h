@@ -24,6 +24,9 @@ public:
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   virtual float GetDrawScale() const = 0;
+  /** The draw scale last asked for, before the editor was held to the room its screen has: the
+   *  scale to keep with the plug-in's state while the editor is shown at a smaller one. */
+  virtual float GetChosenScale() const = 0;
   virtual void Resize(int width, int height, float scale, bool needsPlatformResize) = 0;
   virtual void SetScreenScale(float scale) = 0;
 

@@ -27,7 +27,7 @@ int ClampToLimits(int value, int lo, int hi) { return hi > 0 ? std::clamp(value,
 
 IGfx::IGfx(IGEditorDelegate& dlg, int width, int height, int fps, float scale)
   : mWidth(width), mHeight(height), mFPS(fps > 0 ? fps : 60), mDrawScale(UsableScale(scale) ? scale : 1.f),
-    mDelegate(&dlg), mClock(SteadyClockMs)
+    mChosenScale(mDrawScale), mDelegate(&dlg), mClock(SteadyClockMs)
 {
   mMinScale = mDrawScale * 0.5f;
   mMaxScale = mDrawScale * 2.f;
@@ -92,7 +92,9 @@ void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize)
 
 void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize, bool limitsInEditorUnits)
 {
-  if (!UsableScale(scale)) scale = mDrawScale;
+  if (!UsableScale(scale)) scale = mChosenScale;
+  // The scale asked for is kept; the editor is shown at no more than the screen has room for.
+  mChosenScale = std::clamp(scale, mMinScale, mMaxScale);
   scale = std::clamp(scale, mMinScale, GetLargestScale(width, height));
   if (limitsInEditorUnits)
   {
@@ -129,6 +131,14 @@ void IGfx::Resize(int width, int height, float scale, bool needsPlatformResize, 
   DrawResize();
 
   if (mLayoutOnResize) mDelegate->LayoutUI(this);
+
+  // The controls moved under a pointer held still (a drag of the resizer hovers at its release).
+  if (mPointerInView && !mResizingInProcess)
+  {
+    float x = 0.f, y = 0.f;
+    GetMouseLocation(x, y);
+    OnMouseOver(x, y, IMouseMod());
+  }
 }
 
 float IGfx::GetLargestScale(int width, int height) const
@@ -148,7 +158,7 @@ float IGfx::GetLargestScale(int width, int height) const
 
 void IGfx::HoldScaleToScreen()
 {
-  if (mDrawScale > GetLargestScale(mWidth, mHeight)) Resize(mWidth, mHeight, mDrawScale, true);
+  if (mDrawScale > GetLargestScale(mWidth, mHeight)) Resize(mWidth, mHeight, mChosenScale, true);
 }
 
 void IGfx::SetScaleConstraints(float scaleA, float scaleB)

@@ -84,6 +84,9 @@ public:
   IRECT GetBounds() const { return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight)); }
   int FPS() const { return mFPS; }
   float GetDrawScale() const override { return mDrawScale; }
+  /** The scale last asked for (within the limits), which the draw scale equals unless the
+   *  screen had no room for it. */
+  float GetChosenScale() const override { return mChosenScale; }
   float GetScreenScale() const { return mScreenScale; }
   float GetMinScale() const { return mMinScale; }
   float GetMaxScale() const { return mMaxScale; }
@@ -96,9 +99,10 @@ public:
   /** Stores the screen (backing) scale, resizes the platform view, rescales every control,
    *  marks everything dirty and lets the back end rebuild its surfaces. */
   void SetScreenScale(float scale) override;
-  /** Clamps size and scale to the limits; with anything changed: releases the capture, resizes
-   *  the platform view, resizes every control, marks everything dirty and, when asked, runs the
-   *  delegate's layout again. */
+  /** Clamps size and scale to the limits, keeps the scale as the chosen one and holds the draw
+   *  scale to the screen's room; with anything changed: releases the capture, resizes the
+   *  platform view, resizes every control, marks everything dirty, when asked runs the
+   *  delegate's layout again, and hovers what now lies under a pointer inside the view. */
   void Resize(int width, int height, float scale, bool needsPlatformResize) override;
   /** As Resize; with limitsInEditorUnits false the delegate's size limits count in window
    *  pixels (size × scale). */
@@ -108,7 +112,7 @@ public:
    *  below the minimum scale). Resize holds the scale to it. */
   float GetLargestScale(int width, int height) const;
   /** After the view came onto a screen or its screen changed: an editor larger than the screen
-   *  takes the largest scale that fits. */
+   *  is shown at the largest scale that fits; the chosen scale stays. */
   void HoldScaleToScreen();
 
   void SetLayoutOnResize(bool layoutOnResize) { mLayoutOnResize = layoutOnResize; }
@@ -665,6 +669,7 @@ protected:
   int mFPS;
   float mScreenScale = 1.f;
   float mDrawScale = 1.f;
+  float mChosenScale = 1.f;
   float mMinScale;
   float mMaxScale;
   bool mCursorHidden = false;
@@ -732,6 +737,7 @@ private:
   float mMouseDownX = -1.f;
   float mMouseDownY = -1.f;
   int mParamIdxUnderMouse = -1;
+  bool mPointerInView = false; // from a move or press in the view until the pointer leaves it
   bool mEnableMouseOver = false;
   bool mStrict = false;
   bool mEnableTooltips = false;

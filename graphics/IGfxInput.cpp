@@ -109,6 +109,7 @@ void IGfx::OnMouseDown(const IMouseInfoList& points)
   {
     mMouseDownX = points[0].x;
     mMouseDownY = points[0].y;
+    mPointerInView = true;
   }
 
   for (const IMouseInfo& p : points)
@@ -188,6 +189,7 @@ void IGfx::OnMouseUp(const IMouseInfoList& points)
 bool IGfx::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
   if (!FinitePoint(x, y)) return false;
+  mPointerInView = true;
   IControl* control = GetMouseControl(x, y, false, true, 0);
   if (control != mMouseOver)
   {
@@ -205,6 +207,7 @@ void IGfx::OnMouseOut()
   ForAllControls(&IControl::OnMouseOut);
   mMouseOver = nullptr;
   mMouseOverIdx = -1;
+  mPointerInView = false;
 }
 
 void IGfx::OnMouseDrag(const IMouseInfoList& points)
@@ -219,9 +222,10 @@ void IGfx::OnMouseDrag(const IMouseInfoList& points)
     }
     else if (mResizerMode == kResizerScale && mMouseDownX > 0.f && mMouseDownY > 0.f)
     {
-      // No press point to scale from (none yet, or at the origin): nothing to scale by.
+      // No press point to scale from (none yet, or at the origin): nothing to scale by. The
+      // person chooses the scale they see: at most what the screen has room for.
       const float scale = std::min(p.x * mDrawScale / mMouseDownX, p.y * mDrawScale / mMouseDownY);
-      Resize(mWidth, mHeight, scale, true);
+      Resize(mWidth, mHeight, std::min(scale, GetLargestScale(mWidth, mHeight)), true);
     }
     return;
   }

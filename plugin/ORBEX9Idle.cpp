@@ -131,6 +131,8 @@ void ORBEX9::UpdateMeterReadouts()
     char text[64];
     if (holds[k] <= -144.0) std::snprintf(text, sizeof(text), "-INF");
     else std::snprintf(text, sizeof(text), "%.2lf", holds[k]);
+    // A level just below zero (or a negative zero) rounds to no level: no minus sign.
+    if (std::strcmp(text, "-0.00") == 0) std::snprintf(text, sizeof(text), "0.00");
     readout->SetStr(text);
   }
 }

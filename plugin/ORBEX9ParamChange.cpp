@@ -130,7 +130,8 @@ void ORBEX9::RunAction(int actionIdx)
     case kActionScaleFromControl:
       if (fx::gfx::IGfxLink* ui = GetUI())
       {
-        const double scale = ui->GetDrawScale();
+        // The scale chosen: a small screen may show the editor smaller without changing it.
+        const double scale = ui->GetChosenScale();
         mGUIScale.store(scale, std::memory_order_relaxed);
         ResizeGUI(kGUIScale, false, scale);
       }

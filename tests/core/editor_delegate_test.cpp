@@ -191,6 +191,8 @@ TEST(EditorDelegate, EditorStateRoundTripsAndGuardsShortOrZeroRecords)
   TestPlugin p;
   p.OpenWindow(nullptr);
   p.lastEditor->Resize(640, 270, 1.5f, false);
+  // Shown smaller on a small screen, the editor keeps the chosen scale with the state.
+  p.lastEditor->shownScale = 1.28f;
   IStateChunk c;
   ASSERT_TRUE(p.SerializeEditorState(c));
   EXPECT_TRUE(c.IsEqual(EditorState(640, 270, 1.5f)));
@@ -202,8 +204,10 @@ TEST(EditorDelegate, EditorStateRoundTripsAndGuardsShortOrZeroRecords)
   EXPECT_TRUE(p.lastEditor->resizes[0].platform);
   EXPECT_EQ(p.UnserializeEditorState(EditorState(0, 270, 1.5f), 0), 12);
   EXPECT_EQ(p.lastEditor->resizes.size(), 1u);
+  p.lastEditor->shownScale = 1.28f;
   p.CloseWindow();
   EXPECT_EQ(p.GetSavedWidth(), 800);
+  EXPECT_EQ(p.GetSavedScale(), 2.f);
 
   // Closed: a full record becomes the size for the next opening...
   IStateChunk prefixed;

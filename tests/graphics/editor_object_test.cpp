@@ -66,8 +66,11 @@ TEST(EditorObject, TheScaleIsHeldToWhatTheScreenHasRoomFor)
   f.gfx->screenRoomW = 1280.f, f.gfx->screenRoomH = 800.f;
   f.gfx->HoldScaleToScreen();
   EXPECT_EQ(f.dlg.log.back(), "resize 1280x345 p");
+  // Only the scale it is shown at: the chosen scale stays until another is asked for.
+  EXPECT_FLOAT_EQ(f.gfx->GetChosenScale(), 2.f);
   f.gfx->Resize(1000, 270, 3.f, true);
   EXPECT_LE(static_cast<int>(1000 * f.gfx->GetDrawScale()), 1280);
+  EXPECT_FLOAT_EQ(f.gfx->GetChosenScale(), 3.f);
   // Two backing pixels a point: half the scale fits.
   f.gfx->windowScale = 2.f;
   f.gfx->Resize(1000, 270, 3.f, true);

@@ -186,6 +186,43 @@ TEST(InputDispatch, ScaleDragOfTheCornerResizer)
   f.Up(900, 200);
   EXPECT_FALSE(f.gfx->GetResizingInProcess());
   EXPECT_EQ(resizer->Count("rescale"), 1);
+
+  // On a screen with room for less, a drag past its edge chooses the scale the editor is shown at.
+  f.gfx->screenRoomW = 1280.f, f.gfx->screenRoomH = 800.f;
+  f.Down(990, 260);
+  f.Drag(990, 260, 10, 10);
+  EXPECT_LE(static_cast<int>(1000 * f.gfx->GetDrawScale()), 1280);
+  EXPECT_GT(f.gfx->GetDrawScale(), 1.27f);
+  EXPECT_EQ(f.gfx->GetChosenScale(), f.gfx->GetDrawScale());
+  f.Up(990, 260);
+}
+
+TEST(InputDispatch, AResizeHoversWhatNowLiesUnderTheRestingPointer)
+{
+  EditorFixture f;
+  f.gfx->EnableMouseOver(true);
+  f.gfx->AttachControl(new TestControl(IRECT(0, 0, 1000, 270)));
+  auto* a = new TestControl(IRECT(0, 0, 100, 100));
+  auto* b = new TestControl(IRECT(100, 0, 200, 100));
+  f.gfx->AttachControl(a);
+  f.gfx->AttachControl(b);
+  // The pointer rests 150 points right of the view's left edge: over b at scale 1...
+  f.gfx->mouseX = 150.f, f.gfx->mouseY = 50.f;
+  f.gfx->OnMouseOver(150, 50, IMouseMod());
+  EXPECT_EQ(f.gfx->GetMouseOver(), b);
+  // ...over a at scale 2, with nothing moved.
+  f.gfx->mouseX = 75.f, f.gfx->mouseY = 25.f;
+  f.gfx->Resize(1000, 270, 2.f, true);
+  EXPECT_EQ(f.gfx->GetMouseOver(), a);
+  EXPECT_EQ(f.gfx->GetMouseOverIdx(), 1);
+  EXPECT_EQ(b->events.back(), "out");
+  EXPECT_EQ(a->events.back(), "over");
+  // A pointer that has left the view hovers nothing.
+  f.gfx->OnMouseOut();
+  f.gfx->mouseX = 150.f, f.gfx->mouseY = 50.f;
+  f.gfx->Resize(1000, 270, 1.f, true);
+  EXPECT_EQ(f.gfx->GetMouseOver(), nullptr);
+  EXPECT_EQ(b->Count("over"), 1);
 }
 
 TEST(InputDispatch, SizeDragFollowsThePointer)

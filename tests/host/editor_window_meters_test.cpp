@@ -3,7 +3,7 @@
 // meter faces read as the headless editor draws them for the selected meter (GR "0.00" at the
 // 0 dB mark, IN and OUT "-INF" with the needles at rest) after every switch, before and after
 // an oversampling change, with and without an input file; a loud file's needles and readouts
-// fall back to rest after --at.
+// fall back to rest after --at, its level just below 0 dB read "0.00" (no "-0.00") meanwhile.
 #define STB_IMAGE_IMPLEMENTATION
 #include "EditorRun.h"
 #include "EditorSession.h"
@@ -29,6 +29,19 @@ protected:
   }
   std::string Silence() { return WriteTone(dir_ + "/silence.wav", 0.0); }
 
+  // Pixels of the readouts' text in the window that differ from the picture (left of where a
+  // needle at rest crosses the readout's box).
+  int DifferingReadouts(const Picture& p) {
+    const Shot s = Screenshot();
+    int n = 0;
+    for (const auto& f : kFaces)
+      for (int y = 187; y <= 198; ++y)
+        for (int x = f[0] + 6; x <= f[0] + 54; ++x) {
+          const unsigned char* c = p.at(x, y);
+          if (x >= s.w || y >= s.h || !s.is(x, y, c[0], c[1], c[2], 8)) ++n;
+        }
+    return n;
+  }
   // Pixels of the meter faces in the window that differ from the picture.
   int Differing(const Picture& p) {
     const Shot s = Screenshot();
@@ -71,11 +84,14 @@ TEST_F(EditorWindowMetersTest, SilenceShowsTheSelectedMeterAfterEverySwitch) {
 }
 
 TEST_F(EditorWindowMetersTest, ALoudFilesMetersFallBackAfterAt) {
-  const Picture rest = Headless("IN");
-  ASSERT_TRUE(Start({"--input", WriteTone(dir_ + "/loud.wav", 0.9), "--at", "0.5", "--set", "meter mode=IN"}));
-  // At first the meters show the file's level (the held needle stays up 3 s), then fall back.
+  const Picture rest = Headless("IN"), zero = Headless("GR");
+  // A peak of -0.004 dB.
+  ASSERT_TRUE(Start({"--input", WriteTone(dir_ + "/loud.wav", 0.99954), "--at", "0.5", "--set", "meter mode=IN"}));
+  // At first the meters show the file's level (the held needle stays up 3 s), its readouts as
+  // GR's "0.00" in silence, then fall back.
   EXPECT_GT(Differing(rest), 200);
   int n = -1;
+  EXPECT_TRUE(WaitFor([&] { return (n = DifferingReadouts(zero)) == 0; }, 3)) << n << " pixels differ from 0.00";
   EXPECT_TRUE(WaitFor([&] { return (n = Differing(rest)) == 0; }, 90)) << n << " pixels differ from rest";
   EXPECT_EQ(Stop().exitCode, 0);
 }

@@ -1,12 +1,13 @@
 // The limiter's editor in a real window on screens of a laptop's and a large
 // monitor's size, used with real X input at a hand's pace (one xdotool process
 // per move, keys 40 ms apart): the window opens wholly on the screen, keeps its
-// top-left corner when the scale changes and stays on the screen, the scale
-// held to what the screen has room for; every item of the plugin menu and its
-// "Fixed GUI Scale" submenu is reached with the mouse (a scroll arrow or the
-// wheel scrolls a menu taller than the window) and with the keys at scales
-// 0.5, 0.75 and 1; and after a menu closes the editor hovers what the pointer
-// is really over.
+// top-left corner when the scale changes and stays on the screen, the scale it
+// is shown at held to what the screen has room for while the state keeps the
+// scale chosen; every item of the plugin menu and its "Fixed GUI Scale" submenu
+// is reached with the mouse (a scroll arrow or the wheel scrolls a menu taller
+// than the window) and with the keys at scales 0.5, 0.75 and 1; and after a
+// menu closes, or a scale chosen in it moves the controls, the editor hovers
+// what the pointer is really over.
 #include "EditorSession.h"
 
 #include <sys/wait.h>
@@ -114,6 +115,18 @@ protected:
   void WaitForMenuToClose() {
     EXPECT_TRUE(WaitFor([&] { return Count(Screenshot(), kPanel) < panels_ + 100; })) << "the menu stayed open";
   }
+  // Whether the plugin menu's button at the editor's scale k shows its plain frame: its grey bars
+  // and none of the orange bars of its highlighted frame.
+  bool MenuButtonPlain(double k) {
+    const Shot s = Screenshot();
+    int grey = 0, orange = 0;
+    for (int y = static_cast<int>(18 * k); y < static_cast<int>(40 * k) && y < s.h; ++y)
+      for (int x = static_cast<int>(86 * k); x < static_cast<int>(116 * k) && x < s.w; ++x) {
+        grey += s.is(x, y, 181, 184, 188, 12);
+        orange += s.is(x, y, 242, 164, 58, 40);
+      }
+    return grey > 0 && orange == 0;
+  }
 
   int panels_ = 0;  // pixels of the menus' colour in the window before a menu opened
 };
@@ -128,12 +141,6 @@ protected:
 };
 
 TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
-  ASSERT_TRUE(Start({}));
-  Geometry g = WaitForWidth(1000);
-  EXPECT_EQ(g.x, 100);
-  EXPECT_EQ(g.y, 100);
-  ASSERT_EQ(CloseWithKeys().exitCode, 0);
-
   // A state saved at 200 %.
   const std::string saved = dir_ + "/at200.aupreset";
   const std::string script = dir_ + "/at200.txt";
@@ -142,10 +149,25 @@ TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
   ASSERT_EQ(headless.exitCode, 0) << headless.err;
   ASSERT_NEAR(JsonField(headless.out, "GUI Scale"), 2.0, 1e-6);
 
-  // The screen's width: what the editor is held to where 200 % or 300 % is wider.
-  ASSERT_TRUE(Start({"--load-state", saved}));
+  // Opened, the window's top-left corner lies 100 points in from the screen's, moved left only as
+  // far as the window needs; the screen's width is what the editor is held to where 200 % or
+  // 300 % is wider. Closed untouched, the state still says 200 %, saved and read again.
+  const std::string kept = dir_ + "/kept.aupreset";
+  ASSERT_TRUE(Start({"--load-state", saved, "--save-state", kept}));
   const int screen = DisplayWidth(x_, 0);
   auto widest = [&](int wanted) { return std::min(wanted, screen); };
+  Geometry g = WaitForWidth(widest(2000), 1);
+  EXPECT_EQ(g.x, std::min(100, screen - g.w));
+  EXPECT_EQ(g.y, 100);
+  RunResult r = CloseWithKeys();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NEAR(JsonField(r.out, "GUI Scale"), 2.0, 1e-6) << r.out;
+  std::ofstream(script) << "wait 1\n";
+  r = RunHost({"editor", "--events", script, "--load-state", kept, "--json"}, dir_);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NEAR(JsonField(r.out, "GUI Scale"), 2.0, 1e-6) << r.out;
+
+  ASSERT_TRUE(Start({"--load-state", kept}));
   g = WaitForWidth(widest(2000), 1);
   const Geometry at200 = g;
 
@@ -188,8 +210,12 @@ TEST_P(WindowPlacementTest, TheWindowStaysOnTheScreenAtEveryScale) {
   Xdo({"mouseup", "1"});
   EXPECT_TRUE(WaitFor([&] { return (g = Where()).w >= std::min(screen - 40, 2900) && OnScreen(g); }))
       << g.w << "x" << g.h << " at " << g.x << "," << g.y;
-  const RunResult r = CloseWithKeys();
+  // The scale resized to by hand, the largest the screen has room for, is the one kept.
+  r = CloseWithKeys();
   EXPECT_EQ(r.exitCode, 0) << r.err;
+  const double byHand = JsonField(r.out, "GUI Scale");
+  EXPECT_GE(byHand, std::min(screen - 40, 2900) / 1000.0 - 0.005) << r.out;
+  EXPECT_LE(byHand, screen / 1000.0 + 0.005) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, WindowPlacementTest, ::testing::Values("1280x800", "2560x1440"));
@@ -257,6 +283,10 @@ TEST_P(MenuReachTest, TheLastItemsOfThePluginMenuAreReachedWithTheKeys) {
   Keys(std::vector<std::string>(Target(), "Down"));
   Keys({"Return"});
   WaitForWidth(TargetWidth());
+  // The pointer rests where it pressed the button, which at the new scale lies beside it: the
+  // button is not highlighted.
+  EXPECT_TRUE(WaitFor([&] { return MenuButtonPlain(TargetWidth() / 1000.0); }))
+      << "the menu's button stays highlighted";
   const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(JsonField(r.out, "Toggle Tooltips"), 0.0) << r.out;
@@ -307,6 +337,17 @@ TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
   }
   Xdo({"mouseup", "1"});
   Rest(200);
+
+  // A scale chosen with the keys moves the controls under the resting pointer: the tooltip that
+  // comes is the one of what lies under it now. Beside the menu over the IN meter button at
+  // 100 %, the pointer is over the Ceiling knob at 50 %, whose tooltip is narrow.
+  OpenPluginMenu(1.0);
+  Move(465, 70);
+  Keys({"End", "Right", "Return"});
+  WaitForWidth(500);
+  int span = 0;
+  EXPECT_TRUE(WaitFor([&] { return (span = Span(Screenshot(), kTooltip)) > 0; })) << "no tooltip at 50 %";
+  EXPECT_LT(span, 100) << "the tooltip is the meter button's";
   const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;

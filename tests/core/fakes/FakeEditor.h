@@ -96,7 +96,8 @@ public:
 
   int Width() const override { return mWidth; }
   int Height() const override { return mHeight; }
-  float GetDrawScale() const override { return mScale; }
+  float GetDrawScale() const override { return shownScale > 0.f ? shownScale : mScale; }
+  float GetChosenScale() const override { return mScale; }
   void Resize(int width, int height, float scale, bool needsPlatformResize) override
   {
     resizes.push_back({width, height, scale, needsPlatformResize});
@@ -155,6 +156,9 @@ public:
   bool keyResult = true;
   float mouseX = 0.f, mouseY = 0.f;
   float screenScale = 1.f;
+  /** When set, the smaller scale the editor is shown at (held to its screen); resizes ask for
+   *  the chosen one. */
+  float shownScale = 0.f;
   int openCount = 0, closeCount = 0;
   std::vector<ResizeCall> resizes;
   std::vector<KeyCall> keys;

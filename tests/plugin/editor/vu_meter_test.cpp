@@ -101,6 +101,16 @@ TEST(VUMeter, NeedlesReadoutsAndLabelsFollowTheLevels)
   ed.plug->UpdateMeterReadouts();
   EXPECT_FALSE(ed.Control(k.readouts[0])->IsDirty());
 
+  // Levels just below 0 dB: one that rounds to -0.01 keeps its sign, one that rounds to zero
+  // reads "0.00", never "-0.00".
+  Feed(*ed.plug, std::exp(-0.006 / 8.685889638065037), 4800);
+  ed.plug->OnIdle();
+  EXPECT_EQ(text(k.readouts[0]), "-0.01");
+  Feed(*ed.plug, std::exp(-0.004 / 8.685889638065037), 4800);
+  ed.plug->OnIdle();
+  EXPECT_EQ(text(k.readouts[0]), "0.00");
+  EXPECT_EQ(text(k.readouts[1]), "0.00");
+
   // Scale labels: the level scale for IN and OUT, the reduction scale for GR.
   EXPECT_DOUBLE_EQ(ed.Control(k.meterScaleLabels[0])->GetValue(), 1.0);
   const fx::gfx::IBitmap vu = ed.gfx->LoadBitmap("buttonVU.png", 2);
