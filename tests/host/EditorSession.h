@@ -7,6 +7,7 @@
 #include "WindowShot.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,12 +68,20 @@ protected:
   }
   static void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
-  // A click at (x, y) of the window, at least 0.6 s after the one before (closer clicks count as
-  // a double click); the pointer then rests where no control is, so no hover or tooltip covers
-  // what is read next.
-  void Click(int x, int y) {
-    std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
+  // Before a press at (x, y) (of the window, or of the screen): a press near the last one within
+  // the desktop's double-click interval counts as a double click, so one near it (or in other
+  // coordinates, which cannot be compared) comes at least 0.6 s after it; one elsewhere at once.
+  void ApartFromLastClick(int x, int y, bool onScreen = false) {
+    const bool near = onScreen != lastClickOnScreen_ ||
+                      (std::abs(x - lastClickX_) <= 12 && std::abs(y - lastClickY_) <= 12);
+    if (near) std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
     lastClick_ = std::chrono::steady_clock::now();
+    lastClickX_ = x, lastClickY_ = y, lastClickOnScreen_ = onScreen;
+  }
+  // A click at (x, y) of the window, apart from the one before (ApartFromLastClick); the pointer
+  // then rests where no control is, so no hover or tooltip covers what is read next.
+  void Click(int x, int y) {
+    ApartFromLastClick(x, y);
     Xdo({"mousemove", "--window", wid_, std::to_string(x), std::to_string(y)});
     Pause();
     Xdo({"click", "1"});
@@ -109,6 +118,8 @@ protected:
   }
 
   std::chrono::steady_clock::time_point lastClick_;
+  int lastClickX_ = 0, lastClickY_ = 0;
+  bool lastClickOnScreen_ = false;
   Display* x_ = nullptr;
   pid_t host_ = -1;
   unsigned long window_ = 0;

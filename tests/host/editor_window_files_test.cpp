@@ -92,8 +92,7 @@ protected:
   }
   // A click at (x, y) of the screen, at a hand's pace as Click.
   void ClickScreen(int x, int y) {
-    std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
-    lastClick_ = std::chrono::steady_clock::now();
+    ApartFromLastClick(x, y, true);
     Xdo({"mousemove", std::to_string(x), std::to_string(y)});
     Pause();
     Xdo({"click", "1"});

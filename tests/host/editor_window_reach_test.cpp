@@ -97,8 +97,7 @@ protected:
     Rest();
   }
   void Press(double x, double y) {
-    std::this_thread::sleep_until(lastClick_ + std::chrono::milliseconds(600));
-    lastClick_ = std::chrono::steady_clock::now();
+    ApartFromLastClick(static_cast<int>(x), static_cast<int>(y));
     Move(x, y);
     Xdo({"click", "1"});
     Rest();
