@@ -173,8 +173,8 @@ TEST(LimiterEngineOS, RandomBlockSplitsEqualOneWholePass)
 TEST(LimiterEngineOS, AutomatedVolumeReachesTheOutputOnItsSample)
 {
   // Ceiling Mode Volume: a 997 Hz tone at 0.9 with Gain 12 is held at full
-  // scale and turned down by the Volume gain, -3 dB and then -6 dB from frame
-  // step of the latency-compensated output. As a host places a point, the
+  // scale and turned down by the Volume gain, -3 dB and then -6 dB from
+  // aligned frame `step` on (frame step + latency of the rendered output). As a host places a point, the
   // change goes in before the block that starts at step + latency (a block
   // that would cross it is cut there). The new level must hold from that
   // frame on at every factor, however the blocks fall.
