@@ -10,6 +10,9 @@
 #include "EditorSession.h"
 #include "host/PngFile.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -182,6 +185,45 @@ protected:
     std::sort(presets.begin(), presets.end());
     return 1 + folders + static_cast<int>(std::find(presets.begin(), presets.end(), lower(file)) - presets.begin());
   }
+  // Turns of the wheel at (x, y) of the screen, notches of button (4 away from the person, 5
+  // toward), 40 ms apart.
+  void Wheel(int x, int y, int button, int notches) {
+    Xdo({"mousemove", std::to_string(x), std::to_string(y)});
+    Pause();
+    Xdo({"click", "--repeat", std::to_string(notches), "--delay", "40", std::to_string(button)});
+  }
+  // The pixels of the screen's rows top..bottom between left and right, once two readings agree.
+  std::vector<unsigned long> Steady(int left, int top, int right, int bottom) {
+    auto read = [&] {
+      const Shot s = Screen();
+      std::vector<unsigned long> px;
+      for (int y = top; y <= bottom; ++y) px.insert(px.end(), &s.px[y * s.w + left], &s.px[y * s.w + right + 1]);
+      return px;
+    };
+    std::vector<unsigned long> was = read(), now;
+    while ((now = read()) != was) was = now;
+    return now;
+  }
+  // How the desktop's window manager is told of window: its type, and the window it is transient
+  // for, as xprop reads them ("TYPE for ID").
+  std::string Hints(unsigned long window) {
+    std::string type = "no type";
+    Atom got = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x_, window, XInternAtom(x_, "_NET_WM_WINDOW_TYPE", False), 0, 1, False, XA_ATOM, &got,
+                           &format, &n, &after, &data) == Success &&
+        data != nullptr && n == 1) {
+      char* name = XGetAtomName(x_, *reinterpret_cast<Atom*>(data));
+      type = name != nullptr ? name : "?";
+      XFree(name);
+    }
+    if (data != nullptr) XFree(data);
+    Window parent = 0;
+    XGetTransientForHint(x_, window, &parent);
+    return type + " for " + std::to_string(parent);
+  }
   // Files under the scratch folder whose names contain part.
   std::vector<std::string> FilesNamed(const std::string& part) {
     std::vector<std::string> found;
@@ -260,11 +302,36 @@ TEST_F(EditorWindowFilesTest, FilePanelsOfASmallWindowAreWholeInAWindowOfTheirOw
     // The open panel shows the folder of that save; the preset at Gain 7 is put there.
     const std::filesystem::path folder = std::filesystem::path(FilesNamed("small" + tag)[0]).parent_path();
     std::filesystem::copy_file(dir_ + "/seven.qvs", folder / ("seven" + tag + ".qvs"));
+    // Enough presets besides to scroll the list.
+    for (int i = 0; i < 40; ++i)
+      std::filesystem::copy_file(dir_ + "/seven.qvs", folder / ("x" + std::to_string(10 + i) + ".qvs"),
+                                 std::filesystem::copy_options::skip_existing);
     ChoosePresetItem(k, kLoadPreset);
     ASSERT_TRUE(WaitFor([&] { return (panel = OwnPanel(Screen())).right >= 0; })) << "no open panel of its own";
     screen = Screen();
     KeepPicture(screen, "open_panel_scale_" + tag + ".png");
-    const int listTop = CheckPanel(screen, panel, false).first;
+    const std::pair<int, int> rows = CheckPanel(screen, panel, false);
+    const int listTop = rows.first, listBottom = rows.second;
+    // A dialog over the editor's window, as the window manager is told.
+    EXPECT_EQ(Hints(FindWindow("^Open$")), "_NET_WM_WINDOW_TYPE_DIALOG for " + wid_);
+    // Four notches of the wheel over the list scroll it, and four back return it. Over the editor's
+    // window beside the panel (at 0.75) the wheel scrolls nothing: the list is then where four
+    // notches over it alone put it.
+    const auto list = [&, listTop, listBottom] { return Steady(panel.left + 13, listTop, panel.right - 13, listBottom); };
+    const std::vector<unsigned long> top = list();
+    Wheel(panel.left + 100, listTop + 40, 5, 4);
+    ASSERT_TRUE(WaitFor([&] { return list() != top; })) << "the wheel did not scroll the list";
+    const std::vector<unsigned long> scrolled = list();
+    Wheel(panel.left + 100, listTop + 40, 4, 4);
+    ASSERT_TRUE(WaitFor([&] { return list() == top; })) << "the wheel did not scroll the list back";
+    if (k == 0.75) {
+      Wheel(panel.left - 40, panel.top + 60, 5, 4);
+      Wheel(panel.left + 100, listTop + 40, 5, 4);
+      ASSERT_TRUE(WaitFor([&] { return list() != top; })) << "the wheel did not scroll the list";
+      EXPECT_TRUE(list() == scrolled) << "the wheel over the editor's window scrolled the list";
+      Wheel(panel.left + 100, listTop + 40, 4, 4);
+      ASSERT_TRUE(WaitFor([&] { return list() == top; })) << "the wheel did not scroll the list back";
+    }
     const int rowY = listTop + 11 + 20 * RowOf(folder, "seven" + tag + ".qvs");
     ClickScreen(panel.left + 100, rowY);
     EXPECT_TRUE(WaitFor([&] { return Screen().is(panel.left + 13, rowY, kBlue[0], kBlue[1], kBlue[2]); }))

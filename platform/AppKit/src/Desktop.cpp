@@ -323,8 +323,8 @@ Uint32 WindowOfEvent(const SDL_Event& e) {
 
 // While the overlay has a window of its own, that window's events go to it,
 // and the shown window takes no press (a press there brings the overlay's
-// window to the front); keys and the wheel go to the overlay as ever. True
-// when the event is dealt with.
+// window to the front) and no turn of the wheel; keys go to the overlay as
+// ever. True when the event is dealt with.
 bool HandleOwnWindow(Shown& s, appkit::Overlay& o, const SDL_Event& e) {
   appkit::PanelWindow& p = *s.panel;
   const bool own = WindowOfEvent(e) == p.id();
@@ -358,6 +358,9 @@ bool HandleOwnWindow(Shown& s, appkit::Overlay& o, const SDL_Event& e) {
       }
       return true;
     }
+    case SDL_MOUSEWHEEL:
+      if (own) o.wheel(e.wheel.preciseY * (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0 : 1.0));
+      return true;
     default: return false;
   }
 }
@@ -652,7 +655,7 @@ bool RunOverlay(Overlay& overlay) {
   while (!overlay.done && !s->closed) {
     Step(*s);
     if (!overlay.done && !s->closed) overlay.tick();
-    if (!overlay.done && !s->closed) SDL_WaitEventTimeout(nullptr, 10);
+    if (!overlay.done && !s->closed) appkit::WaitForDesktop(10);
   }
   s->overlay = previous;
   s->panel = previousPanel;
@@ -738,7 +741,7 @@ bool PumpDesktop(int milliseconds, const std::function<bool()>& until) {
     Step(*s);
     const double left = deadline - Now();
     if (left <= 0) return until && until();
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(left * 1000.0, 8.0)) + 1);
+    appkit::WaitForDesktop(static_cast<int>(std::min(left * 1000.0, 8.0)) + 1);
   }
 }
 

@@ -34,15 +34,17 @@ PanelWindow::PanelWindow(SDL_Window* parent, const std::string& title, NSSize si
     x = std::clamp(x, screen.x, screen.x + screen.w - w);
     y = std::clamp(y, screen.y, screen.y + screen.h - h);
   }
-  // A dialog to the window manager, transient for the desktop window (kept above it).
+  // A dialog to the window manager, transient for the desktop window (kept above it). The type is
+  // asked for until the renderer is made: it may make the X window anew, which takes it again.
   SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
   window_ = SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (window_ != nullptr) {
+    // Watched before anyone can see it: another program may destroy it.
+    WatchX11Panel(window_);
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  }
   SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
-  if (window_ == nullptr) return;
-  // Watched before anyone can see it: another program may destroy it.
-  WatchX11Panel(window_);
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (renderer_ == nullptr) return;
   WatchX11Panel(window_);  // the renderer may have made the X window anew
   SDL_SetWindowModalFor(window_, parent);

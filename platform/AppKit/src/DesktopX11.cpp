@@ -4,30 +4,33 @@
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <poll.h>
+
+#include <atomic>
+
 namespace appkit {
 
 namespace {
 
-// What Xlib's handlers note (they must not call Xlib themselves).
-Display* g_display = nullptr;  // the display of the watched window
-unsigned long g_window = 0;    // the watched window's id
-bool g_windowGone = false;     // an X error named it: it no longer exists
-bool g_displayGone = false;    // the connection to the X server broke
-unsigned long g_panel = 0;     // the watched overlay window's id
-bool g_panelGone = false;
-XErrorHandler g_nextErrorHandler = nullptr;
+// What Xlib's handlers note (they must not call Xlib themselves, and may run on any thread
+// that reads one of the program's connections).
+Display* g_display = nullptr;                  // the display of the watched window (main thread)
+std::atomic<unsigned long> g_window{0};        // the watched window's id
+std::atomic<bool> g_windowGone{false};         // an X error named it: it no longer exists
+std::atomic<bool> g_displayGone{false};        // the connection to the X server broke
+std::atomic<unsigned long> g_panel{0};         // the watched overlay window's id
+std::atomic<bool> g_panelGone{false};
 
-int OnError(Display* display, XErrorEvent* error) {
+// In place of Xlib's message and exit, for every connection of the program. An error naming a
+// watched window means it no longer exists. Any other error is one the program outlives: above
+// all, requests naming a window the program has destroyed can still arrive from any of its
+// connections after it is gone (a library's wake-up sent before the window went, processed
+// after), and the window they name is nothing the program still needs.
+int OnError(Display*, XErrorEvent* error) {
   // Requests on a destroyed window fail, and so may later ones on what belonged to it.
-  if (g_window != 0 && (g_windowGone || error->resourceid == g_window)) {
-    g_windowGone = true;
-    return 0;
-  }
-  if (g_panel != 0 && (g_panelGone || error->resourceid == g_panel)) {
-    g_panelGone = true;
-    return 0;
-  }
-  return g_nextErrorHandler != nullptr ? g_nextErrorHandler(display, error) : 0;
+  if (g_window != 0 && (g_windowGone || error->resourceid == g_window)) g_windowGone = true;
+  else if (g_panel != 0 && (g_panelGone || error->resourceid == g_panel)) g_panelGone = true;
+  return 0;
 }
 
 // In place of Xlib's message and exit: every later call on the display does nothing.
@@ -47,8 +50,7 @@ void WatchX11Window(SDL_Window* window) {
   g_windowGone = false;
   if (g_display == info.info.x11.display) return;
   g_display = info.info.x11.display;
-  const XErrorHandler previous = XSetErrorHandler(&OnError);
-  if (previous != &OnError) g_nextErrorHandler = previous;
+  XSetErrorHandler(&OnError);
   XSetIOErrorHandler(&OnIOError);
   XSetIOErrorExitHandler(g_display, &OnDisplayLost, nullptr);
 }
@@ -80,6 +82,21 @@ void ForgetX11Panel() {
   if (g_panelGone && !g_displayGone && g_display != nullptr) XSync(g_display, False);
   g_panel = 0;
   g_panelGone = false;
+}
+
+void WaitForDesktop(int ms) {
+  if (g_displayGone) {
+    SDL_Delay(static_cast<Uint32>(ms));
+    return;
+  }
+  if (g_display == nullptr) {  // not on X11
+    SDL_WaitEventTimeout(nullptr, ms);
+    return;
+  }
+  SDL_PumpEvents();
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || XPending(g_display) > 0) return;
+  pollfd p{ConnectionNumber(g_display), POLLIN, 0};
+  poll(&p, 1, ms);
 }
 
 bool X11PressTime(const SDL_SysWMmsg& message, uint32_t& ms) {

@@ -22,6 +22,10 @@ void ForgetX11Window();
 void WatchX11Panel(SDL_Window* window);
 bool X11PanelLost();
 void ForgetX11Panel();
+// Waits at most ms for the desktop's next event. On X11 it waits on the watched display's
+// connection itself: SDL's own wait has a second connection send the newest window a wake-up
+// for every event queued meanwhile, which can still be on its way when that window is destroyed.
+void WaitForDesktop(int ms);
 // When message is the X server's report of a button press: its time (the server's milliseconds).
 bool X11PressTime(const SDL_SysWMmsg& message, uint32_t& ms);
 

@@ -1,15 +1,20 @@
 // The desktop window under an X server started for the test (Xvfb), driven
 // by real X input (xdotool): clicks, double clicks, drags, the wheel, keys
 // and a menu chosen in the window reach the view as the platform's events,
-// and the frames presented to the view's Metal layer are what it shows.
+// and the frames presented to the view's Metal layer are what it shows. X
+// requests that still name a window after it is destroyed do not end the
+// program.
 #include <AppKit/AppKit.h>
 #include <AppKit/NSDesktop.h>
 #include <QuartzCore/QuartzCore.h>
+#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/AppKitTestViews.h"
@@ -67,6 +72,74 @@ NS_IMPLEMENT_CLASS(TestView)
 namespace {
 
 using DesktopTest = xtest::DesktopTest;
+
+// The id of the first visible window named name (a pattern), waiting for it at most 20 s; 0: none.
+unsigned long FindWindow(const std::string& name) {
+  FILE* out = popen(("timeout 20 xdotool search --sync --onlyvisible --name '" + name + "' 2>/dev/null").c_str(), "r");
+  if (out == nullptr) return 0;
+  char line[64] = {0};
+  const bool read = std::fgets(line, sizeof line, out) != nullptr;
+  pclose(out);
+  return read ? std::strtoul(line, nullptr, 10) : 0;
+}
+
+// From another thread on a connection of its own, as a library's helper thread talks to the
+// server: a client message of type message (with data, that atom its first word) sent to
+// window, the server's answer awaited. Errors come to the program's handler of X errors, as
+// any connection's do.
+void SendFromAnotherConnection(const std::string& display, unsigned long window, const char* message,
+                               const char* data = nullptr) {
+  std::thread([&] {
+    Display* d = XOpenDisplay(display.c_str());
+    ASSERT_NE(d, nullptr);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(d, message, False);
+    e.xclient.format = 32;
+    if (data != nullptr) e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, data, False));
+    XSendEvent(d, window, False, NoEventMask, &e);
+    XSync(d, False);
+    XCloseDisplay(d);
+  }).join();
+}
+
+// A save panel over a window too small for it opens in a window of its own. Once that window
+// (or the shown window itself) is gone, requests still naming it (as a waiting event loop's
+// wake-up, sent by another connection, may still be on its way) fail at the server; the program
+// outlives the errors and its window goes on.
+void OutliveRequestsNamingDestroyedWindows(const std::string& display) {
+  nsx::AutoreleasePool pool;
+  NSWindow* window = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 50, 320, 200), NSWindowStyleMaskTitled,
+                                                            NSBackingStoreBuffered, NO);
+  window->setTitle(NSSTR("ORBEX9 panel test"));
+  LogView* view = static_cast<LogView*>(LogView::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 200)));
+  window->setContentView(view);
+  ASSERT_TRUE(nsx::ShowOnDesktop(window));
+  const unsigned long shown = nsx::DesktopWindowId(window);
+  nsx::PumpDesktop(100);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE("panel " + std::to_string(round + 1));
+    // The person closes the panel's window as its window manager's close button does.
+    unsigned long panel = 0;
+    std::thread person([&] {
+      panel = FindWindow("^Save$");
+      if (panel != 0) SendFromAnotherConnection(display, panel, "WM_PROTOCOLS", "WM_DELETE_WINDOW");
+    });
+    NSSavePanel* save = NSSavePanel::savePanel();
+    const NSModalResponse answer = save->runModal();
+    person.join();
+    ASSERT_NE(panel, 0ul) << "the panel had no window of its own";
+    EXPECT_EQ(answer, NSModalResponseCancel);
+    SendFromAnotherConnection(display, panel, "ORBEX9_WAKE_UP");
+    nsx::PumpDesktop(50);
+    EXPECT_TRUE(nsx::IsOnDesktop(window));
+  }
+  nsx::HideFromDesktop(window);
+  SendFromAnotherConnection(display, shown, "ORBEX9_WAKE_UP");
+  view->release();
+  window->release();
+}
 
 TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   nsx::AutoreleasePool pool;
@@ -188,6 +261,8 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
     shrinking->release();
     shrunk->release();
   }
+  OutliveRequestsNamingDestroyedWindows(display_.name());
 }
 
 }  // namespace
+
