@@ -352,6 +352,8 @@ bool HandleOwnWindow(Shown& s, appkit::Overlay& o, const SDL_Event& e) {
         return true;
       }
       const int clicks = down ? p.clicks.pressed(e.button.button, e.button.x, e.button.y, ms) : p.clicks.count();
+      if (down) p.held |= SDL_BUTTON(e.button.button);
+      else p.held &= ~SDL_BUTTON(e.button.button);
       if (e.button.button == SDL_BUTTON_LEFT) {
         if (down) o.mouseDown(e.button.x, e.button.y, clicks);
         else o.mouseUp(e.button.x, e.button.y);
@@ -656,6 +658,14 @@ bool RunOverlay(Overlay& overlay) {
     Step(*s);
     if (!overlay.done && !s->closed) overlay.tick();
     if (!overlay.done && !s->closed) appkit::WaitForDesktop(10);
+  }
+  // A press in its own window that ended it (a button, a double click) is let go there before
+  // the window goes: the release comes only to that window, and without it the desktop would
+  // count the button as held and drop the person's next press.
+  const double lastRelease = Now() + 10;
+  while (panel != nullptr && panel->held != 0 && !s->closed && !appkit::X11PanelLost() && Now() < lastRelease) {
+    Step(*s);
+    appkit::WaitForDesktop(10);
   }
   s->overlay = previous;
   s->panel = previousPanel;

@@ -39,6 +39,8 @@ class PanelWindow {
   void raise();
   // The click counts of presses in it.
   ClickCounter clicks;
+  // The buttons pressed in it and not yet let go (SDL_BUTTON masks).
+  uint32_t held = 0;
 
  private:
   SDL_Window* parent_;
