@@ -403,7 +403,8 @@ protected:
 
 // A scale chosen with the keys moves the window left under a pointer held still: the tooltip that
 // comes is the one of the control now under the pointer, drawn beside the pointer where it now
-// is, as a fresh hover there draws it.
+// is, as a fresh hover there draws it. So too when another program moves the window, and the
+// wheel then turns what lies under the pointer.
 TEST_F(LaptopScreenTest, AfterAScaleChangeMovesTheWindowTheTooltipIsAFreshHovers) {
   ASSERT_TRUE(Start({}));
   Geometry g = WaitForWidth(1000);
@@ -434,6 +435,11 @@ TEST_F(LaptopScreenTest, AfterAScaleChangeMovesTheWindowTheTooltipIsAFreshHovers
               tip.right - tip.left < 100)
       << "after the window moved, no narrow tooltip beside the pointer at 188,157 (one at " << tip.left << ","
       << tip.top << " to " << tip.right << "," << tip.bottom << ")";
+  // The wheel there turns Attack (checked at the end), not what lay under the pointer before.
+  for (int i = 0; i < 3; ++i) {
+    Xdo({"click", "4"});
+    Rest(40);
+  }
 
   // 300 % with the pointer over the Gain knob's edge, which leaves it over Attack.
   OpenPluginMenu(1.0);
@@ -443,7 +449,10 @@ TEST_F(LaptopScreenTest, AfterAScaleChangeMovesTheWindowTheTooltipIsAFreshHovers
   g = WaitForWidth(1280);
   ASSERT_EQ(g.x, 0);
   ExpectAsAFreshHover(WithTooltip(), 240, y, "300 %");
-  EXPECT_EQ(CloseWithKeys().exitCode, 0);
+  const RunResult r = CloseWithKeys();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GT(JsonField(r.out, "Attack"), 0.0) << r.out;
+  EXPECT_EQ(JsonField(r.out, "Gain"), 0.0) << r.out;
 }
 
 }  // namespace

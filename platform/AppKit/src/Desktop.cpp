@@ -479,8 +479,9 @@ void Handle(Shown& s, const SDL_Event& e) {
         o->wheel(dy);
         break;
       }
+      // Where the pointer really is: the window may have moved under it since its last motion.
       int x = 0, y = 0;
-      SDL_GetMouseState(&x, &y);
+      if (!PointerInShown(s, x, y)) SDL_GetMouseState(&x, &y);
       s.window->sendEvent(nsx::ScrollWheelEvent(BaseOf(s, x, y), appkit::FlagsOfKeyMods(SDL_GetModState()),
                                                 s.window->windowNumber(), dx, dy, NO));
       break;
