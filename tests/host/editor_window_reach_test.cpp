@@ -7,7 +7,8 @@
 // is reached with the mouse (a scroll arrow or the wheel scrolls a menu taller
 // than the window) and with the keys at scales 0.5, 0.75 and 1; and after a
 // menu closes, or a scale chosen in it moves the controls, the editor hovers
-// what the pointer is really over.
+// what the pointer is really over; when the window moves under the resting
+// pointer, the tooltip and the wheel follow where the pointer now is.
 #include "EditorSession.h"
 
 #include <sys/wait.h>
