@@ -7,7 +7,8 @@
 // is reached with the mouse (a scroll arrow or the wheel scrolls a menu taller
 // than the window) and with the keys at scales 0.5, 0.75 and 1; and after a
 // menu closes, or a scale chosen in it moves the controls, the editor hovers
-// what the pointer is really over.
+// what the pointer is really over; when the window moves under the resting
+// pointer, the tooltip and the wheel follow where the pointer now is.
 #include "EditorSession.h"
 
 #include <sys/wait.h>
@@ -350,6 +351,109 @@ TEST_F(ReachTest, AfterAMenuTheEditorHoversWhatThePointerIsOver) {
   const RunResult r = CloseWithKeys();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_GT(JsonField(r.out, "Gain"), 0.0) << r.out;
+}
+
+// On a laptop's screen, where 200 % and 300 % are held to its width and move the window left.
+class LaptopScreenTest : private xtest::ScreenSize, public ReachTest {
+protected:
+  LaptopScreenTest() : xtest::ScreenSize("1280x800") {}
+
+  // The window's picture once a tooltip has come, the same in two shots apart (a resized window
+  // may show its old picture for a moment); empty when none came within 10 s.
+  Shot WithTooltip() {
+    Shot s, last;
+    const bool came = WaitFor([&] {
+      last = std::move(s);
+      Rest(40);
+      s = Screenshot();
+      return Span(s, kTooltip) > 0 && s.w == last.w && s.h == last.h && s.px == last.px;
+    }, 10);
+    return came ? s : Shot();
+  }
+  // The picture of a fresh hover at (x, y) of the screen: the pointer leaves the window, its
+  // tooltip goes, and it comes back there and rests until the tooltip comes.
+  Shot FreshHover(int x, int y) {
+    Xdo({"mousemove", "640", "790"});
+    EXPECT_TRUE(WaitFor([&] { return Span(Screenshot(), kTooltip) == 0; })) << "the tooltip stayed";
+    Xdo({"mousemove", std::to_string(x), std::to_string(y)});
+    return WithTooltip();
+  }
+  // Expects the picture after a scale change chosen with the pointer resting at (x, y) of the
+  // screen to be the one of a fresh hover there: the same control hovered, the same tooltip
+  // drawn in the same place.
+  void ExpectAsAFreshHover(const Shot& after, int x, int y, const char* what) {
+    ASSERT_GT(after.w, 0) << what << ": no tooltip";
+    const Shot fresh = FreshHover(x, y);
+    ASSERT_GT(fresh.w, 0) << what << ": no tooltip after a fresh hover";
+    ASSERT_TRUE(after.w == fresh.w && after.h == fresh.h) << what;
+    Rect differ;
+    for (int py = 0; py < fresh.h; ++py)
+      for (int px = 0; px < fresh.w; ++px)
+        if (after.px[static_cast<size_t>(py) * after.w + px] != fresh.px[static_cast<size_t>(py) * fresh.w + px]) {
+          differ.left = std::min(differ.left, px), differ.right = std::max(differ.right, px);
+          differ.top = std::min(differ.top, py), differ.bottom = std::max(differ.bottom, py);
+        }
+    const Rect a = Find(after, 0, 0, after.w - 1, after.h - 1, kTooltip[0], kTooltip[1], kTooltip[2]);
+    const Rect f = Find(fresh, 0, 0, fresh.w - 1, fresh.h - 1, kTooltip[0], kTooltip[1], kTooltip[2]);
+    EXPECT_LT(differ.right, 0) << what << ": the picture differs from a fresh hover's in " << differ.left << ","
+                               << differ.top << " to " << differ.right << "," << differ.bottom
+                               << "; the tooltip lies at " << a.left << "," << a.top << ", a fresh hover's at "
+                               << f.left << "," << f.top;
+  }
+};
+
+// A scale chosen with the keys moves the window left under a pointer held still: the tooltip that
+// comes is the one of the control now under the pointer, drawn beside the pointer where it now
+// is, as a fresh hover there draws it. So too when another program moves the window, and the
+// wheel then turns what lies under the pointer.
+TEST_F(LaptopScreenTest, AfterAScaleChangeMovesTheWindowTheTooltipIsAFreshHovers) {
+  ASSERT_TRUE(Start({}));
+  Geometry g = WaitForWidth(1000);
+  ASSERT_EQ(g.x, 100);
+  // 200 % (held to 128 %) with the pointer 850 points into the window, beside the Channel link
+  // knob: once the window lies at the screen's left edge, the pointer is over Drive.
+  const int y = g.y + 200;
+  OpenPluginMenu(1.0);
+  Xdo({"mousemove", "950", std::to_string(y)});
+  Rest();
+  Keys({"End", "Right", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
+  g = WaitForWidth(1280);
+  ASSERT_EQ(g.x, 0);
+  ExpectAsAFreshHover(WithTooltip(), 950, y, "200 %");
+
+  // Back to 100 %; the window moved to x = 100 by another program under the pointer held still
+  // beside the Release knob leaves the pointer over Attack, whose tooltip comes beside it.
+  OpenPluginMenu(1.28);
+  Keys({"End", "Up", "Up", "Return"});
+  WaitForWidth(1000);
+  Xdo({"mousemove", "288", std::to_string(g.y + 157)});
+  Rest();
+  Xdo({"windowmove", wid_, "100", std::to_string(g.y)});
+  ASSERT_TRUE(WaitFor([&] { return Where().x == 100; }));
+  const Shot moved = WithTooltip();
+  const Rect tip = Find(moved, 0, 0, moved.w - 1, moved.h - 1, kTooltip[0], kTooltip[1], kTooltip[2]);
+  EXPECT_TRUE(tip.left > 188 && tip.left < 188 + 20 && tip.top > 157 && tip.top < 157 + 30 &&
+              tip.right - tip.left < 100)
+      << "after the window moved, no narrow tooltip beside the pointer at 188,157 (one at " << tip.left << ","
+      << tip.top << " to " << tip.right << "," << tip.bottom << ")";
+  // The wheel there turns Attack (checked at the end), not what lay under the pointer before.
+  for (int i = 0; i < 3; ++i) {
+    Xdo({"click", "4"});
+    Rest(40);
+  }
+
+  // 300 % with the pointer over the Gain knob's edge, which leaves it over Attack.
+  OpenPluginMenu(1.0);
+  Xdo({"mousemove", "240", std::to_string(y)});
+  Rest();
+  Keys({"End", "Right", "End", "Return"});
+  g = WaitForWidth(1280);
+  ASSERT_EQ(g.x, 0);
+  ExpectAsAFreshHover(WithTooltip(), 240, y, "300 %");
+  const RunResult r = CloseWithKeys();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GT(JsonField(r.out, "Attack"), 0.0) << r.out;
+  EXPECT_EQ(JsonField(r.out, "Gain"), 0.0) << r.out;
 }
 
 }  // namespace

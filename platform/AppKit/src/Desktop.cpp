@@ -230,6 +230,40 @@ void Present(Shown& s) {
   s.lastPresent = Now();
 }
 
+// Where the pointer is in the window, in points from its top-left corner;
+// false when it is not in the window. On X11 the server is asked: when the
+// window moves or resizes under a pointer held still it tells no motion, and
+// SDL's own x, y in the window (and its idea of the pointer on the screen)
+// stay those of before.
+bool PointerInShown(Shown& s, int& x, int& y) {
+  if (SDL_GetMouseFocus() != s.sdl) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(s.sdl, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    if (appkit::X11WindowLost()) return false;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0;
+    unsigned int buttons = 0;
+    // False: the pointer is on another screen.
+    if (!XQueryPointer(info.info.x11.display, info.info.x11.window, &root, &child, &rootX, &rootY, &x, &y, &buttons))
+      return false;
+  } else {
+    SDL_GetMouseState(&x, &y);
+  }
+  return x >= 0 && y >= 0 && x < s.content.width && y < s.content.height;
+}
+
+void TellPointer(Shown& s);
+
+// The window changed its size or place under the pointer, and the desktop
+// tells no motion for that: the window is told where the pointer now is,
+// unless an overlay runs (it follows the pointer itself) or a button is held
+// (the corner resizer's drag resizes the window under the pointer, whose
+// motion is told).
+void PointerAfterFrameChange(Shown& s) {
+  if (s.overlay == nullptr && SDL_GetMouseState(nullptr, nullptr) == 0) TellPointer(s);
+}
+
 // Follows the NSWindow's frame: its content size and its place on the screen
 // (a new size keeps the frame's origin, the bottom-left corner).
 void SyncFrame(Shown& s) {
@@ -241,6 +275,7 @@ void SyncFrame(Shown& s) {
     SDL_SetWindowSize(s.sdl, std::max(1, static_cast<int>(f.size.width)), std::max(1, static_cast<int>(f.size.height)));
   }
   PlaceWindow(s);
+  PointerAfterFrameChange(s);
 }
 
 // A desktop event's point (x, y from the top-left corner of the window as the
@@ -390,6 +425,7 @@ void Handle(Shown& s, const SDL_Event& e) {
         const CGFloat screenH = NSScreen::mainScreen()->frame().size.height;
         s.origin = NSMakePoint(e.window.data1, screenH - e.window.data2 - s.content.height);
         s.window->setFrameOrigin(s.origin);
+        PointerAfterFrameChange(s);
       }
       if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Present(s);
       break;
@@ -448,8 +484,9 @@ void Handle(Shown& s, const SDL_Event& e) {
         o->wheel(dy);
         break;
       }
+      // Where the pointer really is: the window may have moved under it since its last motion.
       int x = 0, y = 0;
-      SDL_GetMouseState(&x, &y);
+      if (!PointerInShown(s, x, y)) SDL_GetMouseState(&x, &y);
       s.window->sendEvent(nsx::ScrollWheelEvent(BaseOf(s, x, y), appkit::FlagsOfKeyMods(SDL_GetModState()),
                                                 s.window->windowNumber(), dx, dy, NO));
       break;
@@ -490,16 +527,16 @@ void Handle(Shown& s, const SDL_Event& e) {
   }
 }
 
-// After a menu or panel the window learns where the pointer is, as it would
-// from a move: what lies under a pointer held still is hovered, and its
-// tooltip comes after the usual rest.
+// After a menu or panel, or a change of the window's size or place, the
+// window learns where the pointer is, as it would from a move: what lies
+// under a pointer held still is hovered, and its tooltip comes after the
+// usual rest, beside the pointer.
 void TellPointer(Shown& s) {
   s.pointerDue = false;
   s.tooltip.clear();
   if (s.pointer.hidden()) return;  // the program holds its pointer
   int x = 0, y = 0;
-  SDL_GetMouseState(&x, &y);
-  if (SDL_GetMouseFocus() != s.sdl || x < 0 || y < 0 || x >= s.content.width || y >= s.content.height) {
+  if (!PointerInShown(s, x, y)) {
     s.window->pointerLeftWindow();
     s.pointerX = -1;
     return;
