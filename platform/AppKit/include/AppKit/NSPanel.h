@@ -70,7 +70,8 @@ class NSSavePanel : public NSObject {
   // NSModalResponseOK or NSModalResponseCancel. A save answer is taken as
   // the panel's name field takes it (nsx::ResolveSaveAnswer); one that is
   // not UTF-8 or that the panel cannot use (a folder, a folder that does not
-  // exist, a device, a pipe, a file the save check refuses) counts as
+  // exist, a name too long with its extension, a device, a pipe, a file the
+  // save check refuses) counts as
   // cancelled, and the responder is told why.
   virtual NSModalResponse runModal();
   // Starting in path (nil: the current folder) with name proposed.
