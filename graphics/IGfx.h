@@ -612,6 +612,15 @@ public:
    *  after a cancel. */
   virtual void PromptForFile(FxString& fileName, FxString& path, EFilePromptAction action = kFileOpen,
                              const char* ext = "") = 0;
+  /** For a file the editor saves at a place it names itself, with no prompt (a default
+   *  preset): true when the platform lets it save at path; false with why, a sentence for the
+   *  person, when it does not (a folder, a device or a pipe, or a file the host keeps from
+   *  being replaced). The default lets every path be saved. */
+  virtual bool MaySaveFile(const char* /*path*/, FxString& why)
+  {
+    why.Set("");
+    return true;
+  }
   virtual void PromptForDirectory(FxString& dir) = 0;
   virtual bool PromptForColor(IColor& color, const char* prompt = "", IColorPickerHandlerFunc func = nullptr) = 0;
   /** Opens a web address (text holding "http") or a file path with the system. */

@@ -62,16 +62,19 @@ RunFiles FilesOf(const HostOptions& o, const EditorScript& script) {
   files.Writes(o.saveState, "the state file", "state");
   files.Writes(o.pngPath, "the picture", "picture");
   for (const ScriptEvent& e : script.events)
-    if (e.kind == ScriptEvent::Kind::kPng) files.Writes(e.text, {}, "picture", ScriptLineError(script, e.line, ""));
+    if (e.kind == ScriptEvent::Kind::kPng)
+      files.Writes(e.text, "the picture of line " + std::to_string(e.line), "picture",
+                   ScriptLineError(script, e.line, ""));
   return files;
 }
 
-// While it lives, the editor's save panels refuse a file the run reads
-// (but a preset it opened), in the panel and in a script alike.
+// While it lives, the editor's save panels, and its saves of a file it
+// names itself ("Save as default"), refuse a file the run reads or writes
+// (but a preset it opened), in the window and in a script alike.
 class SavePanelCheck {
 public:
   explicit SavePanelCheck(RunFiles files) {
-    nsx::SetSaveCheck([files = std::move(files)](const std::string& path) { return files.ReadAs(path, "preset"); });
+    nsx::SetSaveCheck([files = std::move(files)](const std::string& path) { return files.UsedAs(path, "preset"); });
   }
   ~SavePanelCheck() { nsx::SetSaveCheck(nullptr); }
   SavePanelCheck(const SavePanelCheck&) = delete;

@@ -31,7 +31,7 @@ std::string RunFiles::Clash() const {
       if (!clash(f, *e)) continue;
       const File& w = f.written ? f : *e;
       const File& other = f.written ? *e : f;
-      return w.where + "cannot write " + (w.role.empty() ? "" : w.role + " ") + QuotePath(w.path) + ": it is " +
+      return w.where + "cannot write " + (w.where.empty() ? w.role + " " : "") + QuotePath(w.path) + ": it is " +
              other.role + " itself (" + QuotePath(other.path) + ")";
     }
     if (std::none_of(same.begin(), same.end(), [&](const File* e) { return sameKind(f, *e); })) same.push_back(&f);
@@ -39,12 +39,14 @@ std::string RunFiles::Clash() const {
   return {};
 }
 
-std::string RunFiles::ReadAs(const std::string& path, const std::string& family) const {
+std::string RunFiles::UsedAs(const std::string& path, const std::string& family) const {
   if (path.empty() || IsSpecialFile(path)) return {};
   const std::string identity = FileIdentity(path);
   for (const File& f : mFiles) {
-    if (f.written || f.path.empty() || (!family.empty() && f.family == family) || IsSpecialFile(f.path)) continue;
-    if (FileIdentity(f.path) == identity) return "This run reads it as " + f.role + " (" + QuotePath(f.path) + ").";
+    if (f.path.empty() || (!family.empty() && f.family == family) || IsSpecialFile(f.path)) continue;
+    if (FileIdentity(f.path) == identity)
+      return std::string("This run ") + (f.written ? "writes" : "reads") + " it as " + f.role + " (" +
+             QuotePath(f.path) + ").";
   }
   return {};
 }

@@ -7,8 +7,8 @@
 // count). Files of one family may be one file: a state read and saved back
 // over itself, a picture taken again. A device or a pipe is written straight
 // into and replaces nothing: it clashes with nothing. A file whose name
-// comes only while the run runs is checked against the files read when it
-// comes (ReadAs). Main thread.
+// comes only while the run runs is checked against the files read and
+// written when it comes (UsedAs). Main thread.
 
 #include <string>
 #include <vector>
@@ -21,7 +21,8 @@ public:
   // given, lets files of that family share a file.
   void Reads(const std::string& path, const std::string& role, const std::string& family = {});
   // where, when given, starts a message about this file (a script's
-  // "'events.txt' line 3: "); its role may then be empty.
+  // "'events.txt' line 3: ") in place of its role, which then names it only
+  // to UsedAs.
   void Writes(const std::string& path, const std::string& role, const std::string& family = {},
               const std::string& where = {});
 
@@ -30,10 +31,11 @@ public:
   // ('PATH2')". Empty when there is none.
   std::string Clash() const;
   // For a file the run comes to write while it runs, by a name not known
-  // before (a preset the editor's save panel names): the file read that path
-  // is, reads of family left out, as "This run reads it as ROLE ('PATH')."
-  // Empty when there is none.
-  std::string ReadAs(const std::string& path, const std::string& family) const;
+  // before (a preset the editor's save panel names): the file read or
+  // written that path is, files of family left out, as "This run reads it
+  // as ROLE ('PATH')." or "This run writes it as ROLE ('PATH')." Empty when
+  // there is none.
+  std::string UsedAs(const std::string& path, const std::string& family) const;
 
 private:
   struct File {

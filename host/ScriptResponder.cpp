@@ -106,6 +106,10 @@ void ScriptResponder::filePanelRefused(const nsx::FilePanelRequest& request, con
     Miss(mPanelLine, PanelName(request, mPlayingLine) + " does not take " + QuotePath(answer.path) + ": " + why);
 }
 
+void ScriptResponder::saveRefused(const std::string& path, const std::string& why) {
+  Miss(mPlayingLine, "the editor may not save " + QuotePath(path) + ": " + why);
+}
+
 int ScriptResponder::runAlert(const nsx::AlertRequest& request) {
   const char* button = request.buttons.empty() ? "OK" : request.buttons.front().c_str();
   std::fprintf(stderr, "orbex9-host: message box \"%s\" (answered %s): %s\n", request.title.c_str(), button,

@@ -5,7 +5,9 @@
 // does not have is kept with the script line that gave it and the items
 // there are, so the script can be refused with them. A file panel's answer
 // that the panel does not take (a folder to open, a file of another type, an
-// open answer to a save panel) is kept the same way with the panel's reason.
+// open answer to a save panel) is kept the same way with the panel's reason,
+// and so is a save the editor was refused at a place it names itself ("Save
+// as default" over a file the run uses), with the line being played.
 // A message box, which no line answers, is printed on standard error (its
 // title and text) and answered with its default button, so what the person
 // would have been told shows in the run's output; so is a web address or a
@@ -32,8 +34,8 @@ public:
   void SetPlayingLine(int line) { mPlayingLine = line; }
 
   // The line of the first menu or panel answer that did not fit its menu or
-  // panel (0: none so far), and what did not fit: the items there are, or
-  // why the panel did not take it.
+  // panel, or of the refused save (0: none so far), and what did not fit:
+  // the items there are, or why the panel or the save was refused.
   int MissedLine() const { return mMissedLine; }
   const std::string& Missed() const { return mMissed; }
 
@@ -41,6 +43,7 @@ public:
   nsx::FilePanelAnswer runFilePanel(const nsx::FilePanelRequest& request) override;
   void filePanelRefused(const nsx::FilePanelRequest& request, const nsx::FilePanelAnswer& answer,
                         const std::string& why) override;
+  void saveRefused(const std::string& path, const std::string& why) override;
   int runAlert(const nsx::AlertRequest& request) override;
   bool openDocument(const nsx::OpenRequest& request) override;
 

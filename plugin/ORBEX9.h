@@ -159,8 +159,9 @@ private:
   void RunAction(int actionIdx);
   void SetScaleFromAction(double scale);
   // Tells the person in the editor's message box that a preset file could not be saved or
-  // loaded: text names the file and says why.
-  void TellFileProblem(const char* caption, const std::string& text);
+  // loaded: text names the file and says why (a full stop is added unless endSentence is false,
+  // for a text that ends in a sentence of its own).
+  void TellFileProblem(const char* caption, const std::string& text, bool endSentence = true);
 
   LimiterEngine mEngine;
 

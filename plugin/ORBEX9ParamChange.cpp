@@ -118,10 +118,17 @@ void ORBEX9::RunAction(int actionIdx)
     }
     case kActionSaveDefault:
     {
+      if (!hasEditor) break;
+      const std::string path = DefaultPresetPath(GetDefaultPresetFolder());
+      // The platform may keep the file from being replaced, as its save panel would.
+      fx::FxString refusal;
+      fx::gfx::IGfx* ui = GetEditor();
       std::string why;
-      if (hasEditor && !SaveDefaultPreset(GetDefaultPresetFolder(), false, false, nullptr, &why))
-        TellFileProblem("Save as default", "The default preset could not be saved to \"" +
-                                             DefaultPresetPath(GetDefaultPresetFolder()) + "\": " + why);
+      if (ui && !ui->MaySaveFile(path.c_str(), refusal))
+        TellFileProblem("Save as default", "The default preset was not saved to \"" + path + "\". " + refusal.Get(),
+                        false);
+      else if (!SaveDefaultPreset(GetDefaultPresetFolder(), false, false, nullptr, &why))
+        TellFileProblem("Save as default", "The default preset could not be saved to \"" + path + "\": " + why);
       break;
     }
     case kActionScanPresets:
@@ -148,9 +155,9 @@ void ORBEX9::RunAction(int actionIdx)
   }
 }
 
-void ORBEX9::TellFileProblem(const char* caption, const std::string& text)
+void ORBEX9::TellFileProblem(const char* caption, const std::string& text, bool endSentence)
 {
-  const std::string sentence = text + ".";
+  const std::string sentence = endSentence ? text + "." : text;
   // The person has just chosen the file: the box appears at once when the editor is open.
   if (fx::gfx::IGfx* ui = GetEditor()) ui->ShowMessageBox(sentence.c_str(), caption, fx::gfx::kMB_OK);
   else PostMessageBox(sentence.c_str(), caption);

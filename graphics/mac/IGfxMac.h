@@ -65,6 +65,8 @@ public:
   EMessageBoxResult ShowMessageBox(const char* str, const char* caption, EMessageBoxButtons buttons,
                                    IMsgBoxCompletionHandlerFunc completionHandler) override;
   void PromptForFile(FxString& fileName, FxString& path, EFilePromptAction action, const char* ext) override;
+  /** Asks the platform, as its save panels do (nsx::CheckSave). */
+  bool MaySaveFile(const char* path, FxString& why) override;
   void PromptForDirectory(FxString& dir) override;
   bool PromptForColor(IColor& color, const char* prompt, IColorPickerHandlerFunc func) override;
   void CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,

@@ -120,6 +120,13 @@ void IGfxMac::PromptForFile(FxString& fileName, FxString& path, EFilePromptActio
   path.Set(FolderOf(chosen).c_str());
 }
 
+bool IGfxMac::MaySaveFile(const char* path, FxString& why)
+{
+  const std::string refusal = nsx::CheckSave(path ? path : "");
+  why.Set(refusal.c_str());
+  return refusal.empty();
+}
+
 void IGfxMac::PromptForDirectory(FxString& dir)
 {
   nsx::AutoreleasePool pool;

@@ -2,13 +2,15 @@
 // something is wrong with the file: the person is told which file and why
 // (printed on stderr by the headless host, which answers the message box),
 // a failed save changes no file and a failed load no parameter. A symbolic
-// link is saved through; the save panel refuses a pipe, a device and a file
-// the run reads.
+// link is saved through; the save panel refuses a pipe, a device, a file
+// the run reads or writes and a name too long with its ".qvs"; "Save as
+// default" refuses the same.
 #include "HostRun.h"
 #include "PrivateDisk.h"
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -239,6 +241,96 @@ TEST_F(EditorPresetsTest, TheSavePanelRefusesFilesTheRunReadsDevicesAndPipes) {
   const RunResult back = Play("open " + opened + "\n" + kLoad + "save " + opened + "\n" + kSave);
   EXPECT_EQ(back.exitCode, 0) << back.err;
   EXPECT_EQ(back.err.find("message box"), std::string::npos) << back.err;
+}
+
+TEST_F(EditorPresetsTest, SaveAsDefaultRefusesAFileTheRunReadsADeviceOrAPipe) {
+  // default.qvs (under XDG_DATA_HOME) leading to the input by a symbolic or a hard link, to the
+  // state read, to the script; a pipe or a device there. Each stops the script at the line that
+  // chose "Save as default" after its message box, and nothing is replaced.
+  orbexhost::AudioData sound;
+  sound.sampleRate = 48000;
+  sound.channels.assign(2, std::vector<float>(480, 0.5f));
+  const std::string song = Path("song.wav"), state = Path("state.aupreset"), script = Path("script.txt");
+  const std::string folder = Path(".local/share/ORBEX9/AU"), preset = folder + "/default.qvs";
+  WriteOrFail(song, sound);
+  ASSERT_EQ(Play("", {"--save-state", state}).exitCode, 0);
+  std::filesystem::create_directories(folder);
+  const std::string songBytes = Text(song), stateBytes = Text(state);
+  const auto linkTo = [&](const std::string& target) { return symlink(target.c_str(), preset.c_str()) == 0; };
+  const struct {
+    std::function<bool()> make;
+    std::vector<std::string> args;
+    std::string reason;
+  } cases[] = {
+      {[&] { return linkTo(song); }, {"--input", song}, "This run reads it as the input ('" + song + "')."},
+      {[&] { return link(song.c_str(), preset.c_str()) == 0; }, {"--input", song},
+       "This run reads it as the input ('" + song + "')."},
+      {[&] { return linkTo(state); }, {"--load-state", state},
+       "This run reads it as the state file ('" + state + "')."},
+      {[&] { return linkTo(script); }, {}, "This run reads it as the script ('" + script + "')."},
+      {[&] { return mkfifo(preset.c_str(), 0600) == 0; }, {}, "\"" + preset + "\" is a pipe, not a file."},
+      {[&] { return linkTo("/dev/null"); }, {}, "\"" + preset + "\" is a device, not a file."},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(preset);
+    ASSERT_TRUE(c.make()) << c.reason;
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--save-state", Path("kept.aupreset")});
+    const RunResult r = Play(kSaveDefault, args);
+    EXPECT_EQ(r.exitCode, 2) << c.reason;
+    EXPECT_NE(r.err.find("message box \"Save as default\" (answered OK): The default preset was not saved to \"" +
+                         preset + "\". " + c.reason),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("line 2: the editor may not save '" + preset + "': " + c.reason), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(Text(song), songBytes);
+  EXPECT_EQ(Text(state), stateBytes);
+  EXPECT_EQ(Text(script), kSaveDefault);
+  EXPECT_TRUE(std::filesystem::is_symlink(preset));
+  EXPECT_FALSE(Exists(Path("kept.aupreset")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1)
+      << "a temporary file was left behind";
+}
+
+TEST_F(EditorPresetsTest, TheSavePanelRefusesFilesTheRunWrites) {
+  // The state saved at the end, the pictures of --png and of the script: the save panel
+  // refuses them at its save line (with the ".qvs" it adds), and none of them is written.
+  const std::string out = Path("out.qvs"), shot = Path("p.qvs"), png = Path("q.qvs");
+  const struct {
+    std::vector<std::string> args;
+    std::string answer, after, written, reason;
+  } cases[] = {
+      {{"--save-state", out}, Path("out"), "", out, "This run writes it as the state file ('" + out + "')."},
+      {{}, Path("p"), "png " + shot + "\n", shot, "This run writes it as the picture of line 4 ('" + shot + "')."},
+      {{"--png", png}, png, "", png, "This run writes it as the picture ('" + png + "')."},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = Play("save " + c.answer + "\n" + kSave + c.after, c.args);
+    EXPECT_EQ(r.exitCode, 2) << c.reason;
+    EXPECT_NE(r.err.find("line 1: the save panel that line 3 opened does not take '" + c.answer + "': " + c.reason),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(Exists(c.written)) << c.written;
+  }
+}
+
+TEST_F(EditorPresetsTest, ANameTooLongWithItsExtensionIsRefusedAtItsSaveLine) {
+  // ".qvs" makes a name of more than 251 bytes longer than a file name may be.
+  const std::string fits = Path(std::string(251, 'a')), over = Path(std::string(252, 'b'));
+  const std::string reason = "bbbb': The name is too long (at most 255 bytes with \".qvs\").";
+  const RunResult r = Play("save " + fits + "\n" + kSave + "save " + over + "\n" + kSave);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("line 4: the save panel that line 6 opened does not take '"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("message box"), std::string::npos) << r.err;
+  EXPECT_TRUE(Exists(fits + ".qvs"));
+  const RunResult most = Play("save " + Path(std::string(255, 'b')) + "\n" + kSave);
+  EXPECT_EQ(most.exitCode, 2);
+  EXPECT_NE(most.err.find("line 1: the save panel that line 3 opened does not take '"), std::string::npos) << most.err;
+  EXPECT_NE(most.err.find(reason), std::string::npos) << most.err;
 }
 
 TEST_F(EditorPresetsTest, AFullOrReadOnlyDiskKeepsTheOldFile) {

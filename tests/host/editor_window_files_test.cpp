@@ -485,4 +485,39 @@ TEST_F(EditorWindowFilesTest, MenuItemsOpenWithTheDesktopsOpenerOrSayWhyNot) {
   EXPECT_EQ(Opened(0).size(), 2u);
 }
 
+// "Save as default" where default.qvs (under XDG_DATA_HOME) is a link to the input: a message
+// box says why, and the input stays as it was. A name typed into the save panel that is the
+// --save-state file is refused in red in the panel; the state is written there at the end.
+TEST_F(EditorWindowFilesTest, SaveAsDefaultAndTheSavePanelRefuseFilesTheRunUses) {
+  constexpr int kSaveDefault = 5;  // Down presses in the preset menu
+  const std::string song = dir_ + "/song.wav", state = dir_ + "/out.qvs";
+  const std::string preset = dir_ + "/.local/share/ORBEX9/AU/default.qvs";
+  orbexhost::AudioData sound;
+  sound.sampleRate = 48000;
+  sound.channels.assign(2, std::vector<float>(4800, 0.25f));
+  WriteOrFail(song, sound);
+  const std::string songBytes = Text(song);
+  std::filesystem::create_directories(std::filesystem::path(preset).parent_path());
+  ASSERT_EQ(symlink(song.c_str(), preset.c_str()), 0);
+  ASSERT_TRUE(Start({"--input", song, "--save-state", state}));
+
+  ASSERT_TRUE(ChooseFromMenu(kPresetName[0], kPresetName[1], kPresetMenuProbe[0], kPresetMenuProbe[1], kSaveDefault))
+      << "no preset menu";
+  EXPECT_TRUE(WaitFor([&] { return DefaultButton().right >= 0; })) << "no message box for Save as default";
+  Keys({"Return"});
+  EXPECT_TRUE(WaitFor([&] { return DefaultButton().right < 0; }));
+
+  SaveAs(dir_ + "/out");
+  EXPECT_TRUE(WaitFor([&] { return ReasonShown(); })) << "no reason shown for the state file";
+  EXPECT_TRUE(PanelShown());
+  Keys({"Escape"});
+  EXPECT_TRUE(WaitFor([&] { return !PanelShown(); })) << "Escape did not close the panel";
+
+  const RunResult r = Stop();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Text(song), songBytes);
+  EXPECT_TRUE(std::filesystem::is_symlink(preset));
+  EXPECT_NE(Text(state).find("<plist"), std::string::npos) << "the state file is not the state";
+}
+
 }  // namespace

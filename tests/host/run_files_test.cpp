@@ -1,7 +1,7 @@
 // The files one run reads and writes, compared before it runs: by identity
 // (links and spellings), new files by their resolved folder and name, files
 // of one family allowed to share a file, devices never a clash; a file
-// named while the run runs against the files read.
+// named while the run runs against the files read and written.
 #include "host/RunFiles.h"
 
 #include "ScratchDir.h"
@@ -53,23 +53,32 @@ TEST_F(RunFilesTest, AFileWrittenIsNoFileReadAndNoOtherKindOfOutput) {
                               "': it is the preset file of line 1 itself ('" + Path("here/p.png") + "')");
 }
 
-TEST_F(RunFilesTest, AFileNamedWhileTheRunRunsIsNoFileItReads) {
+TEST_F(RunFilesTest, AFileNamedWhileTheRunRunsIsNoFileItReadsOrWrites) {
   std::ofstream(Path("in.wav")) << "x";
   std::ofstream(Path("p.qvs")) << "x";
   ASSERT_EQ(link(Path("in.wav").c_str(), Path("hard.qvs").c_str()), 0);
   ASSERT_EQ(symlink("in.wav", Path("alias.qvs").c_str()), 0);
+  ASSERT_EQ(symlink(".", Path("here").c_str()), 0);
   RunFiles files;
   files.Reads(Path("in.wav"), "the input");
   files.Reads(Path("p.qvs"), "the preset file of line 1", "preset");
   files.Reads("/dev/null", "the script on standard input");
   files.Writes(Path("out.png"), "the picture", "picture");
+  files.Writes(Path("shot.qvs"), "the picture of line 4", "picture", "'ev.txt' line 4: ");
+  files.Writes("/dev/null", "the state file", "state");
   for (const char* name : {"in.wav", "hard.qvs", "alias.qvs", "./in.wav"})
-    EXPECT_EQ(files.ReadAs(Path(name), "preset"), "This run reads it as the input ('" + Path("in.wav") + "').")
+    EXPECT_EQ(files.UsedAs(Path(name), "preset"), "This run reads it as the input ('" + Path("in.wav") + "').")
         << name;
-  // Reads of the family left out, files written, new files and devices are none.
-  for (const std::string& path : {Path("p.qvs"), Path("out.png"), Path("new.qvs"), std::string("/dev/null")})
-    EXPECT_EQ(files.ReadAs(path, "preset"), "") << path;
-  EXPECT_NE(files.ReadAs(Path("p.qvs"), "state").find("the preset file of line 1"), std::string::npos);
+  // Files written, not there yet, by another spelling of their folder.
+  EXPECT_EQ(files.UsedAs(Path("here/out.png"), "preset"),
+            "This run writes it as the picture ('" + Path("out.png") + "').");
+  EXPECT_EQ(files.UsedAs(Path("shot.qvs"), "preset"),
+            "This run writes it as the picture of line 4 ('" + Path("shot.qvs") + "').");
+  // Files of the family left out, new files and devices are none.
+  for (const std::string& path : {Path("p.qvs"), Path("new.qvs"), std::string("/dev/null")})
+    EXPECT_EQ(files.UsedAs(path, "preset"), "") << path;
+  EXPECT_EQ(files.UsedAs(Path("out.png"), "picture"), "");
+  EXPECT_NE(files.UsedAs(Path("p.qvs"), "state").find("the preset file of line 1"), std::string::npos);
 }
 
 }  // namespace

@@ -44,17 +44,36 @@ std::string NotSavable(const std::string& path) {
   return Quoted(path) + " is not a file.";
 }
 
+// Why no file may be saved at path: what is there, else the installed check's reason.
+std::string Refusal(const std::string& path) {
+  std::string why = NotSavable(path);
+  if (why.empty() && InstalledCheck()) why = InstalledCheck()(path);
+  return why;
+}
+
 }  // namespace
 
 void SetSaveCheck(SaveCheck check) { InstalledCheck() = std::move(check); }
 
+std::string CheckSave(const std::string& path) {
+  const std::string why = Refusal(path);
+  if (!why.empty()) ActiveModalResponder().saveRefused(path, why);
+  return why;
+}
+
 SavePath ResolveSaveAnswer(const FilePanelRequest& request, const std::string& folder, const std::string& typed) {
   SavePath out = ResolveSavePath(folder, typed);
   if (out.folder || !out.problem.empty()) return out;
-  if (!request.allowedTypes.empty() && !request.allowsOtherFileTypes && !HasTypeOf(out.path, request.allowedTypes))
-    out.path += "." + request.allowedTypes.front();
-  out.problem = NotSavable(out.path);
-  if (out.problem.empty() && InstalledCheck()) out.problem = InstalledCheck()(out.path);
+  if (!request.allowedTypes.empty() && !request.allowsOtherFileTypes && !HasTypeOf(out.path, request.allowedTypes)) {
+    const std::string ext = "." + request.allowedTypes.front();
+    out.path += ext;
+    // The name as it will be written must still fit.
+    if (std::filesystem::path(out.path).filename().string().size() > NAME_MAX) {
+      out.problem = "The name is too long (at most " + std::to_string(NAME_MAX) + " bytes with " + Quoted(ext) + ").";
+      return out;
+    }
+  }
+  out.problem = Refusal(out.path);
   return out;
 }
 

@@ -67,6 +67,9 @@ class ModalResponder {
   // The panel did not take the answer runFilePanel gave (it counts as
   // cancelled); why says what it lacks ("it is a folder").
   virtual void filePanelRefused(const FilePanelRequest&, const FilePanelAnswer&, const std::string& /*why*/) {}
+  // A save at path that the program named itself, without a panel, was
+  // refused (nsx::CheckSave); why is the sentence the program shows.
+  virtual void saveRefused(const std::string& /*path*/, const std::string& /*why*/) {}
   // The index of the pressed button.
   virtual int runAlert(const AlertRequest& request) = 0;
   // The colour panel was ordered front showing current: the colours the

@@ -34,9 +34,17 @@ void SetSaveCheck(SaveCheck check);
 // A name typed into the save panel of request that shows folder, as the
 // panel takes it: resolved (ResolveSavePath), given the first allowed
 // extension when it has none of them (unless other types are allowed), and
-// refused when that names a folder, a device or a pipe, or the check
-// refuses it. folder is set only when the name as typed is a folder.
+// refused when the name with that extension is longer than a file name may
+// be, when it names a folder, a device or a pipe, or when the check refuses
+// it. folder is set only when the name as typed is a folder.
 SavePath ResolveSaveAnswer(const FilePanelRequest& request, const std::string& folder, const std::string& typed);
+
+// For a file a program saves at a place it names itself, with no panel (a
+// default file in its folder): why it may not be saved at path (absolute),
+// by the same refusals as a save panel's answer (a folder, a device, a
+// pipe, the installed check), as a sentence; "" when it may. A refusal is
+// also told to the active modal responder (ModalResponder::saveRefused).
+std::string CheckSave(const std::string& path);
 
 }  // namespace nsx
 
@@ -62,7 +70,8 @@ class NSSavePanel : public NSObject {
   // NSModalResponseOK or NSModalResponseCancel. A save answer is taken as
   // the panel's name field takes it (nsx::ResolveSaveAnswer); one that is
   // not UTF-8 or that the panel cannot use (a folder, a folder that does not
-  // exist, a device, a pipe, a file the save check refuses) counts as
+  // exist, a name too long with its extension, a device, a pipe, a file the
+  // save check refuses) counts as
   // cancelled, and the responder is told why.
   virtual NSModalResponse runModal();
   // Starting in path (nil: the current folder) with name proposed.
