@@ -56,6 +56,7 @@ private:
   int64_t mWritten = 0;    // frames
   bool mSeekable = false;  // a pipe is not: it is written in order, once
   sf_count_t mEnd = 0;     // bytes written into a pipe
+  bool mAway = false;      // the library moved off a pipe's end: its writes go nowhere
   std::string mWriteProblem;  // why the first failed write failed
   std::vector<float> mInterleaved;
 };
