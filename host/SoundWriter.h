@@ -4,9 +4,10 @@
 // audio (OutputFormatFor). The file is an OutputFile: written beside its
 // target and renamed into place on Commit, through a symbolic link to the
 // file it points at, straight into a device, and into a pipe only for a type
-// that can flow through one (FLAC). Every byte the library writes, its last
-// ones at the close included, passes through here and is checked, so a
-// failure anywhere fails the file. Integer types clip instead of wrapping
+// that can flow through one (FLAC; the length and checksum the encoder puts
+// into the header at the close cannot go back into a pipe and are dropped).
+// Every other byte the library writes, its last ones at the close included,
+// passes through here and is checked, so a failure anywhere fails the file. Integer types clip instead of wrapping
 // round. Main thread.
 
 #include "host/OutputFile.h"
