@@ -7,8 +7,8 @@
 // that can flow through one (FLAC; the length and checksum the encoder puts
 // into the header at the close cannot go back into a pipe and are dropped).
 // Every other byte the library writes, its last ones at the close included,
-// passes through here and is checked, so a failure anywhere fails the file. Integer types clip instead of wrapping
-// round. Main thread.
+// passes through here and is checked, so a failure anywhere fails the file.
+// Integer types clip instead of wrapping round. Main thread.
 
 #include "host/OutputFile.h"
 
