@@ -2,6 +2,7 @@
 // peaks above full scale) to a 32-bit float file.
 #include "host/DecimalNumber.h"
 #include "host/DemoSignal.h"
+#include "host/OutputFormat.h"
 #include "host/SoundFile.h"
 
 #include <cmath>
@@ -53,7 +54,11 @@ int main(int argc, char** argv) {
   }
   if (out.empty()) return Usage("no output file given");
   std::string error;
-  if (!orbexhost::WriteSoundFile(out, orbexhost::MakeDemoSignal(st), error)) {
+  // A type OUT cannot be written as, or cannot hold the signal in (a rate, a
+  // length), is refused before the signal is made.
+  const auto frames = static_cast<int64_t>(orbexhost::DemoFrames(st));
+  if (orbexhost::OutputFormatFor(out, st.channels, frames, static_cast<int>(st.sampleRate), error) == 0 ||
+      !orbexhost::WriteSoundFile(out, orbexhost::MakeDemoSignal(st), error)) {
     std::fprintf(stderr, "orbex9-demo-gen: %s\n", error.c_str());
     return 5;
   }

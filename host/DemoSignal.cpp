@@ -36,9 +36,13 @@ double MidiHz(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
 
 }  // namespace
 
+size_t DemoFrames(const DemoSettings& st) {
+  return static_cast<size_t>(std::max(0.0, std::round(st.seconds * st.sampleRate)));
+}
+
 AudioData MakeDemoSignal(const DemoSettings& st) {
   const double fs = st.sampleRate;
-  const size_t n = static_cast<size_t>(std::max(0.0, std::round(st.seconds * fs)));
+  const size_t n = DemoFrames(st);
   const int nch = std::clamp(st.channels, 1, 2);
   std::vector<double> left(n, 0.0), right(n, 0.0);
   Noise noise(st.seed);

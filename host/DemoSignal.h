@@ -18,6 +18,8 @@ struct DemoSettings {
   uint64_t seed = 1;
 };
 
+// Frames of the signal MakeDemoSignal makes.
+size_t DemoFrames(const DemoSettings& settings);
 AudioData MakeDemoSignal(const DemoSettings& settings);
 
 }  // namespace orbexhost

@@ -49,8 +49,19 @@ int64_t MaxOutputFrames(int format, int channels) {
   return kMax32BitAudioBytes / (int64_t{channels} * SampleBytes(format));
 }
 
-int OutputFormatFor(const std::string& path, int channels, int64_t frames, std::string& error) {
+bool FormatHoldsRate(int format, int rate) {
+  if ((format & SF_FORMAT_TYPEMASK) != SF_FORMAT_FLAC) return true;
+  return rate >= 1 && (rate <= 65535 || (rate <= 655350 && rate % 10 == 0));
+}
+
+int OutputFormatFor(const std::string& path, int channels, int64_t frames, int rate, std::string& error) {
   const int format = OutputFormatForPath(path, error);
+  if (format != 0 && !FormatHoldsRate(format, rate)) {
+    error = "cannot write " + QuotePath(path) + ": a FLAC file holds sample rates of 1 to 65535 Hz and multiples of " +
+            "10 Hz up to 655350 Hz, and this audio is at " + std::to_string(rate) +
+            " Hz; .wav, .aiff, .caf and .w64 hold it";
+    return 0;
+  }
   const int64_t most = MaxOutputFrames(format, channels);
   if (format == 0 || frames <= most) return format;
   if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) return SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);

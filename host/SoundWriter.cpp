@@ -21,9 +21,9 @@ bool Streams(int format) { return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLA
 
 SF_INFO InfoFor(const std::string& path, double sampleRate, int channels, int64_t frames, std::string& why) {
   SF_INFO info{};
-  info.format = OutputFormatFor(path, channels, frames, why);
-  if (info.format == 0) return info;
   info.samplerate = static_cast<int>(std::lround(sampleRate));
+  info.format = OutputFormatFor(path, channels, frames, info.samplerate, why);
+  if (info.format == 0) return info;
   info.channels = channels;
   if (channels < 1 || channels > kMaxFileChannels || !(sampleRate > 0.0)) {
     why = "cannot write " + QuotePath(path) + ": nothing to write";
@@ -52,8 +52,12 @@ sf_count_t SoundWriter::Seek(sf_count_t offset, int whence, void* self) {
   auto* w = static_cast<SoundWriter*>(self);
   if (w->mSeekable) return lseek(w->mFile.Descriptor(), offset, whence);
   // A pipe stays where it is: only a move to where it already is succeeds.
+  // The FLAC encoder writes on after a move that failed (its length and
+  // checksum into the header, at the close); those bytes belong to what has
+  // already flowed away and are dropped, until a move back to the end.
   const sf_count_t to = whence == SEEK_SET ? offset : w->mEnd + offset;
-  return to == w->mEnd ? to : -1;
+  w->mAway = to != w->mEnd;
+  return w->mAway ? -1 : to;
 }
 
 sf_count_t SoundWriter::Read(void*, sf_count_t, void*) {
@@ -63,6 +67,7 @@ sf_count_t SoundWriter::Read(void*, sf_count_t, void*) {
 sf_count_t SoundWriter::Put(const void* ptr, sf_count_t count, void* self) {
   auto* w = static_cast<SoundWriter*>(self);
   if (!w->mWriteProblem.empty()) return 0;
+  if (w->mAway) return count;
   std::string why;
   if (count < 0 || !w->mFile.WriteAll(ptr, static_cast<size_t>(count), why)) {
     w->mWriteProblem = why.empty() ? "nothing could be written" : why;
@@ -98,6 +103,13 @@ bool SoundWriter::Open(const std::string& path, double sampleRate, int channels,
     return false;
   }
   sf_command(mSnd, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // The library starts a FLAC stream only with its first audio, so audio of
+  // no frames would leave an empty file: its header is written now.
+  if (Streams(info.format)) sf_command(mSnd, SFC_UPDATE_HEADER_NOW, nullptr, SF_FALSE);
+  if (!mWriteProblem.empty()) {
+    error = Failure("");
+    return false;
+  }
   mChannels = channels;
   mMaxFrames = MaxOutputFrames(info.format, channels);
   mInterleaved.resize(kChunkFrames * static_cast<size_t>(channels));

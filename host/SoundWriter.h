@@ -4,10 +4,11 @@
 // audio (OutputFormatFor). The file is an OutputFile: written beside its
 // target and renamed into place on Commit, through a symbolic link to the
 // file it points at, straight into a device, and into a pipe only for a type
-// that can flow through one (FLAC). Every byte the library writes, its last
-// ones at the close included, passes through here and is checked, so a
-// failure anywhere fails the file. Integer types clip instead of wrapping
-// round. Main thread.
+// that can flow through one (FLAC; the length and checksum the encoder puts
+// into the header at the close cannot go back into a pipe and are dropped).
+// Every other byte the library writes, its last ones at the close included,
+// passes through here and is checked, so a failure anywhere fails the file.
+// Integer types clip instead of wrapping round. Main thread.
 
 #include "host/OutputFile.h"
 
@@ -56,6 +57,7 @@ private:
   int64_t mWritten = 0;    // frames
   bool mSeekable = false;  // a pipe is not: it is written in order, once
   sf_count_t mEnd = 0;     // bytes written into a pipe
+  bool mAway = false;      // the library moved off a pipe's end: its writes go nowhere
   std::string mWriteProblem;  // why the first failed write failed
   std::vector<float> mInterleaved;
 };

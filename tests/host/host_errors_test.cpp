@@ -39,18 +39,6 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-// Frames of a sound file counted by reading it (a stream's header may not say).
-int64_t CountFrames(const std::string& path) {
-  SF_INFO info{};
-  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-  if (f == nullptr) return -1;
-  std::vector<float> buf(4096 * static_cast<size_t>(info.channels));
-  int64_t frames = 0;
-  for (sf_count_t n; (n = sf_readf_float(f, buf.data(), 4096)) > 0;) frames += n;
-  sf_close(f);
-  return frames;
-}
-
 int CountLines(const std::string& s) {
   int n = 0;
   for (char c : s) n += c == '\n';
@@ -313,10 +301,15 @@ TEST_F(HostErrors, UnwritableOutputsAndMissingComponentsLeaveNothingBehind) {
   ExpectFailure({"process", in, out, "--load-state", in}, 4, "the state file '" + in + "' is not an XML property list");
   ExpectFailure({"process", in, out, "--save-state", dir}, 5, "it is a folder");
   EXPECT_EQ(ReadText(in), before);
-  // A rate the output type cannot hold is refused up front with the reason.
-  WriteOrFail(Path("fast.wav"), Tone(100, 1, 700000.0));
-  ExpectFailure({"process", Path("fast.wav"), Path("out.flac")}, 5, "sample rate");
-  EXPECT_FALSE(Exists(Path("out.flac")));
+  // A rate the output type cannot hold is refused with the reason before the
+  // component is even loaded.
+  for (const int rate : {65537, 100001, 700000}) {
+    WriteOrFail(Path("fast.wav"), Tone(100, 1, rate));
+    ExpectFailure({"process", Path("fast.wav"), Path("out.flac"), "--component", Path("Missing.component")}, 5,
+                  "cannot write '" + Path("out.flac") + "': a FLAC file holds sample rates of 1 to 65535 Hz and " +
+                      "multiples of 10 Hz up to 655350 Hz, and this audio is at " + std::to_string(rate) + " Hz");
+    EXPECT_FALSE(Exists(Path("out.flac")));
+  }
   ExpectFailure({"process", in, Path("out.mp3")}, 5, "unknown output type '.mp3'");
   EXPECT_FALSE(Exists(Path("out.mp3")));
   ExpectFailure({"process", in, out, "--save-state", Path("nowhere/s.aupreset")}, 5, "cannot write the state file");
@@ -427,15 +420,21 @@ TEST_F(HostErrors, PipesAreWrittenIntoOnlyWhenTheyCanBeFilled) {
   ExpectFailure({"process", in, pipe}, 5, "cannot flow through one");
   ExpectFailure({"process", in, flacPipe}, 5, "it is a pipe that nothing reads from");
   ExpectFailure({"process", in, Path("out.wav"), "--save-state", statePipe}, 5, "it is a pipe that nothing reads from");
-  {
-    // FLAC flows through a pipe that something reads.
+  // FLAC flows through a pipe that something reads, and what flowed is read
+  // back whole by the host (its header cannot be gone back to: its length is
+  // left open). Audio of no frames makes a FLAC file too, in a pipe or not.
+  WriteOrFail(Path("empty.wav"), Tone(0, 2));
+  for (const std::string& source : {in, Path("empty.wav")}) {
     PipeReader reader(flacPipe);
-    const RunResult r = Run({"process", in, flacPipe});
+    const RunResult r = Run({"process", source, flacPipe});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string flac = reader.Finish();
     EXPECT_EQ(flac.compare(0, 4, "fLaC"), 0);
     WriteText(Path("got.flac"), flac);
-    EXPECT_EQ(CountFrames(Path("got.flac")), 4800);
+    const size_t frames = source == in ? 4800 : 0;
+    EXPECT_EQ(ReadOrFail(Path("got.flac")).NumFrames(), frames);
+    ASSERT_EQ(Run({"process", source, Path("file.flac")}).exitCode, 0);
+    EXPECT_EQ(ReadOrFail(Path("file.flac")).NumFrames(), frames);
   }
   {
     PipeReader reader(statePipe);
