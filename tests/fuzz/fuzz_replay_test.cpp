@@ -15,12 +15,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
+// The fuzz target this program replays: the program is named fuzz_replay_<target>.
+std::string TargetName()
+{
+  std::error_code ec;
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).filename().string();
+  const std::string prefix = "fuzz_replay_";
+  return self.rfind(prefix, 0) == 0 ? self.substr(prefix.size()) : self;
+}
+
 std::vector<std::filesystem::path> Inputs(const char* kind)
 {
   const char* root = std::getenv("ORBEX_SOURCE_DIR");
   std::vector<std::filesystem::path> files;
   if (!root) return files;
-  const std::filesystem::path dir = std::filesystem::path(root) / "fuzz" / kind / ORBEX_FUZZ_TARGET;
+  const std::filesystem::path dir = std::filesystem::path(root) / "fuzz" / kind / TargetName();
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(dir, ec))
     if (e.is_regular_file()) files.push_back(e.path());
@@ -42,7 +51,7 @@ void Replay(const std::vector<std::filesystem::path>& files)
 TEST(FuzzReplay, SeedCorpus)
 {
   const auto files = Inputs("corpus");
-  ASSERT_FALSE(files.empty()) << "no seeds for " << ORBEX_FUZZ_TARGET;
+  ASSERT_FALSE(files.empty()) << "no seeds for " << TargetName();
   Replay(files);
 }
 

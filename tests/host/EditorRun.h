@@ -3,7 +3,7 @@
 // scratch folder, the pictures the host wrote, read back.
 #include "HostRun.h"
 
-#include <stb_image.h>
+#include "tests/support/ImageRead.h"
 
 #include <fstream>
 #include <string>
@@ -18,15 +18,14 @@ struct Picture {
 };
 
 inline Picture ReadPicture(const std::string& path) {
-  Picture p;
-  int n = 0;
-  unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &n, 4);
-  if (data == nullptr) {
+  testimage::Decoded d;
+  if (!testimage::Read(path, d)) {
     ADD_FAILURE() << "cannot read the picture " << path;
     return Picture();
   }
-  p.px.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
-  stbi_image_free(data);
+  Picture p;
+  p.w = d.width, p.h = d.height;
+  p.px = std::move(d.rgba);
   return p;
 }
 

@@ -3,7 +3,6 @@
 // seen in the unit's values, its saved state and its pictures (written only
 // when the whole run succeeds), and bad scripts and options stopped before
 // anything is written.
-#define STB_IMAGE_IMPLEMENTATION
 #include "EditorRun.h"
 
 #include <fcntl.h>

@@ -5,7 +5,6 @@
 // the plugin menu's "Fixed GUI Scale", the corner resizer, the meters with
 // loud input and with silence; pictures at scale 1 and 2 are kept under the
 // build folder.
-#define STB_IMAGE_IMPLEMENTATION
 #include "EditorRun.h"
 
 #include <cmath>
@@ -158,7 +157,9 @@ TEST_F(EditorProductTest, EachRadioButtonSelectsItsIndex) {
                                 Script("radio.txt", script), "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Value(r, "OS Mode"), k) << "OS button " << k;
-    if (k < 3) EXPECT_EQ(Value(r, "Meter Mode"), k) << "meter button " << k;
+    if (k < 3) {
+      EXPECT_EQ(Value(r, "Meter Mode"), k) << "meter button " << k;
+    }
   }
 }
 

@@ -4,7 +4,6 @@
 // 0 dB mark, IN and OUT "-INF" with the needles at rest) after every switch, before and after
 // an oversampling change, with and without an input file; a loud file's needles and readouts
 // fall back to rest after --at, its level just below 0 dB read "0.00" (no "-0.00") meanwhile.
-#define STB_IMAGE_IMPLEMENTATION
 #include "EditorRun.h"
 #include "EditorSession.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tests/metal/Harness.h"
+#include "tests/metal/Image.h"
 
 namespace fx::gfx::test {
 

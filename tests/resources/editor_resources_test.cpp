@@ -4,8 +4,7 @@
 // bundle's resources.
 #include <gtest/gtest.h>
 
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
+#include "tests/support/ImageRead.h"
 #define STB_TRUETYPE_IMPLEMENTATION
 #include <stb_truetype.h>
 
@@ -57,7 +56,7 @@ TEST(EditorResources, EveryPictureExistsAtThreeScalesWithTheLayoutsFrames) {
     for (int scale = 1; scale <= 3; scale++) {
       const fs::path file = dir / ScaledName(p.name, scale);
       int w = 0, h = 0, comp = 0;
-      ASSERT_TRUE(stbi_info(file.string().c_str(), &w, &h, &comp)) << file;
+      ASSERT_TRUE(testimage::Info(file.string(), w, h, comp)) << file;
       EXPECT_EQ(comp, 4) << file << " is not RGBA";
       EXPECT_EQ(h % p.frames, 0) << file;
       EXPECT_EQ(w, p.frameW * scale) << file;
@@ -66,7 +65,7 @@ TEST(EditorResources, EveryPictureExistsAtThreeScalesWithTheLayoutsFrames) {
   }
   // The corner resizer takes square frames of the bitmap's width.
   int w = 0, h = 0, comp = 0;
-  ASSERT_TRUE(stbi_info((dir / "button_resize.png").string().c_str(), &w, &h, &comp));
+  ASSERT_TRUE(testimage::Info((dir / "button_resize.png").string(), w, h, comp));
   EXPECT_EQ(h, 2 * w);
 }
 
@@ -74,12 +73,10 @@ TEST(EditorResources, TheBackgroundIsOpaqueEverywhere) {
   // The editor draws nothing behind it: a transparent pixel would show whatever the host has.
   for (int scale = 1; scale <= 3; scale++) {
     const fs::path file = ResourceDir() / ScaledName("background", scale);
-    int w = 0, h = 0, n = 0;
-    unsigned char* px = stbi_load(file.string().c_str(), &w, &h, &n, 4);
-    ASSERT_NE(px, nullptr) << file;
+    testimage::Decoded d;
+    ASSERT_TRUE(testimage::Read(file.string(), d)) << file;
     size_t translucent = 0;
-    for (size_t i = 3; i < size_t(w) * size_t(h) * 4; i += 4) translucent += px[i] != 255;
-    stbi_image_free(px);
+    for (size_t i = 3; i < d.rgba.size(); i += 4) translucent += d.rgba[i] != 255;
     EXPECT_EQ(translucent, 0u) << file;
   }
 }

@@ -2,8 +2,7 @@
 // pixels, the colour fill of transparent pixels, film-strip stacking, composing and PNG output.
 #include <gtest/gtest.h>
 
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
+#include "tests/support/ImageRead.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -122,14 +121,12 @@ TEST(ArtImage, WritePngRoundTripsStraightAlphaAndRepeatsItsBytes) {
   const std::string a = (dir / "a.png").string(), b = (dir / "b.png").string();
   ASSERT_TRUE(WritePng(a, img));
   ASSERT_TRUE(WritePng(b, img));
-  int w = 0, h = 0, n = 0;
-  unsigned char* data = stbi_load(a.c_str(), &w, &h, &n, 4);
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(w, 5);
-  EXPECT_EQ(h, 3);
-  EXPECT_EQ(n, 4);
-  EXPECT_TRUE(std::equal(img.px.begin(), img.px.end(), data));
-  stbi_image_free(data);
+  testimage::Decoded d;
+  ASSERT_TRUE(testimage::Read(a, d));
+  EXPECT_EQ(d.width, 5);
+  EXPECT_EQ(d.height, 3);
+  EXPECT_EQ(d.channels, 4);
+  EXPECT_EQ(d.rgba, img.px);
   std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
   const std::string ba((std::istreambuf_iterator<char>(fa)), {}), bb((std::istreambuf_iterator<char>(fb)), {});
   EXPECT_EQ(ba, bb);

@@ -20,10 +20,7 @@
 #include "tests/graphics/mac/host/HostedEditor.h"
 #include "tests/metal/Harness.h"
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
+#include "tests/support/ImageRead.h"
 
 namespace {
 
@@ -43,11 +40,10 @@ const autest::BundleComponent& Product()
 
 bool ReadPng(const std::string& path, Image& img)
 {
-  int n = 0;
-  unsigned char* px = stbi_load(path.c_str(), &img.w, &img.h, &n, 4);
-  if (!px) return false;
-  img.px.assign(px, px + static_cast<size_t>(img.w) * img.h * 4);
-  stbi_image_free(px);
+  testimage::Decoded d;
+  if (!testimage::Read(path, d)) return false;
+  img.w = d.width, img.h = d.height;
+  img.px = std::move(d.rgba);
   return true;
 }
 
