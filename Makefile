@@ -36,9 +36,9 @@ run:
 	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
 	@BUILD=$(BUILD) scripts/run-main
 
-# CTest runs twice as many tests at once as there are cores: the window tests spend most of their
-# time waiting for the window at a person's pace, and others use the cores meanwhile.
-CTEST_JOBS ?= $(shell echo $$(( 2 * $(JOBS) )))
+# CTest runs as many tests at once as there are cores: more would leave the window tests, which
+# keep a person's pace, short of the processor they need to keep it.
+CTEST_JOBS ?= $(JOBS)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(CTEST_JOBS)
