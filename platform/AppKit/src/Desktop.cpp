@@ -66,6 +66,9 @@ struct Shown {
   appkit::ClickCounter clicks;
   uint32_t pressMs = 0;
   bool pressMsKnown = false;
+  // The modifiers held as of the event being handled. SDL's own state is that of the last event
+  // it read, which may lie further on in the queue (a fine drag's last move, then Shift let go).
+  Uint16 mods = KMOD_NONE;
 };
 
 bool g_videoReady = false;
@@ -289,7 +292,7 @@ NSPoint BaseOf(Shown& s, double x, double y) {
 
 // dx, dy: the movement since the last event (y growing downward), for moves and drags.
 void SendMouse(Shown& s, NSEventType type, double x, double y, int clicks, double dx = 0, double dy = 0) {
-  const NSEventModifierFlags flags = appkit::FlagsOfKeyMods(SDL_GetModState());
+  const NSEventModifierFlags flags = appkit::FlagsOfKeyMods(s.mods);
   NSEvent* e = NSEvent::mouseEventWithType(type, BaseOf(s, x, y), flags, appkit::EventTime(), s.window->windowNumber(),
                                            nil, 0, clicks, 1.0f);
   appkit::SetEventDelta(e, dx, dy);
@@ -404,6 +407,7 @@ bool HandleOwnWindow(Shown& s, appkit::Overlay& o, const SDL_Event& e) {
 
 // One desktop event, to the overlay when one runs.
 void Handle(Shown& s, const SDL_Event& e) {
+  if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) s.mods = e.key.keysym.mod;
   appkit::Overlay* o = s.overlay;
   if (o != nullptr && s.panel != nullptr && HandleOwnWindow(s, *o, e)) return;
   // What still comes from a window no longer there (an overlay's own) is dropped.
@@ -487,7 +491,7 @@ void Handle(Shown& s, const SDL_Event& e) {
       // Where the pointer really is: the window may have moved under it since its last motion.
       int x = 0, y = 0;
       if (!PointerInShown(s, x, y)) SDL_GetMouseState(&x, &y);
-      s.window->sendEvent(nsx::ScrollWheelEvent(BaseOf(s, x, y), appkit::FlagsOfKeyMods(SDL_GetModState()),
+      s.window->sendEvent(nsx::ScrollWheelEvent(BaseOf(s, x, y), appkit::FlagsOfKeyMods(s.mods),
                                                 s.window->windowNumber(), dx, dy, NO));
       break;
     }
@@ -735,6 +739,7 @@ bool ShowOnDesktop(NSWindow* window) {
   auto* s = new Shown();
   s->window = static_cast<NSWindow*>(window->retain());
   s->content = window->frame().size;
+  s->mods = static_cast<Uint16>(SDL_GetModState());
   NSString* title = window->title();
   // Made where the frame says, so that it appears there and moves no more.
   const NSRect f = window->frame();

@@ -1,6 +1,7 @@
 // The desktop window under an X server started for the test (Xvfb), driven
 // by real X input (xdotool): clicks, double clicks, drags, the wheel, keys
-// and a menu chosen in the window reach the view as the platform's events,
+// and a menu chosen in the window reach the view as the platform's events
+// (each with the modifier keys held when it was made, however late it is read),
 // and the frames presented to the view's Metal layer are what it shows. X
 // requests that still name a window after it is destroyed do not end the
 // program.
@@ -61,8 +62,25 @@ class ShrinkingView : public appkit_test::LogView {
   }
 };
 
+// Records its presses, drags and releases with whether Shift came with them.
+class ShiftView : public appkit_test::LogView {
+  NS_CLASS(ShiftView, appkit_test::LogView)
+ public:
+  void mouseDown(NSEvent* e) override { shifted("down", e); }
+  void mouseDragged(NSEvent* e) override { shifted("drag", e); }
+  void mouseUp(NSEvent* e) override { shifted("up", e); }
+
+ private:
+  void shifted(const char* what, NSEvent* e) {
+    const NSPoint p = convertPointFromView(e->locationInWindow(), nullptr);
+    log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(p.y)) +
+                  ((e->modifierFlags() & NSEventModifierFlagShift) ? " shift" : ""));
+  }
+};
+
 }  // namespace
 
+NS_IMPLEMENT_CLASS(ShiftView)
 NS_IMPLEMENT_CLASS(ShrinkingView)
 NS_IMPLEMENT_CLASS(Picker, {nsx::method<&Picker::onPick>("onPick:")})
 using appkit_test::LogView;
@@ -260,6 +278,30 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
     nsx::HideFromDesktop(shrunk);
     shrinking->release();
     shrunk->release();
+  }
+
+  // A fine drag (Shift held) whose moves all wait in the queue behind the release of Shift and of
+  // the button: each move comes with the keys held when it was made, the release without Shift.
+  {
+    nsx::AutoreleasePool inner;
+    NSWindow* fine = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 300, 320, 200), NSWindowStyleMaskTitled,
+                                                            NSBackingStoreBuffered, NO);
+    auto* shift = static_cast<ShiftView*>(ShiftView::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 200)));
+    fine->setContentView(shift);
+    ASSERT_TRUE(nsx::ShowOnDesktop(fine));
+    const std::string fineId = std::to_string(nsx::DesktopWindowId(fine));
+    nsx::PumpDesktop(200);
+    ASSERT_EQ(Xdo({"windowfocus", "--sync", fineId}), 0);
+    nsx::PumpDesktop(100);
+    ASSERT_EQ(Xdo({"mousemove", "--window", fineId, "100", "150", "keydown", "shift", "mousedown", "1",  //
+                   "mousemove", "--window", fineId, "100", "140",                                    //
+                   "mousemove", "--window", fineId, "100", "130", "keyup", "shift", "mouseup", "1"}),
+              0);
+    EXPECT_TRUE(nsx::PumpDesktop(5000, [&] { return shift->saw("up"); }));
+    EXPECT_EQ(shift->log, (std::vector<std::string>{"down 150 shift", "drag 140 shift", "drag 130 shift", "up 130"}));
+    nsx::HideFromDesktop(fine);
+    shift->release();
+    fine->release();
   }
   OutliveRequestsNamingDestroyedWindows(display_.name());
 }
