@@ -112,6 +112,13 @@ protected:
     keys.push_back("Return");
     Keys(keys);
   }
+  // Waits for a file panel of its own to show (its window can be there before it is drawn); its
+  // bounds on the screen.
+  Rect WaitForOwnPanel() {
+    Rect panel;
+    EXPECT_TRUE(WaitFor([&] { return (panel = OwnPanel(Screen())).right >= 0; })) << "no panel of its own";
+    return panel;
+  }
   // No file panel shows: none of its own on the screen, and none (nor what it left) in the window.
   bool NoPanel() { return OwnPanel(Screen()).right < 0 && PanelPixels() < 2000; }
   int PanelPixels() {
@@ -296,6 +303,7 @@ TEST_F(EditorWindowFilesTest, FilePanelsOfASmallWindowAreWholeInAWindowOfTheirOw
     if (k == 0.75) {
       // The panel's window closed as a window manager closes it: dismissed, the editor stays.
       ChoosePresetItem(k, kSavePreset);
+      WaitForOwnPanel();
       const unsigned long own = FindWindow("^Save$");
       ASSERT_NE(own, 0ul) << "no save panel of its own";
       EXPECT_TRUE(CloseWindow(own));
@@ -386,12 +394,6 @@ class PanelWindowsTest : public ::testing::WithParamInterface<PanelScreen>,
                          public EditorWindowFilesTest {
 protected:
   PanelWindowsTest() : xtest::ScreenSize(GetParam().screen) {}
-  // Waits for a file panel of its own; its bounds on the screen.
-  Rect WaitForOwnPanel() {
-    Rect panel;
-    EXPECT_TRUE(WaitFor([&] { return (panel = OwnPanel(Screen())).right >= 0; })) << "no panel of its own";
-    return panel;
-  }
   // Clicks the panel's button, its default (blue) one or the one left of it, held down as long as
   // a person holds it: the panel is done at the press, and the release must not be lost with its
   // window (the editor would take its next press for none).
@@ -420,6 +422,7 @@ TEST_P(PanelWindowsTest, OpenedAndClosedManyTimesOnABusyMachineTheEditorEndsAsAs
     Keys({"Escape"});
     ASSERT_TRUE(WaitFor([&] { return NoPanel(); })) << "Escape left the panel";
     ChoosePresetItem(k, kLoadPreset);
+    WaitForOwnPanel();
     const unsigned long own = FindWindow("^Open$");
     ASSERT_NE(own, 0ul) << "no open panel of its own";
     EXPECT_TRUE(CloseWindow(own));
