@@ -38,10 +38,8 @@ run:
 
 # CTest runs as many tests at once as there are cores: more would leave the window tests, which
 # keep a person's pace, short of the processor they need to keep it.
-CTEST_JOBS ?= $(JOBS)
-
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(CTEST_JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The benchmarks also measure the open LV2 limiters; their packages are installed here only.
 bench: bootstrap
@@ -68,7 +66,7 @@ asan-config: bootstrap
 asan: asan-config
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(CTEST_JOBS) -LE slow
+	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE slow
 
 tsan: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(TSAN_DIR) $(SAN_CONFIG) -DORBEX_SANITIZE=thread

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "graphics/mac/MVGContext.h"
-#include "tests/metal/Image.h"
 #include "graphics/mac/MVGRenderer.h"
+#include "tests/metal/Image.h"
 #include "vector/VGContext.h"
 
 namespace fx::gfx::test {

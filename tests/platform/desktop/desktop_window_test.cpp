@@ -245,21 +245,30 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   picker->release();
   window->release();
 
+  // A window at (50, 300) showing view, shown and given the keyboard; its X id, empty when it
+  // could not be.
+  auto showFocused = [&](NSView* view, NSWindow*& window) {
+    window = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 300, 320, 200), NSWindowStyleMaskTitled,
+                                                    NSBackingStoreBuffered, NO);
+    window->setContentView(view);
+    if (!nsx::ShowOnDesktop(window)) return std::string();
+    const std::string id = std::to_string(nsx::DesktopWindowId(window));
+    nsx::PumpDesktop(200);
+    const bool focused = Xdo({"windowfocus", "--sync", id}) == 0;
+    nsx::PumpDesktop(100);
+    return focused ? id : std::string();
+  };
+
   // A drag whose moves all wait in the queue while the view resizes the window on each of them:
   // every move reaches the view where the pointer was on the screen, whichever corner stays.
   for (const bool keepTop : {true, false}) {
     SCOPED_TRACE(keepTop ? "top-left corner kept" : "bottom-left corner kept");
     nsx::AutoreleasePool inner;
-    NSWindow* shrunk = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 300, 320, 200), NSWindowStyleMaskTitled,
-                                                              NSBackingStoreBuffered, NO);
     auto* shrinking = static_cast<ShrinkingView*>(ShrinkingView::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 200)));
     shrinking->keepTop = keepTop;
-    shrunk->setContentView(shrinking);
-    ASSERT_TRUE(nsx::ShowOnDesktop(shrunk));
-    const std::string shrunkId = std::to_string(nsx::DesktopWindowId(shrunk));
-    nsx::PumpDesktop(200);
-    ASSERT_EQ(Xdo({"windowfocus", "--sync", shrunkId}), 0);
-    nsx::PumpDesktop(100);
+    NSWindow* shrunk = nullptr;
+    const std::string shrunkId = showFocused(shrinking, shrunk);
+    ASSERT_FALSE(shrunkId.empty());
     // One burst, nothing handled until it is over.
     ASSERT_EQ(Xdo({"mousemove", "--window", shrunkId, "100", "150", "mousedown", "1",     //
                    "mousemove", "--window", shrunkId, "100", "140",                       //
@@ -284,15 +293,10 @@ TEST_F(DesktopTest, TheWindowShowsTheLayersFramesAndTakesRealInput) {
   // the button: each move comes with the keys held when it was made, the release without Shift.
   {
     nsx::AutoreleasePool inner;
-    NSWindow* fine = NSWindow::alloc()->initWithContentRect(NSMakeRect(50, 300, 320, 200), NSWindowStyleMaskTitled,
-                                                            NSBackingStoreBuffered, NO);
     auto* shift = static_cast<ShiftView*>(ShiftView::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 200)));
-    fine->setContentView(shift);
-    ASSERT_TRUE(nsx::ShowOnDesktop(fine));
-    const std::string fineId = std::to_string(nsx::DesktopWindowId(fine));
-    nsx::PumpDesktop(200);
-    ASSERT_EQ(Xdo({"windowfocus", "--sync", fineId}), 0);
-    nsx::PumpDesktop(100);
+    NSWindow* fine = nullptr;
+    const std::string fineId = showFocused(shift, fine);
+    ASSERT_FALSE(fineId.empty());
     ASSERT_EQ(Xdo({"mousemove", "--window", fineId, "100", "150", "keydown", "shift", "mousedown", "1",  //
                    "mousemove", "--window", fineId, "100", "140",                                    //
                    "mousemove", "--window", fineId, "100", "130", "keyup", "shift", "mouseup", "1"}),
